@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/TForm2.h"
+#include "core/ProgramState.h"
+#include "platform/Services.h"
+
+#include <array>
+#include <memory>
+
+namespace ryvo {
+
+struct WindowSpec {
+    const char* className;
+    const char* caption;
+};
+
+// The windows in creation order; the backdrop frame is the first.
+inline constexpr std::array<WindowSpec, 15> kWindowOrder = {{
+    {"TForm2", kProductName},
+    {"TInitial", "Инициализация"},
+    {"TGroupsForm", "Groups"},
+    {"TArchiv1", "Выбор группы"},
+    {"TArchiv2", "Выбранная группа"},
+    {"TArchiv3", "Мишень"},
+    {"TForm3", "Дополнительные параметры"},
+    {"TSave_Print", "Запись / Печать"},
+    {"TShoot1", "Стрельба"},
+    {"TPreShoot", "Пристрелка"},
+    {"TShoot2", "Стрельба: два стрелка"},
+    {"TShoots5", "Стрельба: до пяти стрелков"},
+    {"TMainForm2", kProductName},
+    {"TTargsType", "Установить мишени"},
+    {"TFormTarLight", "Управление мишенями"},
+}};
+
+// The composition root: builds the frame and every window in order, runs the device
+// initialisation while the main window is created, then activates the main window.
+class RyvoApplication {
+public:
+    RyvoApplication(ProgramState& state, const Services& services);
+    ~RyvoApplication();
+
+    void CreateWindows();
+    void Start();
+
+    TForm2& Frame() { return *m_frame; }
+    ProgramState& State() { return m_state; }
+
+private:
+    Page* CreatePage(const WindowSpec& spec);
+    void DeviceInitialisation();
+
+    ProgramState& m_state;
+    Services m_services;
+    std::unique_ptr<TForm2> m_frame;
+};
+
+} // namespace ryvo

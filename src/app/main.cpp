@@ -1,0 +1,38 @@
+#include "app/Startup.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Keyboard.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <clocale>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    // Stored files use the C conventions for numbers whatever the user's locale is.
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName(QString::fromUtf8(ryvo::kProductName));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(ryvo::kProductName));
+
+    ryvo::ProgramState state;
+    state.StartDir = QDir::currentPath();
+    state.DataDir =
+        QDir(QApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../share/ryvo"));
+
+    ryvo::SteadyClock clock;
+    ryvo::QtKeyboard keyboard;
+    app.installEventFilter(&keyboard);
+    ryvo::QtDialogs dialogs;
+
+    ryvo::Services services;
+    services.clock = &clock;
+    services.keyboard = &keyboard;
+    services.dialogs = &dialogs;
+
+    ryvo::RyvoApplication ryvoApp(state, services);
+    ryvoApp.CreateWindows();
+    dialogs.SetParent(&ryvoApp.Frame());
+    ryvoApp.Start();
+    return QApplication::exec();
+}

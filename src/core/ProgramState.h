@@ -1,0 +1,79 @@
+#pragma once
+
+#include "core/Settings.h"
+#include "core/TraceBuffer.h"
+#include "platform/ResourceLibrary.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace ryvo {
+
+inline constexpr float kShotMarkRadius = 2.0F;
+inline constexpr int kMaxRemarks = 50;
+
+// Settings plus the state that several windows share. One object lives for the whole run
+// and every window is handed the same one.
+struct ProgramState {
+    Settings settings;
+
+    std::int32_t TraceLength = 0;
+    std::array<std::int32_t, kLaneCount> LanePresent{};
+    std::int32_t CurrentLane = 0;
+    std::int32_t ResultSource = 0; // 0 none, 1 single, 2 two-shooter, 5 up-to-five
+
+    float SignalLevel = 0.0F;
+    float SignalLowFactor = 0.0F;
+    float SignalHighFactor = 0.0F;
+    float SignalMarkFactor = 0.0F;
+
+    // Every file path is rooted here; the resource packs are also looked up in DataDir.
+    QString StartDir;
+    QString DataDir;
+
+    std::optional<ResourceLibrary> TargetLibrary;
+    std::int32_t OtherTargetCount = 0;
+    std::optional<ResourceLibrary> SoundLibrary;
+    // Absent (nullopt) sounds play nothing.
+    std::optional<QByteArray> StartSound;
+    std::optional<QByteArray> ShotSound;
+    std::optional<QByteArray> EndSound;
+
+    std::int32_t NoData = 0;
+    std::int32_t SoundAvailable = 0;
+
+    std::int32_t SaveDialogMode = 0; // 0 saves, otherwise prints
+    std::int32_t LoadedGroup = -1;   // -1: no shooter group loaded
+
+    std::vector<QString> Remarks;
+
+    TraceBuffer Trace;
+
+    QString PathFor(const QString& fileName) const;
+    QStringList ResourceSearchDirs() const;
+};
+
+// Port-card mode has no input path of its own: the probe always reports a card.
+std::int32_t ProbePortCard(ProgramState& state, int address);
+
+// Reads the sounds chosen by Sound1..Sound3 from the sound pack.
+void ReloadSounds(ProgramState& state);
+
+// Loads the target pack and counts its targets (its string 1).
+void LoadTargetLibrary(ProgramState& state);
+void LoadSoundLibrary(ProgramState& state);
+
+// Defaults, settings file, trace buffer, dialog defaults, remarks, signal limits, sounds
+// and the first estimate of which lanes are present, in that order.
+void GlobalInitialisation(ProgramState& state);
+
+// Signal limits follow the input mode.
+void ApplySignalLimits(ProgramState& state);
+
+} // namespace ryvo

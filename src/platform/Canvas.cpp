@@ -1,0 +1,243 @@
+#include "platform/Canvas.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+
+#include <cstdlib>
+
+namespace ryvo {
+
+QColor ToQColor(Color color) {
+    if (color == kButtonFace) {
+        return QColor(0xF0, 0xF0, 0xF0);
+    }
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
+}
+
+Color FromQColor(const QColor& color) {
+    return static_cast<Color>(color.red()) | (static_cast<Color>(color.green()) << 8) |
+           (static_cast<Color>(color.blue()) << 16);
+}
+
+QFont MakeFont(const FontSpec& spec) {
+    QFont font(spec.name);
+    // Metric-compatible faces first, so layouts keep their widths without Arial.
+    font.setFamilies({spec.name, QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(std::max(1, spec.pixelHeight));
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    return font;
+}
+
+PainterCanvas::PainterCanvas(QPaintDevice* device)
+    : m_device(device), m_image(dynamic_cast<QImage*>(device)) {
+    m_painter.begin(device);
+    m_painter.setRenderHint(QPainter::Antialiasing, false);
+    m_painter.setRenderHint(QPainter::TextAntialiasing, true);
+    ApplyPen();
+    ApplyBrush();
+    m_painter.setFont(MakeFont(m_font));
+}
+
+PainterCanvas::~PainterCanvas() {
+    if (m_painter.isActive()) {
+        m_painter.end();
+    }
+}
+
+int PainterCanvas::Width() const {
+    return m_device->width();
+}
+int PainterCanvas::Height() const {
+    return m_device->height();
+}
+
+void PainterCanvas::ApplyPen() {
+    if (m_penWidth <= 0) {
+        m_painter.setPen(Qt::NoPen);
+    } else {
+        QPen pen(ToQColor(m_penColor));
+        pen.setWidth(m_penWidth);
+        pen.setCapStyle(m_penWidth > 1 ? Qt::RoundCap : Qt::SquareCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+        m_painter.setPen(pen);
+    }
+    m_painter.setCompositionMode(m_penMode == PenMode::Xor && m_image != nullptr
+                                     ? QPainter::RasterOp_SourceXorDestination
+                                     : QPainter::CompositionMode_SourceOver);
+}
+
+void PainterCanvas::ApplyBrush() {
+    switch (m_brushStyle) {
+    case BrushStyle::Solid:
+        m_painter.setBrush(QBrush(ToQColor(m_brushColor), Qt::SolidPattern));
+        break;
+    case BrushStyle::Clear:
+        m_painter.setBrush(Qt::NoBrush);
+        break;
+    case BrushStyle::Cross:
+        m_painter.setBrush(QBrush(ToQColor(m_brushColor), Qt::CrossPattern));
+        break;
+    case BrushStyle::DiagCross:
+        m_painter.setBrush(QBrush(ToQColor(m_brushColor), Qt::DiagCrossPattern));
+        break;
+    }
+}
+
+void PainterCanvas::SetPen(Color color, int width, PenMode mode) {
+    m_penColor = color;
+    m_penWidth = width;
+    m_penMode = mode;
+    ApplyPen();
+}
+
+void PainterCanvas::SetBrush(Color color, BrushStyle style) {
+    m_brushColor = color;
+    m_brushStyle = style;
+    ApplyBrush();
+}
+
+void PainterCanvas::SetFont(const FontSpec& font) {
+    m_font = font;
+    m_painter.setFont(MakeFont(font));
+}
+
+void PainterCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+    if (x2 <= x1 || y2 <= y1) {
+        return;
+    }
+    if (m_penWidth <= 0) {
+        FillRect(x1, y1, x2, y2);
+        return;
+    }
+    // A stroked QRect covers its size plus the pen: w - 1 gives the exclusive right edge.
+    m_painter.drawRect(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+}
+
+void PainterCanvas::FillRect(int x1, int y1, int x2, int y2) {
+    if (x2 <= x1 || y2 <= y1 || m_brushStyle == BrushStyle::Clear) {
+        return;
+    }
+    m_painter.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), m_painter.brush());
+}
+
+void PainterCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+    if (x2 <= x1 || y2 <= y1) {
+        return;
+    }
+    if (m_penWidth <= 0) {
+        m_painter.drawEllipse(QRect(x1, y1, x2 - x1, y2 - y1));
+        return;
+    }
+    m_painter.drawEllipse(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+}
+
+void PainterCanvas::MoveTo(int x, int y) {
+    m_current = QPoint(x, y);
+}
+
+void PainterCanvas::LineTo(int x, int y) {
+    const QPoint to(x, y);
+    DrawSegment(m_current, to);
+    m_current = to;
+}
+
+void PainterCanvas::Polyline(const std::vector<QPoint>& points) {
+    if (points.empty()) {
+        return;
+    }
+    // Each vertex once: the end point of every segment is left to the next one.
+    for (size_t i = 1; i < points.size(); ++i) {
+        DrawSegment(points[i - 1], points[i]);
+    }
+    m_current = points.back();
+}
+
+void PainterCanvas::DrawSegment(QPoint from, QPoint to) {
+    if (m_penWidth <= 0 || from == to) {
+        return;
+    }
+    if (m_penWidth > 1 || m_image == nullptr) {
+        m_painter.drawLine(from, to);
+        return;
+    }
+    // Bresenham without the last point, so joined segments and XOR redraws stay exact.
+    int x = from.x();
+    int y = from.y();
+    const int dx = std::abs(to.x() - x);
+    const int dy = -std::abs(to.y() - y);
+    const int sx = x < to.x() ? 1 : -1;
+    const int sy = y < to.y() ? 1 : -1;
+    int err = dx + dy;
+    while (x != to.x() || y != to.y()) {
+        m_painter.drawPoint(x, y);
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
+
+void PainterCanvas::TextOut(int x, int y, const QString& text) {
+    const QFontMetrics metrics(m_painter.font(), m_device);
+    const QRect box(x, y, metrics.horizontalAdvance(text), metrics.height());
+    m_painter.save();
+    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (m_brushStyle == BrushStyle::Solid) {
+        m_painter.fillRect(box, ToQColor(m_brushColor));
+    }
+    m_painter.setPen(ToQColor(m_font.color));
+    m_painter.drawText(QPoint(x, y + metrics.ascent()), text);
+    m_painter.restore();
+}
+
+int PainterCanvas::TextWidth(const QString& text) {
+    return QFontMetrics(m_painter.font(), m_device).horizontalAdvance(text);
+}
+
+int PainterCanvas::TextHeight(const QString&) {
+    return QFontMetrics(m_painter.font(), m_device).height();
+}
+
+void PainterCanvas::StretchDraw(int x1, int y1, int x2, int y2, const QImage& picture) {
+    if (picture.isNull() || x2 <= x1 || y2 <= y1) {
+        return;
+    }
+    m_painter.save();
+    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_painter.drawImage(QRect(x1, y1, x2 - x1, y2 - y1), picture);
+    m_painter.restore();
+}
+
+void PainterCanvas::SetPixel(int x, int y, Color color) {
+    m_painter.save();
+    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_painter.setPen(QPen(ToQColor(color), 1));
+    m_painter.drawPoint(x, y);
+    m_painter.restore();
+}
+
+Color PainterCanvas::Pixel(int x, int y) const {
+    if (m_image == nullptr || !m_image->valid(x, y)) {
+        return 0xFFFFFFFF;
+    }
+    return FromQColor(m_image->pixelColor(x, y));
+}
+
+ImageCanvas::ImageCanvas(int width, int height, Color fill)
+    : detail::ImageHolder([&] {
+          QImage image(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
+          image.fill(ToQColor(fill));
+          return image;
+      }()),
+      PainterCanvas(&heldImage) {}
+
+} // namespace ryvo

@@ -1,0 +1,102 @@
+#include "app/Startup.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Keyboard.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QTimer>
+
+using namespace ryvo;
+
+namespace {
+
+struct Harness {
+    test::TempDir dir;
+    ProgramState state;
+    ManualClock clock;
+    ScriptedKeyboard keyboard;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<RyvoApplication> app;
+
+    Harness() {
+        state.StartDir = dir.Path();
+        Services services;
+        services.clock = &clock;
+        services.keyboard = &keyboard;
+        services.dialogs = &dialogs;
+        app = std::make_unique<RyvoApplication>(state, services);
+    }
+};
+
+} // namespace
+
+TEST(Startup, CreatesFifteenWindowsInOrderAndActivatesMain) {
+    Harness h;
+    h.dir.Write(QStringLiteral("ryvw.cfg"), test::Cp1251Lines("Time = 10\n"));
+    h.app->CreateWindows();
+    TForm2& frame = h.app->Frame();
+    EXPECT_EQ(frame.windowTitle(), ProductCaption());
+    EXPECT_TRUE(frame.windowTitle().startsWith(QStringLiteral("Ryvo for Windows")));
+    ASSERT_EQ(frame.PageCount() + 1, static_cast<int>(kWindowOrder.size()));
+    for (int i = 0; i < frame.PageCount(); ++i) {
+        const WindowSpec& spec = kWindowOrder[static_cast<size_t>(i + 1)];
+        EXPECT_EQ(frame.PageAt(i)->ClassName(), QString::fromUtf8(spec.className));
+        EXPECT_EQ(frame.PageAt(i)->objectName(), QString::fromUtf8(spec.className));
+        EXPECT_EQ(frame.PageAt(i)->Caption(), QString::fromUtf8(spec.caption));
+    }
+    // Settings were read while the main window was being created.
+    EXPECT_EQ(h.state.settings.Time, 10u);
+
+    h.app->Start();
+    ASSERT_NE(frame.ActivePage(), nullptr);
+    EXPECT_EQ(frame.ActivePage()->ClassName(), QStringLiteral("TMainForm2"));
+    frame.Activate(QStringLiteral("TForm3"));
+    EXPECT_EQ(frame.ActivePage()->Caption(), QStringLiteral("Дополнительные параметры"));
+    frame.Activate(QStringLiteral("NoSuchWindow"));
+    EXPECT_EQ(frame.ActivePage()->ClassName(), QStringLiteral("TForm3"));
+}
+
+TEST(Startup, ClosingTheFrameEndsTheProgram) {
+    Harness h;
+    h.app->CreateWindows();
+    h.app->Start();
+    QTimer::singleShot(0, [&] { h.app->Frame().close(); });
+    QTimer::singleShot(5000, [] { QApplication::exit(99); }); // the frame did not end it
+    EXPECT_EQ(QApplication::exec(), 0);
+}
+
+namespace {
+
+class KeyPage final : public Page {
+public:
+    KeyPage() : Page(QStringLiteral("TKeys"), QStringLiteral("keys")) {}
+    bool PreviewKey(int key, const QString&) override {
+        ++seen;
+        return key == Qt::Key_S;
+    }
+    int seen = 0;
+};
+
+} // namespace
+
+TEST(Backdrop, ActivePageSeesKeysBeforeItsControls) {
+    TForm2 frame;
+    auto* page = new KeyPage;
+    auto* child = new QLabel(page);
+    child->setFocusPolicy(Qt::StrongFocus);
+    frame.AddPage(page);
+    frame.Activate(QStringLiteral("TKeys"));
+    QKeyEvent s(QEvent::KeyPress, Qt::Key_S, Qt::NoModifier, QStringLiteral("s"));
+    QApplication::sendEvent(child, &s);
+    EXPECT_EQ(page->seen, 1);
+    // An unhandled key travelling up to the page is previewed once, not twice.
+    QKeyEvent a(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QApplication::sendEvent(child, &a);
+    EXPECT_EQ(page->seen, 2);
+}
