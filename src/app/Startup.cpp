@@ -1,5 +1,8 @@
 #include "app/Startup.h"
 
+#include "targets/LightScript.h"
+#include "targets/TFormTarLight.h"
+
 #include <QString>
 
 namespace ryvo {
@@ -23,6 +26,13 @@ Page* RyvoApplication::CreatePage(const WindowSpec& spec) {
     } else if (className == QLatin1String("TMainForm2")) {
         DeviceInitialisation();
         LoadTargetLibrary(m_state);
+    }
+    if (className == QLatin1String("TFormTarLight")) {
+        // The editor loads Targets.act when it first comes up, so a run started before it
+        // was ever opened still has a script (a lone stop line when the file is missing).
+        auto* editor = new TFormTarLight(m_state, m_services);
+        editor->GetTargetFile(m_state.PathFor(QString::fromLatin1(kDefaultScriptFile)));
+        return editor;
     }
     return new PlaceholderPage(className, QString::fromUtf8(spec.caption));
 }

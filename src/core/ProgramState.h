@@ -53,6 +53,9 @@ struct ProgramState {
 
     std::vector<QString> Remarks;
 
+    // The target light script in use; ends with the line "10" when complete.
+    std::vector<QString> ScriptLines;
+
     TraceBuffer Trace;
 
     QString PathFor(const QString& fileName) const;
