@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "app/TMainForm2.h"
 #include "targets/LightScript.h"
 #include "targets/TFormTarLight.h"
 
@@ -26,6 +27,10 @@ Page* RyvoApplication::CreatePage(const WindowSpec& spec) {
     } else if (className == QLatin1String("TMainForm2")) {
         DeviceInitialisation();
         LoadTargetLibrary(m_state);
+        auto* main = new TMainForm2(m_state, m_services);
+        main->onExit = [this] { m_frame->close(); };
+        main->Construct();
+        return main;
     }
     if (className == QLatin1String("TFormTarLight")) {
         // The editor loads Targets.act when it first comes up, so a run started before it
