@@ -1,5 +1,6 @@
 #include "calibration/Calibration.h"
 
+#include "core/ProgramState.h"
 #include "platform/TextFile.h"
 
 #include <algorithm>
@@ -94,6 +95,28 @@ int ToPixels(float t, int width) {
         return -static_cast<int>(kLimit);
     }
     return static_cast<int>(std::clamp(p, -kLimit, kLimit));
+}
+
+ZeroingEdges TargetZeroingEdges(const ProgramState& state, std::int32_t type) {
+    ZeroingEdges edges;
+    if (type < 3 || !state.TargetLibrary) {
+        return edges;
+    }
+    const auto text = state.TargetLibrary->String(static_cast<int>(type) + 198);
+    if (!text) {
+        return edges;
+    }
+    TextReader in(ToCp1251(*text));
+    auto take = [](std::optional<float> value, float& field) {
+        if (value && *value > 0.0F && *value <= 1.0F) {
+            field = *value;
+        }
+    };
+    const auto x = in.ReadFloat();
+    const auto y = x ? in.ReadFloat() : std::nullopt;
+    take(x, edges.x);
+    take(y, edges.y);
+    return edges;
 }
 
 } // namespace ryvo

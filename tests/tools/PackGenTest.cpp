@@ -1,5 +1,6 @@
 #include "PackGen.h"
 
+#include "calibration/Calibration.h"
 #include "core/ProgramState.h"
 #include "platform/TextFile.h"
 #include "support/TempDir.h"
@@ -111,6 +112,8 @@ void ExpectTargetPack(const ProgramState& state) {
         EXPECT_LE(*edgeX, 1.0F);
         EXPECT_GT(*edgeY, 0.3F);
         EXPECT_LE(*edgeY, 1.0F);
+        EXPECT_EQ(TargetZeroingEdges(state, 2 + i).x, *edgeX) << i;
+        EXPECT_EQ(TargetZeroingEdges(state, 2 + i).y, *edgeY) << i;
     }
 }
 
