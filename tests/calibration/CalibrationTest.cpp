@@ -34,32 +34,33 @@ TEST(ToTarget, CentreAndScalesPerHalfAxis) {
     EXPECT_EQ(ToPixels(p.x, 526), 328); // 2.63 * 25 + 263 = 328.75
     EXPECT_EQ(ToPixels(p.y, 526), 131); // 2.63 * -50 + 263 = 131.5
 
-    s.CentX[3] = 10.0F;
-    s.CentY[3] = -20.0F;
+    // Binary fractions throughout, so u and v come out exactly 0 where intended.
+    s.CentX[3] = 12.5F;
+    s.CentY[3] = -25.0F;
     s.ScaleL[3] = 2.0F;
     s.ScaleR[3] = 3.0F;
     s.ScaleU[3] = 4.0F;
     s.ScaleD[3] = 5.0F;
     // u = 0 and v = 0 take the right and lower scales (visible through the sign of zero).
-    TargetPoint zero = ToTarget(s, 3, -0.1F, 0.2F);
-    EXPECT_FLOAT_EQ(zero.x, 0.0F);
-    EXPECT_FLOAT_EQ(zero.y, 0.0F);
+    TargetPoint zero = ToTarget(s, 3, -0.125F, 0.25F);
+    EXPECT_EQ(zero.x, 0.0F);
+    EXPECT_EQ(zero.y, 0.0F);
     s.ScaleR[3] = -1.0F;
     s.ScaleD[3] = -1.0F;
-    zero = ToTarget(s, 3, -0.1F, 0.2F);
+    zero = ToTarget(s, 3, -0.125F, 0.25F);
     EXPECT_TRUE(std::signbit(zero.x));
     EXPECT_TRUE(std::signbit(zero.y));
     s.ScaleR[3] = 3.0F;
     s.ScaleD[3] = 5.0F;
 
-    const TargetPoint right = ToTarget(s, 3, 0.1F, 0.5F);  // u = 20, v = 30
-    const TargetPoint left = ToTarget(s, 3, -0.3F, -0.1F); // u = -20, v = -30
-    EXPECT_FLOAT_EQ(right.x, 60.0F);
-    EXPECT_FLOAT_EQ(right.y, 150.0F);
-    EXPECT_FLOAT_EQ(left.x, -40.0F);
-    EXPECT_FLOAT_EQ(left.y, -120.0F);
+    const TargetPoint right = ToTarget(s, 3, 0.125F, 0.5F); // u = 25, v = 25
+    const TargetPoint left = ToTarget(s, 3, -0.375F, 0.0F); // u = -25, v = -25
+    EXPECT_EQ(right.x, 75.0F);
+    EXPECT_EQ(right.y, 125.0F);
+    EXPECT_EQ(left.x, -50.0F);
+    EXPECT_EQ(left.y, -100.0F);
     // Lane 0 is untouched by lane 3's values.
-    EXPECT_FLOAT_EQ(ToTarget(s, 0, 0.1F, 0.5F).x, 10.0F);
+    EXPECT_EQ(ToTarget(s, 0, 0.125F, 0.5F).x, 12.5F);
 }
 
 TEST(ToPixels, TruncatesAndStaysFiniteOffThePicture) {
