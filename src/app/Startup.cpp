@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "app/TForm3.h"
 #include "app/TMainForm2.h"
 #include "targets/LightScript.h"
 #include "targets/TFormTarLight.h"
@@ -24,8 +25,14 @@ Page* RyvoApplication::CreatePage(const WindowSpec& spec) {
     const QString className = QString::fromUtf8(spec.className);
     if (className == QLatin1String("TForm3")) {
         LoadSoundLibrary(m_state);
-    } else if (className == QLatin1String("TMainForm2")) {
+        m_form3 = new TForm3(m_state, m_services);
+        return m_form3;
+    }
+    if (className == QLatin1String("TMainForm2")) {
         DeviceInitialisation();
+        if (m_form3 != nullptr) {
+            m_form3->SettingsLoaded();
+        }
         LoadTargetLibrary(m_state);
         auto* main = new TMainForm2(m_state, m_services);
         main->onExit = [this] { m_frame->close(); };

@@ -53,6 +53,7 @@ private:
     ProgramState& m_state;
     Services m_services;
     std::unique_ptr<TForm2> m_frame;
+    class TForm3* m_form3 = nullptr;
 };
 
 } // namespace ryvo
