@@ -4,6 +4,7 @@
 #include "app/TMainForm2.h"
 #include "targets/LightScript.h"
 #include "targets/TFormTarLight.h"
+#include "targets/TTargsType.h"
 
 #include <QString>
 
@@ -37,7 +38,18 @@ Page* RyvoApplication::CreatePage(const WindowSpec& spec) {
         auto* main = new TMainForm2(m_state, m_services);
         main->onExit = [this] { m_frame->close(); };
         main->Construct();
+        m_main = main;
         return main;
+    }
+    if (className == QLatin1String("TTargsType")) {
+        auto* targets = new TTargsType(m_state, m_services);
+        targets->FillLists();
+        targets->onIndividualChoice = [this] {
+            if (m_main != nullptr) {
+                m_main->SelectIndividualTargets();
+            }
+        };
+        return targets;
     }
     if (className == QLatin1String("TFormTarLight")) {
         // The editor loads Targets.act when it first comes up, so a run started before it
