@@ -4,6 +4,7 @@
 #include "calibration/Calibration.h"
 #include "core/Conversions.h"
 #include "platform/Dialogs.h"
+#include "platform/Widgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,11 +24,6 @@
 namespace ryvo {
 
 namespace {
-
-template <typename T> T* Named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QSpinBox* TimeBox(const char* editName, const char* upDownName, int low, int high) {
     auto* box = Named(new QSpinBox, upDownName);

@@ -3,6 +3,7 @@
 #include "app/TForm2.h"
 #include "core/SettingsFile.h"
 #include "platform/Dialogs.h"
+#include "platform/Widgets.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -19,11 +20,6 @@
 namespace ryvo {
 
 namespace {
-
-template <typename T> T* Named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QSpinBox* UpDown(const char* name, int value) {
     auto* box = Named(new QSpinBox, name);

@@ -2,6 +2,7 @@
 
 #include "core/Conversions.h"
 #include "platform/Dialogs.h"
+#include "platform/Widgets.h"
 #include "targets/LightScript.h"
 
 #include <QGridLayout>
@@ -20,11 +21,6 @@ namespace {
 
 QString ErrorCaption() {
     return QStringLiteral("Ryvo for Windows");
-}
-
-template <typename T> T* Named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
 }
 
 } // namespace
