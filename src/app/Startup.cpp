@@ -1,5 +1,7 @@
 #include "app/Startup.h"
 
+#include "device/TInitial.h"
+
 #include <QString>
 
 namespace ryvo {
@@ -18,6 +20,10 @@ void RyvoApplication::CreateWindows() {
 
 Page* RyvoApplication::CreatePage(const WindowSpec& spec) {
     const QString className = QString::fromUtf8(spec.className);
+    if (className == QLatin1String("TInitial")) {
+        m_initial = new TInitial(m_state, m_services);
+        return m_initial;
+    }
     if (className == QLatin1String("TForm3")) {
         LoadSoundLibrary(m_state);
     } else if (className == QLatin1String("TMainForm2")) {
@@ -28,7 +34,10 @@ Page* RyvoApplication::CreatePage(const WindowSpec& spec) {
 }
 
 void RyvoApplication::DeviceInitialisation() {
-    GlobalInitialisation(m_state);
+    // The initialisation window is on screen while the device check blocks start-up.
+    m_frame->showMaximized();
+    m_frame->Activate(QStringLiteral("TInitial"));
+    m_initial->Calibrate();
 }
 
 void RyvoApplication::Start() {

@@ -35,6 +35,8 @@ inline constexpr std::array<WindowSpec, 15> kWindowOrder = {{
 
 // The composition root: builds the frame and every window in order, runs the device
 // initialisation while the main window is created, then activates the main window.
+class TInitial;
+
 class RyvoApplication {
 public:
     RyvoApplication(ProgramState& state, const Services& services);
@@ -45,6 +47,7 @@ public:
 
     TForm2& Frame() { return *m_frame; }
     ProgramState& State() { return m_state; }
+    TInitial* Initial() { return m_initial; }
 
 private:
     Page* CreatePage(const WindowSpec& spec);
@@ -53,6 +56,7 @@ private:
     ProgramState& m_state;
     Services m_services;
     std::unique_ptr<TForm2> m_frame;
+    TInitial* m_initial = nullptr;
 };
 
 } // namespace ryvo
