@@ -1,0 +1,251 @@
+// ryvo-sim: the simulated target device on a pseudo-terminal (POSIX only).
+#include "DeviceModel.h"
+#include "Scenario.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using SteadyTime = std::chrono::steady_clock::time_point;
+
+// One byte is 10 bits on the line at 57600 baud; a poll transaction is 10 bytes.
+constexpr double kByteMicros = 10.0 * 1e6 / 57600.0;
+constexpr double kTransactionMicros = 10.0 * kByteMicros;
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnSignal(int) {
+    g_stop = 1;
+}
+
+struct Options {
+    std::string link;
+    std::string scenario;
+    std::string log;
+    bool paced = true;
+};
+
+void Usage() {
+    std::fprintf(stderr, "usage: ryvo-sim --link PATH [--scenario FILE] [--log FILE] "
+                         "[--unpaced]\n");
+}
+
+bool ParseArgs(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        if (arg == "--link") {
+            if (!value(options.link)) {
+                return false;
+            }
+        } else if (arg == "--scenario") {
+            if (!value(options.scenario)) {
+                return false;
+            }
+        } else if (arg == "--log") {
+            if (!value(options.log)) {
+                return false;
+            }
+        } else if (arg == "--unpaced") {
+            options.paced = false;
+        } else {
+            return false;
+        }
+    }
+    return !options.link.empty();
+}
+
+struct Outgoing {
+    SteadyTime due;
+    std::vector<std::uint8_t> bytes;
+};
+
+void WaitUntil(SteadyTime due) {
+    // Sleep most of the way, then spin: sleeping alone overshoots by tens of microseconds.
+    const auto slack = std::chrono::microseconds(150);
+    auto now = std::chrono::steady_clock::now();
+    if (due - now > slack) {
+        std::this_thread::sleep_for(due - now - slack);
+    }
+    while (std::chrono::steady_clock::now() < due) {
+    }
+}
+
+bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN) {
+                continue;
+            }
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseArgs(argc, argv, options)) {
+        Usage();
+        return 2;
+    }
+
+    ryvo::sim::DeviceModel model;
+    if (!options.scenario.empty()) {
+        std::ifstream in(options.scenario);
+        if (!in) {
+            std::fprintf(stderr, "ryvo-sim: cannot read scenario %s\n", options.scenario.c_str());
+            return 2;
+        }
+        std::stringstream text;
+        text << in.rdbuf();
+        const auto result = ryvo::sim::ApplyScenario(text.str(), model);
+        if (!result.ok) {
+            std::fprintf(stderr, "ryvo-sim: %s: %s\n", options.scenario.c_str(),
+                         result.error.c_str());
+            return 2;
+        }
+    }
+
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        std::perror("ryvo-sim: pseudo-terminal");
+        return 1;
+    }
+    const char* slaveName = ::ptsname(master);
+    if (slaveName == nullptr) {
+        std::perror("ryvo-sim: ptsname");
+        return 1;
+    }
+    // Holding the slave open keeps the master readable while no client has it open, and
+    // raw mode keeps the line discipline from echoing or translating bytes.
+    const int slave = ::open(slaveName, O_RDWR | O_NOCTTY);
+    if (slave >= 0) {
+        termios tio{};
+        if (::tcgetattr(slave, &tio) == 0) {
+            ::cfmakeraw(&tio);
+            ::tcsetattr(slave, TCSANOW, &tio);
+        }
+    }
+    ::unlink(options.link.c_str());
+    if (::symlink(slaveName, options.link.c_str()) != 0) {
+        std::perror("ryvo-sim: symlink");
+        return 1;
+    }
+
+    std::FILE* log = nullptr;
+    if (!options.log.empty()) {
+        log = std::fopen(options.log.c_str(), "w");
+        if (log == nullptr) {
+            std::perror("ryvo-sim: log");
+        }
+    }
+
+    std::signal(SIGTERM, OnSignal);
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGHUP, OnSignal);
+
+    std::printf("%s\n", options.link.c_str());
+    std::fflush(stdout);
+
+    const SteadyTime start = std::chrono::steady_clock::now();
+    auto elapsedMs = [&](SteadyTime t) {
+        return std::chrono::duration<double, std::milli>(t - start).count();
+    };
+    const auto unplugAt = model.GetFaults().Start(ryvo::sim::Fault::Unplug);
+    std::deque<Outgoing> outgoing;
+    size_t logged = 0;
+    std::uint8_t buffer[256];
+
+    while (g_stop == 0) {
+        auto now = std::chrono::steady_clock::now();
+        if (unplugAt && elapsedMs(now) >= *unplugAt) {
+            break;
+        }
+        // Due answers go out first, each no sooner than its transaction takes on the line.
+        while (!outgoing.empty() && outgoing.front().due <= now) {
+            WriteAll(master, outgoing.front().bytes);
+            outgoing.pop_front();
+        }
+        int timeoutMs = 50;
+        if (!outgoing.empty()) {
+            const auto wait = outgoing.front().due - now;
+            if (wait < std::chrono::milliseconds(1)) {
+                WaitUntil(outgoing.front().due);
+                continue;
+            }
+            timeoutMs = static_cast<int>(
+                            std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()) -
+                        1;
+        }
+        pollfd fds{master, POLLIN, 0};
+        const int ready = ::poll(&fds, 1, timeoutMs);
+        if (ready <= 0 || (fds.revents & POLLIN) == 0) {
+            continue;
+        }
+        const ssize_t n = ::read(master, buffer, sizeof buffer);
+        if (n <= 0) {
+            continue;
+        }
+        const SteadyTime arrived = std::chrono::steady_clock::now();
+        for (ssize_t i = 0; i < n; ++i) {
+            auto answer = model.Receive(buffer[i], elapsedMs(arrived));
+            if (answer.empty()) {
+                continue;
+            }
+            SteadyTime due = arrived;
+            if (options.paced) {
+                due += std::chrono::microseconds(static_cast<long>(kTransactionMicros + 0.5));
+                if (!outgoing.empty() && outgoing.back().due > due) {
+                    due = outgoing.back().due;
+                }
+            }
+            outgoing.push_back({due, std::move(answer)});
+        }
+        if (log != nullptr) {
+            const std::string text = model.Log().Format(logged);
+            logged = model.Log().Entries().size();
+            std::fputs(text.c_str(), log);
+            std::fflush(log);
+        }
+    }
+
+    // Closing the master is what a client sees as the device being unplugged.
+    ::close(master);
+    if (slave >= 0) {
+        ::close(slave);
+    }
+    ::unlink(options.link.c_str());
+    if (log != nullptr) {
+        std::fputs(model.Log().Format(logged).c_str(), log);
+        std::fclose(log);
+    }
+    return 0;
+}
