@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -27,6 +28,8 @@ using SteadyTime = std::chrono::steady_clock::time_point;
 // One byte is 10 bits on the line at 57600 baud; a poll transaction is 10 bytes.
 constexpr double kByteMicros = 10.0 * 1e6 / 57600.0;
 constexpr double kTransactionMicros = 10.0 * kByteMicros;
+
+constexpr auto kHotWindow = std::chrono::milliseconds(20);
 
 volatile std::sig_atomic_t g_stop = 0;
 
@@ -83,12 +86,7 @@ struct Outgoing {
 };
 
 void WaitUntil(SteadyTime due) {
-    // Sleep most of the way, then spin: sleeping alone overshoots by tens of microseconds.
-    const auto slack = std::chrono::microseconds(150);
-    auto now = std::chrono::steady_clock::now();
-    if (due - now > slack) {
-        std::this_thread::sleep_for(due - now - slack);
-    }
+    // Spins: a sleep this short overshoots by tens of microseconds.
     while (std::chrono::steady_clock::now() < due) {
     }
 }
@@ -181,6 +179,7 @@ int main(int argc, char** argv) {
     };
     const auto unplugAt = model.GetFaults().Start(ryvo::sim::Fault::Unplug);
     std::deque<Outgoing> outgoing;
+    SteadyTime lastActivity = start - kHotWindow;
     size_t logged = 0;
     std::uint8_t buffer[256];
 
@@ -194,7 +193,9 @@ int main(int argc, char** argv) {
             WriteAll(master, outgoing.front().bytes);
             outgoing.pop_front();
         }
-        int timeoutMs = 50;
+        // While polls keep coming the loop spins instead of sleeping in poll(): waking from
+        // a sleep adds tens of microseconds to every transaction.
+        int timeoutMs = now - lastActivity < kHotWindow ? 0 : 50;
         if (!outgoing.empty()) {
             const auto wait = outgoing.front().due - now;
             if (wait < std::chrono::milliseconds(1)) {
@@ -215,6 +216,7 @@ int main(int argc, char** argv) {
             continue;
         }
         const SteadyTime arrived = std::chrono::steady_clock::now();
+        lastActivity = arrived;
         for (ssize_t i = 0; i < n; ++i) {
             auto answer = model.Receive(buffer[i], elapsedMs(arrived));
             if (answer.empty()) {
