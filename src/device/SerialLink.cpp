@@ -26,10 +26,9 @@ int OpenPort(ProgramState& state, const Services& services) {
         return 0;
     }
     if (!state.Port->SettingsApplied() && services.dialogs != nullptr) {
-        services.dialogs->Message(
-            QStringLiteral("Ошибка инициализации последовательного по") + QChar(u'p') +
-                QStringLiteral("та %1").arg(name),
-            QStringLiteral("Error"), MessageIcon::Error);
+        services.dialogs->Message(QStringLiteral("Ошибка инициализации последовательного по") +
+                                      QChar(u'p') + QStringLiteral("та %1").arg(name),
+                                  QStringLiteral("Error"), MessageIcon::Error);
     }
     return 1;
 }

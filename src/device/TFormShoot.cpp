@@ -10,8 +10,7 @@ TFormShoot::TFormShoot(ProgramState& state, const Services& services)
 
 TFormShoot::~TFormShoot() = default;
 
-void TFormShoot::AddTraceSample(std::uint32_t /*level*/, int /*lane*/, float /*x*/,
-                                float /*y*/) {}
+void TFormShoot::AddTraceSample(std::uint32_t /*level*/, int /*lane*/, float /*x*/, float /*y*/) {}
 
 bool TFormShoot::LevelInWindow(std::int32_t level) const {
     const auto value = static_cast<float>(level);

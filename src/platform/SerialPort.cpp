@@ -41,11 +41,10 @@ public:
             return;
         }
         m_open = true;
-        m_settingsApplied = m_port.setBaudRate(kBaudRate) &&
-                            m_port.setDataBits(QSerialPort::Data8) &&
-                            m_port.setStopBits(QSerialPort::OneStop) &&
-                            m_port.setParity(QSerialPort::NoParity) &&
-                            m_port.setFlowControl(QSerialPort::NoFlowControl);
+        m_settingsApplied =
+            m_port.setBaudRate(kBaudRate) && m_port.setDataBits(QSerialPort::Data8) &&
+            m_port.setStopBits(QSerialPort::OneStop) && m_port.setParity(QSerialPort::NoParity) &&
+            m_port.setFlowControl(QSerialPort::NoFlowControl);
     }
 
     bool IsOpen() const override { return m_open && m_port.isOpen(); }

@@ -48,8 +48,8 @@ std::optional<WavImage> ParseWav(const QByteArray& wav) {
             image.channels = ReadU16(data + body + 2);
             image.sampleRate = static_cast<int>(ReadU32(data + body + 4));
             image.bitsPerSample = ReadU16(data + body + 14);
-            if (format != 1 || image.channels < 1 || image.channels > 2 ||
-                image.sampleRate <= 0 || (image.bitsPerSample != 8 && image.bitsPerSample != 16)) {
+            if (format != 1 || image.channels < 1 || image.channels > 2 || image.sampleRate <= 0 ||
+                (image.bitsPerSample != 8 && image.bitsPerSample != 16)) {
                 return std::nullopt;
             }
             haveFormat = true;
