@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -152,7 +153,16 @@ int main(int argc, char** argv) {
             ::tcsetattr(slave, TCSANOW, &tio);
         }
     }
-    ::unlink(options.link.c_str());
+    // Replace an old link, but never a file that is not one.
+    struct stat old {};
+    if (::lstat(options.link.c_str(), &old) == 0) {
+        if (!S_ISLNK(old.st_mode)) {
+            std::fprintf(stderr, "ryvo-sim: %s exists and is not a symlink\n",
+                         options.link.c_str());
+            return 1;
+        }
+        ::unlink(options.link.c_str());
+    }
     if (::symlink(slaveName, options.link.c_str()) != 0) {
         std::perror("ryvo-sim: symlink");
         return 1;
