@@ -32,11 +32,12 @@ int main(int argc, char** argv) {
 
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("tty"));
-    QStringList simArgs = {QStringLiteral("--link"), link};
+    QStringList simArgs = {QStringLiteral("--link"), link, QStringLiteral("--stats")};
     if (unpaced) {
         simArgs << QStringLiteral("--unpaced");
     }
     QProcess sim;
+    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     sim.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ryvo-sim")),
               simArgs);
     if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {

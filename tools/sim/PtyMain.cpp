@@ -43,11 +43,24 @@ struct Options {
     std::string scenario;
     std::string log;
     bool paced = true;
+    bool stats = false;
+};
+
+// Where the time of a transaction goes, for --stats: how late answers left against their
+// due time, and how long the PC took from an answer to its next request.
+struct Timing {
+    double lateSum = 0.0;
+    double lateMax = 0.0;
+    double turnSum = 0.0;
+    long answers = 0;
+    long turns = 0;
+    std::chrono::steady_clock::time_point lastAnswer{};
+    bool haveAnswer = false;
 };
 
 void Usage() {
     std::fprintf(stderr, "usage: ryvo-sim --link PATH [--scenario FILE] [--log FILE] "
-                         "[--unpaced]\n");
+                         "[--unpaced] [--stats]\n");
 }
 
 bool ParseArgs(int argc, char** argv, Options& options) {
@@ -74,6 +87,8 @@ bool ParseArgs(int argc, char** argv, Options& options) {
             }
         } else if (arg == "--unpaced") {
             options.paced = false;
+        } else if (arg == "--stats") {
+            options.stats = true;
         } else {
             return false;
         }
@@ -189,6 +204,7 @@ int main(int argc, char** argv) {
     };
     const auto unplugAt = model.GetFaults().Start(ryvo::sim::Fault::Unplug);
     std::deque<Outgoing> outgoing;
+    Timing timing;
     SteadyTime lastActivity = start - kHotWindow;
     size_t logged = 0;
     std::uint8_t buffer[256];
@@ -201,6 +217,14 @@ int main(int argc, char** argv) {
         // Due answers go out first, each no sooner than its transaction takes on the line.
         while (!outgoing.empty() && outgoing.front().due <= now) {
             WriteAll(master, outgoing.front().bytes);
+            const SteadyTime sent = std::chrono::steady_clock::now();
+            const double late =
+                std::chrono::duration<double, std::micro>(sent - outgoing.front().due).count();
+            timing.lateSum += late;
+            timing.lateMax = std::max(timing.lateMax, late);
+            ++timing.answers;
+            timing.lastAnswer = sent;
+            timing.haveAnswer = true;
             outgoing.pop_front();
         }
         // While polls keep coming the loop spins instead of sleeping in poll(): waking from
@@ -227,6 +251,12 @@ int main(int argc, char** argv) {
         }
         const SteadyTime arrived = std::chrono::steady_clock::now();
         lastActivity = arrived;
+        if (timing.haveAnswer) {
+            timing.turnSum +=
+                std::chrono::duration<double, std::micro>(arrived - timing.lastAnswer).count();
+            ++timing.turns;
+            timing.haveAnswer = false;
+        }
         for (ssize_t i = 0; i < n; ++i) {
             auto answer = model.Receive(buffer[i], elapsedMs(arrived));
             if (answer.empty()) {
@@ -249,6 +279,14 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (options.stats && timing.answers > 0) {
+        std::fprintf(stderr,
+                     "ryvo-sim: %ld answers, %.1f us late on average (max %.1f us); "
+                     "%.1f us from an answer to the next request on average\n",
+                     timing.answers, timing.lateSum / static_cast<double>(timing.answers),
+                     timing.lateMax,
+                     timing.turns > 0 ? timing.turnSum / static_cast<double>(timing.turns) : 0.0);
+    }
     // Closing the master is what a client sees as the device being unplugged.
     ::close(master);
     if (slave >= 0) {
