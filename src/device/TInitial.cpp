@@ -98,11 +98,19 @@ void TInitial::Calibrate() {
     }
     InitRate();
 
-    // The shot sound is heard once; whether it could be played decides between sounds and
-    // beeps for the rest of the run.
+    // The shot sound is heard once; whether it plays decides between sounds and beeps for
+    // the rest of the run. Start-up goes on while it plays (no waiting inside a handler); an
+    // output that fails on the way still turns the sounds off.
     m_state.SoundAvailable = 0;
     if (m_services.sound != nullptr && m_state.ShotSound && !m_state.ShotSound->isEmpty()) {
-        m_state.SoundAvailable = m_services.sound->PlayToCompletion(*m_state.ShotSound, nullptr);
+        ProgramState* state = &m_state;
+        const bool started =
+            m_services.sound->PlayToCompletion(*m_state.ShotSound, [state](bool played) {
+                if (!played) {
+                    state->SoundAvailable = 0;
+                }
+            });
+        m_state.SoundAvailable = started ? 1 : 0;
     }
 
     if (m_state.settings.IO_Serial == 1) {

@@ -4,6 +4,8 @@
 #include <QRegularExpression>
 #include <QSerialPort>
 
+#include <algorithm>
+
 namespace ryvo {
 
 QString SystemPortName(const QString& name) {

@@ -95,10 +95,10 @@ void QtSound::Stop() {
     m_sink.reset();
     m_buffer.reset();
     if (m_finished) {
-        // A sound cut short by the next one still counts as ended.
+        // A sound cut short by the next one was played as far as it went.
         Finished finished = std::move(m_finished);
         m_finished = nullptr;
-        finished(false);
+        finished(true);
     }
 }
 

@@ -23,7 +23,8 @@ public:
     // absent or unusable image).
     virtual bool PlayAsync(const QByteArray& wav) = 0;
     // Plays to the end without blocking: returns false at once when playback cannot start,
-    // otherwise `finished` runs from the event loop when the sound has ended or failed.
+    // otherwise `finished` runs from the event loop when the sound has ended (true; also when
+    // a newer sound cut it short) or the output failed (false).
     virtual bool PlayToCompletion(const QByteArray& wav, Finished finished) = 0;
     virtual void Beep() = 0;
 };

@@ -81,6 +81,9 @@ TEST(TInitial, LiveDeviceSettlesLanesFromTargets) {
     EXPECT_EQ(s.sound.calls[0].call, RecordingSound::Call::ToCompletion);
     EXPECT_EQ(s.sound.calls[0].wav, QByteArray("RIFF-shot"));
     EXPECT_EQ(s.state.SoundAvailable, 1);
+    // The output failing while the sound plays turns sounds off after all.
+    s.sound.FinishPlayback(false);
+    EXPECT_EQ(s.state.SoundAvailable, 0);
 }
 
 TEST(TInitial, PartlyAnsweringDeviceStillCounts) {
