@@ -43,6 +43,8 @@ public:
             return;
         }
         m_open = true;
+        // Whatever an earlier user of the line left unread is not an answer to us.
+        m_port.clear(QSerialPort::AllDirections);
         m_settingsApplied =
             m_port.setBaudRate(kBaudRate) && m_port.setDataBits(QSerialPort::Data8) &&
             m_port.setStopBits(QSerialPort::OneStop) && m_port.setParity(QSerialPort::NoParity) &&

@@ -73,6 +73,23 @@ TEST(DeviceLinkE2E, PollsAndAcknowledgesTriggersThroughThePseudoTerminal) {
     EXPECT_EQ(std::count(log.begin(), log.end(), 0x70), 21);
 }
 
+TEST(DeviceLinkE2E, AnswersLeftUnreadByAnEarlierRunAreNotTakenForNewOnes) {
+    test::SimProcess sim("aim 0 fixed 11 11\naim 1 fixed 22 22\n");
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    Link link(sim.Link());
+    ASSERT_EQ(OpenPort(link.state, link.services), 1);
+    WriteByte(link.state, 0x70); // a run ends before its answer is read
+    link.clock.Sleep(20);
+    ClosePort(link.state);
+
+    ASSERT_EQ(OpenPort(link.state, link.services), 1);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(link.window.PollLane(1), 1);
+        EXPECT_EQ(link.state.Device.RawX[1], 22);
+        EXPECT_EQ(link.state.Device.RawX[0], 0);
+    }
+}
+
 TEST(DeviceLinkE2E, SilentDeviceTimesOut) {
     test::SimProcess sim("fault silence\n");
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();

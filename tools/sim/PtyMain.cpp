@@ -112,9 +112,11 @@ bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN) {
+            if (errno == EINTR) {
                 continue;
             }
+            // Nobody reads the other end and its queue is full: the bytes are lost, as on a
+            // line with no receiver.
             return false;
         }
         done += static_cast<size_t>(n);
@@ -168,6 +170,8 @@ int main(int argc, char** argv) {
             ::tcsetattr(slave, TCSANOW, &tio);
         }
     }
+    // Never block on a full queue at the other end.
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
     // Replace an old link, but never a file that is not one.
     struct stat old {};
     if (::lstat(options.link.c_str(), &old) == 0) {
@@ -206,7 +210,6 @@ int main(int argc, char** argv) {
     std::deque<Outgoing> outgoing;
     Timing timing;
     SteadyTime lastActivity = start - kHotWindow;
-    size_t logged = 0;
     std::uint8_t buffer[256];
 
     while (g_stop == 0) {
@@ -271,12 +274,13 @@ int main(int argc, char** argv) {
             }
             outgoing.push_back({due, std::move(answer)});
         }
+        // The log goes to the file as it grows; memory keeps none of it, so long runs stay
+        // small.
         if (log != nullptr) {
-            const std::string text = model.Log().Format(logged);
-            logged = model.Log().Entries().size();
-            std::fputs(text.c_str(), log);
+            std::fputs(model.Log().Format().c_str(), log);
             std::fflush(log);
         }
+        model.Log().Clear();
     }
 
     if (options.stats && timing.answers > 0) {
@@ -294,7 +298,6 @@ int main(int argc, char** argv) {
     }
     ::unlink(options.link.c_str());
     if (log != nullptr) {
-        std::fputs(model.Log().Format(logged).c_str(), log);
         std::fclose(log);
     }
     return 0;
