@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QMediaDevices>
 
+#include <algorithm>
 #include <cstring>
 
 namespace ryvo {
