@@ -2,6 +2,8 @@
 
 #include "app/TForm3.h"
 #include "app/TMainForm2.h"
+#include "calibration/Calibration.h"
+#include "device/TInitial.h"
 #include "targets/LightScript.h"
 #include "targets/TFormTarLight.h"
 #include "targets/TTargsType.h"
@@ -24,6 +26,15 @@ void RyvoApplication::CreateWindows() {
 
 Page* RyvoApplication::CreatePage(const WindowSpec& spec) {
     const QString className = QString::fromUtf8(spec.className);
+    if (className == QLatin1String("TInitial")) {
+        m_initial = new TInitial(m_state, m_services);
+        m_initial->SetReadCalibration([this] {
+            ReadCalibration(m_state.settings,
+                            m_state.PathFor(QString::fromLatin1(kCalibrationFileName)), true);
+            m_state.TraceLength = ComputeTraceLength(m_state.settings);
+        });
+        return m_initial;
+    }
     if (className == QLatin1String("TForm3")) {
         LoadSoundLibrary(m_state);
         m_form3 = new TForm3(m_state, m_services);
@@ -62,7 +73,10 @@ Page* RyvoApplication::CreatePage(const WindowSpec& spec) {
 }
 
 void RyvoApplication::DeviceInitialisation() {
-    GlobalInitialisation(m_state);
+    // The initialisation window is on screen while the device check blocks start-up.
+    m_frame->showMaximized();
+    m_frame->Activate(QStringLiteral("TInitial"));
+    m_initial->Calibrate();
 }
 
 void RyvoApplication::Start() {

@@ -35,6 +35,8 @@ inline constexpr std::array<WindowSpec, 15> kWindowOrder = {{
 
 // The composition root: builds the frame and every window in order, runs the device
 // initialisation while the main window is created, then activates the main window.
+class TInitial;
+
 class RyvoApplication {
 public:
     RyvoApplication(ProgramState& state, const Services& services);
@@ -45,6 +47,7 @@ public:
 
     TForm2& Frame() { return *m_frame; }
     ProgramState& State() { return m_state; }
+    TInitial* Initial() { return m_initial; }
 
 private:
     Page* CreatePage(const WindowSpec& spec);
@@ -55,6 +58,7 @@ private:
     std::unique_ptr<TForm2> m_frame;
     class TForm3* m_form3 = nullptr;
     class TMainForm2* m_main = nullptr;
+    TInitial* m_initial = nullptr;
 };
 
 } // namespace ryvo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Product.h"
 #include "platform/Page.h"
 
 #include <QHash>
@@ -10,9 +11,6 @@ class QLabel;
 class QStackedWidget;
 
 namespace ryvo {
-
-inline constexpr const char* kProductName = "Ryvo for Windows";
-inline constexpr const char* kContactLine = "Разработка и поддержка: команда Ryvo";
 
 // The product name and the maker's contact line, as the frame and the main window show it.
 QString ProductCaption();

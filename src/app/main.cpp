@@ -2,6 +2,8 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Keyboard.h"
+#include "platform/SerialPort.h"
+#include "platform/Sound.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,11 +26,15 @@ int main(int argc, char* argv[]) {
     ryvo::QtKeyboard keyboard;
     app.installEventFilter(&keyboard);
     ryvo::QtDialogs dialogs;
+    ryvo::QtSerialPortFactory ports;
+    ryvo::QtSound sound;
 
     ryvo::Services services;
     services.clock = &clock;
     services.keyboard = &keyboard;
     services.dialogs = &dialogs;
+    services.ports = &ports;
+    services.sound = &sound;
 
     ryvo::RyvoApplication ryvoApp(state, services);
     ryvoApp.CreateWindows();

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/DeviceValues.h"
 #include "core/Settings.h"
 #include "core/TraceBuffer.h"
 #include "platform/ResourceLibrary.h"
+#include "platform/SerialPort.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -57,6 +60,13 @@ struct ProgramState {
     std::vector<QString> ScriptLines;
 
     TraceBuffer Trace;
+
+    // Device link: the per-lane device values, which lanes take part in the running
+    // exercise, and the one port handle (null before the first open; a failed open leaves
+    // a port on which every read and write fails).
+    DeviceValues Device;
+    std::array<std::int32_t, kLaneCount> LaneActive{};
+    std::unique_ptr<SerialPort> Port;
 
     QString PathFor(const QString& fileName) const;
     QStringList ResourceSearchDirs() const;

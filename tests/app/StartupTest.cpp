@@ -1,8 +1,13 @@
 #include "app/Startup.h"
+#include "device/TInitial.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Keyboard.h"
+#include "platform/Sound.h"
 #include "support/TempDir.h"
+
+#include "DeviceModel.h"
+#include "SimulatedPort.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +44,12 @@ struct Harness {
 TEST(Startup, CreatesFifteenWindowsInOrderAndActivatesMain) {
     Harness h;
     h.dir.Write(QStringLiteral("ryvw.cfg"), test::Cp1251Lines("Time = 10\n"));
+    QByteArray calibration;
+    for (int i = 0; i < 15; ++i) {
+        calibration += "0.500000 2.000000\r\n";
+    }
+    h.dir.Write(QStringLiteral("ryvw.dat"), calibration + "20 30 40 50");
+    h.dir.Write(QStringLiteral("Targets.act"), "1 0\r\n10\r\n");
     h.app->CreateWindows();
     TForm2& frame = h.app->Frame();
     EXPECT_EQ(frame.windowTitle(), ProductCaption());
@@ -54,8 +65,15 @@ TEST(Startup, CreatesFifteenWindowsInOrderAndActivatesMain) {
                                     : QString::fromUtf8(spec.caption);
         EXPECT_EQ(frame.PageAt(i)->Caption(), caption);
     }
-    // Settings were read while the main window was being created.
+    // Settings, calibration and light script were read while the windows were created.
     EXPECT_EQ(h.state.settings.Time, 10u);
+    EXPECT_FLOAT_EQ(h.state.settings.CentX[4], 0.5F);
+    EXPECT_FLOAT_EQ(h.state.settings.ScaleD[4], 2.0F);
+    EXPECT_FLOAT_EQ(h.state.settings.ScaleL[6], 4.0F);
+    EXPECT_EQ(h.state.settings.TimeGun, 20);
+    EXPECT_EQ(h.state.settings.TimeTrace, 50);
+    EXPECT_EQ(h.state.TraceLength, 50);
+    EXPECT_EQ(h.state.ScriptLines, (std::vector<QString>{"1 0", "10"}));
 
     h.app->Start();
     ASSERT_NE(frame.ActivePage(), nullptr);
@@ -103,4 +121,51 @@ TEST(Backdrop, ActivePageSeesKeysBeforeItsControls) {
     QKeyEvent a(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
     QApplication::sendEvent(child, &a);
     EXPECT_EQ(page->seen, 2);
+}
+
+namespace {
+
+// Notes which window is in front when start-up plays its test sound.
+class WitnessSound final : public Sound {
+public:
+    bool PlayAsync(const QByteArray&) override { return true; }
+    bool PlayToCompletion(const QByteArray&, Finished) override {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* frame = qobject_cast<TForm2*>(widget)) {
+                frameVisible = frame->isVisible();
+                activeDuringCheck = frame->ActivePage()->ClassName();
+            }
+        }
+        return true;
+    }
+    void Beep() override {}
+    QString activeDuringCheck;
+    bool frameVisible = false;
+};
+
+} // namespace
+
+TEST(Startup, DeviceCheckRunsWithTheInitialisationWindowInFront) {
+    test::TempDir dir;
+    dir.Write(QStringLiteral("ryvw.cfg"),
+              test::Cp1251Lines("SerialPort = COM2\nIO_Serial = 1\nTarget = -1 1 -1 -1 -1\n"));
+    dir.Write(QStringLiteral("Sounds/2251.wav"), "wave");
+    ProgramState state;
+    state.StartDir = dir.Path();
+    ManualClock clock;
+    ScriptedDialogs dialogs;
+    sim::DeviceModel model;
+    sim::SimulatedPortFactory ports(model, &clock, QStringLiteral("COM2"));
+    WitnessSound sound;
+    Services services{&clock, nullptr, &dialogs, &ports, &sound};
+    RyvoApplication app(state, services);
+    app.CreateWindows();
+    EXPECT_EQ(sound.activeDuringCheck, QStringLiteral("TInitial"));
+    EXPECT_TRUE(sound.frameVisible);
+    ASSERT_NE(qobject_cast<TInitial*>(app.Frame().Find(QStringLiteral("TInitial"))), nullptr);
+    EXPECT_EQ(state.LanePresent, (std::array<std::int32_t, 5>{0, 1, 0, 0, 0}));
+    EXPECT_EQ(model.Lane(0).polls, 50);
+    EXPECT_TRUE(dialogs.messages.empty());
+    app.Start();
+    EXPECT_EQ(app.Frame().ActivePage()->ClassName(), QStringLiteral("TMainForm2"));
 }

@@ -1,0 +1,124 @@
+#include "device/TFormShoot.h"
+
+#include "device/DeviceProtocol.h"
+#include "device/SerialLink.h"
+
+namespace ryvo {
+
+TFormShoot::TFormShoot(ProgramState& state, const Services& services)
+    : m_state(state), m_services(services) {}
+
+TFormShoot::~TFormShoot() = default;
+
+void TFormShoot::AddTraceSample(std::uint32_t /*level*/, int /*lane*/, float /*x*/, float /*y*/) {}
+
+bool TFormShoot::LevelInWindow(std::int32_t level) const {
+    const auto value = static_cast<float>(level);
+    return m_state.SignalLowFactor * m_state.SignalLevel <= value &&
+           value <= m_state.SignalHighFactor * m_state.SignalLevel;
+}
+
+float SmoothingWeight(std::int32_t timeGun) {
+    float s = 1.0F - static_cast<float>(timeGun) / 100.0F;
+    if (s < 0.0F) {
+        s = 0.01F;
+    } else if (s > 1.0F) {
+        s = 1.0F;
+    }
+    return s;
+}
+
+namespace {
+
+std::uint8_t LaneCommand(std::uint8_t base, int lane) {
+    return static_cast<std::uint8_t>(base + lane);
+}
+
+std::uint8_t LaneBit(int lane) {
+    return static_cast<std::uint8_t>(1U << static_cast<unsigned>(lane));
+}
+
+void StoreRaw(DeviceValues& device, int lane, const DeviceFrame& frame) {
+    device.RawTrigger[lane] = frame.trigger ? 1 : 0;
+    device.RawX[lane] = frame.x;
+    device.RawY[lane] = frame.y;
+    device.RawLevel[lane] = frame.level;
+}
+
+} // namespace
+
+int TFormShoot::PollLane(int lane) {
+    if (lane < 0 || lane >= kLaneCount) {
+        return -1;
+    }
+    DeviceValues& device = m_state.Device;
+    FrameBytes bytes{};
+    WriteByte(m_state, LaneCommand(kPoll, lane));
+    if (ReadBytes(m_state, bytes.data(), kFrameSize) < kFrameSize) {
+        return -1;
+    }
+    const DeviceFrame frame = DecodeFrame(bytes);
+    if (frame.IsLane(lane)) {
+        StoreRaw(device, lane, frame);
+        const std::uint8_t ownBit = LaneBit(lane);
+        auto pending = static_cast<std::uint8_t>(frame.pendingMask & ~ownBit);
+        if (frame.checksumOk) {
+            if (frame.trigger) {
+                WriteByte(m_state, LaneCommand(kAcknowledge, lane));
+            }
+            device.Trigger[lane] = frame.trigger ? 1 : 0;
+            const float s = SmoothingWeight(m_state.settings.TimeGun);
+            const auto level = static_cast<float>(frame.level);
+            float& histX = device.TraceHistX[lane][0];
+            float& histY = device.TraceHistY[lane][0];
+            histX = (1.0F - s) * histX + s * static_cast<float>(frame.x) / level;
+            histY = (1.0F - s) * histY + s * static_cast<float>(frame.y) / level;
+            device.PosX[lane] = histX;
+            device.PosY[lane] = histY;
+            device.Level[lane] = frame.level;
+            device.LastLevel = frame.level;
+
+            // Lanes with data waiting are fetched in the same transaction round.
+            for (int other = 0; other < kLaneCount; ++other) {
+                if (other == lane || (pending & LaneBit(other)) == 0) {
+                    continue;
+                }
+                WriteByte(m_state, LaneCommand(kPoll, other));
+                FrameBytes otherBytes{};
+                if (ReadBytes(m_state, otherBytes.data(), kFrameSize) < kFrameSize) {
+                    continue;
+                }
+                const DeviceFrame otherFrame = DecodeFrame(otherBytes);
+                if (!otherFrame.IsLane(other)) {
+                    continue;
+                }
+                StoreRaw(device, other, otherFrame);
+                pending = static_cast<std::uint8_t>(otherFrame.pendingMask & ~ownBit);
+                if (!otherFrame.checksumOk) {
+                    continue;
+                }
+                const auto otherLevel = static_cast<float>(otherFrame.level);
+                device.Trigger[other] = otherFrame.trigger ? 1 : 0;
+                device.Level[other] = otherFrame.level;
+                device.TraceHistX[other][0] = static_cast<float>(otherFrame.x) / otherLevel;
+                device.TraceHistY[other][0] = static_cast<float>(otherFrame.y) / otherLevel;
+                device.PosX[other] = device.TraceHistX[other][0];
+                device.PosY[other] = device.TraceHistY[other][0];
+                if (otherFrame.trigger) {
+                    WriteByte(m_state, LaneCommand(kAcknowledge, other));
+                }
+            }
+            if (frame.trigger) {
+                WriteByte(m_state, LaneCommand(kAcknowledge, lane));
+            }
+        }
+    }
+    if (m_state.LaneActive[lane] != 0 && LevelInWindow(device.Level[lane]) &&
+        device.Trigger[lane] == 0) {
+        AddTraceSample(static_cast<std::uint32_t>(device.Level[lane]), lane, device.PosX[lane],
+                       device.PosY[lane]);
+    }
+    return lane;
+}
+
+} // namespace ryvo

@@ -1,0 +1,202 @@
+#include "app/Startup.h"
+#include "device/SerialLink.h"
+#include "device/TFormShoot.h"
+#include "device/TInitial.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Keyboard.h"
+#include "platform/SerialPort.h"
+#include "platform/Sound.h"
+#include "support/SimProcess.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+
+using namespace ryvo;
+
+namespace {
+
+struct Link {
+    ProgramState state;
+    SteadyClock clock;
+    QtSerialPortFactory ports;
+    ScriptedDialogs dialogs;
+    Services services{&clock, nullptr, &dialogs, &ports, nullptr};
+    TFormShoot window{state, services};
+
+    explicit Link(const QString& port) {
+        state.settings.SerialPort = port;
+        state.settings.IO_Serial = 1;
+        ApplySignalLimits(state);
+    }
+};
+
+} // namespace
+
+TEST(DeviceLinkE2E, PollsAndAcknowledgesTriggersThroughThePseudoTerminal) {
+    test::SimProcess sim("aim 0 fixed 100 -200\n"
+                         "level 0 1000\n"
+                         "trigger 0 0\n"
+                         "aim 2 fixed 900 300\n"
+                         "level 2 3000\n"
+                         "trigger 2 0\n");
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    Link link(sim.Link());
+    ASSERT_EQ(OpenPort(link.state, link.services), 1);
+    EXPECT_TRUE(link.dialogs.messages.empty());
+
+    // Lane 0 carries a trigger report and names lane 2 as pending.
+    ASSERT_EQ(link.window.PollLane(0), 0);
+    const DeviceValues& d = link.state.Device;
+    EXPECT_EQ(d.Trigger[0], 1);
+    EXPECT_EQ(d.Level[0], 1000);
+    EXPECT_EQ(d.Trigger[2], 1);
+    EXPECT_EQ(d.Level[2], 3000);
+    EXPECT_FLOAT_EQ(d.PosX[2], 0.3F);
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_EQ(link.window.PollLane(0), 0);
+    }
+    EXPECT_EQ(d.Trigger[0], 0);
+    EXPECT_EQ(d.RawX[0], 100);
+    EXPECT_EQ(d.RawY[0], -200);
+    ClosePort(link.state);
+
+    const std::vector<std::uint8_t> log = sim.StopAndReadLog();
+    ASSERT_GE(log.size(), 5u);
+    EXPECT_EQ(std::vector<std::uint8_t>(log.begin(), log.begin() + 5),
+              (std::vector<std::uint8_t>{0x70, 0x80, 0x72, 0x82, 0x80}));
+    EXPECT_EQ(std::count(log.begin(), log.end(), 0x80), 2);
+    EXPECT_EQ(std::count(log.begin(), log.end(), 0x70), 21);
+}
+
+TEST(DeviceLinkE2E, AnswersLeftUnreadByAnEarlierRunAreNotTakenForNewOnes) {
+    test::SimProcess sim("aim 0 fixed 11 11\naim 1 fixed 22 22\n");
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    Link link(sim.Link());
+    ASSERT_EQ(OpenPort(link.state, link.services), 1);
+    WriteByte(link.state, 0x70); // a run ends before its answer is read
+    link.clock.Sleep(20);
+    ClosePort(link.state);
+
+    ASSERT_EQ(OpenPort(link.state, link.services), 1);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(link.window.PollLane(1), 1);
+        EXPECT_EQ(link.state.Device.RawX[1], 22);
+        EXPECT_EQ(link.state.Device.RawX[0], 0);
+    }
+}
+
+TEST(DeviceLinkE2E, SilentDeviceTimesOut) {
+    test::SimProcess sim("fault silence\n");
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    Link link(sim.Link());
+    ASSERT_EQ(OpenPort(link.state, link.services), 1);
+    for (int i = 0; i < 3; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_EQ(link.window.PollLane(1), -1);
+        const qint64 ms = timer.elapsed();
+        // 59 ms is the bound; allow for a loaded machine, but not for a hang.
+        EXPECT_GE(ms, 50);
+        EXPECT_LT(ms, 500);
+    }
+}
+
+TEST(DeviceLinkE2E, UnpluggedDeviceGivesMinusOneWithoutACrash) {
+    for (const bool kill : {false, true}) {
+        test::SimProcess sim(kill ? "" : "fault unplug from=300\n");
+        ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+        Link link(sim.Link());
+        ASSERT_EQ(OpenPort(link.state, link.services), 1);
+        ASSERT_EQ(link.window.PollLane(0), 0);
+        if (kill) {
+            sim.Kill();
+        }
+        QElapsedTimer timer;
+        timer.start();
+        int answered = 0;
+        int failed = 0;
+        while (timer.elapsed() < 1500) {
+            if (link.window.PollLane(0) == -1) {
+                ++failed;
+            } else {
+                EXPECT_EQ(failed, 0) << "answers after the device went away";
+                ++answered;
+            }
+        }
+        EXPECT_GT(failed, 0);
+        if (!kill) {
+            EXPECT_GT(answered, 10);
+        }
+        AllLampsOff(link.state, link.clock);
+        ClosePort(link.state);
+    }
+}
+
+namespace {
+
+struct App {
+    test::TempDir dir;
+    ProgramState state;
+    SteadyClock clock;
+    ScriptedKeyboard keyboard;
+    ScriptedDialogs dialogs;
+    QtSerialPortFactory ports;
+    RecordingSound sound;
+    std::unique_ptr<RyvoApplication> app;
+
+    explicit App(const QString& port) {
+        state.StartDir = dir.Path();
+        dir.Write(QStringLiteral("ryvw.cfg"),
+                  test::Cp1251Lines(QStringLiteral("SerialPort = %1\nIO_Serial = 1\n"
+                                                   "Target = 1 -1 2 -1 -1\n")
+                                        .arg(port)));
+        Services services{&clock, &keyboard, &dialogs, &ports, &sound};
+        app = std::make_unique<RyvoApplication>(state, services);
+        app->CreateWindows();
+        app->Start();
+    }
+};
+
+const QString kNoData = QString::fromUtf8("Не поступают данные через последовательный порт %1");
+
+} // namespace
+
+TEST(StartupE2E, LiveDevice) {
+    test::SimProcess sim("level 0 2000\n");
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    App a(sim.Link());
+    EXPECT_EQ(a.state.NoData, 0);
+    EXPECT_EQ(a.state.LanePresent, (std::array<std::int32_t, 5>{1, 0, 1, 0, 0}));
+    EXPECT_TRUE(a.dialogs.messages.empty());
+    EXPECT_EQ(a.app->Frame().ActivePage()->ClassName(), QStringLiteral("TMainForm2"));
+    const auto log = sim.StopAndReadLog();
+    EXPECT_EQ(std::count(log.begin(), log.end(), 0x70), 50);
+}
+
+TEST(StartupE2E, SilentAndMissingDevices) {
+    test::SimProcess sim("fault silence\n");
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    // The settings file keeps at most 53 characters of the port name.
+    const QString missing = QStringLiteral("/dev/ryvo-no-such-tty");
+    for (const QString& port : {sim.Link(), missing}) {
+        QElapsedTimer timer;
+        timer.start();
+        App a(port);
+        EXPECT_EQ(a.state.NoData, 1);
+        EXPECT_EQ(a.state.LanePresent, (std::array<std::int32_t, 5>{}));
+        ASSERT_EQ(a.dialogs.messages.size(), 1u);
+        EXPECT_EQ(a.state.settings.SerialPort, port);
+        EXPECT_EQ(a.dialogs.messages[0].text, kNoData.arg(port));
+        EXPECT_EQ(a.dialogs.messages[0].caption, QStringLiteral("Error"));
+        EXPECT_EQ(a.dialogs.messages[0].icon, MessageIcon::Error);
+        EXPECT_EQ(a.app->Frame().ActivePage()->ClassName(), QStringLiteral("TMainForm2"));
+        if (port == missing) {
+            EXPECT_LT(timer.elapsed(), 2000); // nothing to wait for
+        }
+    }
+}

@@ -1,0 +1,90 @@
+#include "support/SimProcess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace ryvo::test {
+
+SimProcess::SimProcess(const QByteArray& scenario, const QStringList& extra) {
+    const QString program =
+        QDir(qEnvironmentVariable("RYVO_BIN_DIR")).filePath(QStringLiteral("ryvo-sim"));
+    if (!QFileInfo(program).isExecutable()) {
+        m_error = QStringLiteral("no simulator at %1").arg(program);
+        return;
+    }
+    const QString scenarioPath = m_dir.filePath(QStringLiteral("scenario.txt"));
+    QFile file(scenarioPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(scenario) != scenario.size()) {
+        m_error = QStringLiteral("cannot write the scenario");
+        return;
+    }
+    file.close();
+    m_link = m_dir.filePath(QStringLiteral("ttyRYVO"));
+    m_logPath = m_dir.filePath(QStringLiteral("bytes.log"));
+    QStringList args = {QStringLiteral("--link"),     m_link,
+                        QStringLiteral("--scenario"), scenarioPath,
+                        QStringLiteral("--log"),      m_logPath};
+    args << extra;
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.start(program, args);
+    if (!m_process.waitForStarted(5000)) {
+        m_error = QStringLiteral("simulator did not start");
+        return;
+    }
+    // It prints the link path once the pseudo-terminal is ready.
+    while (!m_process.canReadLine()) {
+        if (!m_process.waitForReadyRead(5000)) {
+            m_error = QStringLiteral("simulator said nothing: %1")
+                          .arg(QString::fromUtf8(m_process.readAllStandardError()));
+            return;
+        }
+    }
+    const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
+    if (line != m_link) {
+        m_error = QStringLiteral("simulator printed '%1'").arg(line);
+        return;
+    }
+    m_started = true;
+}
+
+SimProcess::~SimProcess() {
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(3000)) {
+            m_process.kill();
+            m_process.waitForFinished(3000);
+        }
+    }
+}
+
+std::vector<std::uint8_t> SimProcess::StopAndReadLog() {
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        m_process.waitForFinished(3000);
+    }
+    std::vector<std::uint8_t> bytes;
+    QFile log(m_logPath);
+    if (!log.open(QIODevice::ReadOnly)) {
+        return bytes;
+    }
+    // "<ms> <hex byte>" per line.
+    for (const QByteArray& line : log.readAll().split('\n')) {
+        const QList<QByteArray> parts = line.trimmed().split(' ');
+        if (parts.size() == 2) {
+            bool ok = false;
+            const int value = parts[1].toInt(&ok, 16);
+            if (ok) {
+                bytes.push_back(static_cast<std::uint8_t>(value));
+            }
+        }
+    }
+    return bytes;
+}
+
+void SimProcess::Kill() {
+    m_process.kill();
+    m_process.waitForFinished(3000);
+}
+
+} // namespace ryvo::test

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <vector>
+
+namespace ryvo::test {
+
+// Runs build/bin/ryvo-sim on a pseudo-terminal for one test; stops it when destroyed.
+class SimProcess {
+public:
+    // `scenario` is the scenario file's text; extra arguments such as "--unpaced" follow.
+    explicit SimProcess(const QByteArray& scenario, const QStringList& extra = {});
+    ~SimProcess();
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    // False when the simulator did not come up; Error() says why.
+    bool Started() const { return m_started; }
+    QString Error() const { return m_error; }
+    // The stable symlink to the pseudo-terminal, as a port name.
+    QString Link() const { return m_link; }
+
+    // Stops the simulator (the pseudo-terminal goes away) and returns every byte it logged.
+    std::vector<std::uint8_t> StopAndReadLog();
+    // Kills the simulator at once, like pulling the cable.
+    void Kill();
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    QString m_link;
+    QString m_logPath;
+    QString m_error;
+    bool m_started = false;
+};
+
+} // namespace ryvo::test
