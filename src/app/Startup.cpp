@@ -1,5 +1,8 @@
 #include "app/Startup.h"
 
+#include "archive/TGroupsForm.h"
+#include "archive/TSave_Print.h"
+
 #include <QString>
 
 namespace ryvo {
@@ -23,6 +26,12 @@ Page* RyvoApplication::CreatePage(const WindowSpec& spec) {
     } else if (className == QLatin1String("TMainForm2")) {
         DeviceInitialisation();
         LoadTargetLibrary(m_state);
+    }
+    if (className == QLatin1String("TGroupsForm")) {
+        return new TGroupsForm(m_state, m_services);
+    }
+    if (className == QLatin1String("TSave_Print")) {
+        return new TSave_Print(m_state, m_services);
     }
     return new PlaceholderPage(className, QString::fromUtf8(spec.caption));
 }

@@ -2,6 +2,7 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Keyboard.h"
+#include "platform/Printer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,11 +25,13 @@ int main(int argc, char* argv[]) {
     ryvo::QtKeyboard keyboard;
     app.installEventFilter(&keyboard);
     ryvo::QtDialogs dialogs;
+    ryvo::QtPrinter printer(state.StartDir);
 
     ryvo::Services services;
     services.clock = &clock;
     services.keyboard = &keyboard;
     services.dialogs = &dialogs;
+    services.printer = &printer;
 
     ryvo::RyvoApplication ryvoApp(state, services);
     ryvoApp.CreateWindows();

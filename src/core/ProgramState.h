@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ResultRecord.h"
+#include "core/RunState.h"
 #include "core/Settings.h"
 #include "core/TraceBuffer.h"
 #include "platform/ResourceLibrary.h"
@@ -52,6 +54,14 @@ struct ProgramState {
     std::int32_t LoadedGroup = -1;   // -1: no shooter group loaded
 
     std::vector<QString> Remarks;
+
+    RunState run;
+    ArchiveTables archive;
+    QString GroupName;
+    // The member list the groups window shows; the save dialog offers it as shooter names.
+    std::vector<QString> GroupMembers;
+    // A shooter name an exercise window presets for the save dialog; taken on activation.
+    QString SaveDialogShooter;
 
     TraceBuffer Trace;
 

@@ -1,0 +1,312 @@
+#include "archive/ArchiveStore.h"
+
+#include "platform/TextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace ryvo {
+
+namespace {
+
+// Line breaks would put the record out of step with its line count.
+QString OneLine(const QString& text) {
+    QString line = text;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    line.replace(QChar(u'\r'), QChar(u' '));
+    line.replace(QChar(u'\n'), QChar(u' '));
+    return line;
+}
+
+bool EndsWithLineEnd(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0) {
+        return true;
+    }
+    file.seek(file.size() - 1);
+    char last = 0;
+    return file.getChar(&last) && last == '\n';
+}
+
+// Lines of a file image; CR LF or a bare LF end a line.
+class LineCursor {
+public:
+    explicit LineCursor(const QByteArray& bytes) : m_bytes(bytes) {}
+
+    bool AtEnd() const { return m_pos >= m_bytes.size(); }
+    qsizetype Position() const { return m_pos; }
+    void Seek(qsizetype pos) { m_pos = pos; }
+
+    // The next line without its line end; nullopt at the end of the file.
+    std::optional<QByteArray> Next() {
+        if (AtEnd()) {
+            return std::nullopt;
+        }
+        const qsizetype start = m_pos;
+        qsizetype end = m_bytes.indexOf('\n', start);
+        if (end < 0) {
+            end = m_bytes.size();
+            m_pos = end;
+        } else {
+            m_pos = end + 1;
+        }
+        qsizetype stop = end;
+        if (stop > start && m_bytes[stop - 1] == '\r') {
+            --stop;
+        }
+        return m_bytes.mid(start, stop - start);
+    }
+
+private:
+    const QByteArray& m_bytes;
+    qsizetype m_pos = 0;
+};
+
+QString Cut(const QByteArray& bytes, qsizetype limit) {
+    return FromCp1251(bytes.left(limit));
+}
+
+std::optional<ShotPoint> ParseShot(const QByteArray& line) {
+    TextReader reader(line);
+    const auto x = reader.ReadFloat();
+    if (!x) {
+        return std::nullopt;
+    }
+    const auto y = reader.ReadFloat();
+    if (!y) {
+        return std::nullopt;
+    }
+    return ShotPoint{*x, *y};
+}
+
+} // namespace
+
+QString MonthName(int month) {
+    if (month < 1 || month > 12) {
+        return {};
+    }
+    return QString::fromUtf8(MonthNames[static_cast<size_t>(month)]);
+}
+
+SaveTime SaveTime::From(const QDateTime& local) {
+    SaveTime t;
+    t.year = local.date().year();
+    t.month = local.date().month();
+    t.day = local.date().day();
+    t.hour = local.time().hour();
+    t.minute = local.time().minute();
+    return t;
+}
+
+QString SaveTime::DateText() const {
+    return QStringLiteral("%1.%2.%3").arg(day).arg(month).arg(year);
+}
+
+QString SaveTime::TimeText() const {
+    return QStringLiteral("%1:%2").arg(hour).arg(minute);
+}
+
+QString SaveTime::DialogTimeText() const {
+    return QStringLiteral("%1 ч. %2 мин.").arg(hour).arg(minute);
+}
+
+std::optional<QString> GroupNameProblem(const QString& name) {
+    if (name.contains(QChar(u'/')) || name.contains(QChar(u'\\'))) {
+        return QStringLiteral("Название группы не может содержать знаки \"/\" и \"\\\".");
+    }
+    if (name == QLatin1String(".") || name == QLatin1String("..")) {
+        return QStringLiteral("Название группы не может быть \".\" или \"..\".");
+    }
+    for (const QChar c : name) {
+        if (c.category() == QChar::Other_Control) {
+            return QStringLiteral("Название группы содержит управляющие символы.");
+        }
+    }
+    if (name.size() > kMaxGroupNameLength) {
+        return QStringLiteral("Название группы длиннее %1 символов.").arg(kMaxGroupNameLength);
+    }
+    return std::nullopt;
+}
+
+QString GroupFileName(const QString& groupName) {
+    QString name = groupName;
+    name.replace(QChar(u' '), QChar(u'_'));
+    return name + QStringLiteral(".rec");
+}
+
+QString MonthFolderPath(const QString& startDir, int year, int month) {
+    return QDir(startDir).filePath(QStringLiteral("%1/%2").arg(year).arg(MonthName(month)));
+}
+
+QByteArray RecordImage(const SaveTime& time, const NewResult& result) {
+    TextWriter out;
+    out.Put(OneLine(result.shooter)).PutBytes("\n");
+    out.Put(time.DateText()).PutBytes(" ");
+    out.Put(time.TimeText()).PutBytes("\n");
+    out.Printf("%i %i %i %i\n", result.targetType, 0, result.plannedShots, result.timeLimit);
+    out.Printf("%i %7.2f\n", static_cast<int>(result.shots.size()),
+               static_cast<double>(result.shootTime));
+    out.Put(OneLine(result.comment)).PutBytes("\n");
+    for (const ShotPoint& shot : result.shots) {
+        out.Printf("%7.2f %15.2f\n", static_cast<double>(shot.x), static_cast<double>(shot.y));
+    }
+    return out.Bytes();
+}
+
+AppendOutcome AppendResult(const QString& startDir, const QString& groupName, const SaveTime& time,
+                           const NewResult& result) {
+    AppendOutcome outcome;
+    if (const auto problem = GroupNameProblem(groupName)) {
+        outcome.error = *problem;
+        return outcome;
+    }
+    const QString folder = MonthFolderPath(startDir, time.year, time.month);
+    outcome.path = QDir(folder).filePath(GroupFileName(groupName));
+    if (!QDir().mkpath(folder)) {
+        outcome.error = QStringLiteral("Не удалось создать папку архива %1.")
+                            .arg(QDir::toNativeSeparators(folder));
+        return outcome;
+    }
+    QByteArray bytes = RecordImage(time, result);
+    // A file torn by an earlier crash: start our record on a line of its own.
+    if (!EndsWithLineEnd(outcome.path)) {
+        bytes.prepend("\r\n");
+    }
+    if (!AppendToFile(outcome.path, bytes)) {
+        outcome.error = QStringLiteral("Не удалось записать файл архива %1.")
+                            .arg(QDir::toNativeSeparators(outcome.path));
+        return outcome;
+    }
+    outcome.ok = true;
+    return outcome;
+}
+
+std::vector<ResultRecord> ParseGroupFile(const QByteArray& bytes) {
+    std::vector<ResultRecord> records;
+    LineCursor lines(bytes);
+    while (!lines.AtEnd()) {
+        ResultRecord record;
+        record.Shooter = Cut(*lines.Next(), kMaxShooterLength);
+
+        const auto stamp = lines.Next();
+        const auto plan = lines.Next();
+        const auto made = lines.Next();
+        const auto comment = lines.Next();
+        if (!comment) {
+            break; // torn last record
+        }
+        const qsizetype blank = stamp->indexOf(' ');
+        record.Date = Cut(blank < 0 ? *stamp : stamp->left(blank), kMaxTokenLength);
+        if (blank >= 0) {
+            QByteArray rest = stamp->mid(blank + 1);
+            const qsizetype end = rest.indexOf(' ');
+            record.Time = Cut(end < 0 ? rest : rest.left(end), kMaxTokenLength);
+        }
+        // Numbers that do not convert keep their zero, as the rest of the record is usable.
+        TextReader planReader(*plan);
+        for (std::int32_t* field :
+             {&record.TargetType, &record.Reserved, &record.PlannedShots, &record.TimeLimit}) {
+            const auto value = planReader.ReadInt();
+            if (!value) {
+                break;
+            }
+            *field = *value;
+        }
+        TextReader madeReader(*made);
+        if (const auto count = madeReader.ReadInt()) {
+            record.ShotsMade = std::max(0, *count);
+            if (const auto seconds = madeReader.ReadFloat()) {
+                record.ShootTime = *seconds;
+            }
+        }
+        record.Comment = Cut(*comment, kMaxCommentLength);
+
+        bool torn = false;
+        record.Shots.reserve(static_cast<size_t>(std::min(record.ShotsMade, 1000)));
+        for (std::int32_t i = 0; i < record.ShotsMade; ++i) {
+            const qsizetype lineStart = lines.Position();
+            const auto line = lines.Next();
+            if (!line) {
+                torn = true;
+                break;
+            }
+            const auto shot = ParseShot(*line);
+            if (!shot) {
+                if (lines.AtEnd()) {
+                    torn = true; // cut inside its last line
+                    break;
+                }
+                // The record was cut short; the next one starts on this line.
+                lines.Seek(lineStart);
+                break;
+            }
+            record.Shots.push_back(*shot);
+        }
+        if (torn) {
+            break;
+        }
+        record.ShotsMade = static_cast<std::int32_t>(record.Shots.size());
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+void DeriveStatistics(ResultRecord& record, ScoreFunction score) {
+    std::array<int, kHitColumns> counts{};
+    int sum = 0;
+    for (const ShotPoint& shot : record.Shots) {
+        const std::int32_t result = score(shot.x, shot.y, record.TargetType);
+        if (result >= 0 && result <= 10) {
+            ++counts[static_cast<size_t>(result)];
+            sum += result;
+        } else {
+            ++counts[kMissColumn];
+        }
+    }
+    for (size_t i = 0; i < counts.size(); ++i) {
+        record.Hits[i] = counts[i] == 0 ? QStringLiteral("-") : QString::number(counts[i]);
+    }
+    record.SumText = QString::number(sum);
+    record.ShotsText = QString::number(record.ShotsMade);
+    record.ShootTimeText = QString::asprintf("%5.2f", static_cast<double>(record.ShootTime));
+}
+
+bool ReadGroupFile(ArchiveTables& tables, const QString& path, ScoreFunction score) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    tables.ArchiveRecords = ParseGroupFile(file.readAll());
+    for (ResultRecord& record : tables.ArchiveRecords) {
+        DeriveStatistics(record, score);
+    }
+    return true;
+}
+
+void CollectDates(ArchiveTables& tables) {
+    tables.ArchiveDates.clear();
+    for (const ResultRecord& record : tables.ArchiveRecords) {
+        if (std::find(tables.ArchiveDates.begin(), tables.ArchiveDates.end(), record.Date) ==
+            tables.ArchiveDates.end()) {
+            tables.ArchiveDates.push_back(record.Date);
+        }
+    }
+}
+
+void SelectDate(ArchiveTables& tables, int dateIndex) {
+    tables.DayRecords.clear();
+    if (dateIndex < 0 || static_cast<size_t>(dateIndex) >= tables.ArchiveDates.size()) {
+        return;
+    }
+    const QString& date = tables.ArchiveDates[static_cast<size_t>(dateIndex)];
+    for (const ResultRecord& record : tables.ArchiveRecords) {
+        if (record.Date == date) {
+            tables.DayRecords.push_back(record);
+        }
+    }
+}
+
+} // namespace ryvo
