@@ -1,0 +1,51 @@
+#include "targets/Scoring.h"
+
+#include "core/ProgramState.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ryvo {
+
+namespace {
+
+bool InN4Corner(float x, float y) {
+    constexpr float r = kShotMarkRadius;
+    const bool upperRight = x - r >= 47.0F && y >= -100.0F && x < 101.0F && y + r < -28.0F;
+    const bool upperLeft = x >= -100.0F && y >= -100.0F && x + r < -47.0F && y + r < -28.0F;
+    return upperRight || upperLeft;
+}
+
+} // namespace
+
+std::int32_t ScoreShot(float x, float y, std::int32_t targetType) {
+    constexpr float r = kShotMarkRadius;
+    if (std::isnan(x) || std::isnan(y)) {
+        return kScoreMiss;
+    }
+    if (x + r < -100.0F || x - r >= 100.0F || y + r < -100.0F || y - r >= 100.0F) {
+        return x == kDarkShotPosition && y == kDarkShotPosition ? kScoreDark : kScoreMiss;
+    }
+    // Distance in hundreds of units less the hole radius: a hole touching a ring line
+    // counts for the inner ring.
+    const double dx = 0.01 * static_cast<double>(x);
+    const double dy = 0.01 * static_cast<double>(y);
+    const auto d = static_cast<float>(std::sqrt(dx * dx + dy * dy) - 0.01 * r);
+
+    if (targetType == kTargetN4) {
+        if (InN4Corner(x, y)) {
+            return 0;
+        }
+        const auto score = static_cast<std::int32_t>(std::ceil(10.0F - 5.0F * d));
+        return std::clamp(score, 5, 10);
+    }
+    if (targetType == kTargetSport) {
+        const auto score = static_cast<std::int32_t>(std::ceil(10.0F - 10.0F * d));
+        // Beyond ring 1 (only in the corners of the square) the paper is hit but no ring:
+        // 0, never a value that callers would take for a miss or a dark-target shot.
+        return std::clamp(score, 0, 10);
+    }
+    return 0;
+}
+
+} // namespace ryvo

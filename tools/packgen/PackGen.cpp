@@ -1,0 +1,344 @@
+#include "PackGen.h"
+
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QSaveFile>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+namespace ryvo::packgen {
+
+namespace {
+
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        std::fprintf(stderr, "packgen: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+bool WriteStrings(const QString& folder, const QStringList& lines) {
+    return WriteFile(QDir(folder).filePath(QStringLiteral("strings.txt")),
+                     lines.join(u'\n').append(u'\n').toUtf8());
+}
+
+// ---- Targets ------------------------------------------------------------------------------
+
+struct LibraryTarget {
+    QString name;
+    float edgeX; // zeroing points as a fraction of the half-width
+    float edgeY;
+    void (*paint)(QPainter&, double size);
+};
+
+// Target units (-100..100) to picture pixels.
+QPointF At(double size, double x, double y) {
+    const double k = size / 200.0;
+    return {size / 2.0 + x * k, size / 2.0 + y * k};
+}
+
+// Small crosses where the zeroing window asks the shooter to aim.
+void PaintZeroingMarks(QPainter& p, double size, float edgeX, float edgeY, const QColor& colour) {
+    p.save();
+    p.setPen(QPen(colour, size / 256.0));
+    const double arm = size / 64.0;
+    const QPointF points[] = {At(size, 0, 0), At(size, -100.0 * edgeX, 0),
+                              At(size, 100.0 * edgeX, 0), At(size, 0, -100.0 * edgeY),
+                              At(size, 0, 100.0 * edgeY)};
+    for (const QPointF& c : points) {
+        p.drawLine(c - QPointF(arm, 0), c + QPointF(arm, 0));
+        p.drawLine(c - QPointF(0, arm), c + QPointF(0, arm));
+    }
+    p.restore();
+}
+
+void PaintPolice(QPainter& p, double size) {
+    const double k = size / 200.0;
+    p.fillRect(QRectF(0, 0, size, size), QColor(236, 232, 220));
+    // Head and shoulders to the bottom edge.
+    QPainterPath figure;
+    figure.addEllipse(At(size, 0, -62), 21 * k, 26 * k);
+    QPainterPath body;
+    body.moveTo(At(size, -14, -40));
+    body.lineTo(At(size, 14, -40));
+    body.cubicTo(At(size, 16, -26), At(size, 55, -30), At(size, 68, -10));
+    body.lineTo(At(size, 78, 100));
+    body.lineTo(At(size, -78, 100));
+    body.lineTo(At(size, -68, -10));
+    body.cubicTo(At(size, -55, -30), At(size, -16, -26), At(size, -14, -40));
+    body.closeSubpath();
+    figure = figure.united(body);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(30, 30, 34));
+    p.drawPath(figure);
+    // Scoring zones as light outlines on the figure.
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(200, 200, 200), 0.8 * k));
+    p.drawEllipse(At(size, 0, -62), 10 * k, 13 * k);
+    for (double r : {14.0, 28.0, 42.0}) {
+        p.drawEllipse(At(size, 0, 12), r * 0.8 * k, r * k);
+    }
+}
+
+void PaintRunning(QPainter& p, double size) {
+    const double k = size / 200.0;
+    p.fillRect(QRectF(0, 0, size, size), QColor(214, 228, 200));
+    p.setPen(QPen(QColor(90, 110, 80), 0.6 * k));
+    p.drawLine(At(size, -100, 90), At(size, 100, 90)); // ground
+    const QColor figure(120, 60, 30);
+    p.setBrush(figure);
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(At(size, 14, -66), 11 * k, 11 * k);
+    auto limb = [&](std::initializer_list<QPointF> points, double width) {
+        QPen pen(figure, width * k, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawPolyline(QPolygonF(QList<QPointF>(points)));
+        p.setPen(Qt::NoPen);
+    };
+    limb({At(size, 10, -50), At(size, 0, -10), At(size, -6, 10)}, 24);  // torso, leaning
+    limb({At(size, 4, -42), At(size, 30, -26), At(size, 50, -40)}, 9);  // front arm
+    limb({At(size, 4, -42), At(size, -22, -30), At(size, -34, -6)}, 9); // back arm
+    limb({At(size, -4, 10), At(size, 26, 34), At(size, 22, 72)}, 12);   // front leg
+    limb({At(size, -4, 10), At(size, -26, 44), At(size, -58, 56)}, 12); // back leg
+    p.setPen(QPen(QColor(250, 250, 240), 0.8 * k));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(At(size, 0, -20), 14 * k, 18 * k);
+}
+
+void PaintRifle(QPainter& p, double size) {
+    const double k = size / 200.0;
+    p.fillRect(QRectF(0, 0, size, size), QColor(250, 248, 240));
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(static_cast<int>(6 * k));
+    p.setFont(font);
+    // Ten rings, 9 units apart; rings 7 to 10 form the black aiming mark.
+    for (int ring = 1; ring <= 10; ++ring) {
+        const double r = (11 - ring) * 9.0;
+        const bool inBlack = ring >= 7;
+        p.setBrush(ring == 7 ? QColor(20, 20, 20)
+                             : (ring < 7 ? QColor(250, 248, 240) : Qt::NoBrush));
+        p.setPen(QPen(inBlack ? QColor(240, 240, 240) : QColor(20, 20, 20), 0.6 * k));
+        p.drawEllipse(At(size, 0, 0), r * k, r * k);
+        if (ring < 10) {
+            p.setPen(inBlack ? QColor(240, 240, 240) : QColor(20, 20, 20));
+            const QRectF box(At(size, -r + 0.5, -4), QSizeF(8 * k, 8 * k));
+            p.drawText(box, Qt::AlignCenter, QString::number(ring));
+        }
+    }
+    p.setBrush(QColor(240, 240, 240));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(At(size, 0, 0), 1.5 * k, 1.5 * k); // inner ten
+}
+
+const LibraryTarget kTargets[] = {
+    {QStringLiteral("Мишень полицейская"), 0.6F, 0.8F, PaintPolice},
+    {QStringLiteral("Мишень бегущая"), 0.7F, 0.7F, PaintRunning},
+    {QStringLiteral("Мишень винтовочная"), 0.9F, 0.9F, PaintRifle},
+};
+
+// ---- Sounds -------------------------------------------------------------------------------
+
+// Reproducible noise for the synthesised sounds.
+class Noise {
+public:
+    double Next() {
+        m_state = m_state * 1664525U + 1013904223U;
+        return static_cast<double>(m_state >> 8) / static_cast<double>(1U << 24) * 2.0 - 1.0;
+    }
+
+private:
+    std::uint32_t m_state = 12345;
+};
+
+std::vector<std::int16_t> ToPcm(const std::vector<double>& wave) {
+    double peak = 1e-9;
+    for (double v : wave) {
+        peak = std::max(peak, std::abs(v));
+    }
+    std::vector<std::int16_t> pcm(wave.size());
+    for (size_t i = 0; i < wave.size(); ++i) {
+        pcm[i] = static_cast<std::int16_t>(std::lround(wave[i] / peak * 0.85 * 32767.0));
+    }
+    return pcm;
+}
+
+// A pea whistle: a high tone warbling fast around its pitch, with some breath.
+std::vector<double> Whistle(const std::vector<std::pair<double, double>>& blasts, double pitch) {
+    const double total = blasts.back().first + blasts.back().second + 0.05;
+    std::vector<double> wave(static_cast<size_t>(total * kSampleRate));
+    Noise noise;
+    double phase = 0;
+    for (size_t i = 0; i < wave.size(); ++i) {
+        const double t = static_cast<double>(i) / kSampleRate;
+        double envelope = 0;
+        for (const auto& [start, length] : blasts) {
+            if (t >= start && t < start + length) {
+                const double in = std::min(1.0, (t - start) / 0.02);
+                const double out = std::min(1.0, (start + length - t) / 0.04);
+                envelope = std::min(in, out);
+            }
+        }
+        const double frequency = pitch + 180.0 * std::sin(kTwoPi * 28.0 * t);
+        phase += kTwoPi * frequency / kSampleRate;
+        wave[i] = envelope * (std::sin(phase) + 0.15 * std::sin(2 * phase) + 0.08 * noise.Next());
+    }
+    return wave;
+}
+
+// A report: a burst of noise with a fast decay over a low thump; `dull` filters it darker.
+std::vector<double> Shot(double decay, double dull) {
+    std::vector<double> wave(static_cast<size_t>(0.5 * kSampleRate));
+    Noise noise;
+    double filtered = 0;
+    for (size_t i = 0; i < wave.size(); ++i) {
+        const double t = static_cast<double>(i) / kSampleRate;
+        filtered += (1.0 - dull) * (noise.Next() - filtered);
+        const double attack = std::min(1.0, t / 0.001);
+        const double burst = attack * std::exp(-t / decay) * filtered;
+        const double thump = std::exp(-t / 0.08) * std::sin(kTwoPi * 70.0 * t);
+        wave[i] = burst + 0.5 * thump;
+    }
+    return wave;
+}
+
+// Struck metal: inharmonic partials, each dying away at its own rate.
+std::vector<double> Struck(double base, const std::vector<std::pair<double, double>>& partials,
+                           double seconds) {
+    std::vector<double> wave(static_cast<size_t>(seconds * kSampleRate));
+    for (size_t i = 0; i < wave.size(); ++i) {
+        const double t = static_cast<double>(i) / kSampleRate;
+        const double attack = std::min(1.0, t / 0.004);
+        double v = 0;
+        for (size_t n = 0; n < partials.size(); ++n) {
+            const auto& [ratio, decay] = partials[n];
+            v += std::exp(-t / decay) * std::sin(kTwoPi * base * ratio * t) / (1.0 + 0.5 * n);
+        }
+        wave[i] = attack * v;
+    }
+    return wave;
+}
+
+struct Sound {
+    QString name;
+    std::vector<double> wave;
+};
+
+} // namespace
+
+QByteArray MakeWav(const std::vector<std::int16_t>& samples, int sampleRate) {
+    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
+    QByteArray out;
+    auto put32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            out.append(static_cast<char>((v >> (8 * i)) & 0xFF));
+        }
+    };
+    auto put16 = [&](std::uint16_t v) {
+        out.append(static_cast<char>(v & 0xFF));
+        out.append(static_cast<char>(v >> 8));
+    };
+    out.append("RIFF");
+    put32(36 + dataBytes);
+    out.append("WAVEfmt ");
+    put32(16);
+    put16(1); // PCM
+    put16(1); // mono
+    put32(static_cast<std::uint32_t>(sampleRate));
+    put32(static_cast<std::uint32_t>(sampleRate) * 2);
+    put16(2);
+    put16(16);
+    out.append("data");
+    put32(dataBytes);
+    for (std::int16_t s : samples) {
+        put16(static_cast<std::uint16_t>(s));
+    }
+    return out;
+}
+
+bool WriteTargetPack(const QString& dataDir) {
+    const QString folder = QDir(dataDir).filePath(QStringLiteral("Targets"));
+    if (!QDir().mkpath(folder)) {
+        std::fprintf(stderr, "packgen: cannot create %s\n", qPrintable(folder));
+        return false;
+    }
+    QStringList strings;
+    strings << QStringLiteral("1\t%1").arg(std::size(kTargets));
+    bool ok = true;
+    int index = 1;
+    for (const LibraryTarget& target : kTargets) {
+        QImage picture(kPictureSize, kPictureSize, QImage::Format_RGB32);
+        {
+            QPainter painter(&picture);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setRenderHint(QPainter::TextAntialiasing);
+            target.paint(painter, kPictureSize);
+            PaintZeroingMarks(painter, kPictureSize, target.edgeX, target.edgeY,
+                              QColor(220, 30, 30));
+        }
+        const QString file = QDir(folder).filePath(QStringLiteral("%1.png").arg(1000 + index));
+        if (!picture.save(file, "PNG")) {
+            std::fprintf(stderr, "packgen: cannot write %s\n", qPrintable(file));
+            ok = false;
+        }
+        strings << QStringLiteral("%1\t%2").arg(100 + index).arg(target.name);
+        // Zeroing parameters, read as "%f%f%i%i"; the two integers are not used.
+        strings << QStringLiteral("%1\t").arg(200 + index) +
+                       QString::asprintf("%f %f %i %i", static_cast<double>(target.edgeX),
+                                         static_cast<double>(target.edgeY), 0, 0);
+        ++index;
+    }
+    std::sort(strings.begin(), strings.end(), [](const QString& a, const QString& b) {
+        return a.section(u'\t', 0, 0).toInt() < b.section(u'\t', 0, 0).toInt();
+    });
+    return WriteStrings(folder, strings) && ok;
+}
+
+bool WriteSoundPack(const QString& dataDir) {
+    const QString folder = QDir(dataDir).filePath(QStringLiteral("Sounds"));
+    if (!QDir().mkpath(folder)) {
+        std::fprintf(stderr, "packgen: cannot create %s\n", qPrintable(folder));
+        return false;
+    }
+    const std::vector<Sound> groups[3] = {
+        {{QStringLiteral("Свисток"), Whistle({{0.0, 0.9}}, 2900.0)},
+         {QStringLiteral("Двойной свисток"), Whistle({{0.0, 0.3}, {0.45, 0.5}}, 2600.0)}},
+        {{QStringLiteral("Выстрел"), Shot(0.035, 0.1)},
+         {QStringLiteral("Выстрел глухой"), Shot(0.06, 0.85)}},
+        {{QStringLiteral("Гонг"),
+          Struck(110.0, {{1.0, 1.4}, {1.47, 1.0}, {2.09, 0.8}, {2.56, 0.6}, {3.39, 0.4}}, 2.6)},
+         {QStringLiteral("Колокол"),
+          Struck(520.0, {{1.0, 0.9}, {2.0, 0.7}, {2.4, 0.5}, {3.0, 0.4}, {4.2, 0.25}}, 1.8)}},
+    };
+    QStringList strings;
+    bool ok = true;
+    for (int g = 0; g < 3; ++g) {
+        const int group = 2000 + 100 * (g + 1); // 2100, 2200, 2300
+        strings << QStringLiteral("%1\t%2").arg(2001 + g).arg(groups[g].size());
+        for (size_t i = 0; i < groups[g].size(); ++i) {
+            const int item = static_cast<int>(i);
+            strings << QStringLiteral("%1\t%2").arg(group + 1 + item).arg(groups[g][i].name);
+            const QString file =
+                QDir(folder).filePath(QStringLiteral("%1.wav").arg(group + 51 + item));
+            ok = WriteFile(file, MakeWav(ToPcm(groups[g][i].wave))) && ok;
+        }
+    }
+    return WriteStrings(folder, strings) && ok;
+}
+
+} // namespace ryvo::packgen

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace ryvo::packgen {
+
+inline constexpr int kSampleRate = 22050;
+inline constexpr int kPictureSize = 512;
+
+// A mono 16-bit PCM wave image.
+QByteArray MakeWav(const std::vector<std::int16_t>& samples, int sampleRate = kSampleRate);
+
+// Writes the default packs into <dataDir>/Targets and <dataDir>/Sounds. Paints with QPainter,
+// so a QGuiApplication must exist. False (with a message on stderr) when a file fails.
+bool WriteTargetPack(const QString& dataDir);
+bool WriteSoundPack(const QString& dataDir);
+
+} // namespace ryvo::packgen
