@@ -1,6 +1,8 @@
 #include "archive/ArchiveStore.h"
 
+#include "core/ProgramState.h"
 #include "platform/TextFile.h"
+#include "targets/Scoring.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,39 +33,45 @@ bool EndsWithLineEnd(const QString& path) {
     return file.getChar(&last) && last == '\n';
 }
 
-// Lines of a file image; CR LF or a bare LF end a line.
-class LineCursor {
-public:
-    explicit LineCursor(const QByteArray& bytes) : m_bytes(bytes) {}
-
-    bool AtEnd() const { return m_pos >= m_bytes.size(); }
-    qsizetype Position() const { return m_pos; }
-    void Seek(qsizetype pos) { m_pos = pos; }
-
-    // The next line without its line end; nullopt at the end of the file.
-    std::optional<QByteArray> Next() {
-        if (AtEnd()) {
-            return std::nullopt;
-        }
-        const qsizetype start = m_pos;
-        qsizetype end = m_bytes.indexOf('\n', start);
+// Lines of a file image without their line ends; CR LF or a bare LF end a line.
+std::vector<QByteArray> SplitLines(const QByteArray& bytes) {
+    std::vector<QByteArray> lines;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        const qsizetype next = end < 0 ? bytes.size() : end + 1;
         if (end < 0) {
-            end = m_bytes.size();
-            m_pos = end;
-        } else {
-            m_pos = end + 1;
+            end = bytes.size();
         }
-        qsizetype stop = end;
-        if (stop > start && m_bytes[stop - 1] == '\r') {
-            --stop;
+        if (end > start && bytes[end - 1] == '\r') {
+            --end;
         }
-        return m_bytes.mid(start, stop - start);
+        lines.push_back(bytes.mid(start, end - start));
+        start = next;
     }
+    return lines;
+}
 
-private:
-    const QByteArray& m_bytes;
-    qsizetype m_pos = 0;
-};
+// "d.m.y h:m" exactly, as every record's second line is written.
+bool IsStampLine(const QByteArray& line) {
+    qsizetype i = 0;
+    auto digits = [&] {
+        const qsizetype from = i;
+        while (i < line.size() && line[i] >= '0' && line[i] <= '9') {
+            ++i;
+        }
+        return i > from;
+    };
+    auto expect = [&](char c) {
+        if (i < line.size() && line[i] == c) {
+            ++i;
+            return true;
+        }
+        return false;
+    };
+    return digits() && expect('.') && digits() && expect('.') && digits() && expect(' ') &&
+           digits() && expect(':') && digits() && i == line.size();
+}
 
 QString Cut(const QByteArray& bytes, qsizetype limit) {
     return FromCp1251(bytes.left(limit));
@@ -184,29 +192,47 @@ AppendOutcome AppendResult(const QString& startDir, const QString& groupName, co
     return outcome;
 }
 
+// A record spans its five header lines and one line per shot. A crash while an older
+// program appended could leave a record torn off anywhere; the next record then begins
+// inside it, recognisable by its date-and-time line. A torn record is left out and reading
+// goes on with the record that follows it.
 std::vector<ResultRecord> ParseGroupFile(const QByteArray& bytes) {
+    const std::vector<QByteArray> lines = SplitLines(bytes);
+    const size_t total = lines.size();
     std::vector<ResultRecord> records;
-    LineCursor lines(bytes);
-    while (!lines.AtEnd()) {
-        ResultRecord record;
-        record.Shooter = Cut(*lines.Next(), kMaxShooterLength);
-
-        const auto stamp = lines.Next();
-        const auto plan = lines.Next();
-        const auto made = lines.Next();
-        const auto comment = lines.Next();
-        if (!comment) {
-            break; // torn last record
+    size_t i = 0;
+    while (i < total) {
+        const size_t first = i;
+        // A date-and-time line below the second line starts a new record one line up.
+        auto newRecordAt = [&](size_t line) {
+            return line >= first + 2 && IsStampLine(lines[line]);
+        };
+        size_t torn = 0;
+        for (size_t k = first + 2; k < std::min(total, first + 5); ++k) {
+            if (newRecordAt(k)) {
+                torn = k;
+                break;
+            }
         }
-        const qsizetype blank = stamp->indexOf(' ');
-        record.Date = Cut(blank < 0 ? *stamp : stamp->left(blank), kMaxTokenLength);
+        if (torn != 0) {
+            i = torn - 1;
+            continue;
+        }
+        if (first + 5 > total) {
+            break; // the file ends inside the record
+        }
+        ResultRecord record;
+        record.Shooter = Cut(lines[first], kMaxShooterLength);
+        const QByteArray& stamp = lines[first + 1];
+        const qsizetype blank = stamp.indexOf(' ');
+        record.Date = Cut(blank < 0 ? stamp : stamp.left(blank), kMaxTokenLength);
         if (blank >= 0) {
-            QByteArray rest = stamp->mid(blank + 1);
+            const QByteArray rest = stamp.mid(blank + 1);
             const qsizetype end = rest.indexOf(' ');
             record.Time = Cut(end < 0 ? rest : rest.left(end), kMaxTokenLength);
         }
-        // Numbers that do not convert keep their zero, as the rest of the record is usable.
-        TextReader planReader(*plan);
+        // Numbers that do not convert keep their zero; the rest of the record is usable.
+        TextReader planReader(lines[first + 2]);
         for (std::int32_t* field :
              {&record.TargetType, &record.Reserved, &record.PlannedShots, &record.TimeLimit}) {
             const auto value = planReader.ReadInt();
@@ -215,40 +241,36 @@ std::vector<ResultRecord> ParseGroupFile(const QByteArray& bytes) {
             }
             *field = *value;
         }
-        TextReader madeReader(*made);
+        TextReader madeReader(lines[first + 3]);
+        std::int32_t made = 0;
         if (const auto count = madeReader.ReadInt()) {
-            record.ShotsMade = std::max(0, *count);
+            made = std::max(0, *count);
             if (const auto seconds = madeReader.ReadFloat()) {
                 record.ShootTime = *seconds;
             }
         }
-        record.Comment = Cut(*comment, kMaxCommentLength);
+        record.Comment = Cut(lines[first + 4], kMaxCommentLength);
 
-        bool torn = false;
-        record.Shots.reserve(static_cast<size_t>(std::min(record.ShotsMade, 1000)));
-        for (std::int32_t i = 0; i < record.ShotsMade; ++i) {
-            const qsizetype lineStart = lines.Position();
-            const auto line = lines.Next();
-            if (!line) {
-                torn = true;
+        i = first + 5;
+        const size_t shotsEnd = i + static_cast<size_t>(made);
+        record.Shots.reserve(std::min<size_t>(static_cast<size_t>(made), total - i));
+        bool cutInLastLine = false;
+        for (; i < shotsEnd && i < total && !newRecordAt(i); ++i) {
+            if (const auto shot = ParseShot(lines[i])) {
+                record.Shots.push_back(*shot);
+            } else if (i + 1 == total) {
+                cutInLastLine = true;
                 break;
             }
-            const auto shot = ParseShot(*line);
-            if (!shot) {
-                if (lines.AtEnd()) {
-                    torn = true; // cut inside its last line
-                    break;
-                }
-                // The record was cut short; the next one starts on this line.
-                lines.Seek(lineStart);
-                break;
-            }
-            record.Shots.push_back(*shot);
         }
-        if (torn) {
-            break;
+        if (i < total && newRecordAt(i)) {
+            --i; // torn: the line above the date-and-time line starts the next record
+            continue;
         }
-        record.ShotsMade = static_cast<std::int32_t>(record.Shots.size());
+        if (i < shotsEnd || cutInLastLine) {
+            break; // the file ends inside the record
+        }
+        record.ShotsMade = made;
         records.push_back(std::move(record));
     }
     return records;
@@ -284,6 +306,12 @@ bool ReadGroupFile(ArchiveTables& tables, const QString& path, ScoreFunction sco
         DeriveStatistics(record, score);
     }
     return true;
+}
+
+bool ReadGroupFile(ProgramState& state, const QString& monthFolder, const QString& group) {
+    const QString folder = QDir(state.StartDir).filePath(monthFolder);
+    return ReadGroupFile(state.archive, QDir(folder).filePath(group + QStringLiteral(".rec")),
+                         ScoreShot);
 }
 
 void CollectDates(ArchiveTables& tables) {

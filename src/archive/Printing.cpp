@@ -1,6 +1,7 @@
 #include "archive/Printing.h"
 
 #include "core/ProgramState.h"
+#include "targets/TargetDrawing.h"
 
 #include <algorithm>
 #include <cmath>
@@ -225,7 +226,7 @@ PrintOutcome PrintTarget(Printer& printer, const ResultRecord& record, const QSt
     }
     QImage library;
     if (record.TargetType >= 3 && state.TargetLibrary) {
-        library = state.TargetLibrary->Bitmap(record.TargetType + 998); // picture id of type k
+        library = state.TargetLibrary->Bitmap(LibraryPictureId(record.TargetType));
     }
     DrawResultSheet(*canvas, printer.Dpi(), record, groupName, library);
     return printer.EndDocument();
