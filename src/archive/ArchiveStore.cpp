@@ -9,6 +9,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <charconv>
+#include <string_view>
 
 namespace ryvo {
 
@@ -34,8 +36,8 @@ bool EndsWithLineEnd(const QString& path) {
 }
 
 // Lines of a file image without their line ends; CR LF or a bare LF end a line.
-std::vector<QByteArray> SplitLines(const QByteArray& bytes) {
-    std::vector<QByteArray> lines;
+std::vector<QByteArrayView> SplitLines(const QByteArray& bytes) {
+    std::vector<QByteArrayView> lines;
     qsizetype start = 0;
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', start);
@@ -46,14 +48,14 @@ std::vector<QByteArray> SplitLines(const QByteArray& bytes) {
         if (end > start && bytes[end - 1] == '\r') {
             --end;
         }
-        lines.push_back(bytes.mid(start, end - start));
+        lines.push_back(QByteArrayView(bytes).sliced(start, end - start));
         start = next;
     }
     return lines;
 }
 
 // "d.m.y h:m" exactly, as every record's second line is written.
-bool IsStampLine(const QByteArray& line) {
+bool IsStampLine(QByteArrayView line) {
     qsizetype i = 0;
     auto digits = [&] {
         const qsizetype from = i;
@@ -73,17 +75,42 @@ bool IsStampLine(const QByteArray& line) {
            digits() && expect(':') && digits() && i == line.size();
 }
 
-QString Cut(const QByteArray& bytes, qsizetype limit) {
-    return FromCp1251(bytes.left(limit));
+QString Cut(QByteArrayView bytes, qsizetype limit) {
+    const qsizetype size = std::min(bytes.size(), limit);
+    return FromCp1251(std::string_view(bytes.data(), static_cast<size_t>(size)));
 }
 
-std::optional<ShotPoint> ParseShot(const QByteArray& line) {
-    TextReader reader(line);
-    const auto x = reader.ReadFloat();
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// "%f" on a line: blanks skipped, an optional sign, then a C number.
+std::optional<float> ScanFloat(const char*& p, const char* end) {
+    while (p < end && IsBlank(*p)) {
+        ++p;
+    }
+    const bool negative = p < end && *p == '-';
+    const char* q = (p < end && (*p == '-' || *p == '+')) ? p + 1 : p;
+    if (q < end && (*q == '-' || *q == '+')) {
+        return std::nullopt;
+    }
+    double value = 0;
+    const auto result = std::from_chars(q, end, value);
+    if (result.ec != std::errc()) {
+        return std::nullopt;
+    }
+    p = result.ptr;
+    return static_cast<float>(negative ? -value : value);
+}
+
+std::optional<ShotPoint> ParseShot(QByteArrayView line) {
+    const char* p = line.data();
+    const char* end = p + line.size();
+    const auto x = ScanFloat(p, end);
     if (!x) {
         return std::nullopt;
     }
-    const auto y = reader.ReadFloat();
+    const auto y = ScanFloat(p, end);
     if (!y) {
         return std::nullopt;
     }
@@ -197,7 +224,7 @@ AppendOutcome AppendResult(const QString& startDir, const QString& groupName, co
 // inside it, recognisable by its date-and-time line. A torn record is left out and reading
 // goes on with the record that follows it.
 std::vector<ResultRecord> ParseGroupFile(const QByteArray& bytes) {
-    const std::vector<QByteArray> lines = SplitLines(bytes);
+    const std::vector<QByteArrayView> lines = SplitLines(bytes);
     const size_t total = lines.size();
     std::vector<ResultRecord> records;
     size_t i = 0;
@@ -223,16 +250,16 @@ std::vector<ResultRecord> ParseGroupFile(const QByteArray& bytes) {
         }
         ResultRecord record;
         record.Shooter = Cut(lines[first], kMaxShooterLength);
-        const QByteArray& stamp = lines[first + 1];
+        const QByteArrayView stamp = lines[first + 1];
         const qsizetype blank = stamp.indexOf(' ');
-        record.Date = Cut(blank < 0 ? stamp : stamp.left(blank), kMaxTokenLength);
+        record.Date = Cut(blank < 0 ? stamp : stamp.first(blank), kMaxTokenLength);
         if (blank >= 0) {
-            const QByteArray rest = stamp.mid(blank + 1);
+            const QByteArrayView rest = stamp.sliced(blank + 1);
             const qsizetype end = rest.indexOf(' ');
-            record.Time = Cut(end < 0 ? rest : rest.left(end), kMaxTokenLength);
+            record.Time = Cut(end < 0 ? rest : rest.first(end), kMaxTokenLength);
         }
         // Numbers that do not convert keep their zero; the rest of the record is usable.
-        TextReader planReader(lines[first + 2]);
+        TextReader planReader(lines[first + 2].toByteArray());
         for (std::int32_t* field :
              {&record.TargetType, &record.Reserved, &record.PlannedShots, &record.TimeLimit}) {
             const auto value = planReader.ReadInt();
@@ -241,7 +268,7 @@ std::vector<ResultRecord> ParseGroupFile(const QByteArray& bytes) {
             }
             *field = *value;
         }
-        TextReader madeReader(lines[first + 3]);
+        TextReader madeReader(lines[first + 3].toByteArray());
         std::int32_t made = 0;
         if (const auto count = madeReader.ReadInt()) {
             made = std::max(0, *count);
