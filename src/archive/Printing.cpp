@@ -3,6 +3,8 @@
 #include "core/ProgramState.h"
 #include "targets/TargetDrawing.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <cmath>
 
@@ -129,6 +131,19 @@ void DrawLibrary(Canvas& canvas, const TargetArea& t, const QImage& picture) {
 }
 
 } // namespace
+
+std::optional<UserMessage> PrintOutcomeMessage(const PrintOutcome& outcome) {
+    if (!outcome.ok) {
+        return UserMessage{QStringLiteral("Результат не напечатан.\n%1").arg(outcome.error),
+                           QStringLiteral("Ошибка!"), MessageIcon::Error};
+    }
+    if (!outcome.pdfPath.isEmpty()) {
+        return UserMessage{QStringLiteral("Принтер не найден. Документ сохранён в файл:\n%1")
+                               .arg(QDir::toNativeSeparators(outcome.pdfPath)),
+                           QStringLiteral("Печать"), MessageIcon::Information};
+    }
+    return std::nullopt;
+}
 
 QString PrintDocumentName(const QString& date, const QString& time, const QString& who) {
     QString name = date;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "archive/UserMessage.h"
 #include "core/ResultRecord.h"
 #include "platform/Printer.h"
 
 #include <QImage>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace ryvo {
@@ -33,6 +35,10 @@ TableGeometry PrintHeader(Canvas& canvas, const QString& groupName, const QStrin
 // The day table of DayRecords, continued on further pages when the rows need them.
 PrintOutcome PrintDayTable(Printer& printer, const std::vector<ResultRecord>& day,
                            const QString& groupName);
+
+// What the user is told after printing: that nothing was printed and why, or the PDF file
+// the document went to when there is no printer. Nothing after a plain print.
+std::optional<UserMessage> PrintOutcomeMessage(const PrintOutcome& outcome);
 
 // The document name of a print: its PDF file name when there is no printer.
 QString PrintDocumentName(const QString& date, const QString& time, const QString& who);

@@ -3,8 +3,6 @@
 #include "archive/Printing.h"
 #include "core/ProgramState.h"
 
-#include <QDir>
-
 #include <algorithm>
 
 namespace ryvo {
@@ -135,17 +133,9 @@ SaveDialogOutcome SaveDialogModel::Print(const QString& shooter, const QString& 
     }
     const PrintOutcome printed =
         PrintTarget(*m_printer, RecordOfLane(shooter, comment), m_state.GroupName, m_state);
+    outcome.message = PrintOutcomeMessage(printed);
     if (!printed.ok) {
-        outcome.message =
-            UserMessage{QStringLiteral("Результат не напечатан.\n%1").arg(printed.error),
-                        QStringLiteral("Ошибка!"), MessageIcon::Error};
         return outcome;
-    }
-    if (!printed.pdfPath.isEmpty()) {
-        outcome.message =
-            UserMessage{QStringLiteral("Принтер не найден. Лист результата сохранён в файл:\n%1")
-                            .arg(QDir::toNativeSeparators(printed.pdfPath)),
-                        QStringLiteral("Печать"), MessageIcon::Information};
     }
     outcome.handBack = true;
     return outcome;
