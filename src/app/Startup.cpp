@@ -1,7 +1,12 @@
 #include "app/Startup.h"
 
+#include "app/TForm3.h"
+#include "app/TMainForm2.h"
 #include "archive/TGroupsForm.h"
 #include "archive/TSave_Print.h"
+#include "targets/LightScript.h"
+#include "targets/TFormTarLight.h"
+#include "targets/TTargsType.h"
 
 #include <QString>
 
@@ -23,9 +28,37 @@ Page* RyvoApplication::CreatePage(const WindowSpec& spec) {
     const QString className = QString::fromUtf8(spec.className);
     if (className == QLatin1String("TForm3")) {
         LoadSoundLibrary(m_state);
-    } else if (className == QLatin1String("TMainForm2")) {
+        m_form3 = new TForm3(m_state, m_services);
+        return m_form3;
+    }
+    if (className == QLatin1String("TMainForm2")) {
         DeviceInitialisation();
+        if (m_form3 != nullptr) {
+            m_form3->SettingsLoaded();
+        }
         LoadTargetLibrary(m_state);
+        auto* main = new TMainForm2(m_state, m_services);
+        main->onExit = [this] { m_frame->close(); };
+        main->Construct();
+        m_main = main;
+        return main;
+    }
+    if (className == QLatin1String("TTargsType")) {
+        auto* targets = new TTargsType(m_state, m_services);
+        targets->FillLists();
+        targets->onIndividualChoice = [this] {
+            if (m_main != nullptr) {
+                m_main->SelectIndividualTargets();
+            }
+        };
+        return targets;
+    }
+    if (className == QLatin1String("TFormTarLight")) {
+        // The editor loads Targets.act when it first comes up, so a run started before it
+        // was ever opened still has a script (a lone stop line when the file is missing).
+        auto* editor = new TFormTarLight(m_state, m_services);
+        editor->GetTargetFile(m_state.PathFor(QString::fromLatin1(kDefaultScriptFile)));
+        return editor;
     }
     if (className == QLatin1String("TGroupsForm")) {
         return new TGroupsForm(m_state, m_services);

@@ -53,6 +53,8 @@ private:
     ProgramState& m_state;
     Services m_services;
     std::unique_ptr<TForm2> m_frame;
+    class TForm3* m_form3 = nullptr;
+    class TMainForm2* m_main = nullptr;
 };
 
 } // namespace ryvo

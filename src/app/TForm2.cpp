@@ -75,11 +75,12 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
             (widget == page || page->isAncestorOf(widget))) {
             const auto* keyEvent = static_cast<QKeyEvent*>(event);
             // An unhandled key travels up to the parents; preview it only once.
-            const PreviewedKey seen{event, keyEvent->timestamp(), keyEvent->key()};
-            if (seen == m_lastPreviewed) {
+            if (event == m_previewedEvent && m_previewedReceiver != nullptr &&
+                widget != m_previewedReceiver && widget->isAncestorOf(m_previewedReceiver)) {
                 return QWidget::eventFilter(watched, event);
             }
-            m_lastPreviewed = seen;
+            m_previewedEvent = event;
+            m_previewedReceiver = widget;
             if (page->PreviewKey(keyEvent->key(), keyEvent->text())) {
                 return true;
             }

@@ -3,6 +3,7 @@
 #include "platform/Page.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QWidget>
 
 class QLabel;
@@ -40,13 +41,8 @@ private:
     QStackedWidget* m_stack;
     QLabel* m_contact;
     QHash<QString, Page*> m_pages;
-    struct PreviewedKey {
-        const QEvent* event = nullptr;
-        quint64 timestamp = 0;
-        int key = 0;
-        bool operator==(const PreviewedKey&) const = default;
-    };
-    PreviewedKey m_lastPreviewed;
+    const QEvent* m_previewedEvent = nullptr;
+    QPointer<QWidget> m_previewedReceiver;
 };
 
 } // namespace ryvo

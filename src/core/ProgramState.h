@@ -55,6 +55,9 @@ struct ProgramState {
 
     std::vector<QString> Remarks;
 
+    // The target light script in use; ends with the line "10" when complete.
+    std::vector<QString> ScriptLines;
+
     RunState run;
     ArchiveTables archive;
     QString GroupName;

@@ -163,37 +163,30 @@ std::optional<std::uint64_t> TextReader::ReadDigits(int base, bool& negative) {
     return value;
 }
 
-std::optional<std::uint32_t> TextReader::ReadUnsigned() {
+// A signed number keeps its low 32 bits, as the C conversions store it.
+std::optional<std::uint32_t> TextReader::ReadWrapped(int base) {
     SkipWhite();
     bool negative = false;
-    auto value = ReadDigits(10, negative);
+    auto value = ReadDigits(base, negative);
     if (!value) {
         return std::nullopt;
     }
     const auto low = static_cast<std::uint32_t>(*value);
-    return negative ? static_cast<std::uint32_t>(0U - low) : low;
+    return negative ? 0U - low : low;
+}
+
+std::optional<std::uint32_t> TextReader::ReadUnsigned() {
+    return ReadWrapped(10);
 }
 
 std::optional<std::int32_t> TextReader::ReadInt() {
-    SkipWhite();
-    bool negative = false;
-    auto value = ReadDigits(0, negative);
-    if (!value) {
-        return std::nullopt;
-    }
-    const auto low = static_cast<std::uint32_t>(*value);
-    return static_cast<std::int32_t>(negative ? 0U - low : low);
+    auto value = ReadWrapped(0);
+    return value ? std::optional(static_cast<std::int32_t>(*value)) : std::nullopt;
 }
 
 std::optional<std::int32_t> TextReader::ReadDecimal() {
-    SkipWhite();
-    bool negative = false;
-    auto value = ReadDigits(10, negative);
-    if (!value) {
-        return std::nullopt;
-    }
-    const auto low = static_cast<std::uint32_t>(*value);
-    return static_cast<std::int32_t>(negative ? 0U - low : low);
+    auto value = ReadWrapped(10);
+    return value ? std::optional(static_cast<std::int32_t>(*value)) : std::nullopt;
 }
 
 std::optional<float> TextReader::ReadFloat() {

@@ -55,6 +55,7 @@ public:
 
 private:
     std::optional<std::uint64_t> ReadDigits(int base, bool& negative);
+    std::optional<std::uint32_t> ReadWrapped(int base);
     int Peek(qsizetype ahead = 0) const;
 
     QByteArray m_data;

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "support/QtPrinters.h"
+
 namespace ryvo::test {
 
 // A fresh start directory for one test case, removed afterwards.

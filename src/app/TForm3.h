@@ -1,0 +1,72 @@
+#pragma once
+
+#include "core/ProgramState.h"
+#include "platform/Page.h"
+#include "platform/Services.h"
+
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QSpinBox;
+
+namespace ryvo {
+
+// The additional settings: calibration of one lane at a time, the four times, the redraw
+// interval, the serial port, the sounds, active targets and the automatic-weapon switch.
+class TForm3 final : public Page {
+    Q_OBJECT
+public:
+    TForm3(ProgramState& state, const Services& services, QWidget* parent = nullptr);
+
+    // After the settings file was read: show the times, the redraw interval, the port mode
+    // and the chosen sounds (a sound index beyond its list selects nothing).
+    void SettingsLoaded();
+
+    void FormActivate() override;
+    bool PreviewKey(int qtKey, const QString& text) override;
+
+    void Button1Click();
+    void UpDown1Click(int step);
+    // Apply, reload sounds, back to the main window; stays when a number did not convert.
+    void ExitClick();
+    // Apply, reload sounds, write the calibration file; the window stays.
+    void Button2Click();
+    void Button3Click();
+
+    std::int32_t ShownLane() const { return m_shownLane; }
+
+private:
+    enum class Outcome { Done, Stopped };
+    Outcome Apply();
+    void ReloadChosenSounds();
+    void StoreCalibrationEdits();
+    void ShowCalibration();
+    void ShowTimes();
+    void ShowError(const QString& text);
+    void FillSoundList(int list);
+    void SelectSound(int list, std::uint32_t index);
+    void RefreshPortList();
+
+    ProgramState& m_state;
+    Services m_services;
+    std::int32_t m_shownLane = 0;
+    int m_upDown1Position = 1;
+
+    QLineEdit* m_edit1;
+    QSpinBox* m_timeShoot;
+    QSpinBox* m_timeGun;
+    QSpinBox* m_timePost;
+    QSpinBox* m_timeTrace;
+    std::array<QLineEdit*, 6> m_calibration{}; // CentX, CentY, ScaleL, ScaleR, ScaleU, ScaleD
+    QLineEdit* m_numRepDraw;
+    QCheckBox* m_checkBox1;
+    QLineEdit* m_editCom;
+    QComboBox* m_portList;
+    std::array<QComboBox*, 3> m_sounds{};
+    QCheckBox* m_smartTarget;
+    QCheckBox* m_automat;
+};
+
+} // namespace ryvo

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "app/MainChoice.h"
+#include "core/ProgramState.h"
+#include "platform/Page.h"
+#include "platform/Services.h"
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+namespace ryvo {
+
+// The main window: the instructor sets up an exercise here and launches everything else.
+class TMainForm2 final : public Page {
+    Q_OBJECT
+public:
+    TMainForm2(ProgramState& state, const Services& services, QWidget* parent = nullptr);
+
+    // Builds the target list and sets the controls from Settings (after the device check).
+    void Construct();
+
+    void FormActivate() override;
+    bool PreviewKey(int qtKey, const QString& text) override;
+
+    MainChoice CurrentChoice() const;
+    void ShowChoice(const MainChoice& choice);
+    void GetSettings();
+
+    void BeginShootingClick();
+    void PreShootingClick();
+    void ArchiveClick();
+    void GroupsClick();
+    void TargsClick();
+    void BAdditionalSettingsClick();
+    void SaveSettingsClick();
+    void ExitClick();
+    void RepeatSeriesClick();
+    // Per-lane targets were chosen: keep them by selecting "individual settings".
+    void SelectIndividualTargets();
+
+    // Ends the program; the composition root sets it (tests watch it).
+    std::function<void()> onExit;
+
+private:
+    void UpdateEnabling();
+
+    ProgramState& m_state;
+    Services m_services;
+
+    QRadioButton* m_n4;
+    QRadioButton* m_sport;
+    QRadioButton* m_otherTarget;
+    QComboBox* m_comboBoxTarget;
+    QRadioButton* m_time[4];
+    QSpinBox* m_upDownTime;
+    QRadioButton* m_shoots[4];
+    QSpinBox* m_upDownShoots;
+    QCheckBox* m_changeTargets;
+    QRadioButton* m_shooter[4];
+    QCheckBox* m_taleEnable;
+    QCheckBox* m_gunEnable;
+    QCheckBox* m_postGunEnable;
+    QCheckBox* m_repeatSeries;
+    QSpinBox* m_upDownSeries;
+    QPushButton* m_beginShooting;
+};
+
+} // namespace ryvo

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace ryvo {
+
+// Whole-number conversion of a typed field: optional blanks and sign, decimal digits or a
+// "$"/"0x" hexadecimal number, nothing after it. nullopt when the text is not such a number.
+std::optional<std::int32_t> StrToInt(const QString& text);
+// Decimal number of a typed field ("2", "2.5", "-1e3"), blanks around allowed.
+std::optional<double> StrToFloat(const QString& text);
+// C rules: the leading number of the text, 0 when there is none (an empty edit gives 0).
+float LeadingFloat(const QString& text);
+
+// Messages of the standard conversion errors.
+QString NotAnIntegerMessage(const QString& text);
+QString NotAFloatMessage(const QString& text);
+
+} // namespace ryvo
