@@ -2,6 +2,7 @@
 
 #include "archive/ArchiveStore.h"
 #include "core/ProgramState.h"
+#include "platform/Widgets.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -16,14 +17,12 @@ namespace ryvo {
 namespace {
 
 QPushButton* Button(const char* name, const QString& text, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
+    auto* button = Named(new QPushButton(text, parent), name);
     return button;
 }
 
 QLabel* Heading(const char* name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
+    auto* label = Named(new QLabel(text, parent), name);
     QFont font = label->font();
     font.setBold(true);
     label->setFont(font);
@@ -35,24 +34,18 @@ QLabel* Heading(const char* name, const QString& text, QWidget* parent) {
 TGroupsForm::TGroupsForm(ProgramState& state, const Services& services, QWidget* parent)
     : Page(QStringLiteral("TGroupsForm"), QStringLiteral("Groups"), parent), m_services(services),
       m_model(state) {
-    m_groups = new QListWidget(this);
-    m_groups->setObjectName(QStringLiteral("ListBox1"));
-    m_members = new QListWidget(this);
-    m_members->setObjectName(QStringLiteral("ListBox2"));
+    m_groups = Named(new QListWidget(this), "ListBox1");
+    m_members = Named(new QListWidget(this), "ListBox2");
     m_load = Button("Load", QStringLiteral("Загрузить"), this);
     m_eraseGroup = Button("EraseGroup", QStringLiteral("Удалить группу"), this);
     m_exit = Button("Exit", QStringLiteral("Выход"), this);
     m_new = Button("New", QStringLiteral("Создать новую группу"), this);
-    m_groupBox2 = new QGroupBox(QStringLiteral("Новая группа"), this);
-    m_groupBox2->setObjectName(QStringLiteral("GroupBox2"));
-    m_edit2 = new QLineEdit(m_groupBox2);
-    m_edit2->setObjectName(QStringLiteral("Edit2"));
+    m_groupBox2 = Named(new QGroupBox(QStringLiteral("Новая группа"), this), "GroupBox2");
+    m_edit2 = Named(new QLineEdit(m_groupBox2), "Edit2");
     m_edit2->setMaxLength(kMaxGroupNameLength);
     m_createNew = Button("CreateNew", QStringLiteral("Создать"), m_groupBox2);
-    m_groupBox1 = new QGroupBox(QStringLiteral("Новый стрелок"), this);
-    m_groupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    m_edit1 = new QLineEdit(m_groupBox1);
-    m_edit1->setObjectName(QStringLiteral("Edit1"));
+    m_groupBox1 = Named(new QGroupBox(QStringLiteral("Новый стрелок"), this), "GroupBox1");
+    m_edit1 = Named(new QLineEdit(m_groupBox1), "Edit1");
     m_edit1->setMaxLength(kMaxShooterLength);
     m_addNew = Button("AddNew", QStringLiteral("Добавить"), m_groupBox1);
     m_saveNew = Button("SaveNew", QStringLiteral("Сохранить группу"), this);

@@ -1,6 +1,7 @@
 #include "archive/TSave_Print.h"
 
 #include "core/ProgramState.h"
+#include "platform/Widgets.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -13,14 +14,12 @@ namespace ryvo {
 namespace {
 
 QLabel* Label(const char* name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
+    auto* label = Named(new QLabel(text, parent), name);
     return label;
 }
 
 QComboBox* TextCombo(const char* name, int maxLength, QWidget* parent) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
+    auto* box = Named(new QComboBox(parent), name);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     box->lineEdit()->setMaxLength(maxLength);
@@ -37,22 +36,17 @@ TSave_Print::TSave_Print(ProgramState& state, const Services& services,
     font.setPointSize(12);
     setFont(font);
 
-    m_date = new QLineEdit(this);
-    m_date->setObjectName(QStringLiteral("Date"));
+    m_date = Named(new QLineEdit(this), "Date");
     m_date->setReadOnly(true);
-    m_time = new QLineEdit(this);
-    m_time->setObjectName(QStringLiteral("Time"));
+    m_time = Named(new QLineEdit(this), "Time");
     m_time->setReadOnly(true);
-    m_group = new QLineEdit(this);
-    m_group->setObjectName(QStringLiteral("Group"));
+    m_group = Named(new QLineEdit(this), "Group");
     m_group->setMaxLength(kMaxGroupNameLength);
     m_shooters = TextCombo("Shooters", kMaxShooterLength, this);
     // No longer than the reader keeps, so what is saved reads back whole.
     m_comm = TextCombo("Comm", kMaxCommentLength, this);
-    m_exit = new QPushButton(QStringLiteral("Выход с записью"), this);
-    m_exit->setObjectName(QStringLiteral("Exit"));
-    m_abort = new QPushButton(QStringLiteral("Выход без записи"), this);
-    m_abort->setObjectName(QStringLiteral("Abort"));
+    m_exit = Named(new QPushButton(QStringLiteral("Выход с записью"), this), "Exit");
+    m_abort = Named(new QPushButton(QStringLiteral("Выход без записи"), this), "Abort");
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(Label("DateT", QStringLiteral("Дата"), this), 0, 0);

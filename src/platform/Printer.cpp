@@ -50,6 +50,7 @@ Canvas* QtPrinter::BeginDocument(const QString& name) {
         printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setOutputFileName(path);
+        printer->setPageSize(QPageSize(QPageSize::A4));
         m_pdfPath = path;
     } else {
         QPrinterInfo info = QPrinterInfo::defaultPrinter();
@@ -59,7 +60,7 @@ Canvas* QtPrinter::BeginDocument(const QString& name) {
         printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     }
     printer->setDocName(name);
-    printer->setPageSize(QPageSize(QPageSize::A4));
+    // A real printer keeps its own paper; the sheet is laid out on whatever width it has.
     printer->setPageOrientation(QPageLayout::Portrait);
     m_device = std::move(printer);
     m_canvas = std::make_unique<PainterCanvas>(m_device.get());
