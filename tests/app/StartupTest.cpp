@@ -1,4 +1,6 @@
 #include "app/Startup.h"
+#include "archive/TGroupsForm.h"
+#include "archive/TSave_Print.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Keyboard.h"
@@ -9,6 +11,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QTimer>
 
@@ -103,4 +106,19 @@ TEST(Backdrop, ActivePageSeesKeysBeforeItsControls) {
     QKeyEvent a(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
     QApplication::sendEvent(child, &a);
     EXPECT_EQ(page->seen, 2);
+}
+
+TEST(Startup, SaveDialogHandsBackThroughTheFrame) {
+    Harness h;
+    h.app->CreateWindows();
+    h.app->Start();
+    TForm2& frame = h.app->Frame();
+    ASSERT_NE(dynamic_cast<TGroupsForm*>(frame.Find(QStringLiteral("TGroupsForm"))), nullptr);
+    auto* dialog = dynamic_cast<TSave_Print*>(frame.Find(QStringLiteral("TSave_Print")));
+    ASSERT_NE(dialog, nullptr);
+    h.state.ResultSource = 1;
+    frame.Activate(QStringLiteral("TSave_Print"));
+    EXPECT_EQ(frame.ActivePage(), dialog);
+    dialog->findChild<QPushButton*>(QStringLiteral("Abort"))->click();
+    EXPECT_EQ(frame.ActivePage()->ClassName(), QStringLiteral("TShoot1"));
 }
