@@ -44,7 +44,7 @@ static void BM_PollLane(benchmark::State& state) {
     program.SignalLevel = 8000.0F;
     program.SignalLowFactor = 0.15F;
     program.SignalHighFactor = 0.8F;
-    program.LaneActive.fill(1);
+    program.run.LaneActive.fill(1);
     OpenPort(program, services);
     const auto others = static_cast<int>(state.range(0));
     const auto mask = static_cast<std::uint8_t>((1U << (others + 1)) - 1U);

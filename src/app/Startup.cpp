@@ -2,6 +2,8 @@
 
 #include "app/TForm3.h"
 #include "app/TMainForm2.h"
+#include "archive/TGroupsForm.h"
+#include "archive/TSave_Print.h"
 #include "calibration/Calibration.h"
 #include "device/TInitial.h"
 #include "targets/LightScript.h"
@@ -68,6 +70,12 @@ Page* RyvoApplication::CreatePage(const WindowSpec& spec) {
         auto* editor = new TFormTarLight(m_state, m_services);
         editor->GetTargetFile(m_state.PathFor(QString::fromLatin1(kDefaultScriptFile)));
         return editor;
+    }
+    if (className == QLatin1String("TGroupsForm")) {
+        return new TGroupsForm(m_state, m_services);
+    }
+    if (className == QLatin1String("TSave_Print")) {
+        return new TSave_Print(m_state, m_services);
     }
     return new PlaceholderPage(className, QString::fromUtf8(spec.caption));
 }

@@ -2,6 +2,7 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Keyboard.h"
+#include "platform/Printer.h"
 #include "platform/SerialPort.h"
 #include "platform/Sound.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char* argv[]) {
     ryvo::QtDialogs dialogs;
     ryvo::QtSerialPortFactory ports;
     ryvo::QtSound sound;
+    ryvo::QtPrinter printer(state.StartDir);
 
     ryvo::Services services;
     services.clock = &clock;
@@ -35,6 +37,7 @@ int main(int argc, char* argv[]) {
     services.dialogs = &dialogs;
     services.ports = &ports;
     services.sound = &sound;
+    services.printer = &printer;
 
     ryvo::RyvoApplication ryvoApp(state, services);
     ryvoApp.CreateWindows();

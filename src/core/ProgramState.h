@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/DeviceValues.h"
+#include "core/ResultRecord.h"
+#include "core/RunState.h"
 #include "core/Settings.h"
 #include "core/TraceBuffer.h"
 #include "platform/ResourceLibrary.h"
@@ -59,13 +61,20 @@ struct ProgramState {
     // The target light script in use; ends with the line "10" when complete.
     std::vector<QString> ScriptLines;
 
+    RunState run;
+    ArchiveTables archive;
+    QString GroupName;
+    // The member list the groups window shows; the save dialog offers it as shooter names.
+    std::vector<QString> GroupMembers;
+    // A shooter name an exercise window presets for the save dialog; taken on activation.
+    QString SaveDialogShooter;
+
     TraceBuffer Trace;
 
-    // Device link: the per-lane device values, which lanes take part in the running
-    // exercise, and the one port handle (null before the first open; a failed open leaves
-    // a port on which every read and write fails).
+    // Device link: the per-lane device values and the one port handle (null before the
+    // first open; a failed open leaves a port on which every read and write fails).
+    // Which lanes take part in the running exercise is run.LaneActive.
     DeviceValues Device;
-    std::array<std::int32_t, kLaneCount> LaneActive{};
     std::unique_ptr<SerialPort> Port;
 
     QString PathFor(const QString& fileName) const;

@@ -113,7 +113,7 @@ int TFormShoot::PollLane(int lane) {
             }
         }
     }
-    if (m_state.LaneActive[lane] != 0 && LevelInWindow(device.Level[lane]) &&
+    if (m_state.run.LaneActive[lane] != 0 && LevelInWindow(device.Level[lane]) &&
         device.Trigger[lane] == 0) {
         AddTraceSample(static_cast<std::uint32_t>(device.Level[lane]), lane, device.PosX[lane],
                        device.PosY[lane]);

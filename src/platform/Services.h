@@ -7,6 +7,7 @@ class Dialogs;
 class Keyboard;
 class SerialPortFactory;
 class Sound;
+class Printer;
 
 // The seams a window reaches the world through; the composition root fills them with the
 // real implementations, tests with doubles.
@@ -17,6 +18,7 @@ struct Services {
     // Windows open the device port by name at the start of each run.
     SerialPortFactory* ports = nullptr;
     Sound* sound = nullptr;
+    Printer* printer = nullptr;
 };
 
 } // namespace ryvo

@@ -1,4 +1,6 @@
 #include "app/Startup.h"
+#include "archive/TGroupsForm.h"
+#include "archive/TSave_Print.h"
 #include "device/TInitial.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -14,6 +16,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QTimer>
 
@@ -168,4 +171,19 @@ TEST(Startup, DeviceCheckRunsWithTheInitialisationWindowInFront) {
     EXPECT_TRUE(dialogs.messages.empty());
     app.Start();
     EXPECT_EQ(app.Frame().ActivePage()->ClassName(), QStringLiteral("TMainForm2"));
+}
+
+TEST(Startup, SaveDialogHandsBackThroughTheFrame) {
+    Harness h;
+    h.app->CreateWindows();
+    h.app->Start();
+    TForm2& frame = h.app->Frame();
+    ASSERT_NE(dynamic_cast<TGroupsForm*>(frame.Find(QStringLiteral("TGroupsForm"))), nullptr);
+    auto* dialog = dynamic_cast<TSave_Print*>(frame.Find(QStringLiteral("TSave_Print")));
+    ASSERT_NE(dialog, nullptr);
+    h.state.ResultSource = 1;
+    frame.Activate(QStringLiteral("TSave_Print"));
+    EXPECT_EQ(frame.ActivePage(), dialog);
+    dialog->findChild<QPushButton*>(QStringLiteral("Abort"))->click();
+    EXPECT_EQ(frame.ActivePage()->ClassName(), QStringLiteral("TShoot1"));
 }

@@ -290,7 +290,7 @@ TEST(PollLane, HandsSamplesOverOnlyForActiveLanesWithUsableLevelAndNoTrigger) {
     b.window.PollLane(0);
     EXPECT_TRUE(b.window.samples.empty()); // not active
 
-    b.state.LaneActive[0] = 1;
+    b.state.run.LaneActive[0] = 1;
     b.window.PollLane(0);
     ASSERT_EQ(b.window.samples.size(), 1u);
     EXPECT_EQ(b.window.samples[0].level, 2000u);

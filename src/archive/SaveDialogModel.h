@@ -1,0 +1,70 @@
+#pragma once
+
+#include "archive/ArchiveStore.h"
+#include "archive/UserMessage.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace ryvo {
+
+struct ProgramState;
+class Printer;
+
+// What the save and print dialog shows after activation.
+struct SaveDialogView {
+    QString date;
+    QString time;
+    QString group;
+    QString shooter; // the edit text of the shooter box
+    std::vector<QString> shooters;
+    std::vector<QString> remarks;
+    QString exitCaption;
+    QString abortCaption;
+};
+
+// Outcome of the dialog's main button: a message to show (if any) and whether the focus
+// goes back to the exercise window. A save or print that failed keeps the dialog open.
+struct SaveDialogOutcome {
+    bool handBack = false;
+    std::optional<UserMessage> message;
+};
+
+// The save and print dialog without widgets.
+class SaveDialogModel {
+public:
+    using LocalTime = std::function<QDateTime()>;
+    SaveDialogModel(ProgramState& state, Printer* printer, LocalTime now = {});
+
+    // Takes the save time and fills the view; `shooterText` is what the shooter box holds
+    // now, kept unless an exercise window preset a name.
+    void Activate(const QString& shooterText = QString());
+    const SaveDialogView& View() const { return m_view; }
+    const SaveTime& Time() const { return m_time; }
+
+    SaveDialogOutcome Exit(const QString& group, const QString& shooter, const QString& comment);
+    // The window the focus goes back to, by class name.
+    QString HandBackWindow() const;
+
+    // The lane's result as it goes into the archive / onto the result sheet.
+    NewResult ResultOfLane(const QString& shooter, const QString& comment) const;
+    ResultRecord RecordOfLane(const QString& shooter, const QString& comment) const;
+
+private:
+    SaveDialogOutcome Save(const QString& group, const QString& shooter, const QString& comment);
+    SaveDialogOutcome Print(const QString& shooter, const QString& comment);
+
+    ProgramState& m_state;
+    Printer* m_printer;
+    LocalTime m_now;
+    SaveTime m_time;
+    SaveDialogView m_view;
+};
+
+// Sorted as the dialog's boxes sort: case-insensitive, stable.
+std::vector<QString> SortedForBox(std::vector<QString> items);
+
+} // namespace ryvo

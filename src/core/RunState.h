@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/Settings.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace ryvo {
+
+struct ShotPoint {
+    float x = 0.0F;
+    float y = 0.0F;
+    bool operator==(const ShotPoint&) const = default;
+};
+
+// Per-lane state of an exercise run, indexed by lane. The exercise windows fill it; it stays
+// readable after the run for saving and printing until the next run starts.
+struct RunState {
+    std::array<std::int32_t, kLaneCount> LaneActive{};
+    std::array<std::int32_t, kLaneCount> LaneLit{};
+    std::array<std::int32_t, kLaneCount> ShotPending{};
+    std::array<std::uint32_t, kLaneCount> ShotCount{};
+    std::array<std::int32_t, kLaneCount> LastScore{};
+    std::array<std::int32_t, kLaneCount> ScoreSum{};
+    std::array<std::uint32_t, kLaneCount> ElapsedSec{};
+    std::array<std::uint32_t, kLaneCount> StartTick{};
+    std::array<float, kLaneCount> ShootTime{};
+    std::array<float, kLaneCount> AimX{};
+    std::array<float, kLaneCount> AimY{};
+    std::array<std::int32_t, kLaneCount> ShotLockout{};
+    // Grows with the series; a series may have up to 1000 shots (ShootsNumber).
+    std::array<std::vector<ShotPoint>, kLaneCount> ShotPos;
+};
+
+} // namespace ryvo

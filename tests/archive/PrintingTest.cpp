@@ -1,0 +1,214 @@
+#include "archive/Printing.h"
+#include "core/ProgramState.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+using namespace ryvo;
+
+namespace {
+
+// 1240 x 1754 at 150 dpi: W = 1240, s = 6.2, E = 4.96, D = 124, B = 682, centre (620, 1178).
+constexpr int kCx = 620;
+constexpr int kCy = 1178;
+constexpr double kE = 4.96;
+
+ResultRecord Sheet(std::int32_t type, std::vector<ShotPoint> shots) {
+    ResultRecord r;
+    r.Date = QStringLiteral("7.12.2008");
+    r.Time = QStringLiteral("9:5");
+    r.Shooter = QStringLiteral("Петров");
+    r.TargetType = type;
+    r.PlannedShots = 10;
+    r.TimeLimit = 0;
+    r.ShotsMade = static_cast<std::int32_t>(shots.size());
+    r.ShootTime = 12.5F;
+    r.SumText = QStringLiteral("27");
+    r.Comment = QStringLiteral("ветер\n");
+    r.Shots = std::move(shots);
+    return r;
+}
+
+QImage PrintSheet(const ResultRecord& r, const ProgramState& state = ProgramState()) {
+    ImagePrinter printer;
+    const PrintOutcome outcome = PrintTarget(printer, r, QStringLiteral("Взвод"), state);
+    EXPECT_TRUE(outcome.ok);
+    EXPECT_EQ(printer.pages.size(), 1u);
+    return printer.pages.empty() ? QImage() : printer.pages[0].image;
+}
+
+Color At(const QImage& image, double x, double y) {
+    return FromQColor(image.pixelColor(static_cast<int>(x), static_cast<int>(y)));
+}
+
+bool AnyBlackNear(const QImage& image, int x, int y) {
+    for (int dy = -3; dy <= 3; ++dy) {
+        for (int dx = -3; dx <= 3; ++dx) {
+            if (At(image, x + dx, y + dy) == kBlack) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool Contains(const std::vector<QString>& texts, const QString& text) {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+} // namespace
+
+TEST(Printing, ResultSheetTextsAndN4Target) {
+    ImagePrinter printer;
+    ASSERT_TRUE(
+        PrintTarget(printer, Sheet(1, {{50, 50}}), QStringLiteral("Взвод"), ProgramState()).ok);
+    ASSERT_EQ(printer.pages.size(), 1u);
+    const auto& texts = printer.pages[0].texts;
+    EXPECT_TRUE(Contains(texts, QStringLiteral("Группа: Взвод.        Стрелок: Петров")));
+    EXPECT_TRUE(Contains(texts, QStringLiteral("Дата стрельбы:  7.12.2008")));
+    EXPECT_TRUE(Contains(texts, QStringLiteral("Мишень N4")));
+    EXPECT_TRUE(Contains(texts, QStringLiteral("Количество выстрелов:  10")));
+    EXPECT_TRUE(Contains(texts, QStringLiteral("Время стрельбы: не ограничено")));
+    EXPECT_TRUE(Contains(texts, QStringLiteral("выстрелов:  1")));
+    EXPECT_TRUE(Contains(texts, QStringLiteral("время стрельбы:  12.50")));
+    EXPECT_TRUE(Contains(texts, QStringLiteral("Сумма:  27")));
+    EXPECT_TRUE(Contains(texts, QStringLiteral("ветер"))); // trailing line end dropped
+    EXPECT_TRUE(Contains(texts, QStringLiteral("10")));
+    EXPECT_TRUE(printer.documentName.contains(QStringLiteral("Петров")));
+
+    const QImage withShot = printer.pages[0].image;
+    const QImage empty = PrintSheet(Sheet(1, {}));
+    // The hole at (50, 50): its 8-unit outline is black where the empty target is white.
+    const double hx = kCx + 50 * kE + 2 * kE - 2;
+    const double hy = kCy + 50 * kE;
+    EXPECT_EQ(At(withShot, hx, hy), kBlack);
+    EXPECT_EQ(At(empty, hx, hy), kWhite);
+    EXPECT_EQ(At(withShot, kCx + 50 * kE, hy), kWhite); // white fill
+    // Ring 100 runs through (-80, +60); at (-80, -60) the white corner block covers it.
+    EXPECT_TRUE(
+        AnyBlackNear(empty, static_cast<int>(kCx - 80 * kE), static_cast<int>(kCy + 60 * kE)));
+    EXPECT_FALSE(
+        AnyBlackNear(empty, static_cast<int>(kCx - 80 * kE), static_cast<int>(kCy - 60 * kE)));
+    // Shots beyond the target square are not printed.
+    ResultRecord outside = Sheet(1, {{0, 100.5F}, {-101, 0}});
+    outside.ShotsMade = 0;
+    EXPECT_TRUE(PrintSheet(outside) == empty);
+}
+
+TEST(Printing, SportAndLibraryTargets) {
+    ResultRecord sport = Sheet(2, {});
+    sport.TimeLimit = 30;
+    ImagePrinter printer;
+    ASSERT_TRUE(PrintTarget(printer, sport, QStringLiteral("Взвод"), ProgramState()).ok);
+    EXPECT_TRUE(Contains(printer.pages[0].texts, QStringLiteral("Мишень спортивная")));
+    EXPECT_TRUE(Contains(printer.pages[0].texts, QStringLiteral("Время стрельбы:  30")));
+    const QImage& page = printer.pages[0].image;
+    EXPECT_EQ(At(page, kCx, kCy + 25 * kE), Color{0x646464}); // inside the grey disc
+    EXPECT_EQ(At(page, kCx, kCy + 45 * kE), kWhite);
+
+    test::TempDir dir;
+    const QString pack = dir.File(QStringLiteral("Targets"));
+    QDir().mkpath(pack);
+    auto halves = [](int size) {
+        QImage image(size, size, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size / 2; ++x) {
+                image.setPixel(x, y, qRgb(255, 0, 0));
+            }
+        }
+        return image;
+    };
+    halves(400).save(QDir(pack).filePath(QStringLiteral("1007.png"))); // type 9
+    halves(100).save(QDir(pack).filePath(QStringLiteral("1008.png"))); // type 10, small
+    ProgramState state;
+    state.TargetLibrary = ResourceLibrary::LoadFolder(pack);
+    ASSERT_TRUE(state.TargetLibrary.has_value());
+    for (const std::int32_t type : {9, 10}) {
+        const QImage sheet = PrintSheet(Sheet(type, {}), state);
+        EXPECT_EQ(At(sheet, kCx - 50 * kE, kCy), kRed) << type;
+        EXPECT_EQ(At(sheet, kCx + 50 * kE, kCy), kBlue) << type;
+    }
+    // A missing picture prints the empty square.
+    const QImage missing = PrintSheet(Sheet(11, {}), state);
+    EXPECT_EQ(At(missing, kCx, kCy), kWhite);
+    EXPECT_TRUE(AnyBlackNear(missing, 124, kCy));
+}
+
+TEST(Printing, DayTableContinuesOnFurtherPages) {
+    std::vector<ResultRecord> day;
+    for (int i = 0; i < 100; ++i) {
+        ResultRecord r;
+        r.Date = QStringLiteral("7.12.2008");
+        r.Shooter = QStringLiteral("Стрелок %1").arg(i);
+        r.Hits.fill(QStringLiteral("-"));
+        r.Hits[10] = QStringLiteral("3");
+        r.ShotsText = QStringLiteral("3");
+        r.SumText = QStringLiteral("30");
+        r.ShootTimeText = QStringLiteral(" 9.50");
+        day.push_back(r);
+    }
+    ImagePrinter printer;
+    ASSERT_TRUE(PrintDayTable(printer, day, QStringLiteral("Взвод")).ok);
+    ASSERT_GE(printer.pages.size(), 2u);
+    int rows = 0;
+    for (const auto& page : printer.pages) {
+        for (const char* title :
+             {"Группа: Взвод", "Дата стрельбы:  7.12.2008", "Стрелок", "Число", "выстрелов",
+              "Попадания", "Пр", "Сумма", "Время", "стрельбы", "Оценка"}) {
+            EXPECT_TRUE(Contains(page.texts, QString::fromUtf8(title))) << title;
+        }
+        rows += static_cast<int>(
+            std::count_if(page.texts.begin(), page.texts.end(), [](const QString& t) {
+                return t.startsWith(QStringLiteral("Стрелок "));
+            }));
+    }
+    EXPECT_EQ(rows, 100);
+    EXPECT_TRUE(Contains(printer.pages.back().texts, QStringLiteral("Стрелок 99")));
+    // The last page's rule ends below its last row; the rest of the page stays blank.
+    const QImage& last = printer.pages.back().image;
+    EXPECT_EQ(At(last, last.width() / 2, last.height() - 2), kWhite);
+    // The table's left rule runs down the middle of a full page.
+    const QImage& first = printer.pages[0].image;
+    bool rule = false;
+    for (int x = 0; x < 40 && !rule; ++x) {
+        rule = At(first, x, first.height() / 2) == kBlack;
+    }
+    EXPECT_TRUE(rule);
+}
+
+TEST(Printing, WithoutAPrinterTheSheetBecomesAPdf) {
+    test::TempDir dir;
+    QtPrinter printer(dir.Path(), [] { return QStringList(); });
+    ResultRecord r = Sheet(1, {{0, 0}});
+    r.Shooter = QStringLiteral("Иван/Петров");
+    const PrintOutcome outcome = PrintTarget(printer, r, QStringLiteral("Взвод"), ProgramState());
+    ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
+    EXPECT_EQ(QFileInfo(outcome.pdfPath).absolutePath(),
+              QDir(dir.File(QStringLiteral("Печать"))).absolutePath());
+    EXPECT_EQ(QFileInfo(outcome.pdfPath).fileName(),
+              QStringLiteral("7.12.2008 9-5 Иван_Петров.pdf"));
+    QFile pdf(outcome.pdfPath);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));
+
+    // Same name again: a second file, the first is kept.
+    const PrintOutcome again = PrintTarget(printer, r, QStringLiteral("Взвод"), ProgramState());
+    ASSERT_TRUE(again.ok);
+    EXPECT_NE(again.pdfPath, outcome.pdfPath);
+    EXPECT_TRUE(QFile::exists(outcome.pdfPath));
+
+    std::vector<ResultRecord> day(100, Sheet(1, {}));
+    const PrintOutcome table = PrintDayTable(printer, day, QStringLiteral("Взвод"));
+    ASSERT_TRUE(table.ok);
+    QFile tablePdf(table.pdfPath);
+    ASSERT_TRUE(tablePdf.open(QIODevice::ReadOnly));
+    const QString content = QString::fromLatin1(tablePdf.readAll());
+    EXPECT_GE(content.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), 2);
+}
