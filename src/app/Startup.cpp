@@ -22,6 +22,7 @@ Page* RyvoApplication::CreatePage(const WindowSpec& spec) {
     const QString className = QString::fromUtf8(spec.className);
     if (className == QLatin1String("TInitial")) {
         m_initial = new TInitial(m_state, m_services);
+        m_initial->SetReadCalibration(m_readCalibration);
         return m_initial;
     }
     if (className == QLatin1String("TForm3")) {

@@ -5,6 +5,7 @@
 #include "platform/Services.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 
 namespace ryvo {
@@ -42,6 +43,11 @@ public:
     RyvoApplication(ProgramState& state, const Services& services);
     ~RyvoApplication();
 
+    // Reads the calibration file during the device check; set before CreateWindows.
+    void SetReadCalibration(std::function<void()> readCalibration) {
+        m_readCalibration = std::move(readCalibration);
+    }
+
     void CreateWindows();
     void Start();
 
@@ -57,6 +63,7 @@ private:
     Services m_services;
     std::unique_ptr<TForm2> m_frame;
     TInitial* m_initial = nullptr;
+    std::function<void()> m_readCalibration;
 };
 
 } // namespace ryvo
