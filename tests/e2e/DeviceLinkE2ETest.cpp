@@ -78,6 +78,8 @@ TEST(DeviceLinkE2E, AnswersLeftUnreadByAnEarlierRunAreNotTakenForNewOnes) {
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
     Link link(sim.Link());
     ASSERT_EQ(OpenPort(link.state, link.services), 1);
+    // Opening again while the handle is held (ports open exclusively) still works.
+    ASSERT_EQ(OpenPort(link.state, link.services), 1);
     WriteByte(link.state, 0x70); // a run ends before its answer is read
     link.clock.Sleep(20);
     ClosePort(link.state);
