@@ -11,7 +11,7 @@ namespace ryvo {
 QString SystemPortName(const QString& name) {
     static const QRegularExpression com(QStringLiteral("^COM(\\d+)$"),
                                         QRegularExpression::CaseInsensitiveOption);
-    const QString trimmed = name.trimmed();
+    QString trimmed = name.trimmed();
     const auto match = com.match(trimmed);
 #ifdef Q_OS_WIN
     if (match.hasMatch()) {

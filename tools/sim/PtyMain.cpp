@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,9 @@ using SteadyTime = std::chrono::steady_clock::time_point;
 // One byte is 10 bits on the line at 57600 baud; a poll transaction is 10 bytes.
 constexpr double kByteMicros = 10.0 * 1e6 / 57600.0;
 constexpr double kTransactionMicros = 10.0 * kByteMicros;
+// Rounded up, so an answer is never early.
+const auto kTransaction =
+    std::chrono::nanoseconds(static_cast<long>(std::ceil(kTransactionMicros * 1000.0)));
 
 constexpr auto kHotWindow = std::chrono::milliseconds(20);
 
@@ -267,7 +271,7 @@ int main(int argc, char** argv) {
             }
             SteadyTime due = arrived;
             if (options.paced) {
-                due += std::chrono::microseconds(static_cast<long>(kTransactionMicros + 0.5));
+                due += kTransaction;
                 if (!outgoing.empty() && outgoing.back().due > due) {
                     due = outgoing.back().due;
                 }
