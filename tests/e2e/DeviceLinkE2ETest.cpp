@@ -63,6 +63,7 @@ TEST(DeviceLinkE2E, PollsAndAcknowledgesTriggersThroughThePseudoTerminal) {
     EXPECT_EQ(d.Trigger[0], 0);
     EXPECT_EQ(d.RawX[0], 100);
     EXPECT_EQ(d.RawY[0], -200);
+    AllLampsOff(link.state, link.clock);
     ClosePort(link.state);
 
     const std::vector<std::uint8_t> log = sim.StopAndReadLog();
@@ -71,6 +72,12 @@ TEST(DeviceLinkE2E, PollsAndAcknowledgesTriggersThroughThePseudoTerminal) {
               (std::vector<std::uint8_t>{0x70, 0x80, 0x72, 0x82, 0x80}));
     EXPECT_EQ(std::count(log.begin(), log.end(), 0x80), 2);
     EXPECT_EQ(std::count(log.begin(), log.end(), 0x70), 21);
+    ASSERT_GE(log.size(), 25u);
+    std::vector<std::uint8_t> lampsOff;
+    for (int lane = 0; lane < 5; ++lane) {
+        lampsOff.insert(lampsOff.end(), 5, static_cast<std::uint8_t>(0x20 + lane));
+    }
+    EXPECT_EQ(std::vector<std::uint8_t>(log.end() - 25, log.end()), lampsOff);
 }
 
 TEST(DeviceLinkE2E, AnswersLeftUnreadByAnEarlierRunAreNotTakenForNewOnes) {
