@@ -34,10 +34,10 @@ inline constexpr std::array<WindowSpec, 15> kWindowOrder = {{
     {"TFormTarLight", "Управление мишенями"},
 }};
 
-// The composition root: builds the frame and every window in order, runs the device
-// initialisation while the main window is created, then activates the main window.
 class TInitial;
 
+// The composition root: builds the frame and every window in order, runs the device
+// initialisation while the main window is created, then activates the main window.
 class RyvoApplication {
 public:
     RyvoApplication(ProgramState& state, const Services& services);
