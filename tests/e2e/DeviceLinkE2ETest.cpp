@@ -99,6 +99,21 @@ TEST(DeviceLinkE2E, AnswersLeftUnreadByAnEarlierRunAreNotTakenForNewOnes) {
     }
 }
 
+TEST(DeviceLinkE2E, PacedSimulatorNeverAnswersFasterThanTheLine) {
+    test::SimProcess sim("level 0 2000\n");
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    Link link(sim.Link());
+    ASSERT_EQ(OpenPort(link.state, link.services), 1);
+    // One request and a nine-byte answer are ten bytes of ten bits at 57600 baud.
+    constexpr qint64 kTransactionNs = 1736111;
+    for (int i = 0; i < 30; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        ASSERT_EQ(link.window.PollLane(0), 0);
+        EXPECT_GE(timer.nsecsElapsed(), kTransactionNs);
+    }
+}
+
 TEST(DeviceLinkE2E, SilentDeviceTimesOut) {
     test::SimProcess sim("fault silence\n");
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
