@@ -30,11 +30,16 @@ Page* RyvoApplication::CreatePage(const WindowSpec& spec) {
     const QString className = QString::fromUtf8(spec.className);
     if (className == QLatin1String("TInitial")) {
         m_initial = new TInitial(m_state, m_services);
-        m_initial->SetReadCalibration([this] {
-            ReadCalibration(m_state.settings,
-                            m_state.PathFor(QString::fromLatin1(kCalibrationFileName)), true);
-            m_state.TraceLength = ComputeTraceLength(m_state.settings);
-        });
+        // Tests may hand in their own reader; the program reads ryvw.dat of the start directory.
+        std::function<void()> readCalibration = m_readCalibration;
+        if (!readCalibration) {
+            readCalibration = [this] {
+                ReadCalibration(m_state.settings,
+                                m_state.PathFor(QString::fromLatin1(kCalibrationFileName)), true);
+                m_state.TraceLength = ComputeTraceLength(m_state.settings);
+            };
+        }
+        m_initial->SetReadCalibration(std::move(readCalibration));
         return m_initial;
     }
     if (className == QLatin1String("TForm3")) {

@@ -5,6 +5,7 @@
 #include "platform/Services.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 
 namespace ryvo {
@@ -33,14 +34,19 @@ inline constexpr std::array<WindowSpec, 15> kWindowOrder = {{
     {"TFormTarLight", "Управление мишенями"},
 }};
 
-// The composition root: builds the frame and every window in order, runs the device
-// initialisation while the main window is created, then activates the main window.
 class TInitial;
 
+// The composition root: builds the frame and every window in order, runs the device
+// initialisation while the main window is created, then activates the main window.
 class RyvoApplication {
 public:
     RyvoApplication(ProgramState& state, const Services& services);
     ~RyvoApplication();
+
+    // Reads the calibration file during the device check; set before CreateWindows.
+    void SetReadCalibration(std::function<void()> readCalibration) {
+        m_readCalibration = std::move(readCalibration);
+    }
 
     void CreateWindows();
     void Start();
@@ -59,6 +65,7 @@ private:
     class TForm3* m_form3 = nullptr;
     class TMainForm2* m_main = nullptr;
     TInitial* m_initial = nullptr;
+    std::function<void()> m_readCalibration;
 };
 
 } // namespace ryvo

@@ -20,6 +20,9 @@ std::uint8_t LaneCommand(std::uint8_t base, int lane) {
 
 int OpenPort(ProgramState& state, const Services& services) {
     const QString name = state.settings.SerialPort;
+    // A handle still held (port-card mode keeps the start-up one) is closed first: serial
+    // ports open exclusively.
+    ClosePort(state);
     state.Port = services.ports != nullptr ? services.ports->Open(name) : nullptr;
     if (!state.Port || !state.Port->IsOpen()) {
         state.LanePresent.fill(0);

@@ -11,7 +11,7 @@ namespace ryvo {
 QString SystemPortName(const QString& name) {
     static const QRegularExpression com(QStringLiteral("^COM(\\d+)$"),
                                         QRegularExpression::CaseInsensitiveOption);
-    const QString trimmed = name.trimmed();
+    QString trimmed = name.trimmed();
     const auto match = com.match(trimmed);
 #ifdef Q_OS_WIN
     if (match.hasMatch()) {
@@ -45,10 +45,12 @@ public:
         m_open = true;
         // Whatever an earlier user of the line left unread is not an answer to us.
         m_port.clear(QSerialPort::AllDirections);
-        m_settingsApplied =
-            m_port.setBaudRate(kBaudRate) && m_port.setDataBits(QSerialPort::Data8) &&
-            m_port.setStopBits(QSerialPort::OneStop) && m_port.setParity(QSerialPort::NoParity) &&
-            m_port.setFlowControl(QSerialPort::NoFlowControl);
+        // Each setting is tried on its own, so the line keeps whatever did take.
+        const bool baud = m_port.setBaudRate(kBaudRate);
+        const bool data = m_port.setDataBits(QSerialPort::Data8);
+        const bool stop = m_port.setStopBits(QSerialPort::OneStop);
+        const bool parity = m_port.setParity(QSerialPort::NoParity);
+        m_settingsApplied = baud && data && stop && parity;
     }
 
     bool IsOpen() const override { return m_open && m_port.isOpen(); }

@@ -162,7 +162,15 @@ TEST(Startup, DeviceCheckRunsWithTheInitialisationWindowInFront) {
     WitnessSound sound;
     Services services{&clock, nullptr, &dialogs, &ports, &sound};
     RyvoApplication app(state, services);
+    int calibrationReads = 0;
+    app.SetReadCalibration([&] {
+        ++calibrationReads;
+        // After the settings, before the port.
+        EXPECT_EQ(state.settings.SerialPort, QStringLiteral("COM2"));
+        EXPECT_EQ(ports.opened, 0);
+    });
     app.CreateWindows();
+    EXPECT_EQ(calibrationReads, 1);
     EXPECT_EQ(sound.activeDuringCheck, QStringLiteral("TInitial"));
     EXPECT_TRUE(sound.frameVisible);
     ASSERT_NE(qobject_cast<TInitial*>(app.Frame().Find(QStringLiteral("TInitial"))), nullptr);

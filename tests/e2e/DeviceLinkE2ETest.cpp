@@ -63,6 +63,7 @@ TEST(DeviceLinkE2E, PollsAndAcknowledgesTriggersThroughThePseudoTerminal) {
     EXPECT_EQ(d.Trigger[0], 0);
     EXPECT_EQ(d.RawX[0], 100);
     EXPECT_EQ(d.RawY[0], -200);
+    AllLampsOff(link.state, link.clock);
     ClosePort(link.state);
 
     const std::vector<std::uint8_t> log = sim.StopAndReadLog();
@@ -71,12 +72,20 @@ TEST(DeviceLinkE2E, PollsAndAcknowledgesTriggersThroughThePseudoTerminal) {
               (std::vector<std::uint8_t>{0x70, 0x80, 0x72, 0x82, 0x80}));
     EXPECT_EQ(std::count(log.begin(), log.end(), 0x80), 2);
     EXPECT_EQ(std::count(log.begin(), log.end(), 0x70), 21);
+    ASSERT_GE(log.size(), 25u);
+    std::vector<std::uint8_t> lampsOff;
+    for (int lane = 0; lane < 5; ++lane) {
+        lampsOff.insert(lampsOff.end(), 5, static_cast<std::uint8_t>(0x20 + lane));
+    }
+    EXPECT_EQ(std::vector<std::uint8_t>(log.end() - 25, log.end()), lampsOff);
 }
 
 TEST(DeviceLinkE2E, AnswersLeftUnreadByAnEarlierRunAreNotTakenForNewOnes) {
     test::SimProcess sim("aim 0 fixed 11 11\naim 1 fixed 22 22\n");
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
     Link link(sim.Link());
+    ASSERT_EQ(OpenPort(link.state, link.services), 1);
+    // Opening again while the handle is held (ports open exclusively) still works.
     ASSERT_EQ(OpenPort(link.state, link.services), 1);
     WriteByte(link.state, 0x70); // a run ends before its answer is read
     link.clock.Sleep(20);
@@ -87,6 +96,21 @@ TEST(DeviceLinkE2E, AnswersLeftUnreadByAnEarlierRunAreNotTakenForNewOnes) {
         ASSERT_EQ(link.window.PollLane(1), 1);
         EXPECT_EQ(link.state.Device.RawX[1], 22);
         EXPECT_EQ(link.state.Device.RawX[0], 0);
+    }
+}
+
+TEST(DeviceLinkE2E, PacedSimulatorNeverAnswersFasterThanTheLine) {
+    test::SimProcess sim("level 0 2000\n");
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    Link link(sim.Link());
+    ASSERT_EQ(OpenPort(link.state, link.services), 1);
+    // One request and a nine-byte answer are ten bytes of ten bits at 57600 baud.
+    constexpr qint64 kTransactionNs = 1736111;
+    for (int i = 0; i < 30; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        ASSERT_EQ(link.window.PollLane(0), 0);
+        EXPECT_GE(timer.nsecsElapsed(), kTransactionNs);
     }
 }
 

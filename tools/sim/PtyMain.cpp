@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -29,8 +30,14 @@ using SteadyTime = std::chrono::steady_clock::time_point;
 // One byte is 10 bits on the line at 57600 baud; a poll transaction is 10 bytes.
 constexpr double kByteMicros = 10.0 * 1e6 / 57600.0;
 constexpr double kTransactionMicros = 10.0 * kByteMicros;
+// Rounded up, so an answer is never early.
+const auto kTransaction =
+    std::chrono::nanoseconds(static_cast<long>(std::ceil(kTransactionMicros * 1000.0)));
 
-constexpr auto kHotWindow = std::chrono::milliseconds(20);
+// After an answer the PC's next request usually follows within a hundred microseconds or so;
+// this long the loop spins for it instead of sleeping. Spinning longer only takes CPU time
+// from the PC side on a busy machine.
+constexpr auto kHotWindow = std::chrono::microseconds(300);
 
 volatile std::sig_atomic_t g_stop = 0;
 
@@ -102,7 +109,13 @@ struct Outgoing {
 };
 
 void WaitUntil(SteadyTime due) {
-    // Spins: a sleep this short overshoots by tens of microseconds.
+    // Sleeps most of the way and spins the rest: a sleep alone overshoots by tens of
+    // microseconds.
+    const auto slack = std::chrono::microseconds(200);
+    const auto now = std::chrono::steady_clock::now();
+    if (due - now > slack) {
+        std::this_thread::sleep_for(due - now - slack);
+    }
     while (std::chrono::steady_clock::now() < due) {
     }
 }
@@ -209,7 +222,7 @@ int main(int argc, char** argv) {
     const auto unplugAt = model.GetFaults().Start(ryvo::sim::Fault::Unplug);
     std::deque<Outgoing> outgoing;
     Timing timing;
-    SteadyTime lastActivity = start - kHotWindow;
+    SteadyTime lastAnswer = start - kHotWindow;
     std::uint8_t buffer[256];
 
     while (g_stop == 0) {
@@ -227,12 +240,11 @@ int main(int argc, char** argv) {
             timing.lateMax = std::max(timing.lateMax, late);
             ++timing.answers;
             timing.lastAnswer = sent;
+            lastAnswer = sent;
             timing.haveAnswer = true;
             outgoing.pop_front();
         }
-        // While polls keep coming the loop spins instead of sleeping in poll(): waking from
-        // a sleep adds tens of microseconds to every transaction.
-        int timeoutMs = now - lastActivity < kHotWindow ? 0 : 50;
+        int timeoutMs = now - lastAnswer < kHotWindow ? 0 : 50;
         if (!outgoing.empty()) {
             const auto wait = outgoing.front().due - now;
             if (wait < std::chrono::milliseconds(1)) {
@@ -253,7 +265,6 @@ int main(int argc, char** argv) {
             continue;
         }
         const SteadyTime arrived = std::chrono::steady_clock::now();
-        lastActivity = arrived;
         if (timing.haveAnswer) {
             timing.turnSum +=
                 std::chrono::duration<double, std::micro>(arrived - timing.lastAnswer).count();
@@ -267,7 +278,7 @@ int main(int argc, char** argv) {
             }
             SteadyTime due = arrived;
             if (options.paced) {
-                due += std::chrono::microseconds(static_cast<long>(kTransactionMicros + 0.5));
+                due += kTransaction;
                 if (!outgoing.empty() && outgoing.back().due > due) {
                     due = outgoing.back().due;
                 }
