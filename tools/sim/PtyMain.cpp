@@ -1,6 +1,10 @@
 // ryvo-sim: the simulated target device on a pseudo-terminal (POSIX only).
 #include "DeviceModel.h"
 #include "Scenario.h"
+#include "SimWindow.h"
+
+#include <QApplication>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -9,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -18,6 +23,7 @@
 #include <cstring>
 #include <deque>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -39,10 +45,11 @@ const auto kTransaction =
 // from the PC side on a busy machine.
 constexpr auto kHotWindow = std::chrono::microseconds(300);
 
-volatile std::sig_atomic_t g_stop = 0;
+std::atomic<bool> g_stop{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 void OnSignal(int) {
-    g_stop = 1;
+    g_stop = true;
 }
 
 struct Options {
@@ -51,6 +58,7 @@ struct Options {
     std::string log;
     bool paced = true;
     bool stats = false;
+    bool interactive = false;
 };
 
 // Where the time of a transaction goes, for --stats: how late answers left against their
@@ -67,7 +75,9 @@ struct Timing {
 
 void Usage() {
     std::fprintf(stderr, "usage: ryvo-sim --link PATH [--scenario FILE] [--log FILE] "
-                         "[--unpaced] [--stats]\n");
+                         "[--unpaced] [--stats] [--interactive]\n"
+                         "  --interactive  a window with one pad per lane: the mouse aims, a "
+                         "click fires\n");
 }
 
 bool ParseArgs(int argc, char** argv, Options& options) {
@@ -96,6 +106,8 @@ bool ParseArgs(int argc, char** argv, Options& options) {
             options.paced = false;
         } else if (arg == "--stats") {
             options.stats = true;
+        } else if (arg == "--interactive") {
+            options.interactive = true;
         } else {
             return false;
         }
@@ -215,83 +227,112 @@ int main(int argc, char** argv) {
     std::printf("%s\n", options.link.c_str());
     std::fflush(stdout);
 
-    const SteadyTime start = std::chrono::steady_clock::now();
-    auto elapsedMs = [&](SteadyTime t) {
-        return std::chrono::duration<double, std::milli>(t - start).count();
-    };
-    const auto unplugAt = model.GetFaults().Start(ryvo::sim::Fault::Unplug);
-    std::deque<Outgoing> outgoing;
+    // The pads of the interactive window change the model while the line is served.
+    std::mutex modelMutex;
     Timing timing;
-    SteadyTime lastAnswer = start - kHotWindow;
-    std::uint8_t buffer[256];
+    auto serve = [&] {
+        const SteadyTime start = std::chrono::steady_clock::now();
+        auto elapsedMs = [&](SteadyTime t) {
+            return std::chrono::duration<double, std::milli>(t - start).count();
+        };
+        std::unique_lock lock(modelMutex);
+        const auto unplugAt = model.GetFaults().Start(ryvo::sim::Fault::Unplug);
+        lock.unlock();
+        std::deque<Outgoing> outgoing;
+            SteadyTime lastAnswer = start - kHotWindow;
+        std::uint8_t buffer[256];
 
-    while (g_stop == 0) {
-        auto now = std::chrono::steady_clock::now();
-        if (unplugAt && elapsedMs(now) >= *unplugAt) {
-            break;
-        }
-        // Due answers go out first, each no sooner than its transaction takes on the line.
-        while (!outgoing.empty() && outgoing.front().due <= now) {
-            WriteAll(master, outgoing.front().bytes);
-            const SteadyTime sent = std::chrono::steady_clock::now();
-            const double late =
-                std::chrono::duration<double, std::micro>(sent - outgoing.front().due).count();
-            timing.lateSum += late;
-            timing.lateMax = std::max(timing.lateMax, late);
-            ++timing.answers;
-            timing.lastAnswer = sent;
-            lastAnswer = sent;
-            timing.haveAnswer = true;
-            outgoing.pop_front();
-        }
-        int timeoutMs = now - lastAnswer < kHotWindow ? 0 : 50;
-        if (!outgoing.empty()) {
-            const auto wait = outgoing.front().due - now;
-            if (wait < std::chrono::milliseconds(1)) {
-                WaitUntil(outgoing.front().due);
-                continue;
+        while (!g_stop) {
+            auto now = std::chrono::steady_clock::now();
+            if (unplugAt && elapsedMs(now) >= *unplugAt) {
+                break;
             }
-            timeoutMs = static_cast<int>(
-                            std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()) -
-                        1;
-        }
-        pollfd fds{master, POLLIN, 0};
-        const int ready = ::poll(&fds, 1, timeoutMs);
-        if (ready <= 0 || (fds.revents & POLLIN) == 0) {
-            continue;
-        }
-        const ssize_t n = ::read(master, buffer, sizeof buffer);
-        if (n <= 0) {
-            continue;
-        }
-        const SteadyTime arrived = std::chrono::steady_clock::now();
-        if (timing.haveAnswer) {
-            timing.turnSum +=
-                std::chrono::duration<double, std::micro>(arrived - timing.lastAnswer).count();
-            ++timing.turns;
-            timing.haveAnswer = false;
-        }
-        for (ssize_t i = 0; i < n; ++i) {
-            auto answer = model.Receive(buffer[i], elapsedMs(arrived));
-            if (answer.empty()) {
-                continue;
+            // Due answers go out first, each no sooner than its transaction takes on the line.
+            while (!outgoing.empty() && outgoing.front().due <= now) {
+                WriteAll(master, outgoing.front().bytes);
+                const SteadyTime sent = std::chrono::steady_clock::now();
+                const double late =
+                    std::chrono::duration<double, std::micro>(sent - outgoing.front().due).count();
+                timing.lateSum += late;
+                timing.lateMax = std::max(timing.lateMax, late);
+                ++timing.answers;
+                timing.lastAnswer = sent;
+                lastAnswer = sent;
+                timing.haveAnswer = true;
+                outgoing.pop_front();
             }
-            SteadyTime due = arrived;
-            if (options.paced) {
-                due += kTransaction;
-                if (!outgoing.empty() && outgoing.back().due > due) {
-                    due = outgoing.back().due;
+            int timeoutMs = now - lastAnswer < kHotWindow ? 0 : 50;
+            if (!outgoing.empty()) {
+                const auto wait = outgoing.front().due - now;
+                if (wait < std::chrono::milliseconds(1)) {
+                    WaitUntil(outgoing.front().due);
+                    continue;
                 }
+                timeoutMs = static_cast<int>(
+                                std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()) -
+                            1;
             }
-            outgoing.push_back({due, std::move(answer)});
+            pollfd fds{master, POLLIN, 0};
+            const int ready = ::poll(&fds, 1, timeoutMs);
+            if (ready <= 0 || (fds.revents & POLLIN) == 0) {
+                continue;
+            }
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n <= 0) {
+                continue;
+            }
+            const SteadyTime arrived = std::chrono::steady_clock::now();
+            if (timing.haveAnswer) {
+                timing.turnSum +=
+                    std::chrono::duration<double, std::micro>(arrived - timing.lastAnswer).count();
+                ++timing.turns;
+                timing.haveAnswer = false;
+            }
+            lock.lock();
+            for (ssize_t i = 0; i < n; ++i) {
+                auto answer = model.Receive(buffer[i], elapsedMs(arrived));
+                if (answer.empty()) {
+                    continue;
+                }
+                SteadyTime due = arrived;
+                if (options.paced) {
+                    due += kTransaction;
+                    if (!outgoing.empty() && outgoing.back().due > due) {
+                        due = outgoing.back().due;
+                    }
+                }
+                outgoing.push_back({due, std::move(answer)});
+            }
+            // The log goes to the file as it grows; memory keeps none of it, so long runs stay
+            // small.
+            if (log != nullptr) {
+                std::fputs(model.Log().Format().c_str(), log);
+                std::fflush(log);
+            }
+            model.Log().Clear();
+            lock.unlock();
         }
-        // The log goes to the file as it grows; memory keeps none of it, so long runs stay
-        // small.
-        if (log != nullptr) {
-            std::fputs(model.Log().Format().c_str(), log);
-            std::fflush(log);
-        }
-        model.Log().Clear();
+        g_stop = true;
+    };
+
+    if (options.interactive) {
+        QApplication app(argc, argv);
+        ryvo::sim::SimWindow window(model, modelMutex, QString::fromStdString(options.link));
+        window.resize(680, 480);
+        window.show();
+        std::thread line(serve);
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, &app, [&app] {
+            if (g_stop) {
+                app.quit();
+            }
+        });
+        watch.start(200);
+        QApplication::exec();
+        g_stop = true;
+        line.join();
+    } else {
+        serve();
     }
 
     if (options.stats && timing.answers > 0) {
