@@ -10,6 +10,7 @@
 #include "targets/TFormTarLight.h"
 #include "targets/TTargsType.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace ryvo {
@@ -89,6 +90,10 @@ void RyvoApplication::DeviceInitialisation() {
     // The initialisation window is on screen while the device check blocks start-up.
     m_frame->showMaximized();
     m_frame->Activate(QStringLiteral("TInitial"));
+    // The check blocks for up to seconds: let the window system map and paint the frame
+    // first. This runs once during start-up, before any input is taken.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    m_frame->repaint();
     m_initial->Calibrate();
 }
 
