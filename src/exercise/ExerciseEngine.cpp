@@ -460,6 +460,7 @@ void ExerciseEngine::RegisterShot(float* x, float* y) {
     m_view.SetText(ViewText::SigText,
                    LevelText(m_state, static_cast<std::uint32_t>(std::max(level, 0))));
     m_view.Repaint(ViewPicture::Target);
+    m_view.Present();
     *x = point.x;
     *y = point.y;
 }

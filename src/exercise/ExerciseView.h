@@ -63,6 +63,9 @@ public:
     virtual Canvas& Picture(ViewPicture picture) = 0;
     // The picture changed; shown at the next display refresh.
     virtual void Repaint(ViewPicture picture) = 0;
+    // Shows what changed as soon as control returns to the event loop, out of the display
+    // rate: a new shot should not wait for the next frame.
+    virtual void Present() {}
     // Full length of the level bar: the width of the signal frame.
     virtual int SignalLength() const = 0;
 

@@ -54,6 +54,7 @@ public:
     void FocusStart() override;
     Canvas& Picture(ViewPicture picture) override;
     void Repaint(ViewPicture picture) override;
+    void Present() override { FlushDisplay(); }
     int SignalLength() const override;
     void ActivateWindow(const QString& className) override;
 
