@@ -334,35 +334,58 @@ void ExerciseEngine::FreezeTrace(int lane) {
     if (m_state.settings.EnableTrace != 1) {
         return;
     }
-    Canvas& target = m_view.Picture(ViewPicture::Target);
+    // A shot before the last one was drawn: that one goes on the picture first.
+    DrawPendingFreeze();
     const size_t i = LaneIndex(lane);
     if (m_frozenCount > 0 && m_state.run.ShotCount[i] > 0) {
-        std::vector<QPoint> old;
-        old.reserve(static_cast<size_t>(m_frozenCount) + 1);
-        for (int j = 0; j <= m_frozenCount; ++j) {
-            old.push_back(TracePixel(lane, m_frozenTrace[static_cast<size_t>(j)]));
-        }
-        target.SetPen(kAqua, 2, PenMode::Xor);
-        target.Polyline(old);
+        m_erasePixels = std::move(m_frozenPixels);
     }
+    m_frozenPixels.clear();
     if (m_tracePoints > 0) {
         m_state.TraceLength = ComputeTraceLength(m_state.settings);
         // Only the samples on hand: a trace not yet full ends at its first empty entry.
         m_frozenTrace.clear();
-        std::vector<QPoint> points;
         for (int j = 0; j <= m_tracePoints && j < kTraceEntries; ++j) {
             const TracePoint& p = m_state.Trace.At(j);
             if (p.x == kEmptyTrace) {
                 break;
             }
             m_frozenTrace.push_back(p);
-            points.push_back(TracePixel(lane, p));
+            m_frozenPixels.push_back(TracePixel(lane, p));
         }
         m_frozenCount = static_cast<int>(m_frozenTrace.size()) - 1;
-        target.SetPen(kAqua, 2, PenMode::Xor);
-        target.Polyline(points);
     } else {
         m_frozenCount = 0;
+    }
+    m_freezePending = true;
+}
+
+void ExerciseEngine::DrawPendingFreeze() {
+    if (!m_freezePending) {
+        return;
+    }
+    m_freezePending = false;
+    Canvas& target = m_view.Picture(ViewPicture::Target);
+    target.SetPen(kAqua, 2, PenMode::Xor);
+    target.Polyline(m_erasePixels);
+    m_erasePixels.clear();
+    target.Polyline(m_frozenPixels);
+    // The holes of the last two shots lie over the trace, as they were drawn after it.
+    const size_t i = LaneIndex(m_state.CurrentLane);
+    const RunState& run = m_state.run;
+    const std::uint32_t count = std::min<std::uint32_t>(
+        run.ShotCount[i], static_cast<std::uint32_t>(run.ShotPos[i].size()));
+    if (count >= 2) {
+        const ShotPoint& previous = run.ShotPos[i][count - 2];
+        if (WithinTarget(previous.x, previous.y)) {
+            DrawHole(previous.x, previous.y, kBlack, kWhite);
+        }
+    }
+    if (count >= 1) {
+        const ShotPoint& last = run.ShotPos[i][count - 1];
+        if (run.LaneLit[i] != 0 && WithinTarget(last.x, last.y)) {
+            DrawHole(last.x, last.y, kRed, kWhite);
+        }
     }
     m_view.Repaint(ViewPicture::Target);
 }

@@ -65,7 +65,14 @@ public:
     void ResetSeriesTrace() {
         m_tracePoints = 0;
         m_frozenCount = 0;
+        m_frozenPixels.clear();
+        m_erasePixels.clear();
+        m_freezePending = false;
     }
+    // Draws the frozen trace taken at the last shot, then the holes once more. A shot takes
+    // the trace at once but draws it on the next turn, so the hole is on screen first; the
+    // picture ends up as if it had been drawn in between.
+    void DrawPendingFreeze();
     // Shot lock-out: true when a trigger may count as a shot (and sets the lock-out).
     bool TakeShot(int lane);
     // One tick of the shot timer.
@@ -112,6 +119,10 @@ private:
     int m_usedEntries = kTraceEntries;
     std::vector<TracePoint> m_frozenTrace;
     int m_frozenCount = 0;
+    // The frozen trace as drawn, and the one still to be erased.
+    std::vector<QPoint> m_frozenPixels;
+    std::vector<QPoint> m_erasePixels;
+    bool m_freezePending = false;
     float m_postGunX = 0.0F;
     float m_postGunY = 0.0F;
 };

@@ -595,6 +595,7 @@ void SingleShooterRun::ReplayFinish() {
 void SingleShooterRun::Tick() {
     Keyboard* keys = m_services.keyboard;
     auto held = [keys](Key key) { return keys != nullptr && keys->IsHeld(key); };
+    DrawPendingFreeze();
     switch (m_phase) {
     case Phase::Idle:
         return;

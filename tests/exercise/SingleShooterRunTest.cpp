@@ -397,3 +397,43 @@ TEST(SingleShooterRun, TimeLimitEndsTheSeriesAndShooterTwoUsesLaneOne) {
     EXPECT_FLOAT_EQ(h.state.run.ShootTime[1], 2.0F);
     EXPECT_EQ(h.view.Text(ViewText::TimeC), QStringLiteral("  0 сек"));
 }
+
+TEST(SingleShooterRun, FrozenTraceOfAShotIsErasedByTheNext) {
+    RunHarness h;
+    h.state.settings.TimeTrace = 20;
+    h.state.TraceLength = ComputeTraceLength(h.state.settings);
+    h.state.settings.ShootsNumber = 3;
+    h.StartSeries();
+    const QImage blank = h.view.target.Image().copy();
+    // Pixels left of x = 170 that differ from the empty target, outside the first hole.
+    auto leftChanges = [&](QPoint hole) {
+        int n = 0;
+        for (int y = 180; y < 346; ++y) {
+            for (int x = 40; x < 170; ++x) {
+                if (std::abs(x - hole.x()) <= 9 && std::abs(y - hole.y()) <= 9) {
+                    continue;
+                }
+                n += h.view.target.Image().pixel(x, y) != blank.pixel(x, y) ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    h.model.Lane(0).aim = std::make_unique<sim::NoiseAim>(sim::Signal{-2400, 0}, 300, 9);
+    h.TickFor(400);
+    h.model.Lane(0).triggers.Pull();
+    h.TickFor(20);
+    ASSERT_EQ(h.state.run.ShotCount[0], 1u);
+    EXPECT_EQ(h.run.FrozenCount(), 20);
+    const ShotPoint first = h.state.run.ShotPos[0][0];
+    const QPoint hole(ToPixels(first.x, 526), ToPixels(first.y, 526));
+    EXPECT_LT(hole.x(), 130);
+    h.model.Lane(0).aim = std::make_unique<sim::NoiseAim>(sim::Signal{2400, 0}, 300, 9);
+    h.TickFor(400);
+    EXPECT_GT(leftChanges(hole), 20) << "the frozen trace of the first shot stays on the picture";
+    h.model.Lane(0).triggers.Pull();
+    h.TickFor(20);
+    ASSERT_EQ(h.state.run.ShotCount[0], 2u);
+    EXPECT_EQ(leftChanges(hole), 0) << "the second shot's freeze erased the first one's";
+    // The first hole is black-rimmed again over whatever crossed it.
+    EXPECT_EQ(h.view.target.Pixel(hole.x(), hole.y()), kWhite);
+}
