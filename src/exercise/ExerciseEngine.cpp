@@ -112,7 +112,9 @@ void ExerciseEngine::DrawTraceSegment(int x1, int y1, int highlight, int x2, int
     target.SetPen(highlight == 0 ? kYellow : kAqua, 2, PenMode::Xor);
     target.MoveTo(x1, y1);
     target.LineTo(x2, y2);
-    m_view.Repaint(ViewPicture::Target);
+    // The pen reaches a little beyond the end points.
+    m_view.RepaintArea(ViewPicture::Target,
+                       QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized().adjusted(-3, -3, 3, 3));
 }
 
 void ExerciseEngine::AddTraceSample(std::uint32_t level, int lane, float x, float y) {
@@ -288,9 +290,10 @@ void ExerciseEngine::DrawHole(float x, float y, Color outline, Color fill) {
     Canvas& target = m_view.Picture(ViewPicture::Target);
     target.SetPen(outline, 2, PenMode::Copy);
     target.SetBrush(fill, BrushStyle::Solid);
-    target.Ellipse(Px(x - kShotMarkRadius), Px(y - kShotMarkRadius), Px(x + kShotMarkRadius),
-                   Px(y + kShotMarkRadius));
-    m_view.Repaint(ViewPicture::Target);
+    const QRect box(QPoint(Px(x - kShotMarkRadius), Px(y - kShotMarkRadius)),
+                    QPoint(Px(x + kShotMarkRadius), Px(y + kShotMarkRadius)));
+    target.Ellipse(box.left(), box.top(), box.right(), box.bottom());
+    m_view.RepaintArea(ViewPicture::Target, box.adjusted(-3, -3, 3, 3));
 }
 
 void ExerciseEngine::ShowMissIndicators(std::int32_t score, float x, float y, bool levelUsable) {

@@ -2,6 +2,7 @@
 
 #include "platform/Canvas.h"
 
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -63,6 +64,8 @@ public:
     virtual Canvas& Picture(ViewPicture picture) = 0;
     // The picture changed; shown at the next display refresh.
     virtual void Repaint(ViewPicture picture) = 0;
+    // Only this part of the picture changed.
+    virtual void RepaintArea(ViewPicture picture, const QRect& /*area*/) { Repaint(picture); }
     // Shows what changed as soon as control returns to the event loop, out of the display
     // rate: a new shot should not wait for the next frame.
     virtual void Present() {}

@@ -88,7 +88,9 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override {
         QPainter painter(this);
-        painter.drawImage(event->rect(), m_canvas.Image(), event->rect());
+        for (const QRect& r : event->region()) {
+            painter.drawImage(r, m_canvas.Image(), r);
+        }
         if (onPainted) {
             onPainted();
         }
@@ -357,6 +359,17 @@ void TShoot1::Repaint(ViewPicture picture) {
     ScheduleDisplay();
 }
 
+void TShoot1::RepaintArea(ViewPicture picture, const QRect& area) {
+    if (picture != ViewPicture::Target) {
+        Repaint(picture);
+        return;
+    }
+    if (!m_dirty[static_cast<size_t>(ViewPicture::Target)]) {
+        m_targetArea += area;
+    }
+    ScheduleDisplay();
+}
+
 void TShoot1::ScheduleDisplay() {
     if (m_displayTimer.isActive()) {
         return;
@@ -377,7 +390,10 @@ void TShoot1::FlushDisplay() {
     m_pendingMoves.clear();
     if (m_dirty[static_cast<size_t>(ViewPicture::Target)]) {
         m_targetView->update();
+    } else if (!m_targetArea.isEmpty()) {
+        m_targetView->update(m_targetArea);
     }
+    m_targetArea = QRegion();
     if (m_dirty[static_cast<size_t>(ViewPicture::FailArrow)]) {
         m_failArrowView->update();
     }

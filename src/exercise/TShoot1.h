@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QHash>
+#include <QRegion>
 #include <QTimer>
 
 #include <array>
@@ -54,6 +55,7 @@ public:
     void FocusStart() override;
     Canvas& Picture(ViewPicture picture) override;
     void Repaint(ViewPicture picture) override;
+    void RepaintArea(ViewPicture picture, const QRect& area) override;
     void Present() override { FlushDisplay(); }
     int SignalLength() const override;
     void ActivateWindow(const QString& className) override;
@@ -89,6 +91,8 @@ private:
     QTimer m_displayTimer;
     QElapsedTimer m_sinceDisplay;
     std::array<bool, 3> m_dirty{};
+    // Parts of the target changed since the last refresh, when not the whole of it.
+    QRegion m_targetArea;
     std::map<ViewItem, QPoint> m_pendingMoves;
 };
 
