@@ -6,6 +6,7 @@
 #include "archive/TSave_Print.h"
 #include "calibration/Calibration.h"
 #include "device/TInitial.h"
+#include "exercise/TShoot1.h"
 #include "targets/LightScript.h"
 #include "targets/TFormTarLight.h"
 #include "targets/TTargsType.h"
@@ -79,6 +80,9 @@ Page* RyvoApplication::CreatePage(const WindowSpec& spec) {
     }
     if (className == QLatin1String("TGroupsForm")) {
         return new TGroupsForm(m_state, m_services);
+    }
+    if (className == QLatin1String("TShoot1")) {
+        return new TShoot1(m_state, m_services);
     }
     if (className == QLatin1String("TSave_Print")) {
         return new TSave_Print(m_state, m_services);

@@ -2,6 +2,7 @@
 #include "archive/TGroupsForm.h"
 #include "archive/TSave_Print.h"
 #include "device/TInitial.h"
+#include "exercise/TShoot1.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Keyboard.h"
@@ -62,10 +63,12 @@ TEST(Startup, CreatesFifteenWindowsInOrderAndActivatesMain) {
         const WindowSpec& spec = kWindowOrder[static_cast<size_t>(i + 1)];
         EXPECT_EQ(frame.PageAt(i)->ClassName(), QString::fromUtf8(spec.className));
         EXPECT_EQ(frame.PageAt(i)->objectName(), QString::fromUtf8(spec.className));
-        // The main window shows the same product-and-maker line as the backdrop.
-        const QString caption = QString::fromUtf8(spec.className) == QLatin1String("TMainForm2")
-                                    ? ProductCaption()
-                                    : QString::fromUtf8(spec.caption);
+        // The main and single-shooter windows show the product-and-maker line of the backdrop.
+        const QString name = QString::fromUtf8(spec.className);
+        const QString caption =
+            name == QLatin1String("TMainForm2") || name == QLatin1String("TShoot1")
+                ? ProductCaption()
+                : QString::fromUtf8(spec.caption);
         EXPECT_EQ(frame.PageAt(i)->Caption(), caption);
     }
     // Settings, calibration and light script were read while the windows were created.
@@ -194,4 +197,5 @@ TEST(Startup, SaveDialogHandsBackThroughTheFrame) {
     EXPECT_EQ(frame.ActivePage(), dialog);
     dialog->findChild<QPushButton*>(QStringLiteral("Abort"))->click();
     EXPECT_EQ(frame.ActivePage()->ClassName(), QStringLiteral("TShoot1"));
+    EXPECT_NE(dynamic_cast<TShoot1*>(frame.ActivePage()), nullptr);
 }

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "platform/Canvas.h"
+
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+namespace ryvo {
+
+// Value labels and the two buttons whose caption changes during a run.
+enum class ViewText {
+    Num,
+    TimeC,
+    Res,
+    SymE,
+    AverSym,
+    FirstTime,
+    SigText,
+    StartCaption,
+    ViewShootsCaption,
+};
+
+// Markers and small pictures that are shown, hidden or placed.
+enum class ViewItem {
+    Gun2,
+    PostGun,
+    LeftArrow,
+    RightArrow,
+    UpArrow,
+    DownArrow,
+    Fail,
+    FailArrow,
+    ImageActive,
+    Image1,
+    Image2,
+    Image3,
+    Image4,
+};
+
+enum class ViewButton { Start, Save, Print, ViewShoots, Exit };
+
+// Pictures the engine draws on.
+enum class ViewPicture { Target, FailArrow, SignalI };
+
+// What the exercise engine needs of its window. The window decides when changes reach the
+// screen (pictures are repainted at the display rate, not per call).
+class ExerciseView {
+public:
+    virtual ~ExerciseView() = default;
+
+    virtual void SetText(ViewText text, const QString& value) = 0;
+    virtual void SetVisible(ViewItem item, bool visible) = 0;
+    // Top-left corner of a marker in pixels of the target picture.
+    virtual void Place(ViewItem item, int left, int top) = 0;
+    virtual QSize ItemSize(ViewItem item) const = 0;
+    // Fills a lamp indicator with one colour.
+    virtual void Fill(ViewItem item, Color color) = 0;
+
+    virtual void SetEnabled(ViewButton button, bool enabled) = 0;
+    virtual bool IsEnabled(ViewButton button) const = 0;
+    virtual void FocusStart() = 0;
+
+    virtual Canvas& Picture(ViewPicture picture) = 0;
+    // The picture changed; shown at the next display refresh.
+    virtual void Repaint(ViewPicture picture) = 0;
+    // Only this part of the picture changed.
+    virtual void RepaintArea(ViewPicture picture, const QRect& /*area*/) { Repaint(picture); }
+    // Shows what changed as soon as control returns to the event loop, out of the display
+    // rate: a new shot should not wait for the next frame.
+    virtual void Present() {}
+    // Full length of the level bar: the width of the signal frame.
+    virtual int SignalLength() const = 0;
+
+    virtual void ActivateWindow(const QString& className) = 0;
+};
+
+} // namespace ryvo

@@ -1,0 +1,92 @@
+#include "exercise/TShoot1.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Keyboard.h"
+#include "platform/SerialPort.h"
+#include "platform/Sound.h"
+#include "support/SimProcess.h"
+#include "targets/Scoring.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QLabel>
+
+#include <algorithm>
+
+using namespace ryvo;
+
+TEST(ExerciseE2E, SeriesOfThreeShotsAgainstTheSimulator) {
+    // Lane 0 aims at three points in turn and fires at each once it has settled; level 4000
+    // makes raw 1000 a quarter, 25 target units with the default calibration.
+    test::SimProcess sim("level 0 4000\n"
+                         "aim 0 path 0:1000,0 2600:1000,0 2700:-2000,1200 4600:-2000,1200 "
+                         "4700:0,0\n"
+                         "trigger 0 2500 4500 6500\n");
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+
+    ProgramState state;
+    ApplyBuiltInDefaults(state.settings);
+    Settings& s = state.settings;
+    s.SerialPort = sim.Link();
+    s.IO_Serial = 1;
+    s.Shooter = 1;
+    s.ShootsNumber = 3;
+    s.Time = 0;
+    s.Target[0] = 2;
+    s.EnableTrace = 1;
+    s.FlagGunEnable = 1;
+    s.NumReps = 0;
+    ApplySignalLimits(state);
+    state.TraceLength = ComputeTraceLength(s);
+    SteadyClock clock;
+    ScriptedKeyboard keyboard;
+    ScriptedDialogs dialogs;
+    QtSerialPortFactory ports;
+    RecordingSound sound;
+    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
+    TShoot1 page(state, services);
+
+    page.FormActivate();
+    page.StartClick();
+    QElapsedTimer timer;
+    timer.start();
+    while (!page.Run().Idle() && timer.elapsed() < 20000) {
+        page.Run().Tick();
+    }
+    ASSERT_TRUE(page.Run().Idle()) << "the series did not end";
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    const RunState& run = state.run;
+    ASSERT_EQ(run.ShotCount[0], 3u);
+    const std::vector<ShotPoint> expected = {{25.0F, 0.0F}, {-50.0F, 30.0F}, {0.0F, 0.0F}};
+    std::int32_t sum = 0;
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(run.ShotPos[0][i].x, expected[i].x, 0.05F) << i;
+        EXPECT_NEAR(run.ShotPos[0][i].y, expected[i].y, 0.05F) << i;
+        sum += ScoreShot(expected[i].x, expected[i].y, 2);
+    }
+    EXPECT_EQ(sum, 8 + 5 + 10);
+    EXPECT_EQ(run.ScoreSum[0], sum);
+    EXPECT_EQ(run.LastScore[0], 10);
+    // The third trigger came 6.5 s after the simulator started, the run a little later.
+    EXPECT_GT(run.ShootTime[0], 5.0F);
+    EXPECT_LT(run.ShootTime[0], 6.6F);
+    EXPECT_EQ(page.findChild<QLabel*>(QStringLiteral("SymE"))->text(), QStringLiteral("  23"));
+    EXPECT_EQ(page.findChild<QLabel*>(QStringLiteral("Num"))->text(), QStringLiteral("3"));
+    EXPECT_EQ(state.Port, nullptr);
+
+    const std::vector<std::uint8_t> log = sim.StopAndReadLog();
+    ASSERT_GT(log.size(), 60u);
+    // All lamps off first and last: five times 0x20 + lane for each lane.
+    std::vector<std::uint8_t> lampsOff;
+    for (std::uint8_t lane = 0; lane < 5; ++lane) {
+        lampsOff.insert(lampsOff.end(), 5, static_cast<std::uint8_t>(0x20 + lane));
+    }
+    EXPECT_EQ(std::vector<std::uint8_t>(log.begin(), log.begin() + 25), lampsOff);
+    EXPECT_EQ(std::vector<std::uint8_t>(log.end() - 25, log.end()), lampsOff);
+    EXPECT_EQ(std::vector<std::uint8_t>(log.begin() + 25, log.begin() + 29),
+              (std::vector<std::uint8_t>{0x70, 0x71, 0x70, 0x71}));
+    EXPECT_EQ(std::count(log.begin(), log.end(), 0x80), 6);
+    EXPECT_GT(std::count(log.begin(), log.end(), 0x70), 1000);
+}
