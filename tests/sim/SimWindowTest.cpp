@@ -17,9 +17,9 @@ TEST(SimWindow, PadAreaIsTheTargetSquare) {
     EXPECT_EQ(topLeft.x, -4000);
     EXPECT_EQ(topLeft.y, -4000);
     const Signal quarter = SignalForPad({150, 50}, pad, 4000);
-    EXPECT_EQ(quarter.x, 2000);   // target x = +50
-    EXPECT_EQ(quarter.y, -2000);  // target y = -50 (up)
-    EXPECT_EQ(SignalForPad({1000, 0}, pad, 30000).x, 32767);  // clamped to the frame field
+    EXPECT_EQ(quarter.x, 2000);                              // target x = +50
+    EXPECT_EQ(quarter.y, -2000);                             // target y = -50 (up)
+    EXPECT_EQ(SignalForPad({1000, 0}, pad, 30000).x, 32767); // clamped to the frame field
 }
 
 TEST(SimWindow, MouseAimsClickFiresLeavingLosesTheSpot) {
@@ -28,7 +28,7 @@ TEST(SimWindow, MouseAimsClickFiresLeavingLosesTheSpot) {
     SimWindow window(model, mutex, QStringLiteral("/tmp/link"));
     window.resize(700, 500);
     LanePad* pad = window.Pad(1);
-    EXPECT_EQ(model.Lane(1).level, 0);  // nobody aims yet
+    EXPECT_EQ(model.Lane(1).level, 0); // nobody aims yet
 
     const QPointF at(pad->width() * 0.75, pad->height() * 0.5);
     QMouseEvent move(QEvent::MouseMove, at, pad->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
@@ -54,5 +54,5 @@ TEST(SimWindow, MouseAimsClickFiresLeavingLosesTheSpot) {
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(pad, &leave);
     EXPECT_EQ(model.Lane(1).level, 0);
-    EXPECT_EQ(model.Lane(0).level, 0);  // other pads untouched
+    EXPECT_EQ(model.Lane(0).level, 0); // other pads untouched
 }

@@ -239,7 +239,7 @@ int main(int argc, char** argv) {
         const auto unplugAt = model.GetFaults().Start(ryvo::sim::Fault::Unplug);
         lock.unlock();
         std::deque<Outgoing> outgoing;
-            SteadyTime lastAnswer = start - kHotWindow;
+        SteadyTime lastAnswer = start - kHotWindow;
         std::uint8_t buffer[256];
 
         while (!g_stop) {
@@ -268,9 +268,10 @@ int main(int argc, char** argv) {
                     WaitUntil(outgoing.front().due);
                     continue;
                 }
-                timeoutMs = static_cast<int>(
-                                std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()) -
-                            1;
+                timeoutMs =
+                    static_cast<int>(
+                        std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()) -
+                    1;
             }
             pollfd fds{master, POLLIN, 0};
             const int ready = ::poll(&fds, 1, timeoutMs);

@@ -29,7 +29,7 @@ LanePad::LanePad(DeviceModel& model, std::mutex& mutex, int lane, QWidget* paren
     setMinimumSize(120, 120);
     setCursor(Qt::CrossCursor);
     std::lock_guard lock(m_mutex);
-    m_model.Lane(m_lane).level = 0;  // nobody aims until the mouse comes
+    m_model.Lane(m_lane).level = 0; // nobody aims until the mouse comes
 }
 
 void LanePad::Aim(QPointF position) {
@@ -110,8 +110,8 @@ SimWindow::SimWindow(DeviceModel& model, std::mutex& mutex, const QString& link,
     setObjectName(QStringLiteral("SimWindow"));
     setWindowTitle(QStringLiteral("Имитатор мишенной установки — %1").arg(link));
     auto* layout = new QVBoxLayout(this);
-    auto* hint = new QLabel(QStringLiteral(
-        "Наведите мышь на поле стрелка — это прицеливание; щелчок — выстрел."));
+    auto* hint = new QLabel(
+        QStringLiteral("Наведите мышь на поле стрелка — это прицеливание; щелчок — выстрел."));
     hint->setWordWrap(true);
     layout->addWidget(hint);
     auto* grid = new QGridLayout;

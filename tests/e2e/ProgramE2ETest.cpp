@@ -1,0 +1,117 @@
+#include "app/Startup.h"
+#include "exercise/TShoot1.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Keyboard.h"
+#include "platform/SerialPort.h"
+#include "platform/Sound.h"
+#include "support/SimProcess.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+using namespace ryvo;
+
+namespace {
+
+template <typename T> T* Control(Page* page, const char* name) {
+    auto* control = page->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+}
+
+// Runs the event loop until `done` holds or the time is up.
+bool RunUntil(const std::function<bool()>& done, int limitMs) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || elapsed.elapsed() > limitMs) {
+            loop.quit();
+        }
+    });
+    poll.start(20);
+    loop.exec();
+    return done();
+}
+
+} // namespace
+
+// The whole program, as a user drives it: start-up with the device check, a series of three
+// shots launched from the main window, the result saved into the archive.
+TEST(ProgramE2E, FreshStartThroughASeriesToTheArchive) {
+    test::SimProcess sim("level 0 4000\nlevel 1 4000\n"
+                         "aim 0 path 0:0,0 3000:0,0 3100:1000,0 5000:1000,0\n"
+                         "trigger 0 2500 4000 4600\n");
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+
+    test::TempDir dir;
+    dir.Write(QStringLiteral("ryvw.cfg"),
+              test::Cp1251Lines(QStringLiteral("SerialPort = %1\nIO_Serial = 1\n"
+                                               "Target =  1 1 -1 -1 -1\nShootsNumber = 3\n"
+                                               "Time = 0\nShooter = 1\nEnableTrace = 1\n")
+                                    .arg(sim.Link())));
+    ProgramState state;
+    state.StartDir = dir.Path();
+    SteadyClock clock;
+    ScriptedKeyboard keyboard;
+    ScriptedDialogs dialogs;
+    QtSerialPortFactory ports;
+    RecordingSound sound;
+    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
+    RyvoApplication app(state, services);
+    app.CreateWindows();
+    app.Start();
+    TForm2& frame = app.Frame();
+
+    // The device answered the start-up check: shooters 1 and 2 are present, no message.
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(state.LanePresent, (std::array<std::int32_t, 5>{1, 1, 0, 0, 0}));
+    Page* main = frame.ActivePage();
+    ASSERT_EQ(main->ClassName(), QStringLiteral("TMainForm2"));
+    EXPECT_TRUE(Control<QRadioButton>(main, "Shooter1")->isChecked());
+
+    Control<QPushButton>(main, "BeginShooting")->click();
+    auto* shoot = dynamic_cast<TShoot1*>(frame.ActivePage());
+    ASSERT_NE(shoot, nullptr);
+    Control<QPushButton>(shoot, "Start")->click();
+    ASSERT_TRUE(RunUntil([&] { return state.run.ShotCount[0] == 3 && shoot->Run().Idle(); }, 20000))
+        << "shots: " << state.run.ShotCount[0];
+    EXPECT_TRUE(dialogs.messages.empty());
+    // N4 target: the centre scores 10, 25 units to the right 8.
+    EXPECT_EQ(state.run.ScoreSum[0], 10 + 10 + 8) << state.run.LastScore[0];
+    EXPECT_TRUE(Control<QPushButton>(shoot, "Save")->isEnabled());
+
+    Control<QPushButton>(shoot, "Save")->click();
+    Page* save = frame.ActivePage();
+    ASSERT_EQ(save->ClassName(), QStringLiteral("TSave_Print"));
+    Control<QLineEdit>(save, "Group")->setText(QStringLiteral("Первая группа"));
+    Control<QComboBox>(save, "Shooters")->setEditText(QStringLiteral("Иванов"));
+    Control<QPushButton>(save, "Exit")->click();
+    EXPECT_EQ(frame.ActivePage(), shoot);
+
+    // One record in <year>/<month>/Первая_группа.rec, naming the shooter.
+    QStringList records;
+    QDir root(dir.Path());
+    for (const QString& year : root.entryList({QStringLiteral("2*")}, QDir::Dirs)) {
+        QDir yearDir(root.filePath(year));
+        for (const QString& month : yearDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            records
+                << QDir(yearDir.filePath(month)).entryList({QStringLiteral("*.rec")}, QDir::Files);
+        }
+    }
+    EXPECT_EQ(records, QStringList{QStringLiteral("Первая_группа.rec")});
+
+    Control<QPushButton>(shoot, "Exit")->click();
+    EXPECT_EQ(frame.ActivePage()->ClassName(), QStringLiteral("TMainForm2"));
+}
