@@ -164,6 +164,17 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     columns->addLayout(left, 1);
     columns->addLayout(right, 1);
 
+    // The "other" radios sit in rows of their own, so exclusivity is kept by groups.
+    auto exclusive = [this](std::initializer_list<QRadioButton*> radios) {
+        auto* group = new QButtonGroup(this);
+        for (QRadioButton* r : radios) {
+            group->addButton(r);
+        }
+    };
+    exclusive({m_n4, m_sport, m_otherTarget});
+    exclusive({m_time[0], m_time[1], m_time[2], m_time[3]});
+    exclusive({m_shoots[0], m_shoots[1], m_shoots[2], m_shoots[3]});
+    exclusive({m_shooter[0], m_shooter[1], m_shooter[2], m_shooter[3]});
     for (QRadioButton* r : {m_n4, m_sport, m_otherTarget, m_time[0], m_time[1], m_time[2],
                             m_time[3], m_shoots[0], m_shoots[1], m_shoots[2], m_shoots[3]}) {
         connect(r, &QRadioButton::toggled, this, [this] { UpdateEnabling(); });

@@ -158,10 +158,13 @@ TEST(TMainForm2, ShowsSettingsAndTheTargetList) {
     EXPECT_EQ(combo->currentIndex(), 1);
     EXPECT_TRUE(combo->isEnabled());
     EXPECT_TRUE(w.Get<QRadioButton>("OtherTime")->isChecked());
+    EXPECT_FALSE(w.Get<QRadioButton>("Time1")->isChecked()); // one choice per group
     EXPECT_EQ(w.Get<QSpinBox>("UpDownTime")->value(), 25);
     EXPECT_TRUE(w.Get<QSpinBox>("UpDownTime")->isEnabled());
     EXPECT_FALSE(w.Get<QSpinBox>("UpDownShoots")->isEnabled());
     EXPECT_TRUE(w.Get<QRadioButton>("Shooter2")->isChecked());
+    EXPECT_FALSE(w.Get<QRadioButton>("OtherShooter")->isChecked());
+    EXPECT_FALSE(w.Get<QRadioButton>("N4")->isChecked());
     EXPECT_TRUE(w.Get<QCheckBox>("TaleEnable")->isChecked());
     EXPECT_TRUE(w.Get<QCheckBox>("RepeatSeries")->isChecked());
     EXPECT_EQ(w.Get<QSpinBox>("UpDownSeries")->value(), 15);
