@@ -4,6 +4,7 @@
 #include "SimWindow.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QTimer>
 
 #include <fcntl.h>
@@ -319,7 +320,13 @@ int main(int argc, char** argv) {
     if (options.interactive) {
         QApplication app(argc, argv);
         ryvo::sim::SimWindow window(model, modelMutex, QString::fromStdString(options.link));
-        window.resize(680, 480);
+        // Ryvo fills the screen; the pads stay on top of it, in the lower right corner.
+        window.setWindowFlag(Qt::WindowStaysOnTopHint);
+        window.resize(560, 400);
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            window.move(area.right() - window.width() - 20, area.bottom() - window.height() - 60);
+        }
         window.show();
         std::thread line(serve);
         QTimer watch;
