@@ -111,6 +111,40 @@ static void BM_AddTraceSample(benchmark::State& state) {
 }
 BENCHMARK(BM_AddTraceSample)->Arg(10)->Arg(9999);
 
+// The frozen trace at a shot: the old one erased and the new one drawn (two polylines of
+// TraceLength segments each, after the trace has moved on by a second of samples).
+static void BM_FreezeTrace(benchmark::State& state) {
+    Rig rig(static_cast<int>(state.range(0)));
+    rig.run.EmptyTrace();
+    rig.program.run.ShotCount[0] = 1;
+    rig.program.run.ShotPos[0].assign(1, ShotPoint{});
+    std::uint32_t seed = 99;
+    float x = 0.0F;
+    float y = 0.0F;
+    auto sample = [&] {
+        seed = seed * 1664525U + 1013904223U;
+        x = std::clamp(x + (static_cast<float>(seed >> 20) / 4096.0F - 0.5F) * 0.04F, -0.9F, 0.9F);
+        y = std::clamp(y + (static_cast<float>((seed >> 8) & 0xFFF) / 4096.0F - 0.5F) * 0.04F,
+                       -0.9F, 0.9F);
+        rig.run.AddTraceSample(3000, 0, x, y);
+    };
+    for (int i = 0; i < state.range(0) + 2; ++i) {
+        sample();
+    }
+    rig.run.FreezeTrace(0);
+    rig.run.DrawPendingFreeze();
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (int i = 0; i < 500; ++i) {
+            sample();
+        }
+        state.ResumeTiming();
+        rig.run.FreezeTrace(0);
+        rig.run.DrawPendingFreeze();
+    }
+}
+BENCHMARK(BM_FreezeTrace)->Arg(10)->Arg(9999)->Unit(benchmark::kMillisecond);
+
 static void BM_Pass(benchmark::State& state) {
     Rig rig(static_cast<int>(state.range(0)));
     rig.run.FormActivate();

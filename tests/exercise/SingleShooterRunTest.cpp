@@ -379,6 +379,12 @@ TEST(SingleShooterRun, HandOverToTheSaveDialogAndExitOnlyWhenIdle) {
     EXPECT_EQ(h.view.repaints[ViewPicture::SignalI], repaints);
     h.run.ExitClick();
     EXPECT_EQ(h.view.activated.back(), QStringLiteral("TMainForm2"));
+
+    // The shot timer follows the weapon: 500 ms for an automatic one.
+    EXPECT_EQ(h.run.Timer_shoot.interval, 100u);
+    h.state.settings.WeaponType = 1;
+    h.run.FormActivate();
+    EXPECT_EQ(h.run.Timer_shoot.interval, 500u);
 }
 
 TEST(SingleShooterRun, TimeLimitEndsTheSeriesAndShooterTwoUsesLaneOne) {
