@@ -28,8 +28,8 @@ void RyvoApplication::CreateWindows() {
     }
 }
 
-Page* RyvoApplication::CreatePage(const WindowSpec& spec) {
-    const QString className = QString::fromUtf8(spec.className);
+Page* RyvoApplication::CreatePage(const WindowSpec& window) {
+    const QString className = QString::fromUtf8(window.className);
     if (className == QLatin1String("TInitial")) {
         m_initial = new TInitial(m_state, m_services);
         // Tests may hand in their own reader; the program reads ryvw.dat of the start directory.
@@ -87,7 +87,7 @@ Page* RyvoApplication::CreatePage(const WindowSpec& spec) {
     if (className == QLatin1String("TSave_Print")) {
         return new TSave_Print(m_state, m_services);
     }
-    return new PlaceholderPage(className, QString::fromUtf8(spec.caption));
+    return new PlaceholderPage(className, QString::fromUtf8(window.caption));
 }
 
 void RyvoApplication::DeviceInitialisation() {

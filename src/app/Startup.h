@@ -56,7 +56,7 @@ public:
     TInitial* Initial() { return m_initial; }
 
 private:
-    Page* CreatePage(const WindowSpec& spec);
+    Page* CreatePage(const WindowSpec& window);
     void DeviceInitialisation();
 
     ProgramState& m_state;

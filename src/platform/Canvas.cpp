@@ -20,15 +20,15 @@ Color FromQColor(const QColor& color) {
            (static_cast<Color>(color.blue()) << 16);
 }
 
-QFont MakeFont(const FontSpec& spec) {
-    QFont font(spec.name);
+QFont MakeFont(const FontSpec& wanted) {
+    QFont font(wanted.name);
     // Metric-compatible faces first, so layouts keep their widths without Arial.
-    font.setFamilies({spec.name, QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+    font.setFamilies({wanted.name, QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
                       QStringLiteral("DejaVu Sans")});
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(std::max(1, spec.pixelHeight));
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+    font.setPixelSize(std::max(1, wanted.pixelHeight));
+    font.setBold(wanted.bold);
+    font.setItalic(wanted.italic);
     return font;
 }
 

@@ -132,6 +132,6 @@ public:
 };
 
 // "Arial" when installed, else the closest sans-serif face the system offers.
-QFont MakeFont(const FontSpec& spec);
+QFont MakeFont(const FontSpec& wanted);
 
 } // namespace ryvo

@@ -60,15 +60,15 @@ TEST(Startup, CreatesFifteenWindowsInOrderAndActivatesMain) {
     EXPECT_TRUE(frame.windowTitle().startsWith(QStringLiteral("Ryvo for Windows")));
     ASSERT_EQ(frame.PageCount() + 1, static_cast<int>(kWindowOrder.size()));
     for (int i = 0; i < frame.PageCount(); ++i) {
-        const WindowSpec& spec = kWindowOrder[static_cast<size_t>(i + 1)];
-        EXPECT_EQ(frame.PageAt(i)->ClassName(), QString::fromUtf8(spec.className));
-        EXPECT_EQ(frame.PageAt(i)->objectName(), QString::fromUtf8(spec.className));
+        const WindowSpec& window = kWindowOrder[static_cast<size_t>(i + 1)];
+        EXPECT_EQ(frame.PageAt(i)->ClassName(), QString::fromUtf8(window.className));
+        EXPECT_EQ(frame.PageAt(i)->objectName(), QString::fromUtf8(window.className));
         // The main and single-shooter windows show the product-and-maker line of the backdrop.
-        const QString name = QString::fromUtf8(spec.className);
+        const QString name = QString::fromUtf8(window.className);
         const QString caption =
             name == QLatin1String("TMainForm2") || name == QLatin1String("TShoot1")
                 ? ProductCaption()
-                : QString::fromUtf8(spec.caption);
+                : QString::fromUtf8(window.caption);
         EXPECT_EQ(frame.PageAt(i)->Caption(), caption);
     }
     // Settings, calibration and light script were read while the windows were created.
