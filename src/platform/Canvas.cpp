@@ -160,7 +160,11 @@ void PainterCanvas::DrawSegment(QPoint from, QPoint to) {
     if (m_penWidth <= 0 || from == to) {
         return;
     }
-    if (m_penWidth > 1 || m_image == nullptr) {
+    const bool thinOnImage = m_penWidth == 1 && m_image != nullptr;
+    // The 2-pixel XOR trace is the hot path: stroking it as a wide line costs microseconds
+    // per segment, so it is rasterised here like the 1-pixel line, doubled across its axis.
+    const bool xorPair = m_penWidth == 2 && m_penMode == PenMode::Xor && m_image != nullptr;
+    if (!thinOnImage && !xorPair) {
         m_painter.drawLine(from, to);
         return;
     }
@@ -171,9 +175,14 @@ void PainterCanvas::DrawSegment(QPoint from, QPoint to) {
     const int dy = -std::abs(to.y() - y);
     const int sx = x < to.x() ? 1 : -1;
     const int sy = y < to.y() ? 1 : -1;
+    const QPoint across = dx >= -dy ? QPoint(0, 1) : QPoint(1, 0);
     int err = dx + dy;
+    m_points.clear();
     while (x != to.x() || y != to.y()) {
-        m_painter.drawPoint(x, y);
+        m_points.emplace_back(x, y);
+        if (xorPair) {
+            m_points.push_back(QPoint(x, y) + across);
+        }
         const int e2 = 2 * err;
         if (e2 >= dy) {
             err += dy;
@@ -183,6 +192,16 @@ void PainterCanvas::DrawSegment(QPoint from, QPoint to) {
             err += dx;
             y += sy;
         }
+    }
+    if (xorPair) {
+        QPen thin = m_painter.pen();
+        thin.setWidth(1);
+        thin.setCapStyle(Qt::SquareCap);
+        m_painter.setPen(thin);
+        m_painter.drawPoints(m_points.data(), static_cast<int>(m_points.size()));
+        ApplyPen();
+    } else {
+        m_painter.drawPoints(m_points.data(), static_cast<int>(m_points.size()));
     }
 }
 

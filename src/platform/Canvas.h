@@ -115,6 +115,7 @@ private:
     BrushStyle m_brushStyle = BrushStyle::Solid;
     FontSpec m_font;
     QPoint m_current;
+    std::vector<QPoint> m_points; // scratch for rasterised lines
 };
 
 namespace detail {

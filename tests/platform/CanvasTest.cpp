@@ -56,6 +56,11 @@ TEST(Canvas, LinesLeaveOutTheirEndPointAndXorUndoes) {
     canvas.MoveTo(2, 2);
     canvas.LineTo(15, 12);
     EXPECT_NE(canvas.Image(), before);
+    // Two pixels thick across its main axis, without its end point.
+    EXPECT_EQ(canvas.Pixel(2, 2), kWhite ^ kYellow);
+    EXPECT_EQ(canvas.Pixel(2, 3), kWhite ^ kYellow);
+    EXPECT_EQ(canvas.Pixel(2, 4), kWhite);
+    EXPECT_EQ(canvas.Pixel(15, 12), kWhite);
     canvas.MoveTo(2, 2);
     canvas.LineTo(15, 12);
     EXPECT_EQ(canvas.Image(), before);
