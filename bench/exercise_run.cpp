@@ -3,6 +3,7 @@
 // Reports passes per second against the line limit of 576 transactions per second, and the
 // time from the start of the pass whose poll brought a trigger to the repaint of the target
 // with the new hole (the statistics labels are repainted in the same turn).
+#include "BenchSim.h"
 #include "exercise/TShoot1.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -59,11 +60,7 @@ int main(int argc, char** argv) {
         simArgs << QStringLiteral("--unpaced");
     }
     QProcess sim;
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ryvo-sim")),
-              simArgs);
-    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "ryvo-sim did not start\n");
+    if (!StartSimulator(sim, simArgs)) {
         return 1;
     }
 

@@ -1,5 +1,6 @@
 // Polls lane 0 through the real serial port code against ryvo-sim for a few seconds and
 // reports polls per second against the line limit of 576 transactions per second.
+#include "BenchSim.h"
 #include "device/SerialLink.h"
 #include "device/TFormShoot.h"
 #include "platform/Clock.h"
@@ -37,11 +38,7 @@ int main(int argc, char** argv) {
         simArgs << QStringLiteral("--unpaced");
     }
     QProcess sim;
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ryvo-sim")),
-              simArgs);
-    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "ryvo-sim did not start\n");
+    if (!StartSimulator(sim, simArgs)) {
         return 1;
     }
 
