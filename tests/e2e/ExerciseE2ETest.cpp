@@ -4,6 +4,7 @@
 #include "platform/Keyboard.h"
 #include "platform/SerialPort.h"
 #include "platform/Sound.h"
+#include "support/ExerciseSettings.h"
 #include "support/SimProcess.h"
 #include "targets/Scoring.h"
 
@@ -26,19 +27,8 @@ TEST(ExerciseE2E, SeriesOfThreeShotsAgainstTheSimulator) {
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
 
     ProgramState state;
-    ApplyBuiltInDefaults(state.settings);
-    Settings& s = state.settings;
-    s.SerialPort = sim.Link();
-    s.IO_Serial = 1;
-    s.Shooter = 1;
-    s.ShootsNumber = 3;
-    s.Time = 0;
-    s.Target[0] = 2;
-    s.EnableTrace = 1;
-    s.FlagGunEnable = 1;
-    s.NumReps = 0;
-    ApplySignalLimits(state);
-    state.TraceLength = ComputeTraceLength(s);
+    test::UseSingleShooterSettings(state, 3, 2);
+    state.settings.SerialPort = sim.Link();
     SteadyClock clock;
     ScriptedKeyboard keyboard;
     ScriptedDialogs dialogs;

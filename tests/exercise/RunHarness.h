@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Keyboard.h"
 #include "platform/Sound.h"
+#include "support/ExerciseSettings.h"
 
 #include "DeviceModel.h"
 #include "SimulatedPort.h"
@@ -26,22 +27,8 @@ struct RunHarness {
     SingleShooterRun run{state, services, view};
 
     RunHarness() {
-        Settings& s = state.settings;
-        ApplyBuiltInDefaults(s);
-        s.IO_Serial = 1;
-        s.Shooter = 1;
-        s.ShootsNumber = 3;
-        s.Time = 0;
-        s.Target[0] = 2;
-        s.Target[1] = 1;
-        s.EnableTrace = 1;
-        s.FlagGunEnable = 1;
-        s.NumReps = 0;
-        s.RepeatEnabled = 0;
-        s.SmartTarget = 0;
-        s.WeaponType = 0;
-        ApplySignalLimits(state);
-        state.TraceLength = ComputeTraceLength(s);
+        UseSingleShooterSettings(state, 3, 2);
+        state.settings.Target[1] = 1;
         state.SoundAvailable = 1;
         state.StartSound = QByteArray("start");
         state.ShotSound = QByteArray("shot");

@@ -8,6 +8,8 @@
 #include "DeviceModel.h"
 #include "SimulatedPort.h"
 
+#include "support/ExerciseSettings.h"
+
 #include <gtest/gtest.h>
 
 #include <QGroupBox>
@@ -40,18 +42,7 @@ struct Window {
     TShoot1 page{state, services};
 
     Window() {
-        Settings& s = state.settings;
-        ApplyBuiltInDefaults(s);
-        s.IO_Serial = 1;
-        s.Shooter = 1;
-        s.ShootsNumber = 2;
-        s.Time = 0;
-        s.Target[0] = 1;
-        s.EnableTrace = 1;
-        s.FlagGunEnable = 1;
-        s.NumReps = 0;
-        ApplySignalLimits(state);
-        state.TraceLength = ComputeTraceLength(s);
+        test::UseSingleShooterSettings(state, 2, 1);
         state.SoundAvailable = 0;
         page.SetNavigator(&navigator);
         model.Lane(0).level = 3000;
