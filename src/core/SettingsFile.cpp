@@ -4,6 +4,7 @@
 #include "platform/TextFile.h"
 
 #include <array>
+#include <limits>
 
 namespace ryvo {
 
@@ -87,6 +88,21 @@ QByteArray WithoutNewline(QByteArray line) {
     return line;
 }
 
+// An empty name is written as nothing before the line end; taken as "%s" alone it would
+// read the next line's first word as the name.
+void ReadSerialPort(TextReader& in, Settings& s) {
+    const qsizetype start = in.Position();
+    const auto rest = in.ReadLine(std::numeric_limits<qsizetype>::max());
+    if (rest && rest->endsWith('\n') && rest->trimmed().isEmpty()) {
+        s.SerialPort.clear();
+        return;
+    }
+    in.Seek(start);
+    if (auto word = in.ReadWord(kMaxWord)) {
+        s.SerialPort = FromCp1251(word->left(kMaxSerialPort));
+    }
+}
+
 void ReadValue(TextReader& in, int key, Settings& s) {
     switch (key) {
     case kFont:
@@ -118,9 +134,7 @@ void ReadValue(TextReader& in, int key, Settings& s) {
         ReadUnsignedInto(in, s.Shooter);
         break;
     case kSerialPort:
-        if (auto word = in.ReadWord(kMaxWord)) {
-            s.SerialPort = FromCp1251(word->left(kMaxSerialPort));
-        }
+        ReadSerialPort(in, s);
         break;
     case kEnableTrace:
         ReadUnsignedInto(in, s.EnableTrace);

@@ -202,6 +202,16 @@ TEST(SettingsFile, FontAndSerialPortWords) {
     const QString longPort = "SerialPort = " + QString(80, u'P') + "\n";
     EXPECT_EQ(ReadText(longPort).SerialPort.size(), 53);
     EXPECT_EQ(ReadText("Font = Шрифт Кириллица\n").Font, QStringLiteral("Шрифт Кириллица"));
+    // An empty name, as the first-start file holds it, stays empty instead of taking the
+    // next line's ";"; the next line is still read.
+    Settings withPort = Defaults();
+    withPort.SerialPort = QStringLiteral("COM3");
+    const Settings empty = ReadText("SerialPort = \n; comment\nTime = 7\n", withPort);
+    EXPECT_EQ(empty.SerialPort, QString());
+    EXPECT_EQ(empty.Time, 7u);
+    EXPECT_EQ(ReadText("SerialPort = \t \nTime = 7\n", withPort).SerialPort, QString());
+    // At the end of the file there is no value: the name stays.
+    EXPECT_EQ(ReadText("SerialPort = ", withPort).SerialPort, QStringLiteral("COM3"));
 }
 
 TEST(SettingsFile, UnconvertibleValueKeepsField) {
