@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Ryvo needs to build, test and run (apt-get; sudo when not root).
+# Packages named as arguments are installed as well (scripts/fuzz.sh and scripts/lint.sh
+# add their tools that way).
 set -euo pipefail
 
 packages=(
@@ -7,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-multimedia-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-format
   fonts-liberation
+  "$@"
 )
 
 missing=()
