@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include <QDir>
+
 namespace ryvo {
 
 std::vector<QString> SortedForBox(std::vector<QString> items) {
@@ -120,6 +122,8 @@ SaveDialogOutcome SaveDialogModel::Save(const QString& group, const QString& sho
             QStringLiteral("Ошибка!"), MessageIcon::Error};
         return outcome;
     }
+    ++m_state.SaveCount;
+    m_state.LastSavedFile = QDir(m_state.StartDir).relativeFilePath(appended.path);
     outcome.handBack = true;
     return outcome;
 }

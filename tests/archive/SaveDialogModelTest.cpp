@@ -90,6 +90,9 @@ TEST(SaveDialogModel, SaveAppendsTheLaneRecord) {
               test::Cp1251Lines("Иван\n7.12.2008 9:5\n2 0 5 10\n2    7.25\nок\n"
                                 "   1.00            2.00\n  -3.00            4.00\n"));
     EXPECT_EQ(f.printer.documents, 0);
+    // The exercise window learns where the result went.
+    EXPECT_EQ(f.state.SaveCount, 1U);
+    EXPECT_EQ(f.state.LastSavedFile, QStringLiteral("2008/Декабрь/Взвод_2.rec"));
 }
 
 TEST(SaveDialogModel, AFailedSaveSaysSoAndKeepsTheDialogOpen) {
@@ -117,6 +120,7 @@ TEST(SaveDialogModel, AFailedSaveSaysSoAndKeepsTheDialogOpen) {
     ASSERT_TRUE(outcome.message.has_value());
     EXPECT_TRUE(outcome.message->text.contains(QStringLiteral("не записан")));
     EXPECT_NE(f.state.GroupName, QStringLiteral("../вне"));
+    EXPECT_EQ(f.state.SaveCount, 0U);
 }
 
 TEST(SaveDialogModel, PrintFillsTheRecordFromTheRunAndWritesNothing) {
