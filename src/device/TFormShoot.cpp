@@ -12,16 +12,20 @@ TFormShoot::~TFormShoot() = default;
 
 void TFormShoot::AddTraceSample(std::uint32_t /*level*/, int /*lane*/, float /*x*/, float /*y*/) {}
 
-bool TFormShoot::LevelInWindow(std::int32_t level) const {
+bool LevelInWindow(const ProgramState& state, std::int32_t level) {
     const auto value = static_cast<float>(level);
-    return m_state.SignalLowFactor * m_state.SignalLevel <= value &&
-           value <= m_state.SignalHighFactor * m_state.SignalLevel;
+    return state.SignalLowFactor * state.SignalLevel <= value &&
+           value <= state.SignalHighFactor * state.SignalLevel;
 }
 
-float SmoothingWeight(std::int32_t timeGun) {
+bool TFormShoot::LevelInWindow(std::int32_t level) const {
+    return ryvo::LevelInWindow(m_state, level);
+}
+
+float SmoothingWeight(std::int32_t timeGun, float floor) {
     float s = 1.0F - static_cast<float>(timeGun) / 100.0F;
     if (s < 0.0F) {
-        s = 0.01F;
+        s = floor;
     } else if (s > 1.0F) {
         s = 1.0F;
     }
@@ -45,11 +49,51 @@ void StoreRaw(DeviceValues& device, int lane, const DeviceFrame& frame) {
     device.RawLevel[lane] = frame.level;
 }
 
+// The polled lane's trigger, smoothed position and level from a good frame.
+void SmoothInto(DeviceValues& device, int lane, const DeviceFrame& frame, float s) {
+    device.Trigger[lane] = frame.trigger ? 1 : 0;
+    const auto level = static_cast<float>(frame.level);
+    float& histX = device.TraceHistX[lane][0];
+    float& histY = device.TraceHistY[lane][0];
+    histX = (1.0F - s) * histX + s * static_cast<float>(frame.x) / level;
+    histY = (1.0F - s) * histY + s * static_cast<float>(frame.y) / level;
+    device.PosX[lane] = histX;
+    device.PosY[lane] = histY;
+    device.Level[lane] = frame.level;
+    device.LastLevel = frame.level;
+}
+
 } // namespace
+
+int TFormShoot::PollSingleLane(int lane) {
+    DeviceValues& device = m_state.Device;
+    FrameBytes bytes{};
+    WriteByte(m_state, LaneCommand(kPoll, lane));
+    if (ReadBytes(m_state, bytes.data(), kFrameSize) < kFrameSize) {
+        return -1;
+    }
+    const DeviceFrame frame = DecodeFrame(bytes);
+    if (!frame.IsLane(lane)) {
+        return -1;
+    }
+    StoreRaw(device, lane, frame);
+    if (!frame.checksumOk) {
+        return lane;
+    }
+    // Acknowledged, so the device does not report the same shot again in the next frame.
+    if (frame.trigger) {
+        WriteByte(m_state, LaneCommand(kAcknowledge, lane));
+    }
+    SmoothInto(device, lane, frame, SmoothingWeight(m_state.settings.TimeGun, 0.02F));
+    return lane;
+}
 
 int TFormShoot::PollLane(int lane) {
     if (lane < 0 || lane >= kLaneCount) {
         return -1;
+    }
+    if (m_pollMode == PollMode::SingleLane) {
+        return PollSingleLane(lane);
     }
     DeviceValues& device = m_state.Device;
     FrameBytes bytes{};
@@ -66,17 +110,7 @@ int TFormShoot::PollLane(int lane) {
             if (frame.trigger) {
                 WriteByte(m_state, LaneCommand(kAcknowledge, lane));
             }
-            device.Trigger[lane] = frame.trigger ? 1 : 0;
-            const float s = SmoothingWeight(m_state.settings.TimeGun);
-            const auto level = static_cast<float>(frame.level);
-            float& histX = device.TraceHistX[lane][0];
-            float& histY = device.TraceHistY[lane][0];
-            histX = (1.0F - s) * histX + s * static_cast<float>(frame.x) / level;
-            histY = (1.0F - s) * histY + s * static_cast<float>(frame.y) / level;
-            device.PosX[lane] = histX;
-            device.PosY[lane] = histY;
-            device.Level[lane] = frame.level;
-            device.LastLevel = frame.level;
+            SmoothInto(device, lane, frame, SmoothingWeight(m_state.settings.TimeGun));
 
             // Lanes with data waiting are fetched in the same transaction round.
             for (int other = 0; other < kLaneCount; ++other) {

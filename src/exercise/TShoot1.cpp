@@ -404,7 +404,8 @@ void TShoot1::FlushDisplay() {
 }
 
 int TShoot1::SignalLength() const {
-    return m_signal->Width();
+    // The bar's full length is the width of the group around it.
+    return m_signalBox->width();
 }
 
 void TShoot1::ActivateWindow(const QString& className) {
