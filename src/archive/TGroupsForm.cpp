@@ -4,6 +4,7 @@
 #include "core/ProgramState.h"
 #include "platform/Widgets.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -73,8 +74,20 @@ TGroupsForm::TGroupsForm(ProgramState& state, const Services& services, QWidget*
     grid->addWidget(m_erase, 6, 1);
 
     m_exit->setShortcut(QKeySequence(Qt::Key_Escape));
-    connect(m_groups, &QListWidget::itemClicked, this, &TGroupsForm::ListBox1Click);
-    connect(m_members, &QListWidget::itemClicked, this, &TGroupsForm::ListBox2Click);
+    // The group acted on is always the one shown current, whether mouse or keyboard moved
+    // it; a click on the current group reads its file again.
+    connect(m_groups, &QListWidget::currentRowChanged, this, [this] {
+        m_currentChangedSincePress = true;
+        ListBox1Click();
+    });
+    connect(m_groups, &QListWidget::itemClicked, this, [this] {
+        if (!m_currentChangedSincePress) {
+            ListBox1Click();
+        }
+        m_currentChangedSincePress = false;
+    });
+    m_groups->viewport()->installEventFilter(this);
+    connect(m_members, &QListWidget::currentRowChanged, this, &TGroupsForm::ListBox2Click);
     connect(m_load, &QPushButton::clicked, this, &TGroupsForm::LoadClick);
     connect(m_eraseGroup, &QPushButton::clicked, this, &TGroupsForm::EraseGroupClick);
     connect(m_exit, &QPushButton::clicked, this, &TGroupsForm::ExitClick);
@@ -84,6 +97,13 @@ TGroupsForm::TGroupsForm(ProgramState& state, const Services& services, QWidget*
     connect(m_saveNew, &QPushButton::clicked, this, &TGroupsForm::SaveNewClick);
     connect(m_erase, &QPushButton::clicked, this, &TGroupsForm::EraseClick);
     Sync();
+}
+
+bool TGroupsForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_groups->viewport() && event->type() == QEvent::MouseButtonPress) {
+        m_currentChangedSincePress = false;
+    }
+    return Page::eventFilter(watched, event);
 }
 
 void TGroupsForm::Sync() {

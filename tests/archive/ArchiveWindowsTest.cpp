@@ -7,10 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 
 using namespace ryvo;
@@ -227,4 +230,66 @@ TEST(TGroupsForm, CreateAddDeleteFlows) {
 
     h.Child<QPushButton>(page, "Exit")->click();
     EXPECT_EQ(h.navigator.activated.back(), QStringLiteral("TMainForm2"));
+}
+
+namespace {
+
+void PressKey(QWidget* widget, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+void ClickRow(QListWidget* list, int row) {
+    const QPoint at = list->visualItemRect(list->item(row)).center();
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(
+            type, QPointF(at), list->viewport()->mapToGlobal(QPointF(at)), Qt::LeftButton,
+            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &event);
+    }
+}
+
+} // namespace
+
+// The group shown current is the one every button acts on, however it became current.
+TEST(TGroupsForm, KeyboardAndMouseMoveTheGroupActedOn) {
+    Harness h;
+    h.dir.Write(QStringLiteral("A.grp"), test::Cp1251Lines("a1\na2\n"));
+    h.dir.Write(QStringLiteral("B.grp"), test::Cp1251Lines("b1\nb2\n"));
+    TGroupsForm page(h.state, h.services);
+    page.resize(800, 600);
+    page.show();
+    page.FormActivate();
+    auto* groups = h.Child<QListWidget>(page, "ListBox1");
+    auto* members = h.Child<QListWidget>(page, "ListBox2");
+    const int a = Items(groups).indexOf(QStringLiteral("A"));
+    const int b = 1 - a;
+
+    ClickRow(groups, a);
+    EXPECT_EQ(Items(members), (QStringList{"a1", "a2"}));
+    PressKey(groups, a == 0 ? Qt::Key_Down : Qt::Key_Up);
+    ASSERT_EQ(groups->currentRow(), b);
+    EXPECT_EQ(Items(members), (QStringList{"b1", "b2"}));
+    h.Child<QPushButton>(page, "Load")->click();
+    EXPECT_EQ(h.state.GroupName, QStringLiteral("B"));
+    EXPECT_EQ(h.state.LoadedGroup, b);
+
+    // The member moved to by keyboard is the one deleted.
+    members->setFocus();
+    members->setCurrentRow(0);
+    PressKey(members, Qt::Key_Down);
+    EXPECT_TRUE(h.Child<QPushButton>(page, "Erase")->isEnabled());
+    h.Child<QPushButton>(page, "Erase")->click();
+    EXPECT_EQ(Items(members), QStringList{"b1"});
+
+    // Clicking the current group again reads its file again, dropping the unsaved edit.
+    ClickRow(groups, groups->currentRow());
+    EXPECT_EQ(Items(members), (QStringList{"b1", "b2"}));
+
+    h.dialogs.answers = {MessageAnswer::Yes};
+    h.Child<QPushButton>(page, "EraseGroup")->click();
+    EXPECT_FALSE(h.dir.Exists(QStringLiteral("B.grp")));
+    EXPECT_TRUE(h.dir.Exists(QStringLiteral("A.grp")));
 }
