@@ -103,13 +103,15 @@ SaveDialogOutcome SaveDialogModel::Exit(const QString& group, const QString& sho
 SaveDialogOutcome SaveDialogModel::Save(const QString& group, const QString& shooter,
                                         const QString& comment) {
     SaveDialogOutcome outcome;
+    // The typed name is the current group even when it cannot name a file; the store refuses
+    // such names wherever they are used.
+    m_state.GroupName = group;
     if (const auto problem = GroupNameProblem(group)) {
         outcome.message = UserMessage{
             QStringLiteral("Результат не записан: недопустимое название группы.\n%1").arg(*problem),
             QStringLiteral("Ошибка!"), MessageIcon::Warning};
         return outcome;
     }
-    m_state.GroupName = group;
     const AppendOutcome appended =
         AppendResult(m_state.StartDir, group, m_time, ResultOfLane(shooter, comment));
     if (!appended.ok) {
