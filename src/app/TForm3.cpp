@@ -318,6 +318,13 @@ void TForm3::ShowError(const QString& text) {
     }
 }
 
+void TForm3::ShowBadLane() {
+    if (m_services.dialogs != nullptr) {
+        m_services.dialogs->Message(QStringLiteral("Неправильный номер стрелка"),
+                                    QStringLiteral("Bad shooters number"), MessageIcon::None);
+    }
+}
+
 void TForm3::Button1Click() {
     StoreCalibrationEdits();
     const auto n = StrToInt(m_edit1->text());
@@ -326,10 +333,7 @@ void TForm3::Button1Click() {
         return;
     }
     if (*n < 1 || *n > kLaneCount) {
-        if (m_services.dialogs != nullptr) {
-            m_services.dialogs->Message(QStringLiteral("Неправильный номер стрелка"),
-                                        QStringLiteral("Bad shooters number"), MessageIcon::None);
-        }
+        ShowBadLane();
         return;
     }
     m_shownLane = *n - 1;
@@ -340,6 +344,11 @@ void TForm3::Button1Click() {
 }
 
 void TForm3::UpDown1Click(int step) {
+    // The arrows step from the number shown, as an up-down reads its buddy edit; a number out
+    // of range is first brought into it.
+    if (const auto shown = StrToInt(m_edit1->text())) {
+        m_upDown1Position = std::clamp(*shown, 1, kLaneCount);
+    }
     m_upDown1Position = std::clamp(m_upDown1Position + step, 1, kLaneCount);
     m_edit1->setText(QString::number(m_upDown1Position));
     Button1Click();
@@ -352,7 +361,10 @@ TForm3::Outcome TForm3::Apply() {
         return Outcome::Stopped;
     }
     if (*n < 1 || *n > kLaneCount) {
-        return Outcome::Done;
+        // Skipping the apply would leave the window showing values that are not in force:
+        // the user corrects the lane number instead.
+        ShowBadLane();
+        return Outcome::Stopped;
     }
     Settings& s = m_state.settings;
     m_shownLane = *n - 1;

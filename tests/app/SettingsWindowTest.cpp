@@ -143,13 +143,47 @@ TEST(TForm3, ApplyTimesAndConversionErrors) {
     EXPECT_EQ(w.state.settings.TimeGun, 7);          // what came before stays stored
     EXPECT_EQ(w.state.settings.NumReps, 4u);
 
+    // A lane out of range on Exit: the window says so and stays, so it never shows values
+    // that are not in force; nothing of it is applied or written.
     w.Edit("NumRepDraw")->setText(QStringLiteral("0"));
-    w.Edit("Edit1")->setText(QStringLiteral("9")); // out of range on apply: skipped silently
+    w.Edit("Edit1")->setText(QStringLiteral("9"));
     w.Get<QSpinBox>("TimeGunU")->setValue(9);
     w.Get<QPushButton>("Exit")->click();
-    EXPECT_EQ(w.Active(), QStringLiteral("TMainForm2"));
+    EXPECT_EQ(w.Active(), QStringLiteral("TForm3"));
+    ASSERT_EQ(w.dialogs.messages.size(), 2u);
+    EXPECT_EQ(w.dialogs.messages[1].text, QStringLiteral("Неправильный номер стрелка"));
     EXPECT_EQ(w.state.settings.TimeGun, 7);
-    EXPECT_EQ(w.dialogs.messages.size(), 1u);
+    EXPECT_EQ(w.state.settings.NumReps, 4u);
+    w.Get<QPushButton>("Button2")->click();
+    EXPECT_EQ(w.dialogs.messages.size(), 3u);
+    EXPECT_FALSE(w.dir.Exists(QStringLiteral("ryvw.dat")));
+    w.Edit("Edit1")->setText(QStringLiteral("2"));
+    w.Get<QPushButton>("Exit")->click();
+    EXPECT_EQ(w.Active(), QStringLiteral("TMainForm2"));
+    EXPECT_EQ(w.state.settings.TimeGun, 9);
+    EXPECT_EQ(w.state.settings.NumReps, 0u);
+}
+
+TEST(TForm3, ArrowsStepFromTheLaneNumberShown) {
+    SettingsWindow w;
+    w.state.settings.CentX[1] = 2.0F;
+    w.state.settings.CentX[3] = 4.0F;
+    w.Open();
+    EXPECT_EQ(w.page->ShownLane(), 0);
+    w.Edit("Edit1")->setText(QStringLiteral("3")); // typed, not yet shown
+    w.page->UpDown1Click(1);
+    EXPECT_EQ(w.Edit("Edit1")->text(), QStringLiteral("4"));
+    EXPECT_EQ(w.page->ShownLane(), 3);
+    EXPECT_EQ(w.Edit("ECentX")->text(), QStringLiteral(" 4.00"));
+    w.Edit("Edit1")->setText(QStringLiteral("3"));
+    w.page->UpDown1Click(-1);
+    EXPECT_EQ(w.page->ShownLane(), 1);
+    EXPECT_EQ(w.Edit("ECentX")->text(), QStringLiteral(" 2.00"));
+    // A number beyond the range is brought into it before the step.
+    w.Edit("Edit1")->setText(QStringLiteral("9"));
+    w.page->UpDown1Click(-1);
+    EXPECT_EQ(w.Edit("Edit1")->text(), QStringLiteral("4"));
+    EXPECT_TRUE(w.dialogs.messages.empty());
 }
 
 TEST(TForm3, SoundListsAndLiveSwitches) {
