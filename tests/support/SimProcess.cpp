@@ -7,8 +7,12 @@
 namespace ryvo::test {
 
 SimProcess::SimProcess(const QByteArray& scenario, const QStringList& extra) {
+#ifdef RYVO_SIM_PROGRAM
+    const QString program = QString::fromUtf8(RYVO_SIM_PROGRAM);
+#else
     const QString program =
         QDir(qEnvironmentVariable("RYVO_BIN_DIR")).filePath(QStringLiteral("ryvo-sim"));
+#endif
     if (!QFileInfo(program).isExecutable()) {
         m_error = QStringLiteral("no simulator at %1").arg(program);
         return;
