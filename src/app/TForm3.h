@@ -43,7 +43,8 @@ private:
     enum class Outcome { Done, Stopped };
     Outcome Apply();
     void ReloadChosenSounds();
-    void StoreCalibrationEdits();
+    // False (with a message naming the field) when an edit holds no number.
+    bool StoreCalibrationEdits();
     void ShowCalibration();
     void ShowTimes();
     void ShowError(const QString& text);

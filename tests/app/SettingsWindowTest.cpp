@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -231,4 +233,76 @@ TEST(TForm3, WriteButtonSavesTheCalibration) {
     ASSERT_TRUE(ReadCalibration(back, w.dir.File(QStringLiteral("ryvw.dat")), false));
     EXPECT_FLOAT_EQ(back.ScaleL[0], 1.75F);
     EXPECT_EQ(back.TimeTrace, w.state.settings.TimeTrace);
+}
+
+namespace {
+
+// Types text into an edit key by key, as a user does; the edit's validator sees each key.
+void Type(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &press);
+    }
+}
+
+} // namespace
+
+TEST(TForm3, CalibrationTakesDecimalCommasAndRefusesText) {
+    SettingsWindow w;
+    w.state.settings.ScaleL[0] = 1.25F;
+    w.Open();
+    w.Edit("ECentX")->setText(QStringLiteral("1,5"));
+    w.Edit("ECentY")->setText(QStringLiteral("-0,75"));
+    w.Edit("EScaleR")->setText(QString()); // empty still stores 0
+    w.Get<QPushButton>("Exit")->click();
+    EXPECT_EQ(w.Active(), QStringLiteral("TMainForm2"));
+    EXPECT_FLOAT_EQ(w.state.settings.CentX[0], 1.5F);
+    EXPECT_FLOAT_EQ(w.state.settings.CentY[0], -0.75F);
+    EXPECT_FLOAT_EQ(w.state.settings.ScaleR[0], 0.0F);
+    EXPECT_TRUE(w.dialogs.messages.empty());
+
+    // Text that is not a number: refused naming the field, the lane keeps its calibration,
+    // the window stays, and neither switching lanes nor writing the file goes ahead.
+    w.Open();
+    w.Edit("ECentX")->setText(QStringLiteral("2,5"));
+    w.Edit("EScaleL")->setText(QStringLiteral("abc"));
+    w.Get<QPushButton>("Exit")->click();
+    EXPECT_EQ(w.Active(), QStringLiteral("TForm3"));
+    ASSERT_EQ(w.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(w.dialogs.messages[0].text.contains(QStringLiteral("Масштаб слева")));
+    EXPECT_TRUE(w.dialogs.messages[0].text.contains(QStringLiteral("abc")));
+    EXPECT_FLOAT_EQ(w.state.settings.ScaleL[0], 1.25F);
+    EXPECT_FLOAT_EQ(w.state.settings.CentX[0], 1.5F);
+    w.Edit("Edit1")->setText(QStringLiteral("2"));
+    w.Get<QPushButton>("Button1")->click();
+    EXPECT_EQ(w.page->ShownLane(), 0);
+    EXPECT_EQ(w.Edit("EScaleL")->text(), QStringLiteral("abc")); // left for correcting
+    w.Get<QPushButton>("Button2")->click();
+    EXPECT_FALSE(w.dir.Exists(QStringLiteral("ryvw.dat")));
+    EXPECT_EQ(w.dialogs.messages.size(), 3u);
+
+    w.Edit("EScaleL")->setText(QStringLiteral("0,5"));
+    w.Get<QPushButton>("Button1")->click();
+    EXPECT_EQ(w.page->ShownLane(), 1);
+    EXPECT_FLOAT_EQ(w.state.settings.ScaleL[0], 0.5F);
+    EXPECT_FLOAT_EQ(w.state.settings.CentX[0], 2.5F);
+}
+
+TEST(TForm3, WholeNumberEditsRefuseLettersAsTyped) {
+    SettingsWindow w;
+    w.Open();
+    for (const char* name : {"Edit1", "NumRepDraw"}) {
+        QLineEdit* edit = w.Edit(name);
+        edit->clear();
+        Type(edit, QStringLiteral("4a,ы5"));
+        EXPECT_EQ(edit->text(), QStringLiteral("45")) << name;
+    }
+    // An emptied edit still gets the conversion error, and Exit stays.
+    w.Edit("NumRepDraw")->clear();
+    w.Edit("Edit1")->setText(QStringLiteral("1"));
+    w.Get<QPushButton>("Exit")->click();
+    ASSERT_EQ(w.dialogs.messages.size(), 1u);
+    EXPECT_EQ(w.dialogs.messages[0].text, QStringLiteral("'' is not a valid integer value"));
+    EXPECT_EQ(w.Active(), QStringLiteral("TForm3"));
 }
