@@ -26,9 +26,11 @@ namespace ryvo {
 
 namespace {
 
-QSpinBox* TimeBox(const char* editName, const char* upDownName, int low, int high) {
+QSpinBox* TimeBox(const char* editName, const char* upDownName, int low, int high,
+                  const QString& unit) {
     auto* box = Named(new QSpinBox, upDownName);
     box->setRange(low, high);
+    box->setSuffix(unit); // shown beside the number, not part of the value
     box->findChild<QLineEdit*>()->setObjectName(QString::fromLatin1(editName));
     return box;
 }
@@ -91,10 +93,12 @@ TForm3::TForm3(ProgramState& state, const Services& services, QWidget* parent)
     laneRow->addWidget(show);
     grid->addLayout(laneRow, 0, 0, 1, 2);
 
-    m_timeShoot = TimeBox("TimeShoot", "TimeShootU", 1, 100);
-    m_timeGun = TimeBox("TimeGun", "TimeGunU", 1, 100);
-    m_timePost = TimeBox("TimePost", "TimePostU", 0, 10000);
-    m_timeTrace = TimeBox("TimeTrace", "TimeTraceU", 0, 32767);
+    const QString ms = QStringLiteral(" мс");
+    m_timeShoot = TimeBox("TimeShoot", "TimeShootU", 1, 100, ms);
+    m_timeGun = TimeBox("TimeGun", "TimeGunU", 1, 100, ms);
+    m_timePost = TimeBox("TimePost", "TimePostU", 0, 10000, ms);
+    // The glow's length counts trace points, not time.
+    m_timeTrace = TimeBox("TimeTrace", "TimeTraceU", 0, 32767, QStringLiteral(" точек"));
     const std::array<std::pair<const char*, QString>, 4> timeCaptions = {{
         {"TimeShootB", QStringLiteral("Время округления для выстрела")},
         {"TimeGunB", QStringLiteral("Время округления для указателя")},

@@ -306,3 +306,22 @@ TEST(TForm3, WholeNumberEditsRefuseLettersAsTyped) {
     EXPECT_EQ(w.dialogs.messages[0].text, QStringLiteral("'' is not a valid integer value"));
     EXPECT_EQ(w.Active(), QStringLiteral("TForm3"));
 }
+
+TEST(TForm3, TimesShowTheirUnitBesideTheNumber) {
+    SettingsWindow w;
+    w.state.settings.TimePost = 300;
+    w.state.settings.TimeTrace = 1000;
+    w.Open();
+    EXPECT_EQ(w.Get<QSpinBox>("TimePostU")->text(), QStringLiteral("300 мс"));
+    EXPECT_EQ(w.Get<QSpinBox>("TimeShootU")->suffix(), QStringLiteral(" мс"));
+    EXPECT_EQ(w.Get<QSpinBox>("TimeGunU")->suffix(), QStringLiteral(" мс"));
+    EXPECT_EQ(w.Get<QSpinBox>("TimeTraceU")->text(), QStringLiteral("1000 точек"));
+    // Typing a number, with or without the unit, still gives that number.
+    auto* post = w.Get<QSpinBox>("TimePostU");
+    post->selectAll();
+    Type(w.Edit("TimePost"), QStringLiteral("250"));
+    post->interpretText();
+    EXPECT_EQ(post->value(), 250);
+    w.Get<QPushButton>("Exit")->click();
+    EXPECT_EQ(w.state.settings.TimePost, 250);
+}
