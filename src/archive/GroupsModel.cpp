@@ -54,7 +54,7 @@ void GroupsModel::LoadClick() {
 
 void GroupsModel::NewClick() {
     m_controls.GroupBox2 = true;
-    m_edit2 = QStringLiteral("Введите название");
+    m_edit2 = kNamePrompt;
     m_controls.Edit2 = m_controls.CreateNew = true;
 }
 

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 
 namespace ryvo {
 
@@ -87,6 +88,7 @@ TGroupsForm::TGroupsForm(ProgramState& state, const Services& services, QWidget*
         m_currentChangedSincePress = false;
     });
     m_groups->viewport()->installEventFilter(this);
+    m_edit2->installEventFilter(this);
     connect(m_members, &QListWidget::currentRowChanged, this, &TGroupsForm::ListBox2Click);
     connect(m_load, &QPushButton::clicked, this, &TGroupsForm::LoadClick);
     connect(m_eraseGroup, &QPushButton::clicked, this, &TGroupsForm::EraseGroupClick);
@@ -102,6 +104,19 @@ TGroupsForm::TGroupsForm(ProgramState& state, const Services& services, QWidget*
 bool TGroupsForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_groups->viewport() && event->type() == QEvent::MouseButtonPress) {
         m_currentChangedSincePress = false;
+    }
+    // The prompt is selected whenever the field is entered, so typing replaces it. A click
+    // places the cursor after the focus arrives: select once that is done.
+    if (watched == m_edit2 && m_edit2->text() == GroupsModel::kNamePrompt) {
+        if (event->type() == QEvent::FocusIn) {
+            QTimer::singleShot(0, m_edit2, [edit = m_edit2] {
+                if (edit->text() == GroupsModel::kNamePrompt) {
+                    edit->selectAll();
+                }
+            });
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            m_edit2->selectAll();
+        }
     }
     return Page::eventFilter(watched, event);
 }

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -292,4 +293,68 @@ TEST(TGroupsForm, KeyboardAndMouseMoveTheGroupActedOn) {
     h.Child<QPushButton>(page, "EraseGroup")->click();
     EXPECT_FALSE(h.dir.Exists(QStringLiteral("B.grp")));
     EXPECT_TRUE(h.dir.Exists(QStringLiteral("A.grp")));
+}
+
+TEST(TGroupsForm, ThePromptIsReplacedByTyping) {
+    Harness h;
+    TGroupsForm page(h.state, h.services);
+    page.resize(800, 600);
+    page.show();
+    QApplication::setActiveWindow(&page);
+    page.FormActivate();
+    h.Child<QPushButton>(page, "New")->click();
+    auto* edit2 = h.Child<QLineEdit>(page, "Edit2");
+    ASSERT_EQ(edit2->text(), QStringLiteral("Введите название"));
+
+    // The user looks elsewhere, then clicks into the field and types. A click first gives
+    // the focus, then the press places the cursor.
+    h.Child<QListWidget>(page, "ListBox1")->setFocus();
+    edit2->setFocus(Qt::MouseFocusReason);
+    const QPointF at(QPointF(edit2->rect().center()));
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, edit2->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(edit2, &event);
+    }
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(edit2->hasFocus());
+    for (const QChar c : QStringLiteral("Взвод 1")) {
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit2, &key);
+    }
+    EXPECT_EQ(edit2->text(), QStringLiteral("Взвод 1"));
+
+    // Once the prompt is gone, clicks place the cursor as usual.
+    h.Child<QListWidget>(page, "ListBox1")->setFocus();
+    edit2->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    edit2->end(false);
+    QKeyEvent more(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("0"));
+    QApplication::sendEvent(edit2, &more);
+    EXPECT_EQ(edit2->text(), QStringLiteral("Взвод 10"));
+}
+
+TEST(TSavePrint, GroupFieldCompletesExistingGroupsAndStaysFree) {
+    Harness h;
+    h.dir.Write(QStringLiteral("Взвод 1.grp"), "");
+    h.dir.Write(QStringLiteral("2008/Декабрь/Взвод_2.rec"), "");
+    TSave_Print page(h.state, h.services, Dec7);
+    page.SetNavigator(&h.navigator);
+    h.state.ResultSource = 1;
+    page.FormActivate();
+    auto* group = h.Child<QLineEdit>(page, "Group");
+    QCompleter* completer = group->completer();
+    ASSERT_NE(completer, nullptr);
+    completer->setCompletionPrefix(QStringLiteral("вз"));
+    QStringList offered;
+    for (int i = 0; completer->setCurrentRow(i); ++i) {
+        offered << completer->currentCompletion();
+    }
+    EXPECT_EQ(offered, (QStringList{"Взвод 1", "Взвод_2"}));
+
+    group->setText(QStringLiteral("Новая"));
+    h.Child<QComboBox>(page, "Shooters")->setEditText(QStringLiteral("Иван"));
+    h.Child<QPushButton>(page, "Exit")->click();
+    EXPECT_TRUE(h.dir.Exists(QStringLiteral("2008/Декабрь/Новая.rec")));
 }

@@ -161,3 +161,18 @@ TEST(SaveDialogModel, WithoutAPrinterTheUserLearnsWhereTheSheetWent) {
     EXPECT_TRUE(outcome.message->text.contains(folder)) << outcome.message->text.toStdString();
     EXPECT_EQ(QDir(f.dir.File(QStringLiteral("Печать"))).entryList(QDir::Files).size(), 1);
 }
+
+TEST(SaveDialogModel, OffersTheGroupListsAndThisMonthsArchiveGroups) {
+    Fixture f;
+    f.dir.Write(QStringLiteral("Взвод 1.grp"), "");
+    f.dir.Write(QStringLiteral("Команда.grp"), "");
+    f.dir.Write(QStringLiteral("2008/Декабрь/Команда.rec"), "");
+    f.dir.Write(QStringLiteral("2008/Декабрь/Стажёры_2.rec"), "");
+    f.dir.Write(QStringLiteral("2008/Декабрь/заметки.txt"), "");
+    f.dir.Write(QStringLiteral("2008/Ноябрь/Прошлые.rec"), ""); // another month
+    f.model->Activate();
+    EXPECT_EQ(f.model->View().groups, (std::vector<QString>{"Взвод 1", "Команда", "Стажёры_2"}));
+    Fixture empty;
+    empty.model->Activate();
+    EXPECT_TRUE(empty.model->View().groups.empty());
+}
