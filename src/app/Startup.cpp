@@ -97,6 +97,7 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
         auto* main = new TMainForm2(m_state, m_services);
         main->onExit = [this] { m_frame->close(); };
         main->Construct();
+        main->ShowDeviceStatus(m_initial != nullptr ? m_initial->Summary() : QString());
         m_main = main;
         return main;
     }

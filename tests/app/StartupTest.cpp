@@ -1,4 +1,5 @@
 #include "app/Startup.h"
+#include "app/TMainForm2.h"
 #include "archive/TGroupsForm.h"
 #include "archive/TSave_Print.h"
 #include "device/TInitial.h"
@@ -315,4 +316,62 @@ TEST(Startup, QtStandardTextsAreRussian) {
 
     QCoreApplication::removeTranslator(russian);
     delete russian;
+}
+
+// A device switched on after start-up: F5 on the main window checks again and the shooters
+// it finds can start without restarting the program.
+TEST(Startup, F5ChecksTheDeviceAgain) {
+    test::TempDir dir;
+    dir.Write(QStringLiteral("ryvw.cfg"),
+              test::Cp1251Lines("SerialPort = COM2\nIO_Serial = 1\nTarget = 1 1 -1 -1 -1\n"
+                                "Shooter = 1\n"));
+    ProgramState state;
+    state.StartDir = dir.Path();
+    ManualClock clock;
+    ScriptedKeyboard keyboard;
+    ScriptedDialogs dialogs;
+    sim::DeviceModel model;
+    model.GetFaults().Set(sim::Fault::Silence);
+    sim::SimulatedPortFactory ports(model, &clock, QStringLiteral("COM2"));
+    Services services{&clock, &keyboard, &dialogs, &ports, nullptr};
+    RyvoApplication app(state, services);
+    app.CreateWindows();
+    app.Start();
+    TForm2& frame = app.Frame();
+    Page* main = frame.ActivePage();
+    ASSERT_EQ(main->ClassName(), QStringLiteral("TMainForm2"));
+    auto* status = main->findChild<QLabel*>(QStringLiteral("DeviceStatus"));
+    ASSERT_NE(status, nullptr);
+    const QString noData = QStringLiteral("Не поступают данные через последовательный порт COM2");
+    EXPECT_EQ(status->text(), noData);
+    ASSERT_EQ(dialogs.messages.size(), 1u); // the start-up message box
+    main->findChild<QPushButton*>(QStringLiteral("BeginShooting"))->click();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].text, QStringLiteral("Отсутствует сигнал для этого стрелка!"));
+
+    model.GetFaults().Clear();
+    auto* button = main->findChild<QPushButton*>(QStringLiteral("CheckDevice"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), QStringLiteral("Проверить прибор"));
+    const int polls = model.Lane(0).polls;
+    QKeyEvent f5(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
+    QApplication::sendEvent(main->focusWidget() != nullptr ? main->focusWidget() : main, &f5);
+    auto* mainForm = dynamic_cast<TMainForm2*>(main);
+    ASSERT_NE(mainForm, nullptr);
+    EXPECT_TRUE(mainForm->CheckingDevice());
+    EXPECT_FALSE(button->isEnabled());
+    for (int i = 0; i < 1000 && mainForm->CheckingDevice(); ++i) {
+        QCoreApplication::processEvents();
+    }
+    ASSERT_FALSE(mainForm->CheckingDevice());
+    EXPECT_EQ(model.Lane(0).polls - polls, 50);
+    EXPECT_EQ(status->text(), QStringLiteral("Прибор отвечает: стрелки 1, 2"));
+    EXPECT_EQ(state.LanePresent, (std::array<std::int32_t, 5>{1, 1, 0, 0, 0}));
+    EXPECT_EQ(state.Port, nullptr);
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+
+    main->findChild<QPushButton*>(QStringLiteral("BeginShooting"))->click();
+    EXPECT_EQ(frame.ActivePage()->ClassName(), QStringLiteral("TShoot1"));
+    EXPECT_EQ(dialogs.messages.size(), 2u);
 }
