@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 using namespace ryvo;
@@ -122,7 +123,10 @@ TEST(ProgramE2E, FreshStartThroughASeriesToTheArchive) {
 // shooter fires a registered shot without a restart.
 TEST(ProgramE2E, DeviceSwitchedOnAfterStartupIsFoundByF5) {
     test::TempDir dir;
-    const QString port = dir.File(QStringLiteral("ttyLATE"));
+    // A short path: the settings file keeps at most 53 characters of a port name.
+    QTemporaryDir portDir(QDir::tempPath() + QStringLiteral("/ryvo-XXXXXX"));
+    ASSERT_TRUE(portDir.isValid());
+    const QString port = portDir.filePath(QStringLiteral("tty"));
     dir.Write(QStringLiteral("ryvw.cfg"),
               test::Cp1251Lines(QStringLiteral("SerialPort = %1\nIO_Serial = 1\n"
                                                "Target =  1 -1 -1 -1 -1\nShootsNumber = 1\n"

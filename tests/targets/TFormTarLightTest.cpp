@@ -134,12 +134,13 @@ TEST(TFormTarLight, FailedSaveKeepsTheEditorAndTheScript) {
 
 TEST(TFormTarLight, PauseTakesADecimalCommaAndNumbersRefuseLetters) {
     Editor e;
+    e.dir.Write(QStringLiteral("Targets.act"), "1 0\r\n10\r\n");
     e.page->FormActivate();
     e.Get<QRadioButton>("RadioButton3")->setChecked(true);
     e.Get<QLineEdit>("Edit2")->setText(QStringLiteral("1,5"));
     e.page->ButAddClick();
     EXPECT_TRUE(e.dialogs.messages.empty());
-    EXPECT_EQ(e.Items(e.page->ListBox2()), (QStringList{"3 1.5", "10"}));
+    EXPECT_EQ(e.Items(e.page->ListBox2()), (QStringList{"3 1.5", "1 0", "10"}));
     EXPECT_EQ(e.page->ListBox1()->item(0)->text(), QStringLiteral("Пауза 1.5 сек"));
 
     for (const char* name : {"Edit3", "Edit4", "Edit5", "Edit6"}) {
@@ -153,10 +154,12 @@ TEST(TFormTarLight, PauseTakesADecimalCommaAndNumbersRefuseLetters) {
     }
 
     // The list acts on the command made current by the keyboard.
+    e.page->resize(800, 600);
+    e.page->show();
     e.page->ListBox1()->setCurrentRow(0);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
     QApplication::sendEvent(e.page->ListBox1(), &down);
     e.Get<QRadioButton>("RadioButton1")->setChecked(true);
-    e.page->ButAddClick(); // before "Стоп", now current
-    EXPECT_EQ(e.Items(e.page->ListBox2()), (QStringList{"3 1.5", "1 1", "10"}));
+    e.page->ButAddClick(); // before the command now current
+    EXPECT_EQ(e.Items(e.page->ListBox2()), (QStringList{"3 1.5", "1 1", "1 0", "10"}));
 }
