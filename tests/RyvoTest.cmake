@@ -11,7 +11,13 @@ function(ryvo_test name)
     set(ARG_LABEL unit)
   endif()
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ryvo_test_support ${ARG_DEPS})
+  # Logic tests link no widgets: a QGuiApplication main, and the link closure is checked.
+  if(ARG_LABEL STREQUAL "unit")
+    target_link_libraries(${name} PRIVATE ryvo_test_main ${ARG_DEPS})
+    ryvo_widget_free(${name})
+  else()
+    target_link_libraries(${name} PRIVATE ryvo_test_main_ui ${ARG_DEPS})
+  endif()
   set(run_dir ${CMAKE_BINARY_DIR}/tests/run/${name})
   # Listing and running the cases both go through the runner, which also sets their
   # environment (a list-valued ENVIRONMENT does not survive test discovery).

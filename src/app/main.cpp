@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Keyboard.h"
 #include "platform/Printer.h"
+#include "platform/QtSound.h"
 #include "platform/SerialPort.h"
 #include "platform/Sound.h"
 
@@ -15,8 +16,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     // Stored files use the C conventions for numbers whatever the user's locale is.
     std::setlocale(LC_NUMERIC, "C");
-    QApplication::setApplicationName(QString::fromUtf8(ryvo::kProductName));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(ryvo::kProductName));
+    ryvo::PrepareApplication(app);
 
     ryvo::ProgramState state;
     state.StartDir = QDir::currentPath();

@@ -4,7 +4,6 @@
 #include "platform/TextFile.h"
 
 #include <array>
-#include <limits>
 
 namespace ryvo {
 
@@ -84,22 +83,13 @@ QByteArray WithoutNewline(QByteArray line) {
     return line;
 }
 
-// An empty name is written as nothing before the line end; taken as "%s" alone it would
-// read the next line's first word as the name.
-void ReadSerialPort(TextReader& in, Settings& s) {
-    const qsizetype start = in.Position();
-    const auto rest = in.ReadLine(std::numeric_limits<qsizetype>::max());
-    if (rest && rest->endsWith('\n') && rest->trimmed().isEmpty()) {
-        s.SerialPort.clear();
-        return;
-    }
-    in.Seek(start);
-    if (auto word = in.ReadWord(kMaxWord)) {
-        s.SerialPort = FromCp1251(word->left(kMaxSerialPort));
-    }
+bool RestOfLineIsBlank(const TextReader& in) {
+    TextReader probe = in;
+    const auto rest = probe.ReadLine(kRestOfLine);
+    return !rest || rest->trimmed().isEmpty();
 }
 
-void ReadValue(TextReader& in, int key, Settings& s) {
+void ReadValue(TextReader& in, int key, Settings& s, bool lineEnded) {
     switch (key) {
     case kFont:
         if (auto line = in.ReadLine(kRestOfLine)) {
@@ -130,7 +120,13 @@ void ReadValue(TextReader& in, int key, Settings& s) {
         ReadUnsignedInto(in, s.Shooter);
         break;
     case kSerialPort:
-        ReadSerialPort(in, s);
+        // A line with nothing after the key holds an empty name: the next line's first word
+        // is not the port (the writer puts " = " and a line end for an empty name).
+        if (lineEnded || RestOfLineIsBlank(in)) {
+            s.SerialPort.clear();
+        } else if (auto word = in.ReadWord(kMaxWord)) {
+            s.SerialPort = FromCp1251(word->left(kMaxSerialPort));
+        }
         break;
     case kEnableTrace:
         ReadUnsignedInto(in, s.EnableTrace);
@@ -205,8 +201,9 @@ void ReadSettings(Settings& settings, const QString& path) {
         }
         for (int key = 0; key < kSettingsEntryCount; ++key) {
             if (*word == kEntries[static_cast<size_t>(key)].key) {
-                in.ReadLine(3); // the " = " after the key, or less before a line end
-                ReadValue(in, key, settings);
+                // The " = " after the key, or less before a line end.
+                const auto gap = in.ReadLine(3);
+                ReadValue(in, key, settings, !gap || gap->endsWith('\n'));
                 break;
             }
         }

@@ -76,7 +76,7 @@ TEST(Printing, ResultSheetTextsAndN4Target) {
     EXPECT_TRUE(Contains(texts, QStringLiteral("Количество выстрелов:  10")));
     EXPECT_TRUE(Contains(texts, QStringLiteral("Время стрельбы: не ограничено")));
     EXPECT_TRUE(Contains(texts, QStringLiteral("выстрелов:  1")));
-    EXPECT_TRUE(Contains(texts, QStringLiteral("время стрельбы:  12.50")));
+    EXPECT_TRUE(Contains(texts, QStringLiteral("время стрельбы:  12.50 сек")));
     EXPECT_TRUE(Contains(texts, QStringLiteral("Сумма:  27")));
     EXPECT_TRUE(Contains(texts, QStringLiteral("ветер"))); // trailing line end dropped
     EXPECT_TRUE(Contains(texts, QStringLiteral("10")));
@@ -107,7 +107,7 @@ TEST(Printing, SportAndLibraryTargets) {
     ImagePrinter printer;
     ASSERT_TRUE(PrintTarget(printer, sport, QStringLiteral("Взвод"), ProgramState()).ok);
     EXPECT_TRUE(Contains(printer.pages[0].texts, QStringLiteral("Мишень спортивная")));
-    EXPECT_TRUE(Contains(printer.pages[0].texts, QStringLiteral("Время стрельбы:  30")));
+    EXPECT_TRUE(Contains(printer.pages[0].texts, QStringLiteral("Время стрельбы:  30 сек")));
     const QImage& page = printer.pages[0].image;
     EXPECT_EQ(At(page, kCx, kCy + 25 * kE), Color{0x646464}); // inside the grey disc
     EXPECT_EQ(At(page, kCx, kCy + 45 * kE), kWhite);
@@ -181,34 +181,4 @@ TEST(Printing, DayTableContinuesOnFurtherPages) {
         rule = At(first, x, first.height() / 2) == kBlack;
     }
     EXPECT_TRUE(rule);
-}
-
-TEST(Printing, WithoutAPrinterTheSheetBecomesAPdf) {
-    test::TempDir dir;
-    QtPrinter printer(dir.Path(), [] { return QStringList(); });
-    ResultRecord r = Sheet(1, {{0, 0}});
-    r.Shooter = QStringLiteral("Иван/Петров");
-    const PrintOutcome outcome = PrintTarget(printer, r, QStringLiteral("Взвод"), ProgramState());
-    ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
-    EXPECT_EQ(QFileInfo(outcome.pdfPath).absolutePath(),
-              QDir(dir.File(QStringLiteral("Печать"))).absolutePath());
-    EXPECT_EQ(QFileInfo(outcome.pdfPath).fileName(),
-              QStringLiteral("7.12.2008 9-5 Иван_Петров.pdf"));
-    QFile pdf(outcome.pdfPath);
-    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));
-
-    // Same name again: a second file, the first is kept.
-    const PrintOutcome again = PrintTarget(printer, r, QStringLiteral("Взвод"), ProgramState());
-    ASSERT_TRUE(again.ok);
-    EXPECT_NE(again.pdfPath, outcome.pdfPath);
-    EXPECT_TRUE(QFile::exists(outcome.pdfPath));
-
-    std::vector<ResultRecord> day(100, Sheet(1, {}));
-    const PrintOutcome table = PrintDayTable(printer, day, QStringLiteral("Взвод"));
-    ASSERT_TRUE(table.ok);
-    QFile tablePdf(table.pdfPath);
-    ASSERT_TRUE(tablePdf.open(QIODevice::ReadOnly));
-    const QString content = QString::fromLatin1(tablePdf.readAll());
-    EXPECT_GE(content.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), 2);
 }
