@@ -34,6 +34,7 @@ inline constexpr std::array<WindowSpec, 15> kWindowOrder = {{
     {"TFormTarLight", "Управление мишенями"},
 }};
 
+class ArchiveBrowser;
 class TInitial;
 
 // The composition root: builds the frame and every window in order, runs the device
@@ -65,6 +66,7 @@ private:
     class TForm3* m_form3 = nullptr;
     class TMainForm2* m_main = nullptr;
     TInitial* m_initial = nullptr;
+    std::shared_ptr<ArchiveBrowser> m_archive;
     std::function<void()> m_readCalibration;
 };
 
