@@ -156,6 +156,9 @@ TEST(ResultView, StepsThroughTheShotsInFiringOrder) {
     EXPECT_NE(edgeAtStart, kBlack);
     EXPECT_EQ(view.ButtonCaption(), QStringLiteral("Просмотреть выстрелы"));
     EXPECT_FALSE(view.CaptionRed());
+    // The shot at (150, 0) lies off the image: activation draws nothing for it.
+    View withoutMiss(Record(2, {{0, 0}, {-120, -130}, {100.2F, 0}}));
+    EXPECT_EQ(v.Picture()->Image(), withoutMiss.Picture()->Image());
 
     view.ViewShootsClick();
     EXPECT_TRUE(view.Stepping());
