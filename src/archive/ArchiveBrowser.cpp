@@ -249,6 +249,26 @@ bool ArchiveBrowser::ChooseRecord(int row) {
     return true;
 }
 
+ExportScope ArchiveBrowser::Scope(bool day) const {
+    ExportScope scope;
+    scope.group = m_state.GroupName;
+    if (m_year >= 0) {
+        scope.year = LeadingNumber(m_years[static_cast<size_t>(m_year)]).toInt();
+    }
+    if (m_month >= 0) {
+        const int month = MonthNumber(m_months[static_cast<size_t>(m_month)]);
+        scope.month = month <= 12 ? month : 0;
+    }
+    if (day && m_date >= 0 && static_cast<size_t>(m_date) < m_dates.size()) {
+        scope.date = m_dates[static_cast<size_t>(m_date)];
+    }
+    return scope;
+}
+
+bool ArchiveBrowser::MonthExportable() const {
+    return m_group >= 0 && !m_state.archive.ArchiveRecords.empty();
+}
+
 DayTableModel::DayTableModel(const ArchiveTables& tables, QObject* parent)
     : QAbstractTableModel(parent), m_tables(tables) {}
 

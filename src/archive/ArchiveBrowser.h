@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/ArchiveExport.h"
 #include "core/ResultRecord.h"
 
 #include <QAbstractTableModel>
@@ -62,6 +63,11 @@ public:
     bool ShowDay();
     // CurrentRecord := row; true when the row holds a record and the view is to open.
     bool ChooseRecord(int row);
+
+    // What an export of the chosen group's month (or of the chosen day) covers.
+    ExportScope Scope(bool day) const;
+    // True when a group was chosen and read: its month can be exported.
+    bool MonthExportable() const;
 
 private:
     QString YearFolder() const;

@@ -1,5 +1,7 @@
 #include "archive/TArchiv1.h"
 
+#include "archive/ArchiveExport.h"
+#include "core/ProgramState.h"
 #include "platform/Widgets.h"
 
 #include <QEvent>
@@ -104,10 +106,10 @@ void OnItemChosen(QListWidget* list, std::function<void(int row)> chosen) {
     new ItemChoice(list, std::move(chosen));
 }
 
-TArchiv1::TArchiv1(ProgramState& /*state*/, const Services& services,
+TArchiv1::TArchiv1(ProgramState& state, const Services& services,
                    std::shared_ptr<ArchiveBrowser> browser, QWidget* parent)
     : Page(QStringLiteral("TArchiv1"), QStringLiteral("Выбор группы"), parent),
-      m_services(services), m_browser(std::move(browser)) {
+      m_services(services), m_browser(std::move(browser)), m_state(state) {
     QFont font(QStringLiteral("Times New Roman"));
     font.setPointSize(12);
     setFont(font);
@@ -131,6 +133,9 @@ TArchiv1::TArchiv1(ProgramState& /*state*/, const Services& services,
     grid->addWidget(m_note, 2, 0, 1, 4);
     m_exit = Named(new QPushButton(QStringLiteral("Выход     <ESC>"), this), "Exit");
     m_exit->setShortcut(QKeySequence(Qt::Key_Escape));
+    m_exportMonth =
+        Named(new QPushButton(QStringLiteral("Месяц группы в CSV"), this), "ExportMonth");
+    grid->addWidget(m_exportMonth, 3, 2);
     grid->addWidget(m_exit, 3, 3);
     grid->setRowStretch(1, 1);
 
@@ -139,6 +144,7 @@ TArchiv1::TArchiv1(ProgramState& /*state*/, const Services& services,
     OnItemChosen(m_lists[2], [this](int) { ListBox3Click(); });
     OnItemChosen(m_lists[3], [this](int) { ListBox4Click(); });
     connect(m_exit, &QPushButton::clicked, this, &TArchiv1::ExitClick);
+    connect(m_exportMonth, &QPushButton::clicked, this, &TArchiv1::ExportMonthClick);
     Sync();
 }
 
@@ -157,6 +163,7 @@ void TArchiv1::Sync(int from) {
     if (from <= 3) {
         Fill(m_lists[3], b.Dates(), b.SelectedDate(), b.DatesEnabled());
     }
+    m_exportMonth->setEnabled(b.MonthExportable());
     m_note->setText(b.Note());
     m_note->setVisible(!b.Note().isEmpty());
 }
@@ -192,6 +199,13 @@ void TArchiv1::ExitClick() {
     m_browser->Exit();
     Sync();
     ActivateWindow(QStringLiteral("TMainForm2"));
+}
+
+void TArchiv1::ExportMonthClick() {
+    if (m_services.dialogs != nullptr && m_browser->MonthExportable()) {
+        ExportCsvAs(*m_services.dialogs, m_state.StartDir, m_state.archive.ArchiveRecords,
+                    m_browser->Scope(false));
+    }
 }
 
 } // namespace ryvo

@@ -37,6 +37,8 @@ public slots:
     void ListBox3Click();
     void ListBox4Click();
     void ExitClick();
+    // The chosen group's whole month as a CSV file.
+    void ExportMonthClick();
 
 private:
     // Refills the lists from `from` on (0 = all) and the note.
@@ -47,6 +49,8 @@ private:
     std::array<QListWidget*, 4> m_lists{};
     QLabel* m_note;
     QPushButton* m_exit;
+    QPushButton* m_exportMonth;
+    ProgramState& m_state;
 };
 
 } // namespace ryvo

@@ -1,5 +1,6 @@
 #include "archive/TArchiv2.h"
 
+#include "archive/ArchiveExport.h"
 #include "archive/Printing.h"
 #include "core/ProgramState.h"
 #include "platform/Dialogs.h"
@@ -51,6 +52,7 @@ TArchiv2::TArchiv2(ProgramState& state, const Services& services,
 
     m_showTarget = Named(new QPushButton(QStringLiteral("Показать мишень"), this), "ShowTarget");
     m_print = Named(new QPushButton(QStringLiteral("Печать"), this), "Print");
+    m_exportDay = Named(new QPushButton(QStringLiteral("Таблица в CSV"), this), "ExportDay");
     m_exit = Named(new QPushButton(QStringLiteral("Выход"), this), "Exit");
     m_exit->setShortcut(QKeySequence(Qt::Key_Escape));
 
@@ -60,6 +62,7 @@ TArchiv2::TArchiv2(ProgramState& state, const Services& services,
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_showTarget);
     buttons->addWidget(m_print);
+    buttons->addWidget(m_exportDay);
     buttons->addStretch(1);
     buttons->addWidget(m_exit);
     layout->addLayout(buttons);
@@ -68,6 +71,7 @@ TArchiv2::TArchiv2(ProgramState& state, const Services& services,
     connect(m_showTarget, &QPushButton::clicked, this, &TArchiv2::ShowTargetClick);
     connect(m_print, &QPushButton::clicked, this, &TArchiv2::PrintClick);
     connect(m_exit, &QPushButton::clicked, this, &TArchiv2::ExitClick);
+    connect(m_exportDay, &QPushButton::clicked, this, &TArchiv2::ExportDayClick);
     FitColumns();
 }
 
@@ -118,6 +122,13 @@ void TArchiv2::PrintClick() {
     if (const auto message = PrintOutcomeMessage(outcome); message && m_services.dialogs) {
         m_services.dialogs->Message(message->text, message->caption, message->icon,
                                     message->buttons);
+    }
+}
+
+void TArchiv2::ExportDayClick() {
+    if (m_services.dialogs != nullptr && !m_state.archive.DayRecords.empty()) {
+        ExportCsvAs(*m_services.dialogs, m_state.StartDir, m_state.archive.DayRecords,
+                    m_browser->Scope(true));
     }
 }
 

@@ -29,6 +29,8 @@ public slots:
     void ShowTargetClick();
     void PrintClick();
     void ExitClick();
+    // The day's table as a CSV file.
+    void ExportDayClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,6 +48,7 @@ private:
     QPushButton* m_showTarget;
     QPushButton* m_print;
     QPushButton* m_exit;
+    QPushButton* m_exportDay;
 };
 
 } // namespace ryvo

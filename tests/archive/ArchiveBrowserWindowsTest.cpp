@@ -1,3 +1,4 @@
+#include "archive/ArchiveExport.h"
 #include "archive/ArchiveStore.h"
 #include "archive/TArchiv1.h"
 #include "archive/TArchiv2.h"
@@ -419,4 +420,43 @@ TEST(ArchiveWindows, AMissingLibraryPictureIsSaidInOneLine) {
     r.TargetType = 1;
     b.three->FormActivate();
     EXPECT_FALSE(note->isVisible());
+}
+
+TEST(ArchiveWindows, ExportsTheGroupMonthAndTheDayAsCsv) {
+    Browser b;
+    b.ShowOne();
+    auto* exportMonth = Browser::Child<QPushButton>(*b.one, "ExportMonth");
+    EXPECT_FALSE(exportMonth->isEnabled());
+    b.ClickItem(b.List(1), 0);
+    b.ClickItem(b.List(2), 0);
+    b.ClickItem(b.List(3), 1);
+    ASSERT_TRUE(exportMonth->isEnabled());
+
+    b.dialogs.fileAnswers.push_back(b.dir.File(QStringLiteral("месяц")));
+    exportMonth->click();
+    ASSERT_EQ(b.dialogs.fileFilters.size(), 1u);
+    EXPECT_EQ(b.dialogs.fileFilters[0], QStringLiteral("Таблица CSV|*.csv"));
+    const QByteArray month = b.dir.Read(QStringLiteral("месяц.csv"));
+    EXPECT_EQ(month, ResultsCsv(b.state.archive.ArchiveRecords,
+                                ExportScope{QStringLiteral("Взвод_1"), 2008, 12, {}}));
+    EXPECT_EQ(month.count("\r\n"), 4); // the heading and three records
+
+    b.ClickItem(b.List(4), 0);
+    ASSERT_EQ(b.stack.activated.back(), QStringLiteral("TArchiv2"));
+    b.dialogs.fileAnswers.push_back(b.dir.File(QStringLiteral("день.csv")));
+    Browser::Child<QPushButton>(*b.two, "ExportDay")->click();
+    const QString day = QString::fromUtf8(b.dir.Read(QStringLiteral("день.csv")));
+    const QStringList rows = day.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_TRUE(rows[1].startsWith(QStringLiteral("Взвод_1;7.12.2008;9:5;Петров;2;5;0;2;12,50;")));
+    EXPECT_TRUE(rows[2].contains(QStringLiteral(";7,50;")));
+
+    // Cancelled: nothing written, nothing said. Unwritable: said.
+    b.dialogs.fileAnswers.push_back(std::nullopt);
+    Browser::Child<QPushButton>(*b.two, "ExportDay")->click();
+    EXPECT_TRUE(b.dialogs.messages.empty());
+    b.dialogs.fileAnswers.push_back(b.dir.File(QStringLiteral("нет/день.csv")));
+    Browser::Child<QPushButton>(*b.two, "ExportDay")->click();
+    ASSERT_EQ(b.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(b.dialogs.messages[0].text.startsWith(QStringLiteral("Не удалось записать файл")));
 }
