@@ -4,37 +4,7 @@
 #include "targets/Scoring.h"
 #include "targets/TargetDrawing.h"
 
-#include <algorithm>
-#include <cmath>
-
 namespace ryvo {
-
-namespace {
-
-// Pixel of a computed coordinate: the fraction dropped, far values held where no
-// conversion overflows (the canvas clips them).
-int Pixel(double value) {
-    return static_cast<int>(std::clamp(value, -1.0e6, 1.0e6));
-}
-
-struct Scale {
-    double k = 0;
-    double c = 0;
-    explicit Scale(int width) : k(width * 0.005), c(100 * width * 0.005) {}
-};
-
-void Disc(Canvas& canvas, const Scale& s, const ShotPoint& shot) {
-    const double x = shot.x * s.k + s.c;
-    const double y = shot.y * s.k + s.c;
-    const double r = kShotMarkRadius * s.k;
-    canvas.Ellipse(Pixel(x - r), Pixel(y - r), Pixel(x + r), Pixel(y + r));
-}
-
-bool Finite(const ShotPoint& shot) {
-    return std::isfinite(shot.x) && std::isfinite(shot.y);
-}
-
-} // namespace
 
 ResultTexts TextsOf(const ResultRecord& record, const QString& groupName) {
     ResultTexts t;
@@ -63,7 +33,7 @@ bool ResultView::Activate() {
     m_repainted = 0;
     m_red = 0;
     m_missShown = false;
-    m_arrow = MissSide::None;
+    m_arrow = MissDirection::None;
     return found;
 }
 
@@ -92,17 +62,15 @@ QString ResultView::Render(Canvas& target) const {
         }
     }
 
-    const Scale s(width);
-    const auto& shots = m_record.Shots;
     // Shots whose centre lies on the image, bounds included, as white holes.
-    target.SetPen(kBlack, 2);
-    target.SetBrush(kWhite, BrushStyle::Solid);
-    const double side = 2 * s.c;
+    const double k = width * 0.005;
+    const double side = 200 * k;
+    const auto& shots = m_record.Shots;
     for (const ShotPoint& shot : shots) {
-        const double x = shot.x * s.k + s.c;
-        const double y = shot.y * s.k + s.c;
+        const double x = shot.x * k + 100 * k;
+        const double y = shot.y * k + 100 * k;
         if (x >= 0 && x <= side && y >= 0 && y <= side) {
-            Disc(target, s, shot);
+            DrawHole(target, shot, HoleStyle::Normal, kBlack, kWhite);
         }
     }
     if (!m_stepped) {
@@ -110,28 +78,21 @@ QString ResultView::Render(Canvas& target) const {
     }
     // The step-through paints every shot black (clipped, no inside test), then repaints the
     // shots it has passed black in firing order and the current one red.
-    target.SetPen(kWhite, 2);
-    target.SetBrush(kBlack, BrushStyle::Solid);
     for (const ShotPoint& shot : shots) {
-        if (Finite(shot)) {
-            Disc(target, s, shot);
-        }
+        DrawHole(target, shot, HoleStyle::ReplayDisc, kWhite, kBlack);
     }
     for (int i = 0; i < m_repainted && static_cast<size_t>(i) < shots.size(); ++i) {
-        if (Finite(shots[static_cast<size_t>(i)])) {
-            Disc(target, s, shots[static_cast<size_t>(i)]);
-        }
+        DrawHole(target, shots[static_cast<size_t>(i)], HoleStyle::ReplayDisc, kWhite, kBlack);
     }
-    if (m_red > 0 && static_cast<size_t>(m_red) <= shots.size() &&
-        Finite(shots[static_cast<size_t>(m_red - 1)])) {
-        target.SetBrush(kRed, BrushStyle::Solid);
-        Disc(target, s, shots[static_cast<size_t>(m_red - 1)]);
+    if (m_red > 0 && static_cast<size_t>(m_red) <= shots.size()) {
+        DrawHole(target, shots[static_cast<size_t>(m_red - 1)], HoleStyle::ReplayDisc, kWhite,
+                 kRed);
     }
     return note;
 }
 
 void ResultView::RenderArrow(Canvas& arrow) const {
-    DrawMissArrow(arrow, m_missShown ? m_arrow : MissSide::None);
+    DrawMissArrow(arrow, m_missShown ? m_arrow : MissDirection::None);
 }
 
 QString ResultView::ButtonCaption() const {
@@ -161,8 +122,10 @@ void ResultView::ShowShot(int index) {
     m_red = index;
     const ShotPoint& shot = m_record.Shots[static_cast<size_t>(index - 1)];
     m_missShown = ScoreShot(shot.x, shot.y, m_record.TargetType) == kScoreMiss;
-    m_arrow = m_missShown ? StrictMissSide(MissCoordinate(shot.x), MissCoordinate(shot.y))
-                          : MissSide::None;
+    // The view's table: an arrow only for a shot beyond the square (its coordinates as
+    // whole units give the same side for every shot that scores as a miss).
+    m_arrow =
+        m_missShown ? MissDirectionOf(shot.x, shot.y, MissTable::Strict) : MissDirection::None;
 }
 
 void ResultView::Next() {
@@ -188,7 +151,7 @@ void ResultView::Stop() {
 void ResultView::End() {
     m_stepping = false;
     m_missShown = false;
-    m_arrow = MissSide::None;
+    m_arrow = MissDirection::None;
 }
 
 } // namespace ryvo

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/ResultRecord.h"
+#include "exercise/Marks.h"
 #include "platform/Canvas.h"
-#include "targets/MissDirection.h"
 
 #include <QString>
 
@@ -59,7 +59,7 @@ public:
     bool CaptionRed() const { return m_captionRed; }
     // "Промах" and the arrow are shown while the current shot scores as a miss.
     bool MissShown() const { return m_missShown; }
-    MissSide Arrow() const { return m_arrow; }
+    MissDirection Arrow() const { return m_arrow; }
 
 private:
     void ShowShot(int index);
@@ -75,7 +75,7 @@ private:
     int m_red = 0;       // the shot painted red, 0 none
     bool m_captionRed = false;
     bool m_missShown = false;
-    MissSide m_arrow = MissSide::None;
+    MissDirection m_arrow = MissDirection::None;
 };
 
 } // namespace ryvo

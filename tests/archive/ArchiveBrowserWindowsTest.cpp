@@ -368,7 +368,7 @@ TEST(ArchiveWindows, TheViewStepsThroughTheShotsWithShiftAndEscape) {
     EXPECT_EQ(button->text(), QStringLiteral("Выстрел N 2"));
     EXPECT_TRUE(fail->isVisible());
     EXPECT_TRUE(arrow->isVisible());
-    EXPECT_EQ(view.View().Arrow(), MissSide::Right);
+    EXPECT_EQ(view.View().Arrow(), MissDirection::Right);
     EXPECT_EQ(view.ArrowImage().pixelColor(19, 9), QColor(Qt::red));
     EXPECT_EQ(view.TargetImage().pixelColor(centre), QColor(Qt::black));
 

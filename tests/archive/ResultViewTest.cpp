@@ -1,8 +1,8 @@
 #include "archive/ResultView.h"
 #include "archive/ArchiveStore.h"
 #include "core/ProgramState.h"
+#include "exercise/Marks.h"
 #include "support/TempDir.h"
-#include "targets/MissDirection.h"
 #include "targets/TargetDrawing.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,6 @@
 #include <QDir>
 
 #include <cmath>
-#include <limits>
 #include <memory>
 
 using namespace ryvo;
@@ -62,64 +61,28 @@ struct View {
 
 } // namespace
 
-TEST(MissDirection, StrictTableOfTheArchivedView) {
+TEST(ResultView, MissArrowFollowsTheStrictTable) {
     struct Case {
-        int x, y;
-        MissSide side;
+        float x, y;
+        MissDirection side;
     };
     const Case cases[] = {
-        {-101, 0, MissSide::Left},
-        {-101, -100, MissSide::Left},
-        {-101, 100, MissSide::Left},
-        {-101, -101, MissSide::UpperLeft},
-        {-101, 101, MissSide::LowerLeft},
-        {-100, -101, MissSide::Up},
-        {100, -101, MissSide::Up},
-        {-100, 101, MissSide::Down},
-        {101, 101, MissSide::LowerRight},
-        {101, 100, MissSide::Right},
-        {101, -100, MissSide::Right},
-        {101, -101, MissSide::UpperRight},
-        {-100, -100, MissSide::None},
-        {100, 100, MissSide::None},
-        {0, 0, MissSide::None},
-        // Left of the centre but on the square: no arrow, unlike the exercise windows.
-        {-50, 0, MissSide::None},
+        {-120, 0, MissDirection::Left},         {-120, -100, MissDirection::Left},
+        {-120, -130, MissDirection::UpperLeft}, {-120, 130, MissDirection::LowerLeft},
+        {-100, -130, MissDirection::Up},        {100, 130, MissDirection::Down},
+        {130, 130, MissDirection::LowerRight},  {150, 0, MissDirection::Right},
+        {130, -130, MissDirection::UpperRight},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(StrictMissSide(c.x, c.y), c.side) << c.x << ", " << c.y;
+        View v(Record(2, {{c.x, c.y}}));
+        v.view.ViewShootsClick();
+        EXPECT_TRUE(v.view.MissShown()) << c.x << ", " << c.y;
+        EXPECT_EQ(v.view.Arrow(), c.side) << c.x << ", " << c.y;
     }
-    EXPECT_EQ(MissCoordinate(-100.9F), -100);
-    EXPECT_EQ(MissCoordinate(101.7F), 101);
-    EXPECT_EQ(MissCoordinate(std::numeric_limits<float>::quiet_NaN()), 0);
-    EXPECT_EQ(MissCoordinate(std::numeric_limits<float>::infinity()), 1000000);
-    EXPECT_EQ(MissCoordinate(-1.0e30F), -1000000);
-}
-
-TEST(MissDirection, ArrowPictures) {
-    ImageCanvas arrow(21, 21, kBlue);
-    // Right: (0, 0), (19, 9), (0, 19): the tip on the right, nothing in the middle of the left.
-    EXPECT_TRUE(DrawMissArrow(arrow, MissSide::Right));
-    EXPECT_GT(RedIn(arrow, 15, 6, 21, 13), 0);
-    EXPECT_EQ(RedIn(arrow, 0, 7, 4, 13), 0);
-    EXPECT_EQ(arrow.Pixel(20, 20), 0xF0F0F0u); // the rest is the button face
-
-    EXPECT_TRUE(DrawMissArrow(arrow, MissSide::Left));
-    EXPECT_GT(RedIn(arrow, 0, 6, 5, 13), 0);
-    EXPECT_EQ(RedIn(arrow, 15, 6, 21, 13), 0); // the old arrow is cleared
-
-    EXPECT_TRUE(DrawMissArrow(arrow, MissSide::UpperLeft));
-    EXPECT_GT(RedIn(arrow, 8, 0, 13, 3), 0);
-    EXPECT_GT(RedIn(arrow, 0, 8, 3, 13), 0);
-    EXPECT_EQ(RedIn(arrow, 12, 12, 21, 21), 0);
-
-    EXPECT_TRUE(DrawMissArrow(arrow, MissSide::Up));
-    EXPECT_GT(RedIn(arrow, 7, 0, 13, 4), 0);
-    EXPECT_EQ(RedIn(arrow, 7, 15, 13, 21), 0);
-
-    EXPECT_FALSE(DrawMissArrow(arrow, MissSide::None));
-    EXPECT_EQ(RedIn(arrow, 0, 0, 21, 21), 0);
-    EXPECT_EQ(arrow.Pixel(0, 0), 0xF0F0F0u);
+    // Left of the centre but on the square: no miss, no arrow (the exercise windows' table
+    // would say "left" for such a point).
+    EXPECT_EQ(MissDirectionOf(-50, 0, MissTable::Strict), MissDirection::None);
+    EXPECT_EQ(MissDirectionOf(-50, 0), MissDirection::Left);
 }
 
 TEST(ResultView, TextsOfTheRecord) {
@@ -172,14 +135,14 @@ TEST(ResultView, StepsThroughTheShotsInFiringOrder) {
     EXPECT_EQ(view.ButtonCaption(), QStringLiteral("Выстрел N 2"));
     EXPECT_EQ(v.Picture()->Pixel(500, 500), kBlack);
     EXPECT_TRUE(view.MissShown());
-    EXPECT_EQ(view.Arrow(), MissSide::Right);
+    EXPECT_EQ(view.Arrow(), MissDirection::Right);
     ImageCanvas arrow(21, 21);
     view.RenderArrow(arrow);
     EXPECT_GT(RedIn(arrow, 15, 6, 21, 13), 0);
 
     view.ViewShootsClick(); // the button steps on as Shift does
     EXPECT_EQ(view.CurrentShot(), 3);
-    EXPECT_EQ(view.Arrow(), MissSide::UpperLeft);
+    EXPECT_EQ(view.Arrow(), MissDirection::UpperLeft);
 
     view.Next();
     EXPECT_EQ(view.CurrentShot(), 4);
@@ -233,7 +196,7 @@ TEST(ResultView, ShotsThatAreNoOrdinaryMiss) {
     odd.view.Next();
     EXPECT_TRUE(std::isnan(odd.view.Record().Shots[1].x));
     EXPECT_TRUE(odd.view.MissShown());
-    EXPECT_EQ(odd.view.Arrow(), MissSide::None);
+    EXPECT_EQ(odd.view.Arrow(), MissDirection::None);
     // Drawn without the shot it cannot place.
     EXPECT_EQ(odd.Picture()->Pixel(500, 500), kDarkGrey);
 
