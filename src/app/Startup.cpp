@@ -2,6 +2,9 @@
 
 #include "app/TForm3.h"
 #include "app/TMainForm2.h"
+#include "archive/TArchiv1.h"
+#include "archive/TArchiv2.h"
+#include "archive/TArchiv3.h"
 #include "archive/TGroupsForm.h"
 #include "archive/TSave_Print.h"
 #include "calibration/Calibration.h"
@@ -117,6 +120,19 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
         auto* editor = new TFormTarLight(m_state, m_services);
         editor->GetTargetFile(m_state.PathFor(QString::fromLatin1(kDefaultScriptFile)));
         return editor;
+    }
+    if (className == QLatin1String("TArchiv1") || className == QLatin1String("TArchiv2")) {
+        // The selection and the table windows share the browser's lists and choices.
+        if (!m_archive) {
+            m_archive = std::make_shared<ArchiveBrowser>(m_state);
+        }
+        if (className == QLatin1String("TArchiv1")) {
+            return new TArchiv1(m_state, m_services, m_archive);
+        }
+        return new TArchiv2(m_state, m_services, m_archive);
+    }
+    if (className == QLatin1String("TArchiv3")) {
+        return new TArchiv3(m_state, m_services);
     }
     if (className == QLatin1String("TGroupsForm")) {
         return new TGroupsForm(m_state, m_services);
