@@ -2,6 +2,10 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QResizeEvent>
+
+#include <algorithm>
+#include <cmath>
 
 namespace ryvo {
 
@@ -89,7 +93,7 @@ TickDriver::TickDriver(QObject* parent) : QObject(parent) {
 }
 
 void TickDriver::KeepTicking() {
-    if (!m_idle || m_idle()) {
+    if (RunIdle()) {
         m_timer.stop();
         if (onIdle) {
             onIdle();
@@ -113,9 +117,108 @@ void TickDriver::Tick() {
 
 ExercisePage::ExercisePage(const QString& className, const QString& caption, QWidget* parent)
     : Page(className, caption, parent) {
-    m_ticks.onIdle = [this] { m_display.Flush(); };
+    m_ticks.onIdle = [this] {
+        // A resize during the run takes effect now.
+        ApplyPictureSizes();
+        m_display.Flush();
+    };
 }
 
 ExercisePage::~ExercisePage() = default;
+
+int ExercisePage::Scaled(int base) const {
+    return static_cast<int>(std::lround(base * m_scale));
+}
+
+PictureWidget* ExercisePage::AddSquarePicture(QWidget* panel, const char* name, int initial) {
+    auto* picture = new PictureWidget(name, QSize(initial, initial), kButtonFace, panel);
+    m_pictures.push_back({picture, panel, QSize()});
+    panel->installEventFilter(this);
+    return picture;
+}
+
+PictureWidget* ExercisePage::AddScaledPicture(const char* name, QSize base, QWidget* parent) {
+    auto* picture = new PictureWidget(name, base, kButtonFace, parent);
+    m_pictures.push_back({picture, nullptr, base});
+    return picture;
+}
+
+void ExercisePage::ScaleText(QWidget* widget, double basePoints, bool bold) {
+    QFont font = widget->font();
+    font.setBold(bold);
+    widget->setFont(font);
+    m_scaled.push_back({widget, basePoints, QSize()});
+    ApplyScale(m_scale);
+}
+
+void ExercisePage::ScaleSize(QWidget* widget, int baseWidth, int baseHeight) {
+    m_scaled.push_back({widget, 0.0, QSize(baseWidth, baseHeight)});
+    ApplyScale(m_scale);
+}
+
+void ExercisePage::ApplyScale(double scale) {
+    m_scale = scale;
+    for (const ScaledWidget& s : m_scaled) {
+        if (s.points > 0.0) {
+            QFont font = s.widget->font();
+            font.setPointSizeF(s.points * scale);
+            s.widget->setFont(font);
+        }
+        if (s.base.width() > 0) {
+            s.widget->setFixedWidth(Scaled(s.base.width()));
+        }
+        if (s.base.height() > 0) {
+            s.widget->setFixedHeight(Scaled(s.base.height()));
+        }
+    }
+}
+
+QSize ExercisePage::WantedSize(const ScaledPicture& p) const {
+    if (p.squareIn == nullptr) {
+        return {Scaled(p.base.width()), Scaled(p.base.height())};
+    }
+    const int side = std::min(p.squareIn->width(), p.squareIn->height());
+    return {side, side};
+}
+
+bool ExercisePage::ApplyPictureSizes() {
+    if (!m_ticks.RunIdle()) {
+        return false;
+    }
+    bool changed = false;
+    for (const ScaledPicture& p : m_pictures) {
+        const QSize wanted = WantedSize(p);
+        // A panel not laid out yet keeps the picture as it is.
+        if (wanted.width() > 0 && wanted != p.picture->Canvas().Image().size()) {
+            p.picture->ResizeImage(wanted);
+            changed = true;
+        }
+        if (p.squareIn != nullptr) {
+            const QSize room = p.squareIn->size() - p.picture->size();
+            p.picture->move(std::max(0, room.width() / 2), std::max(0, room.height() / 2));
+        }
+    }
+    if (changed) {
+        PicturesResized();
+    }
+    return changed;
+}
+
+void ExercisePage::resizeEvent(QResizeEvent* event) {
+    Page::resizeEvent(event);
+    const double scale = std::max(1.0, std::min(static_cast<double>(width()) / kBaseWidth,
+                                                static_cast<double>(height()) / kBaseHeight));
+    if (scale != m_scale) {
+        ApplyScale(scale);
+    }
+    ApplyPictureSizes();
+}
+
+bool ExercisePage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize) {
+        ApplyPictureSizes();
+    }
+    return Page::eventFilter(watched, event);
+}
 
 } // namespace ryvo

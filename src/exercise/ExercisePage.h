@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <vector>
 
 namespace ryvo {
 
@@ -24,8 +25,14 @@ namespace ryvo {
 //      (Repaint, RepaintArea, Place, Present), so pictures reach the screen at most once
 //      per display frame while a new hole shows at once;
 //   3. calls Ticks().Drive(run) with its run (any object with Tick(), Waiting(), Idle())
-//      and Ticks().KeepTicking() after each click that may start a run.
+//      and Ticks().KeepTicking() after each click that may start a run;
+//   4. lets the window fill the screen: AddSquarePicture(panel, "Target") for a target that
+//      takes the largest square of its panel, AddScaledPicture for small pictures,
+//      ScaleText / ScaleSize for texts and widgets that grow with the window, and
+//      PicturesResized() to redraw after pictures took a new size.
 // When the run falls idle the page flushes the display, so the final state is shown.
+// Pictures change size only while the run is idle (a run draws in pixels of the size it
+// started with); a resize during a run takes effect when it ends.
 
 // Shows an image as it is, repainted only when told. The widget owns its image, so a
 // window that resizes the picture between runs replaces it here.
@@ -91,6 +98,8 @@ public:
     // Starts, slows or stops the timer after the run's state may have changed.
     void KeepTicking();
     bool Active() const { return m_timer.isActive(); }
+    // True when no run is driven or it is idle.
+    bool RunIdle() const { return !m_idle || m_idle(); }
     int Interval() const { return m_timer.interval(); }
 
     // Before every tick (measurements); once when the run falls idle.
@@ -111,6 +120,10 @@ private:
 class ExercisePage : public Page {
     Q_OBJECT
 public:
+    // The window size the base sizes are given for; larger windows scale them up.
+    static constexpr int kBaseWidth = 1024;
+    static constexpr int kBaseHeight = 768;
+
     ExercisePage(const QString& className, const QString& caption, QWidget* parent = nullptr);
     ~ExercisePage() override;
 
@@ -119,9 +132,47 @@ public:
     // Applies pending marker moves and repaints changed pictures now.
     void FlushDisplay() { m_display.Flush(); }
 
+    // How much larger than the base size the window is; 1 at that size or below.
+    double Scale() const { return m_scale; }
+    int Scaled(int base) const;
+    // Gives pictures the sizes the window allows, if the run is idle; true if one changed.
+    bool ApplyPictureSizes();
+
+protected:
+    // A picture inside `panel` that takes the largest square the panel gets; `initial`
+    // until the panel is laid out.
+    PictureWidget* AddSquarePicture(QWidget* panel, const char* name, int initial);
+    // A picture of `base` size at scale 1 that grows with the window.
+    PictureWidget* AddScaledPicture(const char* name, QSize base, QWidget* parent = nullptr);
+    // The font of `widget` at `basePoints` at scale 1.
+    void ScaleText(QWidget* widget, double basePoints, bool bold = false);
+    // A fixed width (and height, when given) at scale 1.
+    void ScaleSize(QWidget* widget, int baseWidth, int baseHeight = 0);
+    // Pictures took new sizes (the run is idle): redraw them and place what sits on them.
+    virtual void PicturesResized() {}
+
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    struct ScaledPicture {
+        PictureWidget* picture;
+        QWidget* squareIn; // the panel, for a square picture
+        QSize base;
+    };
+    struct ScaledWidget {
+        QWidget* widget;
+        double points; // 0: no font
+        QSize base;    // empty: no fixed size
+    };
+    QSize WantedSize(const ScaledPicture& p) const;
+    void ApplyScale(double scale);
+
     DisplayBatch m_display;
     TickDriver m_ticks;
+    double m_scale = 1.0;
+    std::vector<ScaledPicture> m_pictures;
+    std::vector<ScaledWidget> m_scaled;
 };
 
 } // namespace ryvo

@@ -51,8 +51,13 @@ public:
     // every tick.
     std::function<void()> onDisplayed;
 
+protected:
+    void PicturesResized() override;
+
 private:
     PictureWidget* PictureView(ViewPicture picture) const;
+    // Marker pictures at the window's scale; the edge arrows at the target's edges.
+    void PlaceMarkers();
     QLabel* LabelOf(ViewText text) const;
     QWidget* WidgetOf(ViewItem item) const;
     QPushButton* ButtonOf(ViewButton button) const;
@@ -68,6 +73,7 @@ private:
     std::map<ViewText, QLabel*> m_labels;
     std::map<ViewItem, QWidget*> m_items;
     std::map<ViewButton, QPushButton*> m_buttons;
+    std::map<ViewItem, std::function<QPixmap(double)>> m_markerArt;
 };
 
 } // namespace ryvo
