@@ -48,7 +48,8 @@ SingleShooterRun::SingleShooterRun(ProgramState& state, const Services& services
                           if (SoundOn() && m_state.ShotSound) {
                               m_services.sound->PlayAsync(*m_state.ShotSound);
                           }
-                      }}) {
+                      }}),
+      status(state) {
     Timer_shoot.interval = kShotTimerMs;
     timers.Add(Timer_shoot, [this] { TickLockouts(m_state.run); });
     lamps.AddTo(timers);
@@ -138,6 +139,7 @@ void SingleShooterRun::FormActivate() {
         m_state.CurrentLane = 1;
     }
     Timer_shoot.interval = m_state.settings.WeaponType == 1 ? kAutomaticShotTimerMs : kShotTimerMs;
+    status.Activated();
     if (m_state.ResultSource == 0) {
         DrawEmptyTarget();
         m_showsSeries = false;
@@ -212,6 +214,7 @@ void SingleShooterRun::OnSeriesStart() {
     }
     DrawEmptyTarget();
     m_showsSeries = true;
+    status.SeriesStarted(m_services.clock->TickCount());
 
     const int lane = Lane();
     const auto i = static_cast<size_t>(lane);
@@ -289,8 +292,9 @@ void SingleShooterRun::PassHead() {
     ++m_passes;
     UpdateTimer(lane);
     PortFree = 0;
-    PollLane(lane);
+    const bool answered = PollLane(lane) != -1;
     PortFree = 1;
+    status.PollResult(answered, m_services.clock->TickCount());
     const TargetPoint aim =
         ToTarget(m_state.settings, lane, m_state.Device.PosX[i], m_state.Device.PosY[i]);
     run.AimX[i] = aim.x;
@@ -368,6 +372,9 @@ void SingleShooterRun::OnSeriesEnd() {
     ClearTrace(Lane(), Scale());
     m_view.SetEnabled(ViewButton::Start, true);
     m_view.SetVisible(ViewItem::Gun2, false);
+    const auto i = static_cast<size_t>(Lane());
+    const LaneTotal total{0, m_state.run.ShotCount[i], m_state.run.ScoreSum[i]};
+    status.SeriesEnded(std::span(&total, 1));
 }
 
 void SingleShooterRun::ShowCountdown(const QString& text) {
@@ -375,6 +382,7 @@ void SingleShooterRun::ShowCountdown(const QString& text) {
 }
 
 void SingleShooterRun::OnRunEnd() {
+    status.RunEnded();
     m_view.SetEnabled(ViewButton::Start, true);
     if (m_state.run.ShotCount[static_cast<size_t>(Lane())] > 0) {
         m_view.SetEnabled(ViewButton::Save, true);
@@ -395,9 +403,18 @@ void SingleShooterRun::DispatchTimers() {
 }
 
 void SingleShooterRun::ViewShootsClick() {
+    // During the replay the button steps on as the key does.
+    if (RunPhase() == RunPhases::Phase::Window && m_replay == Replay::WaitPress) {
+        ReplayNext();
+        return;
+    }
     if (!Idle() || !m_view.IsEnabled(ViewButton::ViewShoots)) {
         return;
     }
+    // The replayed hole is not to be hidden under a marker.
+    m_view.SetVisible(ViewItem::Gun2, false);
+    m_view.SetVisible(ViewItem::PostGun, false);
+    status.ReplayStarted();
     for (ViewButton b :
          {ViewButton::Start, ViewButton::Save, ViewButton::Print, ViewButton::Exit}) {
         m_view.SetEnabled(b, false);
@@ -424,6 +441,7 @@ void SingleShooterRun::ReplayShow() {
     DrawReplayHole(m_replayShot, kRed);
     const ShotPoint p = m_replayShot < shots.size() ? shots[m_replayShot] : ShotPoint{};
     const std::int32_t score = ScoreShot(p.x, p.y, m_state.settings.Target[lane]);
+    status.ReplayShot(static_cast<int>(m_replayShot) + 1, score);
     if (score == kScoreMiss) {
         ShowMissArrow(Scale(), p.y, p.x);
         m_view.SetVisible(ViewItem::Fail, true);
@@ -442,6 +460,15 @@ void SingleShooterRun::ReplayShow() {
     m_replay = Replay::WaitPress;
 }
 
+void SingleShooterRun::ReplayNext() {
+    if (m_replayShot + 1 < m_state.run.ShotCount[static_cast<size_t>(Lane())]) {
+        ++m_replayShot;
+        ReplayShow();
+    } else {
+        ReplayFinish();
+    }
+}
+
 void SingleShooterRun::ReplayFinish() {
     if (!Held(Key::Escape)) {
         DrawReplayHole(m_replayShot, kBlack);
@@ -449,6 +476,10 @@ void SingleShooterRun::ReplayFinish() {
     m_view.SetVisible(ViewItem::Fail, false);
     m_view.SetVisible(ViewItem::FailArrow, false);
     m_view.SetText(ViewText::ViewShootsCaption, kViewShootsCaption);
+    if (PostGunShown()) {
+        m_view.SetVisible(ViewItem::PostGun, true);
+    }
+    status.ReplayEnded();
     m_replayKeys = KeyRelease::Of(kReplayKeyRounds, Key::Escape);
     m_replay = Replay::KeyRelease;
 }
@@ -482,12 +513,7 @@ void SingleShooterRun::TickWindow() {
         if (Held(Key::Escape)) {
             ReplayFinish();
         } else if (!Held(Key::Up)) {
-            if (m_replayShot + 1 < m_state.run.ShotCount[static_cast<size_t>(Lane())]) {
-                ++m_replayShot;
-                ReplayShow();
-            } else {
-                ReplayFinish();
-            }
+            ReplayNext();
         }
         return;
     case Replay::KeyRelease:

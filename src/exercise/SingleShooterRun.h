@@ -4,6 +4,7 @@
 #include "exercise/LampRunner.h"
 #include "exercise/LogicalTimers.h"
 #include "exercise/RunPhases.h"
+#include "exercise/RunStatus.h"
 
 #include <cstdint>
 
@@ -53,6 +54,8 @@ public:
 
     LogicalTimer Timer_shoot;
     LampRunner lamps;
+    // What the status line says: series totals, saved or not, the replay, a silent device.
+    RunStatus status;
     int PortFree = 1;
 
     // Passes run since the window was created (for measurements).
@@ -81,6 +84,8 @@ private:
     // Says when the target's picture is missing, if `complain`.
     void DrawEmptyTarget(bool complain = true);
     void ReplayShow();
+    // The next shot, or the end after the last one.
+    void ReplayNext();
     void ReplayFinish();
     void DrawReplayHole(size_t shot, Color fill);
 
