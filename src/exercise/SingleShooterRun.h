@@ -81,6 +81,8 @@ private:
     enum class Replay { UpRelease, WaitPress, WaitUpRelease, KeyRelease };
 
     int Lane() const;
+    // The save dialog (mode 0) or the print dialog (mode 1) for the last series.
+    void OpenSaveDialog(ViewButton button, std::int32_t mode);
     // Says when the target's picture is missing, if `complain`.
     void DrawEmptyTarget(bool complain = true);
     void ReplayShow();

@@ -1,14 +1,8 @@
 #pragma once
 
+#include "SimRig.h"
+
 #include "exercise/TShoot1.h"
-
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/Keyboard.h"
-#include "platform/Sound.h"
-
-#include "DeviceModel.h"
-#include "SimulatedPort.h"
 
 #include "support/ExerciseSettings.h"
 
@@ -26,19 +20,11 @@ public:
     QStringList activated;
 };
 
-struct Window {
-    ProgramState state;
-    ManualClock clock{1000};
-    ScriptedKeyboard keyboard;
-    ScriptedDialogs dialogs;
-    sim::DeviceModel model;
-    sim::SimulatedPortFactory ports{model, &clock};
-    RecordingSound sound;
-    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
+struct Window : SimRig {
     RecordingNavigator navigator;
     TShoot1 page{state, services};
 
-    Window() {
+    Window() : SimRig(1000) {
         test::UseSingleShooterSettings(state, 2, 1);
         state.SoundAvailable = 0;
         page.SetNavigator(&navigator);
