@@ -4,6 +4,7 @@
 #include "core/Product.h"
 #include "device/DeviceProtocol.h"
 #include "device/SerialLink.h"
+#include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "targets/TargetDrawing.h"
 
@@ -18,6 +19,10 @@ namespace {
 
 constexpr int kFlushRounds = 5;
 constexpr size_t kMaxStoredShots = 1000;
+// A frame that arrives after its read timed out is read by the next poll, and the frame
+// that poll asked for still carries the trigger the PC has just acknowledged: the one pull
+// would count twice. Triggers this close after a taken one are that same pull.
+constexpr std::uint32_t kRepeatGuardMs = 200;
 
 const QString kFilter = QStringLiteral("Файл пристрелки|*.dat");
 
@@ -169,6 +174,7 @@ void ZeroingRun::StartCollection() {
         PollLane(lane);
     }
     m_counted = 0;
+    m_lastTrigger.reset();
     m_phase = Phase::Collecting;
 }
 
@@ -220,7 +226,11 @@ void ZeroingRun::Pass() {
     run.AimX[i] = aim.x;
     run.AimY[i] = aim.y;
     if (device.Trigger[i] == 1) {
-        run.ShotPending[i] = 1;
+        const std::uint32_t now = m_services.clock->TickCount();
+        if (!m_lastTrigger || now - *m_lastTrigger >= kRepeatGuardMs) {
+            m_lastTrigger = now;
+            run.ShotPending[i] = 1;
+        }
     }
     if (run.ShotPending[i] != 0) {
         ShotSoundAsync();

@@ -39,6 +39,8 @@ public:
     void Exit1Click();
 
     void Tick();
+    // Draws the empty target of the current lane again (the picture changed size).
+    void RedrawTarget() { DrawEmptyTarget(Lane()); }
     Phase CurrentPhase() const { return m_phase; }
     bool Idle() const { return m_phase == Phase::Idle; }
     // Only waiting for keys: the window may tick less often.
@@ -82,6 +84,7 @@ private:
     // The measured scale before a too small one was replaced, to put back on cancel.
     std::optional<float> m_replacedScale;
     int m_counted = 0;
+    std::optional<std::uint32_t> m_lastTrigger;
     float m_lastShotX = 0.0F;
     float m_lastShotY = 0.0F;
     bool m_unsaved = false;

@@ -162,6 +162,26 @@ TEST(ZeroingRun, EdgeMeasurementOfAnotherLaneWithLibraryFractions) {
     }
 }
 
+TEST(ZeroingRun, ATriggerRepeatedByALateFrameIsOneShot) {
+    test::TempDir dir;
+    ZeroingHarness h(dir.Path());
+    h.run.ButCentClick();
+    h.Tick();
+    h.Aim(0, 10 * kPerUnit, 0);
+    h.Shoot(0);
+    ASSERT_EQ(h.run.CountedShots(), 1);
+    // The same pull seen again 50 ms later: acknowledged, neither counted nor sounded.
+    h.model.Lane(0).triggers.Pull();
+    h.Tick(10);
+    EXPECT_FALSE(h.model.Lane(0).triggers.Pending(0));
+    EXPECT_EQ(h.run.CountedShots(), 1);
+    EXPECT_EQ(h.sound.calls.size(), 1u);
+    h.Tick(40);
+    h.Shoot(0);
+    EXPECT_EQ(h.run.CountedShots(), 2);
+    EXPECT_EQ(h.sound.calls.size(), 2u);
+}
+
 TEST(ZeroingRun, EscapeChangesNothing) {
     test::TempDir dir;
     ZeroingHarness h(dir.Path());
