@@ -156,7 +156,9 @@ TPreShoot::TPreShoot(ProgramState& state, const Services& services, QWidget* par
 
     auto* infoGroup = Named(new QGroupBox(QStringLiteral("Информация")), "InfoGroup");
     auto* infoLayout = new QVBoxLayout(infoGroup);
-    m_info = Named(new QLabel, "Info");
+    m_info = Named(new QLabel(QStringLiteral("Выберите номер мишени и точку, по которой "
+                                             "будут произведены выстрелы.")),
+                   "Info");
     m_info->setWordWrap(true);
     m_info->setMinimumWidth(kSignalWidth);
     infoLayout->addWidget(m_info);
@@ -335,7 +337,13 @@ void TPreShoot::KeepTicking() {
 }
 
 void TPreShoot::Tick() {
+    // A message box shown from within a tick runs the event loop, and this timer with it.
+    if (m_inTick) {
+        return;
+    }
+    m_inTick = true;
     m_run.Tick();
+    m_inTick = false;
     KeepTicking();
     if (m_run.Idle()) {
         FlushDisplay();

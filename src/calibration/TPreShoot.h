@@ -101,6 +101,7 @@ private:
     std::map<ViewItem, QWidget*> m_items;
     std::map<ZeroingControl, QPushButton*> m_controls;
     int m_upDown1Position = 1;
+    bool m_inTick = false;
 
     QTimer m_runTimer;
     QTimer m_displayTimer;
