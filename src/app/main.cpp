@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Keyboard.h"
 #include "platform/Printer.h"
+#include "platform/QtSound.h"
 #include "platform/SerialPort.h"
 #include "platform/Sound.h"
 

@@ -9,9 +9,6 @@
 #include <optional>
 #include <vector>
 
-class QAudioSink;
-class QBuffer;
-
 namespace ryvo {
 
 // Sound output for in-memory WAV images. A new sound stops the one still playing.
@@ -38,27 +35,6 @@ struct WavImage {
 
 // The PCM part of a RIFF/WAVE image; nullopt for anything else.
 std::optional<WavImage> ParseWav(const QByteArray& wav);
-
-// QtMultimedia: the image is parsed and handed to a QAudioSink on the default output.
-class QtSound final : public QObject, public Sound {
-    Q_OBJECT
-public:
-    explicit QtSound(QObject* parent = nullptr);
-    ~QtSound() override;
-    bool PlayAsync(const QByteArray& wav) override;
-    bool PlayToCompletion(const QByteArray& wav, Finished finished) override;
-    void Beep() override;
-
-private:
-    bool Start(const QByteArray& wav, Finished finished);
-    void Stop();
-
-    std::unique_ptr<QAudioSink> m_sink;
-    std::unique_ptr<QBuffer> m_buffer;
-    QByteArray m_samples;
-    Finished m_finished;
-    std::uint64_t m_generation = 0;
-};
 
 // Test double: records every call and answers with `available`.
 class RecordingSound final : public Sound {

@@ -182,33 +182,3 @@ TEST(Printing, DayTableContinuesOnFurtherPages) {
     }
     EXPECT_TRUE(rule);
 }
-
-TEST(Printing, WithoutAPrinterTheSheetBecomesAPdf) {
-    test::TempDir dir;
-    QtPrinter printer(dir.Path(), [] { return QStringList(); });
-    ResultRecord r = Sheet(1, {{0, 0}});
-    r.Shooter = QStringLiteral("Иван/Петров");
-    const PrintOutcome outcome = PrintTarget(printer, r, QStringLiteral("Взвод"), ProgramState());
-    ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
-    EXPECT_EQ(QFileInfo(outcome.pdfPath).absolutePath(),
-              QDir(dir.File(QStringLiteral("Печать"))).absolutePath());
-    EXPECT_EQ(QFileInfo(outcome.pdfPath).fileName(),
-              QStringLiteral("7.12.2008 9-5 Иван_Петров.pdf"));
-    QFile pdf(outcome.pdfPath);
-    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));
-
-    // Same name again: a second file, the first is kept.
-    const PrintOutcome again = PrintTarget(printer, r, QStringLiteral("Взвод"), ProgramState());
-    ASSERT_TRUE(again.ok);
-    EXPECT_NE(again.pdfPath, outcome.pdfPath);
-    EXPECT_TRUE(QFile::exists(outcome.pdfPath));
-
-    std::vector<ResultRecord> day(100, Sheet(1, {}));
-    const PrintOutcome table = PrintDayTable(printer, day, QStringLiteral("Взвод"));
-    ASSERT_TRUE(table.ok);
-    QFile tablePdf(table.pdfPath);
-    ASSERT_TRUE(tablePdf.open(QIODevice::ReadOnly));
-    const QString content = QString::fromLatin1(tablePdf.readAll());
-    EXPECT_GE(content.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), 2);
-}

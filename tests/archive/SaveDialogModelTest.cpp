@@ -146,17 +146,3 @@ TEST(SaveDialogModel, PrintFillsTheRecordFromTheRunAndWritesNothing) {
     ASSERT_TRUE(failed.message.has_value());
     EXPECT_TRUE(failed.message->text.contains(QStringLiteral("не напечатан")));
 }
-
-TEST(SaveDialogModel, WithoutAPrinterTheUserLearnsWhereTheSheetWent) {
-    Fixture f;
-    QtPrinter pdf(f.dir.Path(), [] { return QStringList(); });
-    f.state.SaveDialogMode = 1;
-    SaveDialogModel model(f.state, &pdf, Dec7);
-    model.Activate();
-    const auto outcome = model.Exit(QStringLiteral("Г"), QStringLiteral("Иван"), QString());
-    EXPECT_TRUE(outcome.handBack);
-    ASSERT_TRUE(outcome.message.has_value());
-    const QString folder = QDir::toNativeSeparators(f.dir.File(QStringLiteral("Печать")));
-    EXPECT_TRUE(outcome.message->text.contains(folder)) << outcome.message->text.toStdString();
-    EXPECT_EQ(QDir(f.dir.File(QStringLiteral("Печать"))).entryList(QDir::Files).size(), 1);
-}

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QKeyEvent>
-#include <QWidget>
+#include <QObject>
 
 using namespace ryvo;
 
@@ -49,20 +49,20 @@ TEST(Clock, ManualClockMovesOnlyWhenTold) {
 
 TEST(Keyboard, TracksPressAndReleaseFromApplicationEvents) {
     QtKeyboard keyboard;
-    QWidget target;
+    QObject target;
     qApp->installEventFilter(&keyboard);
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
-    QApplication::sendEvent(&target, &press);
+    QCoreApplication::sendEvent(&target, &press);
     EXPECT_TRUE(keyboard.IsHeld(Key::Space));
     EXPECT_FALSE(keyboard.IsHeld(Key::Escape));
     QKeyEvent repeat(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QString(), true);
-    QApplication::sendEvent(&target, &repeat);
+    QCoreApplication::sendEvent(&target, &repeat);
     EXPECT_TRUE(keyboard.IsHeld(Key::Space)); // auto-repeat is not a release
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier);
-    QApplication::sendEvent(&target, &release);
+    QCoreApplication::sendEvent(&target, &release);
     EXPECT_FALSE(keyboard.IsHeld(Key::Space));
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Enter, Qt::KeypadModifier);
-    QApplication::sendEvent(&target, &enter);
+    QCoreApplication::sendEvent(&target, &enter);
     EXPECT_TRUE(keyboard.IsHeld(Key::Return));
     qApp->removeEventFilter(&keyboard);
 

@@ -1,0 +1,82 @@
+// The printer without a printer installed writes PDF files; it needs the print-support
+// widgets, so these cases run with the windows.
+#include "archive/Printing.h"
+#include "archive/SaveDialogModel.h"
+#include "core/ProgramState.h"
+#include "platform/Printer.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+using namespace ryvo;
+
+namespace {
+
+ResultRecord Sheet(std::int32_t type, std::vector<ShotPoint> shots) {
+    ResultRecord r;
+    r.Date = QStringLiteral("7.12.2008");
+    r.Time = QStringLiteral("9:5");
+    r.Shooter = QStringLiteral("Петров");
+    r.TargetType = type;
+    r.PlannedShots = 10;
+    r.ShotsMade = static_cast<std::int32_t>(shots.size());
+    r.SumText = QStringLiteral("27");
+    r.Shots = std::move(shots);
+    return r;
+}
+
+} // namespace
+
+TEST(Printing, WithoutAPrinterTheSheetBecomesAPdf) {
+    test::TempDir dir;
+    QtPrinter printer(dir.Path(), [] { return QStringList(); });
+    ResultRecord r = Sheet(1, {{0, 0}});
+    r.Shooter = QStringLiteral("Иван/Петров");
+    const PrintOutcome outcome = PrintTarget(printer, r, QStringLiteral("Взвод"), ProgramState());
+    ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
+    EXPECT_EQ(QFileInfo(outcome.pdfPath).absolutePath(),
+              QDir(dir.File(QStringLiteral("Печать"))).absolutePath());
+    EXPECT_EQ(QFileInfo(outcome.pdfPath).fileName(),
+              QStringLiteral("7.12.2008 9-5 Иван_Петров.pdf"));
+    QFile pdf(outcome.pdfPath);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));
+
+    // Same name again: a second file, the first is kept.
+    const PrintOutcome again = PrintTarget(printer, r, QStringLiteral("Взвод"), ProgramState());
+    ASSERT_TRUE(again.ok);
+    EXPECT_NE(again.pdfPath, outcome.pdfPath);
+    EXPECT_TRUE(QFile::exists(outcome.pdfPath));
+
+    std::vector<ResultRecord> day(100, Sheet(1, {}));
+    const PrintOutcome table = PrintDayTable(printer, day, QStringLiteral("Взвод"));
+    ASSERT_TRUE(table.ok);
+    QFile tablePdf(table.pdfPath);
+    ASSERT_TRUE(tablePdf.open(QIODevice::ReadOnly));
+    const QString content = QString::fromLatin1(tablePdf.readAll());
+    EXPECT_GE(content.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), 2);
+}
+
+TEST(SaveDialogModel, WithoutAPrinterTheUserLearnsWhereTheSheetWent) {
+    test::TempDir dir;
+    ProgramState state;
+    state.StartDir = dir.Path();
+    state.settings.Target = {1, 2, -1, -1, -1, -1, -1, -1};
+    state.CurrentLane = 1;
+    state.run.ShotCount[1] = 2;
+    state.run.ShotPos[1] = {{1.0F, 2.0F}, {-3.0F, 4.0F}};
+    QtPrinter pdf(dir.Path(), [] { return QStringList(); });
+    state.SaveDialogMode = 1;
+    SaveDialogModel model(state, &pdf, [] { return QDateTime(QDate(2008, 12, 7), QTime(9, 5)); });
+    model.Activate();
+    const auto outcome = model.Exit(QStringLiteral("Г"), QStringLiteral("Иван"), QString());
+    EXPECT_TRUE(outcome.handBack);
+    ASSERT_TRUE(outcome.message.has_value());
+    const QString folder = QDir::toNativeSeparators(dir.File(QStringLiteral("Печать")));
+    EXPECT_TRUE(outcome.message->text.contains(folder)) << outcome.message->text.toStdString();
+    EXPECT_EQ(QDir(dir.File(QStringLiteral("Печать"))).entryList(QDir::Files).size(), 1);
+}
