@@ -3,6 +3,8 @@
 #include "device/DeviceProtocol.h"
 #include "device/SerialLink.h"
 
+#include <optional>
+
 namespace ryvo {
 
 TFormShoot::TFormShoot(ProgramState& state, const Services& services)
@@ -12,16 +14,20 @@ TFormShoot::~TFormShoot() = default;
 
 void TFormShoot::AddTraceSample(std::uint32_t /*level*/, int /*lane*/, float /*x*/, float /*y*/) {}
 
-bool TFormShoot::LevelInWindow(std::int32_t level) const {
+bool LevelInWindow(const ProgramState& state, std::int32_t level) {
     const auto value = static_cast<float>(level);
-    return m_state.SignalLowFactor * m_state.SignalLevel <= value &&
-           value <= m_state.SignalHighFactor * m_state.SignalLevel;
+    return state.SignalLowFactor * state.SignalLevel <= value &&
+           value <= state.SignalHighFactor * state.SignalLevel;
 }
 
-float SmoothingWeight(std::int32_t timeGun) {
+bool TFormShoot::LevelInWindow(std::int32_t level) const {
+    return ryvo::LevelInWindow(m_state, level);
+}
+
+float SmoothingWeight(std::int32_t timeGun, float floor) {
     float s = 1.0F - static_cast<float>(timeGun) / 100.0F;
     if (s < 0.0F) {
-        s = 0.01F;
+        s = floor;
     } else if (s > 1.0F) {
         s = 1.0F;
     }
@@ -45,19 +51,64 @@ void StoreRaw(DeviceValues& device, int lane, const DeviceFrame& frame) {
     device.RawLevel[lane] = frame.level;
 }
 
+// The polled lane's trigger, smoothed position and level from a good frame.
+void SmoothInto(DeviceValues& device, int lane, const DeviceFrame& frame, float s) {
+    device.Trigger[lane] = frame.trigger ? 1 : 0;
+    const auto level = static_cast<float>(frame.level);
+    float& histX = device.TraceHistX[lane][0];
+    float& histY = device.TraceHistY[lane][0];
+    histX = (1.0F - s) * histX + s * static_cast<float>(frame.x) / level;
+    histY = (1.0F - s) * histY + s * static_cast<float>(frame.y) / level;
+    device.PosX[lane] = histX;
+    device.PosY[lane] = histY;
+    device.Level[lane] = frame.level;
+    device.LastLevel = frame.level;
+}
+
+// One poll request and its frame; nullopt when fewer than a frame's bytes came.
+std::optional<DeviceFrame> RequestFrame(ProgramState& state, int lane) {
+    FrameBytes bytes{};
+    WriteByte(state, LaneCommand(kPoll, lane));
+    if (ReadBytes(state, bytes.data(), kFrameSize) < kFrameSize) {
+        return std::nullopt;
+    }
+    return DecodeFrame(bytes);
+}
+
 } // namespace
+
+int TFormShoot::PollSingleLane(int lane) {
+    DeviceValues& device = m_state.Device;
+    const auto polled = RequestFrame(m_state, lane);
+    if (!polled || !polled->IsLane(lane)) {
+        return -1;
+    }
+    const DeviceFrame& frame = *polled;
+    StoreRaw(device, lane, frame);
+    if (!frame.checksumOk) {
+        return lane;
+    }
+    // Acknowledged, so the device does not report the same shot again in the next frame.
+    if (frame.trigger) {
+        WriteByte(m_state, LaneCommand(kAcknowledge, lane));
+    }
+    SmoothInto(device, lane, frame, SmoothingWeight(m_state.settings.TimeGun, 0.02F));
+    return lane;
+}
 
 int TFormShoot::PollLane(int lane) {
     if (lane < 0 || lane >= kLaneCount) {
         return -1;
     }
+    if (m_pollMode == PollMode::SingleLane) {
+        return PollSingleLane(lane);
+    }
     DeviceValues& device = m_state.Device;
-    FrameBytes bytes{};
-    WriteByte(m_state, LaneCommand(kPoll, lane));
-    if (ReadBytes(m_state, bytes.data(), kFrameSize) < kFrameSize) {
+    const auto polled = RequestFrame(m_state, lane);
+    if (!polled) {
         return -1;
     }
-    const DeviceFrame frame = DecodeFrame(bytes);
+    const DeviceFrame& frame = *polled;
     if (frame.IsLane(lane)) {
         StoreRaw(device, lane, frame);
         const std::uint8_t ownBit = LaneBit(lane);
@@ -66,29 +117,18 @@ int TFormShoot::PollLane(int lane) {
             if (frame.trigger) {
                 WriteByte(m_state, LaneCommand(kAcknowledge, lane));
             }
-            device.Trigger[lane] = frame.trigger ? 1 : 0;
-            const float s = SmoothingWeight(m_state.settings.TimeGun);
-            const auto level = static_cast<float>(frame.level);
-            float& histX = device.TraceHistX[lane][0];
-            float& histY = device.TraceHistY[lane][0];
-            histX = (1.0F - s) * histX + s * static_cast<float>(frame.x) / level;
-            histY = (1.0F - s) * histY + s * static_cast<float>(frame.y) / level;
-            device.PosX[lane] = histX;
-            device.PosY[lane] = histY;
-            device.Level[lane] = frame.level;
-            device.LastLevel = frame.level;
+            SmoothInto(device, lane, frame, SmoothingWeight(m_state.settings.TimeGun));
 
             // Lanes with data waiting are fetched in the same transaction round.
             for (int other = 0; other < kLaneCount; ++other) {
                 if (other == lane || (pending & LaneBit(other)) == 0) {
                     continue;
                 }
-                WriteByte(m_state, LaneCommand(kPoll, other));
-                FrameBytes otherBytes{};
-                if (ReadBytes(m_state, otherBytes.data(), kFrameSize) < kFrameSize) {
+                const auto otherPolled = RequestFrame(m_state, other);
+                if (!otherPolled) {
                     continue;
                 }
-                const DeviceFrame otherFrame = DecodeFrame(otherBytes);
+                const DeviceFrame& otherFrame = *otherPolled;
                 if (!otherFrame.IsLane(other)) {
                     continue;
                 }

@@ -43,23 +43,20 @@ enum class ViewButton { Start, Save, Print, ViewShoots, Exit };
 // Pictures the engine draws on.
 enum class ViewPicture { Target, FailArrow, SignalI };
 
-// What the exercise engine needs of its window. The window decides when changes reach the
-// screen (pictures are repainted at the display rate, not per call).
-class ExerciseView {
+// What a target panel needs of the widgets it draws on: one large target with its markers,
+// its miss arrow, its level bar and its value labels. A window with one panel implements
+// it in its ExerciseView; a window with more panels gives each its own PanelView. The
+// window decides when changes reach the screen (pictures are repainted at the display
+// rate, not per call).
+class PanelView {
 public:
-    virtual ~ExerciseView() = default;
+    virtual ~PanelView() = default;
 
     virtual void SetText(ViewText text, const QString& value) = 0;
     virtual void SetVisible(ViewItem item, bool visible) = 0;
     // Top-left corner of a marker in pixels of the target picture.
     virtual void Place(ViewItem item, int left, int top) = 0;
     virtual QSize ItemSize(ViewItem item) const = 0;
-    // Fills a lamp indicator with one colour.
-    virtual void Fill(ViewItem item, Color color) = 0;
-
-    virtual void SetEnabled(ViewButton button, bool enabled) = 0;
-    virtual bool IsEnabled(ViewButton button) const = 0;
-    virtual void FocusStart() = 0;
 
     virtual Canvas& Picture(ViewPicture picture) = 0;
     // The picture changed; shown at the next display refresh.
@@ -69,8 +66,19 @@ public:
     // Shows what changed as soon as control returns to the event loop, out of the display
     // rate: a new shot should not wait for the next frame.
     virtual void Present() {}
-    // Full length of the level bar: the width of the signal frame.
+    // Full length of the level bar: the width of the `Signal` group.
     virtual int SignalLength() const = 0;
+};
+
+// What an exercise window's rules need besides its panel: lamps, buttons, navigation.
+class ExerciseView : public PanelView {
+public:
+    // Fills a lamp indicator with one colour.
+    virtual void Fill(ViewItem item, Color color) = 0;
+
+    virtual void SetEnabled(ViewButton button, bool enabled) = 0;
+    virtual bool IsEnabled(ViewButton button) const = 0;
+    virtual void FocusStart() = 0;
 
     virtual void ActivateWindow(const QString& className) = 0;
 };

@@ -5,74 +5,95 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Sound.h"
-#include "targets/LightScript.h"
 #include "targets/Scoring.h"
 #include "targets/TargetDrawing.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 namespace ryvo {
 
 namespace {
 
-constexpr int kStartKeyRounds = 10;
-constexpr int kEndKeyRounds = 100;
 constexpr int kFlushRounds = 5;
 constexpr int kStartBeeps = 3;
-constexpr std::uint32_t kScriptStepMs = 20;
-constexpr std::uint32_t kFlashOnMs = 150;
-constexpr std::uint32_t kFlashOffMs = 250;
+constexpr int kReplayKeyRounds = 10;
 constexpr std::uint32_t kShotTimerMs = 100;
 constexpr std::uint32_t kAutomaticShotTimerMs = 500;
-// A pause longer than this in a script is taken as this (about 24 days).
-constexpr float kLongestPauseMs = 2.0e9F;
-constexpr std::uint32_t kMaxShots = 1000;
 
 const QString kStartCaption = QStringLiteral("Начало стрельбы");
 const QString kViewShootsCaption = QStringLiteral("Просмотреть выстрелы");
+
+RunRules SingleRules() {
+    RunRules rules;
+    rules.startKeyRounds = 10;
+    rules.endKeyRounds = 100;
+    // The pause does not read the keyboard: a repeated run is left from within a series.
+    rules.escapeEndsPause = false;
+    return rules;
+}
 
 } // namespace
 
 SingleShooterRun::SingleShooterRun(ProgramState& state, const Services& services,
                                    ExerciseView& view)
-    : ExerciseEngine(state, services, view) {
-    Timer2.interval = 500;
+    : ExerciseEngine(state, services, view), RunPhases(state.settings, m_services, SingleRules()),
+      lamps(state, *services.clock, PortFree, LampRules{},
+            LampHooks{[this](int lane, bool lit) {
+                          m_view.SetVisible(lane == 1 ? ViewItem::Image2 : ViewItem::Image1, lit);
+                      },
+                      [this](int lane, bool lit) {
+                          m_view.SetVisible(lane == 1 ? ViewItem::Image4 : ViewItem::Image3, lit);
+                      },
+                      [this] {
+                          if (SoundOn() && m_state.ShotSound) {
+                              m_services.sound->PlayAsync(*m_state.ShotSound);
+                          }
+                      }}) {
     Timer_shoot.interval = kShotTimerMs;
+    timers.Add(Timer_shoot, [this] { TickLockouts(m_state.run); });
+    lamps.AddTo(timers);
 }
 
 int SingleShooterRun::Lane() const {
     return std::clamp(m_state.CurrentLane, 0, kLaneCount - 1);
 }
 
-float SingleShooterRun::Scale() {
-    return static_cast<float>(TargetWidth() * 0.005);
-}
-
-bool SingleShooterRun::Waiting() const {
-    return m_phase != Phase::Series && m_phase != Phase::Idle;
-}
-
-SingleShooterRun::KeyRelease SingleShooterRun::MakeKeyRelease(int times, Key first) {
-    KeyRelease wait;
-    wait.keys = {first, Key::Return, first == Key::Space ? Key::Escape : Key::Space};
-    wait.remaining = times;
-    return wait;
-}
-
-bool SingleShooterRun::KeyReleaseDone(KeyRelease& wait) {
-    while (wait.remaining > 0) {
-        if (m_services.keyboard != nullptr &&
-            m_services.keyboard->IsHeld(wait.keys[static_cast<size_t>(wait.step)])) {
-            return false;
-        }
-        if (++wait.step == static_cast<int>(wait.keys.size())) {
-            wait.step = 0;
-            --wait.remaining;
-        }
+SingleShooterRun::Phase SingleShooterRun::CurrentPhase() const {
+    switch (RunPhase()) {
+    case RunPhases::Phase::Idle:
+        return Phase::Idle;
+    case RunPhases::Phase::StartKeyRelease:
+        return Phase::StartKeyRelease;
+    case RunPhases::Phase::StartSound:
+        return Phase::StartSound;
+    case RunPhases::Phase::Series:
+        return Phase::Series;
+    case RunPhases::Phase::LastShotSound:
+        return Phase::LastShotSound;
+    case RunPhases::Phase::Pause:
+        return Phase::Pause;
+    case RunPhases::Phase::EndEscape:
+        return Phase::EndEscape;
+    case RunPhases::Phase::EndKeyRelease:
+        return Phase::EndKeyRelease;
+    case RunPhases::Phase::Window:
+        break;
     }
-    return true;
+    switch (m_replay) {
+    case Replay::UpRelease:
+        return Phase::ReplayUpRelease;
+    case Replay::WaitPress:
+        return Phase::ReplayWaitPress;
+    case Replay::WaitUpRelease:
+        return Phase::ReplayWaitUpRelease;
+    case Replay::KeyRelease:
+        break;
+    }
+    return Phase::ReplayKeyRelease;
+}
+
+bool SingleShooterRun::ShotsSound() const {
+    return m_state.settings.Shooter == 1 || m_state.settings.Shooter == 2;
 }
 
 void SingleShooterRun::DrawEmptyTarget() {
@@ -135,38 +156,22 @@ void SingleShooterRun::StartClick() {
                          ViewButton::ViewShoots, ViewButton::Exit}) {
         m_view.SetEnabled(b, false);
     }
-    SeriesPending = 1;
     PortFree = 0;
-    m_redrawInterval = m_state.settings.NumReps;
-    RunAgain = m_state.settings.RepeatEnabled != 0 ? 1 : 0;
-    m_keys = MakeKeyRelease(kStartKeyRounds, Key::Space);
-    m_phase = Phase::StartKeyRelease;
+    BeginRun(m_state.settings.NumReps, m_state.settings.RepeatEnabled != 0);
 }
 
-void SingleShooterRun::AfterKeyRelease() {
+void SingleShooterRun::OnRunStart() {
     EmptyTrace();
     const float k = Scale();
-    m_levelY = static_cast<int>(k);
-    m_levelPen = static_cast<int>(k);
+    SetLevelBarGeometry(static_cast<int>(k), static_cast<int>(k));
     Timer_shoot.Start(m_services.clock->TickCount());
-    OuterTurn();
 }
 
-// One turn of the loop that repeats series; the first turn always runs a series.
-void SingleShooterRun::OuterTurn() {
-    if (SeriesPending != 0) {
-        SeriesStart();
-        return;
-    }
-    AfterSeries();
-}
-
-void SingleShooterRun::SeriesStart() {
+void SingleShooterRun::OnSeriesStart() {
     m_view.SetEnabled(ViewButton::Start, false);
     savedAimX = 0.0F;
     savedAimY = 0.0F;
     savedLevel = 0;
-    StopRequested = 0;
     ResetSeriesTrace();
     m_view.SetText(ViewText::TimeC, QString::asprintf("%3u сек", m_state.settings.Time));
     m_view.SetText(ViewText::SigText, QString());
@@ -205,8 +210,7 @@ void SingleShooterRun::SeriesStart() {
     savedAimX = aim.x;
     savedAimY = aim.y;
 
-    Timer1.Stop();
-    Timer2.Stop();
+    lamps.Stop();
     AllLampsOff(m_state, *m_services.clock);
     m_view.Fill(ViewItem::Image1, kYellow);
     m_view.Fill(ViewItem::Image2, kYellow);
@@ -227,9 +231,7 @@ void SingleShooterRun::SeriesStart() {
         if (m_state.StartSound) {
             auto done = std::make_shared<bool>(false);
             if (sound->PlayToCompletion(*m_state.StartSound, [done](bool) { *done = true; })) {
-                m_startSoundDone = done;
-                m_phase = Phase::StartSound;
-                return;
+                WaitForStartSound(done);
             }
         }
     } else if (sound != nullptr) {
@@ -237,31 +239,30 @@ void SingleShooterRun::SeriesStart() {
             sound->Beep();
         }
     }
-    SeriesGo();
 }
 
-void SingleShooterRun::SeriesGo() {
+void SingleShooterRun::OnSeriesGo() {
     const auto i = static_cast<size_t>(Lane());
     const std::uint32_t now = m_services.clock->TickCount();
-    ScriptPos = 0;
+    lamps.scriptPos = 0;
+    // The script's commands for the window's own lane only.
+    lamps.SetLanes(LaneBit(Lane()));
     if (m_state.settings.SmartTarget != 0) {
-        Timer1.interval = kScriptStepMs;
-        Timer1.Start(now);
+        lamps.Start(now);
         m_state.run.LaneLit[i] = 0;
     } else {
         m_state.run.LaneLit[i] = 1;
     }
     m_state.run.StartTick[i] = now;
     m_state.run.ShotPending[i] = 0;
-    RedrawCounter = 0;
     m_state.run.ShotLockout[i] = 0;
-    m_phase = Phase::Series;
 }
 
 void SingleShooterRun::PassHead() {
     const int lane = Lane();
     const auto i = static_cast<size_t>(lane);
     RunState& run = m_state.run;
+    m_waitForSound = false;
     ++m_passes;
     UpdateTimer(lane);
     PortFree = 0;
@@ -273,7 +274,7 @@ void SingleShooterRun::PassHead() {
     run.AimY[i] = aim.y;
 
     run.ShotPending[i] = m_state.Device.Trigger[i] == 1 ? 1 : 0;
-    if (run.ShotPending[i] != 0 && TakeShot(lane)) {
+    if (run.ShotPending[i] != 0 && AcceptTrigger(run, lane)) {
         if (run.ShotCount[i] + 1 == m_state.settings.ShootsNumber) {
             const std::uint32_t now = m_services.clock->TickCount();
             run.ShootTime[i] = static_cast<float>(now - run.StartTick[i]) / 1000.0F;
@@ -285,12 +286,6 @@ void SingleShooterRun::PassHead() {
     }
     run.ShotPending[i] = 0;
     m_state.Device.Trigger[i] = 0;
-}
-
-bool SingleShooterRun::PassTail() {
-    const int lane = Lane();
-    const auto i = static_cast<size_t>(lane);
-    RunState& run = m_state.run;
     // A single-lane window ignores shots reported for the other lanes.
     for (int other = 0; other < kLaneCount; ++other) {
         if (other != lane) {
@@ -298,25 +293,29 @@ bool SingleShooterRun::PassTail() {
             run.ShotPending[static_cast<size_t>(other)] = 0;
         }
     }
-    bool dispatch = false;
-    if (++RedrawCounter > m_redrawInterval) {
-        dispatch = true;
-        DispatchTimers();
-        const std::int32_t lastLevel = m_state.Device.LastLevel;
-        if (LevelInWindow(lastLevel)) {
-            ShowAimPoint(Scale(), run.AimY[i], run.AimX[i]);
-        } else {
-            for (ViewItem arrow : {ViewItem::LeftArrow, ViewItem::RightArrow, ViewItem::UpArrow,
-                                   ViewItem::DownArrow}) {
-                m_view.SetVisible(arrow, false);
-            }
-            ClearTrace(lane, Scale());
+}
+
+void SingleShooterRun::OnDispatch() {
+    const int lane = Lane();
+    const auto i = static_cast<size_t>(lane);
+    const std::int32_t lastLevel = m_state.Device.LastLevel;
+    if (LevelInWindow(lastLevel)) {
+        ShowAimPoint(Scale(), m_state.run.AimY[i], m_state.run.AimX[i]);
+    } else {
+        for (ViewItem arrow :
+             {ViewItem::LeftArrow, ViewItem::RightArrow, ViewItem::UpArrow, ViewItem::DownArrow}) {
+            m_view.SetVisible(arrow, false);
         }
-        if (static_cast<float>(lastLevel) <= m_state.SignalLevel) {
-            DrawLevelBar();
-        }
-        RedrawCounter = 0;
+        ClearTrace(lane, Scale());
     }
+    if (static_cast<float>(lastLevel) <= m_state.SignalLevel) {
+        DrawLevelBar(lastLevel);
+    }
+}
+
+void SingleShooterRun::PassTail() {
+    const auto i = static_cast<size_t>(Lane());
+    RunState& run = m_state.run;
     savedAimX = run.AimX[i];
     savedAimY = run.AimY[i];
     savedLevel = m_state.Device.LastLevel;
@@ -324,7 +323,7 @@ bool SingleShooterRun::PassTail() {
     if (run.ShotCount[i] >= planned || run.LaneActive[i] == 0) {
         StopRequested = 1;
     }
-    if (m_services.keyboard != nullptr && m_services.keyboard->IsHeld(Key::Escape)) {
+    if (Held(Key::Escape)) {
         StopRequested = 1;
         RunAgain = 0;
         run.ShootTime[i] =
@@ -332,98 +331,27 @@ bool SingleShooterRun::PassTail() {
         m_view.SetText(ViewText::TimeC,
                        QString::asprintf("%3.2f сек", static_cast<double>(run.ShootTime[i])));
     }
-    return dispatch;
 }
 
-void SingleShooterRun::DrawLevelBar() {
-    Canvas& bar = m_view.Picture(ViewPicture::SignalI);
-    const int full = m_view.SignalLength();
-    const auto level = static_cast<float>(m_state.Device.LastLevel);
-    const int length =
-        m_state.SignalLevel > 0.0F
-            ? static_cast<int>(level * static_cast<float>(full) / m_state.SignalLevel)
-            : 0;
-    bar.SetPen(kBlack, m_levelPen, PenMode::Copy);
-    bar.MoveTo(0, m_levelY);
-    bar.LineTo(length, m_levelY);
-    bar.SetPen(kButtonFace, m_levelPen, PenMode::Copy);
-    bar.LineTo(full, m_levelY);
-    m_view.Repaint(ViewPicture::SignalI);
-}
-
-void SingleShooterRun::RunSeries() {
-    for (;;) {
-        PassHead();
-        if (SoundPending()) {
-            m_phase = Phase::LastShotSound;
-            return;
-        }
-        m_waitForSound = false;
-        const bool dispatch = PassTail();
-        if (StopRequested != 0) {
-            SeriesEnd();
-            return;
-        }
-        if (dispatch) {
-            return;
-        }
-    }
-}
-
-void SingleShooterRun::SeriesEnd() {
+void SingleShooterRun::OnSeriesEnd() {
     if (SoundOn() && m_state.EndSound) {
         m_services.sound->PlayAsync(*m_state.EndSound);
     }
-    Timer1.Stop();
-    Timer2.Stop();
+    lamps.Stop();
     for (ViewItem item : {ViewItem::Image1, ViewItem::Image2, ViewItem::Image3, ViewItem::Image4}) {
         m_view.SetVisible(item, false);
     }
     AllLampsOff(m_state, *m_services.clock);
     ClearTrace(Lane(), Scale());
     m_view.SetEnabled(ViewButton::Start, true);
-    SeriesPending = 0;
-    m_firstTurnAfterSeries = true;
-    AfterSeries();
-}
-
-void SingleShooterRun::AfterSeries() {
-    const std::uint32_t now = m_services.clock->TickCount();
-    if (m_state.settings.RepeatEnabled != 0) {
-        if (m_firstTurnAfterSeries) {
-            m_firstTurnAfterSeries = false;
-            PauseStart = now;
-            SeriesPending = 0;
-            m_countdownSeconds = 0;
-        }
-        const std::uint32_t since = now - PauseStart;
-        const auto repeatMs = static_cast<std::int64_t>(m_state.settings.RepeatTime) * 1000;
-        if (static_cast<std::int64_t>(since) > repeatMs) {
-            SeriesPending = 1;
-        }
-        const std::uint32_t seconds = since / 1000U;
-        if (seconds != m_countdownSeconds) {
-            m_countdownSeconds = seconds;
-            m_view.SetText(
-                ViewText::StartCaption,
-                QStringLiteral("До начала стрельбы ") +
-                    QString::number(static_cast<std::int64_t>(m_state.settings.RepeatTime) -
-                                    static_cast<std::int64_t>(seconds)) +
-                    QStringLiteral(" сек"));
-        }
-    } else {
-        RunAgain = 0;
-    }
     m_view.SetVisible(ViewItem::Gun2, false);
-    if (RunAgain != 0) {
-        // The pause does not read the keyboard: a repeated run is left from within a series.
-        m_phase = Phase::Pause;
-        return;
-    }
-    m_phase = Phase::EndEscape;
 }
 
-void SingleShooterRun::EndOfRun() {
+void SingleShooterRun::ShowCountdown(const QString& text) {
+    m_view.SetText(ViewText::StartCaption, text);
+}
+
+void SingleShooterRun::OnRunEnd() {
     m_view.SetEnabled(ViewButton::Start, true);
     if (m_state.run.ShotCount[static_cast<size_t>(Lane())] > 0) {
         m_view.SetEnabled(ViewButton::Save, true);
@@ -433,105 +361,14 @@ void SingleShooterRun::EndOfRun() {
     m_view.SetEnabled(ViewButton::Exit, true);
     m_view.SetText(ViewText::StartCaption, kStartCaption);
     m_view.FocusStart();
-    m_keys = MakeKeyRelease(kEndKeyRounds, Key::Space);
-    m_phase = Phase::EndKeyRelease;
+}
+
+void SingleShooterRun::OnIdle() {
+    ClosePort(m_state);
 }
 
 void SingleShooterRun::DispatchTimers() {
-    const std::uint32_t now = m_services.clock->TickCount();
-    if (Timer_shoot.Due(now)) {
-        Timer_shoot.due = now + Timer_shoot.interval;
-        Timer_shootTimer();
-    }
-    if (Timer1.Due(now)) {
-        Timer1.due = now + Timer1.interval;
-        Timer1Timer();
-    }
-    if (Timer2.Due(now)) {
-        Timer2.due = now + Timer2.interval;
-        Timer2Timer();
-    }
-}
-
-void SingleShooterRun::Timer1Timer() {
-    const std::uint32_t now = m_services.clock->TickCount();
-    if (PortFree == 0) {
-        Timer1.SetInterval(kScriptStepMs, now);
-        return;
-    }
-    const std::vector<QString>& lines = m_state.ScriptLines;
-    if (ScriptPos < 0 || static_cast<size_t>(ScriptPos) >= lines.size()) {
-        // A script without its stop line ends where its lines end.
-        Timer1.Stop();
-        return;
-    }
-    const int lane = Lane();
-    const auto command = ParseScriptLine(lines[static_cast<size_t>(ScriptPos)]);
-    if (command) {
-        const bool ownLane = command->target == static_cast<std::uint32_t>(lane);
-        const ViewItem steady = lane == 1 ? ViewItem::Image2 : ViewItem::Image1;
-        switch (command->code) {
-        case kLampOn:
-            if (ownLane) {
-                SteadyLampOn(m_state, lane);
-                m_view.SetVisible(steady, true);
-                m_state.run.LaneLit[static_cast<size_t>(lane)] = 1;
-            }
-            Timer1.SetInterval(kScriptStepMs, now);
-            break;
-        case kLampOff:
-            if (ownLane) {
-                SteadyLampOff(m_state, *m_services.clock, lane);
-                m_view.SetVisible(steady, false);
-                m_state.run.LaneLit[static_cast<size_t>(lane)] = 0;
-            }
-            Timer1.SetInterval(kScriptStepMs, now);
-            break;
-        case kPause: {
-            const float ms =
-                std::clamp(std::trunc(command->seconds * 1000.0F), 0.0F, kLongestPauseMs);
-            Timer1.SetInterval(static_cast<std::uint32_t>(ms), now);
-            break;
-        }
-        case kFlashes:
-            if (ownLane) {
-                FlashLane = lane;
-                FlashCount = command->count;
-                Timer2.SetInterval(kScriptStepMs, now);
-                Timer2.Start(now);
-            }
-            Timer1.SetInterval(kScriptStepMs, now);
-            break;
-        case kStop:
-            Timer1.Stop();
-            break;
-        default:
-            break;
-        }
-    }
-    ++ScriptPos;
-}
-
-void SingleShooterRun::Timer2Timer() {
-    const std::uint32_t now = m_services.clock->TickCount();
-    const ViewItem indicator = FlashLane == 1 ? ViewItem::Image4 : ViewItem::Image3;
-    if (Timer2.interval == kScriptStepMs || Timer2.interval == kFlashOffMs) {
-        if (FlashCount > 0) {
-            FlashLampOn(m_state, FlashLane);
-            if (SoundOn() && m_state.ShotSound) {
-                m_services.sound->PlayAsync(*m_state.ShotSound);
-            }
-            --FlashCount;
-            m_view.SetVisible(indicator, true);
-            Timer2.SetInterval(kFlashOnMs, now);
-        } else {
-            Timer2.Stop();
-        }
-    } else {
-        FlashLampOff(m_state, *m_services.clock, FlashLane);
-        m_view.SetVisible(indicator, false);
-        Timer2.SetInterval(kFlashOffMs, now);
-    }
+    timers.Dispatch(m_services.clock->TickCount());
 }
 
 void SingleShooterRun::ViewShootsClick() {
@@ -542,13 +379,14 @@ void SingleShooterRun::ViewShootsClick() {
          {ViewButton::Start, ViewButton::Save, ViewButton::Print, ViewButton::Exit}) {
         m_view.SetEnabled(b, false);
     }
-    m_phase = Phase::ReplayUpRelease;
+    m_replay = Replay::UpRelease;
+    EnterWindowPhase();
 }
 
 void SingleShooterRun::DrawReplayHole(size_t shot, Color fill) {
     const auto& shots = m_state.run.ShotPos[static_cast<size_t>(Lane())];
     if (shot < shots.size()) {
-        DrawHole(shots[shot].x, shots[shot].y, kWhite, fill);
+        DrawHole(shots[shot].x, shots[shot].y, kWhite, fill, HoleStyle::ReplayDisc);
     }
 }
 
@@ -574,75 +412,31 @@ void SingleShooterRun::ReplayShow() {
         m_view.SetVisible(ViewItem::FailArrow, false);
         m_view.SetVisible(ViewItem::ImageActive, false);
     }
-    if (m_services.keyboard != nullptr && m_services.keyboard->IsHeld(Key::Escape)) {
+    if (Held(Key::Escape)) {
         ReplayFinish();
         return;
     }
-    m_phase = Phase::ReplayWaitPress;
+    m_replay = Replay::WaitPress;
 }
 
 void SingleShooterRun::ReplayFinish() {
-    if (m_services.keyboard == nullptr || !m_services.keyboard->IsHeld(Key::Escape)) {
+    if (!Held(Key::Escape)) {
         DrawReplayHole(m_replayShot, kBlack);
     }
     m_view.SetVisible(ViewItem::Fail, false);
     m_view.SetVisible(ViewItem::FailArrow, false);
     m_view.SetText(ViewText::ViewShootsCaption, kViewShootsCaption);
-    m_keys = MakeKeyRelease(kStartKeyRounds, Key::Escape);
-    m_phase = Phase::ReplayKeyRelease;
+    m_replayKeys = KeyRelease::Of(kReplayKeyRounds, Key::Escape);
+    m_replay = Replay::KeyRelease;
 }
 
-void SingleShooterRun::Tick() {
-    Keyboard* keys = m_services.keyboard;
-    auto held = [keys](Key key) { return keys != nullptr && keys->IsHeld(key); };
-    DrawPendingFreeze();
-    switch (m_phase) {
-    case Phase::Idle:
-        return;
-    case Phase::StartKeyRelease:
-        if (KeyReleaseDone(m_keys)) {
-            AfterKeyRelease();
-        }
-        return;
-    case Phase::StartSound:
-        if (m_startSoundDone && *m_startSoundDone) {
-            m_startSoundDone.reset();
-            SeriesGo();
-        }
-        return;
-    case Phase::Series:
-        RunSeries();
-        return;
-    case Phase::LastShotSound:
-        if (!SoundPending()) {
-            m_waitForSound = false;
-            m_phase = Phase::Series;
-            PassTail();
-            if (StopRequested != 0) {
-                SeriesEnd();
-            }
-        }
-        return;
-    case Phase::Pause:
-        OuterTurn();
-        return;
-    case Phase::EndEscape:
-        if (!held(Key::Escape)) {
-            EndOfRun();
-        }
-        return;
-    case Phase::EndKeyRelease:
-        if (KeyReleaseDone(m_keys)) {
-            ClosePort(m_state);
-            m_phase = Phase::Idle;
-        }
-        return;
-    case Phase::ReplayUpRelease: {
-        if (held(Key::Up)) {
+void SingleShooterRun::TickWindow() {
+    switch (m_replay) {
+    case Replay::UpRelease: {
+        if (Held(Key::Up)) {
             return;
         }
-        const auto lane = static_cast<size_t>(Lane());
-        const std::uint32_t count = m_state.run.ShotCount[lane];
+        const std::uint32_t count = m_state.run.ShotCount[static_cast<size_t>(Lane())];
         m_replayShot = 0;
         if (count == 0) {
             ReplayFinish();
@@ -654,17 +448,17 @@ void SingleShooterRun::Tick() {
         ReplayShow();
         return;
     }
-    case Phase::ReplayWaitPress:
-        if (held(Key::Escape)) {
+    case Replay::WaitPress:
+        if (Held(Key::Escape)) {
             ReplayFinish();
-        } else if (held(Key::Up)) {
-            m_phase = Phase::ReplayWaitUpRelease;
+        } else if (Held(Key::Up)) {
+            m_replay = Replay::WaitUpRelease;
         }
         return;
-    case Phase::ReplayWaitUpRelease:
-        if (held(Key::Escape)) {
+    case Replay::WaitUpRelease:
+        if (Held(Key::Escape)) {
             ReplayFinish();
-        } else if (!held(Key::Up)) {
+        } else if (!Held(Key::Up)) {
             if (m_replayShot + 1 < m_state.run.ShotCount[static_cast<size_t>(Lane())]) {
                 ++m_replayShot;
                 ReplayShow();
@@ -673,14 +467,14 @@ void SingleShooterRun::Tick() {
             }
         }
         return;
-    case Phase::ReplayKeyRelease:
-        if (KeyReleaseDone(m_keys)) {
+    case Replay::KeyRelease:
+        if (m_replayKeys.Done(m_services.keyboard)) {
             m_view.Repaint(ViewPicture::Target);
             for (ViewButton b :
                  {ViewButton::Start, ViewButton::Save, ViewButton::Print, ViewButton::Exit}) {
                 m_view.SetEnabled(b, true);
             }
-            m_phase = Phase::Idle;
+            LeaveToIdle();
         }
         return;
     }

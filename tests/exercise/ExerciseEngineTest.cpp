@@ -244,17 +244,3 @@ TEST(ExerciseEngine, JerkIndexAndLevelTexts) {
     ApplySignalLimits(e.state);
     EXPECT_EQ(LevelText(e.state, 600), QStringLiteral("Уровень= 600"));
 }
-
-TEST(ExerciseEngine, ShotLockOutNeedsTwoTicks) {
-    Engine e;
-    EXPECT_TRUE(e.engine.TakeShot(0));
-    EXPECT_FALSE(e.engine.TakeShot(0));
-    e.engine.Timer_shootTimer();
-    EXPECT_FALSE(e.engine.TakeShot(0));
-    e.engine.Timer_shootTimer();
-    EXPECT_TRUE(e.engine.TakeShot(0));
-    e.engine.Timer_shootTimer();
-    e.engine.Timer_shootTimer();
-    e.engine.Timer_shootTimer();
-    EXPECT_EQ(e.state.run.ShotLockout[0], 0);
-}

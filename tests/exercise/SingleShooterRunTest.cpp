@@ -290,7 +290,7 @@ TEST(SingleShooterRun, ScriptFlashesThreeTimesWithTheShotSound) {
     // After the 2 s pause the lamp goes out and the lane is dark again.
     h.TickFor(2200, 2);
     EXPECT_EQ(h.state.run.LaneLit[0], 0);
-    EXPECT_FALSE(h.run.Timer1.enabled) << "the stop line ends the script";
+    EXPECT_FALSE(h.run.lamps.script.enabled) << "the stop line ends the script";
     const auto tail = LampBytes(h.model.Log(), from);
     EXPECT_EQ(std::vector<std::uint8_t>(tail.end() - 5, tail.end()),
               std::vector<std::uint8_t>(5, 0x20));
@@ -304,9 +304,9 @@ TEST(SingleShooterRun, ScriptForAnotherLaneAndOneWithoutStopLine) {
     const size_t from = h.model.Log().Entries().size();
     h.TickFor(1000);
     EXPECT_EQ(LampBytes(h.model.Log(), from), (std::vector<std::uint8_t>{0x10}));
-    EXPECT_EQ(h.run.ScriptPos, 3);
-    EXPECT_FALSE(h.run.Timer1.enabled) << "the script stops where its lines end";
-    EXPECT_FALSE(h.run.Timer2.enabled);
+    EXPECT_EQ(h.run.lamps.scriptPos, 3);
+    EXPECT_FALSE(h.run.lamps.script.enabled) << "the script stops where its lines end";
+    EXPECT_FALSE(h.run.lamps.flash[1].enabled) << "nor the flashes of another lane";
 }
 
 TEST(SingleShooterRun, ReplayStepsThroughFiveShotsOnUp) {

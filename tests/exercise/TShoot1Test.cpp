@@ -144,3 +144,12 @@ TEST(TShoot1Window, SilentDeviceShowsNoLevelAndEscapeEnds) {
     EXPECT_FALSE(w.Button("Save")->isEnabled());
     EXPECT_TRUE(w.Button("Start")->isEnabled());
 }
+
+TEST(TShoot1Window, LevelBarSpansTheSignalGroup) {
+    Window w;
+    w.page.resize(1024, 768);
+    w.page.FormActivate();
+    const int group = w.page.findChild<QGroupBox*>("Signal")->width();
+    ASSERT_NE(group, w.page.findChild<QWidget*>("SignalI")->width());
+    EXPECT_EQ(w.page.SignalLength(), group);
+}

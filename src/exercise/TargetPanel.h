@@ -1,0 +1,114 @@
+#pragma once
+
+#include "core/ProgramState.h"
+#include "core/TraceBuffer.h"
+#include "exercise/ExerciseView.h"
+#include "exercise/Marks.h"
+#include "platform/Services.h"
+
+#include <QPoint>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace ryvo {
+
+// Texts of the level indicator.
+QString LevelText(const ProgramState& state, std::uint32_t level);
+
+// The empty trace entry: the whole list holds it when a run starts.
+inline constexpr float kEmptyTrace = -100.0F;
+inline TracePoint EmptyTracePoint() {
+    return TracePoint{kEmptyTrace, kEmptyTrace, 0};
+}
+
+// Top-left corner of a marker of `size` centred on (x, y) target units, k pixels per unit.
+QPoint MarkerCorner(float k, float x, float y, QSize size);
+
+// One large target with everything drawn on it: the glowing trace, the frozen trace of the
+// last shot, the aiming point and its edge arrows, the trigger-jerk marker, the holes, the
+// miss indicators, the statistics, the clock and the level bar. Each panel keeps its own
+// trace state (points drawn, frozen trace, saved level and aim), so a window with two
+// panels traces two lanes at once; give each panel its own TraceBuffer then. Pixel rules
+// use the picture's actual width (k = width x 0.005).
+class TargetPanel {
+public:
+    TargetPanel(ProgramState& state, const Services& services, PanelView& view, TraceBuffer& trace);
+    virtual ~TargetPanel() = default;
+    TargetPanel(const TargetPanel&) = delete;
+    TargetPanel& operator=(const TargetPanel&) = delete;
+
+    // One aiming sample of the lane: the trace grows at its head and, once full, loses its
+    // oldest segment.
+    void AddSample(std::uint32_t level, int lane, float x, float y);
+    virtual void DrawTraceSegment(int x1, int y1, int highlight, int x2, int y2);
+    virtual void ClearTrace(int lane, float k = 0.0F);
+    // Fills the trace list with empty entries and forgets what was drawn.
+    void EmptyTrace();
+    // A new series counts its trace points and frozen trace from zero.
+    void ResetSeriesTrace();
+    // Takes the trace at a shot; it is drawn by DrawPendingFreeze, on the next turn or
+    // before anything else is drawn on the trace, so the hole is on screen first and the
+    // picture ends up as if it had been drawn in between.
+    virtual void FreezeTrace(int lane);
+    void DrawPendingFreeze();
+
+    virtual void ShowAimPoint(float k, float y, float x);
+    // The trigger-jerk marker at (x, y), or hidden.
+    void ShowJerkMarker(float x, float y, bool shown);
+    virtual void UpdateTimer(int lane);
+    virtual void ShowStatistics(int lane);
+    virtual void ShowMissArrow(float k, float y, float x);
+    // Fail, FailArrow and ImageActive after a shot with result `score` at (x, y).
+    void ShowMissIndicators(std::int32_t score, float x, float y, bool levelUsable);
+    // The hole of a shot; `fill` is the brush, `outline` the pen.
+    void DrawHole(float x, float y, Color outline, Color fill, HoleStyle style = HoleStyle::Normal);
+    // The previous shot of the lane black-rimmed, the last one red-rimmed when lit.
+    void DrawLastHoles(int lane, bool lastLit);
+    // Level bar on SignalI, on the line and with the pen taken at the start of a run.
+    void SetLevelBarGeometry(int y, int pen);
+    void DrawLevelBar(std::int32_t level);
+
+    int TracePoints() const { return m_tracePoints; }
+    int TraceFull() const { return m_traceFull; }
+    // TraceLength kept within what the list can hold (1..9999).
+    int EffectiveTraceLength() const;
+    int FrozenCount() const { return m_frozenCount; }
+    float PostGunX() const { return m_postGunX; }
+    float PostGunY() const { return m_postGunY; }
+    int TargetWidth();
+    float Scale();
+
+    // Level and aim of the previous loop pass; shot checks use them.
+    std::int32_t savedLevel = 0;
+    float savedAimX = 0.0F;
+    float savedAimY = 0.0F;
+
+protected:
+    int Px(float t);
+    QPoint TracePixel(int lane, const TracePoint& point);
+
+    ProgramState& m_panelState;
+    const Services& m_panelServices;
+    PanelView& m_panelView;
+    TraceBuffer& m_trace;
+    float m_postGunX = 0.0F;
+    float m_postGunY = 0.0F;
+
+private:
+    int m_tracePoints = 0;
+    int m_traceFull = 0;
+    // Entries from here on are empty (the ring buffer is cleared lazily behind the trace).
+    int m_usedEntries = kTraceEntries;
+    int m_frozenCount = 0;
+    // The frozen trace as drawn, and the one still to be erased.
+    std::vector<QPoint> m_frozenPixels;
+    std::vector<QPoint> m_erasePixels;
+    bool m_freezePending = false;
+    int m_frozenLane = 0;
+    int m_levelY = 0;
+    int m_levelPen = 1;
+};
+
+} // namespace ryvo

@@ -1,0 +1,119 @@
+// Picture, marker and timer rules of a run that earlier builds got wrong.
+#include "RunHarness.h"
+
+#include "calibration/Calibration.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace ryvo;
+using test::RunHarness;
+
+namespace {
+
+// Moves a little on every frame, whatever the time: the same frames give the same trace
+// however many passes a tick runs.
+class WalkAim final : public sim::AimPath {
+public:
+    explicit WalkAim(sim::Signal from) : m_at(from) {}
+    sim::Signal At(std::uint32_t) override {
+        m_at.x = static_cast<std::int16_t>(m_at.x + 17);
+        m_at.y = static_cast<std::int16_t>(m_at.y + 11);
+        return m_at;
+    }
+
+private:
+    sim::Signal m_at;
+};
+
+// Each shot at a steady aim, then the aim walks off across the new hole at once (within
+// the same tick when a tick runs several passes); the trace's tail erases those segments
+// later.
+QImage PictureAfterSeries(std::uint32_t numReps) {
+    RunHarness h;
+    h.state.settings.NumReps = numReps;
+    h.state.settings.TimeTrace = 20;
+    h.state.TraceLength = ComputeTraceLength(h.state.settings);
+    h.state.settings.ShootsNumber = 10;
+    h.StartSeries();
+    for (const sim::Signal at : {sim::Signal{-1200, 400}, sim::Signal{800, -600}}) {
+        h.model.Lane(0).aim = std::make_unique<sim::FixedAim>(at);
+        h.TickFor(500);
+        const auto before = h.state.run.ShotCount[0];
+        h.model.Lane(0).aim = std::make_unique<WalkAim>(at);
+        h.model.Lane(0).triggers.Pull();
+        for (int i = 0; i < 100 && h.state.run.ShotCount[0] == before; ++i) {
+            h.clock.Advance(10);
+            h.run.Tick();
+        }
+        h.TickFor(300);
+    }
+    // Escape ends the series: nothing draws the last hole again.
+    h.keyboard.Set(Key::Escape, true);
+    h.TickFor(50);
+    h.keyboard.Set(Key::Escape, false);
+    h.TickFor(50);
+    EXPECT_EQ(h.state.run.ShotCount[0], 2u);
+    EXPECT_TRUE(h.run.Idle());
+    return h.view.target.Image().copy();
+}
+
+} // namespace
+
+TEST(RunPicture, TargetAfterASeriesDoesNotDependOnNumReps) {
+    const QImage every = PictureAfterSeries(0);
+    const QImage fifth = PictureAfterSeries(4);
+    ASSERT_EQ(every.size(), fifth.size());
+    int changed = 0;
+    for (int y = 0; y < every.height(); ++y) {
+        for (int x = 0; x < every.width(); ++x) {
+            changed += every.pixel(x, y) != fifth.pixel(x, y) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(changed, 0);
+}
+
+TEST(RunPicture, JerkMarkerIsPlacedByTheAimPointRule) {
+    RunHarness h;
+    h.state.settings.FlagPostGunEnable = 1;
+    h.state.settings.TimePost = 0; // the jerk point is the shot's own sample
+    h.state.settings.ShootsNumber = 2;
+    h.StartSeries();
+    // Close to the top left corner, where truncating before or after the half size differ.
+    h.ShootAt(-3920, -3920);
+    ASSERT_EQ(h.state.run.ShotCount[0], 1u);
+    ASSERT_TRUE(h.view.Visible(ViewItem::PostGun));
+    const float k = static_cast<float>(526 * 0.005);
+    const float x = h.run.PostGunX();
+    const float y = h.run.PostGunY();
+    const int left = static_cast<int>(k * x + 100.0F * k - 10.0F);
+    const int top = static_cast<int>(k * y + 100.0F * k - 10.0F);
+    ASSERT_NE(left, static_cast<int>(k * x + 100.0F * k) - 10) << "a point that tells them apart";
+    EXPECT_EQ(h.view.places[ViewItem::PostGun], QPoint(left, top));
+}
+
+TEST(RunTimers, LockOutTimerKeepsItsPeriodAndFiresOnceWhenLate) {
+    RunHarness h;
+    LogicalTimer& timer = h.run.Timer_shoot;
+    timer.interval = 100;
+    timer.Start(h.clock.TickCount());
+    h.state.run.ShotLockout[0] = 10;
+    // Dispatch points every 60 ms: a 100 ms timer fires at 120, 240 and 300 ms.
+    for (int i = 0; i < 5; ++i) {
+        h.clock.Advance(60);
+        h.run.timers.Dispatch(h.clock.TickCount());
+    }
+    EXPECT_EQ(h.state.run.ShotLockout[0], 7);
+    // Three and a half periods without a dispatch point: one tick, and the next one on the
+    // timer's own grid.
+    h.clock.Advance(350);
+    h.run.timers.Dispatch(h.clock.TickCount());
+    EXPECT_EQ(h.state.run.ShotLockout[0], 6);
+    h.clock.Advance(49);
+    h.run.timers.Dispatch(h.clock.TickCount());
+    EXPECT_EQ(h.state.run.ShotLockout[0], 6);
+    h.clock.Advance(1);
+    h.run.timers.Dispatch(h.clock.TickCount());
+    EXPECT_EQ(h.state.run.ShotLockout[0], 5);
+}
