@@ -26,10 +26,6 @@ constexpr std::uint32_t kRepeatGuardMs = 200;
 
 const QString kFilter = QStringLiteral("Файл пристрелки|*.dat");
 
-constexpr unsigned Bit(Key key) {
-    return 1U << static_cast<unsigned>(key);
-}
-
 QString Caption() {
     return QString::fromUtf8(kProductName);
 }
@@ -43,14 +39,28 @@ QString WithDefaultSuffix(const QString& path) {
 } // namespace
 
 ZeroingRun::ZeroingRun(ProgramState& state, const Services& services, ZeroingView& view)
-    : ExerciseEngine(state, services, view), m_zview(view) {}
+    : ExerciseEngine(state, services, view),
+      RunPhases(state.settings, services,
+                RunRules{.startKeyRounds = 1, .endKeyRounds = 1, .dispatchEveryPass = true}),
+      m_zview(view) {}
+
+ZeroingRun::Phase ZeroingRun::CurrentPhase() const {
+    switch (RunPhase()) {
+    case RunPhases::Phase::Idle:
+        return Phase::Idle;
+    case RunPhases::Phase::StartKeyRelease:
+        return Phase::StartKeyRelease;
+    case RunPhases::Phase::EndEscape:
+    case RunPhases::Phase::EndKeyRelease:
+        return Phase::EndKeyRelease;
+    default:
+        break;
+    }
+    return Phase::Collecting;
+}
 
 int ZeroingRun::Lane() const {
     return std::clamp(m_state.CurrentLane, 0, kLaneCount - 1);
-}
-
-float ZeroingRun::Scale() {
-    return static_cast<float>(TargetWidth() * 0.005);
 }
 
 QString ZeroingRun::CalibrationPath() const {
@@ -80,28 +90,6 @@ void ZeroingRun::FormActivate() {
     DrawEmptyTarget(Lane());
 }
 
-void ZeroingRun::WaitForKeys(std::initializer_list<unsigned> sets, Phase phase) {
-    m_waitSets = {};
-    std::copy(sets.begin(), sets.end(), m_waitSets.begin());
-    m_waitCount = static_cast<int>(sets.size());
-    m_waitStep = 0;
-    m_phase = phase;
-}
-
-bool ZeroingRun::KeysReleased() {
-    const Keyboard* keys = m_services.keyboard;
-    while (m_waitStep < m_waitCount) {
-        const unsigned set = m_waitSets[static_cast<size_t>(m_waitStep)];
-        for (Key key : {Key::Space, Key::Return, Key::Escape, Key::Up, Key::Shift}) {
-            if ((set & Bit(key)) != 0 && keys != nullptr && keys->IsHeld(key)) {
-                return false;
-            }
-        }
-        ++m_waitStep;
-    }
-    return true;
-}
-
 void ZeroingRun::ScaleFunc(ZeroingMode mode) {
     if (!Idle()) {
         return;
@@ -126,7 +114,7 @@ void ZeroingRun::ScaleFunc(ZeroingMode mode) {
     SumX = 0.0F;
     SumY = 0.0F;
     ResetSeriesTrace();
-    m_edges = ZeroingEdges{};
+    m_apply = false;
 
     const int lane = *n - 1;
     m_state.CurrentLane = lane;
@@ -135,6 +123,8 @@ void ZeroingRun::ScaleFunc(ZeroingMode mode) {
     if (m_state.settings.IO_Serial == 1) {
         WriteByte(m_state, static_cast<std::uint8_t>(kSelectLane + lane));
     }
+    // The file buttons too: a restore in the middle would change the scales the mean is
+    // undone with.
     for (ZeroingControl c :
          {ZeroingControl::ButCent, ZeroingControl::ButLeft, ZeroingControl::ButRight,
           ZeroingControl::ButUp, ZeroingControl::ButDown, ZeroingControl::ExitSave,
@@ -155,10 +145,10 @@ void ZeroingRun::ScaleFunc(ZeroingMode mode) {
     m_zview.SetInfo(QStringLiteral(
         "Произведите выстрелы в район отмеченой точки мишени\nВвод <Enter> Отмена<ESC>"));
     m_zview.ShowPointer(PointerPlacement(mode, TargetWidth(), m_zview.PointerSize(), m_edges));
-    WaitForKeys({Bit(Key::Return) | Bit(Key::Space), Bit(Key::Escape)}, Phase::StartKeyRelease);
+    BeginRun(0, false);
 }
 
-void ZeroingRun::StartCollection() {
+void ZeroingRun::OnSeriesStart() {
     const int lane = Lane();
     const auto i = static_cast<size_t>(lane);
     m_state.Device.ZeroHistories();
@@ -169,13 +159,14 @@ void ZeroingRun::StartCollection() {
     m_state.run.ShotPending[i] = 0;
     m_state.Device.Trigger[i] = 0;
     DrawEmptyTarget(lane);
+    const float k = Scale();
+    SetLevelBarGeometry(static_cast<int>(k), std::max(1, static_cast<int>(k)));
     // Trigger reports left on the device from before are fetched and acknowledged now.
     for (int round = 0; round < kFlushRounds; ++round) {
         PollLane(lane);
     }
     m_counted = 0;
     m_lastTrigger.reset();
-    m_phase = Phase::Collecting;
 }
 
 bool ZeroingRun::WithinPicture(float x, float y) {
@@ -186,8 +177,7 @@ bool ZeroingRun::WithinPicture(float x, float y) {
 }
 
 void ZeroingRun::RecordShot() {
-    const int lane = Lane();
-    const auto i = static_cast<size_t>(lane);
+    const auto i = static_cast<size_t>(Lane());
     RunState& run = m_state.run;
     const float x = run.AimX[i];
     const float y = run.AimY[i];
@@ -212,15 +202,11 @@ void ZeroingRun::RecordShot() {
     ++m_counted;
 }
 
-void ZeroingRun::Pass() {
+void ZeroingRun::PassHead() {
     const int lane = Lane();
     const auto i = static_cast<size_t>(lane);
     RunState& run = m_state.run;
     DeviceValues& device = m_state.Device;
-    if (StopRequested != 0) {
-        CancelMeasurement();
-        return;
-    }
     PollLane(lane);
     const TargetPoint aim = ToTarget(m_state.settings, lane, device.PosX[i], device.PosY[i]);
     run.AimX[i] = aim.x;
@@ -256,7 +242,13 @@ void ZeroingRun::Pass() {
         m_view.Present();
     }
     device.Trigger[i] = 0;
+}
 
+void ZeroingRun::PassTail() {
+    const int lane = Lane();
+    const auto i = static_cast<size_t>(lane);
+    const RunState& run = m_state.run;
+    const DeviceValues& device = m_state.Device;
     if (LevelInWindow(device.Level[i])) {
         ShowAimPoint(Scale(), run.AimY[i], run.AimX[i]);
     } else {
@@ -266,51 +258,37 @@ void ZeroingRun::Pass() {
         }
         ClearTrace(lane, Scale());
     }
-    DrawLevelBar();
-
+    if (static_cast<float>(device.LastLevel) <= m_state.SignalLevel) {
+        DrawLevelBar(device.LastLevel);
+    }
     savedAimX = run.AimX[i];
     savedAimY = run.AimY[i];
     savedLevel = device.LastLevel;
-    const Keyboard* keys = m_services.keyboard;
-    auto held = [keys](Key key) { return keys != nullptr && keys->IsHeld(key); };
-    StopRequested = held(Key::Escape) ? 1 : 0;
     // Escape held together with Return cancels: the safe choice of the two.
-    if (StopRequested == 0 && m_counted > 0 && (held(Key::Return) || held(Key::Space))) {
-        ApplyCorrection();
+    if (Held(Key::Escape)) {
+        StopRequested = 1;
+    } else if (m_counted > 0 && (Held(Key::Return) || Held(Key::Space))) {
+        m_apply = true;
+        StopRequested = 1;
     }
 }
 
-void ZeroingRun::DrawLevelBar() {
-    const std::int32_t lastLevel = m_state.Device.LastLevel;
-    if (static_cast<float>(lastLevel) > m_state.SignalLevel) {
-        return;
+void ZeroingRun::OnSeriesEnd() {
+    if (m_apply) {
+        ApplyCorrection();
+    } else {
+        CancelMeasurement();
     }
-    const float k = Scale();
-    const int y0 = static_cast<int>(k);
-    const int pen = std::max(1, static_cast<int>(k));
-    Canvas& bar = m_view.Picture(ViewPicture::SignalI);
-    const int full = m_view.SignalLength();
-    const int length = m_state.SignalLevel > 0.0F
-                           ? static_cast<int>(static_cast<float>(lastLevel) *
-                                              static_cast<float>(full) / m_state.SignalLevel)
-                           : 0;
-    bar.SetPen(kBlack, pen, PenMode::Copy);
-    bar.MoveTo(0, y0);
-    bar.LineTo(length, y0);
-    bar.SetPen(kButtonFace, pen, PenMode::Copy);
-    bar.LineTo(full, y0);
-    m_view.Repaint(ViewPicture::SignalI);
 }
 
 void ZeroingRun::ApplyCorrection() {
     const int lane = Lane();
     const auto n = static_cast<float>(m_counted);
-    const LaneCalibration corrected = CorrectCalibration(LaneCalibrationOf(m_state.settings, lane),
-                                                         m_mode, SumX / n, SumY / n, m_edges);
+    const LaneCalibration corrected = CorrectCalibration(
+        LaneCalibrationOf(m_state.settings, lane), m_mode, SumX / n, SumY / n, m_edges);
     SetLaneCalibration(m_state.settings, lane, corrected);
     m_unsaved = !WriteCalibration(m_state.settings, CalibrationPath());
     m_reportUnsaved = m_unsaved;
-    WaitForKeys({Bit(Key::Escape), Bit(Key::Space), Bit(Key::Return)}, Phase::EndKeyRelease);
 }
 
 void ZeroingRun::CancelMeasurement() {
@@ -320,10 +298,9 @@ void ZeroingRun::CancelMeasurement() {
         SetLaneCalibration(m_state.settings, Lane(), calibration);
         m_replacedScale.reset();
     }
-    WaitForKeys({Bit(Key::Escape), Bit(Key::Space), Bit(Key::Return)}, Phase::EndKeyRelease);
 }
 
-void ZeroingRun::EndOfMeasurement() {
+void ZeroingRun::OnIdle() {
     for (ZeroingControl c :
          {ZeroingControl::ButCent, ZeroingControl::ButLeft, ZeroingControl::ButRight,
           ZeroingControl::ButUp, ZeroingControl::ButDown, ZeroingControl::ExitSave,
@@ -333,7 +310,6 @@ void ZeroingRun::EndOfMeasurement() {
     m_zview.HidePointer();
     m_zview.SetControlEnabled(ZeroingControl::ButShoot, false);
     ClosePort(m_state);
-    m_phase = Phase::Idle;
     if (m_reportUnsaved) {
         // Shown once the keys are up, so a held Return cannot dismiss it unread.
         m_reportUnsaved = false;
@@ -347,29 +323,8 @@ void ZeroingRun::EndOfMeasurement() {
     }
 }
 
-void ZeroingRun::Tick() {
-    DrawPendingFreeze();
-    switch (m_phase) {
-    case Phase::Idle:
-        return;
-    case Phase::StartKeyRelease:
-        if (KeysReleased()) {
-            StartCollection();
-        }
-        return;
-    case Phase::Collecting:
-        Pass();
-        return;
-    case Phase::EndKeyRelease:
-        if (KeysReleased()) {
-            EndOfMeasurement();
-        }
-        return;
-    }
-}
-
 void ZeroingRun::ButShootClick() {
-    if (m_phase == Phase::Idle) {
+    if (Idle()) {
         return;
     }
     m_state.run.ShotPending[static_cast<size_t>(Lane())] = 1;

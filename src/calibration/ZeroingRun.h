@@ -3,22 +3,21 @@
 #include "calibration/Zeroing.h"
 #include "calibration/ZeroingView.h"
 #include "exercise/ExerciseEngine.h"
+#include "exercise/RunPhases.h"
 #include "platform/Keyboard.h"
 
 #include <QString>
 
-#include <array>
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
 
 namespace ryvo {
 
 // The zeroing window without its widgets: one lane at a time, a series of shots at a marked
-// point corrects the lane's calibration. The window calls Tick from a zero-interval timer;
-// each call is one step of a wait or one pass of the shot collection, and the return to the
-// event loop is where clicks and keys come in.
-class ZeroingRun : public ExerciseEngine {
+// point corrects the lane's calibration. A measurement is a run of the shared run phases:
+// the key release, one series whose passes each end at a dispatch point (clicks and keys
+// come in there), the end waits. The window calls Tick from a zero-interval timer.
+class ZeroingRun : public ExerciseEngine, public RunPhases {
 public:
     enum class Phase { Idle, StartKeyRelease, Collecting, EndKeyRelease };
 
@@ -38,15 +37,12 @@ public:
     void ExitSaveClick();
     void Exit1Click();
 
-    void Tick();
+    using RunPhases::Idle;
+    using RunPhases::Tick;
+    using RunPhases::Waiting;
+    Phase CurrentPhase() const;
     // Draws the empty target of the current lane again (the picture changed size).
     void RedrawTarget() { DrawEmptyTarget(Lane()); }
-    Phase CurrentPhase() const { return m_phase; }
-    bool Idle() const { return m_phase == Phase::Idle; }
-    // Only waiting for keys: the window may tick less often.
-    bool Waiting() const {
-        return m_phase == Phase::StartKeyRelease || m_phase == Phase::EndKeyRelease;
-    }
 
     ZeroingMode Mode() const { return m_mode; }
     ZeroingEdges Edges() const { return m_edges; }
@@ -55,29 +51,28 @@ public:
     // The last correction could not be written to ryvw.dat: it is in memory only.
     bool CorrectionUnsaved() const { return m_unsaved; }
 
-    int StopRequested = 0;
     float SumX = 0.0F;
     float SumY = 0.0F;
 
+protected:
+    void OnTick() override { DrawPendingFreeze(); }
+    void OnSeriesStart() override;
+    void PassHead() override;
+    void PassTail() override;
+    void OnSeriesEnd() override;
+    void OnIdle() override;
+
 private:
     int Lane() const;
-    float Scale();
     void DrawEmptyTarget(int lane);
-    void StartCollection();
-    void Pass();
     void RecordShot();
-    void DrawLevelBar();
     void ApplyCorrection();
     void CancelMeasurement();
-    void EndOfMeasurement();
-    void WaitForKeys(std::initializer_list<unsigned> sets, Phase phase);
-    bool KeysReleased();
     void Report(const QString& text);
     QString CalibrationPath() const;
     bool WithinPicture(float x, float y);
 
     ZeroingView& m_zview;
-    Phase m_phase = Phase::Idle;
     ZeroingMode m_mode = ZeroingMode::Centre;
     ZeroingEdges m_edges;
     CalibrationBackup m_backup{};
@@ -87,12 +82,10 @@ private:
     std::optional<std::uint32_t> m_lastTrigger;
     float m_lastShotX = 0.0F;
     float m_lastShotY = 0.0F;
+    // Return or Space ended the collection: the correction applies.
+    bool m_apply = false;
     bool m_unsaved = false;
     bool m_reportUnsaved = false;
-    // Key waits in order: each waits while any key of its set is held.
-    std::array<unsigned, 3> m_waitSets{};
-    int m_waitCount = 0;
-    int m_waitStep = 0;
 };
 
 } // namespace ryvo

@@ -167,7 +167,7 @@ TEST(TPreShootWindow, MeasurementThroughTheButtons) {
     w.keyboard.Set(Key::Return, true);
     w.Tick();
     w.keyboard.Set(Key::Return, false);
-    w.Tick();
+    w.Tick(3);
     EXPECT_TRUE(w.page.Run().Idle());
     EXPECT_FALSE(w.Get("ButShoot")->isEnabled());
     EXPECT_FALSE(w.Widget("Pointer1")->isVisible());
