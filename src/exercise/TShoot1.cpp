@@ -76,47 +76,17 @@ QPixmap DarkTargetPixmap() {
 
 } // namespace
 
-// Shows an image canvas as it is; repainted only when told.
-class PictureWidget final : public QWidget {
-public:
-    PictureWidget(ImageCanvas& canvas, const char* name, QWidget* parent = nullptr)
-        : QWidget(parent), m_canvas(canvas) {
-        setObjectName(QString::fromLatin1(name));
-        setFixedSize(canvas.Width(), canvas.Height());
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-    std::function<void()> onPainted;
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        QPainter painter(this);
-        for (const QRect& r : event->region()) {
-            painter.drawImage(r, m_canvas.Image(), r);
-        }
-        if (onPainted) {
-            onPainted();
-        }
-    }
-
-private:
-    ImageCanvas& m_canvas;
-};
-
 TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
-    : Page(QStringLiteral("TShoot1"),
-           QStringLiteral("%1    %2")
-               .arg(QString::fromUtf8(kProductName), QString::fromUtf8(kContactLine)),
-           parent),
-      m_state(state),
-      m_target(std::make_unique<ImageCanvas>(kTargetSize, kTargetSize, kButtonFace)),
-      m_failArrow(std::make_unique<ImageCanvas>(kFailArrowSize, kFailArrowSize, kButtonFace)),
-      m_signal(std::make_unique<ImageCanvas>(kSignalWidth, kSignalHeight, kButtonFace)),
-      m_run(state, services, *this) {
+    : ExercisePage(QStringLiteral("TShoot1"),
+                   QStringLiteral("%1    %2")
+                       .arg(QString::fromUtf8(kProductName), QString::fromUtf8(kContactLine)),
+                   parent),
+      m_state(state), m_run(state, services, *this) {
     auto* root = new QHBoxLayout(this);
 
     auto* panel = Named(new QWidget, "Panel1");
     panel->setFixedSize(kTargetSize, kTargetSize);
-    m_targetView = new PictureWidget(*m_target, "Target", panel);
+    m_targetView = new PictureWidget("Target", QSize(kTargetSize, kTargetSize), kButtonFace, panel);
     root->addWidget(panel, 0, Qt::AlignTop);
 
     auto marker = [this](ViewItem item, const char* name, const QPixmap& pixmap, QWidget* parent) {
@@ -177,7 +147,8 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
     auto* misses = new QHBoxLayout;
     marker(ViewItem::Fail, "Fail", MissPixmap(), m_stat);
     misses->addWidget(m_items[ViewItem::Fail]);
-    m_failArrowView = new PictureWidget(*m_failArrow, "FailArrow", m_stat);
+    m_failArrowView =
+        new PictureWidget("FailArrow", QSize(kFailArrowSize, kFailArrowSize), kButtonFace, m_stat);
     m_failArrowView->hide();
     m_items[ViewItem::FailArrow] = m_failArrowView;
     misses->addWidget(m_failArrowView);
@@ -192,7 +163,7 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
     // column stretches.
     m_signalBox->setFixedWidth(kSignalGroupWidth);
     auto* signalLayout = new QVBoxLayout(m_signalBox);
-    m_signalView = new PictureWidget(*m_signal, "SignalI");
+    m_signalView = new PictureWidget("SignalI", QSize(kSignalWidth, kSignalHeight));
     signalLayout->addWidget(m_signalView);
     auto* sigText = Named(new QLabel, "SigText");
     m_labels[ViewText::SigText] = sigText;
@@ -219,11 +190,7 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
     m_labels[ViewText::StartCaption] = nullptr;
     m_labels[ViewText::ViewShootsCaption] = nullptr;
 
-    m_runTimer.setInterval(0);
-    connect(&m_runTimer, &QTimer::timeout, this, &TShoot1::Tick);
-    m_displayTimer.setSingleShot(true);
-    connect(&m_displayTimer, &QTimer::timeout, this, &TShoot1::FlushDisplay);
-    m_sinceDisplay.start();
+    Ticks().Drive(m_run);
     m_targetView->onPainted = [this] {
         if (onDisplayed) {
             onDisplayed();
@@ -244,35 +211,14 @@ void TShoot1::FormActivate() {
     FlushDisplay();
 }
 
-void TShoot1::KeepTicking() {
-    if (m_run.Idle()) {
-        m_runTimer.stop();
-        FlushDisplay();
-        return;
-    }
-    // Waits for keys, a sound or the pause need no busy loop.
-    m_runTimer.setInterval(m_run.Waiting() ? 5 : 0);
-    if (!m_runTimer.isActive()) {
-        m_runTimer.start();
-    }
-}
-
-void TShoot1::Tick() {
-    if (onTick) {
-        onTick();
-    }
-    m_run.Tick();
-    KeepTicking();
-}
-
 void TShoot1::StartClick() {
     m_run.StartClick();
-    KeepTicking();
+    Ticks().KeepTicking();
 }
 
 void TShoot1::ViewShootsClick() {
     m_run.ViewShootsClick();
-    KeepTicking();
+    Ticks().KeepTicking();
 }
 
 void TShoot1::SaveClick() {
@@ -318,8 +264,9 @@ void TShoot1::SetVisible(ViewItem item, bool visible) {
 }
 
 void TShoot1::Place(ViewItem item, int left, int top) {
-    m_pendingMoves[item] = QPoint(left, top);
-    ScheduleDisplay();
+    if (QWidget* w = WidgetOf(item)) {
+        Display().Place(w, QPoint(left, top));
+    }
 }
 
 QSize TShoot1::ItemSize(ViewItem item) const {
@@ -347,65 +294,28 @@ void TShoot1::FocusStart() {
     ButtonOf(ViewButton::Start)->setFocus();
 }
 
-Canvas& TShoot1::Picture(ViewPicture picture) {
+PictureWidget* TShoot1::PictureView(ViewPicture picture) const {
     switch (picture) {
     case ViewPicture::FailArrow:
-        return *m_failArrow;
+        return m_failArrowView;
     case ViewPicture::SignalI:
-        return *m_signal;
+        return m_signalView;
     case ViewPicture::Target:
         break;
     }
-    return *m_target;
+    return m_targetView;
+}
+
+Canvas& TShoot1::Picture(ViewPicture picture) {
+    return PictureView(picture)->Canvas();
 }
 
 void TShoot1::Repaint(ViewPicture picture) {
-    m_dirty[static_cast<size_t>(picture)] = true;
-    ScheduleDisplay();
+    Display().Repaint(PictureView(picture));
 }
 
 void TShoot1::RepaintArea(ViewPicture picture, const QRect& area) {
-    if (picture != ViewPicture::Target) {
-        Repaint(picture);
-        return;
-    }
-    if (!m_dirty[static_cast<size_t>(ViewPicture::Target)]) {
-        m_targetArea += area;
-    }
-    ScheduleDisplay();
-}
-
-void TShoot1::ScheduleDisplay() {
-    if (m_displayTimer.isActive()) {
-        return;
-    }
-    // The first change after a quiet spell shows at once; later ones wait for the next frame.
-    const qint64 since = m_sinceDisplay.elapsed();
-    m_displayTimer.start(since >= kDisplayMs ? 0 : static_cast<int>(kDisplayMs - since));
-}
-
-void TShoot1::FlushDisplay() {
-    m_displayTimer.stop();
-    m_sinceDisplay.restart();
-    for (const auto& [item, pos] : m_pendingMoves) {
-        if (QWidget* w = WidgetOf(item)) {
-            w->move(pos);
-        }
-    }
-    m_pendingMoves.clear();
-    if (m_dirty[static_cast<size_t>(ViewPicture::Target)]) {
-        m_targetView->update();
-    } else if (!m_targetArea.isEmpty()) {
-        m_targetView->update(m_targetArea);
-    }
-    m_targetArea = QRegion();
-    if (m_dirty[static_cast<size_t>(ViewPicture::FailArrow)]) {
-        m_failArrowView->update();
-    }
-    if (m_dirty[static_cast<size_t>(ViewPicture::SignalI)]) {
-        m_signalView->update();
-    }
-    m_dirty = {};
+    Display().RepaintArea(PictureView(picture), area);
 }
 
 int TShoot1::SignalLength() const {

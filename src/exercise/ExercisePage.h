@@ -1,0 +1,127 @@
+#pragma once
+
+#include "platform/Canvas.h"
+#include "platform/Page.h"
+
+#include <QElapsedTimer>
+#include <QRegion>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+
+namespace ryvo {
+
+// Shared page code of the exercise windows (single, two-shooter, five-lane, zeroing).
+//
+// A window derives from ExercisePage and in its constructor:
+//   1. makes each picture as a PictureWidget(name, size): the image the run draws on and
+//      its widget, whose object and accessible name is the control name;
+//   2. forwards its views' Repaint / RepaintArea / Place / Present to Display()
+//      (Repaint, RepaintArea, Place, Present), so pictures reach the screen at most once
+//      per display frame while a new hole shows at once;
+//   3. calls Ticks().Drive(run) with its run (any object with Tick(), Waiting(), Idle())
+//      and Ticks().KeepTicking() after each click that may start a run.
+// When the run falls idle the page flushes the display, so the final state is shown.
+
+// Shows an image as it is, repainted only when told. The widget owns its image, so a
+// window that resizes the picture between runs replaces it here.
+class PictureWidget final : public QWidget {
+public:
+    PictureWidget(const char* name, QSize size, Color fill = kButtonFace,
+                  QWidget* parent = nullptr);
+
+    ImageCanvas& Canvas() { return *m_canvas; }
+    // A new blank image of this size; the widget takes the size too.
+    void ResizeImage(QSize size);
+
+    std::function<void()> onPainted;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::unique_ptr<ImageCanvas> m_canvas;
+    Color m_fill;
+};
+
+// Batches the screen updates of a window's pictures and markers: changes collect until
+// the next display frame (16 ms after the previous one); the first change after a quiet
+// spell and Present() show at once.
+class DisplayBatch final : public QObject {
+public:
+    static constexpr int kFrameMs = 16;
+
+    explicit DisplayBatch(QObject* parent = nullptr);
+
+    void Repaint(PictureWidget* picture);
+    // Only this part of the picture changed.
+    void RepaintArea(PictureWidget* picture, const QRect& area);
+    // Moves a marker at the next refresh; later moves of the same marker replace earlier.
+    void Place(QWidget* widget, QPoint pos);
+    void Present() { Flush(); }
+    // Applies pending moves and repaints what changed, now.
+    void Flush();
+    bool Pending() const;
+
+private:
+    void Schedule();
+
+    QTimer m_timer;
+    QElapsedTimer m_sinceFlush;
+    std::set<PictureWidget*> m_whole;
+    std::map<PictureWidget*, QRegion> m_areas;
+    std::map<QWidget*, QPoint> m_moves;
+};
+
+// Drives a run from a zero-interval timer: one Tick per turn of the event loop, every
+// 5 ms while the run only waits (keys, a sound, the pause), stopped when it is idle.
+class TickDriver final : public QObject {
+public:
+    explicit TickDriver(QObject* parent = nullptr);
+
+    template <typename Run> void Drive(Run& run) {
+        m_tick = [&run] { run.Tick(); };
+        m_waiting = [&run] { return run.Waiting(); };
+        m_idle = [&run] { return run.Idle(); };
+    }
+    // Starts, slows or stops the timer after the run's state may have changed.
+    void KeepTicking();
+    bool Active() const { return m_timer.isActive(); }
+    int Interval() const { return m_timer.interval(); }
+
+    // Before every tick (measurements); once when the run falls idle.
+    std::function<void()> onTick;
+    std::function<void()> onIdle;
+
+    static constexpr int kWaitingMs = 5;
+
+private:
+    void Tick();
+
+    QTimer m_timer;
+    std::function<void()> m_tick;
+    std::function<bool()> m_waiting;
+    std::function<bool()> m_idle;
+};
+
+class ExercisePage : public Page {
+    Q_OBJECT
+public:
+    ExercisePage(const QString& className, const QString& caption, QWidget* parent = nullptr);
+    ~ExercisePage() override;
+
+    DisplayBatch& Display() { return m_display; }
+    TickDriver& Ticks() { return m_ticks; }
+    // Applies pending marker moves and repaints changed pictures now.
+    void FlushDisplay() { m_display.Flush(); }
+
+private:
+    DisplayBatch m_display;
+    TickDriver m_ticks;
+};
+
+} // namespace ryvo
