@@ -29,7 +29,6 @@ constexpr int kSignalWidth = 254;
 constexpr int kSignalHeight = 30;
 constexpr int kPointerSize = 31;
 constexpr int kArrowSize = 24;
-constexpr int kDisplayMs = 16;
 
 QPixmap MarkerPixmap(const QColor& colour) {
     QPixmap pixmap(20, 20);
@@ -74,33 +73,6 @@ QPixmap ArrowPixmap(int angle) {
 
 } // namespace
 
-// Shows an image canvas as it is; repainted only when told.
-class ZeroingPicture final : public QWidget {
-public:
-    ZeroingPicture(ImageCanvas& canvas, const char* name, QWidget* parent = nullptr)
-        : QWidget(parent), m_canvas(&canvas) {
-        Named(this, name);
-        setFixedSize(canvas.Width(), canvas.Height());
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-    void SetCanvas(ImageCanvas& canvas) {
-        m_canvas = &canvas;
-        setFixedSize(canvas.Width(), canvas.Height());
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        QPainter painter(this);
-        for (const QRect& r : event->region()) {
-            painter.drawImage(r, m_canvas->Image(), r);
-        }
-    }
-
-private:
-    ImageCanvas* m_canvas;
-};
-
 // The room the target picture may take; tells when it changes size.
 class ZeroingPanel final : public QWidget {
 public:
@@ -116,17 +88,18 @@ protected:
 };
 
 TPreShoot::TPreShoot(ProgramState& state, const Services& services, QWidget* parent)
-    : Page(QStringLiteral("TPreShoot"), QStringLiteral("Пристрелка"), parent), m_state(state),
-      m_target(std::make_unique<ImageCanvas>(kTargetSize, kTargetSize, kButtonFace)),
-      m_signal(std::make_unique<ImageCanvas>(kSignalWidth, kSignalHeight, kButtonFace)),
-      m_failArrow(std::make_unique<ImageCanvas>(1, 1, kButtonFace)), m_run(state, services, *this) {
+    : ExercisePage(QStringLiteral("TPreShoot"), QStringLiteral("Пристрелка"), parent),
+      m_state(state), m_run(state, services, *this) {
     auto* root = new QHBoxLayout(this);
 
     auto* panel = new ZeroingPanel;
     m_panel = Named(static_cast<QWidget*>(panel), "Panel1");
     m_panel->setMinimumSize(kSmallestTarget, kSmallestTarget);
     m_panel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    m_targetView = new ZeroingPicture(*m_target, "Target", m_panel);
+    m_targetView =
+        new PictureWidget("Target", QSize(kTargetSize, kTargetSize), kButtonFace, m_panel);
+    m_failArrowView = new PictureWidget("FailArrow", QSize(1, 1), kButtonFace, this);
+    m_failArrowView->hide();
     root->addWidget(m_panel, 1);
 
     auto marker = [this](ViewItem item, const char* name, const QPixmap& pixmap) {
@@ -199,7 +172,7 @@ TPreShoot::TPreShoot(ProgramState& state, const Services& services, QWidget* par
 
     auto* signalBox = Named(new QGroupBox(QStringLiteral("Сигнал")), "Signal");
     auto* signalLayout = new QVBoxLayout(signalBox);
-    m_signalView = new ZeroingPicture(*m_signal, "SignalI");
+    m_signalView = new PictureWidget("SignalI", QSize(kSignalWidth, kSignalHeight));
     signalLayout->addWidget(m_signalView);
     m_sigText = Named(new QLabel, "SigText");
     signalLayout->addWidget(m_sigText);
@@ -236,10 +209,11 @@ TPreShoot::TPreShoot(ProgramState& state, const Services& services, QWidget* par
     side->addWidget(button(ZeroingControl::Exit1, "Exit1", QStringLiteral("Выход без сохранения"),
                            &TPreShoot::Exit1Click));
 
-    m_runTimer.setInterval(0);
-    connect(&m_runTimer, &QTimer::timeout, this, &TPreShoot::Tick);
-    m_displayTimer.setSingleShot(true);
-    connect(&m_displayTimer, &QTimer::timeout, this, &TPreShoot::FlushDisplay);
+    Ticks().Drive(*this);
+    Ticks().onIdle = [this] {
+        FlushDisplay();
+        FitTarget();
+    };
     panel->onResized = [this] { FitTarget(); };
 }
 
@@ -265,9 +239,8 @@ void TPreShoot::FitTarget() {
         return;
     }
     const int side = std::max(kSmallestTarget, std::min(m_panel->width(), m_panel->height()));
-    if (side != m_target->Width()) {
-        m_target = std::make_unique<ImageCanvas>(side, side, kButtonFace);
-        m_targetView->SetCanvas(*m_target);
+    if (side != m_targetView->width()) {
+        m_targetView->ResizeImage(QSize(side, side));
         m_run.RedrawTarget();
     }
     const int edge = side - kArrowSize;
@@ -279,7 +252,7 @@ void TPreShoot::FitTarget() {
 
 template <typename F> void TPreShoot::Handle(F&& handler) {
     std::invoke(std::forward<F>(handler), m_run);
-    KeepTicking();
+    Ticks().KeepTicking();
     FlushDisplay();
 }
 
@@ -324,31 +297,14 @@ void TPreShoot::UpDown1Click(int step) {
     m_edit1->setText(QString::number(m_upDown1Position));
 }
 
-void TPreShoot::KeepTicking() {
-    if (m_run.Idle()) {
-        m_runTimer.stop();
-        return;
-    }
-    // Waits for keys need no busy loop.
-    m_runTimer.setInterval(m_run.Waiting() ? 5 : 0);
-    if (!m_runTimer.isActive()) {
-        m_runTimer.start();
-    }
-}
-
 void TPreShoot::Tick() {
-    // A message box shown from within a tick runs the event loop, and this timer with it.
+    // A message box shown from within a tick runs the event loop, and the tick timer with it.
     if (m_inTick) {
         return;
     }
     m_inTick = true;
     m_run.Tick();
     m_inTick = false;
-    KeepTicking();
-    if (m_run.Idle()) {
-        FlushDisplay();
-        FitTarget();
-    }
 }
 
 QWidget* TPreShoot::WidgetOf(ViewItem item) const {
@@ -369,8 +325,9 @@ void TPreShoot::SetVisible(ViewItem item, bool visible) {
 }
 
 void TPreShoot::Place(ViewItem item, int left, int top) {
-    m_pendingMoves[item] = QPoint(left, top);
-    ScheduleDisplay();
+    if (QWidget* w = WidgetOf(item)) {
+        Display().Place(w, QPoint(left, top));
+    }
 }
 
 QSize TPreShoot::ItemSize(ViewItem item) const {
@@ -378,60 +335,32 @@ QSize TPreShoot::ItemSize(ViewItem item) const {
     return w != nullptr ? w->size() : QSize();
 }
 
-Canvas& TPreShoot::Picture(ViewPicture picture) {
+PictureWidget* TPreShoot::PictureView(ViewPicture picture) const {
     switch (picture) {
     case ViewPicture::SignalI:
-        return *m_signal;
+        return m_signalView;
     case ViewPicture::FailArrow:
-        return *m_failArrow;
+        return m_failArrowView;
     case ViewPicture::Target:
         break;
     }
-    return *m_target;
+    return m_targetView;
+}
+
+Canvas& TPreShoot::Picture(ViewPicture picture) {
+    return PictureView(picture)->Canvas();
 }
 
 void TPreShoot::Repaint(ViewPicture picture) {
-    m_dirty[static_cast<size_t>(picture)] = true;
-    ScheduleDisplay();
+    Display().Repaint(PictureView(picture));
 }
 
 void TPreShoot::RepaintArea(ViewPicture picture, const QRect& area) {
-    if (picture != ViewPicture::Target) {
-        Repaint(picture);
-        return;
-    }
-    m_targetArea += area;
-    ScheduleDisplay();
-}
-
-void TPreShoot::ScheduleDisplay() {
-    if (!m_displayTimer.isActive()) {
-        m_displayTimer.start(kDisplayMs);
-    }
-}
-
-void TPreShoot::FlushDisplay() {
-    m_displayTimer.stop();
-    for (const auto& [item, pos] : m_pendingMoves) {
-        if (QWidget* w = WidgetOf(item)) {
-            w->move(pos);
-        }
-    }
-    m_pendingMoves.clear();
-    if (m_dirty[static_cast<size_t>(ViewPicture::Target)]) {
-        m_targetView->update();
-    } else if (!m_targetArea.isEmpty()) {
-        m_targetView->update(m_targetArea);
-    }
-    m_targetArea = QRegion();
-    if (m_dirty[static_cast<size_t>(ViewPicture::SignalI)]) {
-        m_signalView->update();
-    }
-    m_dirty = {};
+    Display().RepaintArea(PictureView(picture), area);
 }
 
 int TPreShoot::SignalLength() const {
-    return m_signal->Width();
+    return m_signalView->width();
 }
 
 void TPreShoot::ActivateWindow(const QString& className) {

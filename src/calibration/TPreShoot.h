@@ -2,14 +2,9 @@
 
 #include "calibration/ZeroingRun.h"
 #include "calibration/ZeroingView.h"
-#include "platform/Page.h"
+#include "exercise/ExercisePage.h"
 
-#include <QRegion>
-#include <QTimer>
-
-#include <array>
 #include <map>
-#include <memory>
 
 class QGroupBox;
 class QLabel;
@@ -18,11 +13,9 @@ class QPushButton;
 
 namespace ryvo {
 
-class ZeroingPicture;
-
-// The zeroing window. The measurement itself is ZeroingRun; this page owns the widgets,
-// ticks the run from a zero-interval timer and brings its drawing to the screen.
-class TPreShoot final : public Page, public ZeroingView {
+// The zeroing window. The measurement itself is ZeroingRun; this page owns the widgets and
+// drives the run through the shared exercise page (tick driver, repaint batching).
+class TPreShoot final : public ExercisePage, public ZeroingView {
     Q_OBJECT
 public:
     TPreShoot(ProgramState& state, const Services& services, QWidget* parent = nullptr);
@@ -44,7 +37,11 @@ public:
     void UpDown1Click(int step);
 
     ZeroingRun& Run() { return m_run; }
-    void FlushDisplay();
+
+    // What the tick driver drives: the run, one tick at a time.
+    void Tick();
+    bool Waiting() const { return m_run.Waiting(); }
+    bool Idle() const { return m_run.Idle(); }
 
     // ExerciseView
     void SetText(ViewText text, const QString& value) override;
@@ -77,22 +74,17 @@ protected:
 
 private:
     template <typename F> void Handle(F&& handler);
-    void Tick();
-    void KeepTicking();
-    void ScheduleDisplay();
+    PictureWidget* PictureView(ViewPicture picture) const;
     // The target takes the largest square its panel allows; only between measurements.
     void FitTarget();
     QWidget* WidgetOf(ViewItem item) const;
 
     ProgramState& m_state;
-    std::unique_ptr<ImageCanvas> m_target;
-    std::unique_ptr<ImageCanvas> m_signal;
-    std::unique_ptr<ImageCanvas> m_failArrow;
-    ZeroingRun m_run;
-
     QWidget* m_panel;
-    ZeroingPicture* m_targetView;
-    ZeroingPicture* m_signalView;
+    PictureWidget* m_targetView;
+    PictureWidget* m_signalView;
+    // Zeroing draws no miss arrow; the panel's picture for it stays off screen.
+    PictureWidget* m_failArrowView;
     QLabel* m_pointer;
     QLabel* m_info;
     QLabel* m_sigText;
@@ -102,12 +94,7 @@ private:
     std::map<ZeroingControl, QPushButton*> m_controls;
     int m_upDown1Position = 1;
     bool m_inTick = false;
-
-    QTimer m_runTimer;
-    QTimer m_displayTimer;
-    std::array<bool, 3> m_dirty{};
-    QRegion m_targetArea;
-    std::map<ViewItem, QPoint> m_pendingMoves;
+    ZeroingRun m_run;
 };
 
 } // namespace ryvo

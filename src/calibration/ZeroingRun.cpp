@@ -284,8 +284,8 @@ void ZeroingRun::OnSeriesEnd() {
 void ZeroingRun::ApplyCorrection() {
     const int lane = Lane();
     const auto n = static_cast<float>(m_counted);
-    const LaneCalibration corrected = CorrectCalibration(
-        LaneCalibrationOf(m_state.settings, lane), m_mode, SumX / n, SumY / n, m_edges);
+    const LaneCalibration corrected = CorrectCalibration(LaneCalibrationOf(m_state.settings, lane),
+                                                         m_mode, SumX / n, SumY / n, m_edges);
     SetLaneCalibration(m_state.settings, lane, corrected);
     m_unsaved = !WriteCalibration(m_state.settings, CalibrationPath());
     m_reportUnsaved = m_unsaved;
