@@ -8,6 +8,7 @@
 #include "archive/TGroupsForm.h"
 #include "archive/TSave_Print.h"
 #include "calibration/Calibration.h"
+#include "calibration/TPreShoot.h"
 #include "device/TInitial.h"
 #include "exercise/TShoot1.h"
 #include "targets/LightScript.h"
@@ -139,6 +140,9 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
     }
     if (className == QLatin1String("TShoot1")) {
         return new TShoot1(m_state, m_services);
+    }
+    if (className == QLatin1String("TPreShoot")) {
+        return new TPreShoot(m_state, m_services);
     }
     if (className == QLatin1String("TSave_Print")) {
         return new TSave_Print(m_state, m_services);
