@@ -11,6 +11,7 @@ packages=(
   fonts-liberation
   qt6-translations-l10n
   xvfb x11-utils
+  dpkg-dev file fakeroot
   "$@"
 )
 

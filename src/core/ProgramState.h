@@ -91,7 +91,8 @@ std::int32_t ProbePortCard(ProgramState& state, int address);
 // Reads the sounds chosen by Sound1..Sound3 from the sound pack.
 void ReloadSounds(ProgramState& state);
 
-// Loads the target pack and counts its targets (its string 1).
+// Loads the target pack and counts its targets (its string 1); its zone maps become the ones
+// scoring uses.
 void LoadTargetLibrary(ProgramState& state);
 void LoadSoundLibrary(ProgramState& state);
 

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "platform/ZoneMaps.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QImage>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 namespace ryvo {
@@ -24,6 +27,8 @@ public:
     // Null image when there is no picture of that id or it cannot be decoded.
     [[nodiscard]] QImage Bitmap(int id) const;
     [[nodiscard]] std::optional<QByteArray> Raw(int id) const;
+    // The zone maps beside the pictures, read once with the pack.
+    const std::shared_ptr<const ZoneMaps>& Zones() const { return m_zones; }
 
 private:
     [[nodiscard]] std::optional<QString> FileFor(int id) const;
@@ -31,6 +36,7 @@ private:
     QString m_folder;
     QHash<int, QString> m_strings;
     QHash<int, QString> m_files; // id -> file name
+    std::shared_ptr<const ZoneMaps> m_zones = std::make_shared<const ZoneMaps>();
 };
 
 } // namespace ryvo

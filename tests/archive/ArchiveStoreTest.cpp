@@ -1,5 +1,6 @@
 #include "archive/ArchiveStore.h"
 #include "core/ProgramState.h"
+#include "platform/ZoneMaps.h"
 #include "support/TempDir.h"
 #include "targets/Scoring.h"
 
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 
 using namespace ryvo;
 
@@ -347,4 +349,52 @@ TEST(ArchiveStore, ReaderToleratesOddFiles) {
     // A shot count far beyond the file ends in a torn record, not a hang.
     EXPECT_TRUE(ParseGroupFile("A\n1.1.2000 1:1\n1 0 1 0\n2000000000 0\n\n 1 1\n").empty());
     EXPECT_TRUE(ParseGroupFile(QByteArray()).empty());
+}
+
+TEST(ArchiveStore, StoredShotsOfAFigureTargetScoreByItsZoneMap) {
+    test::TempDir dir;
+    // Target 1 of the pack (type 3): 10 over the centre (-20..20 on both axes), 6 in the
+    // top-left tenth, 0 elsewhere on the paper.
+    dir.Write(QStringLiteral("Targets/strings.txt"), "1\t1\n101\tФигура\n");
+    QImage zones(20, 20, QImage::Format_Grayscale8);
+    zones.fill(0);
+    for (int y = 8; y < 12; ++y) {
+        for (int x = 8; x < 12; ++x) {
+            zones.setPixel(x, y, qRgb(10, 10, 10));
+        }
+    }
+    zones.setPixel(0, 0, qRgb(6, 6, 6));
+    ASSERT_TRUE(zones.save(dir.File(QStringLiteral("Targets/1001.zones.png"))));
+    // A record as an older program wrote it, long before the map existed.
+    const QByteArray record = test::Cp1251Lines(QStringLiteral("Сидоров\n"
+                                                               "3.4.2007 10:15\n"
+                                                               "3 0 5 0\n"
+                                                               "5   20.00\n"
+                                                               "\n"
+                                                               "   1.00           -2.00\n"
+                                                               "  50.00           50.00\n"
+                                                               " 150.00            0.00\n"
+                                                               "-1234.00        -1234.00\n"
+                                                               " -95.00          -95.00\n"));
+    dir.Write(QStringLiteral("2007/Апрель/Стрелки.rec"), record);
+
+    ProgramState state;
+    state.StartDir = dir.Path();
+    LoadTargetLibrary(state);
+    ASSERT_TRUE(ReadGroupFile(state, QStringLiteral("2007/Апрель"), QStringLiteral("Стрелки")));
+    PublishScoringZones(nullptr);
+    ASSERT_EQ(state.archive.ArchiveRecords.size(), 1u);
+    const ResultRecord& r = state.archive.ArchiveRecords[0];
+    EXPECT_EQ(r.Hits[10], QStringLiteral("1"));
+    EXPECT_EQ(r.Hits[6], QStringLiteral("1"));
+    EXPECT_EQ(r.Hits[0], QStringLiteral("1")); // on the paper beside the figure
+    EXPECT_EQ(r.Hits[kMissColumn], QStringLiteral("2"));
+    EXPECT_EQ(r.SumText, QStringLiteral("16"));
+    EXPECT_EQ(dir.Read(QStringLiteral("2007/Апрель/Стрелки.rec")), record);
+
+    // The same file without the pack's map scores every hole on the square 0.
+    ASSERT_TRUE(ReadGroupFile(state.archive, dir.File(QStringLiteral("2007/Апрель/Стрелки.rec")),
+                              ScoreShot));
+    EXPECT_EQ(state.archive.ArchiveRecords[0].Hits[0], QStringLiteral("3"));
+    EXPECT_EQ(state.archive.ArchiveRecords[0].SumText, QStringLiteral("0"));
 }
