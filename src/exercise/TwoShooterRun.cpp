@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace ryvo {
 
@@ -71,7 +72,7 @@ TwoShooterRun::TwoShooterRun(ProgramState& state, const Services& services, TwoS
                             m_services.sound->PlayAsync(*m_two.ShotSound);
                         }
                     }}),
-      m_two(state), m_view(view) {
+      m_two(state), m_view(view), m_status(state) {
     SetPollMode(PollMode::SingleLane);
     for (int lane = 0; lane < kShooters; ++lane) {
         m_panels[Index(lane)] = std::make_unique<TwoShooterPanel>(
@@ -115,11 +116,19 @@ void TwoShooterRun::FormActivate() {
     for (LogicalTimer& timer : Timer_shoot) {
         timer.interval = interval;
     }
+    m_status.Activated();
+    PushStatus();
     // Back from the save or print dialog: the targets keep their holes.
     if (m_two.ResultSource != 0) {
         return;
     }
     DrawTargets();
+}
+
+void TwoShooterRun::PushStatus() {
+    if (m_status.TakeChanged()) {
+        m_view.SetStatus(m_status.Text(), m_status.Hint());
+    }
 }
 
 void TwoShooterRun::ExitClick() {
@@ -235,6 +244,7 @@ void TwoShooterRun::OnSeriesStart() {
 void TwoShooterRun::OnSeriesGo() {
     RunState& run = m_two.run;
     const std::uint32_t now = m_services.clock->TickCount();
+    m_status.SeriesStarted(now);
     lamps.scriptPos = 0;
     lamps.SetLanes(kTwoLanes);
     const std::int32_t lit = m_two.settings.SmartTarget != 0 ? 0 : 1;
@@ -261,9 +271,10 @@ void TwoShooterRun::OnSeriesGo() {
 
 void TwoShooterRun::Poll(int lane) {
     PortFree = 0;
-    PollLane(lane);
+    const int answered = PollLane(lane);
     PortFree = 1;
     ++m_polls;
+    m_status.PollResult(answered != -1, m_services.clock->TickCount());
 }
 
 void TwoShooterRun::PassHead() {
@@ -435,6 +446,14 @@ void TwoShooterRun::OnSeriesEnd() {
             run.ShootTime[i] = static_cast<float>(now - run.StartTick[i]) * 0.001F;
         }
     }
+    std::vector<LaneTotal> totals;
+    for (int lane = 0; lane < kShooters; ++lane) {
+        if (m_two.LanePresent[Index(lane)] == 1) {
+            totals.push_back(
+                LaneTotal{lane + 1, run.ShotCount[Index(lane)], run.ScoreSum[Index(lane)]});
+        }
+    }
+    m_status.SeriesEnded(totals);
     // The end sound is tried even without the test playback.
     if (m_services.sound != nullptr && m_two.EndSound) {
         m_services.sound->PlayAsync(*m_two.EndSound);
@@ -473,6 +492,8 @@ void TwoShooterRun::OnRunEnd() {
 
 void TwoShooterRun::OnIdle() {
     ClosePort(m_two);
+    m_status.RunEnded();
+    PushStatus();
 }
 
 } // namespace ryvo
