@@ -4,14 +4,11 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -21,101 +18,73 @@ namespace ryvo {
 
 namespace {
 
-// The window's own size; it is scaled as a whole by the screen height.
-constexpr int kWindowHeight = 670;
+// Until the window is laid out.
 constexpr int kTargetSize = 363;
+constexpr int kMinTargetSize = 200;
 constexpr int kSignalWidth = 204;
 constexpr int kSignalHeight = 20;
 constexpr int kFailArrowSize = 30;
-constexpr int kDisplayMs = 16;
+constexpr int kArrowSize = 24;
 
-double ScreenFactor() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const int height = screen != nullptr ? screen->availableGeometry().height() : kWindowHeight;
-    return std::clamp(static_cast<double>(height) / kWindowHeight, 0.6, 3.0);
-}
+// Point sizes at the base window size: values read from a distance, captions and buttons.
+constexpr double kValuePoints = 16.0;
+constexpr double kCaptionPoints = 11.0;
 
-int Scaled(int size, double f) {
-    return static_cast<int>(std::lround(size * f));
-}
-
-QPixmap MarkerPixmap(const QColor& colour, QSize size) {
-    QPixmap pixmap(size);
+QPixmap ScaledPixmap(int w, int h, double s) {
+    QPixmap pixmap(static_cast<int>(std::lround(w * s)), static_cast<int>(std::lround(h * s)));
     pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setPen(QPen(colour, 2));
-    const int w = size.width();
-    const int h = size.height();
-    p.drawEllipse(QRect(w / 6, h / 6, w * 2 / 3, h * 2 / 3));
-    p.drawLine(w / 2, 0, w / 2, h - 1);
-    p.drawLine(0, h / 2, w - 1, h / 2);
     return pixmap;
 }
 
-QPixmap ArrowPixmap(int angle, int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
+QPixmap MarkerPixmap(const QColor& colour, double s) {
+    QPixmap pixmap = ScaledPixmap(20, 21, s);
+    QPainter p(&pixmap);
+    p.scale(s, s);
+    p.setPen(QPen(colour, 2));
+    p.drawEllipse(QRect(3, 3, 14, 14));
+    p.drawLine(10, 0, 10, 20);
+    p.drawLine(0, 10, 19, 10);
+    return pixmap;
+}
+
+QPixmap ArrowPixmap(int angle, double s) {
+    QPixmap pixmap = ScaledPixmap(kArrowSize, kArrowSize, s);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    p.translate(size / 2.0, size / 2.0);
+    p.scale(s, s);
+    p.translate(12, 12);
     p.rotate(angle);
-    const double r = size / 2.0 - 1.0;
     QPainterPath path;
-    path.moveTo(-r, 0);
-    path.lineTo(r * 0.7, -r * 0.8);
-    path.lineTo(r * 0.7, r * 0.8);
+    path.moveTo(-10, 0);
+    path.lineTo(8, -9);
+    path.lineTo(8, 9);
     path.closeSubpath();
     p.fillPath(path, QColor(200, 0, 0));
     return pixmap;
 }
 
 // The word for a miss: red letters on nothing, or black letters on red for a dark target.
-QPixmap MissWord(QSize size, bool dark) {
-    QPixmap pixmap(size);
-    pixmap.fill(dark ? QColor(255, 0, 0) : QColor(Qt::transparent));
+QPixmap MissWord(bool dark, double s) {
+    QPixmap pixmap = ScaledPixmap(145, 30, s);
+    if (dark) {
+        pixmap.fill(QColor(255, 0, 0));
+    }
     QPainter p(&pixmap);
     QFont font(QStringLiteral("Times New Roman"));
-    font.setPixelSize(size.height() * 4 / 5);
+    font.setPixelSize(std::max(1, pixmap.height() * 4 / 5));
     font.setBold(true);
     p.setFont(font);
     p.setPen(dark ? QColor(Qt::black) : QColor(255, 0, 0));
-    p.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, QStringLiteral("Промах"));
+    p.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("Промах"));
     return pixmap;
 }
 
 } // namespace
 
-// Shows an image canvas as it is; repainted only when told.
-class CanvasWidget final : public QWidget {
-public:
-    CanvasWidget(ImageCanvas& canvas, const QString& name, QWidget* parent = nullptr)
-        : QWidget(parent), m_canvas(canvas) {
-        setObjectName(name);
-        setAccessibleName(name);
-        setFixedSize(canvas.Width(), canvas.Height());
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        QPainter painter(this);
-        for (const QRect& r : event->region()) {
-            painter.drawImage(r, m_canvas.Image(), r);
-        }
-    }
-
-private:
-    ImageCanvas& m_canvas;
-};
-
 // One shooter's side: the target with its markers, the signal bar and the statistics box.
-// Changes reach the screen when the page flushes the display.
 class TShoot2::LaneView final : public PanelView {
 public:
-    LaneView(int targetSize, QSize signal, int failArrow, std::function<void()> schedule)
-        : target(targetSize, targetSize, kButtonFace),
-          failArrowCanvas(failArrow, failArrow, kButtonFace),
-          sig(signal.width(), signal.height(), kButtonFace), m_schedule(std::move(schedule)) {}
+    explicit LaneView(DisplayBatch& display) : m_display(display) {}
 
     void SetText(ViewText text, const QString& value) override {
         if (const auto it = labels.find(text); it != labels.end()) {
@@ -128,17 +97,30 @@ public:
         }
     }
     void Place(ViewItem item, int left, int top) override {
-        m_moves[item] = QPoint(left, top);
-        m_schedule();
+        if (QWidget* w = Item(item)) {
+            m_display.Place(w, QPoint(left, top));
+        }
     }
     QSize ItemSize(ViewItem item) const override {
         const QWidget* w = Item(item);
         return w != nullptr ? w->size() : QSize();
     }
-    Canvas& Picture(ViewPicture picture) override {
+    Canvas& Picture(ViewPicture picture) override { return View(picture)->Canvas(); }
+    void Repaint(ViewPicture picture) override { m_display.Repaint(View(picture)); }
+    void RepaintArea(ViewPicture picture, const QRect& area) override {
+        m_display.RepaintArea(View(picture), area);
+    }
+    void Present() override { m_display.Present(); }
+    int SignalLength() const override { return sig->Canvas().Width(); }
+
+    QWidget* Item(ViewItem item) const {
+        const auto it = items.find(item);
+        return it != items.end() ? it->second : nullptr;
+    }
+    PictureWidget* View(ViewPicture picture) const {
         switch (picture) {
         case ViewPicture::FailArrow:
-            return failArrowCanvas;
+            return failArrow;
         case ViewPicture::SignalI:
             return sig;
         case ViewPicture::Target:
@@ -146,85 +128,30 @@ public:
         }
         return target;
     }
-    void Repaint(ViewPicture picture) override {
-        m_dirty[static_cast<size_t>(picture)] = true;
-        m_schedule();
-    }
-    void RepaintArea(ViewPicture picture, const QRect& area) override {
-        if (picture != ViewPicture::Target) {
-            Repaint(picture);
-            return;
-        }
-        if (!m_dirty[static_cast<size_t>(ViewPicture::Target)]) {
-            m_targetArea += area;
-        }
-        m_schedule();
-    }
-    int SignalLength() const override { return sig.Width(); }
 
-    void Flush() {
-        for (const auto& [item, pos] : m_moves) {
-            if (QWidget* w = Item(item)) {
-                w->move(pos);
-            }
-        }
-        m_moves.clear();
-        if (m_dirty[static_cast<size_t>(ViewPicture::Target)]) {
-            targetView->update();
-        } else if (!m_targetArea.isEmpty()) {
-            targetView->update(m_targetArea);
-        }
-        m_targetArea = QRegion();
-        if (m_dirty[static_cast<size_t>(ViewPicture::FailArrow)]) {
-            failArrowView->update();
-        }
-        if (m_dirty[static_cast<size_t>(ViewPicture::SignalI)]) {
-            sigView->update();
-        }
-        m_dirty = {};
-    }
-
-    QWidget* Item(ViewItem item) const {
-        const auto it = items.find(item);
-        return it != items.end() ? it->second : nullptr;
-    }
-
-    ImageCanvas target;
-    ImageCanvas failArrowCanvas;
-    ImageCanvas sig;
-    CanvasWidget* targetView = nullptr;
-    CanvasWidget* failArrowView = nullptr;
-    CanvasWidget* sigView = nullptr;
+    PictureWidget* target = nullptr;
+    PictureWidget* failArrow = nullptr;
+    PictureWidget* sig = nullptr;
     std::map<ViewText, QLabel*> labels;
     std::map<ViewItem, QWidget*> items;
+    std::map<ViewItem, std::function<QPixmap(double)>> art;
 
 private:
-    std::function<void()> m_schedule;
-    std::array<bool, 3> m_dirty{};
-    QRegion m_targetArea;
-    std::map<ViewItem, QPoint> m_moves;
+    DisplayBatch& m_display;
 };
 
 TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
-    : Page(QStringLiteral("TShoot2"), QStringLiteral("Стрельба: два стрелка"), parent),
-      m_state(state) {
-    const double f = ScreenFactor();
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setPixelSize(Scaled(18, f));
-    setFont(font);
-
-    for (size_t lane = 0; lane < m_lanes.size(); ++lane) {
-        m_lanes[lane] = std::make_unique<LaneView>(
-            Scaled(kTargetSize, f), QSize(Scaled(kSignalWidth, f), Scaled(kSignalHeight, f)),
-            Scaled(kFailArrowSize, f), [this] { ScheduleDisplay(); });
+    : ExercisePage(QStringLiteral("TShoot2"), QStringLiteral("Стрельба: два стрелка"), parent) {
+    for (auto& lane : m_lanes) {
+        lane = std::make_unique<LaneView>(Display());
     }
     m_run = std::make_unique<TwoShooterRun>(state, services, *this);
 
     auto* root = new QVBoxLayout(this);
     auto* lamps = new QHBoxLayout;
-    auto lamp = [this, lamps, f](ViewItem item, const char* name, int width) {
+    auto lamp = [this, lamps](ViewItem item, const char* name, int width) {
         auto* label = Named(new QLabel, name);
-        label->setFixedSize(Scaled(width, f), Scaled(18, f));
+        ScaleSize(label, width, 18);
         label->hide();
         m_lamps[item] = label;
         lamps->addWidget(label);
@@ -232,7 +159,7 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
     lamps->addStretch(1);
     lamp(ViewItem::Image1, "Image1", 50);
     lamp(ViewItem::Image3, "Image3", 18);
-    lamps->addSpacing(Scaled(40, f));
+    lamps->addSpacing(40);
     lamp(ViewItem::Image2, "Image2", 50);
     lamp(ViewItem::Image4, "Image4", 18);
     lamps->addStretch(1);
@@ -240,13 +167,14 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
 
     auto* row = new QHBoxLayout;
     root->addLayout(row, 1);
-    row->addWidget(BuildLane(0, Scaled(100, f)), 1);
+    row->addWidget(BuildLane(0), 1);
 
     auto* middle = new QVBoxLayout;
     auto button = [this, middle](TwoButton b, const char* name, const QString& caption,
                                  void (TShoot2::*handler)(), bool enabled) {
         auto* w = Named(new QPushButton(caption), name);
         w->setEnabled(enabled);
+        ScaleText(w, kCaptionPoints);
         connect(w, &QPushButton::clicked, this, handler);
         middle->addWidget(w);
         m_buttons[b] = w;
@@ -265,123 +193,154 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
     button(TwoButton::Exit, "Exit", QStringLiteral("Выход"), &TShoot2::ExitClick, true);
     middle->addStretch(1);
     row->addLayout(middle);
-
-    row->addWidget(BuildLane(1, Scaled(100, f)), 1);
+    row->addWidget(BuildLane(1), 1);
 
     m_status = Named(new QLabel, "Status");
     m_hint = Named(new QLabel, "Hint");
+    ScaleText(m_status, kCaptionPoints);
+    ScaleText(m_hint, kCaptionPoints);
     auto* statusRow = new QHBoxLayout;
     statusRow->addWidget(m_status, 1);
     statusRow->addWidget(m_hint);
     root->addLayout(statusRow);
 
-    m_runTimer.setInterval(0);
-    connect(&m_runTimer, &QTimer::timeout, this, &TShoot2::Tick);
-    m_displayTimer.setSingleShot(true);
-    connect(&m_displayTimer, &QTimer::timeout, this, &TShoot2::FlushDisplay);
-    m_sinceDisplay.start();
+    Ticks().Drive(*m_run);
+    PlaceMarkers();
 }
 
-TShoot2::~TShoot2() = default;
-
-QWidget* TShoot2::BuildLane(int lane, int scale100) {
+QWidget* TShoot2::BuildLane(int lane) {
     LaneView& view = *m_lanes[static_cast<size_t>(lane)];
-    const double f = scale100 / 100.0;
-    const QString n = QString::number(lane + 1);
-    auto name = [&n](const char* base) { return QString::fromLatin1(base) + n; };
-    auto named = [&name](auto* w, const char* base) {
-        const QString full = name(base);
-        w->setObjectName(full);
-        w->setAccessibleName(full);
-        return w;
-    };
+    const bool first = lane == 0;
+    // Control names end in the shooter's number.
+    auto name = [first](const char* one, const char* two) { return first ? one : two; };
 
     auto* column = new QWidget;
     auto* layout = new QVBoxLayout(column);
-    auto* heading = named(new QLabel(QStringLiteral("Стрелок ") + n), "StaticText");
-    QFont headingFont = heading->font();
-    headingFont.setBold(true);
-    heading->setFont(headingFont);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* heading =
+        Named(new QLabel(first ? QStringLiteral("Стрелок 1") : QStringLiteral("Стрелок 2")),
+              name("StaticText1", "StaticText2"));
+    ScaleText(heading, kValuePoints, true);
     layout->addWidget(heading, 0, Qt::AlignHCenter);
 
-    auto* panel = named(new QWidget, "Panel");
-    panel->setFixedSize(view.target.Width(), view.target.Height());
-    view.targetView = new CanvasWidget(view.target, name("Target"), panel);
-    layout->addWidget(panel, 0, Qt::AlignHCenter);
+    // The target takes the largest square its panel gets.
+    auto* panel = Named(new QWidget, name("Panel1", "Panel2"));
+    panel->setMinimumSize(kMinTargetSize, kMinTargetSize);
+    panel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    view.target = AddSquarePicture(panel, name("Target1", "Target2"), kTargetSize);
+    layout->addWidget(panel, 1);
 
-    auto marker = [&view, &named](ViewItem item, const char* base, const QPixmap& pixmap,
-                                  QWidget* parent, bool transparent = true) {
-        auto* label = named(new QLabel(parent), base);
-        label->setPixmap(pixmap);
-        label->setFixedSize(pixmap.size());
+    auto marker = [&view](ViewItem item, const char* objectName, std::function<QPixmap(double)> art,
+                          QWidget* parent, bool transparent = true) {
+        auto* label = Named(new QLabel(parent), objectName);
         if (transparent) {
             label->setAttribute(Qt::WA_TranslucentBackground);
         }
         label->hide();
         view.items[item] = label;
+        view.art[item] = std::move(art);
         return label;
     };
-    const QSize gun(Scaled(20, f), Scaled(21, f));
-    marker(ViewItem::Gun2, "Gun", MarkerPixmap(QColor(255, 0, 0), gun), view.targetView);
-    marker(ViewItem::PostGun, "PostGun", MarkerPixmap(QColor(0, 0, 255), gun), view.targetView);
-    const int arrow = Scaled(24, f);
-    const int edge = view.target.Width() - arrow;
-    marker(ViewItem::LeftArrow, "ArrowLeft", ArrowPixmap(0, arrow), view.targetView)
-        ->move(0, edge / 2);
-    marker(ViewItem::RightArrow, "ArrowRight", ArrowPixmap(180, arrow), view.targetView)
-        ->move(edge, edge / 2);
-    marker(ViewItem::UpArrow, "ArrowUp", ArrowPixmap(90, arrow), view.targetView)
-        ->move(edge / 2, 0);
-    marker(ViewItem::DownArrow, "ArrowDown", ArrowPixmap(270, arrow), view.targetView)
-        ->move(edge / 2, edge);
+    marker(
+        ViewItem::Gun2, name("Gun1", "Gun2"),
+        [](double s) { return MarkerPixmap(QColor(255, 0, 0), s); }, view.target);
+    marker(
+        ViewItem::PostGun, name("PostGun1", "PostGun2"),
+        [](double s) { return MarkerPixmap(QColor(0, 0, 255), s); }, view.target);
+    marker(
+        ViewItem::LeftArrow, name("ArrowLeft1", "ArrowLeft2"),
+        [](double s) { return ArrowPixmap(0, s); }, view.target);
+    marker(
+        ViewItem::RightArrow, name("ArrowRight1", "ArrowRight2"),
+        [](double s) { return ArrowPixmap(180, s); }, view.target);
+    marker(
+        ViewItem::UpArrow, name("ArrowUp1", "ArrowUp2"),
+        [](double s) { return ArrowPixmap(90, s); }, view.target);
+    marker(
+        ViewItem::DownArrow, name("ArrowDown1", "ArrowDown2"),
+        [](double s) { return ArrowPixmap(270, s); }, view.target);
 
     auto* signalRow = new QHBoxLayout;
-    view.sigView = new CanvasWidget(view.sig, name("Sig"));
-    signalRow->addWidget(view.sigView);
-    signalRow->addWidget(named(new QLabel(QStringLiteral("Сигнал")), "SigT"));
+    view.sig = AddScaledPicture(name("Sig1", "Sig2"), QSize(kSignalWidth, kSignalHeight));
+    signalRow->addWidget(view.sig);
+    auto* sigT = Named(new QLabel(QStringLiteral("Сигнал")), name("SigT1", "SigT2"));
+    ScaleText(sigT, kCaptionPoints);
+    signalRow->addWidget(sigT);
     signalRow->addStretch(1);
     layout->addLayout(signalRow);
 
-    auto* stat = named(new QGroupBox(QStringLiteral("Статистика")), "GroupBoxStat");
+    auto* stat =
+        Named(new QGroupBox(QStringLiteral("Статистика")), name("GroupBoxStat1", "GroupBoxStat2"));
+    ScaleText(stat, kCaptionPoints);
     auto* grid = new QGridLayout(stat);
-    auto pair = [&](const char* captionBase, const QString& caption, const char* valueBase,
+    // Two pairs to a row keep the box low, so the target keeps the height.
+    int cell = 0;
+    auto pair = [&](const char* captionName, const QString& caption, const char* valueName,
                     ViewText text) {
-        const int r = grid->rowCount();
-        grid->addWidget(named(new QLabel(caption), captionBase), r, 0);
-        auto* value = named(new QLabel, valueBase);
-        grid->addWidget(value, r, 1);
+        auto* label = Named(new QLabel(caption), captionName);
+        ScaleText(label, kCaptionPoints);
+        auto* value = Named(new QLabel, valueName);
+        ScaleText(value, kValuePoints, text == ViewText::FirstTime);
+        grid->addWidget(label, cell / 2, (cell % 2) * 2);
+        grid->addWidget(value, cell / 2, (cell % 2) * 2 + 1);
         view.labels[text] = value;
+        ++cell;
     };
-    pair("NumT", QStringLiteral("Произведен выстрел N"), "Num", ViewText::Num);
-    pair("Ft", QStringLiteral("Первый выстрел"), "FirstTime", ViewText::FirstTime);
-    pair("TimeT", QStringLiteral("Время стрельбы"), "Time", ViewText::TimeC);
-    pair("ResT", QStringLiteral("Результат"), "Res", ViewText::Res);
-    pair("SymT", QStringLiteral("Сумма"), "SymE", ViewText::SymE);
-    pair("AverSymT", QStringLiteral("Средний результат"), "AverSym", ViewText::AverSym);
-    // The first shot's time is bold from the start; the other values on activation.
-    QFont bold = view.labels[ViewText::FirstTime]->font();
-    bold.setBold(true);
-    view.labels[ViewText::FirstTime]->setFont(bold);
+    pair(name("NumT1", "NumT2"), QStringLiteral("Произведен выстрел N"), name("Num1", "Num2"),
+         ViewText::Num);
+    pair(name("Ft1", "Ft2"), QStringLiteral("Первый выстрел"), name("FirstTime1", "FirstTime2"),
+         ViewText::FirstTime);
+    pair(name("TimeT1", "TimeT2"), QStringLiteral("Время стрельбы"), name("Time1", "Time2"),
+         ViewText::TimeC);
+    pair(name("ResT1", "ResT2"), QStringLiteral("Результат"), name("Res1", "Res2"), ViewText::Res);
+    pair(name("SymT1", "SymT2"), QStringLiteral("Сумма"), name("SymE1", "SymE2"), ViewText::SymE);
+    pair(name("AverSymT1", "AverSymT2"), QStringLiteral("Средний результат"),
+         name("AverSym1", "AverSym2"), ViewText::AverSym);
 
-    auto* misses = new QWidget;
-    auto* missLayout = new QHBoxLayout(misses);
-    missLayout->setContentsMargins(0, 0, 0, 0);
-    const QSize word(Scaled(145, f), Scaled(30, f));
+    auto* misses = new QHBoxLayout;
+    // Fail and FailActive share one place.
     auto* words = new QWidget;
-    words->setFixedSize(word);
-    marker(ViewItem::Fail, "Fail", MissWord(word, false), words);
-    marker(ViewItem::ImageActive, "FailActive", MissWord(word, true), words, false);
-    missLayout->addWidget(words);
-    view.failArrowView = new CanvasWidget(view.failArrowCanvas, name("FailArrow"));
-    view.failArrowView->hide();
-    view.items[ViewItem::FailArrow] = view.failArrowView;
-    missLayout->addWidget(view.failArrowView);
-    missLayout->addStretch(1);
-    grid->addWidget(misses, grid->rowCount(), 0, 1, 2);
+    ScaleSize(words, 145, 30);
+    marker(
+        ViewItem::Fail, name("Fail1", "Fail2"), [](double s) { return MissWord(false, s); }, words);
+    marker(
+        ViewItem::ImageActive, name("FailActive1", "FailActive2"),
+        [](double s) { return MissWord(true, s); }, words, false);
+    misses->addWidget(words);
+    view.failArrow = AddScaledPicture(name("FailArrow1", "FailArrow2"),
+                                      QSize(kFailArrowSize, kFailArrowSize), stat);
+    view.failArrow->hide();
+    view.items[ViewItem::FailArrow] = view.failArrow;
+    misses->addWidget(view.failArrow);
+    misses->addStretch(1);
+    grid->addLayout(misses, grid->rowCount(), 0, 1, 4);
     layout->addWidget(stat);
-    layout->addStretch(1);
     return column;
 }
+
+void TShoot2::PlaceMarkers() {
+    for (const auto& lane : m_lanes) {
+        for (const auto& [item, art] : lane->art) {
+            auto* label = static_cast<QLabel*>(lane->items.at(item));
+            const QPixmap pixmap = art(Scale());
+            label->setPixmap(pixmap);
+            label->setFixedSize(pixmap.size());
+        }
+        const int edge = lane->target->width() - lane->items.at(ViewItem::LeftArrow)->width();
+        lane->items.at(ViewItem::LeftArrow)->move(0, edge / 2);
+        lane->items.at(ViewItem::RightArrow)->move(edge, edge / 2);
+        lane->items.at(ViewItem::UpArrow)->move(edge / 2, 0);
+        lane->items.at(ViewItem::DownArrow)->move(edge / 2, edge);
+    }
+}
+
+void TShoot2::PicturesResized() {
+    PlaceMarkers();
+    m_run->Redraw();
+    FlushDisplay();
+}
+
+TShoot2::~TShoot2() = default;
 
 void TShoot2::FormActivate() {
     for (const auto& lane : m_lanes) {
@@ -397,30 +356,9 @@ void TShoot2::FormActivate() {
     FlushDisplay();
 }
 
-void TShoot2::KeepTicking() {
-    if (m_run->Idle()) {
-        m_runTimer.stop();
-        FlushDisplay();
-        return;
-    }
-    // Waits for keys, a sound or the pause need no busy loop.
-    m_runTimer.setInterval(m_run->Waiting() ? 5 : 0);
-    if (!m_runTimer.isActive()) {
-        m_runTimer.start();
-    }
-}
-
-void TShoot2::Tick() {
-    if (onTick) {
-        onTick();
-    }
-    m_run->Tick();
-    KeepTicking();
-}
-
 void TShoot2::StartClick() {
     m_run->StartClick();
-    KeepTicking();
+    Ticks().KeepTicking();
 }
 
 void TShoot2::ExitClick() {
@@ -484,23 +422,6 @@ void TShoot2::ActivateWindow(const QString& className) {
 void TShoot2::SetStatus(const QString& text, const QString& hint) {
     m_status->setText(text);
     m_hint->setText(hint);
-}
-
-void TShoot2::ScheduleDisplay() {
-    if (m_displayTimer.isActive()) {
-        return;
-    }
-    // The first change after a quiet spell shows at once; later ones wait for the next frame.
-    const qint64 since = m_sinceDisplay.elapsed();
-    m_displayTimer.start(since >= kDisplayMs ? 0 : static_cast<int>(kDisplayMs - since));
-}
-
-void TShoot2::FlushDisplay() {
-    m_displayTimer.stop();
-    m_sinceDisplay.restart();
-    for (const auto& lane : m_lanes) {
-        lane->Flush();
-    }
 }
 
 } // namespace ryvo

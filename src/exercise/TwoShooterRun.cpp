@@ -93,12 +93,12 @@ bool TwoShooterRun::CanShoot(int lane) const {
     return m_two.run.LaneActive[i] != 0 && m_two.run.ShotCount[i] < kMaxShots;
 }
 
-void TwoShooterRun::DrawTargets() {
+void TwoShooterRun::DrawTargets(bool tellMissing) {
     for (int lane = 0; lane < kShooters; ++lane) {
         PanelView& panel = m_view.Lane(lane);
         if (!DrawLaneTarget(panel.Picture(ViewPicture::Target), panel.Picture(ViewPicture::SignalI),
                             m_two, lane) &&
-            m_services.dialogs != nullptr) {
+            tellMissing && m_services.dialogs != nullptr) {
             m_services.dialogs->Message(MissingPictureMessage(m_two.settings.Target[Index(lane)]),
                                         QStringLiteral("Error"), MessageIcon::Error);
         }
@@ -122,7 +122,31 @@ void TwoShooterRun::FormActivate() {
     if (m_two.ResultSource != 0) {
         return;
     }
+    m_showsSeries = false;
     DrawTargets();
+}
+
+void TwoShooterRun::Redraw() {
+    if (!Idle()) {
+        return;
+    }
+    // A missing picture was said when the window came up.
+    DrawTargets(false);
+    for (int lane = 0; lane < kShooters; ++lane) {
+        TwoShooterPanel& panel = Panel(lane);
+        const auto& shots = m_two.run.ShotPos[Index(lane)];
+        const size_t count =
+            m_showsSeries ? std::min<size_t>(m_two.run.ShotCount[Index(lane)], shots.size()) : 0;
+        for (size_t s = 0; s < count; ++s) {
+            if (WithinTarget(shots[s].x, shots[s].y)) {
+                panel.DrawHole(shots[s].x, shots[s].y, kBlack, kWhite, HoleStyle::OnePixel);
+            }
+        }
+        PanelView& view = m_view.Lane(lane);
+        const QPoint corner = MarkerCorner(panel.Scale(), panel.PostGunX(), panel.PostGunY(),
+                                           view.ItemSize(ViewItem::PostGun));
+        view.Place(ViewItem::PostGun, corner.x(), corner.y());
+    }
 }
 
 void TwoShooterRun::PushStatus() {
@@ -180,6 +204,7 @@ void TwoShooterRun::OnSeriesStart() {
         EndRunNow();
         return;
     }
+    m_showsSeries = true;
     RunState& run = m_two.run;
     DeviceValues& device = m_two.Device;
     run.LaneActive.fill(0);

@@ -54,6 +54,8 @@ public:
     void Save2Click() { OpenResult(1, 0); }
     void PrintClick() { OpenResult(0, 1); }
     void Print2Click() { OpenResult(1, 1); }
+    // The pictures took a new size while idle: targets, holes and markers drawn again.
+    void Redraw();
 
     using RunPhases::Idle;
     using RunPhases::RunPhase;
@@ -87,7 +89,7 @@ protected:
 
 private:
     void OpenResult(int lane, std::int32_t mode);
-    void DrawTargets();
+    void DrawTargets(bool tellMissing = true);
     void RegisterShot(int lane);
     // A lane that takes part and may still register shots.
     bool CanShoot(int lane) const;
@@ -103,6 +105,8 @@ private:
     RunStatus m_status;
     std::shared_ptr<bool> m_soundToken;
     bool m_waitForSound = false;
+    // The targets show the holes of the last series.
+    bool m_showsSeries = false;
     std::uint64_t m_passes = 0;
     std::uint64_t m_polls = 0;
 };
