@@ -84,8 +84,8 @@ int main(int argc, char** argv) {
         file.write(text);
     }
     QProcess sim;
-    if (!StartSimulator(sim, {QStringLiteral("--link"), link, QStringLiteral("--scenario"),
-                              scenario})) {
+    if (!StartSimulator(sim,
+                        {QStringLiteral("--link"), link, QStringLiteral("--scenario"), scenario})) {
         return 1;
     }
 

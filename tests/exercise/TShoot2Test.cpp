@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -155,4 +156,25 @@ TEST(TShoot2Window, EachStatisticsBoxShowsItsOwnShooter) {
     w.Button("Save2")->click();
     EXPECT_EQ(w.navigator.activated, QStringList{QStringLiteral("TSave_Print")});
     EXPECT_EQ(w.state.SaveDialogShooter, QStringLiteral("Стрелок 2"));
+}
+
+TEST(TShoot2Window, TargetsTakeTheLargestSquareAndKeepTheGreyOut) {
+    Window w;
+    w.state.LanePresent = {1, 0, 0, 0, 0};
+    w.page->resize(1600, 1000);
+    w.page->show();
+    w.page->FormActivate();
+    QCoreApplication::processEvents();
+    auto* target1 = w.page->findChild<PictureWidget*>(QStringLiteral("Target1"));
+    auto* target2 = w.page->findChild<PictureWidget*>(QStringLiteral("Target2"));
+    ASSERT_NE(target1, nullptr);
+    ASSERT_NE(target2, nullptr);
+    EXPECT_GT(target1->width(), 363);
+    EXPECT_EQ(target1->size(), target2->size());
+    EXPECT_EQ(target1->Canvas().Width(), target1->width());
+    // Redrawn at the new size: shooter 2 is still greyed out, border included.
+    const int w2 = target2->Canvas().Width();
+    EXPECT_EQ(target2->Canvas().Pixel(0, w2 / 2), kGray);
+    EXPECT_EQ(target2->Canvas().Pixel(w2 - 1, w2 / 2), kGray);
+    EXPECT_NE(target1->Canvas().Pixel(0, w2 / 2), kGray);
 }
