@@ -195,14 +195,11 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
     row->addLayout(middle);
     row->addWidget(BuildLane(1), 1);
 
-    m_status = Named(new QLabel, "Status");
-    m_hint = Named(new QLabel, "Hint");
-    ScaleText(m_status, kCaptionPoints);
-    ScaleText(m_hint, kCaptionPoints);
     auto* statusRow = new QHBoxLayout;
-    statusRow->addWidget(m_status, 1);
-    statusRow->addWidget(m_hint);
+    statusRow->addWidget(StatusLine(), 1);
+    statusRow->addWidget(HintLine());
     root->addLayout(statusRow);
+    ShowStatus(m_run->status);
 
     Ticks().Drive(*m_run);
     PlaceMarkers();
@@ -417,11 +414,6 @@ void TShoot2::FocusStart() {
 
 void TShoot2::ActivateWindow(const QString& className) {
     Page::ActivateWindow(className);
-}
-
-void TShoot2::SetStatus(const QString& text, const QString& hint) {
-    m_status->setText(text);
-    m_hint->setText(hint);
 }
 
 } // namespace ryvo

@@ -44,7 +44,6 @@ public:
     void FocusStart() override;
     void ActivateWindow(const QString& className) override;
     void Present() override { Display().Present(); }
-    void SetStatus(const QString& text, const QString& hint) override;
 
 protected:
     void PicturesResized() override;
@@ -60,8 +59,6 @@ private:
     std::unique_ptr<TwoShooterRun> m_run;
     std::map<ViewItem, QLabel*> m_lamps;
     std::map<TwoButton, QPushButton*> m_buttons;
-    QLabel* m_status = nullptr;
-    QLabel* m_hint = nullptr;
 };
 
 } // namespace ryvo

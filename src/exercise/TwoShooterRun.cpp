@@ -72,7 +72,7 @@ TwoShooterRun::TwoShooterRun(ProgramState& state, const Services& services, TwoS
                             m_services.sound->PlayAsync(*m_two.ShotSound);
                         }
                     }}),
-      m_two(state), m_view(view), m_status(state) {
+      status(state), m_two(state), m_view(view) {
     SetPollMode(PollMode::SingleLane);
     for (int lane = 0; lane < kShooters; ++lane) {
         m_panels[Index(lane)] = std::make_unique<TwoShooterPanel>(
@@ -116,8 +116,7 @@ void TwoShooterRun::FormActivate() {
     for (LogicalTimer& timer : Timer_shoot) {
         timer.interval = interval;
     }
-    m_status.Activated();
-    PushStatus();
+    status.Activated();
     // Back from the save or print dialog: the targets keep their holes.
     if (m_two.ResultSource != 0) {
         return;
@@ -146,12 +145,6 @@ void TwoShooterRun::Redraw() {
         const QPoint corner = MarkerCorner(panel.Scale(), panel.PostGunX(), panel.PostGunY(),
                                            view.ItemSize(ViewItem::PostGun));
         view.Place(ViewItem::PostGun, corner.x(), corner.y());
-    }
-}
-
-void TwoShooterRun::PushStatus() {
-    if (m_status.TakeChanged()) {
-        m_view.SetStatus(m_status.Text(), m_status.Hint());
     }
 }
 
@@ -269,7 +262,7 @@ void TwoShooterRun::OnSeriesStart() {
 void TwoShooterRun::OnSeriesGo() {
     RunState& run = m_two.run;
     const std::uint32_t now = m_services.clock->TickCount();
-    m_status.SeriesStarted(now);
+    status.SeriesStarted(now);
     lamps.scriptPos = 0;
     lamps.SetLanes(kTwoLanes);
     const std::int32_t lit = m_two.settings.SmartTarget != 0 ? 0 : 1;
@@ -299,7 +292,7 @@ void TwoShooterRun::Poll(int lane) {
     const int answered = PollLane(lane);
     PortFree = 1;
     ++m_polls;
-    m_status.PollResult(answered != -1, m_services.clock->TickCount());
+    status.PollResult(answered != -1, m_services.clock->TickCount());
 }
 
 void TwoShooterRun::PassHead() {
@@ -478,7 +471,7 @@ void TwoShooterRun::OnSeriesEnd() {
                 LaneTotal{lane + 1, run.ShotCount[Index(lane)], run.ScoreSum[Index(lane)]});
         }
     }
-    m_status.SeriesEnded(totals);
+    status.SeriesEnded(totals);
     // The end sound is tried even without the test playback.
     if (m_services.sound != nullptr && m_two.EndSound) {
         m_services.sound->PlayAsync(*m_two.EndSound);
@@ -517,8 +510,7 @@ void TwoShooterRun::OnRunEnd() {
 
 void TwoShooterRun::OnIdle() {
     ClosePort(m_two);
-    m_status.RunEnded();
-    PushStatus();
+    status.RunEnded();
 }
 
 } // namespace ryvo

@@ -33,8 +33,6 @@ public:
     virtual void ActivateWindow(const QString& className) = 0;
     // Shows what changed as soon as control returns to the event loop (a new shot).
     virtual void Present() {}
-    // The status line: what the last series came to, whether it is saved, a silent device.
-    virtual void SetStatus(const QString& /*text*/, const QString& /*hint*/) {}
 };
 
 // The two-shooter exercise without its widgets: shooter 1 on lane 0 and shooter 2 on lane 1,
@@ -72,10 +70,10 @@ public:
     // Passes and polls since the window was created (for measurements).
     std::uint64_t Passes() const { return m_passes; }
     std::uint64_t Polls() const { return m_polls; }
-    const RunStatus& Status() const { return m_status; }
+    // What the last series came to, whether it is saved, a silent device.
+    RunStatus status;
 
 protected:
-    void OnTick() override { PushStatus(); }
     void OnRunStart() override;
     void OnSeriesStart() override;
     void OnSeriesGo() override;
@@ -96,13 +94,11 @@ private:
     bool SoundOn() const;
     void ShotSound(bool wait);
     void Poll(int lane);
-    void PushStatus();
 
     ProgramState& m_two;
     TwoShooterView& m_view;
     std::array<TraceBuffer, kShooters> m_rings;
     std::array<std::unique_ptr<TwoShooterPanel>, kShooters> m_panels;
-    RunStatus m_status;
     std::shared_ptr<bool> m_soundToken;
     bool m_waitForSound = false;
     // The targets show the holes of the last series.

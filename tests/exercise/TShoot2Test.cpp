@@ -148,7 +148,7 @@ TEST(TShoot2Window, EachStatisticsBoxShowsItsOwnShooter) {
     EXPECT_TRUE(w.Button("Save")->isEnabled());
     EXPECT_TRUE(w.Button("Save2")->isEnabled());
     EXPECT_TRUE(w.Button("Print2")->isEnabled());
-    EXPECT_EQ(w.Text("Status"),
+    EXPECT_EQ(w.Text("StatusLine"),
               QStringLiteral("Серия окончена: стрелок 1 — 1 выстр., сумма 10; стрелок 2 — 1 "
                              "выстр., сумма %1. Результат не записан")
                   .arg(second));

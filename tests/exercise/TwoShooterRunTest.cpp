@@ -460,19 +460,19 @@ TEST(TwoShooterRun, StatusLineTellsTheTotalsTheSaveAndASilentDevice) {
     TwoHarness h(1);
     h.StartSeries();
     h.TickFor(100);
-    EXPECT_FALSE(h.run->Status().Silent());
+    EXPECT_FALSE(h.run->status.Silent());
     // Both lanes stop answering: after half a second the line says so, until they answer.
     h.model.GetFaults().Set(sim::Fault::Silence);
     h.TickFor(800);
-    EXPECT_EQ(h.run->Status().Text(), QStringLiteral("Нет ответа прибора"));
+    EXPECT_EQ(h.run->status.Text(), QStringLiteral("Нет ответа прибора"));
     h.model.GetFaults().Clear();
     h.TickFor(100);
-    EXPECT_EQ(h.run->Status().Text(), QString());
+    EXPECT_EQ(h.run->status.Text(), QString());
     h.ShootAt(0, 0, 0);
     h.ShootAt(1, 0, 0);
     h.TickFor(50);
     ASSERT_TRUE(h.run->Idle());
-    EXPECT_EQ(h.run->Status().Text(),
+    EXPECT_EQ(h.run->status.Text(),
               QStringLiteral("Серия окончена: стрелок 1 — 1 выстр., сумма 10; стрелок 2 — 1 "
                              "выстр., сумма 10. Результат не записан"));
     // Saved from the dialog: said when the window comes back.
@@ -480,5 +480,5 @@ TEST(TwoShooterRun, StatusLineTellsTheTotalsTheSaveAndASilentDevice) {
     h.state.LastSavedFile = QStringLiteral("2024/Май/Группа.rec");
     h.state.ResultSource = 2;
     h.run->FormActivate();
-    EXPECT_EQ(h.run->Status().Text(), QStringLiteral("Записано: 2024/Май/Группа.rec"));
+    EXPECT_EQ(h.run->status.Text(), QStringLiteral("Записано: 2024/Май/Группа.rec"));
 }
