@@ -105,7 +105,11 @@ void TickDriver::KeepTicking() {
         return;
     }
     // Waits for keys, a sound or the pause need no busy loop.
-    m_timer.setInterval(m_waiting() ? kWaitingMs : 0);
+    // Setting the interval restarts a running timer: only when it changes.
+    const int interval = m_waiting() ? kWaitingMs : 0;
+    if (m_timer.interval() != interval) {
+        m_timer.setInterval(interval);
+    }
     if (!m_timer.isActive()) {
         m_timer.start();
     }
