@@ -11,6 +11,7 @@
 #include "calibration/TPreShoot.h"
 #include "device/TInitial.h"
 #include "exercise/TShoot1.h"
+#include "exercise/TShoot2.h"
 #include "targets/LightScript.h"
 #include "targets/TFormTarLight.h"
 #include "targets/TTargsType.h"
@@ -143,6 +144,9 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
     }
     if (className == QLatin1String("TPreShoot")) {
         return new TPreShoot(m_state, m_services);
+    }
+    if (className == QLatin1String("TShoot2")) {
+        return new TShoot2(m_state, m_services);
     }
     if (className == QLatin1String("TSave_Print")) {
         return new TSave_Print(m_state, m_services);

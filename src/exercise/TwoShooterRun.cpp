@@ -1,0 +1,516 @@
+#include "exercise/TwoShooterRun.h"
+
+#include "calibration/Calibration.h"
+#include "device/SerialLink.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Sound.h"
+#include "targets/Scoring.h"
+#include "targets/TargetDrawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace ryvo {
+
+namespace {
+
+constexpr int kStartBeeps = 3;
+constexpr std::uint32_t kShotTimerMs = 100;
+constexpr std::uint32_t kAutomaticShotTimerMs = 500;
+constexpr LaneSet kTwoLanes = LaneBit(0) | LaneBit(1);
+// Positions this far out are not converted: the pointer keeps its last place.
+constexpr float kPositionLimit = 1000.0F;
+
+const QString kStartCaption = QStringLiteral("Начало стрельбы");
+
+RunRules TwoRules() {
+    RunRules rules;
+    rules.startKeyRounds = 10;
+    // The end of the run waits for Escape to be released, nothing more.
+    rules.endKeyRounds = 0;
+    rules.escapeEndsPause = false;
+    // The text begins with a Latin C.
+    rules.countdownText = QStringLiteral("Cтрельба через %1 сек");
+    rules.dispatchEveryPass = true;
+    return rules;
+}
+
+LampRules TwoLampRules() {
+    LampRules rules;
+    rules.lanes = kTwoLanes;
+    rules.lampOnStepMs = 20;
+    rules.lampOffStepMs = 20;
+    rules.flashStepMs = 20;
+    rules.waitForPortFree = true;
+    rules.foreignFlashKeepsInterval = true;
+    rules.steadyOn = LampSend{5, true};
+    rules.steadyOff = LampSend{5, true};
+    rules.flashOff = LampSend{5, true};
+    return rules;
+}
+
+size_t Index(int lane) {
+    return static_cast<size_t>(lane);
+}
+
+} // namespace
+
+TwoShooterRun::TwoShooterRun(ProgramState& state, const Services& services, TwoShooterView& view)
+    : TFormShoot(state, services), RunPhases(state.settings, m_services, TwoRules()),
+      lamps(
+          state, *services.clock, PortFree, TwoLampRules(),
+          LampHooks{[this](int lane, bool lit) {
+                        m_view.SetLampVisible(lane == 1 ? ViewItem::Image2 : ViewItem::Image1, lit);
+                    },
+                    [this](int lane, bool lit) {
+                        m_view.SetLampVisible(lane == 1 ? ViewItem::Image4 : ViewItem::Image3, lit);
+                    },
+                    [this] {
+                        if (SoundOn() && m_two.ShotSound) {
+                            m_services.sound->PlayAsync(*m_two.ShotSound);
+                        }
+                    }}),
+      status(state), m_two(state), m_view(view) {
+    SetPollMode(PollMode::SingleLane);
+    for (int lane = 0; lane < kShooters; ++lane) {
+        m_panels[Index(lane)] = std::make_unique<TwoShooterPanel>(
+            state, m_services, view.Lane(lane), lane, m_rings[Index(lane)]);
+        LogicalTimer& timer = Timer_shoot[Index(lane)];
+        timer.interval = kShotTimerMs;
+        timers.Add(timer, [this, lane] { TickLockouts(m_two.run, LaneBit(lane)); });
+    }
+    lamps.AddTo(timers);
+}
+
+bool TwoShooterRun::SoundOn() const {
+    return m_two.SoundAvailable != 0 && m_services.sound != nullptr;
+}
+
+bool TwoShooterRun::CanShoot(int lane) const {
+    const auto i = Index(lane);
+    return m_two.run.LaneActive[i] != 0 && m_two.run.ShotCount[i] < kMaxShots;
+}
+
+void TwoShooterRun::DrawTargets(bool tellMissing) {
+    for (int lane = 0; lane < kShooters; ++lane) {
+        PanelView& panel = m_view.Lane(lane);
+        if (!DrawLaneTarget(panel.Picture(ViewPicture::Target), panel.Picture(ViewPicture::SignalI),
+                            m_two, lane) &&
+            tellMissing && m_services.dialogs != nullptr) {
+            m_services.dialogs->Message(MissingPictureMessage(m_two.settings.Target[Index(lane)]),
+                                        QStringLiteral("Error"), MessageIcon::Error);
+        }
+        if (m_two.LanePresent[Index(lane)] != 1) {
+            Panel(lane).GreyOut();
+        }
+        panel.Repaint(ViewPicture::Target);
+        panel.Repaint(ViewPicture::SignalI);
+    }
+}
+
+void TwoShooterRun::FormActivate() {
+    const std::uint32_t interval =
+        m_two.settings.WeaponType == 1 ? kAutomaticShotTimerMs : kShotTimerMs;
+    for (LogicalTimer& timer : Timer_shoot) {
+        timer.interval = interval;
+    }
+    status.Activated();
+    // Back from the save or print dialog: the targets keep their holes.
+    if (m_two.ResultSource != 0) {
+        return;
+    }
+    m_showsSeries = false;
+    DrawTargets();
+}
+
+void TwoShooterRun::Redraw() {
+    if (!Idle()) {
+        return;
+    }
+    // A missing picture was said when the window came up.
+    DrawTargets(false);
+    for (int lane = 0; lane < kShooters; ++lane) {
+        TwoShooterPanel& panel = Panel(lane);
+        const auto& shots = m_two.run.ShotPos[Index(lane)];
+        const size_t count =
+            m_showsSeries ? std::min<size_t>(m_two.run.ShotCount[Index(lane)], shots.size()) : 0;
+        for (size_t s = 0; s < count; ++s) {
+            if (WithinTarget(shots[s].x, shots[s].y)) {
+                panel.DrawHole(shots[s].x, shots[s].y, kBlack, kWhite, HoleStyle::OnePixel);
+            }
+        }
+        PanelView& view = m_view.Lane(lane);
+        const QPoint corner = MarkerCorner(panel.Scale(), panel.PostGunX(), panel.PostGunY(),
+                                           view.ItemSize(ViewItem::PostGun));
+        view.Place(ViewItem::PostGun, corner.x(), corner.y());
+    }
+}
+
+void TwoShooterRun::ExitClick() {
+    if (Idle() && m_view.IsEnabled(TwoButton::Exit)) {
+        m_view.ActivateWindow(QStringLiteral("TMainForm2"));
+    }
+}
+
+void TwoShooterRun::OpenResult(int lane, std::int32_t mode) {
+    const TwoButton button = mode == 0 ? (lane == 0 ? TwoButton::Save : TwoButton::Save2)
+                                       : (lane == 0 ? TwoButton::Print : TwoButton::Print2);
+    if (!Idle() || !m_view.IsEnabled(button)) {
+        return;
+    }
+    m_two.SaveDialogMode = mode;
+    m_two.CurrentLane = lane;
+    m_two.ResultSource = 2;
+    m_two.SaveDialogShooter = lane == 0 ? QStringLiteral("Стрелок 1") : QStringLiteral("Стрелок 2");
+    m_view.ActivateWindow(QStringLiteral("TSave_Print"));
+}
+
+void TwoShooterRun::StartClick() {
+    if (!Idle() || !m_view.IsEnabled(TwoButton::Start)) {
+        return;
+    }
+    OpenPort(m_two, m_services);
+    PortFree = 0;
+    m_two.TraceLength = ComputeTraceLength(m_two.settings);
+    for (TwoButton b : {TwoButton::Start, TwoButton::Print, TwoButton::Print2, TwoButton::Save,
+                        TwoButton::Save2, TwoButton::Exit}) {
+        m_view.SetEnabled(b, false);
+    }
+    BeginRun(0, m_two.settings.RepeatEnabled != 0);
+}
+
+void TwoShooterRun::OnRunStart() {
+    const std::uint32_t now = m_services.clock->TickCount();
+    for (int lane = 0; lane < kShooters; ++lane) {
+        TwoShooterPanel& panel = Panel(lane);
+        const float px = panel.Scale();
+        panel.SetLevelBarGeometry(static_cast<int>(px * 1.0F), static_cast<int>(px * 3.0F));
+        Timer_shoot[Index(lane)].Start(now);
+    }
+}
+
+void TwoShooterRun::OnSeriesStart() {
+    m_view.SetEnabled(TwoButton::Start, false);
+    if (m_two.LanePresent[0] != 1 && m_two.LanePresent[1] != 1) {
+        EndRunNow();
+        return;
+    }
+    m_showsSeries = true;
+    RunState& run = m_two.run;
+    DeviceValues& device = m_two.Device;
+    run.LaneActive.fill(0);
+    for (int lane = 0; lane < kShooters; ++lane) {
+        const auto i = Index(lane);
+        PanelView& view = m_view.Lane(lane);
+        view.SetText(ViewText::TimeC, QString::asprintf("%3u сек", m_two.settings.Time));
+        run.ScoreSum[i] = 0;
+        device.Trigger[i] = 0;
+        device.RawLevel[i] = 0;
+        device.Level[i] = 0;
+        run.ElapsedSec[i] = 0;
+        run.LastScore[i] = 0;
+        run.ShotCount[i] = 0;
+        run.ShootTime[i] = 0.0F;
+        run.ShotPos[i].clear();
+        run.LaneActive[i] = m_two.LanePresent[i] == 1 ? 1 : 0;
+        std::fill(device.TraceHistX[i].begin(), device.TraceHistX[i].end(), 0.0F);
+        std::fill(device.TraceHistY[i].begin(), device.TraceHistY[i].end(), 0.0F);
+        Panel(lane).ResetSeries();
+    }
+    device.LastLevel = 0;
+    for (int lane = 0; lane < kShooters; ++lane) {
+        TwoShooterPanel& panel = Panel(lane);
+        PanelView& view = m_view.Lane(lane);
+        panel.ShowStatistics(lane);
+        for (ViewItem item :
+             {ViewItem::Fail, ViewItem::ImageActive, ViewItem::FailArrow, ViewItem::PostGun}) {
+            view.SetVisible(item, false);
+        }
+        panel.EraseGun();
+        // The text has a Latin c.
+        view.SetText(ViewText::FirstTime, QStringLiteral("0 cек"));
+    }
+    DrawTargets();
+
+    lamps.Stop();
+    AllLampsOff(m_two, *m_services.clock);
+    m_view.FillLamp(ViewItem::Image1, kYellow);
+    m_view.FillLamp(ViewItem::Image2, kYellow);
+    m_view.FillLamp(ViewItem::Image3, kRed);
+    m_view.FillLamp(ViewItem::Image4, kRed);
+    for (ViewItem item : {ViewItem::Image1, ViewItem::Image2, ViewItem::Image3, ViewItem::Image4}) {
+        m_view.SetLampVisible(item, false);
+    }
+
+    Sound* sound = m_services.sound;
+    if (SoundOn()) {
+        if (m_two.StartSound) {
+            auto done = std::make_shared<bool>(false);
+            if (sound->PlayToCompletion(*m_two.StartSound, [done](bool) { *done = true; })) {
+                WaitForStartSound(done);
+            }
+        }
+    } else if (sound != nullptr) {
+        for (int b = 0; b < kStartBeeps; ++b) {
+            sound->Beep();
+        }
+    }
+}
+
+void TwoShooterRun::OnSeriesGo() {
+    RunState& run = m_two.run;
+    const std::uint32_t now = m_services.clock->TickCount();
+    status.SeriesStarted(now);
+    lamps.scriptPos = 0;
+    lamps.SetLanes(kTwoLanes);
+    const std::int32_t lit = m_two.settings.SmartTarget != 0 ? 0 : 1;
+    if (lit == 0) {
+        lamps.Start(now);
+    }
+    for (int lane = 0; lane < kShooters; ++lane) {
+        run.LaneLit[Index(lane)] = lit;
+        run.StartTick[Index(lane)] = now;
+    }
+    // A lane that takes no part is not polled at all.
+    for (int lane = 0; lane < kShooters; ++lane) {
+        if (run.LaneActive[Index(lane)] != 0) {
+            Poll(lane);
+        }
+    }
+    for (int lane = 0; lane < kShooters; ++lane) {
+        // A shot reported before the series is acknowledged by the poll and not counted.
+        m_two.Device.Trigger[Index(lane)] = 0;
+        run.ShotPending[Index(lane)] = 0;
+        run.ShotLockout[Index(lane)] = 0;
+    }
+}
+
+void TwoShooterRun::Poll(int lane) {
+    PortFree = 0;
+    const int answered = PollLane(lane);
+    PortFree = 1;
+    ++m_polls;
+    status.PollResult(answered != -1, m_services.clock->TickCount());
+}
+
+void TwoShooterRun::PassHead() {
+    RunState& run = m_two.run;
+    const DeviceValues& device = m_two.Device;
+    const Settings& settings = m_two.settings;
+    m_waitForSound = false;
+    ++m_passes;
+    for (int lane = 0; lane < kShooters; ++lane) {
+        const auto i = Index(lane);
+        if (settings.Time != 0 && run.ElapsedSec[i] > settings.Time) {
+            run.LaneActive[i] = 0;
+            run.ShootTime[i] = static_cast<float>(settings.Time);
+        }
+    }
+    for (int lane = 0; lane < kShooters; ++lane) {
+        Panel(lane).UpdateTimer(lane);
+    }
+    for (int lane = 0; lane < kShooters; ++lane) {
+        const auto i = Index(lane);
+        if (run.LaneActive[i] == 0) {
+            continue;
+        }
+        Poll(lane);
+        TwoShooterPanel& panel = Panel(lane);
+        if (LevelInWindow(device.Level[i])) {
+            const float x = device.PosX[i];
+            const float y = device.PosY[i];
+            if (-kPositionLimit < x && x < kPositionLimit && -kPositionLimit < y &&
+                y < kPositionLimit) {
+                const TargetPoint aim = ToTarget(settings, lane, x, y);
+                run.AimX[i] = aim.x;
+                run.AimY[i] = aim.y;
+            }
+            panel.ShowAimPoint(panel.Scale(), std::trunc(run.AimY[i]), std::trunc(run.AimX[i]));
+        } else {
+            panel.EraseGun();
+        }
+    }
+    for (int lane = 0; lane < kShooters; ++lane) {
+        const auto i = Index(lane);
+        run.ShotPending[i] = device.Trigger[i] == 1 ? 1 : 0;
+        if (run.ShotPending[i] != 0 && CanShoot(lane) && AcceptTrigger(run, lane)) {
+            RegisterShot(lane);
+        }
+        Panel(lane).TailDraw(run.LaneActive[i] != 0, device.Level[i]);
+    }
+}
+
+void TwoShooterRun::RegisterShot(int lane) {
+    const auto i = Index(lane);
+    RunState& run = m_two.run;
+    Settings& settings = m_two.settings;
+    TwoShooterPanel& panel = Panel(lane);
+    PanelView& view = m_view.Lane(lane);
+    const std::uint32_t now = m_services.clock->TickCount();
+    const bool lit = run.LaneLit[i] != 0;
+    const float x = run.AimX[i];
+    const float y = run.AimY[i];
+
+    const RecordedShot shot = RecordShot(run, lane, ShotPoint{x, y}, settings.Target[i]);
+    if (!shot.recorded) {
+        return;
+    }
+    const double seconds = static_cast<double>(now - run.StartTick[i]) * 0.001;
+    if (shot.first) {
+        view.SetText(ViewText::FirstTime, QString::asprintf("%7.2f сек", seconds));
+    }
+    if (run.ShotCount[i] == settings.ShootsNumber) {
+        run.ShootTime[i] = static_cast<float>(seconds);
+        view.SetText(ViewText::TimeC,
+                     QString::asprintf("%3.2f сек", static_cast<double>(run.ShootTime[i])));
+    }
+    const bool hole = lit && WithinTarget(x, y);
+    if (hole) {
+        panel.DrawHole(x, y, kBlack, kWhite, HoleStyle::OnePixel);
+    }
+    if (settings.IO_Serial == 1) {
+        m_two.Device.LastLevel = m_two.Device.Level[i];
+    }
+    panel.ShowMiss(run.LastScore[i], static_cast<int>(x), static_cast<int>(y),
+                   LevelInWindow(m_two.Device.LastLevel));
+    if (settings.EnableTrace == 1 && lit) {
+        panel.TailShoot();
+        // The hole lies over the shot traces, as drawn before them and erased after.
+        if (hole) {
+            panel.DrawHole(x, y, kBlack, kWhite, HoleStyle::OnePixel);
+        }
+    }
+    panel.ShowStatistics(lane);
+    ShotSound(ryvo::LastShotWaits(run, m_two.LanePresent, kTwoLanes, settings.ShootsNumber,
+                                  settings.TargetsChange != 0, LaneWeight::Active));
+    run.ShotPending[i] = 0;
+    m_two.Device.Trigger[i] = 0;
+    view.Repaint(ViewPicture::Target);
+    m_view.Present();
+}
+
+void TwoShooterRun::ShotSound(bool wait) {
+    Sound* sound = m_services.sound;
+    if (sound == nullptr) {
+        return;
+    }
+    if (!SoundOn()) {
+        sound->Beep();
+        return;
+    }
+    if (!m_two.ShotSound) {
+        return;
+    }
+    if (!wait) {
+        sound->PlayAsync(*m_two.ShotSound);
+        return;
+    }
+    auto done = std::make_shared<bool>(false);
+    if (sound->PlayToCompletion(*m_two.ShotSound, [done](bool) { *done = true; })) {
+        m_soundToken = done;
+        m_waitForSound = true;
+    }
+}
+
+bool TwoShooterRun::ShotSoundPending() const {
+    return m_waitForSound && m_soundToken && !*m_soundToken;
+}
+
+void TwoShooterRun::PassTail() {
+    RunState& run = m_two.run;
+    const Settings& settings = m_two.settings;
+    for (int lane = 0; lane < kShooters; ++lane) {
+        Panel(lane).DrawLevelBar(m_two.Device.Level[Index(lane)]);
+    }
+    if (Held(Key::Escape)) {
+        StopRequested = 1;
+        RunAgain = 0;
+        const std::uint32_t now = m_services.clock->TickCount();
+        for (int lane = 0; lane < kShooters; ++lane) {
+            const auto i = Index(lane);
+            if (run.LaneActive[i] != 0) {
+                run.ShootTime[i] = static_cast<float>(now - run.StartTick[i]) * 0.001F;
+            }
+        }
+    }
+    // A lane holds at most kMaxShots shots.
+    const std::uint32_t planned = std::min(settings.ShootsNumber, kMaxShots);
+    if (settings.TargetsChange != 0) {
+        if (SeriesDone(run, kTwoLanes, settings.ShootsNumber, true)) {
+            StopRequested = 1;
+        }
+    } else {
+        RetireFinishedLanes(run, kTwoLanes, planned);
+        if (SeriesDone(run, kTwoLanes, planned, false)) {
+            StopRequested = 1;
+        }
+    }
+    // With fire transfer too, a series in which nobody can shoot any more is over.
+    if (!CanShoot(0) && !CanShoot(1)) {
+        StopRequested = 1;
+    }
+}
+
+void TwoShooterRun::OnSeriesEnd() {
+    RunState& run = m_two.run;
+    const std::uint32_t now = m_services.clock->TickCount();
+    // A fire-transfer series that ended on the shared count: the lanes still shooting were
+    // shooting until now.
+    for (int lane = 0; lane < kShooters; ++lane) {
+        const auto i = Index(lane);
+        if (run.LaneActive[i] != 0 && run.ShootTime[i] == 0.0F) {
+            run.ShootTime[i] = static_cast<float>(now - run.StartTick[i]) * 0.001F;
+        }
+    }
+    std::vector<LaneTotal> totals;
+    for (int lane = 0; lane < kShooters; ++lane) {
+        if (m_two.LanePresent[Index(lane)] == 1) {
+            totals.push_back(
+                LaneTotal{lane + 1, run.ShotCount[Index(lane)], run.ScoreSum[Index(lane)]});
+        }
+    }
+    status.SeriesEnded(totals);
+    // The end sound is tried even without the test playback.
+    if (m_services.sound != nullptr && m_two.EndSound) {
+        m_services.sound->PlayAsync(*m_two.EndSound);
+    }
+    lamps.Stop();
+    for (ViewItem item : {ViewItem::Image1, ViewItem::Image2, ViewItem::Image3, ViewItem::Image4}) {
+        m_view.SetLampVisible(item, false);
+    }
+    for (int lane = 0; lane < kShooters; ++lane) {
+        m_view.Lane(lane).SetVisible(ViewItem::Gun2, false);
+    }
+    AllLampsOff(m_two, *m_services.clock);
+    if (m_two.settings.RepeatEnabled != 0) {
+        run.ElapsedSec[0] = 0;
+    }
+}
+
+void TwoShooterRun::ShowCountdown(const QString& text) {
+    // Lane 0's entry counts the pause.
+    m_two.run.ElapsedSec[0] = (m_services.clock->TickCount() - PauseStart) / 1000U;
+    m_view.SetStartCaption(text);
+}
+
+void TwoShooterRun::OnRunEnd() {
+    m_view.SetStartCaption(kStartCaption);
+    m_view.SetEnabled(TwoButton::Start, true);
+    m_view.FocusStart();
+    const bool first = m_two.run.ShotCount[0] > 0;
+    const bool second = m_two.run.ShotCount[1] > 0;
+    m_view.SetEnabled(TwoButton::Print, first);
+    m_view.SetEnabled(TwoButton::Save, first);
+    m_view.SetEnabled(TwoButton::Print2, second);
+    m_view.SetEnabled(TwoButton::Save2, second);
+    m_view.SetEnabled(TwoButton::Exit, true);
+}
+
+void TwoShooterRun::OnIdle() {
+    ClosePort(m_two);
+    status.RunEnded();
+}
+
+} // namespace ryvo

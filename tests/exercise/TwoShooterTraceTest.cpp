@@ -1,0 +1,184 @@
+#include "TwoShooterHarness.h"
+
+#include "calibration/Calibration.h"
+#include "exercise/TwoShooterPanel.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace ryvo;
+
+namespace {
+
+// The trace as a list that is shifted by copying, entry by entry, drawn with the same pens:
+// what the ring buffer of the panel has to reproduce.
+class ShiftingTrace {
+public:
+    ShiftingTrace(const Settings& settings, int length)
+        : hx(kTraceEntries, 0.0F), hy(kTraceEntries, 0.0F), m_settings(settings), m_length(length) {
+    }
+
+    void TailDraw(bool inWindow) {
+        if (!inWindow) {
+            if (count > 1) {
+                Polyline(kYellow, 1, count, hx, hy);
+                count = 0;
+            }
+            return;
+        }
+        if (count > 0) {
+            Line(kYellow, Px(hx[0], hy[0]), Px(hx[1], hy[1]));
+        }
+        if (count == m_length) {
+            Line(kYellow, Px(hx[count - 1], hy[count - 1]), Px(hx[count], hy[count]));
+        }
+        for (int i = count; i >= 0; --i) {
+            hx[i + 1] = hx[i];
+            hy[i + 1] = hy[i];
+        }
+        if (count < m_length) {
+            ++count;
+        }
+    }
+
+    // Returns the trigger-jerk point in target units.
+    TargetPoint TailShoot(int entry) {
+        if (m_shotDrawn) {
+            Polyline(kAqua, 0, m_savedCount, m_savedX, m_savedY);
+        }
+        m_savedCount = count;
+        m_savedX.assign(hx.begin(), hx.begin() + count + 1);
+        m_savedY.assign(hy.begin(), hy.begin() + count + 1);
+        Polyline(kAqua, 0, m_savedCount, m_savedX, m_savedY);
+        m_shotDrawn = true;
+        return ToTarget(m_settings, 0, hx[entry], hy[entry]);
+    }
+
+    ImageCanvas canvas{363, 363, kButtonFace};
+    int count = 0;
+    std::vector<float> hx;
+    std::vector<float> hy;
+
+private:
+    QPoint Px(float x, float y) const {
+        const TargetPoint t = ToTarget(m_settings, 0, x, y);
+        return {ToPixels(t.x, 363), ToPixels(t.y, 363)};
+    }
+    void Line(Color color, QPoint a, QPoint b) {
+        canvas.SetPen(color, 2, PenMode::Xor);
+        canvas.MoveTo(a.x(), a.y());
+        canvas.LineTo(b.x(), b.y());
+    }
+    void Polyline(Color color, int from, int to, const std::vector<float>& x,
+                  const std::vector<float>& y) {
+        for (int i = from; i < to; ++i) {
+            Line(color, Px(x[i], y[i]), Px(x[i + 1], y[i + 1]));
+        }
+    }
+
+    const Settings& m_settings;
+    int m_length;
+    bool m_shotDrawn = false;
+    int m_savedCount = 0;
+    std::vector<float> m_savedX;
+    std::vector<float> m_savedY;
+};
+
+struct TraceCase {
+    int length;
+    std::int32_t timePost;
+    std::int32_t timeGun;
+    int steps;
+};
+
+void CompareWithShiftingList(const TraceCase& c, unsigned seed) {
+    ProgramState state;
+    test::UseSingleShooterSettings(state, 10, 2);
+    state.settings.CentX[0] = 3.0F;
+    state.settings.ScaleL[0] = 1.2F;
+    state.settings.FlagPostGunEnable = 1;
+    state.settings.TimePost = c.timePost;
+    state.settings.TimeGun = c.timeGun;
+    state.TraceLength = c.length;
+    ManualClock clock;
+    Services services{&clock, nullptr, nullptr, nullptr, nullptr};
+    test::RecordingPanel view;
+    TraceBuffer ring;
+    TwoShooterPanel panel(state, services, view, 0, ring);
+    panel.ResetSeries();
+    ShiftingTrace reference(state.settings, c.length);
+    const QImage blank = view.target.Image().copy();
+
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> step(-0.04F, 0.04F);
+    std::uniform_int_distribution<int> roll(0, 99);
+    float x = 0.0F;
+    float y = 0.0F;
+    bool inWindow = true;
+    int drawnSteps = 0;
+    int shots = 0;
+    for (int n = 0; n < c.steps; ++n) {
+        x = std::clamp(x + step(random), -0.9F, 0.9F);
+        y = std::clamp(y + step(random), -0.9F, 0.9F);
+        // The aim leaves the level window now and then, for a few passes.
+        if (roll(random) < (inWindow ? 4 : 30)) {
+            inWindow = !inWindow;
+        }
+        state.Device.TraceHistX[0][0] = x;
+        state.Device.TraceHistY[0][0] = y;
+        reference.hx[0] = x;
+        reference.hy[0] = y;
+        if (inWindow && roll(random) < 8) {
+            // A shot comes before the pass's trace step, as in the run.
+            panel.TailShoot();
+            const int entry = c.timePost / c.timeGun;
+            const TargetPoint jerk = reference.TailShoot(entry);
+            ASSERT_EQ(view.places[ViewItem::PostGun],
+                      MarkerCorner(static_cast<float>(363 * 0.005), jerk.x, jerk.y, QSize(20, 21)))
+                << "step " << n;
+            ++shots;
+        }
+        panel.TailDraw(true, inWindow ? 4000 : 100);
+        reference.TailDraw(inWindow);
+        ASSERT_EQ(panel.TraceCount(), reference.count) << "step " << n;
+        ASSERT_EQ(view.target.Image(), reference.canvas.Image()) << "step " << n;
+        for (int i : {0, 1, reference.count, reference.count + 1, c.length + 1}) {
+            ASSERT_EQ(panel.History().Entry(i).x, reference.hx[i])
+                << "step " << n << " entry " << i;
+        }
+        if (view.target.Image() != blank) {
+            ++drawnSteps;
+        }
+    }
+    // The comparison saw traces and shots, not only an empty target.
+    EXPECT_GT(drawnSteps, c.steps / 2);
+    EXPECT_GT(shots, 5);
+}
+
+} // namespace
+
+TEST(TwoShooterTrace, LiveAndShotTracesMatchAShiftingList) {
+    // Short trace: full most of the time, cut often; the marker entry lies past the trace
+    // after every cut.
+    CompareWithShiftingList({7, 500, 100, 3000}, 1);
+    // Long trace with a marker far back.
+    CompareWithShiftingList({300, 300, 2, 3000}, 2);
+    // One sample: nothing stays on the picture but the shot traces.
+    CompareWithShiftingList({1, 0, 1, 500}, 3);
+}
+
+TEST(TwoShooterTrace, HistoryOfTheLongestTraceStaysInsideItsEntries) {
+    ProgramState state;
+    DeviceValues& device = state.Device;
+    TraceBuffer ring;
+    PositionHistory history(device, 0, ring);
+    // The longest trace shifts entries 0..9999; the last entry is the oldest kept.
+    for (int n = 0; n < kTraceEntries + 5; ++n) {
+        device.TraceHistX[0][0] = static_cast<float>(n);
+        history.Shift(kMaxTraceLength);
+    }
+    EXPECT_EQ(history.Entry(0).x, static_cast<float>(kTraceEntries + 4));
+    EXPECT_EQ(history.Entry(1).x, static_cast<float>(kTraceEntries + 4));
+    EXPECT_EQ(history.Entry(kMaxTraceLength).x, 6.0F);
+}
