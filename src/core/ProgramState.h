@@ -76,6 +76,8 @@ struct ProgramState {
     // Which lanes take part in the running exercise is run.LaneActive.
     DeviceValues Device;
     std::unique_ptr<SerialPort> Port;
+    // Set by the first OpenPort, whether or not the port opened.
+    bool PortEverOpened = false;
 
     QString PathFor(const QString& fileName) const;
     QStringList ResourceSearchDirs() const;
