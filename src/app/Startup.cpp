@@ -12,9 +12,48 @@
 #include "targets/TTargsType.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QScreen>
 #include <QString>
+#include <QTranslator>
+#include <QWidget>
 
 namespace ryvo {
+
+QTranslator* PrepareApplication(QCoreApplication& app) {
+    QCoreApplication::setApplicationName(QString::fromUtf8(kProductName));
+    return InstallQtRussian(app);
+}
+
+QTranslator* InstallQtRussian(QCoreApplication& app) {
+    // Qt's own folder first; beside the program where a deployment copies the files.
+    const QStringList folders = {
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations"))};
+    for (const QString& folder : folders) {
+        auto* translator = new QTranslator(&app);
+        if (translator->load(QStringLiteral("qtbase_ru"), folder) &&
+            QCoreApplication::installTranslator(translator)) {
+            return translator;
+        }
+        delete translator;
+    }
+    return nullptr;
+}
+
+void ShowFillingScreen(QWidget& window) {
+    const QScreen* screen = window.screen();
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    // Without a window manager nobody maximises the window: it takes the size itself.
+    if (screen != nullptr && !window.isMaximized()) {
+        window.setGeometry(screen->availableGeometry());
+    }
+    window.showMaximized();
+}
 
 RyvoApplication::RyvoApplication(ProgramState& state, const Services& services)
     : m_state(state), m_services(services) {}
@@ -58,6 +97,7 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
         auto* main = new TMainForm2(m_state, m_services);
         main->onExit = [this] { m_frame->close(); };
         main->Construct();
+        main->ShowDeviceStatus(m_initial != nullptr ? m_initial->Summary() : QString());
         m_main = main;
         return main;
     }
@@ -92,7 +132,7 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
 
 void RyvoApplication::DeviceInitialisation() {
     // The initialisation window is on screen while the device check blocks start-up.
-    m_frame->showMaximized();
+    ShowFillingScreen(*m_frame);
     m_frame->Activate(QStringLiteral("TInitial"));
     // The check blocks for up to seconds: let the window system map and paint the frame
     // first. This runs once during start-up, before any input is taken.
@@ -102,7 +142,7 @@ void RyvoApplication::DeviceInitialisation() {
 }
 
 void RyvoApplication::Start() {
-    m_frame->showMaximized();
+    ShowFillingScreen(*m_frame);
     m_frame->Activate(QStringLiteral("TMainForm2"));
 }
 

@@ -8,6 +8,10 @@
 #include <functional>
 #include <memory>
 
+class QCoreApplication;
+class QTranslator;
+class QWidget;
+
 namespace ryvo {
 
 struct WindowSpec {
@@ -35,6 +39,17 @@ inline constexpr std::array<WindowSpec, 15> kWindowOrder = {{
 }};
 
 class TInitial;
+
+// The application object as the program runs it: its name, and Qt's own Russian texts for
+// standard buttons and file dialogs (the translator, or nullptr without one). No display
+// name: platforms append it to every title.
+QTranslator* PrepareApplication(QCoreApplication& app);
+// Installs Qt's Russian translation of its standard texts (owned by app); nullptr when no
+// translation file is found.
+QTranslator* InstallQtRussian(QCoreApplication& app);
+// Shows a top-level window over the whole available screen: maximised where a window
+// manager is running, and at that size where none is.
+void ShowFillingScreen(QWidget& window);
 
 // The composition root: builds the frame and every window in order, runs the device
 // initialisation while the main window is created, then activates the main window.

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QSerialPortInfo>
 #include <QSpinBox>
 #include <QToolButton>
@@ -25,11 +26,19 @@ namespace ryvo {
 
 namespace {
 
-QSpinBox* TimeBox(const char* editName, const char* upDownName, int low, int high) {
+QSpinBox* TimeBox(const char* editName, const char* upDownName, int low, int high,
+                  const QString& unit) {
     auto* box = Named(new QSpinBox, upDownName);
     box->setRange(low, high);
+    box->setSuffix(unit); // shown beside the number, not part of the value
     box->findChild<QLineEdit*>()->setObjectName(QString::fromLatin1(editName));
     return box;
+}
+
+// Whole numbers are typed as digits only (no sign, no group separators).
+QValidator* DigitsOnly(int maxDigits, QObject* parent) {
+    return new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("\\d{0,%1}").arg(maxDigits)), parent);
 }
 
 QString Format52(float value) {
@@ -43,6 +52,11 @@ constexpr int kSoundNameId[3] = {2101, 2201, 2301};
 constexpr int kSoundDataId[3] = {2151, 2251, 2351};
 constexpr std::uint32_t kNoSelection = 0xFFFFFFFFU;
 constexpr qsizetype kMaxPortText = 53;
+
+const std::array<QString, 6> kCalibrationCaptions = {
+    QStringLiteral("Смещение центра по X"), QStringLiteral("Смещение центра по Y"),
+    QStringLiteral("Масштаб слева"),        QStringLiteral("Масштаб справа"),
+    QStringLiteral("Масштаб сверху"),       QStringLiteral("Масштаб снизу")};
 
 } // namespace
 
@@ -59,6 +73,8 @@ TForm3::TForm3(ProgramState& state, const Services& services, QWidget* parent)
                          "GroupBox1");
     auto* grid = new QGridLayout(group1);
     m_edit1 = Named(new QLineEdit(QStringLiteral("1")), "Edit1");
+    // Digits only; a number outside 1..5 still gets its message.
+    m_edit1->setValidator(DigitsOnly(2, m_edit1));
     auto* upDown1 = Named(new QWidget, "UpDown1");
     auto* upDownLayout = new QVBoxLayout(upDown1);
     upDownLayout->setContentsMargins(0, 0, 0, 0);
@@ -77,10 +93,12 @@ TForm3::TForm3(ProgramState& state, const Services& services, QWidget* parent)
     laneRow->addWidget(show);
     grid->addLayout(laneRow, 0, 0, 1, 2);
 
-    m_timeShoot = TimeBox("TimeShoot", "TimeShootU", 1, 100);
-    m_timeGun = TimeBox("TimeGun", "TimeGunU", 1, 100);
-    m_timePost = TimeBox("TimePost", "TimePostU", 0, 10000);
-    m_timeTrace = TimeBox("TimeTrace", "TimeTraceU", 0, 32767);
+    const QString ms = QStringLiteral(" мс");
+    m_timeShoot = TimeBox("TimeShoot", "TimeShootU", 1, 100, ms);
+    m_timeGun = TimeBox("TimeGun", "TimeGunU", 1, 100, ms);
+    m_timePost = TimeBox("TimePost", "TimePostU", 0, 10000, ms);
+    // The glow's length counts trace points, not time.
+    m_timeTrace = TimeBox("TimeTrace", "TimeTraceU", 0, 32767, QStringLiteral(" точек"));
     const std::array<std::pair<const char*, QString>, 4> timeCaptions = {{
         {"TimeShootB", QStringLiteral("Время округления для выстрела")},
         {"TimeGunB", QStringLiteral("Время округления для указателя")},
@@ -103,12 +121,8 @@ TForm3::TForm3(ProgramState& state, const Services& services, QWidget* parent)
         {"BScaleU", "EScaleU"},
         {"BScaleD", "EScaleD"},
     }};
-    const std::array<QString, 6> calibrationCaptions = {
-        QStringLiteral("Смещение центра по X"), QStringLiteral("Смещение центра по Y"),
-        QStringLiteral("Масштаб слева"),        QStringLiteral("Масштаб справа"),
-        QStringLiteral("Масштаб сверху"),       QStringLiteral("Масштаб снизу")};
     for (size_t i = 0; i < m_calibration.size(); ++i, ++row) {
-        auto* caption = Named(new QPushButton(calibrationCaptions[i]), calibrationNames[i][0]);
+        auto* caption = Named(new QPushButton(kCalibrationCaptions[i]), calibrationNames[i][0]);
         caption->setFocusPolicy(Qt::NoFocus);
         m_calibration[i] = Named(new QLineEdit, calibrationNames[i][1]);
         grid->addWidget(caption, row, 0);
@@ -157,6 +171,7 @@ TForm3::TForm3(ProgramState& state, const Services& services, QWidget* parent)
     portLayout->addWidget(m_portList, 1, 2);
     m_automat = Named(new QCheckBox(QStringLiteral("Оружие - автомат")), "CBAutomat");
     m_numRepDraw = Named(new QLineEdit(QStringLiteral("1")), "NumRepDraw");
+    m_numRepDraw->setValidator(DigitsOnly(9, m_numRepDraw));
     auto* repRow = new QHBoxLayout;
     repRow->addWidget(Named(new QLabel(QStringLiteral("Интервал перерисовки")), "StaticText2"));
     repRow->addWidget(m_numRepDraw);
@@ -258,14 +273,30 @@ void TForm3::ShowCalibration() {
     }
 }
 
-void TForm3::StoreCalibrationEdits() {
+bool TForm3::StoreCalibrationEdits() {
     const auto lane = static_cast<size_t>(m_shownLane);
     Settings& s = m_state.settings;
     const std::array<float*, 6> fields = {&s.CentX[lane],  &s.CentY[lane],  &s.ScaleL[lane],
                                           &s.ScaleR[lane], &s.ScaleU[lane], &s.ScaleD[lane]};
+    // All six or none: a refused field leaves the lane's calibration as it was. A comma is
+    // the decimal point Russian users type; an empty edit stores 0.
+    std::array<float, 6> values{};
     for (size_t i = 0; i < fields.size(); ++i) {
-        *fields[i] = LeadingFloat(m_calibration[i]->text());
+        const QString text = m_calibration[i]->text();
+        const auto value =
+            text.trimmed().isEmpty() ? std::optional<double>(0.0) : DecimalField(text);
+        if (!value) {
+            ShowError(NotADecimalMessage(kCalibrationCaptions[i], text));
+            m_calibration[i]->setFocus();
+            m_calibration[i]->selectAll();
+            return false;
+        }
+        values[i] = static_cast<float>(*value);
     }
+    for (size_t i = 0; i < fields.size(); ++i) {
+        *fields[i] = values[i];
+    }
+    return true;
 }
 
 void TForm3::RefreshPortList() {
@@ -318,18 +349,24 @@ void TForm3::ShowError(const QString& text) {
     }
 }
 
+void TForm3::ShowBadLane() {
+    if (m_services.dialogs != nullptr) {
+        m_services.dialogs->Message(QStringLiteral("Неправильный номер стрелка"),
+                                    QStringLiteral("Bad shooters number"), MessageIcon::None);
+    }
+}
+
 void TForm3::Button1Click() {
-    StoreCalibrationEdits();
+    if (!StoreCalibrationEdits()) {
+        return;
+    }
     const auto n = StrToInt(m_edit1->text());
     if (!n) {
         ShowError(NotAnIntegerMessage(m_edit1->text()));
         return;
     }
     if (*n < 1 || *n > kLaneCount) {
-        if (m_services.dialogs != nullptr) {
-            m_services.dialogs->Message(QStringLiteral("Неправильный номер стрелка"),
-                                        QStringLiteral("Bad shooters number"), MessageIcon::None);
-        }
+        ShowBadLane();
         return;
     }
     m_shownLane = *n - 1;
@@ -340,6 +377,11 @@ void TForm3::Button1Click() {
 }
 
 void TForm3::UpDown1Click(int step) {
+    // The arrows step from the number shown, as an up-down reads its buddy edit; a number out
+    // of range is first brought into it.
+    if (const auto shown = StrToInt(m_edit1->text())) {
+        m_upDown1Position = std::clamp(*shown, 1, kLaneCount);
+    }
     m_upDown1Position = std::clamp(m_upDown1Position + step, 1, kLaneCount);
     m_edit1->setText(QString::number(m_upDown1Position));
     Button1Click();
@@ -352,11 +394,18 @@ TForm3::Outcome TForm3::Apply() {
         return Outcome::Stopped;
     }
     if (*n < 1 || *n > kLaneCount) {
-        return Outcome::Done;
+        // Skipping the apply would leave the window showing values that are not in force:
+        // the user corrects the lane number instead.
+        ShowBadLane();
+        return Outcome::Stopped;
     }
     Settings& s = m_state.settings;
+    const std::int32_t shown = m_shownLane;
     m_shownLane = *n - 1;
-    StoreCalibrationEdits();
+    if (!StoreCalibrationEdits()) {
+        m_shownLane = shown; // the edits still show that lane
+        return Outcome::Stopped;
+    }
     s.TimeShoot = m_timeShoot->value();
     s.TimeGun = m_timeGun->value();
     s.TimePost = m_timePost->value();

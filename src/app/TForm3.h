@@ -29,9 +29,11 @@ public:
 
     void Button1Click();
     void UpDown1Click(int step);
-    // Apply, reload sounds, back to the main window; stays when a number did not convert.
+    // Apply, reload sounds, back to the main window; stays when a number did not convert or
+    // the lane number is out of range.
     void ExitClick();
-    // Apply, reload sounds, write the calibration file; the window stays.
+    // Apply, reload sounds, write the calibration file; the window stays. Nothing is written
+    // when the apply stopped.
     void Button2Click();
     void Button3Click();
 
@@ -41,10 +43,12 @@ private:
     enum class Outcome { Done, Stopped };
     Outcome Apply();
     void ReloadChosenSounds();
-    void StoreCalibrationEdits();
+    // False (with a message naming the field) when an edit holds no number.
+    bool StoreCalibrationEdits();
     void ShowCalibration();
     void ShowTimes();
     void ShowError(const QString& text);
+    void ShowBadLane();
     void FillSoundList(int list);
     void SelectSound(int list, std::uint32_t index);
     void RefreshPortList();

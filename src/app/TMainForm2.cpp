@@ -2,6 +2,8 @@
 
 #include "app/TForm2.h"
 #include "core/SettingsFile.h"
+#include "device/TFormShoot.h"
+#include "device/TInitialCheck.h"
 #include "platform/Dialogs.h"
 #include "platform/Widgets.h"
 
@@ -15,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace ryvo {
@@ -136,6 +139,10 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
 
     m_beginShooting = Named(new QPushButton(QStringLiteral("Начало стрельбы ")), "BeginShooting");
     auto* preShooting = Named(new QPushButton(QStringLiteral("Пристрелка")), "PreShooting");
+    m_preShooting = preShooting;
+    m_checkDevice = Named(new QPushButton(QStringLiteral("Проверить прибор")), "CheckDevice");
+    m_checkDevice->setToolTip(QStringLiteral("F5"));
+    m_deviceStatus = Named(new QLabel, "DeviceStatus");
     auto* archive = Named(new QPushButton(QStringLiteral("Работа с архивом")), "Archive");
     auto* groups = Named(new QPushButton(QStringLiteral("Группы стрелков")), "Groups");
     auto* targs = Named(new QPushButton(QStringLiteral("Установить мишени")), "Targs");
@@ -150,7 +157,8 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     for (QWidget* w : {static_cast<QWidget*>(groupTarget), static_cast<QWidget*>(groupShoots),
                        static_cast<QWidget*>(groupRepeat), static_cast<QWidget*>(m_beginShooting),
                        static_cast<QWidget*>(preShooting), static_cast<QWidget*>(archive),
-                       static_cast<QWidget*>(groups)}) {
+                       static_cast<QWidget*>(groups), static_cast<QWidget*>(m_checkDevice),
+                       static_cast<QWidget*>(m_deviceStatus)}) {
         left->addWidget(w);
     }
     for (QWidget* w : {static_cast<QWidget*>(groupTime), static_cast<QWidget*>(groupShooter),
@@ -193,7 +201,52 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     connect(additional, &QPushButton::clicked, this, &TMainForm2::BAdditionalSettingsClick);
     connect(save, &QPushButton::clicked, this, &TMainForm2::SaveSettingsClick);
     connect(exit, &QPushButton::clicked, this, &TMainForm2::ExitClick);
+    m_checkTimer = new QTimer(this);
+    m_checkTimer->setInterval(0);
+    connect(m_checkTimer, &QTimer::timeout, this, &TMainForm2::CheckDeviceStep);
+    connect(m_checkDevice, &QPushButton::clicked, this, &TMainForm2::CheckDeviceClick);
     setFocusProxy(m_beginShooting);
+}
+
+TMainForm2::~TMainForm2() = default;
+
+bool TMainForm2::CheckingDevice() const {
+    return m_check != nullptr;
+}
+
+void TMainForm2::ShowDeviceStatus(const QString& text) {
+    m_deviceStatus->setText(text);
+}
+
+void TMainForm2::CheckDeviceClick() {
+    if (m_check) {
+        return;
+    }
+    if (!m_poller) {
+        m_poller = std::make_unique<TFormShoot>(m_state, m_services);
+    }
+    // A run would open the port the check holds: launching waits for the check to end.
+    m_checkDevice->setEnabled(false);
+    m_beginShooting->setEnabled(false);
+    m_preShooting->setEnabled(false);
+    ShowDeviceStatus(QStringLiteral("Идет проверка прибора..."));
+    m_check = std::make_unique<DeviceCheck>(m_state, m_services, *m_poller);
+    m_check->BeginRecheck();
+    m_checkTimer->start();
+}
+
+void TMainForm2::CheckDeviceStep() {
+    if (m_check && m_check->Step()) {
+        return;
+    }
+    m_checkTimer->stop();
+    if (m_check) {
+        ShowDeviceStatus(m_check->FinishRecheck());
+        m_check.reset();
+    }
+    m_checkDevice->setEnabled(true);
+    m_beginShooting->setEnabled(true);
+    m_preShooting->setEnabled(true);
 }
 
 void TMainForm2::Construct() {
@@ -280,6 +333,10 @@ void TMainForm2::FormActivate() {
 bool TMainForm2::PreviewKey(int qtKey, const QString& text) {
     if (qtKey == Qt::Key_Escape) {
         ExitClick();
+        return true;
+    }
+    if (qtKey == Qt::Key_F5) {
+        CheckDeviceClick();
         return true;
     }
     // "S" and the letter on the same key of the Russian layout.

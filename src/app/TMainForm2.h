@@ -6,6 +6,7 @@
 #include "platform/Services.h"
 
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -13,8 +14,12 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QTimer;
 
 namespace ryvo {
+
+class DeviceCheck;
+class TFormShoot;
 
 // The main window: the instructor sets up an exercise here and launches everything else.
 class TMainForm2 final : public Page {
@@ -43,12 +48,20 @@ public:
     void RepeatSeriesClick();
     // Per-lane targets were chosen: keep them by selecting "individual settings".
     void SelectIndividualTargets();
+    // "Проверить прибор" and F5: the start-up device check again, one poll per turn of the
+    // event loop; the status line then says what it found.
+    void CheckDeviceClick();
+    bool CheckingDevice() const;
+    void ShowDeviceStatus(const QString& text);
 
     // Ends the program; the composition root sets it (tests watch it).
     std::function<void()> onExit;
 
+    ~TMainForm2() override;
+
 private:
     void UpdateEnabling();
+    void CheckDeviceStep();
 
     ProgramState& m_state;
     Services m_services;
@@ -69,6 +82,12 @@ private:
     QCheckBox* m_repeatSeries;
     QSpinBox* m_upDownSeries;
     QPushButton* m_beginShooting;
+    QPushButton* m_preShooting;
+    QPushButton* m_checkDevice;
+    QLabel* m_deviceStatus;
+    QTimer* m_checkTimer;
+    std::unique_ptr<TFormShoot> m_poller;
+    std::unique_ptr<DeviceCheck> m_check;
 };
 
 } // namespace ryvo

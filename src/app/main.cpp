@@ -16,8 +16,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     // Stored files use the C conventions for numbers whatever the user's locale is.
     std::setlocale(LC_NUMERIC, "C");
-    QApplication::setApplicationName(QString::fromUtf8(ryvo::kProductName));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(ryvo::kProductName));
+    ryvo::PrepareApplication(app);
 
     ryvo::ProgramState state;
     state.StartDir = QDir::currentPath();

@@ -54,12 +54,13 @@ void GroupsModel::LoadClick() {
 
 void GroupsModel::NewClick() {
     m_controls.GroupBox2 = true;
-    m_edit2 = QStringLiteral("Введите название");
+    m_edit2 = kNamePrompt;
     m_controls.Edit2 = m_controls.CreateNew = true;
 }
 
 std::optional<UserMessage> GroupsModel::CreateNewClick(const QString& name) {
     m_edit2 = name;
+    m_state.GroupName = name;
     if (const auto problem = GroupNameProblem(name)) {
         return UserMessage{QStringLiteral("Невозможно создать группу\n%1").arg(*problem),
                            QStringLiteral("Ошибка!"), MessageIcon::None,
@@ -69,7 +70,6 @@ std::optional<UserMessage> GroupsModel::CreateNewClick(const QString& name) {
         return UserMessage{QStringLiteral("Невозможно создать группу"), QStringLiteral("Ошибка!"),
                            MessageIcon::None, MessageButtons::YesNoCancel};
     }
-    m_state.GroupName = name;
     m_controls.Edit1 = m_controls.AddNew = true;
     m_groups.push_back(name);
     // The new group is the one shown, so a later member deletion saves into it.

@@ -29,6 +29,9 @@ struct GroupsControls {
 // which the save dialog offers.
 class GroupsModel {
 public:
+    // What NewClick puts into the name field.
+    static inline const QString kNamePrompt = QStringLiteral("Введите название");
+
     explicit GroupsModel(ProgramState& state);
 
     // Refills the group list from the start directory.

@@ -187,11 +187,11 @@ void DrawResultSheet(Canvas& canvas, int dpi, const ResultRecord& record, const 
         TargetName(record.TargetType),
         QStringLiteral("Количество выстрелов:  %1").arg(record.PlannedShots),
         record.TimeLimit == 0 ? QStringLiteral("Время стрельбы: не ограничено")
-                              : QStringLiteral("Время стрельбы:  %1").arg(record.TimeLimit),
+                              : QStringLiteral("Время стрельбы:  %1 сек").arg(record.TimeLimit),
         QStringLiteral("   Произведено"),
         QStringLiteral("выстрелов:  %1").arg(record.ShotsMade),
         QStringLiteral("время стрельбы:  ") +
-            QString::asprintf("%5.2f", static_cast<double>(record.ShootTime)),
+            QString::asprintf("%5.2f сек", static_cast<double>(record.ShootTime)),
         QStringLiteral("Сумма:  %1").arg(record.SumText),
     };
     double lineY = y + h;

@@ -1,9 +1,14 @@
 #include "archive/SaveDialogModel.h"
 
+#include "archive/GroupStore.h"
 #include "archive/Printing.h"
 #include "core/ProgramState.h"
 
+#include <QDir>
+
 #include <algorithm>
+
+#include <QDir>
 
 namespace ryvo {
 
@@ -12,6 +17,19 @@ std::vector<QString> SortedForBox(std::vector<QString> items) {
         return a.compare(b, Qt::CaseInsensitive) < 0;
     });
     return items;
+}
+
+std::vector<QString> KnownGroups(const QString& startDir, const SaveTime& time) {
+    QStringList names;
+    for (const QString& name : ListGroups(startDir)) {
+        names << name;
+    }
+    const QDir month(MonthFolderPath(startDir, time.year, time.month));
+    for (const QString& file : month.entryList({QStringLiteral("*.rec")}, QDir::Files)) {
+        names << file.chopped(4);
+    }
+    names.removeDuplicates();
+    return SortedForBox(std::vector<QString>(names.begin(), names.end()));
 }
 
 SaveDialogModel::SaveDialogModel(ProgramState& state, Printer* printer, LocalTime now)
@@ -37,6 +55,7 @@ void SaveDialogModel::Activate(const QString& shooterText) {
         m_view.shooters = SortedForBox(m_state.GroupMembers);
     }
     m_view.remarks = SortedForBox(m_state.Remarks);
+    m_view.groups = KnownGroups(m_state.StartDir, m_time);
     m_view.exitCaption =
         m_state.SaveDialogMode == 1 ? QStringLiteral("Печать") : QStringLiteral("Запись");
     m_view.abortCaption = QStringLiteral("Выход");
@@ -103,13 +122,15 @@ SaveDialogOutcome SaveDialogModel::Exit(const QString& group, const QString& sho
 SaveDialogOutcome SaveDialogModel::Save(const QString& group, const QString& shooter,
                                         const QString& comment) {
     SaveDialogOutcome outcome;
+    // The typed name is the current group even when it cannot name a file; the store refuses
+    // such names wherever they are used.
+    m_state.GroupName = group;
     if (const auto problem = GroupNameProblem(group)) {
         outcome.message = UserMessage{
             QStringLiteral("Результат не записан: недопустимое название группы.\n%1").arg(*problem),
             QStringLiteral("Ошибка!"), MessageIcon::Warning};
         return outcome;
     }
-    m_state.GroupName = group;
     const AppendOutcome appended =
         AppendResult(m_state.StartDir, group, m_time, ResultOfLane(shooter, comment));
     if (!appended.ok) {
@@ -120,6 +141,8 @@ SaveDialogOutcome SaveDialogModel::Save(const QString& group, const QString& sho
             QStringLiteral("Ошибка!"), MessageIcon::Error};
         return outcome;
     }
+    ++m_state.SaveCount;
+    m_state.LastSavedFile = QDir(m_state.StartDir).relativeFilePath(appended.path);
     outcome.handBack = true;
     return outcome;
 }

@@ -22,6 +22,8 @@ struct SaveDialogView {
     QString shooter; // the edit text of the shooter box
     std::vector<QString> shooters;
     std::vector<QString> remarks;
+    // Completion for the group field: the *.grp lists and this month's archive groups.
+    std::vector<QString> groups;
     QString exitCaption;
     QString abortCaption;
 };
@@ -63,6 +65,10 @@ private:
     SaveTime m_time;
     SaveDialogView m_view;
 };
+
+// Group names a save could go to: the group lists of the start directory and the group
+// files of the save time's month, sorted, each once.
+std::vector<QString> KnownGroups(const QString& startDir, const SaveTime& time);
 
 // Sorted as the dialog's boxes sort: case-insensitive, stable.
 std::vector<QString> SortedForBox(std::vector<QString> items);

@@ -4,6 +4,7 @@
 #include "core/ProgramState.h"
 #include "platform/Widgets.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 
 namespace ryvo {
 
@@ -73,8 +75,21 @@ TGroupsForm::TGroupsForm(ProgramState& state, const Services& services, QWidget*
     grid->addWidget(m_erase, 6, 1);
 
     m_exit->setShortcut(QKeySequence(Qt::Key_Escape));
-    connect(m_groups, &QListWidget::itemClicked, this, &TGroupsForm::ListBox1Click);
-    connect(m_members, &QListWidget::itemClicked, this, &TGroupsForm::ListBox2Click);
+    // The group acted on is always the one shown current, whether mouse or keyboard moved
+    // it; a click on the current group reads its file again.
+    connect(m_groups, &QListWidget::currentRowChanged, this, [this] {
+        m_currentChangedSincePress = true;
+        ListBox1Click();
+    });
+    connect(m_groups, &QListWidget::itemClicked, this, [this] {
+        if (!m_currentChangedSincePress) {
+            ListBox1Click();
+        }
+        m_currentChangedSincePress = false;
+    });
+    m_groups->viewport()->installEventFilter(this);
+    m_edit2->installEventFilter(this);
+    connect(m_members, &QListWidget::currentRowChanged, this, &TGroupsForm::ListBox2Click);
     connect(m_load, &QPushButton::clicked, this, &TGroupsForm::LoadClick);
     connect(m_eraseGroup, &QPushButton::clicked, this, &TGroupsForm::EraseGroupClick);
     connect(m_exit, &QPushButton::clicked, this, &TGroupsForm::ExitClick);
@@ -84,6 +99,26 @@ TGroupsForm::TGroupsForm(ProgramState& state, const Services& services, QWidget*
     connect(m_saveNew, &QPushButton::clicked, this, &TGroupsForm::SaveNewClick);
     connect(m_erase, &QPushButton::clicked, this, &TGroupsForm::EraseClick);
     Sync();
+}
+
+bool TGroupsForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_groups->viewport() && event->type() == QEvent::MouseButtonPress) {
+        m_currentChangedSincePress = false;
+    }
+    // The prompt is selected whenever the field is entered, so typing replaces it. A click
+    // places the cursor after the focus arrives: select once that is done.
+    if (watched == m_edit2 && m_edit2->text() == GroupsModel::kNamePrompt) {
+        if (event->type() == QEvent::FocusIn) {
+            QTimer::singleShot(0, m_edit2, [edit = m_edit2] {
+                if (edit->text() == GroupsModel::kNamePrompt) {
+                    edit->selectAll();
+                }
+            });
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            m_edit2->selectAll();
+        }
+    }
+    return Page::eventFilter(watched, event);
 }
 
 void TGroupsForm::Sync() {

@@ -34,6 +34,9 @@ public slots:
     void SaveNewClick();
     void EraseClick();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void Show(const std::optional<UserMessage>& message);
     void Sync();
@@ -54,6 +57,7 @@ private:
     QPushButton* m_addNew;
     QPushButton* m_saveNew;
     QPushButton* m_erase;
+    bool m_currentChangedSincePress = false;
 };
 
 } // namespace ryvo

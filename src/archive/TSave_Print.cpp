@@ -4,10 +4,12 @@
 #include "platform/Widgets.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringListModel>
 
 namespace ryvo {
 
@@ -42,6 +44,12 @@ TSave_Print::TSave_Print(ProgramState& state, const Services& services,
     m_time->setReadOnly(true);
     m_group = Named(new QLineEdit(this), "Group");
     m_group->setMaxLength(kMaxGroupNameLength);
+    // Existing groups are offered as the name is typed; any other text stays free.
+    m_groupNames = new QStringListModel(this);
+    auto* completer = new QCompleter(m_groupNames, m_group);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    m_group->setCompleter(completer);
     m_shooters = TextCombo("Shooters", kMaxShooterLength, this);
     // No longer than the reader keeps, so what is saved reads back whole.
     m_comm = TextCombo("Comm", kMaxCommentLength, this);
@@ -76,6 +84,11 @@ void TSave_Print::FormActivate() {
     m_date->setText(view.date);
     m_time->setText(view.time);
     m_group->setText(view.group);
+    QStringList groups;
+    for (const QString& name : view.groups) {
+        groups << name;
+    }
+    m_groupNames->setStringList(groups);
     m_shooters->clear();
     for (const QString& name : view.shooters) {
         m_shooters->addItem(name);

@@ -7,6 +7,7 @@
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QStringListModel;
 
 namespace ryvo {
 
@@ -34,6 +35,7 @@ private:
     QLineEdit* m_date;
     QLineEdit* m_time;
     QLineEdit* m_group;
+    QStringListModel* m_groupNames;
     QComboBox* m_shooters;
     QComboBox* m_comm;
     QPushButton* m_exit;

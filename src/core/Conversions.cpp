@@ -2,6 +2,7 @@
 
 #include "platform/TextFile.h"
 
+#include <cmath>
 #include <limits>
 
 namespace ryvo {
@@ -68,6 +69,25 @@ std::optional<double> StrToFloat(const QString& text) {
 float LeadingFloat(const QString& text) {
     TextReader reader(text.toLatin1());
     return reader.ReadFloat().value_or(0.0F);
+}
+
+std::optional<double> DecimalField(const QString& text) {
+    QString number = text.trimmed();
+    if (number.count(u',') + number.count(u'.') > 1) {
+        return std::nullopt;
+    }
+    number.replace(u',', u'.');
+    const auto value = StrToFloat(number);
+    if (!value || !std::isfinite(*value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+QString NotADecimalMessage(const QString& field, const QString& text) {
+    return QStringLiteral("%1: «%2» — не число. Введите число, например 1,5. "
+                          "Прежнее значение сохранено.")
+        .arg(field, text);
 }
 
 QString NotAnIntegerMessage(const QString& text) {

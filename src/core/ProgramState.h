@@ -68,6 +68,10 @@ struct ProgramState {
     std::vector<QString> GroupMembers;
     // A shooter name an exercise window presets for the save dialog; taken on activation.
     QString SaveDialogShooter;
+    // Counts successful archive saves; the last one's group file, relative to StartDir. The
+    // exercise windows tell the instructor where a result went.
+    std::uint32_t SaveCount = 0;
+    QString LastSavedFile;
 
     TraceBuffer Trace;
 

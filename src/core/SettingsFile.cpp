@@ -87,7 +87,13 @@ QByteArray WithoutNewline(QByteArray line) {
     return line;
 }
 
-void ReadValue(TextReader& in, int key, Settings& s) {
+bool RestOfLineIsBlank(const TextReader& in) {
+    TextReader probe = in;
+    const auto rest = probe.ReadLine(kRestOfLine);
+    return !rest || rest->trimmed().isEmpty();
+}
+
+void ReadValue(TextReader& in, int key, Settings& s, bool lineEnded) {
     switch (key) {
     case kFont:
         if (auto line = in.ReadLine(kRestOfLine)) {
@@ -118,7 +124,11 @@ void ReadValue(TextReader& in, int key, Settings& s) {
         ReadUnsignedInto(in, s.Shooter);
         break;
     case kSerialPort:
-        if (auto word = in.ReadWord(kMaxWord)) {
+        // A line with nothing after the key holds an empty name: the next line's first word
+        // is not the port (the writer puts " = " and a line end for an empty name).
+        if (lineEnded || RestOfLineIsBlank(in)) {
+            s.SerialPort.clear();
+        } else if (auto word = in.ReadWord(kMaxWord)) {
             s.SerialPort = FromCp1251(word->left(kMaxSerialPort));
         }
         break;
@@ -195,8 +205,9 @@ void ReadSettings(Settings& settings, const QString& path) {
         }
         for (int key = 0; key < kSettingsEntryCount; ++key) {
             if (*word == KeyBytes(key)) {
-                in.ReadLine(3); // the " = " after the key, or less before a line end
-                ReadValue(in, key, settings);
+                // The " = " after the key, or less before a line end.
+                const auto gap = in.ReadLine(3);
+                ReadValue(in, key, settings, !gap || gap->endsWith('\n'));
                 break;
             }
         }

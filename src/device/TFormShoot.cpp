@@ -3,6 +3,8 @@
 #include "device/DeviceProtocol.h"
 #include "device/SerialLink.h"
 
+#include <optional>
+
 namespace ryvo {
 
 TFormShoot::TFormShoot(ProgramState& state, const Services& services)
@@ -63,19 +65,25 @@ void SmoothInto(DeviceValues& device, int lane, const DeviceFrame& frame, float 
     device.LastLevel = frame.level;
 }
 
+// One poll request and its frame; nullopt when fewer than a frame's bytes came.
+std::optional<DeviceFrame> RequestFrame(ProgramState& state, int lane) {
+    FrameBytes bytes{};
+    WriteByte(state, LaneCommand(kPoll, lane));
+    if (ReadBytes(state, bytes.data(), kFrameSize) < kFrameSize) {
+        return std::nullopt;
+    }
+    return DecodeFrame(bytes);
+}
+
 } // namespace
 
 int TFormShoot::PollSingleLane(int lane) {
     DeviceValues& device = m_state.Device;
-    FrameBytes bytes{};
-    WriteByte(m_state, LaneCommand(kPoll, lane));
-    if (ReadBytes(m_state, bytes.data(), kFrameSize) < kFrameSize) {
+    const auto polled = RequestFrame(m_state, lane);
+    if (!polled || !polled->IsLane(lane)) {
         return -1;
     }
-    const DeviceFrame frame = DecodeFrame(bytes);
-    if (!frame.IsLane(lane)) {
-        return -1;
-    }
+    const DeviceFrame& frame = *polled;
     StoreRaw(device, lane, frame);
     if (!frame.checksumOk) {
         return lane;
@@ -96,12 +104,11 @@ int TFormShoot::PollLane(int lane) {
         return PollSingleLane(lane);
     }
     DeviceValues& device = m_state.Device;
-    FrameBytes bytes{};
-    WriteByte(m_state, LaneCommand(kPoll, lane));
-    if (ReadBytes(m_state, bytes.data(), kFrameSize) < kFrameSize) {
+    const auto polled = RequestFrame(m_state, lane);
+    if (!polled) {
         return -1;
     }
-    const DeviceFrame frame = DecodeFrame(bytes);
+    const DeviceFrame& frame = *polled;
     if (frame.IsLane(lane)) {
         StoreRaw(device, lane, frame);
         const std::uint8_t ownBit = LaneBit(lane);
@@ -117,12 +124,11 @@ int TFormShoot::PollLane(int lane) {
                 if (other == lane || (pending & LaneBit(other)) == 0) {
                     continue;
                 }
-                WriteByte(m_state, LaneCommand(kPoll, other));
-                FrameBytes otherBytes{};
-                if (ReadBytes(m_state, otherBytes.data(), kFrameSize) < kFrameSize) {
+                const auto otherPolled = RequestFrame(m_state, other);
+                if (!otherPolled) {
                     continue;
                 }
-                const DeviceFrame otherFrame = DecodeFrame(otherBytes);
+                const DeviceFrame& otherFrame = *otherPolled;
                 if (!otherFrame.IsLane(other)) {
                     continue;
                 }

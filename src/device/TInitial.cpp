@@ -2,6 +2,7 @@
 
 #include "core/Product.h"
 #include "device/SerialLink.h"
+#include "device/TInitialCheck.h"
 #include "platform/Dialogs.h"
 #include "platform/Sound.h"
 
@@ -14,8 +15,6 @@ namespace ryvo {
 
 namespace {
 
-constexpr int kPollsSerial = 50;
-constexpr int kPollsPortCard = 200;
 constexpr int kEmblemSize = 96;
 
 } // namespace
@@ -113,54 +112,20 @@ void TInitial::Calibrate() {
         m_state.SoundAvailable = started ? 1 : 0;
     }
 
-    if (m_state.settings.IO_Serial == 1) {
-        ClosePort(m_state);
-        if (m_state.NoData != 0) {
-            m_state.LanePresent.fill(0);
-            if (m_services.dialogs != nullptr) {
-                m_services.dialogs->Message(
-                    QStringLiteral("Не поступают данные через последовательный порт %1")
-                        .arg(m_state.settings.SerialPort),
-                    QStringLiteral("Error"), MessageIcon::Error);
-            }
-            return;
-        }
-        for (int lane = 0; lane < kLaneCount; ++lane) {
-            m_state.LanePresent[lane] = m_state.settings.Target[lane] != -1 ? 1 : 0;
-        }
-    } else {
-        // Port-card mode keeps the port open.
-        m_state.LanePresent[0] = ProbePortCard(m_state, 0x300);
-        m_state.LanePresent[1] = ProbePortCard(m_state, 0x308);
-        for (int lane = 2; lane < kLaneCount; ++lane) {
-            m_state.LanePresent[lane] = 0;
-        }
+    DeviceCheck check(m_state, m_services, *this);
+    const QString problem = check.SettleLanes();
+    m_summary = check.Summary();
+    if (!problem.isEmpty() && m_services.dialogs != nullptr) {
+        m_services.dialogs->Message(problem, QStringLiteral("Error"), MessageIcon::Error);
     }
 }
 
 int TInitial::InitRate() {
-    const std::uint32_t shooter = m_state.settings.Shooter;
-    const bool serial = m_state.settings.IO_Serial == 1;
-    if (!serial) {
-        if (ProbePortCard(m_state, 0x300) != 0) {
-            m_state.CurrentLane = 0;
-            m_state.settings.Shooter = 1;
-        } else if (ProbePortCard(m_state, 0x308) != 0) {
-            m_state.CurrentLane = 1;
-            m_state.settings.Shooter = 2;
-        } else {
-            return 0;
-        }
+    DeviceCheck check(m_state, m_services, *this);
+    check.BeginBurst();
+    while (check.Step()) {
     }
-    const int polls = serial ? kPollsSerial : kPollsPortCard;
-    m_state.NoData = 1;
-    for (int i = 0; i < polls; ++i) {
-        if (PollLane(0) != -1) {
-            m_state.NoData = 0;
-        }
-    }
-    m_state.settings.Shooter = shooter;
-    return m_state.NoData == 0 ? 1 : 0;
+    return check.EndBurst();
 }
 
 } // namespace ryvo

@@ -27,12 +27,15 @@ public:
     void Calibrate();
     // Returns 1 when at least one poll of lane 0 was answered, else 0; sets NoData.
     int InitRate();
+    // One line on what the check found ("Прибор отвечает: стрелки 1, 2").
+    const QString& Summary() const { return m_summary; }
 
 private:
     QLabel* m_image;
     QLabel* m_text;
     QLabel* m_contact;
     std::function<void()> m_readCalibration;
+    QString m_summary;
 };
 
 // The window's picture: a target emblem drawn at run time.

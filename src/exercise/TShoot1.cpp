@@ -17,6 +17,8 @@ namespace ryvo {
 
 namespace {
 
+constexpr int kSignalGroupWidth = 254;
+
 constexpr int kTargetSize = 526;
 constexpr int kFailArrowSize = 30;
 constexpr int kSignalWidth = 235;
@@ -186,6 +188,9 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
     side->addWidget(m_stat);
 
     m_signalBox = Named(new QGroupBox(QStringLiteral("Сигнал")), "Signal");
+    // The level bar's full length is this width, so the group keeps it however the side
+    // column stretches.
+    m_signalBox->setFixedWidth(kSignalGroupWidth);
     auto* signalLayout = new QVBoxLayout(m_signalBox);
     m_signalView = new PictureWidget(*m_signal, "SignalI");
     signalLayout->addWidget(m_signalView);

@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 namespace ryvo {
@@ -55,6 +56,11 @@ TFormTarLight::TFormTarLight(ProgramState& state, const Services& services, QWid
     m_staticText3 = Named(new QLabel(QStringLiteral(" сек")), "StaticText3");
     m_edit5 = Named(new QLineEdit(QStringLiteral("1")), "Edit5");
     m_edit6 = Named(new QLineEdit(QStringLiteral("3")), "Edit6");
+    // Target numbers and counts are whole numbers: letters are refused as they are typed.
+    for (QLineEdit* edit : {m_edit3, m_edit4, m_edit5, m_edit6}) {
+        edit->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,6}")), edit));
+    }
     grid->addWidget(m_radio[0], 0, 0);
     grid->addWidget(m_edit3, 0, 1);
     grid->addWidget(m_radio[1], 1, 0);
@@ -148,9 +154,12 @@ void TFormTarLight::ButAddClick() {
         command.code = m_radio[0]->isChecked() ? kLampOn : kLampOff;
         command.target = static_cast<std::uint32_t>(*target - 1);
     } else if (m_radio[2]->isChecked()) {
-        auto seconds = StrToFloat(m_edit2->text());
+        // A comma is the decimal point Russian users type.
+        auto seconds = DecimalField(m_edit2->text());
         if (!seconds) {
-            fail(NotAFloatMessage(m_edit2->text()));
+            fail(NotADecimalMessage(QStringLiteral("Пауза"), m_edit2->text()));
+            m_edit2->setFocus();
+            m_edit2->selectAll();
             return;
         }
         command.code = kPause;

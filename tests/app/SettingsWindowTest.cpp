@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -143,13 +145,47 @@ TEST(TForm3, ApplyTimesAndConversionErrors) {
     EXPECT_EQ(w.state.settings.TimeGun, 7);          // what came before stays stored
     EXPECT_EQ(w.state.settings.NumReps, 4u);
 
+    // A lane out of range on Exit: the window says so and stays, so it never shows values
+    // that are not in force; nothing of it is applied or written.
     w.Edit("NumRepDraw")->setText(QStringLiteral("0"));
-    w.Edit("Edit1")->setText(QStringLiteral("9")); // out of range on apply: skipped silently
+    w.Edit("Edit1")->setText(QStringLiteral("9"));
     w.Get<QSpinBox>("TimeGunU")->setValue(9);
     w.Get<QPushButton>("Exit")->click();
-    EXPECT_EQ(w.Active(), QStringLiteral("TMainForm2"));
+    EXPECT_EQ(w.Active(), QStringLiteral("TForm3"));
+    ASSERT_EQ(w.dialogs.messages.size(), 2u);
+    EXPECT_EQ(w.dialogs.messages[1].text, QStringLiteral("Неправильный номер стрелка"));
     EXPECT_EQ(w.state.settings.TimeGun, 7);
-    EXPECT_EQ(w.dialogs.messages.size(), 1u);
+    EXPECT_EQ(w.state.settings.NumReps, 4u);
+    w.Get<QPushButton>("Button2")->click();
+    EXPECT_EQ(w.dialogs.messages.size(), 3u);
+    EXPECT_FALSE(w.dir.Exists(QStringLiteral("ryvw.dat")));
+    w.Edit("Edit1")->setText(QStringLiteral("2"));
+    w.Get<QPushButton>("Exit")->click();
+    EXPECT_EQ(w.Active(), QStringLiteral("TMainForm2"));
+    EXPECT_EQ(w.state.settings.TimeGun, 9);
+    EXPECT_EQ(w.state.settings.NumReps, 0u);
+}
+
+TEST(TForm3, ArrowsStepFromTheLaneNumberShown) {
+    SettingsWindow w;
+    w.state.settings.CentX[1] = 2.0F;
+    w.state.settings.CentX[3] = 4.0F;
+    w.Open();
+    EXPECT_EQ(w.page->ShownLane(), 0);
+    w.Edit("Edit1")->setText(QStringLiteral("3")); // typed, not yet shown
+    w.page->UpDown1Click(1);
+    EXPECT_EQ(w.Edit("Edit1")->text(), QStringLiteral("4"));
+    EXPECT_EQ(w.page->ShownLane(), 3);
+    EXPECT_EQ(w.Edit("ECentX")->text(), QStringLiteral(" 4.00"));
+    w.Edit("Edit1")->setText(QStringLiteral("3"));
+    w.page->UpDown1Click(-1);
+    EXPECT_EQ(w.page->ShownLane(), 1);
+    EXPECT_EQ(w.Edit("ECentX")->text(), QStringLiteral(" 2.00"));
+    // A number beyond the range is brought into it before the step.
+    w.Edit("Edit1")->setText(QStringLiteral("9"));
+    w.page->UpDown1Click(-1);
+    EXPECT_EQ(w.Edit("Edit1")->text(), QStringLiteral("4"));
+    EXPECT_TRUE(w.dialogs.messages.empty());
 }
 
 TEST(TForm3, SoundListsAndLiveSwitches) {
@@ -197,4 +233,95 @@ TEST(TForm3, WriteButtonSavesTheCalibration) {
     ASSERT_TRUE(ReadCalibration(back, w.dir.File(QStringLiteral("ryvw.dat")), false));
     EXPECT_FLOAT_EQ(back.ScaleL[0], 1.75F);
     EXPECT_EQ(back.TimeTrace, w.state.settings.TimeTrace);
+}
+
+namespace {
+
+// Types text into an edit key by key, as a user does; the edit's validator sees each key.
+void Type(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &press);
+    }
+}
+
+} // namespace
+
+TEST(TForm3, CalibrationTakesDecimalCommasAndRefusesText) {
+    SettingsWindow w;
+    w.state.settings.ScaleL[0] = 1.25F;
+    w.Open();
+    w.Edit("ECentX")->setText(QStringLiteral("1,5"));
+    w.Edit("ECentY")->setText(QStringLiteral("-0,75"));
+    w.Edit("EScaleR")->setText(QString()); // empty still stores 0
+    w.Get<QPushButton>("Exit")->click();
+    EXPECT_EQ(w.Active(), QStringLiteral("TMainForm2"));
+    EXPECT_FLOAT_EQ(w.state.settings.CentX[0], 1.5F);
+    EXPECT_FLOAT_EQ(w.state.settings.CentY[0], -0.75F);
+    EXPECT_FLOAT_EQ(w.state.settings.ScaleR[0], 0.0F);
+    EXPECT_TRUE(w.dialogs.messages.empty());
+
+    // Text that is not a number: refused naming the field, the lane keeps its calibration,
+    // the window stays, and neither switching lanes nor writing the file goes ahead.
+    w.Open();
+    w.Edit("ECentX")->setText(QStringLiteral("2,5"));
+    w.Edit("EScaleL")->setText(QStringLiteral("abc"));
+    w.Get<QPushButton>("Exit")->click();
+    EXPECT_EQ(w.Active(), QStringLiteral("TForm3"));
+    ASSERT_EQ(w.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(w.dialogs.messages[0].text.contains(QStringLiteral("Масштаб слева")));
+    EXPECT_TRUE(w.dialogs.messages[0].text.contains(QStringLiteral("abc")));
+    EXPECT_FLOAT_EQ(w.state.settings.ScaleL[0], 1.25F);
+    EXPECT_FLOAT_EQ(w.state.settings.CentX[0], 1.5F);
+    w.Edit("Edit1")->setText(QStringLiteral("2"));
+    w.Get<QPushButton>("Button1")->click();
+    EXPECT_EQ(w.page->ShownLane(), 0);
+    EXPECT_EQ(w.Edit("EScaleL")->text(), QStringLiteral("abc")); // left for correcting
+    w.Get<QPushButton>("Button2")->click();
+    EXPECT_FALSE(w.dir.Exists(QStringLiteral("ryvw.dat")));
+    EXPECT_EQ(w.dialogs.messages.size(), 3u);
+
+    w.Edit("EScaleL")->setText(QStringLiteral("0,5"));
+    w.Get<QPushButton>("Button1")->click();
+    EXPECT_EQ(w.page->ShownLane(), 1);
+    EXPECT_FLOAT_EQ(w.state.settings.ScaleL[0], 0.5F);
+    EXPECT_FLOAT_EQ(w.state.settings.CentX[0], 2.5F);
+}
+
+TEST(TForm3, WholeNumberEditsRefuseLettersAsTyped) {
+    SettingsWindow w;
+    w.Open();
+    for (const char* name : {"Edit1", "NumRepDraw"}) {
+        QLineEdit* edit = w.Edit(name);
+        edit->clear();
+        Type(edit, QStringLiteral("4a,ы5"));
+        EXPECT_EQ(edit->text(), QStringLiteral("45")) << name;
+    }
+    // An emptied edit still gets the conversion error, and Exit stays.
+    w.Edit("NumRepDraw")->clear();
+    w.Edit("Edit1")->setText(QStringLiteral("1"));
+    w.Get<QPushButton>("Exit")->click();
+    ASSERT_EQ(w.dialogs.messages.size(), 1u);
+    EXPECT_EQ(w.dialogs.messages[0].text, QStringLiteral("'' is not a valid integer value"));
+    EXPECT_EQ(w.Active(), QStringLiteral("TForm3"));
+}
+
+TEST(TForm3, TimesShowTheirUnitBesideTheNumber) {
+    SettingsWindow w;
+    w.state.settings.TimePost = 300;
+    w.state.settings.TimeTrace = 1000;
+    w.Open();
+    EXPECT_EQ(w.Get<QSpinBox>("TimePostU")->text(), QStringLiteral("300 мс"));
+    EXPECT_EQ(w.Get<QSpinBox>("TimeShootU")->suffix(), QStringLiteral(" мс"));
+    EXPECT_EQ(w.Get<QSpinBox>("TimeGunU")->suffix(), QStringLiteral(" мс"));
+    EXPECT_EQ(w.Get<QSpinBox>("TimeTraceU")->text(), QStringLiteral("1000 точек"));
+    // Typing a number, with or without the unit, still gives that number.
+    auto* post = w.Get<QSpinBox>("TimePostU");
+    post->selectAll();
+    Type(w.Edit("TimePost"), QStringLiteral("250"));
+    post->interpretText();
+    EXPECT_EQ(post->value(), 250);
+    w.Get<QPushButton>("Exit")->click();
+    EXPECT_EQ(w.state.settings.TimePost, 250);
 }

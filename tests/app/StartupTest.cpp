@@ -1,4 +1,5 @@
 #include "app/Startup.h"
+#include "app/TMainForm2.h"
 #include "archive/TGroupsForm.h"
 #include "archive/TSave_Print.h"
 #include "device/TInitial.h"
@@ -14,12 +15,23 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
+#include <QTranslator>
 
 using namespace ryvo;
 
@@ -198,4 +210,171 @@ TEST(Startup, SaveDialogHandsBackThroughTheFrame) {
     dialog->findChild<QPushButton*>(QStringLiteral("Abort"))->click();
     EXPECT_EQ(frame.ActivePage()->ClassName(), QStringLiteral("TShoot1"));
     EXPECT_NE(dynamic_cast<TShoot1*>(frame.ActivePage()), nullptr);
+}
+
+namespace {
+
+void RunEventsFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Runs this test again in a child process on an X server of its own without a window
+// manager, so the frame meets a display that neither maximises nor decorates it.
+void RunOnBareXServer(const char* testName) {
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (xvfb.isEmpty()) {
+        GTEST_SKIP() << "Xvfb is not installed (scripts/deps.sh installs it)";
+    }
+    int display = 100 + static_cast<int>(QCoreApplication::applicationPid() % 800);
+    while (QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(display))) {
+        ++display;
+    }
+    QProcess server;
+    server.start(xvfb, {QStringLiteral(":%1").arg(display), QStringLiteral("-screen"),
+                        QStringLiteral("0"), QStringLiteral("1600x1000x24"),
+                        QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    ASSERT_TRUE(server.waitForStarted(5000));
+    const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(display);
+    for (int i = 0; i < 100 && !QFileInfo::exists(socket); ++i) {
+        QThread::msleep(50);
+    }
+    ASSERT_TRUE(QFileInfo::exists(socket)) << "Xvfb did not come up";
+
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(display));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("RYVO_BARE_X_CHILD"), QStringLiteral("1"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=%1").arg(QString::fromLatin1(testName))});
+    const bool finished = child.waitForFinished(60000);
+    const QString output = QString::fromUtf8(child.readAll());
+    server.terminate();
+    server.waitForFinished(5000);
+    ASSERT_TRUE(finished) << output.toStdString();
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << output.toStdString();
+}
+
+} // namespace
+
+// The frame covers the screen and its title bar reads the caption alone, also where no
+// window manager maximises it.
+TEST(Startup, FrameFillsTheScreenWithItsCaptionAsTitle) {
+    if (!qEnvironmentVariableIsSet("RYVO_BARE_X_CHILD")) {
+        RunOnBareXServer("Startup.FrameFillsTheScreenWithItsCaptionAsTitle");
+        return;
+    }
+    PrepareApplication(*qApp); // as the program starts
+    Harness h;
+    h.app->CreateWindows();
+    h.app->Start();
+    TForm2& frame = h.app->Frame();
+    RunEventsFor(300);
+    EXPECT_EQ(frame.geometry(), QRect(0, 0, 1600, 1000));
+    EXPECT_EQ(frame.windowTitle(), ProductCaption());
+
+    // The title the display holds for the frame, as a window manager or task bar reads it.
+    const QString xprop = QStandardPaths::findExecutable(QStringLiteral("xprop"));
+    if (xprop.isEmpty()) {
+        std::cout << "xprop is not installed: the title is not read back from the display\n";
+        return;
+    }
+    QProcess probe;
+    probe.start(xprop, {QStringLiteral("-id"), QString::number(frame.winId()),
+                        QStringLiteral("_NET_WM_NAME")});
+    ASSERT_TRUE(probe.waitForFinished(10000));
+    EXPECT_EQ(QString::fromUtf8(probe.readAllStandardOutput()).trimmed(),
+              QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"%1\"").arg(ProductCaption()));
+}
+
+// Qt's standard buttons and file dialogs speak Russian once the translation is installed.
+TEST(Startup, QtStandardTextsAreRussian) {
+    QTranslator* russian = InstallQtRussian(*qApp);
+    ASSERT_NE(russian, nullptr) << "qtbase_ru.qm not found in "
+                                << QLibraryInfo::path(QLibraryInfo::TranslationsPath).toStdString();
+    QMessageBox box(QMessageBox::Warning, QStringLiteral(" "),
+                    QStringLiteral("Вы уверены что хотите удалить группу?"),
+                    QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove(u'&'), QStringLiteral("Да"));
+    EXPECT_EQ(box.button(QMessageBox::No)->text().remove(u'&'), QStringLiteral("Нет"));
+    QMessageBox ok(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("x"),
+                   QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(ok.button(QMessageBox::Cancel)->text().remove(u'&'), QStringLiteral("Отмена"));
+
+    QFileDialog files;
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    auto* buttons = files.findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text().remove(u'&'),
+              QStringLiteral("Отмена"));
+    auto* nameLabel = files.findChild<QLabel*>(QStringLiteral("fileNameLabel"));
+    ASSERT_NE(nameLabel, nullptr);
+    EXPECT_FALSE(nameLabel->text().contains(QStringLiteral("name")))
+        << nameLabel->text().toStdString();
+
+    QCoreApplication::removeTranslator(russian);
+    delete russian;
+}
+
+// A device switched on after start-up: F5 on the main window checks again and the shooters
+// it finds can start without restarting the program.
+TEST(Startup, F5ChecksTheDeviceAgain) {
+    test::TempDir dir;
+    dir.Write(QStringLiteral("ryvw.cfg"),
+              test::Cp1251Lines("SerialPort = COM2\nIO_Serial = 1\nTarget = 1 1 -1 -1 -1\n"
+                                "Shooter = 1\n"));
+    ProgramState state;
+    state.StartDir = dir.Path();
+    ManualClock clock;
+    ScriptedKeyboard keyboard;
+    ScriptedDialogs dialogs;
+    sim::DeviceModel model;
+    model.GetFaults().Set(sim::Fault::Silence);
+    sim::SimulatedPortFactory ports(model, &clock, QStringLiteral("COM2"));
+    Services services{&clock, &keyboard, &dialogs, &ports, nullptr};
+    RyvoApplication app(state, services);
+    app.CreateWindows();
+    app.Start();
+    TForm2& frame = app.Frame();
+    Page* main = frame.ActivePage();
+    ASSERT_EQ(main->ClassName(), QStringLiteral("TMainForm2"));
+    auto* status = main->findChild<QLabel*>(QStringLiteral("DeviceStatus"));
+    ASSERT_NE(status, nullptr);
+    const QString noData = QStringLiteral("Не поступают данные через последовательный порт COM2");
+    EXPECT_EQ(status->text(), noData);
+    ASSERT_EQ(dialogs.messages.size(), 1u); // the start-up message box
+    main->findChild<QPushButton*>(QStringLiteral("BeginShooting"))->click();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].text, QStringLiteral("Отсутствует сигнал для этого стрелка!"));
+
+    model.GetFaults().Clear();
+    auto* button = main->findChild<QPushButton*>(QStringLiteral("CheckDevice"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), QStringLiteral("Проверить прибор"));
+    const int polls = model.Lane(0).polls;
+    QKeyEvent f5(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
+    QApplication::sendEvent(main->focusWidget() != nullptr ? main->focusWidget() : main, &f5);
+    auto* mainForm = dynamic_cast<TMainForm2*>(main);
+    ASSERT_NE(mainForm, nullptr);
+    EXPECT_TRUE(mainForm->CheckingDevice());
+    EXPECT_FALSE(button->isEnabled());
+    for (int i = 0; i < 1000 && mainForm->CheckingDevice(); ++i) {
+        QCoreApplication::processEvents();
+    }
+    ASSERT_FALSE(mainForm->CheckingDevice());
+    EXPECT_EQ(model.Lane(0).polls - polls, 50);
+    EXPECT_EQ(status->text(), QStringLiteral("Прибор отвечает: стрелки 1, 2"));
+    EXPECT_EQ(state.LanePresent, (std::array<std::int32_t, 5>{1, 1, 0, 0, 0}));
+    EXPECT_EQ(state.Port, nullptr);
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+
+    main->findChild<QPushButton*>(QStringLiteral("BeginShooting"))->click();
+    EXPECT_EQ(frame.ActivePage()->ClassName(), QStringLiteral("TShoot1"));
+    EXPECT_EQ(dialogs.messages.size(), 2u);
 }

@@ -7,10 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 
 using namespace ryvo;
@@ -227,4 +231,130 @@ TEST(TGroupsForm, CreateAddDeleteFlows) {
 
     h.Child<QPushButton>(page, "Exit")->click();
     EXPECT_EQ(h.navigator.activated.back(), QStringLiteral("TMainForm2"));
+}
+
+namespace {
+
+void PressKey(QWidget* widget, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+void ClickRow(QListWidget* list, int row) {
+    const QPoint at = list->visualItemRect(list->item(row)).center();
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(
+            type, QPointF(at), list->viewport()->mapToGlobal(QPointF(at)), Qt::LeftButton,
+            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &event);
+    }
+}
+
+} // namespace
+
+// The group shown current is the one every button acts on, however it became current.
+TEST(TGroupsForm, KeyboardAndMouseMoveTheGroupActedOn) {
+    Harness h;
+    h.dir.Write(QStringLiteral("A.grp"), test::Cp1251Lines("a1\na2\n"));
+    h.dir.Write(QStringLiteral("B.grp"), test::Cp1251Lines("b1\nb2\n"));
+    TGroupsForm page(h.state, h.services);
+    page.resize(800, 600);
+    page.show();
+    page.FormActivate();
+    auto* groups = h.Child<QListWidget>(page, "ListBox1");
+    auto* members = h.Child<QListWidget>(page, "ListBox2");
+    const int a = Items(groups).indexOf(QStringLiteral("A"));
+    const int b = 1 - a;
+
+    ClickRow(groups, a);
+    EXPECT_EQ(Items(members), (QStringList{"a1", "a2"}));
+    PressKey(groups, a == 0 ? Qt::Key_Down : Qt::Key_Up);
+    ASSERT_EQ(groups->currentRow(), b);
+    EXPECT_EQ(Items(members), (QStringList{"b1", "b2"}));
+    h.Child<QPushButton>(page, "Load")->click();
+    EXPECT_EQ(h.state.GroupName, QStringLiteral("B"));
+    EXPECT_EQ(h.state.LoadedGroup, b);
+
+    // The member moved to by keyboard is the one deleted.
+    members->setFocus();
+    members->setCurrentRow(0);
+    PressKey(members, Qt::Key_Down);
+    EXPECT_TRUE(h.Child<QPushButton>(page, "Erase")->isEnabled());
+    h.Child<QPushButton>(page, "Erase")->click();
+    EXPECT_EQ(Items(members), QStringList{"b1"});
+
+    // Clicking the current group again reads its file again, dropping the unsaved edit.
+    ClickRow(groups, groups->currentRow());
+    EXPECT_EQ(Items(members), (QStringList{"b1", "b2"}));
+
+    h.dialogs.answers = {MessageAnswer::Yes};
+    h.Child<QPushButton>(page, "EraseGroup")->click();
+    EXPECT_FALSE(h.dir.Exists(QStringLiteral("B.grp")));
+    EXPECT_TRUE(h.dir.Exists(QStringLiteral("A.grp")));
+}
+
+TEST(TGroupsForm, ThePromptIsReplacedByTyping) {
+    Harness h;
+    TGroupsForm page(h.state, h.services);
+    page.resize(800, 600);
+    page.show();
+    QApplication::setActiveWindow(&page);
+    page.FormActivate();
+    h.Child<QPushButton>(page, "New")->click();
+    auto* edit2 = h.Child<QLineEdit>(page, "Edit2");
+    ASSERT_EQ(edit2->text(), QStringLiteral("Введите название"));
+
+    // The user looks elsewhere, then clicks into the field and types. A click first gives
+    // the focus, then the press places the cursor.
+    h.Child<QListWidget>(page, "ListBox1")->setFocus();
+    edit2->setFocus(Qt::MouseFocusReason);
+    const QPointF at(QPointF(edit2->rect().center()));
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, edit2->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(edit2, &event);
+    }
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(edit2->hasFocus());
+    for (const QChar c : QStringLiteral("Взвод 1")) {
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit2, &key);
+    }
+    EXPECT_EQ(edit2->text(), QStringLiteral("Взвод 1"));
+
+    // Once the prompt is gone, clicks place the cursor as usual.
+    h.Child<QListWidget>(page, "ListBox1")->setFocus();
+    edit2->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    edit2->end(false);
+    QKeyEvent more(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("0"));
+    QApplication::sendEvent(edit2, &more);
+    EXPECT_EQ(edit2->text(), QStringLiteral("Взвод 10"));
+}
+
+TEST(TSavePrint, GroupFieldCompletesExistingGroupsAndStaysFree) {
+    Harness h;
+    h.dir.Write(QStringLiteral("Взвод 1.grp"), "");
+    h.dir.Write(QStringLiteral("2008/Декабрь/Взвод_2.rec"), "");
+    TSave_Print page(h.state, h.services, Dec7);
+    page.SetNavigator(&h.navigator);
+    h.state.ResultSource = 1;
+    page.FormActivate();
+    auto* group = h.Child<QLineEdit>(page, "Group");
+    QCompleter* completer = group->completer();
+    ASSERT_NE(completer, nullptr);
+    completer->setCompletionPrefix(QStringLiteral("вз"));
+    QStringList offered;
+    for (int i = 0; completer->setCurrentRow(i); ++i) {
+        offered << completer->currentCompletion();
+    }
+    EXPECT_EQ(offered, (QStringList{"Взвод 1", "Взвод_2"}));
+
+    group->setText(QStringLiteral("Новая"));
+    h.Child<QComboBox>(page, "Shooters")->setEditText(QStringLiteral("Иван"));
+    h.Child<QPushButton>(page, "Exit")->click();
+    EXPECT_TRUE(h.dir.Exists(QStringLiteral("2008/Декабрь/Новая.rec")));
 }

@@ -80,7 +80,8 @@ TEST(GroupsModel, CreatingAndDeletingGroups) {
     EXPECT_EQ(refused->caption, QStringLiteral("Ошибка!"));
     EXPECT_EQ(refused->buttons, MessageButtons::YesNoCancel);
     EXPECT_EQ(model.Groups().size(), 2u);
-    EXPECT_EQ(state.GroupName, QStringLiteral("A"));
+    EXPECT_EQ(state.GroupName, QStringLiteral("../x")); // taken before the file is tried
+    EXPECT_TRUE(model.SaveNewClick().has_value());      // and never names a file
 
     model.ListBox1Click(0);
     model.EraseGroup();

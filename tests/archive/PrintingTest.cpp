@@ -76,7 +76,7 @@ TEST(Printing, ResultSheetTextsAndN4Target) {
     EXPECT_TRUE(Contains(texts, QStringLiteral("Количество выстрелов:  10")));
     EXPECT_TRUE(Contains(texts, QStringLiteral("Время стрельбы: не ограничено")));
     EXPECT_TRUE(Contains(texts, QStringLiteral("выстрелов:  1")));
-    EXPECT_TRUE(Contains(texts, QStringLiteral("время стрельбы:  12.50")));
+    EXPECT_TRUE(Contains(texts, QStringLiteral("время стрельбы:  12.50 сек")));
     EXPECT_TRUE(Contains(texts, QStringLiteral("Сумма:  27")));
     EXPECT_TRUE(Contains(texts, QStringLiteral("ветер"))); // trailing line end dropped
     EXPECT_TRUE(Contains(texts, QStringLiteral("10")));
@@ -107,7 +107,7 @@ TEST(Printing, SportAndLibraryTargets) {
     ImagePrinter printer;
     ASSERT_TRUE(PrintTarget(printer, sport, QStringLiteral("Взвод"), ProgramState()).ok);
     EXPECT_TRUE(Contains(printer.pages[0].texts, QStringLiteral("Мишень спортивная")));
-    EXPECT_TRUE(Contains(printer.pages[0].texts, QStringLiteral("Время стрельбы:  30")));
+    EXPECT_TRUE(Contains(printer.pages[0].texts, QStringLiteral("Время стрельбы:  30 сек")));
     const QImage& page = printer.pages[0].image;
     EXPECT_EQ(At(page, kCx, kCy + 25 * kE), Color{0x646464}); // inside the grey disc
     EXPECT_EQ(At(page, kCx, kCy + 45 * kE), kWhite);

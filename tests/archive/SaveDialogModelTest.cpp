@@ -90,6 +90,9 @@ TEST(SaveDialogModel, SaveAppendsTheLaneRecord) {
               test::Cp1251Lines("Иван\n7.12.2008 9:5\n2 0 5 10\n2    7.25\nок\n"
                                 "   1.00            2.00\n  -3.00            4.00\n"));
     EXPECT_EQ(f.printer.documents, 0);
+    // The exercise window learns where the result went.
+    EXPECT_EQ(f.state.SaveCount, 1U);
+    EXPECT_EQ(f.state.LastSavedFile, QStringLiteral("2008/Декабрь/Взвод_2.rec"));
 }
 
 TEST(SaveDialogModel, AFailedSaveSaysSoAndKeepsTheDialogOpen) {
@@ -116,7 +119,9 @@ TEST(SaveDialogModel, AFailedSaveSaysSoAndKeepsTheDialogOpen) {
     EXPECT_FALSE(outcome.handBack);
     ASSERT_TRUE(outcome.message.has_value());
     EXPECT_TRUE(outcome.message->text.contains(QStringLiteral("не записан")));
-    EXPECT_NE(f.state.GroupName, QStringLiteral("../вне"));
+    // The typed name is taken first, as for a name that can be saved.
+    EXPECT_EQ(f.state.GroupName, QStringLiteral("../вне"));
+    EXPECT_EQ(f.state.SaveCount, 0U);
 }
 
 TEST(SaveDialogModel, PrintFillsTheRecordFromTheRunAndWritesNothing) {
@@ -145,4 +150,19 @@ TEST(SaveDialogModel, PrintFillsTheRecordFromTheRunAndWritesNothing) {
     EXPECT_FALSE(failed.handBack);
     ASSERT_TRUE(failed.message.has_value());
     EXPECT_TRUE(failed.message->text.contains(QStringLiteral("не напечатан")));
+}
+
+TEST(SaveDialogModel, OffersTheGroupListsAndThisMonthsArchiveGroups) {
+    Fixture f;
+    f.dir.Write(QStringLiteral("Взвод 1.grp"), "");
+    f.dir.Write(QStringLiteral("Команда.grp"), "");
+    f.dir.Write(QStringLiteral("2008/Декабрь/Команда.rec"), "");
+    f.dir.Write(QStringLiteral("2008/Декабрь/Стажёры_2.rec"), "");
+    f.dir.Write(QStringLiteral("2008/Декабрь/заметки.txt"), "");
+    f.dir.Write(QStringLiteral("2008/Ноябрь/Прошлые.rec"), ""); // another month
+    f.model->Activate();
+    EXPECT_EQ(f.model->View().groups, (std::vector<QString>{"Взвод 1", "Команда", "Стажёры_2"}));
+    Fixture empty;
+    empty.model->Activate();
+    EXPECT_TRUE(empty.model->View().groups.empty());
 }

@@ -28,3 +28,13 @@ TEST(Conversions, DecimalNumbers) {
     EXPECT_FLOAT_EQ(LeadingFloat(QStringLiteral("")), 0.0F);
     EXPECT_FLOAT_EQ(LeadingFloat(QStringLiteral("x")), 0.0F);
 }
+
+TEST(Conversions, TypedDecimalsTakeAPointOrAComma) {
+    EXPECT_DOUBLE_EQ(*DecimalField(QStringLiteral("1,5")), 1.5);
+    EXPECT_DOUBLE_EQ(*DecimalField(QStringLiteral(" -0.25 ")), -0.25);
+    EXPECT_DOUBLE_EQ(*DecimalField(QStringLiteral(",5")), 0.5);
+    EXPECT_DOUBLE_EQ(*DecimalField(QStringLiteral("3")), 3.0);
+    for (const char* bad : {"", "  ", "abc", "1,5,0", "1.5,0", "1,5 abc", "inf", "nan", "-"}) {
+        EXPECT_FALSE(DecimalField(QString::fromLatin1(bad)).has_value()) << bad;
+    }
+}

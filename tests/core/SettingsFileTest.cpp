@@ -122,6 +122,38 @@ TEST(SettingsFile, RoundTripKeepsEveryStoredField) {
     EXPECT_EQ(back, s);
 }
 
+// What the program writes, it reads back to the same settings and rewrites byte for byte,
+// also with the texts left empty.
+TEST(SettingsFile, WrittenFileReadsBackAndRewritesByteForByte) {
+    test::TempDir dir;
+    const QString path = dir.File(QStringLiteral("ryvw.cfg"));
+    Settings emptyTexts = Defaults();
+    emptyTexts.SerialPort.clear();
+    emptyTexts.Font.clear();
+    emptyTexts.Shooter = 2;
+    emptyTexts.RepeatEnabled = 1; // repeat off would come back with a pause of 10
+    emptyTexts.RepeatTime = 5;
+    Settings full = emptyTexts;
+    full.SerialPort = QStringLiteral("COM4");
+    full.Font = QStringLiteral("Arial Cyr");
+    for (const Settings& s : {emptyTexts, full}) {
+        ASSERT_TRUE(WriteSettings(s, path));
+        const QByteArray first = dir.Read(QStringLiteral("ryvw.cfg"));
+        Settings back = Defaults();
+        back.SerialPort = QStringLiteral("COM1"); // an empty name must replace what was there
+        ReadSettings(back, path);
+        EXPECT_EQ(back.SerialPort, s.SerialPort);
+        EXPECT_EQ(back, s);
+        ASSERT_TRUE(WriteSettings(back, path));
+        EXPECT_EQ(dir.Read(QStringLiteral("ryvw.cfg")), first);
+    }
+    // Blanks after " = " still mean no name; a key ending its line too.
+    EXPECT_EQ(ReadText("SerialPort =    \nShooter = 2\n").SerialPort, QString());
+    const Settings ended = ReadText("SerialPort\nCOM7\n");
+    EXPECT_EQ(ended.SerialPort, QString());
+    EXPECT_EQ(ReadText("SerialPort = ").SerialPort, QString());
+}
+
 TEST(SettingsFile, RepeatTimeAndNumberForms) {
     EXPECT_EQ(ReadText("RepeatTime = -1\n").RepeatEnabled, 0u);
     EXPECT_EQ(ReadText("RepeatTime = -1\n").RepeatTime, 10);

@@ -1,4 +1,5 @@
 #include "device/TInitial.h"
+#include "device/TInitialCheck.h"
 
 #include "platform/Dialogs.h"
 #include "platform/Sound.h"
@@ -142,4 +143,66 @@ TEST(TInitial, PortCardModeTakesLanesZeroAndOne) {
     EXPECT_NE(s.state.Port, nullptr);   // port-card mode keeps the port open
     EXPECT_TRUE(s.sound.calls.empty()); // no shot sound: nothing to play
     EXPECT_EQ(s.state.SoundAvailable, 0);
+}
+
+namespace {
+
+QString Recheck(Startup& s) {
+    TFormShoot poller(s.state, s.services);
+    DeviceCheck check(s.state, s.services, poller);
+    check.BeginRecheck();
+    while (check.Step()) {
+    }
+    return check.FinishRecheck();
+}
+
+} // namespace
+
+// A device switched on after start-up is found by checking again, without a restart.
+TEST(DeviceCheck, RecheckFindsADeviceThatWasSilentAtStartup) {
+    Startup s(kSerialTwoLanes);
+    s.model.GetFaults().Set(sim::Fault::Silence);
+    s.window->Calibrate();
+    EXPECT_EQ(s.state.LanePresent, (std::array<std::int32_t, 5>{}));
+    EXPECT_EQ(s.window->Summary(), kNoDataText.arg(QStringLiteral("COM3")));
+    ASSERT_EQ(s.dialogs.messages.size(), 1u);
+
+    // Still silent: the same finding, said in the line only.
+    EXPECT_EQ(Recheck(s), kNoDataText.arg(QStringLiteral("COM3")));
+    EXPECT_EQ(s.dialogs.messages.size(), 1u);
+
+    s.model.GetFaults().Clear();
+    const int polls = s.model.Lane(0).polls;
+    const int opened = s.ports.opened;
+    s.state.settings.Shooter = 3;
+    EXPECT_EQ(Recheck(s), QStringLiteral("Прибор отвечает: стрелки 1, 2, 5"));
+    EXPECT_EQ(s.state.NoData, 0);
+    EXPECT_EQ(s.model.Lane(0).polls - polls, 50);
+    EXPECT_EQ(s.ports.opened, opened + 1);
+    EXPECT_EQ(s.state.LanePresent, (std::array<std::int32_t, 5>{1, 1, 0, 0, 1}));
+    EXPECT_EQ(s.state.Port, nullptr); // closed again; each run opens it
+    EXPECT_EQ(s.state.settings.Shooter, 3u);
+    EXPECT_EQ(s.dialogs.messages.size(), 1u);
+    EXPECT_EQ(s.sound.calls.size(), 1u); // the sound test is not repeated
+
+    // A lane whose target was taken away is settled anew; one lane reads in the singular.
+    s.state.settings.Target = {-1, 2, -1, -1, -1, -1, -1, -1};
+    EXPECT_EQ(Recheck(s), QStringLiteral("Прибор отвечает: стрелок 2"));
+    EXPECT_EQ(s.state.LanePresent, (std::array<std::int32_t, 5>{0, 1, 0, 0, 0}));
+
+    // The port gone: nothing answers, every lane is absent.
+    s.state.settings.SerialPort = QStringLiteral("COM8");
+    EXPECT_EQ(Recheck(s), kNoDataText.arg(QStringLiteral("COM8")));
+    EXPECT_EQ(s.state.LanePresent, (std::array<std::int32_t, 5>{}));
+}
+
+TEST(DeviceCheck, RecheckInPortCardModeReopensTheKeptPort) {
+    Startup s("SerialPort = COM3\nIO_Serial = 0\nTarget = -1 -1 1 1 1\n");
+    s.window->Calibrate();
+    ASSERT_NE(s.state.Port, nullptr);
+    const int opened = s.ports.opened;
+    EXPECT_EQ(Recheck(s), QStringLiteral("Прибор отвечает: стрелки 1, 2"));
+    EXPECT_EQ(s.ports.opened, opened + 1);
+    EXPECT_NE(s.state.Port, nullptr); // kept open, as after start-up
+    EXPECT_EQ(s.state.LanePresent, (std::array<std::int32_t, 5>{1, 1, 0, 0, 0}));
 }

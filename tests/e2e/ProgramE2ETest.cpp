@@ -14,9 +14,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 using namespace ryvo;
@@ -114,4 +117,57 @@ TEST(ProgramE2E, FreshStartThroughASeriesToTheArchive) {
 
     Control<QPushButton>(shoot, "Exit")->click();
     EXPECT_EQ(frame.ActivePage()->ClassName(), QStringLiteral("TMainForm2"));
+}
+
+// The device is off when the program starts; it is switched on, F5 checks again, and the
+// shooter fires a registered shot without a restart.
+TEST(ProgramE2E, DeviceSwitchedOnAfterStartupIsFoundByF5) {
+    test::TempDir dir;
+    // A short path: the settings file keeps at most 53 characters of a port name.
+    QTemporaryDir portDir(QDir::tempPath() + QStringLiteral("/ryvo-XXXXXX"));
+    ASSERT_TRUE(portDir.isValid());
+    const QString port = portDir.filePath(QStringLiteral("tty"));
+    dir.Write(QStringLiteral("ryvw.cfg"),
+              test::Cp1251Lines(QStringLiteral("SerialPort = %1\nIO_Serial = 1\n"
+                                               "Target =  1 -1 -1 -1 -1\nShootsNumber = 1\n"
+                                               "Time = 0\nShooter = 1\n")
+                                    .arg(port)));
+    ProgramState state;
+    state.StartDir = dir.Path();
+    SteadyClock clock;
+    ScriptedKeyboard keyboard;
+    ScriptedDialogs dialogs;
+    QtSerialPortFactory ports;
+    RecordingSound sound;
+    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
+    RyvoApplication app(state, services);
+    app.CreateWindows();
+    app.Start();
+    TForm2& frame = app.Frame();
+    Page* main = frame.ActivePage();
+    ASSERT_EQ(main->ClassName(), QStringLiteral("TMainForm2"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral("Не поступают данные через последовательный порт %1").arg(port));
+    EXPECT_EQ(state.LanePresent, (std::array<std::int32_t, 5>{}));
+
+    test::SimProcess sim("level 0 4000\naim 0 fixed 0 0\ntrigger 0 1500 2500 3500\n", {}, port);
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    QKeyEvent f5(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
+    QApplication::sendEvent(main, &f5);
+    auto* status = Control<QLabel>(main, "DeviceStatus");
+    ASSERT_TRUE(
+        RunUntil([&] { return status->text().startsWith(QStringLiteral("Прибор")); }, 10000))
+        << status->text().toStdString();
+    EXPECT_EQ(status->text(), QStringLiteral("Прибор отвечает: стрелок 1"));
+    EXPECT_EQ(state.LanePresent, (std::array<std::int32_t, 5>{1, 0, 0, 0, 0}));
+
+    Control<QPushButton>(main, "BeginShooting")->click();
+    auto* shoot = dynamic_cast<TShoot1*>(frame.ActivePage());
+    ASSERT_NE(shoot, nullptr);
+    Control<QPushButton>(shoot, "Start")->click();
+    ASSERT_TRUE(RunUntil([&] { return state.run.ShotCount[0] == 1 && shoot->Run().Idle(); }, 20000))
+        << "shots: " << state.run.ShotCount[0];
+    EXPECT_EQ(state.run.ScoreSum[0], 10); // the centre of the N4 target
+    EXPECT_EQ(dialogs.messages.size(), 1u);
 }

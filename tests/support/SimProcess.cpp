@@ -6,9 +6,13 @@
 
 namespace ryvo::test {
 
-SimProcess::SimProcess(const QByteArray& scenario, const QStringList& extra) {
+SimProcess::SimProcess(const QByteArray& scenario, const QStringList& extra, const QString& link) {
+#ifdef RYVO_SIM_PROGRAM
+    const QString program = QString::fromUtf8(RYVO_SIM_PROGRAM);
+#else
     const QString program =
         QDir(qEnvironmentVariable("RYVO_BIN_DIR")).filePath(QStringLiteral("ryvo-sim"));
+#endif
     if (!QFileInfo(program).isExecutable()) {
         m_error = QStringLiteral("no simulator at %1").arg(program);
         return;
@@ -20,7 +24,7 @@ SimProcess::SimProcess(const QByteArray& scenario, const QStringList& extra) {
         return;
     }
     file.close();
-    m_link = m_dir.filePath(QStringLiteral("ttyRYVO"));
+    m_link = link.isEmpty() ? m_dir.filePath(QStringLiteral("ttyRYVO")) : link;
     m_logPath = m_dir.filePath(QStringLiteral("bytes.log"));
     QStringList args = {QStringLiteral("--link"),     m_link,
                         QStringLiteral("--scenario"), scenarioPath,

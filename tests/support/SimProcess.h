@@ -14,7 +14,9 @@ namespace ryvo::test {
 class SimProcess {
 public:
     // `scenario` is the scenario file's text; extra arguments such as "--unpaced" follow.
-    explicit SimProcess(const QByteArray& scenario, const QStringList& extra = {});
+    // `link` names the port path to create; by default one in a temporary folder.
+    explicit SimProcess(const QByteArray& scenario, const QStringList& extra = {},
+                        const QString& link = {});
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
@@ -64,12 +66,15 @@ TEST(TFormTarLight, AddAboveStopDeleteAndSave) {
     EXPECT_EQ(e.Items(e.page->ListBox2()), (QStringList{"1 2", "3 2.0", "10"}));
     EXPECT_EQ(e.page->ListBox1()->item(1)->text(), QStringLiteral("Пауза 2.0 сек"));
 
-    // A field that is not a number is refused and nothing is inserted.
+    // A field that is not a number is refused, naming it, and nothing is inserted.
     e.Get<QLineEdit>("Edit2")->setText(QStringLiteral("abc"));
     e.page->ButAddClick();
     ASSERT_EQ(e.dialogs.messages.size(), 1u);
-    EXPECT_EQ(e.dialogs.messages[0].text,
-              QStringLiteral("'abc' is not a valid floating point value"));
+    EXPECT_TRUE(e.dialogs.messages[0].text.startsWith(QStringLiteral("Пауза: «abc»")));
+    EXPECT_EQ(e.page->ListBox2()->count(), 3);
+    e.Get<QLineEdit>("Edit2")->clear();
+    e.page->ButAddClick();
+    EXPECT_EQ(e.dialogs.messages.size(), 2u);
     EXPECT_EQ(e.page->ListBox2()->count(), 3);
 
     // Deleting with the stop line selected does nothing.
@@ -125,4 +130,36 @@ TEST(TFormTarLight, FailedSaveKeepsTheEditorAndTheScript) {
     EXPECT_TRUE(e.dialogs.messages[0].text.contains(QStringLiteral("не сохранён")));
     EXPECT_EQ(e.state.ScriptLines, std::vector<QString>{"10"});
     EXPECT_EQ(e.page->ListBox2()->count(), 2);
+}
+
+TEST(TFormTarLight, PauseTakesADecimalCommaAndNumbersRefuseLetters) {
+    Editor e;
+    e.dir.Write(QStringLiteral("Targets.act"), "1 0\r\n10\r\n");
+    e.page->FormActivate();
+    e.Get<QRadioButton>("RadioButton3")->setChecked(true);
+    e.Get<QLineEdit>("Edit2")->setText(QStringLiteral("1,5"));
+    e.page->ButAddClick();
+    EXPECT_TRUE(e.dialogs.messages.empty());
+    EXPECT_EQ(e.Items(e.page->ListBox2()), (QStringList{"3 1.5", "1 0", "10"}));
+    EXPECT_EQ(e.page->ListBox1()->item(0)->text(), QStringLiteral("Пауза 1.5 сек"));
+
+    for (const char* name : {"Edit3", "Edit4", "Edit5", "Edit6"}) {
+        auto* edit = e.Get<QLineEdit>(name);
+        edit->clear();
+        for (const QChar c : QStringLiteral("2x,ф")) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(edit, &press);
+        }
+        EXPECT_EQ(edit->text(), QStringLiteral("2")) << name;
+    }
+
+    // The list acts on the command made current by the keyboard.
+    e.page->resize(800, 600);
+    e.page->show();
+    e.page->ListBox1()->setCurrentRow(0);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(e.page->ListBox1(), &down);
+    e.Get<QRadioButton>("RadioButton1")->setChecked(true);
+    e.page->ButAddClick(); // before the command now current
+    EXPECT_EQ(e.Items(e.page->ListBox2()), (QStringList{"3 1.5", "1 1", "1 0", "10"}));
 }

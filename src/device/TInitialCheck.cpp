@@ -1,0 +1,111 @@
+#include "device/TInitialCheck.h"
+
+#include "device/SerialLink.h"
+
+#include <QStringList>
+
+namespace ryvo {
+
+namespace {
+
+constexpr int kPollsSerial = 50;
+constexpr int kPollsPortCard = 200;
+
+} // namespace
+
+DeviceCheck::DeviceCheck(ProgramState& state, const Services& services, TFormShoot& poller)
+    : m_state(state), m_services(services), m_poller(poller) {}
+
+void DeviceCheck::BeginBurst() {
+    m_shooter = m_state.settings.Shooter;
+    const bool serial = m_state.settings.IO_Serial == 1;
+    m_state.NoData = 1;
+    m_remaining = 0;
+    if (!serial) {
+        if (ProbePortCard(m_state, 0x300) != 0) {
+            m_state.CurrentLane = 0;
+            m_state.settings.Shooter = 1;
+        } else if (ProbePortCard(m_state, 0x308) != 0) {
+            m_state.CurrentLane = 1;
+            m_state.settings.Shooter = 2;
+        } else {
+            return;
+        }
+    }
+    m_remaining = serial ? kPollsSerial : kPollsPortCard;
+}
+
+bool DeviceCheck::Step() {
+    if (m_remaining <= 0) {
+        return false;
+    }
+    if (m_poller.PollLane(0) != -1) {
+        m_state.NoData = 0;
+    }
+    --m_remaining;
+    return m_remaining > 0;
+}
+
+int DeviceCheck::EndBurst() {
+    m_remaining = 0;
+    m_state.settings.Shooter = m_shooter;
+    return m_state.NoData == 0 ? 1 : 0;
+}
+
+QString DeviceCheck::SettleLanes() {
+    if (m_state.settings.IO_Serial != 1) {
+        m_state.LanePresent[0] = ProbePortCard(m_state, 0x300);
+        m_state.LanePresent[1] = ProbePortCard(m_state, 0x308);
+        for (int lane = 2; lane < kLaneCount; ++lane) {
+            m_state.LanePresent[static_cast<size_t>(lane)] = 0;
+        }
+        return {};
+    }
+    ClosePort(m_state); // each exercise opens the port again
+    if (m_state.NoData != 0) {
+        m_state.LanePresent.fill(0);
+        return QStringLiteral("Не поступают данные через последовательный порт %1")
+            .arg(m_state.settings.SerialPort);
+    }
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        const auto i = static_cast<size_t>(lane);
+        m_state.LanePresent[i] = m_state.settings.Target[i] != -1 ? 1 : 0;
+    }
+    return {};
+}
+
+QString DeviceCheck::Summary() const {
+    if (m_state.NoData != 0) {
+        return QStringLiteral("Не поступают данные через последовательный порт %1")
+            .arg(m_state.settings.SerialPort);
+    }
+    QStringList lanes;
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        if (m_state.LanePresent[static_cast<size_t>(lane)] == 1) {
+            lanes << QString::number(lane + 1);
+        }
+    }
+    if (lanes.isEmpty()) {
+        return QStringLiteral("Прибор отвечает, но ни одному стрелку не назначена мишень");
+    }
+    return QStringLiteral("Прибор отвечает: %1 %2")
+        .arg(lanes.size() == 1 ? QStringLiteral("стрелок") : QStringLiteral("стрелки"),
+             lanes.join(QStringLiteral(", ")));
+}
+
+void DeviceCheck::BeginRecheck() {
+    // Port-card mode keeps the start-up handle open; the port cannot be opened twice.
+    ClosePort(m_state);
+    if (OpenPort(m_state, m_services) == 0) {
+        m_state.LanePresent.fill(0);
+    }
+    BeginBurst();
+}
+
+QString DeviceCheck::FinishRecheck() {
+    EndBurst();
+    SettleLanes();
+    return Summary();
+}
+
+} // namespace ryvo
