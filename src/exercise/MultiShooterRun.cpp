@@ -10,6 +10,7 @@
 #include "targets/TargetDrawing.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace ryvo {
 
@@ -95,7 +96,7 @@ MultiShooterRun::MultiShooterRun(ProgramState& state, const Services& services,
                               m_services.sound->PlayAsync(*m_state.ShotSound);
                           }
                       }}),
-      m_lanes(view) {
+      status(state), m_lanes(view) {
     lamps.AddTo(timers);
     for (int lane = 0; lane < kLaneCount; ++lane) {
         LogicalTimer& timer = Timer_shoot[Index(lane)];
@@ -249,6 +250,7 @@ void MultiShooterRun::FormActivate() {
         m_lanes.SetLamp(lane, MultiShooterView::Lamp::Flash, false);
     }
     m_view.Repaint(ViewPicture::Target);
+    status.Activated();
 }
 
 void MultiShooterRun::TarClick(int lane) {
@@ -440,6 +442,7 @@ void MultiShooterRun::OnSeriesGo() {
     }
     run.LaneLit.fill(smart ? 0 : 1);
     run.StartTick.fill(now);
+    status.SeriesStarted(now);
 }
 
 void MultiShooterRun::TimeProc() {
@@ -474,7 +477,7 @@ void MultiShooterRun::PassHead() {
     }
     TimeProc();
     const int current = Lane();
-    PollLane(current);
+    status.PollResult(PollLane(current) != -1, m_services.clock->TickCount());
     for (int lane = 0; lane < kLaneCount; ++lane) {
         const size_t i = Index(lane);
         const TargetPoint aim = ToTarget(settings, lane, device.PosX[i], device.PosY[i]);
@@ -727,6 +730,14 @@ void MultiShooterRun::OnSeriesEnd() {
             run.LaneActive[i] = 0;
         }
     }
+    std::vector<LaneTotal> totals;
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        const size_t i = Index(lane);
+        if (m_state.LanePresent[i] != 0) {
+            totals.push_back(LaneTotal{lane + 1, run.ShotCount[i], run.ScoreSum[i]});
+        }
+    }
+    status.SeriesEnded(totals);
 }
 
 void MultiShooterRun::ShowCountdown(const QString& text) {
@@ -745,6 +756,7 @@ void MultiShooterRun::OnRunEnd() {
     lamps.Stop();
     timers.StopAll();
     AllLampsOff(m_state, *m_services.clock);
+    status.RunEnded();
 }
 
 void MultiShooterRun::OnIdle() {

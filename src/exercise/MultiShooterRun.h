@@ -5,6 +5,7 @@
 #include "exercise/LogicalTimers.h"
 #include "exercise/MultiShooterView.h"
 #include "exercise/RunPhases.h"
+#include "exercise/RunStatus.h"
 
 #include <array>
 #include <cstdint>
@@ -44,6 +45,8 @@ public:
     LampRunner lamps;
     int PortFree = 1;
     int PreviousLane = 0;
+    // The status line: series totals of every present lane, saved or not, a silent device.
+    RunStatus status;
 
     // Passes run (each polls the selected lane once), for measurements.
     std::uint64_t Passes() const { return m_passes; }

@@ -591,3 +591,29 @@ TEST(MultiShooterRun, SaveAndPrintHandTheSelectedLaneToTheDialog) {
     EXPECT_EQ(h.view.lampColors[std::make_pair(4, Lamp::Steady)], kYellow);
     EXPECT_EQ(h.view.lampColors[std::make_pair(4, Lamp::Flash)], kRed);
 }
+
+TEST(MultiShooterRun, StatusLineTellsTheTotalsAndASilentDevice) {
+    FiveLaneHarness h(2);
+    h.state.settings.ShootsNumber = 1;
+    h.StartSeries();
+    h.TickFor(100);
+    EXPECT_FALSE(h.run.status.Silent());
+    h.model.GetFaults().Set(sim::Fault::Silence);
+    h.TickFor(700, 50);
+    EXPECT_TRUE(h.run.status.Silent());
+    EXPECT_EQ(h.run.status.Text(), NoAnswerText());
+    h.model.GetFaults().Clear();
+    h.TickFor(50);
+    EXPECT_FALSE(h.run.status.Silent());
+    h.Fire(1);
+    h.Fire(0);
+    ASSERT_TRUE(h.run.Idle());
+    const std::array<LaneTotal, 2> totals = {LaneTotal{1, 1, h.state.run.ScoreSum[0]},
+                                             LaneTotal{2, 1, h.state.run.ScoreSum[1]}};
+    EXPECT_EQ(h.run.status.Text(),
+              SeriesEndedText(totals) + QStringLiteral(". Результат не записан"));
+    h.state.SaveCount = 1;
+    h.state.LastSavedFile = QStringLiteral("Archive/x.txt");
+    h.run.FormActivate();
+    EXPECT_EQ(h.run.status.Text(), QStringLiteral("Записано: Archive/x.txt"));
+}
