@@ -7,6 +7,7 @@
 #include "calibration/Calibration.h"
 #include "device/TInitial.h"
 #include "exercise/TShoot1.h"
+#include "exercise/TShoots5.h"
 #include "targets/LightScript.h"
 #include "targets/TFormTarLight.h"
 #include "targets/TTargsType.h"
@@ -123,6 +124,9 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
     }
     if (className == QLatin1String("TShoot1")) {
         return new TShoot1(m_state, m_services);
+    }
+    if (className == QLatin1String("TShoots5")) {
+        return new TShoots5(m_state, m_services);
     }
     if (className == QLatin1String("TSave_Print")) {
         return new TSave_Print(m_state, m_services);
