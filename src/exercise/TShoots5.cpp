@@ -1,6 +1,5 @@
 #include "exercise/TShoots5.h"
 
-#include "core/Product.h"
 #include "platform/Widgets.h"
 
 #include <QGridLayout>
@@ -117,10 +116,7 @@ private:
 };
 
 TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* parent)
-    : Page(QStringLiteral("TShoots5"),
-           QStringLiteral("%1    %2")
-               .arg(QString::fromUtf8(kProductName), QString::fromUtf8(kContactLine)),
-           parent),
+    : Page(QStringLiteral("TShoots5"), QStringLiteral("Стрельба: до пяти стрелков"), parent),
       m_state(state),
       m_target(std::make_unique<ImageCanvas>(kTargetSize, kTargetSize, kButtonFace)),
       m_failArrow(std::make_unique<ImageCanvas>(kFailArrowSize, kFailArrowSize, kButtonFace)),
