@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
     std::vector<double> latencies;
     std::vector<double> shotTicks; // from the shot pass's start to the next tick
     auto& run = page.Run();
-    page.onTick = [&] {
+    page.Ticks().onTick = [&] {
         previousTickStart = tickStart;
         tickStart = timer.nsecsElapsed();
         if (seriesStartNs < 0 && run.CurrentPhase() == SingleShooterRun::Phase::Series) {

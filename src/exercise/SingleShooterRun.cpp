@@ -96,11 +96,11 @@ bool SingleShooterRun::ShotsSound() const {
     return m_state.settings.Shooter == 1 || m_state.settings.Shooter == 2;
 }
 
-void SingleShooterRun::DrawEmptyTarget() {
+void SingleShooterRun::DrawEmptyTarget(bool complain) {
     const int lane = Lane();
     if (!DrawLaneTarget(m_view.Picture(ViewPicture::Target), m_view.Picture(ViewPicture::SignalI),
                         m_state, lane) &&
-        m_services.dialogs != nullptr) {
+        complain && m_services.dialogs != nullptr) {
         // The run goes on with the picture it had.
         m_services.dialogs->Message(
             MissingPictureMessage(m_state.settings.Target[static_cast<size_t>(lane)]),
@@ -108,6 +108,27 @@ void SingleShooterRun::DrawEmptyTarget() {
     }
     m_view.Repaint(ViewPicture::Target);
     m_view.Repaint(ViewPicture::SignalI);
+}
+
+void SingleShooterRun::Redraw() {
+    if (!Idle()) {
+        return;
+    }
+    // The missing picture was said when the window came up.
+    DrawEmptyTarget(false);
+    const auto lane = static_cast<size_t>(Lane());
+    const RunState& run = m_state.run;
+    const auto count =
+        m_showsSeries ? std::min<size_t>(run.ShotCount[lane], run.ShotPos[lane].size()) : 0;
+    for (size_t s = 0; s < count; ++s) {
+        const ShotPoint& p = run.ShotPos[lane][s];
+        if (WithinTarget(p.x, p.y)) {
+            DrawHole(p.x, p.y, kBlack, kWhite);
+        }
+    }
+    const QPoint corner =
+        MarkerCorner(Scale(), m_postGunX, m_postGunY, m_view.ItemSize(ViewItem::PostGun));
+    m_view.Place(ViewItem::PostGun, corner.x(), corner.y());
 }
 
 void SingleShooterRun::FormActivate() {
@@ -119,6 +140,7 @@ void SingleShooterRun::FormActivate() {
     Timer_shoot.interval = m_state.settings.WeaponType == 1 ? kAutomaticShotTimerMs : kShotTimerMs;
     if (m_state.ResultSource == 0) {
         DrawEmptyTarget();
+        m_showsSeries = false;
     }
     m_state.ResultSource = 0;
 }
@@ -189,6 +211,7 @@ void SingleShooterRun::OnSeriesStart() {
         m_state.CurrentLane = 1;
     }
     DrawEmptyTarget();
+    m_showsSeries = true;
 
     const int lane = Lane();
     const auto i = static_cast<size_t>(lane);

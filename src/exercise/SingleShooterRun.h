@@ -39,6 +39,10 @@ public:
     void PrintClick();
     void ExitClick();
 
+    // The target drawn anew (its picture changed size): the empty target, the holes of the
+    // last series and the trigger-jerk marker. Only while idle.
+    void Redraw();
+
     Phase CurrentPhase() const;
     using RunPhases::Idle;
     using RunPhases::Tick;
@@ -74,7 +78,8 @@ private:
     enum class Replay { UpRelease, WaitPress, WaitUpRelease, KeyRelease };
 
     int Lane() const;
-    void DrawEmptyTarget();
+    // Says when the target's picture is missing, if `complain`.
+    void DrawEmptyTarget(bool complain = true);
     void ReplayShow();
     void ReplayFinish();
     void DrawReplayHole(size_t shot, Color fill);
@@ -82,6 +87,8 @@ private:
     Replay m_replay = Replay::UpRelease;
     KeyRelease m_replayKeys;
     size_t m_replayShot = 0;
+    // The target shows the holes of the last series (not emptied since).
+    bool m_showsSeries = false;
     std::uint64_t m_passes = 0;
 };
 

@@ -13,22 +13,37 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace ryvo {
 
 namespace {
 
 constexpr int kSignalGroupWidth = 254;
 
+// Until the window is laid out.
 constexpr int kTargetSize = 526;
+constexpr int kMinTargetSize = 300;
 constexpr int kFailArrowSize = 30;
 constexpr int kSignalWidth = 235;
 constexpr int kSignalHeight = 39;
-constexpr int kDisplayMs = 16;
+constexpr int kArrowSize = 24;
 
-QPixmap MarkerPixmap(const QColor& colour) {
-    QPixmap pixmap(20, 21);
+// Point sizes at the base window size: values read from a distance, captions and buttons.
+constexpr double kValuePoints = 18.0;
+constexpr double kCaptionPoints = 11.0;
+
+// A blank pixmap of `w` x `h` scaled by `s`, with a painter drawing in unscaled units.
+QPixmap ScaledPixmap(int w, int h, double s) {
+    QPixmap pixmap(static_cast<int>(std::lround(w * s)), static_cast<int>(std::lround(h * s)));
     pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+QPixmap MarkerPixmap(const QColor& colour, double s) {
+    QPixmap pixmap = ScaledPixmap(20, 21, s);
     QPainter p(&pixmap);
+    p.scale(s, s);
     p.setPen(QPen(colour, 2));
     p.drawEllipse(QRect(3, 3, 14, 14));
     p.drawLine(10, 0, 10, 20);
@@ -36,11 +51,11 @@ QPixmap MarkerPixmap(const QColor& colour) {
     return pixmap;
 }
 
-QPixmap ArrowPixmap(int angle) {
-    QPixmap pixmap(24, 24);
-    pixmap.fill(Qt::transparent);
+QPixmap ArrowPixmap(int angle, double s) {
+    QPixmap pixmap = ScaledPixmap(kArrowSize, kArrowSize, s);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(s, s);
     p.translate(12, 12);
     p.rotate(angle);
     QPainterPath path;
@@ -52,20 +67,20 @@ QPixmap ArrowPixmap(int angle) {
     return pixmap;
 }
 
-QPixmap MissPixmap() {
-    QPixmap pixmap(30, 30);
-    pixmap.fill(Qt::transparent);
+QPixmap MissPixmap(double s) {
+    QPixmap pixmap = ScaledPixmap(30, 30, s);
     QPainter p(&pixmap);
+    p.scale(s, s);
     p.setPen(QPen(QColor(200, 0, 0), 4));
     p.drawLine(4, 4, 26, 26);
     p.drawLine(26, 4, 4, 26);
     return pixmap;
 }
 
-QPixmap DarkTargetPixmap() {
-    QPixmap pixmap(30, 30);
-    pixmap.fill(Qt::transparent);
+QPixmap DarkTargetPixmap(double s) {
+    QPixmap pixmap = ScaledPixmap(30, 30, s);
     QPainter p(&pixmap);
+    p.scale(s, s);
     p.setBrush(QColor(60, 60, 60));
     p.setPen(QPen(Qt::black, 1));
     p.drawEllipse(QRect(2, 2, 26, 26));
@@ -76,73 +91,54 @@ QPixmap DarkTargetPixmap() {
 
 } // namespace
 
-// Shows an image canvas as it is; repainted only when told.
-class PictureWidget final : public QWidget {
-public:
-    PictureWidget(ImageCanvas& canvas, const char* name, QWidget* parent = nullptr)
-        : QWidget(parent), m_canvas(canvas) {
-        setObjectName(QString::fromLatin1(name));
-        setFixedSize(canvas.Width(), canvas.Height());
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-    std::function<void()> onPainted;
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        QPainter painter(this);
-        for (const QRect& r : event->region()) {
-            painter.drawImage(r, m_canvas.Image(), r);
-        }
-        if (onPainted) {
-            onPainted();
-        }
-    }
-
-private:
-    ImageCanvas& m_canvas;
-};
-
 TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
-    : Page(QStringLiteral("TShoot1"),
-           QStringLiteral("%1    %2")
-               .arg(QString::fromUtf8(kProductName), QString::fromUtf8(kContactLine)),
-           parent),
-      m_state(state),
-      m_target(std::make_unique<ImageCanvas>(kTargetSize, kTargetSize, kButtonFace)),
-      m_failArrow(std::make_unique<ImageCanvas>(kFailArrowSize, kFailArrowSize, kButtonFace)),
-      m_signal(std::make_unique<ImageCanvas>(kSignalWidth, kSignalHeight, kButtonFace)),
-      m_run(state, services, *this) {
+    : ExercisePage(QStringLiteral("TShoot1"),
+                   QStringLiteral("%1    %2")
+                       .arg(QString::fromUtf8(kProductName), QString::fromUtf8(kContactLine)),
+                   parent),
+      m_state(state), m_run(state, services, *this) {
     auto* root = new QHBoxLayout(this);
 
+    // The target takes what the side column leaves.
     auto* panel = Named(new QWidget, "Panel1");
-    panel->setFixedSize(kTargetSize, kTargetSize);
-    m_targetView = new PictureWidget(*m_target, "Target", panel);
-    root->addWidget(panel, 0, Qt::AlignTop);
+    panel->setMinimumSize(kMinTargetSize, kMinTargetSize);
+    panel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_targetView = AddSquarePicture(panel, "Target", kTargetSize);
+    root->addWidget(panel, 1);
 
-    auto marker = [this](ViewItem item, const char* name, const QPixmap& pixmap, QWidget* parent) {
+    auto marker = [this](ViewItem item, const char* name, std::function<QPixmap(double)> art,
+                         QWidget* parent) {
         auto* label = Named(new QLabel(parent), name);
-        label->setPixmap(pixmap);
-        label->setFixedSize(pixmap.size());
         label->setAttribute(Qt::WA_TranslucentBackground);
         label->hide();
         m_items[item] = label;
+        m_markerArt[item] = std::move(art);
         return label;
     };
-    marker(ViewItem::Gun2, "Gun2", MarkerPixmap(QColor(255, 0, 0)), m_targetView);
-    marker(ViewItem::PostGun, "PostGun", MarkerPixmap(QColor(0, 0, 255)), m_targetView);
-    const int edge = kTargetSize - 24;
-    marker(ViewItem::LeftArrow, "LeftArrow", ArrowPixmap(0), m_targetView)->move(0, edge / 2);
-    marker(ViewItem::RightArrow, "RightArrow", ArrowPixmap(180), m_targetView)
-        ->move(edge, edge / 2);
-    marker(ViewItem::UpArrow, "UpArrow", ArrowPixmap(90), m_targetView)->move(edge / 2, 0);
-    marker(ViewItem::DownArrow, "DownArrow", ArrowPixmap(270), m_targetView)->move(edge / 2, edge);
+    marker(
+        ViewItem::Gun2, "Gun2", [](double s) { return MarkerPixmap(QColor(255, 0, 0), s); },
+        m_targetView);
+    marker(
+        ViewItem::PostGun, "PostGun", [](double s) { return MarkerPixmap(QColor(0, 0, 255), s); },
+        m_targetView);
+    marker(
+        ViewItem::LeftArrow, "LeftArrow", [](double s) { return ArrowPixmap(0, s); }, m_targetView);
+    marker(
+        ViewItem::RightArrow, "RightArrow", [](double s) { return ArrowPixmap(180, s); },
+        m_targetView);
+    marker(
+        ViewItem::UpArrow, "UpArrow", [](double s) { return ArrowPixmap(90, s); }, m_targetView);
+    marker(
+        ViewItem::DownArrow, "DownArrow", [](double s) { return ArrowPixmap(270, s); },
+        m_targetView);
 
     auto* side = new QVBoxLayout;
-    root->addLayout(side, 1);
+    root->addLayout(side, 0);
 
     auto button = [this, side](ViewButton b, const char* name, const QString& caption,
                                void (TShoot1::*handler)()) {
         auto* w = Named(new QPushButton(caption), name);
+        ScaleText(w, kCaptionPoints);
         connect(w, &QPushButton::clicked, this, handler);
         side->addWidget(w);
         m_buttons[b] = w;
@@ -159,12 +155,18 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
     button(ViewButton::Exit, "Exit", QStringLiteral("&Выход"), &TShoot1::ExitClick);
 
     m_stat = Named(new QGroupBox(QStringLiteral("Статистика")), "GroupBoxStat");
+    ScaleText(m_stat, kCaptionPoints);
     auto* grid = new QGridLayout(m_stat);
     auto pair = [this, grid](const char* captionName, const QString& caption, const char* valueName,
                              ViewText text) {
         const int row = grid->rowCount();
-        grid->addWidget(Named(new QLabel(caption), captionName), row, 0);
+        auto* label = Named(new QLabel(caption), captionName);
+        ScaleText(label, kCaptionPoints);
+        grid->addWidget(label, row, 0);
         auto* value = Named(new QLabel, valueName);
+        // The first shot's time is a caption-sized note; the rest are read from afar.
+        const bool note = text == ViewText::FirstTime;
+        ScaleText(value, note ? kCaptionPoints : kValuePoints, !note);
         grid->addWidget(value, row, 1);
         m_labels[text] = value;
     };
@@ -175,26 +177,28 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
     pair("AverSymT", QStringLiteral("Средний результат"), "AverSym", ViewText::AverSym);
     pair("Label2", QStringLiteral("Первый выстрел"), "FirstTime", ViewText::FirstTime);
     auto* misses = new QHBoxLayout;
-    marker(ViewItem::Fail, "Fail", MissPixmap(), m_stat);
+    marker(ViewItem::Fail, "Fail", MissPixmap, m_stat);
     misses->addWidget(m_items[ViewItem::Fail]);
-    m_failArrowView = new PictureWidget(*m_failArrow, "FailArrow", m_stat);
+    m_failArrowView = AddScaledPicture("FailArrow", QSize(kFailArrowSize, kFailArrowSize), m_stat);
     m_failArrowView->hide();
     m_items[ViewItem::FailArrow] = m_failArrowView;
     misses->addWidget(m_failArrowView);
-    marker(ViewItem::ImageActive, "ImageActive", DarkTargetPixmap(), m_stat);
+    marker(ViewItem::ImageActive, "ImageActive", DarkTargetPixmap, m_stat);
     misses->addWidget(m_items[ViewItem::ImageActive]);
     misses->addStretch(1);
     grid->addLayout(misses, grid->rowCount(), 0, 1, 2);
     side->addWidget(m_stat);
 
     m_signalBox = Named(new QGroupBox(QStringLiteral("Сигнал")), "Signal");
+    ScaleText(m_signalBox, kCaptionPoints);
     // The level bar's full length is this width, so the group keeps it however the side
     // column stretches.
-    m_signalBox->setFixedWidth(kSignalGroupWidth);
+    ScaleSize(m_signalBox, kSignalGroupWidth);
     auto* signalLayout = new QVBoxLayout(m_signalBox);
-    m_signalView = new PictureWidget(*m_signal, "SignalI");
+    m_signalView = AddScaledPicture("SignalI", QSize(kSignalWidth, kSignalHeight));
     signalLayout->addWidget(m_signalView);
     auto* sigText = Named(new QLabel, "SigText");
+    ScaleText(sigText, kCaptionPoints);
     m_labels[ViewText::SigText] = sigText;
     signalLayout->addWidget(sigText);
     side->addWidget(m_signalBox);
@@ -202,7 +206,7 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
     auto* lamps = new QHBoxLayout;
     auto lamp = [this, lamps](ViewItem item, const char* name, int width) {
         auto* label = Named(new QLabel, name);
-        label->setFixedSize(width, 19);
+        ScaleSize(label, width, 19);
         label->hide();
         m_items[item] = label;
         lamps->addWidget(label);
@@ -219,60 +223,50 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
     m_labels[ViewText::StartCaption] = nullptr;
     m_labels[ViewText::ViewShootsCaption] = nullptr;
 
-    m_runTimer.setInterval(0);
-    connect(&m_runTimer, &QTimer::timeout, this, &TShoot1::Tick);
-    m_displayTimer.setSingleShot(true);
-    connect(&m_displayTimer, &QTimer::timeout, this, &TShoot1::FlushDisplay);
-    m_sinceDisplay.start();
+    Ticks().Drive(m_run);
     m_targetView->onPainted = [this] {
         if (onDisplayed) {
             onDisplayed();
         }
     };
+    PlaceMarkers();
+}
+
+void TShoot1::PlaceMarkers() {
+    for (const auto& [item, art] : m_markerArt) {
+        auto* label = static_cast<QLabel*>(m_items.at(item));
+        const QPixmap pixmap = art(Scale());
+        label->setPixmap(pixmap);
+        label->setFixedSize(pixmap.size());
+    }
+    const int edge = m_targetView->width() - m_items.at(ViewItem::LeftArrow)->width();
+    m_items.at(ViewItem::LeftArrow)->move(0, edge / 2);
+    m_items.at(ViewItem::RightArrow)->move(edge, edge / 2);
+    m_items.at(ViewItem::UpArrow)->move(edge / 2, 0);
+    m_items.at(ViewItem::DownArrow)->move(edge / 2, edge);
+}
+
+void TShoot1::PicturesResized() {
+    PlaceMarkers();
+    m_run.Redraw();
+    FlushDisplay();
 }
 
 TShoot1::~TShoot1() = default;
 
 void TShoot1::FormActivate() {
-    for (ViewText t :
-         {ViewText::Num, ViewText::TimeC, ViewText::Res, ViewText::SymE, ViewText::AverSym}) {
-        QFont font = m_labels[t]->font();
-        font.setBold(true);
-        m_labels[t]->setFont(font);
-    }
     m_run.FormActivate();
     FlushDisplay();
 }
 
-void TShoot1::KeepTicking() {
-    if (m_run.Idle()) {
-        m_runTimer.stop();
-        FlushDisplay();
-        return;
-    }
-    // Waits for keys, a sound or the pause need no busy loop.
-    m_runTimer.setInterval(m_run.Waiting() ? 5 : 0);
-    if (!m_runTimer.isActive()) {
-        m_runTimer.start();
-    }
-}
-
-void TShoot1::Tick() {
-    if (onTick) {
-        onTick();
-    }
-    m_run.Tick();
-    KeepTicking();
-}
-
 void TShoot1::StartClick() {
     m_run.StartClick();
-    KeepTicking();
+    Ticks().KeepTicking();
 }
 
 void TShoot1::ViewShootsClick() {
     m_run.ViewShootsClick();
-    KeepTicking();
+    Ticks().KeepTicking();
 }
 
 void TShoot1::SaveClick() {
@@ -318,8 +312,9 @@ void TShoot1::SetVisible(ViewItem item, bool visible) {
 }
 
 void TShoot1::Place(ViewItem item, int left, int top) {
-    m_pendingMoves[item] = QPoint(left, top);
-    ScheduleDisplay();
+    if (QWidget* w = WidgetOf(item)) {
+        Display().Place(w, QPoint(left, top));
+    }
 }
 
 QSize TShoot1::ItemSize(ViewItem item) const {
@@ -347,65 +342,28 @@ void TShoot1::FocusStart() {
     ButtonOf(ViewButton::Start)->setFocus();
 }
 
-Canvas& TShoot1::Picture(ViewPicture picture) {
+PictureWidget* TShoot1::PictureView(ViewPicture picture) const {
     switch (picture) {
     case ViewPicture::FailArrow:
-        return *m_failArrow;
+        return m_failArrowView;
     case ViewPicture::SignalI:
-        return *m_signal;
+        return m_signalView;
     case ViewPicture::Target:
         break;
     }
-    return *m_target;
+    return m_targetView;
+}
+
+Canvas& TShoot1::Picture(ViewPicture picture) {
+    return PictureView(picture)->Canvas();
 }
 
 void TShoot1::Repaint(ViewPicture picture) {
-    m_dirty[static_cast<size_t>(picture)] = true;
-    ScheduleDisplay();
+    Display().Repaint(PictureView(picture));
 }
 
 void TShoot1::RepaintArea(ViewPicture picture, const QRect& area) {
-    if (picture != ViewPicture::Target) {
-        Repaint(picture);
-        return;
-    }
-    if (!m_dirty[static_cast<size_t>(ViewPicture::Target)]) {
-        m_targetArea += area;
-    }
-    ScheduleDisplay();
-}
-
-void TShoot1::ScheduleDisplay() {
-    if (m_displayTimer.isActive()) {
-        return;
-    }
-    // The first change after a quiet spell shows at once; later ones wait for the next frame.
-    const qint64 since = m_sinceDisplay.elapsed();
-    m_displayTimer.start(since >= kDisplayMs ? 0 : static_cast<int>(kDisplayMs - since));
-}
-
-void TShoot1::FlushDisplay() {
-    m_displayTimer.stop();
-    m_sinceDisplay.restart();
-    for (const auto& [item, pos] : m_pendingMoves) {
-        if (QWidget* w = WidgetOf(item)) {
-            w->move(pos);
-        }
-    }
-    m_pendingMoves.clear();
-    if (m_dirty[static_cast<size_t>(ViewPicture::Target)]) {
-        m_targetView->update();
-    } else if (!m_targetArea.isEmpty()) {
-        m_targetView->update(m_targetArea);
-    }
-    m_targetArea = QRegion();
-    if (m_dirty[static_cast<size_t>(ViewPicture::FailArrow)]) {
-        m_failArrowView->update();
-    }
-    if (m_dirty[static_cast<size_t>(ViewPicture::SignalI)]) {
-        m_signalView->update();
-    }
-    m_dirty = {};
+    Display().RepaintArea(PictureView(picture), area);
 }
 
 int TShoot1::SignalLength() const {

@@ -1,19 +1,11 @@
 #pragma once
 
+#include "exercise/ExercisePage.h"
 #include "exercise/ExerciseView.h"
 #include "exercise/SingleShooterRun.h"
-#include "platform/Page.h"
 
-#include <QElapsedTimer>
-#include <QHash>
-#include <QRegion>
-#include <QTimer>
-
-#include <array>
 #include <functional>
 #include <map>
-#include <memory>
-#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -21,12 +13,9 @@ class QPushButton;
 
 namespace ryvo {
 
-class PictureWidget;
-
 // The single-shooter exercise window. The run itself is SingleShooterRun; this page owns the
-// widgets, ticks the run from a zero-interval timer and brings its drawing to the screen at
-// the display rate.
-class TShoot1 final : public Page, public ExerciseView {
+// widgets; the shared page code ticks the run and brings its drawing to the screen.
+class TShoot1 final : public ExercisePage, public ExerciseView {
     Q_OBJECT
 public:
     TShoot1(ProgramState& state, const Services& services, QWidget* parent = nullptr);
@@ -41,8 +30,6 @@ public:
     void ExitClick();
 
     SingleShooterRun& Run() { return m_run; }
-    // Applies pending marker moves and repaints changed pictures now.
-    void FlushDisplay();
 
     // ExerciseView
     void SetText(ViewText text, const QString& value) override;
@@ -56,26 +43,26 @@ public:
     Canvas& Picture(ViewPicture picture) override;
     void Repaint(ViewPicture picture) override;
     void RepaintArea(ViewPicture picture, const QRect& area) override;
-    void Present() override { FlushDisplay(); }
+    void Present() override { Display().Present(); }
     int SignalLength() const override;
     void ActivateWindow(const QString& className) override;
 
-    // Measurement hooks: before every tick of the run, after every repaint of the target.
-    std::function<void()> onTick;
+    // Measurement hook: after every repaint of the target. Ticks().onTick runs before
+    // every tick.
     std::function<void()> onDisplayed;
 
+protected:
+    void PicturesResized() override;
+
 private:
-    void Tick();
-    void KeepTicking();
+    PictureWidget* PictureView(ViewPicture picture) const;
+    // Marker pictures at the window's scale; the edge arrows at the target's edges.
+    void PlaceMarkers();
     QLabel* LabelOf(ViewText text) const;
     QWidget* WidgetOf(ViewItem item) const;
     QPushButton* ButtonOf(ViewButton button) const;
-    void ScheduleDisplay();
 
     ProgramState& m_state;
-    std::unique_ptr<ImageCanvas> m_target;
-    std::unique_ptr<ImageCanvas> m_failArrow;
-    std::unique_ptr<ImageCanvas> m_signal;
     SingleShooterRun m_run;
 
     PictureWidget* m_targetView;
@@ -86,14 +73,7 @@ private:
     std::map<ViewText, QLabel*> m_labels;
     std::map<ViewItem, QWidget*> m_items;
     std::map<ViewButton, QPushButton*> m_buttons;
-
-    QTimer m_runTimer;
-    QTimer m_displayTimer;
-    QElapsedTimer m_sinceDisplay;
-    std::array<bool, 3> m_dirty{};
-    // Parts of the target changed since the last refresh, when not the whole of it.
-    QRegion m_targetArea;
-    std::map<ViewItem, QPoint> m_pendingMoves;
+    std::map<ViewItem, std::function<QPixmap(double)>> m_markerArt;
 };
 
 } // namespace ryvo

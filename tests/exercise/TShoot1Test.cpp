@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -152,4 +153,89 @@ TEST(TShoot1Window, LevelBarSpansTheSignalGroup) {
     const int group = w.page.findChild<QGroupBox*>("Signal")->width();
     ASSERT_NE(group, w.page.findChild<QWidget*>("SignalI")->width());
     EXPECT_EQ(w.page.SignalLength(), group);
+}
+
+namespace {
+
+// Lays the page out at `size` as a shown window would be.
+void ShowAt(TShoot1& page, QSize size) {
+    page.resize(size);
+    page.show();
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+    }
+}
+
+} // namespace
+
+TEST(TShoot1Window, FillsTheWindowAtCommonScreenSizes) {
+    Window w;
+    w.page.FormActivate();
+    int lastSide = 0;
+    double lastValuePoints = 0.0;
+    double lastCaptionPoints = 0.0;
+    for (QSize size : {QSize(1024, 768), QSize(1600, 1000), QSize(1920, 1080)}) {
+        SCOPED_TRACE(size.width());
+        ShowAt(w.page, size);
+        auto* target = w.page.findChild<QWidget*>("Target");
+        const QRect onPage(target->mapTo(&w.page, QPoint(0, 0)), target->size());
+        EXPECT_EQ(target->width(), target->height());
+        EXPECT_EQ(w.page.Picture(ViewPicture::Target).Width(), target->width());
+        EXPECT_TRUE(w.page.rect().contains(onPage)) << "the target fits the window";
+        EXPECT_GT(target->width(), lastSide);
+        // The side column leaves the target most of the window.
+        EXPECT_GE(target->width(), size.height() * 8 / 10);
+        for (const char* name : {"Start", "Exit", "GroupBoxStat", "Signal"}) {
+            auto* c = w.page.findChild<QWidget*>(name);
+            EXPECT_TRUE(w.page.rect().contains(QRect(c->mapTo(&w.page, QPoint(0, 0)), c->size())))
+                << name;
+            EXPECT_FALSE(onPage.intersects(QRect(c->mapTo(&w.page, QPoint(0, 0)), c->size())))
+                << name;
+        }
+        const double value = w.page.findChild<QLabel*>("SymE")->font().pointSizeF();
+        const double caption = w.page.findChild<QLabel*>("SymT")->font().pointSizeF();
+        EXPECT_GT(value, lastValuePoints);
+        EXPECT_GT(caption, lastCaptionPoints);
+        EXPECT_GT(value, caption);
+        EXPECT_EQ(w.Button("Start")->font().pointSizeF(), caption);
+        lastSide = target->width();
+        lastValuePoints = value;
+        lastCaptionPoints = caption;
+    }
+    // The target was drawn anew at its size: its centre is the target's, not the blank face.
+    const ImageCanvas& image = static_cast<ImageCanvas&>(w.page.Picture(ViewPicture::Target));
+    const QColor centre = image.Image().pixelColor(lastSide / 2, lastSide / 2);
+    EXPECT_NE(centre, image.Image().pixelColor(0, 0));
+
+    // A series at this size aims in pixels of this width (k = width x 0.005).
+    w.Button("Start")->click();
+    w.Tick(30);
+    ASSERT_EQ(w.page.Run().CurrentPhase(), Phase::Series);
+    w.page.FlushDisplay();
+    auto* gun = w.page.findChild<QWidget*>("Gun2");
+    EXPECT_GT(gun->width(), 20) << "the marker grows with the window";
+    EXPECT_EQ(gun->pos() + QPoint(gun->width() / 2, gun->height() / 2),
+              QPoint(lastSide / 2, lastSide / 2));
+    auto* right = w.page.findChild<QWidget*>("RightArrow");
+    EXPECT_EQ(right->x() + right->width(), lastSide) << "edge arrows sit at the edge";
+
+    // A resize during the run waits for its end.
+    ShowAt(w.page, QSize(1024, 768));
+    EXPECT_EQ(w.page.Picture(ViewPicture::Target).Width(), lastSide);
+    w.keyboard.Set(Key::Escape, true);
+    w.Tick(2);
+    w.keyboard.Set(Key::Escape, false);
+    w.Tick(120);
+    ASSERT_TRUE(w.page.Run().Idle());
+    w.page.Ticks().KeepTicking();
+    EXPECT_LT(w.page.Picture(ViewPicture::Target).Width(), lastSide);
+    EXPECT_EQ(w.page.Picture(ViewPicture::Target).Width(),
+              w.page.findChild<QWidget*>("Target")->width());
+}
+
+TEST(TShoot1Window, PicturesCarryTheirControlNames) {
+    Window w;
+    for (const char* name : {"Target", "Panel1", "SignalI", "FailArrow"}) {
+        EXPECT_EQ(w.page.findChild<QWidget*>(name)->accessibleName(), QString::fromLatin1(name));
+    }
 }
