@@ -141,9 +141,9 @@ void MultiShooterRun::LampsOffOnce() {
     }
 }
 
-void MultiShooterRun::DrawLargeTarget() {
+void MultiShooterRun::DrawLargeTarget(bool complain) {
     const int lane = Lane();
-    if (!DrawTargetType(m_view.Picture(ViewPicture::Target), m_state, lane) &&
+    if (!DrawTargetType(m_view.Picture(ViewPicture::Target), m_state, lane) && complain &&
         m_services.dialogs != nullptr) {
         // The run goes on with the picture it had.
         m_services.dialogs->Message(MissingPictureMessage(m_state.settings.Target[Index(lane)]),
@@ -183,7 +183,7 @@ void MultiShooterRun::DrawLevelScale() {
     m_view.Repaint(ViewPicture::SignalI);
 }
 
-void MultiShooterRun::RedrawButtons() {
+void MultiShooterRun::RedrawButtons(bool complain) {
     RunState& run = m_state.run;
     for (int lane = 0; lane < kLaneCount; ++lane) {
         const size_t i = Index(lane);
@@ -197,7 +197,7 @@ void MultiShooterRun::RedrawButtons() {
         picture.Rectangle(1, 1, picture.Width(), picture.Height());
         m_lanes.RepaintSmallTarget(lane);
     }
-    DrawLargeTarget();
+    DrawLargeTarget(complain);
     DrawLevelScale();
 }
 
@@ -225,6 +225,18 @@ void MultiShooterRun::FormActivate() {
         t.interval = interval;
     }
     RedrawButtons();
+    DrawLastSeries();
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        m_lanes.FillLamp(lane, MultiShooterView::Lamp::Steady, kYellow);
+        m_lanes.FillLamp(lane, MultiShooterView::Lamp::Flash, kRed);
+        m_lanes.SetLamp(lane, MultiShooterView::Lamp::Steady, false);
+        m_lanes.SetLamp(lane, MultiShooterView::Lamp::Flash, false);
+    }
+    m_view.Repaint(ViewPicture::Target);
+    status.Activated();
+}
+
+void MultiShooterRun::DrawLastSeries() {
     const RunState& run = m_state.run;
     for (int lane = 0; lane < kLaneCount; ++lane) {
         const auto& shots = run.ShotPos[Index(lane)];
@@ -243,14 +255,25 @@ void MultiShooterRun::FormActivate() {
     DrawLaneHoles(Lane());
     // The selected lane is framed as a selection frames it.
     FrameSmallTarget(Lane(), kRed);
+}
+
+void MultiShooterRun::Redraw() {
+    if (!Idle()) {
+        return;
+    }
+    // A missing picture was said when the window came up.
+    RedrawButtons(false);
+    DrawLastSeries();
+    // The aiming point belongs to the last pass; the jerk marker to the last shot.
+    m_view.SetVisible(ViewItem::Gun2, false);
+    const QPoint corner =
+        MarkerCorner(Scale(), m_postGunX, m_postGunY, m_view.ItemSize(ViewItem::PostGun));
+    m_view.Place(ViewItem::PostGun, corner.x(), corner.y());
+    // The lamp indicators may have taken a new size too.
     for (int lane = 0; lane < kLaneCount; ++lane) {
         m_lanes.FillLamp(lane, MultiShooterView::Lamp::Steady, kYellow);
         m_lanes.FillLamp(lane, MultiShooterView::Lamp::Flash, kRed);
-        m_lanes.SetLamp(lane, MultiShooterView::Lamp::Steady, false);
-        m_lanes.SetLamp(lane, MultiShooterView::Lamp::Flash, false);
     }
-    m_view.Repaint(ViewPicture::Target);
-    status.Activated();
 }
 
 void MultiShooterRun::TarClick(int lane) {

@@ -29,8 +29,12 @@ public:
     // Tar1Click..Tar5Click: selects the lane, also during a run.
     void TarClick(int lane);
 
-    // Small targets, large target and level scale.
-    void RedrawButtons();
+    // Small targets, large target and level scale; a missing target picture is said when
+    // `complain`.
+    void RedrawButtons(bool complain = true);
+    // Everything drawn anew (the pictures changed size): targets, level scale, the holes of
+    // the last series. Only while idle.
+    void Redraw();
     // Shows the newly selected lane on the large target.
     void NewTarget();
 
@@ -79,7 +83,8 @@ private:
     void SmallTargetHole(int lane);
     void DrawLaneBar(int lane);
     void DrawLevelScale();
-    void DrawLargeTarget();
+    void DrawLargeTarget(bool complain = true);
+    void DrawLastSeries();
     void FrameSmallTarget(int lane, Color color);
     void DrawLaneHoles(int lane);
     void DrawLevel(std::int32_t level);

@@ -13,11 +13,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace ryvo {
 
 namespace {
 
+// Sizes at the base window size; the large target takes what the window leaves.
 constexpr int kTargetSize = 421;
+constexpr int kMinTargetSize = 300;
 constexpr int kSmallSize = 126;
 constexpr int kBarWidth = 11;
 constexpr int kFailArrowSize = 30;
@@ -27,12 +31,23 @@ constexpr int kSignalGroupWidth = 254;
 constexpr int kSteadyLampWidth = 73;
 constexpr int kFlashLampWidth = 19;
 constexpr int kLampHeight = 8;
-constexpr int kDisplayMs = 16;
+constexpr int kArrowSize = 24;
 
-QPixmap MarkerPixmap(const QColor& colour) {
-    QPixmap pixmap(20, 21);
+// Point sizes at the base window size: values read from a distance, captions and buttons.
+constexpr double kValuePoints = 18.0;
+constexpr double kCaptionPoints = 11.0;
+
+// A blank pixmap of `w` x `h` scaled by `s`; paint on it in unscaled units.
+QPixmap ScaledPixmap(int w, int h, double s) {
+    QPixmap pixmap(static_cast<int>(std::lround(w * s)), static_cast<int>(std::lround(h * s)));
     pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+QPixmap MarkerPixmap(const QColor& colour, double s) {
+    QPixmap pixmap = ScaledPixmap(20, 21, s);
     QPainter p(&pixmap);
+    p.scale(s, s);
     p.setPen(QPen(colour, 2));
     p.drawEllipse(QRect(4, 4, 12, 12));
     p.drawLine(10, 0, 10, 20);
@@ -40,11 +55,11 @@ QPixmap MarkerPixmap(const QColor& colour) {
     return pixmap;
 }
 
-QPixmap ArrowPixmap(int angle) {
-    QPixmap pixmap(24, 24);
-    pixmap.fill(Qt::transparent);
+QPixmap ArrowPixmap(int angle, double s) {
+    QPixmap pixmap = ScaledPixmap(kArrowSize, kArrowSize, s);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(s, s);
     p.translate(12, 12);
     p.rotate(angle);
     QPainterPath path;
@@ -57,73 +72,26 @@ QPixmap ArrowPixmap(int angle) {
 }
 
 // A 176 x 44 notice: a miss or a shot at a dark target.
-QPixmap NoticePixmap(const QString& text, const QColor& colour) {
-    QPixmap pixmap(176, 44);
-    pixmap.fill(Qt::transparent);
+QPixmap NoticePixmap(const QString& text, const QColor& colour, double s) {
+    QPixmap pixmap = ScaledPixmap(176, 44, s);
     QPainter p(&pixmap);
+    p.scale(s, s);
     p.setPen(QPen(colour, 2));
     p.drawRect(1, 1, 173, 41);
     QFont font = p.font();
     font.setBold(true);
-    font.setPixelSize(18);
+    font.setPixelSize(16);
     p.setFont(font);
     p.drawText(QRect(0, 0, 176, 44), Qt::AlignCenter, text);
     return pixmap;
 }
 
-std::array<std::unique_ptr<ImageCanvas>, kLaneCount> Canvases(int width, int height) {
-    std::array<std::unique_ptr<ImageCanvas>, kLaneCount> canvases;
-    for (auto& canvas : canvases) {
-        canvas = std::make_unique<ImageCanvas>(width, height, kButtonFace);
-    }
-    return canvases;
-}
-
 } // namespace
 
-// Shows an image canvas as it is, repainted only when told; a click runs `onClick`.
-class LanePicture final : public QWidget {
-public:
-    LanePicture(ImageCanvas& canvas, const char* name, QWidget* parent = nullptr)
-        : QWidget(parent), m_canvas(canvas) {
-        setObjectName(QString::fromLatin1(name));
-        setAccessibleName(objectName());
-        setFixedSize(canvas.Width(), canvas.Height());
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-    std::function<void()> onPainted;
-    std::function<void()> onClick;
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        QPainter painter(this);
-        for (const QRect& r : event->region()) {
-            painter.drawImage(r, m_canvas.Image(), r);
-        }
-        if (onPainted) {
-            onPainted();
-        }
-    }
-    void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && onClick) {
-            onClick();
-        }
-        QWidget::mousePressEvent(event);
-    }
-
-private:
-    ImageCanvas& m_canvas;
-};
-
 TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* parent)
-    : Page(QStringLiteral("TShoots5"), QStringLiteral("Стрельба: до пяти стрелков"), parent),
-      m_state(state),
-      m_target(std::make_unique<ImageCanvas>(kTargetSize, kTargetSize, kButtonFace)),
-      m_failArrow(std::make_unique<ImageCanvas>(kFailArrowSize, kFailArrowSize, kButtonFace)),
-      m_signal(std::make_unique<ImageCanvas>(kSignalWidth, kSignalHeight, kButtonFace)),
-      m_small(Canvases(kSmallSize, kSmallSize)), m_bars(Canvases(kBarWidth, kSmallSize)),
-      m_run(state, services, *this) {
-    setObjectName(QStringLiteral("TShoots5"));
+    : ExercisePage(QStringLiteral("TShoots5"), QStringLiteral("Стрельба: до пяти стрелков"),
+                   parent),
+      m_state(state), m_run(state, services, *this) {
     auto* root = new QVBoxLayout(this);
 
     static constexpr std::array<const char*, kLaneCount> kTar = {"Tar1", "Tar2", "Tar3", "Tar4",
@@ -140,9 +108,9 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
         const auto i = static_cast<size_t>(lane);
         auto* column = new QVBoxLayout;
         auto* lampRow = new QHBoxLayout;
-        auto lamp = [lampRow](const char* name, int width) {
+        auto lamp = [this, lampRow](const char* name, int width) {
             auto* label = Named(new QLabel, name);
-            label->setFixedSize(width, kLampHeight);
+            ScaleSize(label, width, kLampHeight);
             // Hidden lamps keep their place, so the row does not shift when they light.
             QSizePolicy policy = label->sizePolicy();
             policy.setRetainSizeWhenHidden(true);
@@ -157,10 +125,10 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
         lampRow->addStretch(1);
         column->addLayout(lampRow);
         auto* pictures = new QHBoxLayout;
-        m_barViews[i] = new LanePicture(*m_bars[i], kSig[i]);
-        m_smallViews[i] = new LanePicture(*m_small[i], kTar[i]);
+        m_barViews[i] = AddScaledPicture(kSig[i], QSize(kBarWidth, kSmallSize));
+        m_smallViews[i] = AddScaledPicture(kTar[i], QSize(kSmallSize, kSmallSize));
         m_smallViews[i]->setCursor(Qt::PointingHandCursor);
-        m_smallViews[i]->onClick = [this, lane] { TarClick(lane); };
+        m_smallViews[i]->installEventFilter(this);
         pictures->addWidget(m_barViews[i]);
         pictures->addWidget(m_smallViews[i]);
         pictures->setSpacing(2);
@@ -172,37 +140,52 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     auto* body = new QHBoxLayout;
     root->addLayout(body, 1);
     auto* panel = Named(new QWidget, "Panel1");
-    panel->setFixedSize(kTargetSize, kTargetSize);
-    m_targetView = new LanePicture(*m_target, "Target", panel);
-    body->addWidget(panel, 0, Qt::AlignTop);
+    panel->setMinimumSize(kMinTargetSize, kMinTargetSize);
+    panel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_targetView = AddSquarePicture(panel, "Target", kTargetSize);
+    body->addWidget(panel, 1);
 
-    auto marker = [this](ViewItem item, const char* name, const QPixmap& pixmap, QWidget* parent) {
+    auto marker = [this](ViewItem item, const char* name, std::function<QPixmap(double)> art,
+                         QWidget* parent) {
         auto* label = Named(new QLabel(parent), name);
-        label->setPixmap(pixmap);
-        label->setFixedSize(pixmap.size());
         label->setAttribute(Qt::WA_TranslucentBackground);
         label->hide();
         m_items[item] = label;
+        m_markerArt[item] = std::move(art);
         return label;
     };
-    marker(ViewItem::Gun2, "Gun2", MarkerPixmap(QColor(255, 0, 0)), m_targetView);
-    marker(ViewItem::PostGun, "PostGun2", MarkerPixmap(QColor(0, 0, 255)), m_targetView);
-    const int edge = kTargetSize - 24;
-    marker(ViewItem::LeftArrow, "LeftArrow", ArrowPixmap(0), m_targetView)->move(0, edge / 2);
-    marker(ViewItem::RightArrow, "RightArrow", ArrowPixmap(180), m_targetView)
-        ->move(edge, edge / 2);
-    marker(ViewItem::UpArrow, "UpArrow", ArrowPixmap(90), m_targetView)->move(edge / 2, 0);
-    marker(ViewItem::DownArrow, "DownArrow", ArrowPixmap(270), m_targetView)->move(edge / 2, edge);
+    marker(
+        ViewItem::Gun2, "Gun2", [](double s) { return MarkerPixmap(QColor(255, 0, 0), s); },
+        m_targetView);
+    marker(
+        ViewItem::PostGun, "PostGun2", [](double s) { return MarkerPixmap(QColor(0, 0, 255), s); },
+        m_targetView);
+    marker(
+        ViewItem::LeftArrow, "LeftArrow", [](double s) { return ArrowPixmap(0, s); }, m_targetView);
+    marker(
+        ViewItem::RightArrow, "RightArrow", [](double s) { return ArrowPixmap(180, s); },
+        m_targetView);
+    marker(
+        ViewItem::UpArrow, "UpArrow", [](double s) { return ArrowPixmap(90, s); }, m_targetView);
+    marker(
+        ViewItem::DownArrow, "DownArrow", [](double s) { return ArrowPixmap(270, s); },
+        m_targetView);
 
     auto* side = new QVBoxLayout;
-    body->addLayout(side, 1);
+    body->addLayout(side, 0);
     auto* stat = Named(new QGroupBox(QStringLiteral("Статистика")), "GroupBoxStat");
+    ScaleText(stat, kCaptionPoints);
     auto* grid = new QGridLayout(stat);
     auto pair = [this, grid](const char* captionName, const QString& caption, const char* valueName,
                              ViewText text) {
         const int row = grid->rowCount();
-        grid->addWidget(Named(new QLabel(caption), captionName), row, 0);
+        auto* label = Named(new QLabel(caption), captionName);
+        ScaleText(label, kCaptionPoints);
+        grid->addWidget(label, row, 0);
         auto* value = Named(new QLabel, valueName);
+        // The first shot's time is a caption-sized note; the rest are read from afar.
+        const bool note = text == ViewText::FirstTime;
+        ScaleText(value, note ? kCaptionPoints : kValuePoints, !note);
         grid->addWidget(value, row, 1);
         m_labels[text] = value;
     };
@@ -213,26 +196,35 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     pair("AverSymT", QStringLiteral("Средний результат"), "AverSym", ViewText::AverSym);
     pair("Label2", QStringLiteral("Первый выстрел"), "FTime", ViewText::FirstTime);
     auto* misses = new QHBoxLayout;
-    marker(ViewItem::Fail, "Fail", NoticePixmap(QStringLiteral("Промах"), QColor(200, 0, 0)), stat);
+    marker(
+        ViewItem::Fail, "Fail",
+        [](double s) { return NoticePixmap(QStringLiteral("Промах"), QColor(200, 0, 0), s); },
+        stat);
     misses->addWidget(m_items[ViewItem::Fail]);
-    m_failArrowView = new LanePicture(*m_failArrow, "FailArrow", stat);
+    m_failArrowView = AddScaledPicture("FailArrow", QSize(kFailArrowSize, kFailArrowSize), stat);
     m_failArrowView->hide();
     m_items[ViewItem::FailArrow] = m_failArrowView;
     misses->addWidget(m_failArrowView);
-    marker(ViewItem::ImageActive, "ImageActive",
-           NoticePixmap(QStringLiteral("Мишень не поднята"), QColor(60, 60, 60)), stat);
+    marker(
+        ViewItem::ImageActive, "ImageActive",
+        [](double s) {
+            return NoticePixmap(QStringLiteral("Мишень не поднята"), QColor(60, 60, 60), s);
+        },
+        stat);
     misses->addWidget(m_items[ViewItem::ImageActive]);
     misses->addStretch(1);
     grid->addLayout(misses, grid->rowCount(), 0, 1, 2);
     side->addWidget(stat);
 
     m_signalBox = Named(new QGroupBox(QStringLiteral("Сигнал")), "Signal");
+    ScaleText(m_signalBox, kCaptionPoints);
     // The level bar's full length is this width.
-    m_signalBox->setFixedWidth(kSignalGroupWidth);
+    ScaleSize(m_signalBox, kSignalGroupWidth);
     auto* signalLayout = new QVBoxLayout(m_signalBox);
-    m_signalView = new LanePicture(*m_signal, "SignalI");
+    m_signalView = AddScaledPicture("SignalI", QSize(kSignalWidth, kSignalHeight));
     signalLayout->addWidget(m_signalView);
     auto* sigText = Named(new QLabel, "SigText");
+    ScaleText(sigText, kCaptionPoints);
     m_labels[ViewText::SigText] = sigText;
     signalLayout->addWidget(sigText);
     side->addWidget(m_signalBox);
@@ -240,6 +232,7 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     auto button = [this, side](ViewButton b, const char* name, const QString& caption,
                                void (TShoots5::*handler)()) {
         auto* w = Named(new QPushButton(caption), name);
+        ScaleText(w, kCaptionPoints);
         connect(w, &QPushButton::clicked, this, handler);
         side->addWidget(w);
         m_buttons[b] = w;
@@ -251,32 +244,68 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     button(ViewButton::Print, "Print", QStringLiteral("Печать"), &TShoots5::PrintClick);
     button(ViewButton::Exit, "Exit", QStringLiteral("&Выход"), &TShoots5::ExitClick);
     m_status = Named(new QLabel, "Status");
+    ScaleText(m_status, kCaptionPoints);
     m_status->setWordWrap(true);
     side->addWidget(m_status);
     side->addStretch(1);
-    root->addStretch(1);
 
-    m_runTimer.setInterval(0);
-    connect(&m_runTimer, &QTimer::timeout, this, &TShoots5::Tick);
-    m_displayTimer.setSingleShot(true);
-    connect(&m_displayTimer, &QTimer::timeout, this, &TShoots5::FlushDisplay);
-    m_sinceDisplay.start();
+    Ticks().Drive(m_run);
+    Ticks().onTick = [this] {
+        ShowStatus();
+        if (onTick) {
+            onTick();
+        }
+    };
+    Ticks().onIdle = [this, idle = Ticks().onIdle] {
+        if (idle) {
+            idle();
+        }
+        ShowStatus();
+    };
     m_targetView->onPainted = [this] {
         if (onDisplayed) {
             onDisplayed();
         }
     };
+    PlaceMarkers();
 }
 
 TShoots5::~TShoots5() = default;
 
-void TShoots5::FormActivate() {
-    for (ViewText t :
-         {ViewText::Num, ViewText::TimeC, ViewText::Res, ViewText::SymE, ViewText::AverSym}) {
-        QFont font = m_labels[t]->font();
-        font.setBold(true);
-        m_labels[t]->setFont(font);
+void TShoots5::PlaceMarkers() {
+    for (const auto& [item, art] : m_markerArt) {
+        auto* label = static_cast<QLabel*>(m_items.at(item));
+        const QPixmap pixmap = art(Scale());
+        label->setPixmap(pixmap);
+        label->setFixedSize(pixmap.size());
     }
+    const int edge = m_targetView->width() - m_items.at(ViewItem::LeftArrow)->width();
+    m_items.at(ViewItem::LeftArrow)->move(0, edge / 2);
+    m_items.at(ViewItem::RightArrow)->move(edge, edge / 2);
+    m_items.at(ViewItem::UpArrow)->move(edge / 2, 0);
+    m_items.at(ViewItem::DownArrow)->move(edge / 2, edge);
+}
+
+void TShoots5::PicturesResized() {
+    PlaceMarkers();
+    m_run.Redraw();
+    FlushDisplay();
+}
+
+bool TShoots5::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        for (int lane = 0; lane < kLaneCount; ++lane) {
+            if (watched == m_smallViews[static_cast<size_t>(lane)]) {
+                TarClick(lane);
+                return true;
+            }
+        }
+    }
+    return ExercisePage::eventFilter(watched, event);
+}
+
+void TShoots5::FormActivate() {
     m_run.FormActivate();
     ShowStatus();
     FlushDisplay();
@@ -288,31 +317,9 @@ void TShoots5::ShowStatus() {
     }
 }
 
-void TShoots5::KeepTicking() {
-    ShowStatus();
-    if (m_run.Idle()) {
-        m_runTimer.stop();
-        FlushDisplay();
-        return;
-    }
-    // Waits for keys, a sound or the pause need no busy loop.
-    m_runTimer.setInterval(m_run.Waiting() ? 5 : 0);
-    if (!m_runTimer.isActive()) {
-        m_runTimer.start();
-    }
-}
-
-void TShoots5::Tick() {
-    if (onTick) {
-        onTick();
-    }
-    m_run.Tick();
-    KeepTicking();
-}
-
 void TShoots5::StartClick() {
     m_run.StartClick();
-    KeepTicking();
+    Ticks().KeepTicking();
 }
 
 void TShoots5::SaveClick() {
@@ -362,8 +369,9 @@ void TShoots5::SetVisible(ViewItem item, bool visible) {
 }
 
 void TShoots5::Place(ViewItem item, int left, int top) {
-    m_pendingMoves[item] = QPoint(left, top);
-    ScheduleDisplay();
+    if (QWidget* w = WidgetOf(item)) {
+        Display().Place(w, QPoint(left, top));
+    }
 }
 
 QSize TShoots5::ItemSize(ViewItem item) const {
@@ -390,32 +398,32 @@ void TShoots5::FocusStart() {
     m_buttons.at(ViewButton::Start)->setFocus();
 }
 
-Canvas& TShoots5::Picture(ViewPicture picture) {
+PictureWidget* TShoots5::PictureView(ViewPicture picture) const {
     switch (picture) {
     case ViewPicture::FailArrow:
-        return *m_failArrow;
+        return m_failArrowView;
     case ViewPicture::SignalI:
-        return *m_signal;
+        return m_signalView;
     case ViewPicture::Target:
         break;
     }
-    return *m_target;
+    return m_targetView;
+}
+
+Canvas& TShoots5::Picture(ViewPicture picture) {
+    return PictureView(picture)->Canvas();
 }
 
 void TShoots5::Repaint(ViewPicture picture) {
-    m_dirty[static_cast<size_t>(picture)] = true;
-    ScheduleDisplay();
+    Display().Repaint(PictureView(picture));
 }
 
 void TShoots5::RepaintArea(ViewPicture picture, const QRect& area) {
-    if (picture != ViewPicture::Target) {
-        Repaint(picture);
-        return;
-    }
-    if (!m_dirty[static_cast<size_t>(ViewPicture::Target)]) {
-        m_targetArea += area;
-    }
-    ScheduleDisplay();
+    Display().RepaintArea(PictureView(picture), area);
+}
+
+void TShoots5::Present() {
+    Display().Present();
 }
 
 int TShoots5::SignalLength() const {
@@ -427,21 +435,19 @@ void TShoots5::ActivateWindow(const QString& className) {
 }
 
 Canvas& TShoots5::SmallTarget(int lane) {
-    return *m_small.at(static_cast<size_t>(lane));
+    return m_smallViews.at(static_cast<size_t>(lane))->Canvas();
 }
 
 Canvas& TShoots5::LaneSignal(int lane) {
-    return *m_bars.at(static_cast<size_t>(lane));
+    return m_barViews.at(static_cast<size_t>(lane))->Canvas();
 }
 
 void TShoots5::RepaintSmallTarget(int lane) {
-    m_smallDirty.at(static_cast<size_t>(lane)) = true;
-    ScheduleDisplay();
+    Display().Repaint(m_smallViews.at(static_cast<size_t>(lane)));
 }
 
 void TShoots5::RepaintLaneSignal(int lane) {
-    m_barDirty.at(static_cast<size_t>(lane)) = true;
-    ScheduleDisplay();
+    Display().Repaint(m_barViews.at(static_cast<size_t>(lane)));
 }
 
 void TShoots5::SetLaneEnabled(int lane, bool enabled) {
@@ -460,48 +466,6 @@ void TShoots5::FillLamp(int lane, Lamp lamp, Color color) {
     QPixmap pixmap(label->size());
     pixmap.fill(ToQColor(color));
     label->setPixmap(pixmap);
-}
-
-void TShoots5::ScheduleDisplay() {
-    if (m_displayTimer.isActive()) {
-        return;
-    }
-    // The first change after a quiet spell shows at once; later ones wait for the next frame.
-    const qint64 since = m_sinceDisplay.elapsed();
-    m_displayTimer.start(since >= kDisplayMs ? 0 : static_cast<int>(kDisplayMs - since));
-}
-
-void TShoots5::FlushDisplay() {
-    ShowStatus();
-    m_displayTimer.stop();
-    m_sinceDisplay.restart();
-    for (const auto& [item, pos] : m_pendingMoves) {
-        if (QWidget* w = WidgetOf(item)) {
-            w->move(pos);
-        }
-    }
-    m_pendingMoves.clear();
-    if (m_dirty[static_cast<size_t>(ViewPicture::Target)]) {
-        m_targetView->update();
-    } else if (!m_targetArea.isEmpty()) {
-        m_targetView->update(m_targetArea);
-    }
-    m_targetArea = QRegion();
-    if (m_dirty[static_cast<size_t>(ViewPicture::FailArrow)]) {
-        m_failArrowView->update();
-    }
-    if (m_dirty[static_cast<size_t>(ViewPicture::SignalI)]) {
-        m_signalView->update();
-    }
-    m_dirty = {};
-    for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
-        if (std::exchange(m_smallDirty[i], false)) {
-            m_smallViews[i]->update();
-        }
-        if (std::exchange(m_barDirty[i], false)) {
-            m_barViews[i]->update();
-        }
-    }
 }
 
 } // namespace ryvo

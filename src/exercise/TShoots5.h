@@ -1,17 +1,12 @@
 #pragma once
 
+#include "exercise/ExercisePage.h"
 #include "exercise/MultiShooterRun.h"
 #include "exercise/MultiShooterView.h"
-#include "platform/Page.h"
-
-#include <QElapsedTimer>
-#include <QRegion>
-#include <QTimer>
 
 #include <array>
 #include <functional>
 #include <map>
-#include <memory>
 
 class QGroupBox;
 class QLabel;
@@ -19,12 +14,10 @@ class QPushButton;
 
 namespace ryvo {
 
-class LanePicture;
-
 // The five-lane exercise window: five small targets across the top, the selected lane's
-// large target below. The run is MultiShooterRun; this page owns the widgets, ticks the run
-// from a zero-interval timer and brings its drawing to the screen at the display rate.
-class TShoots5 final : public Page, public MultiShooterView {
+// large target below, taking what room the window leaves. The run is MultiShooterRun; the
+// shared exercise page ticks it and brings its drawing to the screen at the display rate.
+class TShoots5 final : public ExercisePage, public MultiShooterView {
     Q_OBJECT
 public:
     TShoots5(ProgramState& state, const Services& services, QWidget* parent = nullptr);
@@ -43,8 +36,6 @@ public:
     void Tar5Click() { TarClick(4); }
 
     MultiShooterRun& Run() { return m_run; }
-    // Applies pending marker moves and repaints changed pictures now.
-    void FlushDisplay();
 
     // ExerciseView
     void SetText(ViewText text, const QString& value) override;
@@ -58,7 +49,7 @@ public:
     Canvas& Picture(ViewPicture picture) override;
     void Repaint(ViewPicture picture) override;
     void RepaintArea(ViewPicture picture, const QRect& area) override;
-    void Present() override { FlushDisplay(); }
+    void Present() override;
     int SignalLength() const override;
     void ActivateWindow(const QString& className) override;
 
@@ -75,45 +66,35 @@ public:
     std::function<void()> onTick;
     std::function<void()> onDisplayed;
 
+protected:
+    void PicturesResized() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void TarClick(int lane);
-    void Tick();
-    void KeepTicking();
     void ShowStatus();
-    void ScheduleDisplay();
+    void PlaceMarkers();
     QLabel* LabelOf(ViewText text) const;
     QWidget* WidgetOf(ViewItem item) const;
     QLabel* LampOf(int lane, Lamp lamp) const;
+    PictureWidget* PictureView(ViewPicture picture) const;
 
     ProgramState& m_state;
-    std::unique_ptr<ImageCanvas> m_target;
-    std::unique_ptr<ImageCanvas> m_failArrow;
-    std::unique_ptr<ImageCanvas> m_signal;
-    std::array<std::unique_ptr<ImageCanvas>, kLaneCount> m_small;
-    std::array<std::unique_ptr<ImageCanvas>, kLaneCount> m_bars;
     MultiShooterRun m_run;
 
-    LanePicture* m_targetView;
-    LanePicture* m_failArrowView;
-    LanePicture* m_signalView;
-    std::array<LanePicture*, kLaneCount> m_smallViews{};
-    std::array<LanePicture*, kLaneCount> m_barViews{};
+    PictureWidget* m_targetView = nullptr;
+    PictureWidget* m_failArrowView = nullptr;
+    PictureWidget* m_signalView = nullptr;
+    std::array<PictureWidget*, kLaneCount> m_smallViews{};
+    std::array<PictureWidget*, kLaneCount> m_barViews{};
     std::array<QLabel*, kLaneCount> m_steadyLamps{};
     std::array<QLabel*, kLaneCount> m_flashLamps{};
-    QGroupBox* m_signalBox;
-    QLabel* m_status;
+    QGroupBox* m_signalBox = nullptr;
+    QLabel* m_status = nullptr;
     std::map<ViewText, QLabel*> m_labels;
     std::map<ViewItem, QWidget*> m_items;
+    std::map<ViewItem, std::function<QPixmap(double)>> m_markerArt;
     std::map<ViewButton, QPushButton*> m_buttons;
-
-    QTimer m_runTimer;
-    QTimer m_displayTimer;
-    QElapsedTimer m_sinceDisplay;
-    std::array<bool, 3> m_dirty{};
-    std::array<bool, kLaneCount> m_smallDirty{};
-    std::array<bool, kLaneCount> m_barDirty{};
-    QRegion m_targetArea;
-    std::map<ViewItem, QPoint> m_pendingMoves;
 };
 
 } // namespace ryvo

@@ -158,7 +158,8 @@ TEST(TShoots5Window, SmallTargetClicksDuringARunSelectTheLane) {
     w.Tick(2);
     ASSERT_TRUE(w.page.Run().Idle());
     EXPECT_TRUE(w.Button("Save")->isEnabled());
-    w.page.FlushDisplay();
+    // The page's tick driver finds the run idle and shows what it came to.
+    w.page.Ticks().KeepTicking();
     EXPECT_TRUE(w.Label("Status").startsWith(QStringLiteral("Серия окончена: стрелок 1")))
         << w.Label("Status").toStdString();
 
@@ -170,4 +171,28 @@ TEST(TShoots5Window, SmallTargetClicksDuringARunSelectTheLane) {
     w.page.FormActivate();
     w.Button("Exit")->click();
     EXPECT_EQ(w.navigator.activated.back(), QStringLiteral("TMainForm2"));
+}
+
+TEST(TShoots5Window, TargetFillsTheWindowAndKeepsItsHoles) {
+    Window w;
+    w.page.FormActivate();
+    w.page.Run().TarClick(1);
+    w.state.run.ShotCount[1] = 1;
+    w.state.run.ShotPos[1] = {ShotPoint{0.0F, 0.0F}};
+    w.page.resize(1600, 1200);
+    w.page.show();
+    QApplication::processEvents();
+    const int side = w.Child("Target")->width();
+    EXPECT_GT(side, 421);
+    EXPECT_EQ(w.page.Picture(ViewPicture::Target).Width(), side);
+    EXPECT_GT(w.Child("Tar2")->width(), 126) << "the small targets grow with the window";
+    // The selected lane's hole, red-rimmed, drawn anew at the new size around the centre.
+    const Canvas& target = w.page.Picture(ViewPicture::Target);
+    int red = 0;
+    for (int y = side / 2 - 8; y <= side / 2 + 8; ++y) {
+        for (int x = side / 2 - 8; x <= side / 2 + 8; ++x) {
+            red += target.Pixel(x, y) == kRed ? 1 : 0;
+        }
+    }
+    EXPECT_GT(red, 0);
 }
