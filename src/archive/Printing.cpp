@@ -1,6 +1,7 @@
 #include "archive/Printing.h"
 
 #include "core/ProgramState.h"
+#include "targets/GroupAnalysis.h"
 #include "targets/TargetDrawing.h"
 
 #include <QDir>
@@ -43,6 +44,16 @@ QString TargetName(std::int32_t type) {
 
 void CentredText(Canvas& canvas, double left, double right, double y, const QString& text) {
     canvas.TextOut(T((left + right) * 0.5 - canvas.TextWidth(text) * 0.5), T(y), text);
+}
+
+// The group figures of the series, centred in the free band between the comment and the
+// target; `y` is the first line's top.
+void DrawGroupFigures(Canvas& canvas, double width, double y, double lineHeight,
+                      const ResultRecord& record) {
+    for (const QString& line : GroupFigureLines(AnalyseGroup(record.Shots, record.TargetType))) {
+        CentredText(canvas, 0, width, y, line);
+        y += lineHeight;
+    }
 }
 
 struct TargetArea {
@@ -202,6 +213,7 @@ void DrawResultSheet(Canvas& canvas, int dpi, const ResultRecord& record, const 
     const double sumY = lineY - L;
     CentredText(canvas, 0, W, sumY + 1.5 * L, QStringLiteral("Комментарий:"));
     CentredText(canvas, 0, W, sumY + 2.5 * L, WithoutTrailingLineEnd(record.Comment));
+    DrawGroupFigures(canvas, W, sumY + 4 * L, L, record);
 
     TargetArea target;
     const int side = T(W * 0.8);
@@ -221,7 +233,8 @@ void DrawResultSheet(Canvas& canvas, int dpi, const ResultRecord& record, const 
     canvas.SetBrush(kWhite, BrushStyle::Solid);
     const double rE = kShotMarkRadius * target.E;
     for (const ShotPoint& shot : record.Shots) {
-        if (shot.x < -100 || shot.x > 100 || shot.y < -100 || shot.y > 100) {
+        // Written so that a shot that is no number (a hand-edited file) is left out too.
+        if (!(shot.x >= -100 && shot.x <= 100 && shot.y >= -100 && shot.y <= 100)) {
             continue;
         }
         const double cxShot = target.D + target.G + shot.x * target.E;

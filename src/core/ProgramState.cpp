@@ -1,6 +1,7 @@
 #include "core/ProgramState.h"
 
 #include "core/SettingsFile.h"
+#include "platform/ZoneMaps.h"
 
 #include <QDir>
 
@@ -46,6 +47,7 @@ void LoadTargetLibrary(ProgramState& state) {
             state.OtherTargetCount = std::max(0, count->trimmed().toInt());
         }
     }
+    PublishScoringZones(state.TargetLibrary ? state.TargetLibrary->Zones() : nullptr);
 }
 
 void LoadSoundLibrary(ProgramState& state) {

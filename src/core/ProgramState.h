@@ -83,8 +83,8 @@ struct ProgramState {
     // Set by the first OpenPort, whether or not the port opened.
     bool PortEverOpened = false;
 
-    QString PathFor(const QString& fileName) const;
-    QStringList ResourceSearchDirs() const;
+    [[nodiscard]] QString PathFor(const QString& fileName) const;
+    [[nodiscard]] QStringList ResourceSearchDirs() const;
 };
 
 // Port-card mode has no input path of its own: the probe always reports a card.
@@ -93,7 +93,8 @@ std::int32_t ProbePortCard(ProgramState& state, int address);
 // Reads the sounds chosen by Sound1..Sound3 from the sound pack.
 void ReloadSounds(ProgramState& state);
 
-// Loads the target pack and counts its targets (its string 1).
+// Loads the target pack and counts its targets (its string 1); its zone maps become the ones
+// scoring uses.
 void LoadTargetLibrary(ProgramState& state);
 void LoadSoundLibrary(ProgramState& state);
 

@@ -96,6 +96,7 @@ void ExerciseEngine::RegisterShot(float* x, float* y) {
             ShowJerkMarker(jerk.x, jerk.y,
                            settings.FlagPostGunEnable == 1 && WithinTarget(jerk.x, jerk.y));
         } else {
+            m_postGunShown = false;
             m_view.SetVisible(ViewItem::PostGun, false);
         }
     }

@@ -1,5 +1,9 @@
 #include "exercise/ExercisePage.h"
 
+#include "exercise/RunStatus.h"
+#include "platform/Widgets.h"
+
+#include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -101,7 +105,11 @@ void TickDriver::KeepTicking() {
         return;
     }
     // Waits for keys, a sound or the pause need no busy loop.
-    m_timer.setInterval(m_waiting() ? kWaitingMs : 0);
+    // Setting the interval restarts a running timer: only when it changes.
+    const int interval = m_waiting() ? kWaitingMs : 0;
+    if (m_timer.interval() != interval) {
+        m_timer.setInterval(interval);
+    }
     if (!m_timer.isActive()) {
         m_timer.start();
     }
@@ -115,8 +123,16 @@ void TickDriver::Tick() {
     KeepTicking();
 }
 
+namespace {
+// Read from across the room, as the values are.
+constexpr double kStatusPoints = 14.0;
+} // namespace
+
 ExercisePage::ExercisePage(const QString& className, const QString& caption, QWidget* parent)
-    : Page(className, caption, parent) {
+    : Page(className, caption, parent), m_statusLine(Named(new QLabel(this), "StatusLine")),
+      m_hintLine(Named(new QLabel(this), "Hint")) {
+    ScaleText(m_statusLine, kStatusPoints, true);
+    ScaleText(m_hintLine, kStatusPoints);
     m_ticks.onIdle = [this] {
         // A resize during the run takes effect now.
         ApplyPictureSizes();
@@ -125,6 +141,14 @@ ExercisePage::ExercisePage(const QString& className, const QString& caption, QWi
 }
 
 ExercisePage::~ExercisePage() = default;
+
+void ExercisePage::ShowStatus(RunStatus& status) {
+    status.onChanged = [this, &status] {
+        m_statusLine->setText(status.Text());
+        m_hintLine->setText(status.Hint());
+    };
+    status.onChanged();
+}
 
 int ExercisePage::Scaled(int base) const {
     return static_cast<int>(std::lround(base * m_scale));

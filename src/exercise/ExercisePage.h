@@ -14,6 +14,8 @@
 #include <set>
 #include <vector>
 
+class QLabel;
+
 namespace ryvo {
 
 // Shared page code of the exercise windows (single, two-shooter, five-lane, zeroing).
@@ -29,13 +31,16 @@ namespace ryvo {
 //   4. lets the window fill the screen: AddSquarePicture(panel, "Target") for a target that
 //      takes the largest square of its panel, AddScaledPicture for small pictures,
 //      ScaleText / ScaleSize for texts and widgets that grow with the window, and
-//      PicturesResized() to redraw after pictures took a new size.
+//      PicturesResized() to redraw after pictures took a new size;
+//   5. calls ShowStatus(run's RunStatus) and lays out StatusLine() and HintLine().
 // When the run falls idle the page flushes the display, so the final state is shown.
 // Pictures change size only while the run is idle (a run draws in pixels of the size it
 // started with); a resize during a run takes effect when it ends.
 
 // Shows an image as it is, repainted only when told. The widget owns its image, so a
 // window that resizes the picture between runs replaces it here.
+class RunStatus;
+
 class PictureWidget final : public QWidget {
 public:
     PictureWidget(const char* name, QSize size, Color fill = kButtonFace,
@@ -138,6 +143,11 @@ public:
     // Gives pictures the sizes the window allows, if the run is idle; true if one changed.
     bool ApplyPictureSizes();
 
+    // The status line ("StatusLine") and key hint ("Hint"), shown as `status` changes.
+    void ShowStatus(RunStatus& status);
+    QLabel* StatusLine() const { return m_statusLine; }
+    QLabel* HintLine() const { return m_hintLine; }
+
 protected:
     // A picture inside `panel` that takes the largest square the panel gets; `initial`
     // until the panel is laid out.
@@ -173,6 +183,8 @@ private:
     double m_scale = 1.0;
     std::vector<ScaledPicture> m_pictures;
     std::vector<ScaledWidget> m_scaled;
+    QLabel* m_statusLine;
+    QLabel* m_hintLine;
 };
 
 } // namespace ryvo

@@ -54,7 +54,7 @@ RunStatus::RunStatus(const ProgramState& state) : m_state(state), m_seenSaves(st
 void RunStatus::Set(QString line) {
     if (line != m_line) {
         m_line = std::move(line);
-        m_changed = true;
+        Changed();
     }
 }
 
@@ -85,7 +85,7 @@ void RunStatus::ReplayStarted() {
     m_beforeReplay = m_line;
     if (m_hint != ReplayHintText()) {
         m_hint = ReplayHintText();
-        m_changed = true;
+        Changed();
     }
 }
 
@@ -96,7 +96,7 @@ void RunStatus::ReplayShot(int number, std::int32_t score) {
 void RunStatus::ReplayEnded() {
     if (!m_hint.isEmpty()) {
         m_hint.clear();
-        m_changed = true;
+        Changed();
     }
     Set(m_beforeReplay);
 }
@@ -115,7 +115,7 @@ void RunStatus::PollResult(bool answered, std::uint32_t now) {
     }
     if (silent != m_silent) {
         m_silent = silent;
-        m_changed = true;
+        Changed();
     }
 }
 
@@ -123,7 +123,7 @@ void RunStatus::RunEnded() {
     m_polling = false;
     if (m_silent) {
         m_silent = false;
-        m_changed = true;
+        Changed();
     }
 }
 
@@ -132,6 +132,13 @@ QString RunStatus::Text() const {
         return m_line.isEmpty() ? NoAnswerText() : NoAnswerText() + QStringLiteral(" — ") + m_line;
     }
     return m_line;
+}
+
+void RunStatus::Changed() {
+    m_changed = true;
+    if (onChanged) {
+        onChanged();
+    }
 }
 
 bool RunStatus::TakeChanged() {

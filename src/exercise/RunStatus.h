@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <span>
 
 namespace ryvo {
@@ -50,9 +51,12 @@ public:
     bool Silent() const { return m_silent; }
     // True once after each change of Text() or Hint().
     bool TakeChanged();
+    // Runs at each change of Text() or Hint(), for a window that shows them at once.
+    std::function<void()> onChanged;
 
 private:
     void Set(QString line);
+    void Changed();
 
     const ProgramState& m_state;
     QString m_line;

@@ -16,12 +16,10 @@ namespace {
 
 constexpr int kFlushRounds = 5;
 constexpr int kStartBeeps = 3;
-constexpr int kReplayKeyRounds = 10;
 constexpr std::uint32_t kShotTimerMs = 100;
 constexpr std::uint32_t kAutomaticShotTimerMs = 500;
 
 const QString kStartCaption = QStringLiteral("Начало стрельбы");
-const QString kViewShootsCaption = QStringLiteral("Просмотреть выстрелы");
 
 RunRules SingleRules() {
     RunRules rules;
@@ -48,7 +46,8 @@ SingleShooterRun::SingleShooterRun(ProgramState& state, const Services& services
                           if (SoundOn() && m_state.ShotSound) {
                               m_services.sound->PlayAsync(*m_state.ShotSound);
                           }
-                      }}) {
+                      }}),
+      status(state) {
     Timer_shoot.interval = kShotTimerMs;
     timers.Add(Timer_shoot, [this] { TickLockouts(m_state.run); });
     lamps.AddTo(timers);
@@ -110,27 +109,6 @@ void SingleShooterRun::DrawEmptyTarget(bool complain) {
     m_view.Repaint(ViewPicture::SignalI);
 }
 
-void SingleShooterRun::Redraw() {
-    if (!Idle()) {
-        return;
-    }
-    // The missing picture was said when the window came up.
-    DrawEmptyTarget(false);
-    const auto lane = static_cast<size_t>(Lane());
-    const RunState& run = m_state.run;
-    const auto count =
-        m_showsSeries ? std::min<size_t>(run.ShotCount[lane], run.ShotPos[lane].size()) : 0;
-    for (size_t s = 0; s < count; ++s) {
-        const ShotPoint& p = run.ShotPos[lane][s];
-        if (WithinTarget(p.x, p.y)) {
-            DrawHole(p.x, p.y, kBlack, kWhite);
-        }
-    }
-    const QPoint corner =
-        MarkerCorner(Scale(), m_postGunX, m_postGunY, m_view.ItemSize(ViewItem::PostGun));
-    m_view.Place(ViewItem::PostGun, corner.x(), corner.y());
-}
-
 void SingleShooterRun::FormActivate() {
     if (m_state.settings.Shooter == 1) {
         m_state.CurrentLane = 0;
@@ -138,6 +116,7 @@ void SingleShooterRun::FormActivate() {
         m_state.CurrentLane = 1;
     }
     Timer_shoot.interval = m_state.settings.WeaponType == 1 ? kAutomaticShotTimerMs : kShotTimerMs;
+    status.Activated();
     if (m_state.ResultSource == 0) {
         DrawEmptyTarget();
         m_showsSeries = false;
@@ -151,22 +130,21 @@ void SingleShooterRun::ExitClick() {
     }
 }
 
-void SingleShooterRun::SaveClick() {
-    if (!Idle() || !m_view.IsEnabled(ViewButton::Save)) {
+void SingleShooterRun::OpenSaveDialog(ViewButton button, std::int32_t mode) {
+    if (!Idle() || !m_view.IsEnabled(button)) {
         return;
     }
-    m_state.SaveDialogMode = 0;
+    m_state.SaveDialogMode = mode;
     m_state.ResultSource = 1;
     m_view.ActivateWindow(QStringLiteral("TSave_Print"));
 }
 
+void SingleShooterRun::SaveClick() {
+    OpenSaveDialog(ViewButton::Save, 0);
+}
+
 void SingleShooterRun::PrintClick() {
-    if (!Idle() || !m_view.IsEnabled(ViewButton::Print)) {
-        return;
-    }
-    m_state.SaveDialogMode = 1;
-    m_state.ResultSource = 1;
-    m_view.ActivateWindow(QStringLiteral("TSave_Print"));
+    OpenSaveDialog(ViewButton::Print, 1);
 }
 
 void SingleShooterRun::StartClick() {
@@ -212,6 +190,7 @@ void SingleShooterRun::OnSeriesStart() {
     }
     DrawEmptyTarget();
     m_showsSeries = true;
+    status.SeriesStarted(m_services.clock->TickCount());
 
     const int lane = Lane();
     const auto i = static_cast<size_t>(lane);
@@ -289,8 +268,9 @@ void SingleShooterRun::PassHead() {
     ++m_passes;
     UpdateTimer(lane);
     PortFree = 0;
-    PollLane(lane);
+    const bool answered = PollLane(lane) != -1;
     PortFree = 1;
+    status.PollResult(answered, m_services.clock->TickCount());
     const TargetPoint aim =
         ToTarget(m_state.settings, lane, m_state.Device.PosX[i], m_state.Device.PosY[i]);
     run.AimX[i] = aim.x;
@@ -368,6 +348,9 @@ void SingleShooterRun::OnSeriesEnd() {
     ClearTrace(Lane(), Scale());
     m_view.SetEnabled(ViewButton::Start, true);
     m_view.SetVisible(ViewItem::Gun2, false);
+    const auto i = static_cast<size_t>(Lane());
+    const LaneTotal total{0, m_state.run.ShotCount[i], m_state.run.ScoreSum[i]};
+    status.SeriesEnded(std::span(&total, 1));
 }
 
 void SingleShooterRun::ShowCountdown(const QString& text) {
@@ -375,6 +358,7 @@ void SingleShooterRun::ShowCountdown(const QString& text) {
 }
 
 void SingleShooterRun::OnRunEnd() {
+    status.RunEnded();
     m_view.SetEnabled(ViewButton::Start, true);
     if (m_state.run.ShotCount[static_cast<size_t>(Lane())] > 0) {
         m_view.SetEnabled(ViewButton::Save, true);
@@ -392,115 +376,6 @@ void SingleShooterRun::OnIdle() {
 
 void SingleShooterRun::DispatchTimers() {
     timers.Dispatch(m_services.clock->TickCount());
-}
-
-void SingleShooterRun::ViewShootsClick() {
-    if (!Idle() || !m_view.IsEnabled(ViewButton::ViewShoots)) {
-        return;
-    }
-    for (ViewButton b :
-         {ViewButton::Start, ViewButton::Save, ViewButton::Print, ViewButton::Exit}) {
-        m_view.SetEnabled(b, false);
-    }
-    m_replay = Replay::UpRelease;
-    EnterWindowPhase();
-}
-
-void SingleShooterRun::DrawReplayHole(size_t shot, Color fill) {
-    const auto& shots = m_state.run.ShotPos[static_cast<size_t>(Lane())];
-    if (shot < shots.size()) {
-        DrawHole(shots[shot].x, shots[shot].y, kWhite, fill, HoleStyle::ReplayDisc);
-    }
-}
-
-void SingleShooterRun::ReplayShow() {
-    const auto lane = static_cast<size_t>(Lane());
-    const auto& shots = m_state.run.ShotPos[lane];
-    m_view.SetText(ViewText::ViewShootsCaption,
-                   QStringLiteral("Выстрел N ") + QString::number(m_replayShot + 1));
-    if (m_replayShot > 0) {
-        DrawReplayHole(m_replayShot - 1, kBlack);
-    }
-    DrawReplayHole(m_replayShot, kRed);
-    const ShotPoint p = m_replayShot < shots.size() ? shots[m_replayShot] : ShotPoint{};
-    const std::int32_t score = ScoreShot(p.x, p.y, m_state.settings.Target[lane]);
-    if (score == kScoreMiss) {
-        ShowMissArrow(Scale(), p.y, p.x);
-        m_view.SetVisible(ViewItem::Fail, true);
-        m_view.SetVisible(ViewItem::FailArrow, true);
-    } else if (score == kScoreDark) {
-        m_view.SetVisible(ViewItem::ImageActive, true);
-    } else {
-        m_view.SetVisible(ViewItem::Fail, false);
-        m_view.SetVisible(ViewItem::FailArrow, false);
-        m_view.SetVisible(ViewItem::ImageActive, false);
-    }
-    if (Held(Key::Escape)) {
-        ReplayFinish();
-        return;
-    }
-    m_replay = Replay::WaitPress;
-}
-
-void SingleShooterRun::ReplayFinish() {
-    if (!Held(Key::Escape)) {
-        DrawReplayHole(m_replayShot, kBlack);
-    }
-    m_view.SetVisible(ViewItem::Fail, false);
-    m_view.SetVisible(ViewItem::FailArrow, false);
-    m_view.SetText(ViewText::ViewShootsCaption, kViewShootsCaption);
-    m_replayKeys = KeyRelease::Of(kReplayKeyRounds, Key::Escape);
-    m_replay = Replay::KeyRelease;
-}
-
-void SingleShooterRun::TickWindow() {
-    switch (m_replay) {
-    case Replay::UpRelease: {
-        if (Held(Key::Up)) {
-            return;
-        }
-        const std::uint32_t count = m_state.run.ShotCount[static_cast<size_t>(Lane())];
-        m_replayShot = 0;
-        if (count == 0) {
-            ReplayFinish();
-            return;
-        }
-        for (size_t s = 0; s < count; ++s) {
-            DrawReplayHole(s, kBlack);
-        }
-        ReplayShow();
-        return;
-    }
-    case Replay::WaitPress:
-        if (Held(Key::Escape)) {
-            ReplayFinish();
-        } else if (Held(Key::Up)) {
-            m_replay = Replay::WaitUpRelease;
-        }
-        return;
-    case Replay::WaitUpRelease:
-        if (Held(Key::Escape)) {
-            ReplayFinish();
-        } else if (!Held(Key::Up)) {
-            if (m_replayShot + 1 < m_state.run.ShotCount[static_cast<size_t>(Lane())]) {
-                ++m_replayShot;
-                ReplayShow();
-            } else {
-                ReplayFinish();
-            }
-        }
-        return;
-    case Replay::KeyRelease:
-        if (m_replayKeys.Done(m_services.keyboard)) {
-            m_view.Repaint(ViewPicture::Target);
-            for (ViewButton b :
-                 {ViewButton::Start, ViewButton::Save, ViewButton::Print, ViewButton::Exit}) {
-                m_view.SetEnabled(b, true);
-            }
-            LeaveToIdle();
-        }
-        return;
-    }
 }
 
 } // namespace ryvo

@@ -4,6 +4,7 @@
 #include "exercise/LampRunner.h"
 #include "exercise/LogicalTimers.h"
 #include "exercise/RunPhases.h"
+#include "exercise/RunStatus.h"
 
 #include <cstdint>
 
@@ -53,6 +54,8 @@ public:
 
     LogicalTimer Timer_shoot;
     LampRunner lamps;
+    // What the status line says: series totals, saved or not, the replay, a silent device.
+    RunStatus status;
     int PortFree = 1;
 
     // Passes run since the window was created (for measurements).
@@ -78,9 +81,13 @@ private:
     enum class Replay { UpRelease, WaitPress, WaitUpRelease, KeyRelease };
 
     int Lane() const;
+    // The save dialog (mode 0) or the print dialog (mode 1) for the last series.
+    void OpenSaveDialog(ViewButton button, std::int32_t mode);
     // Says when the target's picture is missing, if `complain`.
     void DrawEmptyTarget(bool complain = true);
     void ReplayShow();
+    // The next shot, or the end after the last one.
+    void ReplayNext();
     void ReplayFinish();
     void DrawReplayHole(size_t shot, Color fill);
 

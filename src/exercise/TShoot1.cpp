@@ -97,7 +97,13 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
                        .arg(QString::fromUtf8(kProductName), QString::fromUtf8(kContactLine)),
                    parent),
       m_state(state), m_run(state, services, *this) {
-    auto* root = new QHBoxLayout(this);
+    auto* page = new QVBoxLayout(this);
+    auto* root = new QHBoxLayout;
+    page->addLayout(root, 1);
+    auto* statusRow = new QHBoxLayout;
+    statusRow->addWidget(StatusLine(), 1);
+    statusRow->addWidget(HintLine(), 0);
+    page->addLayout(statusRow);
 
     // The target takes what the side column leaves.
     auto* panel = Named(new QWidget, "Panel1");
@@ -224,6 +230,7 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
     m_labels[ViewText::ViewShootsCaption] = nullptr;
 
     Ticks().Drive(m_run);
+    ShowStatus(m_run.status);
     m_targetView->onPainted = [this] {
         if (onDisplayed) {
             onDisplayed();

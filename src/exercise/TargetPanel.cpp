@@ -64,6 +64,7 @@ void TargetPanel::EmptyTrace() {
 }
 
 void TargetPanel::ResetSeriesTrace() {
+    m_postGunShown = false;
     m_tracePoints = 0;
     m_frozenCount = 0;
     m_frozenPixels.clear();
@@ -150,6 +151,7 @@ void TargetPanel::ShowAimPoint(float k, float y, float x) {
 void TargetPanel::ShowJerkMarker(float x, float y, bool shown) {
     m_postGunX = x;
     m_postGunY = y;
+    m_postGunShown = shown;
     if (shown) {
         const QPoint corner = MarkerCorner(Scale(), x, y, m_panelView.ItemSize(ViewItem::PostGun));
         m_panelView.Place(ViewItem::PostGun, corner.x(), corner.y());

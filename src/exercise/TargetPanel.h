@@ -77,6 +77,8 @@ public:
     int FrozenCount() const { return m_frozenCount; }
     float PostGunX() const { return m_postGunX; }
     float PostGunY() const { return m_postGunY; }
+    // The trigger-jerk marker is shown (since the series began).
+    bool PostGunShown() const { return m_postGunShown; }
     int TargetWidth();
     float Scale();
 
@@ -95,6 +97,7 @@ protected:
     TraceBuffer& m_trace;
     float m_postGunX = 0.0F;
     float m_postGunY = 0.0F;
+    bool m_postGunShown = false;
 
 private:
     int m_tracePoints = 0;

@@ -50,6 +50,7 @@ std::optional<ResourceLibrary> ResourceLibrary::LoadFolder(const QString& folder
             lib.m_files.insert(id, entry);
         }
     }
+    lib.m_zones = std::make_shared<const ZoneMaps>(ZoneMaps::LoadFolder(lib.m_folder));
     return lib;
 }
 

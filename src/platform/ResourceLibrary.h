@@ -1,11 +1,14 @@
 #pragma once
 
+#include "platform/ZoneMaps.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QImage>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 namespace ryvo {
@@ -19,18 +22,21 @@ public:
     static std::optional<ResourceLibrary> Load(const QString& name, const QStringList& searchDirs);
     static std::optional<ResourceLibrary> LoadFolder(const QString& folder);
 
-    const QString& Folder() const { return m_folder; }
-    std::optional<QString> String(int id) const;
+    [[nodiscard]] const QString& Folder() const { return m_folder; }
+    [[nodiscard]] std::optional<QString> String(int id) const;
     // Null image when there is no picture of that id or it cannot be decoded.
-    QImage Bitmap(int id) const;
-    std::optional<QByteArray> Raw(int id) const;
+    [[nodiscard]] QImage Bitmap(int id) const;
+    [[nodiscard]] std::optional<QByteArray> Raw(int id) const;
+    // The zone maps beside the pictures, read once with the pack.
+    const std::shared_ptr<const ZoneMaps>& Zones() const { return m_zones; }
 
 private:
-    std::optional<QString> FileFor(int id) const;
+    [[nodiscard]] std::optional<QString> FileFor(int id) const;
 
     QString m_folder;
     QHash<int, QString> m_strings;
     QHash<int, QString> m_files; // id -> file name
+    std::shared_ptr<const ZoneMaps> m_zones = std::make_shared<const ZoneMaps>();
 };
 
 } // namespace ryvo

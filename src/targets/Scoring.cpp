@@ -1,6 +1,8 @@
 #include "targets/Scoring.h"
 
 #include "core/ProgramState.h"
+#include "platform/ZoneMaps.h"
+#include "targets/TargetDrawing.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +18,35 @@ bool InN4Corner(float x, float y) {
     return upperRight || upperLeft;
 }
 
+// Pixel of a map of `size` pixels under target coordinate v, by the drawing rule; holes whose
+// centre lies just off the edge (they still touch the square) read the edge pixel.
+int MapPixel(int size, float v) {
+    const float s = static_cast<float>(size) * 0.005F;
+    const float c = static_cast<float>(size) * 0.5F;
+    const float pixel = std::clamp(c + s * v, 0.0F, static_cast<float>(size - 1));
+    return static_cast<int>(pixel);
+}
+
+std::int32_t LibraryScore(float x, float y, std::int32_t targetType) {
+    // Types far beyond any pack would overflow the picture id.
+    if (targetType > 1'000'000) {
+        return 0;
+    }
+    const std::shared_ptr<const ZoneMaps> zones = ScoringZones();
+    const QImage* map = zones ? zones->Find(LibraryPictureId(targetType)) : nullptr;
+    return map ? ZoneScore(*map, x, y) : 0;
+}
+
 } // namespace
+
+std::int32_t ZoneScore(const QImage& map, float x, float y) {
+    if (map.isNull() || std::isnan(x) || std::isnan(y)) {
+        return 0;
+    }
+    const int px = MapPixel(map.width(), x);
+    const int py = MapPixel(map.height(), y);
+    return std::min(qGray(map.pixel(px, py)), 10);
+}
 
 std::int32_t ScoreShot(float x, float y, std::int32_t targetType) {
     constexpr float r = kShotMarkRadius;
@@ -44,6 +74,9 @@ std::int32_t ScoreShot(float x, float y, std::int32_t targetType) {
         // Beyond ring 1 (only in the corners of the square) the paper is hit but no ring:
         // 0, never a value that callers would take for a miss or a dark-target shot.
         return std::clamp(score, 0, 10);
+    }
+    if (targetType >= kFirstLibraryTarget) {
+        return LibraryScore(x, y, targetType);
     }
     return 0;
 }

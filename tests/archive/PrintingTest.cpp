@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <limits>
 
 using namespace ryvo;
 
@@ -95,10 +96,43 @@ TEST(Printing, ResultSheetTextsAndN4Target) {
         AnyBlackNear(empty, static_cast<int>(kCx - 80 * kE), static_cast<int>(kCy + 60 * kE)));
     EXPECT_FALSE(
         AnyBlackNear(empty, static_cast<int>(kCx - 80 * kE), static_cast<int>(kCy - 60 * kE)));
-    // Shots beyond the target square are not printed.
-    ResultRecord outside = Sheet(1, {{0, 100.5F}, {-101, 0}});
+    // Shots beyond the target square, or no number at all (a hand-edited file), are not
+    // printed (only the group figures above the target tell of them).
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    ResultRecord outside = Sheet(1, {{0, 100.5F}, {-101, 0}, {nan, 0}, {0, nan}});
     outside.ShotsMade = 0;
-    EXPECT_TRUE(PrintSheet(outside) == empty);
+    const QRect targetArea(0, 682, empty.width(), empty.height() - 682);
+    EXPECT_TRUE(PrintSheet(outside).copy(targetArea) == empty.copy(targetArea));
+}
+
+TEST(Printing, GroupFiguresStandBetweenCommentAndTarget) {
+    ImagePrinter printer;
+    const ResultRecord group =
+        Sheet(2, {{10, 10}, {10, -10}, {-10, 10}, {-10, -10}, {150, 0}, {-1234, -1234}});
+    ASSERT_TRUE(PrintTarget(printer, group, QStringLiteral("Взвод"), ProgramState()).ok);
+    const auto& texts = printer.pages[0].texts;
+    EXPECT_TRUE(
+        Contains(texts, QStringLiteral("Средняя точка попадания:  x = 0.0, y = 0.0 (в центре)")));
+    EXPECT_TRUE(
+        Contains(texts, QStringLiteral("Наибольший разброс:  28.3;  средний радиус:  14.1")));
+    EXPECT_TRUE(Contains(texts, QStringLiteral("Попадания по очкам:  9 - 4")));
+    EXPECT_TRUE(Contains(texts, QStringLiteral("Не учтены:  промахов 1, при тёмной мишени 1")));
+    // The figures leave the target as it was: the same as a sheet without them.
+    const QImage& page = printer.pages[0].image;
+    const QImage bare = PrintSheet(Sheet(2, {{10, 10}, {10, -10}, {-10, 10}, {-10, -10}}));
+    const QRect targetArea(0, 682, page.width(), page.height() - 682);
+    EXPECT_TRUE(page.copy(targetArea) == bare.copy(targetArea));
+    // Text stands in the band between the comment and the target, nowhere below it.
+    int inkRows = 0;
+    for (int y = 520; y < 670; ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            if (At(page, x, y) == kBlack) {
+                ++inkRows;
+                break;
+            }
+        }
+    }
+    EXPECT_GT(inkRows, 20);
 }
 
 TEST(Printing, SportAndLibraryTargets) {

@@ -1,32 +1,19 @@
 #pragma once
 
+#include "SimRig.h"
+
 #include "RecordingView.h"
 #include "exercise/SingleShooterRun.h"
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/Keyboard.h"
-#include "platform/Sound.h"
 #include "support/ExerciseSettings.h"
-
-#include "DeviceModel.h"
-#include "SimulatedPort.h"
 
 namespace ryvo::test {
 
 // A single-shooter run against the in-process device model, on a manual clock.
-struct RunHarness {
-    ProgramState state;
-    ManualClock clock{10000};
-    ScriptedKeyboard keyboard;
-    ScriptedDialogs dialogs;
-    sim::DeviceModel model;
-    sim::SimulatedPortFactory ports{model, &clock};
-    RecordingSound sound;
-    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
+struct RunHarness : SimRig {
     RecordingView view;
     SingleShooterRun run{state, services, view};
 
-    RunHarness() {
+    RunHarness() : SimRig(10000) {
         UseSingleShooterSettings(state, 3, 2);
         state.settings.Target[1] = 1;
         state.SoundAvailable = 1;

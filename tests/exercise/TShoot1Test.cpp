@@ -1,14 +1,4 @@
-#include "exercise/TShoot1.h"
-
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/Keyboard.h"
-#include "platform/Sound.h"
-
-#include "DeviceModel.h"
-#include "SimulatedPort.h"
-
-#include "support/ExerciseSettings.h"
+#include "WindowHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -18,47 +8,8 @@
 #include <QPushButton>
 
 using namespace ryvo;
+using ryvo::test::Window;
 using Phase = SingleShooterRun::Phase;
-
-namespace {
-
-class RecordingNavigator final : public Navigator {
-public:
-    void Activate(const QString& className) override { activated << className; }
-    Page* Find(const QString&) const override { return nullptr; }
-    Page* ActivePage() const override { return nullptr; }
-    QStringList activated;
-};
-
-struct Window {
-    ProgramState state;
-    ManualClock clock{1000};
-    ScriptedKeyboard keyboard;
-    ScriptedDialogs dialogs;
-    sim::DeviceModel model;
-    sim::SimulatedPortFactory ports{model, &clock};
-    RecordingSound sound;
-    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
-    RecordingNavigator navigator;
-    TShoot1 page{state, services};
-
-    Window() {
-        test::UseSingleShooterSettings(state, 2, 1);
-        state.SoundAvailable = 0;
-        page.SetNavigator(&navigator);
-        model.Lane(0).level = 3000;
-    }
-    QPushButton* Button(const char* name) { return page.findChild<QPushButton*>(name); }
-    QString Label(const char* name) { return page.findChild<QLabel*>(name)->text(); }
-    void Tick(int times = 1) {
-        for (int i = 0; i < times; ++i) {
-            clock.Advance(10);
-            page.Run().Tick();
-        }
-    }
-};
-
-} // namespace
 
 TEST(TShoot1Window, ControlsThroughARun) {
     Window w;

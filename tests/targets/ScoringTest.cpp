@@ -1,5 +1,13 @@
 #include "targets/Scoring.h"
 
+#include "core/ProgramState.h"
+#include "platform/ZoneMaps.h"
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -110,4 +118,94 @@ TEST(ScoreShot, UndefinedPositionsAreMisses) {
     EXPECT_EQ(ScoreShot(0, nan, kTargetSport), kScoreMiss);
     EXPECT_EQ(ScoreShot(inf, 0, kTargetSport), kScoreMiss);
     EXPECT_EQ(ScoreShot(0, -inf, kTargetN4), kScoreMiss);
+}
+
+namespace {
+
+// A pack of two library targets (types 3 and 4) on 20-pixel pictures, 10 units a pixel; only
+// type 3 has a zone map: a 10 over the centre pixels 8..11 (-20 <= x, y < 20), a 3 in the
+// top-left pixel, 255 along the bottom row, 0 elsewhere.
+class ZoneScoring : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir.Write(QStringLiteral("Targets/strings.txt"), "1\t2\n101\tA\n102\tB\n");
+        QImage picture(20, 20, QImage::Format_RGB32);
+        picture.fill(Qt::blue);
+        ASSERT_TRUE(picture.save(m_dir.File(QStringLiteral("Targets/1001.png"))));
+        ASSERT_TRUE(picture.save(m_dir.File(QStringLiteral("Targets/1002.png"))));
+        QImage zones(20, 20, QImage::Format_Grayscale8);
+        zones.fill(0);
+        for (int y = 8; y < 12; ++y) {
+            for (int x = 8; x < 12; ++x) {
+                zones.setPixel(x, y, qRgb(10, 10, 10));
+            }
+        }
+        zones.setPixel(0, 0, qRgb(3, 3, 3));
+        for (int x = 0; x < 20; ++x) {
+            zones.setPixel(x, 19, qRgb(255, 255, 255));
+        }
+        ASSERT_TRUE(zones.save(m_dir.File(QStringLiteral("Targets/1001.zones.png"))));
+        m_state.StartDir = m_dir.Path();
+        LoadTargetLibrary(m_state);
+        ASSERT_TRUE(m_state.TargetLibrary.has_value());
+    }
+    // Scoring reads the published maps; later tests must not see these.
+    void TearDown() override { PublishScoringZones(nullptr); }
+
+    test::TempDir m_dir;
+    ProgramState m_state;
+};
+
+} // namespace
+
+TEST_F(ZoneScoring, HolesScoreByThePixelUnderTheirCentre) {
+    EXPECT_EQ(ScoreShot(0, 0, 3), 10);
+    EXPECT_EQ(ScoreShot(-20, -20, 3), 10);     // pixel 8
+    EXPECT_EQ(ScoreShot(19.9F, 19.9F, 3), 10); // pixel 11.99 truncates to 11
+    EXPECT_EQ(ScoreShot(20, 0, 3), 0);         // pixel 12: on the paper, no zone
+    EXPECT_EQ(ScoreShot(-20.1F, 0, 3), 0);     // pixel 7.99 truncates to 7
+    EXPECT_EQ(ScoreShot(60, -60, 3), 0);
+    EXPECT_EQ(ScoreShot(-95, -95, 3), 3);
+    EXPECT_EQ(ScoreShot(0, 95, 3), 10); // grey values above 10 are cut to 10
+    // The bitmap of the same id is still the picture, not the map.
+    EXPECT_EQ(m_state.TargetLibrary->Bitmap(1001).pixel(10, 10), QColor(Qt::blue).rgb());
+}
+
+TEST_F(ZoneScoring, EdgesMissesAndDarkShotsKeepTheirCodes) {
+    // Holes whose centre is just off the picture still touch the square: the edge pixel.
+    EXPECT_EQ(ScoreShot(-101.5F, -101.5F, 3), 3);
+    EXPECT_EQ(ScoreShot(0, 101.9F, 3), 10);
+    EXPECT_EQ(ScoreShot(-103, 0, 3), kScoreMiss);
+    EXPECT_EQ(ScoreShot(0, 102, 3), kScoreMiss);
+    EXPECT_EQ(ScoreShot(-1234, -1234, 3), kScoreDark);
+}
+
+TEST_F(ZoneScoring, TargetsWithoutAMapAndBuiltInTargetsAreUnchanged) {
+    EXPECT_EQ(ScoreShot(0, 0, 4), 0); // no 1002.zones.png
+    EXPECT_EQ(ScoreShot(0, 0, 5), 0); // no such target
+    EXPECT_EQ(ScoreShot(60, -40, kTargetN4), 0);
+    EXPECT_EQ(ScoreShot(19, 0, kTargetSport), 9);
+
+    // A pack without maps, and no pack at all, bring back 0 for every library hole.
+    QFile::remove(m_dir.File(QStringLiteral("Targets/1001.zones.png")));
+    LoadTargetLibrary(m_state);
+    EXPECT_EQ(ScoreShot(0, 0, 3), 0);
+    QDir(m_dir.File(QStringLiteral("Targets"))).removeRecursively();
+    LoadTargetLibrary(m_state);
+    EXPECT_FALSE(m_state.TargetLibrary.has_value());
+    EXPECT_EQ(ScoreShot(0, 0, 3), 0);
+}
+
+TEST(ZoneScore, MapsOfOtherSizesUseTheirOwnScale) {
+    // 200 pixels: one pixel a unit; grey 7 only in column 150 (x from 50 to 51).
+    QImage map(200, 100, QImage::Format_Grayscale8);
+    map.fill(0);
+    for (int y = 0; y < 100; ++y) {
+        map.setPixel(150, y, qRgb(7, 7, 7));
+    }
+    EXPECT_EQ(ZoneScore(map, 50.5F, 0), 7);
+    EXPECT_EQ(ZoneScore(map, 49.9F, -99), 0);
+    EXPECT_EQ(ZoneScore(map, 51, 99), 0);
+    EXPECT_EQ(ZoneScore(QImage(), 0, 0), 0);
+    EXPECT_EQ(ZoneScore(map, std::numeric_limits<float>::quiet_NaN(), 0), 0);
 }

@@ -3,6 +3,7 @@
 #include "calibration/Calibration.h"
 #include "core/ProgramState.h"
 #include "platform/TextFile.h"
+#include "platform/ZoneMaps.h"
 #include "support/TempDir.h"
 #include "targets/Scoring.h"
 #include "targets/TargetDrawing.h"
@@ -117,6 +118,58 @@ void ExpectTargetPack(const ProgramState& state) {
     }
 }
 
+// Where the zone map of target `i` marks a zone and where the picture shows something other
+// than its paper colour should agree, but for antialiased edges, outlines and marks.
+double ZoneMismatch(const QImage& picture, const QImage& zones) {
+    const QRgb paper = picture.pixel(2, 2);
+    int mismatched = 0;
+    for (int y = 0; y < zones.height(); ++y) {
+        for (int x = 0; x < zones.width(); ++x) {
+            const bool onFigure = picture.pixel(x, y) != paper;
+            const bool inZone = qGray(zones.pixel(x, y)) > 0;
+            mismatched += onFigure != inZone ? 1 : 0;
+        }
+    }
+    return static_cast<double>(mismatched) / (zones.width() * zones.height());
+}
+
+void ExpectZoneMaps(const ProgramState& state) {
+    ASSERT_TRUE(state.TargetLibrary.has_value());
+    const std::shared_ptr<const ZoneMaps>& maps = state.TargetLibrary->Zones();
+    ASSERT_TRUE(maps);
+    for (int i = 1; i <= 3; ++i) {
+        const QImage* zones = maps->Find(1000 + i);
+        ASSERT_NE(zones, nullptr) << i;
+        const QImage picture = state.TargetLibrary->Bitmap(1000 + i);
+        EXPECT_EQ(zones->size(), picture.size()) << i;
+        // The rifle target's outer rings are paper coloured: only the figures compare.
+        if (i != 3) {
+            EXPECT_LT(ZoneMismatch(picture, *zones), 0.02) << i;
+        }
+    }
+    // Police figure: head centre and centre of mass score highest, the shoulders least.
+    EXPECT_EQ(ScoreShot(0, -62, 3), 10);
+    EXPECT_EQ(ScoreShot(0, -80, 3), 7);
+    EXPECT_EQ(ScoreShot(0, 12, 3), 10);
+    EXPECT_EQ(ScoreShot(0, 30, 3), 9);
+    EXPECT_EQ(ScoreShot(0, 48, 3), 8);
+    EXPECT_EQ(ScoreShot(60, 60, 3), 5);
+    EXPECT_EQ(ScoreShot(-90, -90, 3), 0);
+    EXPECT_EQ(ScoreShot(90, 0, 3), 0);
+    // Running figure: vital zone, head, torso, a leg, the paper.
+    EXPECT_EQ(ScoreShot(2, -20, 4), 10);
+    EXPECT_EQ(ScoreShot(14, -66, 4), 9);
+    EXPECT_EQ(ScoreShot(-4, 5, 4), 7);
+    EXPECT_EQ(ScoreShot(24, 60, 4), 5);
+    EXPECT_EQ(ScoreShot(-80, -80, 4), 0);
+    // Rifle target: rings 9 units apart, 0 outside ring 1.
+    EXPECT_EQ(ScoreShot(0, 0, 5), 10);
+    EXPECT_EQ(ScoreShot(13, 0, 5), 9);
+    EXPECT_EQ(ScoreShot(0, -50, 5), 5);
+    EXPECT_EQ(ScoreShot(-85, 0, 5), 1);
+    EXPECT_EQ(ScoreShot(95, 0, 5), 0);
+}
+
 void ExpectSoundPack(const ProgramState& state) {
     ASSERT_TRUE(state.SoundLibrary.has_value());
     for (int group = 0; group < 3; ++group) {
@@ -154,14 +207,15 @@ TEST(PackGen, GeneratedPacksLoadThroughTheResourceLibrary) {
     EXPECT_EQ(state.ShotSound, state.SoundLibrary->Raw(2251));
     EXPECT_EQ(state.EndSound, state.SoundLibrary->Raw(2352));
 
-    // A library target draws its picture and scores 0 anywhere on the square.
+    // A library target draws its picture and scores by its zone map.
     state.settings.Target[0] = 5;
     ApplySignalLimits(state);
     ImageCanvas target(300, 300, kRed);
     ImageCanvas scale(100, 20);
     EXPECT_TRUE(DrawLaneTarget(target, scale, state, 0));
     EXPECT_NE(target.Pixel(150, 150), kRed);
-    EXPECT_EQ(ScoreShot(0, 0, 5), 0);
+    EXPECT_EQ(ScoreShot(0, 0, 5), 10);
+    EXPECT_EQ(ScoreShot(95, 95, 5), 0);
 }
 
 TEST(PackGen, SoundsHaveTheirCharacter) {
@@ -205,6 +259,7 @@ TEST(PackGen, BuildInstallsThePacksInTheDataDirectory) {
     LoadTargetLibrary(state);
     LoadSoundLibrary(state);
     ExpectTargetPack(state);
+    ExpectZoneMaps(state);
     ExpectSoundPack(state);
 }
 

@@ -1,0 +1,52 @@
+#include "platform/ZoneMaps.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+#include <mutex>
+
+namespace ryvo {
+
+namespace {
+
+std::mutex g_zonesMutex;
+std::shared_ptr<const ZoneMaps> g_zones;
+
+} // namespace
+
+ZoneMaps ZoneMaps::LoadFolder(const QString& folder) {
+    ZoneMaps maps;
+    static const QRegularExpression name(QStringLiteral("^(\\d+)\\.zones\\.png$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QDir dir(folder);
+    for (const QString& entry : dir.entryList(QDir::Files)) {
+        const QRegularExpressionMatch match = name.match(entry);
+        if (!match.hasMatch()) {
+            continue;
+        }
+        bool ok = false;
+        const int id = match.captured(1).toInt(&ok);
+        QImage map(dir.filePath(entry));
+        if (ok && !map.isNull()) {
+            maps.m_maps.insert(id, map.convertToFormat(QImage::Format_Grayscale8));
+        }
+    }
+    return maps;
+}
+
+const QImage* ZoneMaps::Find(int pictureId) const {
+    auto it = m_maps.constFind(pictureId);
+    return it == m_maps.constEnd() ? nullptr : &*it;
+}
+
+void PublishScoringZones(std::shared_ptr<const ZoneMaps> zones) {
+    const std::lock_guard lock(g_zonesMutex);
+    g_zones = std::move(zones);
+}
+
+std::shared_ptr<const ZoneMaps> ScoringZones() {
+    const std::lock_guard lock(g_zonesMutex);
+    return g_zones;
+}
+
+} // namespace ryvo

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QHash>
+#include <QImage>
+#include <QString>
+
+#include <memory>
+
+namespace ryvo {
+
+// The score maps a target pack carries beside its pictures: "<id>.zones.png", the same size
+// as picture <id>, each pixel's grey value the score of a hole centred there.
+class ZoneMaps {
+public:
+    // Every readable map of the folder; none when there is none.
+    static ZoneMaps LoadFolder(const QString& folder);
+
+    // Greyscale map of picture `pictureId`; null when the pack has none.
+    const QImage* Find(int pictureId) const;
+    bool Empty() const { return m_maps.isEmpty(); }
+
+private:
+    QHash<int, QImage> m_maps;
+};
+
+// Maps of the target pack the program has loaded. Scoring is a plain function that the
+// exercise logic and the archive pass around without the program state, so the loaded
+// pack's maps are published here instead of being handed down.
+void PublishScoringZones(std::shared_ptr<const ZoneMaps> zones);
+std::shared_ptr<const ZoneMaps> ScoringZones();
+
+} // namespace ryvo

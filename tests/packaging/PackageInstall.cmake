@@ -1,0 +1,72 @@
+# cmake -DBUILD_DIR=... -DSCRATCH=... -DWITH_ARCHIVE=ON|OFF -P PackageInstall.cmake
+file(REMOVE_RECURSE ${SCRATCH})
+file(MAKE_DIRECTORY ${SCRATCH}/pkg ${SCRATCH}/root ${SCRATCH}/home)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${ARGN} failed (${rc}):\n${out}\n${err}")
+  endif()
+endfunction()
+
+run(cpack --config ${BUILD_DIR}/CPackConfig.cmake -G DEB -B ${SCRATCH}/pkg)
+file(GLOB debs ${SCRATCH}/pkg/ryvo_*.deb)
+list(LENGTH debs count)
+if(NOT count EQUAL 1)
+  message(FATAL_ERROR "expected one package, found: ${debs}")
+endif()
+run(dpkg-deb -x ${debs} ${SCRATCH}/root)
+
+execute_process(COMMAND dpkg-deb -f ${debs} Depends OUTPUT_VARIABLE depends)
+foreach(dep IN ITEMS qt6-translations-l10n libqt6widgets6 libqt6serialport6 libqt6multimedia6)
+  if(NOT depends MATCHES "${dep}")
+    message(FATAL_ERROR "package does not depend on ${dep}: ${depends}")
+  endif()
+endforeach()
+
+set(usr ${SCRATCH}/root/usr)
+set(expected bin/ryvo bin/ryvo-sim bin/ryvo-launch share/applications/ryvo.desktop
+    share/icons/hicolor/scalable/apps/ryvo.svg share/ryvo/Targets/strings.txt
+    share/ryvo/Targets/1001.png share/ryvo/Targets/1001.zones.png share/ryvo/Sounds/strings.txt)
+if(WITH_ARCHIVE)
+  list(APPEND expected bin/ryvo-archive)
+endif()
+foreach(f IN LISTS expected)
+  if(NOT EXISTS ${usr}/${f})
+    message(FATAL_ERROR "package lacks /usr/${f}")
+  endif()
+endforeach()
+
+# The installed simulator runs on the system's libraries.
+execute_process(COMMAND ${usr}/bin/ryvo-sim --help RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT err MATCHES "usage: ryvo-sim --link PATH")
+  message(FATAL_ERROR "ryvo-sim --help (${rc}) printed:\n${err}")
+endif()
+
+if(WITH_ARCHIVE)
+  set(archive ${SCRATCH}/archive)
+  string(ASCII 13 cr)
+  string(JOIN "${cr}\n" record "Sidorov" "3.4.2007 10:15" "1 0 5 0" "1   20.00" ""
+         "   1.00           -2.00" "")
+  file(WRITE "${archive}/2007/Апрель/Strelki.rec" "${record}")
+  execute_process(COMMAND ${usr}/bin/ryvo-archive list ${archive}
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0 OR NOT out MATCHES "2007\tАпрель\tStrelki\t1")
+    message(FATAL_ERROR "ryvo-archive list (${rc}) printed:\n${out}\n${err}")
+  endif()
+endif()
+
+# The desktop entry's launcher makes ~/Ryvo and starts Ryvo there; it keeps running until
+# stopped.
+file(READ ${usr}/share/applications/ryvo.desktop entry)
+if(NOT entry MATCHES "\nExec=ryvo-launch\n")
+  message(FATAL_ERROR "desktop entry does not start ryvo-launch:\n${entry}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E env HOME=${SCRATCH}/home ${usr}/bin/ryvo-launch
+                TIMEOUT 5 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc MATCHES "timeout")
+  message(FATAL_ERROR "ryvo ended on its own (${rc}):\n${out}\n${err}")
+endif()
+if(NOT IS_DIRECTORY ${SCRATCH}/home/Ryvo)
+  message(FATAL_ERROR "ryvo-launch did not create ~/Ryvo")
+endif()
