@@ -64,6 +64,24 @@ void BM_ParseGroupFile(benchmark::State& bench) {
 }
 BENCHMARK(BM_ParseGroupFile)->Unit(benchmark::kMillisecond);
 
+// Dates of a month file where every record has a date of its own: the worst case for
+// keeping each date once in order of first appearance.
+void BM_CollectDates(benchmark::State& bench) {
+    ArchiveTables tables;
+    const int count = static_cast<int>(bench.range(0));
+    tables.ArchiveRecords.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        tables.ArchiveRecords[static_cast<size_t>(i)].Date =
+            QStringLiteral("%1.%2.%3").arg(i % 28 + 1).arg(i / 28 % 12 + 1).arg(i / 336);
+    }
+    for (auto _ : bench) {
+        CollectDates(tables);
+        benchmark::DoNotOptimize(tables.ArchiveDates.data());
+    }
+    bench.SetItemsProcessed(bench.iterations() * count);
+}
+BENCHMARK(BM_CollectDates)->Arg(40000)->Arg(80000)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv) {

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Ryvo needs to build, test and run (apt-get; sudo when not root).
+# Packages named as arguments are installed as well (scripts/fuzz.sh and scripts/lint.sh
+# add their tools that way).
 set -euo pipefail
 
 packages=(
@@ -9,6 +11,7 @@ packages=(
   fonts-liberation
   qt6-translations-l10n
   xvfb x11-utils
+  "$@"
 )
 
 missing=()

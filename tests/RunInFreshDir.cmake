@@ -1,7 +1,36 @@
-# Runs EXE in an emptied DIR, so every test run starts from a clean start directory.
-file(REMOVE_RECURSE ${DIR})
-file(MAKE_DIRECTORY ${DIR})
-execute_process(COMMAND ${EXE} WORKING_DIRECTORY ${DIR} RESULT_VARIABLE result)
+# cmake -DDIR=<dir> -DBIN_DIR=<programs> -DDATA_DIR=<data> -P RunInFreshDir.cmake -- <exe> [args...]
+# Runs the test program in an emptied directory of its own below DIR, one per test case (named
+# after its --gtest_filter), so every case starts from a clean start directory.
+set(command)
+set(case list)
+set(seen_separator FALSE)
+math(EXPR last "${CMAKE_ARGC} - 1")
+foreach(i RANGE ${last})
+  set(arg "${CMAKE_ARGV${i}}")
+  if(seen_separator)
+    list(APPEND command "${arg}")
+    if(arg MATCHES "^--gtest_filter=(.*)$")
+      string(MAKE_C_IDENTIFIER "${CMAKE_MATCH_1}" case)
+    endif()
+  elseif(arg STREQUAL "--")
+    set(seen_separator TRUE)
+  endif()
+endforeach()
+if(NOT command)
+  message(FATAL_ERROR "usage: cmake -DDIR=<dir> -P RunInFreshDir.cmake -- <exe> [args...]")
+endif()
+
+set(ENV{QT_QPA_PLATFORM} offscreen)
+set(ENV{RYVO_BIN_DIR} ${BIN_DIR})
+set(ENV{RYVO_DATA_DIR} ${DATA_DIR})
+# Qt keeps some allocations until exit on purpose; leaks are not what these runs look for.
+set(ENV{ASAN_OPTIONS} detect_leaks=0)
+
+set(run_dir ${DIR}/${case})
+file(REMOVE_RECURSE ${run_dir})
+file(MAKE_DIRECTORY ${run_dir})
+execute_process(COMMAND ${command} WORKING_DIRECTORY ${run_dir} RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
-  message(FATAL_ERROR "${EXE} failed: ${result}")
+  list(GET command 0 exe)
+  message(FATAL_ERROR "${exe} failed: ${result}")
 endif()

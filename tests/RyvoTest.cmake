@@ -1,6 +1,8 @@
 # ryvo_test(name LABEL unit|widget|e2e SOURCES ... DEPS ...)
-# One CTest test per executable. Each run starts in an emptied directory of its own
-# (the start directory), on Qt's offscreen platform, with a time-out by label.
+# One CTest test per test case ("<name>.<Suite>.<Case>"), so a failing case is named. Each
+# case starts in an emptied directory of its own (the start directory), on Qt's offscreen
+# platform, with a time-out by label.
+include(GoogleTest)
 set(RYVO_TEST_RUNNER ${CMAKE_CURRENT_LIST_DIR}/RunInFreshDir.cmake)
 
 function(ryvo_test name)
@@ -16,10 +18,12 @@ function(ryvo_test name)
   else()
     target_link_libraries(${name} PRIVATE ryvo_test_main_ui ${ARG_DEPS})
   endif()
-  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/bin)
   set(run_dir ${CMAKE_BINARY_DIR}/tests/run/${name})
-  add_test(NAME ${name}
-    COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${name}> -DDIR=${run_dir} -P ${RYVO_TEST_RUNNER})
+  # Listing and running the cases both go through the runner, which also sets their
+  # environment (a list-valued ENVIRONMENT does not survive test discovery).
+  set_target_properties(${name} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/bin
+    CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-DDIR=${run_dir};-DBIN_DIR=${CMAKE_BINARY_DIR}/bin;-DDATA_DIR=${RYVO_DATA_DIR};-P;${RYVO_TEST_RUNNER};--")
   if(ARG_LABEL STREQUAL "unit")
     set(timeout 120)
   elseif(ARG_LABEL STREQUAL "widget")
@@ -27,8 +31,10 @@ function(ryvo_test name)
   else()
     set(timeout 600)
   endif()
-  set_tests_properties(${name} PROPERTIES
-    LABELS ${ARG_LABEL}
-    TIMEOUT ${timeout}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;RYVO_BIN_DIR=${CMAKE_BINARY_DIR}/bin;RYVO_DATA_DIR=${RYVO_DATA_DIR};ASAN_OPTIONS=detect_leaks=0")
+  gtest_discover_tests(${name}
+    TEST_PREFIX "${name}."
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES
+      LABELS ${ARG_LABEL}
+      TIMEOUT ${timeout})
 endfunction()

@@ -2,9 +2,13 @@
 
 #include "app/TForm3.h"
 #include "app/TMainForm2.h"
+#include "archive/TArchiv1.h"
+#include "archive/TArchiv2.h"
+#include "archive/TArchiv3.h"
 #include "archive/TGroupsForm.h"
 #include "archive/TSave_Print.h"
 #include "calibration/Calibration.h"
+#include "calibration/TPreShoot.h"
 #include "device/TInitial.h"
 #include "exercise/TShoot1.h"
 #include "targets/LightScript.h"
@@ -118,11 +122,27 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
         editor->GetTargetFile(m_state.PathFor(QString::fromLatin1(kDefaultScriptFile)));
         return editor;
     }
+    if (className == QLatin1String("TArchiv1") || className == QLatin1String("TArchiv2")) {
+        // The selection and the table windows share the browser's lists and choices.
+        if (!m_archive) {
+            m_archive = std::make_shared<ArchiveBrowser>(m_state);
+        }
+        if (className == QLatin1String("TArchiv1")) {
+            return new TArchiv1(m_state, m_services, m_archive);
+        }
+        return new TArchiv2(m_state, m_services, m_archive);
+    }
+    if (className == QLatin1String("TArchiv3")) {
+        return new TArchiv3(m_state, m_services);
+    }
     if (className == QLatin1String("TGroupsForm")) {
         return new TGroupsForm(m_state, m_services);
     }
     if (className == QLatin1String("TShoot1")) {
         return new TShoot1(m_state, m_services);
+    }
+    if (className == QLatin1String("TPreShoot")) {
+        return new TPreShoot(m_state, m_services);
     }
     if (className == QLatin1String("TSave_Print")) {
         return new TSave_Print(m_state, m_services);

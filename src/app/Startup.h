@@ -38,6 +38,7 @@ inline constexpr std::array<WindowSpec, 15> kWindowOrder = {{
     {"TFormTarLight", "Управление мишенями"},
 }};
 
+class ArchiveBrowser;
 class TInitial;
 
 // The application object as the program runs it: its name, and Qt's own Russian texts for
@@ -80,6 +81,7 @@ private:
     class TForm3* m_form3 = nullptr;
     class TMainForm2* m_main = nullptr;
     TInitial* m_initial = nullptr;
+    std::shared_ptr<ArchiveBrowser> m_archive;
     std::function<void()> m_readCalibration;
 };
 

@@ -9,8 +9,20 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <string_view>
+#include <unordered_set>
+
+#if defined(Q_OS_WIN)
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <io.h>
+#include <windows.h>
+#elif defined(Q_OS_UNIX)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace ryvo {
 
@@ -25,54 +37,63 @@ QString OneLine(const QString& text) {
     return line;
 }
 
-bool EndsWithLineEnd(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() == 0) {
-        return true;
-    }
-    file.seek(file.size() - 1);
-    char last = 0;
-    return file.getChar(&last) && last == '\n';
-}
+struct Line {
+    QByteArrayView text; // without its line end
+    qsizetype next = 0;  // offset just after its line end
+    bool ended = false;  // a line feed ends it; the last line of a torn file has none
+};
 
-// Lines of a file image without their line ends; CR LF or a bare LF end a line.
-std::vector<QByteArrayView> SplitLines(const QByteArray& bytes) {
-    std::vector<QByteArrayView> lines;
+// Lines of a file image; CR LF or a bare LF end a line.
+std::vector<Line> SplitLines(const QByteArray& bytes) {
+    std::vector<Line> lines;
     qsizetype start = 0;
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', start);
-        const qsizetype next = end < 0 ? bytes.size() : end + 1;
-        if (end < 0) {
+        const bool ended = end >= 0;
+        const qsizetype next = ended ? end + 1 : bytes.size();
+        if (!ended) {
             end = bytes.size();
         }
         if (end > start && bytes[end - 1] == '\r') {
             --end;
         }
-        lines.push_back(QByteArrayView(bytes).sliced(start, end - start));
+        lines.push_back(Line{QByteArrayView(bytes).sliced(start, end - start), next, ended});
         start = next;
     }
     return lines;
 }
 
-// "d.m.y h:m" exactly, as every record's second line is written.
-bool IsStampLine(QByteArrayView line) {
-    qsizetype i = 0;
-    auto digits = [&] {
-        const qsizetype from = i;
-        while (i < line.size() && line[i] >= '0' && line[i] <= '9') {
-            ++i;
+std::int32_t ShotsMadeOf(QByteArrayView line) {
+    TextReader reader(line.toByteArray());
+    const auto count = reader.ReadInt();
+    return count ? std::max(0, *count) : 0;
+}
+
+struct RecordSpan {
+    size_t first = 0; // index of its shooter line
+    size_t made = 0;  // shot lines after its five header lines
+    size_t End() const { return first + 5 + made; }
+};
+
+// A record is its five header lines and one line per shot made, read by those counts alone:
+// names and comments are free text and may look like any other line. A record whose lines
+// run out, or whose last line has no line end, was torn while being written and is left out.
+std::vector<RecordSpan> CompleteRecords(const std::vector<Line>& lines) {
+    size_t complete = lines.size();
+    if (complete > 0 && !lines.back().ended) {
+        --complete;
+    }
+    std::vector<RecordSpan> spans;
+    size_t i = 0;
+    while (i + 5 <= complete) {
+        RecordSpan span{i, static_cast<size_t>(ShotsMadeOf(lines[i + 3].text))};
+        if (span.made > complete - i - 5) {
+            break;
         }
-        return i > from;
-    };
-    auto expect = [&](char c) {
-        if (i < line.size() && line[i] == c) {
-            ++i;
-            return true;
-        }
-        return false;
-    };
-    return digits() && expect('.') && digits() && expect('.') && digits() && expect(' ') &&
-           digits() && expect(':') && digits() && i == line.size();
+        spans.push_back(span);
+        i = span.End();
+    }
+    return spans;
 }
 
 QString Cut(QByteArrayView bytes, qsizetype limit) {
@@ -115,6 +136,37 @@ std::optional<ShotPoint> ParseShot(QByteArrayView line) {
         return std::nullopt;
     }
     return ShotPoint{*x, *y};
+}
+
+// Flushes Qt's buffer and the system's cache of the file to the disk.
+bool SyncToDisk(QFile& file) {
+    if (!file.flush()) {
+        return false;
+    }
+#if defined(Q_OS_WIN)
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()));
+    return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != 0;
+#elif defined(Q_OS_UNIX)
+    // File systems that cannot sync say so with EINVAL; there is nothing more to do there.
+    return ::fsync(file.handle()) == 0 || errno == EINVAL;
+#else
+    return true;
+#endif
+}
+
+// A new directory entry reaches the disk with its folder (POSIX); Windows file systems
+// journal it with the file itself.
+void SyncFolder(const QString& path) {
+#if defined(Q_OS_UNIX)
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(path);
+#endif
 }
 
 } // namespace
@@ -198,59 +250,76 @@ AppendOutcome AppendResult(const QString& startDir, const QString& groupName, co
         outcome.error = *problem;
         return outcome;
     }
+    const QString yearFolder = QDir(startDir).filePath(QString::number(time.year));
     const QString folder = MonthFolderPath(startDir, time.year, time.month);
     outcome.path = QDir(folder).filePath(GroupFileName(groupName));
+    const bool yearExisted = QFileInfo(yearFolder).isDir();
+    const bool monthExisted = QFileInfo(folder).isDir();
     if (!QDir().mkpath(folder)) {
         outcome.error = QStringLiteral("Не удалось создать папку архива %1.")
                             .arg(QDir::toNativeSeparators(folder));
         return outcome;
     }
-    QByteArray bytes = RecordImage(time, result);
-    // A file torn by an earlier crash: start our record on a line of its own.
-    if (!EndsWithLineEnd(outcome.path)) {
-        bytes.prepend("\r\n");
-    }
-    if (!AppendToFile(outcome.path, bytes)) {
-        outcome.error = QStringLiteral("Не удалось записать файл архива %1.")
-                            .arg(QDir::toNativeSeparators(outcome.path));
+    const QString writeError = QStringLiteral("Не удалось записать файл архива %1.")
+                                   .arg(QDir::toNativeSeparators(outcome.path));
+    const bool fileExisted = QFileInfo::exists(outcome.path);
+    QFile file(outcome.path);
+    if (!file.open(QIODevice::ReadWrite)) {
+        outcome.error = writeError;
         return outcome;
+    }
+    // A tail after the last complete record is a record torn while it was written, never
+    // reported saved. Appending after it would make the reader take our lines for its rest,
+    // so it is cut off first, and kept beside the file rather than thrown away.
+    const QByteArray old = file.readAll();
+    const qsizetype keep = CompleteRecordsEnd(old);
+    if (keep < old.size()) {
+        QFile aside(outcome.path + QStringLiteral(".torn"));
+        const QByteArray tail = old.sliced(keep);
+        if (!aside.open(QIODevice::WriteOnly | QIODevice::Append) ||
+            aside.write(tail) != tail.size() || !SyncToDisk(aside) || !file.resize(keep)) {
+            outcome.error = writeError;
+            return outcome;
+        }
+        aside.close();
+        SyncFolder(folder);
+    }
+    const QByteArray bytes = RecordImage(time, result);
+    // One write, then on to the disk, so a save reported done survives a power cut.
+    if (!file.seek(keep) || file.write(bytes) != bytes.size() || !SyncToDisk(file)) {
+        outcome.error = writeError;
+        return outcome;
+    }
+    file.close();
+    if (!fileExisted) {
+        SyncFolder(folder);
+    }
+    if (!monthExisted) {
+        SyncFolder(yearFolder);
+    }
+    if (!yearExisted) {
+        SyncFolder(startDir);
     }
     outcome.ok = true;
     return outcome;
 }
 
-// A record spans its five header lines and one line per shot. A crash while an older
-// program appended could leave a record torn off anywhere; the next record then begins
-// inside it, recognisable by its date-and-time line. A torn record is left out and reading
-// goes on with the record that follows it.
+qsizetype CompleteRecordsEnd(const QByteArray& bytes) {
+    const std::vector<Line> lines = SplitLines(bytes);
+    const std::vector<RecordSpan> spans = CompleteRecords(lines);
+    return spans.empty() ? 0 : lines[spans.back().End() - 1].next;
+}
+
 std::vector<ResultRecord> ParseGroupFile(const QByteArray& bytes) {
-    const std::vector<QByteArrayView> lines = SplitLines(bytes);
-    const size_t total = lines.size();
+    const std::vector<Line> lines = SplitLines(bytes);
     std::vector<ResultRecord> records;
-    size_t i = 0;
-    while (i < total) {
-        const size_t first = i;
-        // A date-and-time line below the second line starts a new record one line up.
-        auto newRecordAt = [&](size_t line) {
-            return line >= first + 2 && IsStampLine(lines[line]);
-        };
-        size_t torn = 0;
-        for (size_t k = first + 2; k < std::min(total, first + 5); ++k) {
-            if (newRecordAt(k)) {
-                torn = k;
-                break;
-            }
-        }
-        if (torn != 0) {
-            i = torn - 1;
-            continue;
-        }
-        if (first + 5 > total) {
-            break; // the file ends inside the record
-        }
+    const std::vector<RecordSpan> spans = CompleteRecords(lines);
+    records.reserve(spans.size());
+    for (const RecordSpan& span : spans) {
+        const size_t first = span.first;
         ResultRecord record;
-        record.Shooter = Cut(lines[first], kMaxShooterLength);
-        const QByteArrayView stamp = lines[first + 1];
+        record.Shooter = Cut(lines[first].text, kMaxShooterLength);
+        const QByteArrayView stamp = lines[first + 1].text;
         const qsizetype blank = stamp.indexOf(' ');
         record.Date = Cut(blank < 0 ? stamp : stamp.first(blank), kMaxTokenLength);
         if (blank >= 0) {
@@ -259,7 +328,7 @@ std::vector<ResultRecord> ParseGroupFile(const QByteArray& bytes) {
             record.Time = Cut(end < 0 ? rest : rest.first(end), kMaxTokenLength);
         }
         // Numbers that do not convert keep their zero; the rest of the record is usable.
-        TextReader planReader(lines[first + 2].toByteArray());
+        TextReader planReader(lines[first + 2].text.toByteArray());
         for (std::int32_t* field :
              {&record.TargetType, &record.Reserved, &record.PlannedShots, &record.TimeLimit}) {
             const auto value = planReader.ReadInt();
@@ -268,36 +337,21 @@ std::vector<ResultRecord> ParseGroupFile(const QByteArray& bytes) {
             }
             *field = *value;
         }
-        TextReader madeReader(lines[first + 3].toByteArray());
-        std::int32_t made = 0;
-        if (const auto count = madeReader.ReadInt()) {
-            made = std::max(0, *count);
+        TextReader madeReader(lines[first + 3].text.toByteArray());
+        if (madeReader.ReadInt()) {
             if (const auto seconds = madeReader.ReadFloat()) {
                 record.ShootTime = *seconds;
             }
         }
-        record.Comment = Cut(lines[first + 4], kMaxCommentLength);
-
-        i = first + 5;
-        const size_t shotsEnd = i + static_cast<size_t>(made);
-        record.Shots.reserve(std::min<size_t>(static_cast<size_t>(made), total - i));
-        bool cutInLastLine = false;
-        for (; i < shotsEnd && i < total && !newRecordAt(i); ++i) {
-            if (const auto shot = ParseShot(lines[i])) {
+        record.ShotsMade = static_cast<std::int32_t>(span.made);
+        record.Comment = Cut(lines[first + 4].text, kMaxCommentLength);
+        // A shot line that does not read is consumed all the same, to stay in step.
+        record.Shots.reserve(span.made);
+        for (size_t i = first + 5; i < span.End(); ++i) {
+            if (const auto shot = ParseShot(lines[i].text)) {
                 record.Shots.push_back(*shot);
-            } else if (i + 1 == total) {
-                cutInLastLine = true;
-                break;
             }
         }
-        if (i < total && newRecordAt(i)) {
-            --i; // torn: the line above the date-and-time line starts the next record
-            continue;
-        }
-        if (i < shotsEnd || cutInLastLine) {
-            break; // the file ends inside the record
-        }
-        record.ShotsMade = made;
         records.push_back(std::move(record));
     }
     return records;
@@ -343,9 +397,9 @@ bool ReadGroupFile(ProgramState& state, const QString& monthFolder, const QStrin
 
 void CollectDates(ArchiveTables& tables) {
     tables.ArchiveDates.clear();
+    std::unordered_set<QString> seen;
     for (const ResultRecord& record : tables.ArchiveRecords) {
-        if (std::find(tables.ArchiveDates.begin(), tables.ArchiveDates.end(), record.Date) ==
-            tables.ArchiveDates.end()) {
+        if (seen.insert(record.Date).second) {
             tables.ArchiveDates.push_back(record.Date);
         }
     }

@@ -69,14 +69,18 @@ struct AppendOutcome {
     QString error; // for the user, when not ok
 };
 
-// Appends one record to the group file of the save time's month, creating the folders. The
-// record goes out in one write and is flushed, so it is never left half-written by us.
+// Appends one record to the group file of the save time's month, creating the folders. A
+// torn record at the end of the file is moved to "<file>.torn" first. The record goes out
+// in one write and is synced to the disk, with the folders of any file newly created.
 AppendOutcome AppendResult(const QString& startDir, const QString& groupName, const SaveTime& time,
                            const NewResult& result);
 
-// Every complete record of a group file image, statistics not yet derived. A record the
-// file ends in the middle of (a torn last record) is left out.
+// Every complete record of a group file image, statistics not yet derived, read by the
+// records' line counts. A record the file ends in the middle of (a torn last record) is
+// left out.
 std::vector<ResultRecord> ParseGroupFile(const QByteArray& bytes);
+// Where the last complete record of a file image ends (0 when there is none).
+qsizetype CompleteRecordsEnd(const QByteArray& bytes);
 
 using ScoreFunction = std::int32_t (*)(float x, float y, std::int32_t targetType);
 

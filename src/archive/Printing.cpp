@@ -221,7 +221,8 @@ void DrawResultSheet(Canvas& canvas, int dpi, const ResultRecord& record, const 
     canvas.SetBrush(kWhite, BrushStyle::Solid);
     const double rE = kShotMarkRadius * target.E;
     for (const ShotPoint& shot : record.Shots) {
-        if (shot.x < -100 || shot.x > 100 || shot.y < -100 || shot.y > 100) {
+        // Written so that a shot that is no number (a hand-edited file) is left out too.
+        if (!(shot.x >= -100 && shot.x <= 100 && shot.y >= -100 && shot.y <= 100)) {
             continue;
         }
         const double cxShot = target.D + target.G + shot.x * target.E;

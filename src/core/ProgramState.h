@@ -81,8 +81,8 @@ struct ProgramState {
     DeviceValues Device;
     std::unique_ptr<SerialPort> Port;
 
-    QString PathFor(const QString& fileName) const;
-    QStringList ResourceSearchDirs() const;
+    [[nodiscard]] QString PathFor(const QString& fileName) const;
+    [[nodiscard]] QStringList ResourceSearchDirs() const;
 };
 
 // Port-card mode has no input path of its own: the probe always reports a card.

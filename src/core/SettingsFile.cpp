@@ -64,10 +64,6 @@ constexpr qsizetype kRestOfLine = 249;
 constexpr qsizetype kMaxSerialPort = 53;
 constexpr qsizetype kRemarkPiece = 199;
 
-QByteArray KeyBytes(int index) {
-    return QByteArray(kEntries[static_cast<size_t>(index)].key);
-}
-
 void ReadUnsignedInto(TextReader& in, std::uint32_t& field) {
     if (auto value = in.ReadUnsigned()) {
         field = *value;
@@ -204,7 +200,7 @@ void ReadSettings(Settings& settings, const QString& path) {
             continue;
         }
         for (int key = 0; key < kSettingsEntryCount; ++key) {
-            if (*word == KeyBytes(key)) {
+            if (*word == kEntries[static_cast<size_t>(key)].key) {
                 // The " = " after the key, or less before a line end.
                 const auto gap = in.ReadLine(3);
                 ReadValue(in, key, settings, !gap || gap->endsWith('\n'));

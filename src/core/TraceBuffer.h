@@ -25,7 +25,7 @@ public:
         m_entries[static_cast<size_t>(m_head)] = point;
     }
     // Entry i counted from the newest (0); i in [0, kTraceEntries).
-    const TracePoint& At(int i) const {
+    [[nodiscard]] const TracePoint& At(int i) const {
         int index = m_head + i;
         if (index >= kTraceEntries) {
             index -= kTraceEntries;

@@ -28,7 +28,7 @@ struct DeviceFrame {
     std::uint16_t level = 1; // a level of 0 reads as 1
     bool checksumOk = false;
 
-    bool IsLane(int lane) const { return laneNibble == lane + 1; }
+    [[nodiscard]] bool IsLane(int lane) const { return laneNibble == lane + 1; }
 };
 
 DeviceFrame DecodeFrame(const FrameBytes& bytes);

@@ -31,10 +31,10 @@ public:
     virtual int PollLane(int lane);
 
     // SignalLowFactor * SignalLevel <= level <= SignalHighFactor * SignalLevel.
-    bool LevelInWindow(std::int32_t level) const;
+    [[nodiscard]] bool LevelInWindow(std::int32_t level) const;
 
     ProgramState& State() { return m_state; }
-    const Services& GetServices() const { return m_services; }
+    [[nodiscard]] const Services& GetServices() const { return m_services; }
 
 protected:
     int PollSingleLane(int lane);

@@ -28,7 +28,7 @@ public:
     // Returns 1 when at least one poll of lane 0 was answered, else 0; sets NoData.
     int InitRate();
     // One line on what the check found ("Прибор отвечает: стрелки 1, 2").
-    const QString& Summary() const { return m_summary; }
+    [[nodiscard]] const QString& Summary() const { return m_summary; }
 
 private:
     QLabel* m_image;

@@ -19,7 +19,7 @@ public:
     void BeginBurst();
     // One poll; false once the burst is over.
     bool Step();
-    bool Running() const { return m_remaining > 0; }
+    [[nodiscard]] bool Running() const { return m_remaining > 0; }
     // 1 when at least one poll was answered, else 0; NoData says the same.
     int EndBurst();
 
@@ -28,7 +28,7 @@ public:
     // about missing data, or an empty text.
     QString SettleLanes();
     // One line for the user on what the last check found.
-    QString Summary() const;
+    [[nodiscard]] QString Summary() const;
 
     // A check run again: the port is opened afresh (one left open is closed first).
     void BeginRecheck();

@@ -9,10 +9,10 @@ namespace ryvo {
 
 QColor ToQColor(Color color) {
     if (color == kButtonFace) {
-        return QColor(0xF0, 0xF0, 0xF0);
+        return {0xF0, 0xF0, 0xF0};
     }
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
+    return {static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+            static_cast<int>((color >> 16) & 0xFF)};
 }
 
 Color FromQColor(const QColor& color) {

@@ -50,8 +50,8 @@ class Canvas {
 public:
     virtual ~Canvas() = default;
 
-    virtual int Width() const = 0;
-    virtual int Height() const = 0;
+    [[nodiscard]] virtual int Width() const = 0;
+    [[nodiscard]] virtual int Height() const = 0;
 
     virtual void SetPen(Color color, int width = 1, PenMode mode = PenMode::Copy) = 0;
     virtual void SetBrush(Color color, BrushStyle style = BrushStyle::Solid) = 0;
@@ -69,7 +69,7 @@ public:
     virtual void StretchDraw(int x1, int y1, int x2, int y2, const QImage& picture) = 0;
     virtual void SetPixel(int x, int y, Color color) = 0;
     // 0xFFFFFFFF where the surface cannot be read back (printer) or outside it.
-    virtual Color Pixel(int x, int y) const = 0;
+    [[nodiscard]] virtual Color Pixel(int x, int y) const = 0;
 };
 
 // Canvas over QPainter on any paint device: an image, a widget's backing image, a printer.
@@ -79,8 +79,8 @@ public:
     explicit PainterCanvas(QPaintDevice* device);
     ~PainterCanvas() override;
 
-    int Width() const override;
-    int Height() const override;
+    [[nodiscard]] int Width() const override;
+    [[nodiscard]] int Height() const override;
     void SetPen(Color color, int width, PenMode mode) override;
     void SetBrush(Color color, BrushStyle style) override;
     void SetFont(const FontSpec& font) override;
@@ -95,7 +95,7 @@ public:
     int TextHeight(const QString& text) override;
     void StretchDraw(int x1, int y1, int x2, int y2, const QImage& picture) override;
     void SetPixel(int x, int y, Color color) override;
-    Color Pixel(int x, int y) const override;
+    [[nodiscard]] Color Pixel(int x, int y) const override;
 
     QPainter& Painter() { return m_painter; }
 
@@ -129,7 +129,7 @@ struct ImageHolder {
 class ImageCanvas final : private detail::ImageHolder, public PainterCanvas {
 public:
     ImageCanvas(int width, int height, Color fill = kWhite);
-    const QImage& Image() const { return heldImage; }
+    [[nodiscard]] const QImage& Image() const { return heldImage; }
 };
 
 // "Arial" when installed, else the closest sans-serif face the system offers.

@@ -13,7 +13,7 @@ inline constexpr int kKeyCount = 5;
 class Keyboard {
 public:
     virtual ~Keyboard() = default;
-    virtual bool IsHeld(Key key) const = 0;
+    [[nodiscard]] virtual bool IsHeld(Key key) const = 0;
 };
 
 // Tracks key state from the application's key events; install once on the QApplication.
@@ -21,7 +21,7 @@ class QtKeyboard final : public QObject, public Keyboard {
     Q_OBJECT
 public:
     explicit QtKeyboard(QObject* parent = nullptr);
-    bool IsHeld(Key key) const override;
+    [[nodiscard]] bool IsHeld(Key key) const override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -33,7 +33,7 @@ private:
 // Test double: the test sets which keys are held.
 class ScriptedKeyboard final : public Keyboard {
 public:
-    bool IsHeld(Key key) const override { return m_held[static_cast<int>(key)]; }
+    [[nodiscard]] bool IsHeld(Key key) const override { return m_held[static_cast<int>(key)]; }
     void Set(Key key, bool held) { m_held[static_cast<int>(key)] = held; }
     void ReleaseAll() { m_held = {}; }
 

@@ -12,8 +12,8 @@ class Navigator {
 public:
     virtual ~Navigator() = default;
     virtual void Activate(const QString& className) = 0;
-    virtual Page* Find(const QString& className) const = 0;
-    virtual Page* ActivePage() const = 0;
+    [[nodiscard]] virtual Page* Find(const QString& className) const = 0;
+    [[nodiscard]] virtual Page* ActivePage() const = 0;
 };
 
 // One window of the program: a page of the frame's stack, named after its class
@@ -23,11 +23,11 @@ class Page : public QWidget {
 public:
     Page(const QString& className, const QString& caption, QWidget* parent = nullptr);
 
-    const QString& ClassName() const { return m_className; }
-    QString Caption() const { return windowTitle(); }
+    [[nodiscard]] const QString& ClassName() const { return m_className; }
+    [[nodiscard]] QString Caption() const { return windowTitle(); }
 
     void SetNavigator(Navigator* navigator) { m_navigator = navigator; }
-    Navigator* GetNavigator() const { return m_navigator; }
+    [[nodiscard]] Navigator* GetNavigator() const { return m_navigator; }
 
     // Runs when the page comes to the front; a window starts its work here.
     virtual void FormActivate() {}

@@ -32,7 +32,7 @@ public:
     // Finishes the current page and returns the canvas of the next one.
     virtual Canvas* NewPage() = 0;
     virtual PrintOutcome EndDocument() = 0;
-    virtual int Dpi() const = 0;
+    [[nodiscard]] virtual int Dpi() const = 0;
 };
 
 // The default printer at once, without a dialog. A system without printers gets a PDF in
@@ -46,7 +46,7 @@ public:
     Canvas* BeginDocument(const QString& name) override;
     Canvas* NewPage() override;
     PrintOutcome EndDocument() override;
-    int Dpi() const override;
+    [[nodiscard]] int Dpi() const override;
 
 private:
     QString m_startDir;
@@ -66,7 +66,7 @@ public:
     Canvas* BeginDocument(const QString& name) override;
     Canvas* NewPage() override;
     PrintOutcome EndDocument() override;
-    int Dpi() const override { return m_dpi; }
+    [[nodiscard]] int Dpi() const override { return m_dpi; }
 
     struct PageImage {
         QImage image;

@@ -19,14 +19,14 @@ public:
     static std::optional<ResourceLibrary> Load(const QString& name, const QStringList& searchDirs);
     static std::optional<ResourceLibrary> LoadFolder(const QString& folder);
 
-    const QString& Folder() const { return m_folder; }
-    std::optional<QString> String(int id) const;
+    [[nodiscard]] const QString& Folder() const { return m_folder; }
+    [[nodiscard]] std::optional<QString> String(int id) const;
     // Null image when there is no picture of that id or it cannot be decoded.
-    QImage Bitmap(int id) const;
-    std::optional<QByteArray> Raw(int id) const;
+    [[nodiscard]] QImage Bitmap(int id) const;
+    [[nodiscard]] std::optional<QByteArray> Raw(int id) const;
 
 private:
-    std::optional<QString> FileFor(int id) const;
+    [[nodiscard]] std::optional<QString> FileFor(int id) const;
 
     QString m_folder;
     QHash<int, QString> m_strings;

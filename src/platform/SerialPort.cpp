@@ -53,8 +53,8 @@ public:
         m_settingsApplied = baud && data && stop && parity;
     }
 
-    bool IsOpen() const override { return m_open && m_port.isOpen(); }
-    bool SettingsApplied() const override { return m_settingsApplied; }
+    [[nodiscard]] bool IsOpen() const override { return m_open && m_port.isOpen(); }
+    [[nodiscard]] bool SettingsApplied() const override { return m_settingsApplied; }
 
     bool WriteByte(std::uint8_t value) override {
         if (!IsOpen()) {

@@ -13,10 +13,10 @@ namespace ryvo {
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
-    virtual bool IsOpen() const = 0;
+    [[nodiscard]] virtual bool IsOpen() const = 0;
     // False when the line settings or time-outs could not be applied (the port still works
     // with whatever did take).
-    virtual bool SettingsApplied() const = 0;
+    [[nodiscard]] virtual bool SettingsApplied() const = 0;
     // Blocks until the byte is written or the write time-out passes.
     virtual bool WriteByte(std::uint8_t value) = 0;
     // Reads up to `count` bytes, giving up after the read time-outs; returns the number read.

@@ -33,8 +33,8 @@ public:
     // nullopt when the file cannot be opened.
     static std::optional<TextReader> Open(const QString& path);
 
-    bool AtEnd() const { return m_pos >= m_data.size(); }
-    qsizetype Position() const { return m_pos; }
+    [[nodiscard]] bool AtEnd() const { return m_pos >= m_data.size(); }
+    [[nodiscard]] qsizetype Position() const { return m_pos; }
     void Seek(qsizetype pos) { m_pos = pos; }
 
     void SkipWhite();
@@ -56,7 +56,7 @@ public:
 private:
     std::optional<std::uint64_t> ReadDigits(int base, bool& negative);
     std::optional<std::uint32_t> ReadWrapped(int base);
-    int Peek(qsizetype ahead = 0) const;
+    [[nodiscard]] int Peek(qsizetype ahead = 0) const;
 
     QByteArray m_data;
     qsizetype m_pos = 0;
@@ -70,7 +70,7 @@ public:
     // C printf into the file image (numbers only need the C locale, which main sets).
     TextWriter& Printf(const char* format, ...) RYVO_PRINTF(2, 3);
 
-    const QByteArray& Bytes() const { return m_bytes; }
+    [[nodiscard]] const QByteArray& Bytes() const { return m_bytes; }
 
 private:
     QByteArray m_bytes;

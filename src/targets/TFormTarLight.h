@@ -30,8 +30,8 @@ public:
     void Button3Click();
     void EnableActions();
 
-    QListWidget* ListBox1() const { return m_listBox1; }
-    QListWidget* ListBox2() const { return m_listBox2; }
+    [[nodiscard]] QListWidget* ListBox1() const { return m_listBox1; }
+    [[nodiscard]] QListWidget* ListBox2() const { return m_listBox2; }
 
 private:
     ProgramState& m_state;

@@ -30,8 +30,10 @@ public:
     void ComboBoxChange(int lane);
     void ExitClick();
 
-    QComboBox* List(int lane) const { return m_lists[static_cast<size_t>(lane)]; }
-    const QImage& Picture(int lane) const { return m_pictures[static_cast<size_t>(lane)]->Image(); }
+    [[nodiscard]] QComboBox* List(int lane) const { return m_lists[static_cast<size_t>(lane)]; }
+    [[nodiscard]] const QImage& Picture(int lane) const {
+        return m_pictures[static_cast<size_t>(lane)]->Image();
+    }
 
     // Switches the main window to individual settings per lane.
     std::function<void()> onIndividualChoice;

@@ -1,5 +1,9 @@
 #include "app/Startup.h"
 #include "app/TMainForm2.h"
+#include "archive/ArchiveStore.h"
+#include "archive/TArchiv1.h"
+#include "archive/TArchiv2.h"
+#include "archive/TArchiv3.h"
 #include "archive/TGroupsForm.h"
 #include "archive/TSave_Print.h"
 #include "device/TInitial.h"
@@ -24,11 +28,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStandardPaths>
+#include <QTableView>
 #include <QThread>
 #include <QTimer>
 #include <QTranslator>
@@ -377,4 +383,44 @@ TEST(Startup, F5ChecksTheDeviceAgain) {
     main->findChild<QPushButton*>(QStringLiteral("BeginShooting"))->click();
     EXPECT_EQ(frame.ActivePage()->ClassName(), QStringLiteral("TShoot1"));
     EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
+TEST(Startup, ArchiveWindowsRunThroughTheFrame) {
+    Harness h;
+    NewResult result;
+    result.shooter = QStringLiteral("Петров");
+    result.targetType = 2;
+    result.shots = {{0, 0}, {150, 0}};
+    ASSERT_TRUE(
+        AppendResult(h.dir.Path(), QStringLiteral("Взвод 1"), {2008, 12, 7, 9, 5}, result).ok);
+    h.app->CreateWindows();
+    h.app->Start();
+    TForm2& frame = h.app->Frame();
+    frame.Activate(QStringLiteral("TArchiv1"));
+    auto* one = dynamic_cast<TArchiv1*>(frame.ActivePage());
+    ASSERT_NE(one, nullptr);
+    ArchiveBrowser& browser = one->Browser();
+    ASSERT_EQ(browser.Years(), std::vector<QString>{"2008"});
+    for (const char* list : {"ListBox1", "ListBox2", "ListBox3", "ListBox4"}) {
+        auto* widget = one->findChild<QListWidget*>(QString::fromLatin1(list));
+        ASSERT_NE(widget, nullptr);
+        ASSERT_EQ(widget->count(), 1) << list;
+        widget->item(0)->setSelected(true);
+    }
+    // The date opened the table, which shares the browser's choices.
+    ASSERT_NE(dynamic_cast<TArchiv2*>(frame.ActivePage()), nullptr);
+    ASSERT_EQ(h.state.archive.DayRecords.size(), 1u);
+    frame.ActivePage()->findChild<QTableView*>(QStringLiteral("ListView1"))->selectRow(0);
+    frame.ActivePage()->findChild<QPushButton*>(QStringLiteral("ShowTarget"))->click();
+    auto* three = dynamic_cast<TArchiv3*>(frame.ActivePage());
+    ASSERT_NE(three, nullptr);
+    auto* button = three->findChild<QPushButton*>(QStringLiteral("ViewShoots"));
+    button->click();
+    // Shift reaches the view through the frame's key preview, wherever the focus is.
+    QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
+    QApplication::sendEvent(button, &shift);
+    EXPECT_EQ(button->text(), QStringLiteral("Выстрел N 2"));
+    EXPECT_EQ(three->View().Arrow(), MissDirection::Right);
+    three->findChild<QPushButton*>(QStringLiteral("Exit"))->click();
+    EXPECT_EQ(frame.ActivePage()->ClassName(), QStringLiteral("TArchiv2"));
 }

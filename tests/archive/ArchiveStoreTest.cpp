@@ -1,6 +1,7 @@
 #include "archive/ArchiveStore.h"
 #include "core/ProgramState.h"
 #include "support/TempDir.h"
+#include "targets/Scoring.h"
 
 #include <gtest/gtest.h>
 
@@ -204,52 +205,128 @@ TEST(ArchiveStore, KeepsEveryRecordShotAndDate) {
     EXPECT_TRUE(tables.DayRecords.empty());
 }
 
-TEST(ArchiveStore, TornRecordsLoseNothingElse) {
+TEST(ArchiveStore, DateLikeTextsKeepTheirRecords) {
+    // Shooter names and comments are free text: a line of the stamp's form in either place
+    // must not move the reader off the record's fixed line counts.
+    const QString dateLike[] = {QStringLiteral("1.1.1 1:1"), QStringLiteral("7.12.2008 9:5"),
+                                QStringLiteral("31.12.2026 23:59")};
+    for (const QString& text : dateLike) {
+        const QByteArray alone = RecordImage(kDecember, Series(QStringLiteral("A"), 1, {}, text));
+        const auto one = ParseGroupFile(alone);
+        ASSERT_EQ(one.size(), 1u) << text.toStdString();
+        EXPECT_EQ(one[0].Comment, text);
+
+        const QByteArray bytes =
+            RecordImage(kDecember, Series(QStringLiteral("До"), 1, {{1, 2}, {3, 4}}, text)) +
+            RecordImage(kDecember, Series(text, 2, {{5, 6}})) +
+            RecordImage(kDecember, Series(text, 1, {}, text)) +
+            RecordImage(kDecember, Series(QStringLiteral("После"), 2, {{7, 8}}));
+        const auto records = ParseGroupFile(bytes);
+        ASSERT_EQ(records.size(), 4u) << text.toStdString();
+        EXPECT_EQ(records[0].Shooter, QStringLiteral("До"));
+        EXPECT_EQ(records[0].Comment, text);
+        EXPECT_EQ(records[0].Shots, (std::vector<ShotPoint>{{1, 2}, {3, 4}}));
+        EXPECT_EQ(records[1].Shooter, text);
+        EXPECT_EQ(records[1].TargetType, 2);
+        EXPECT_EQ(records[1].Shots, (std::vector<ShotPoint>{{5, 6}}));
+        EXPECT_EQ(records[2].Shooter, text);
+        EXPECT_EQ(records[2].Comment, text);
+        EXPECT_EQ(records[2].ShotsMade, 0);
+        EXPECT_EQ(records[3].Shooter, QStringLiteral("После"));
+        EXPECT_EQ(records[3].Date, QStringLiteral("7.12.2008"));
+        EXPECT_EQ(records[3].Shots, (std::vector<ShotPoint>{{7, 8}}));
+    }
+}
+
+TEST(ArchiveStore, TornLastRecordIsDroppedAndNothingElse) {
     const QByteArray base = Records(3, 2);
-    const QByteArray last = RecordImage(
-        kDecember, Series(QStringLiteral("Обрыв"), 1, {{1, 1}, {2, 2}, {3, 3}, {4, 4}}));
     const auto complete = ParseGroupFile(base);
     ASSERT_EQ(complete.size(), 3u);
-    // Cut anywhere before the last value of its last line, the record is left out.
-    const qsizetype lastLine = last.lastIndexOf("\r\n", last.size() - 3) + 2;
-    const qsizetype lastValue = lastLine + 19;
-    ASSERT_EQ(last.at(lastValue), '4');
-    for (qsizetype cut = 0; cut <= lastValue; ++cut) {
-        const auto records = ParseGroupFile(base + last.left(cut));
-        ASSERT_EQ(records.size(), 3u) << "cut at " << cut;
-        EXPECT_EQ(records[2].Shooter, complete[2].Shooter);
-        EXPECT_EQ(records[2].Shots, complete[2].Shots);
+    // Every record ends with its line end: cut anywhere before it, the record is torn. The
+    // date-like comment must not be taken for the start of another record.
+    const QByteArray torn[] = {
+        RecordImage(kDecember,
+                    Series(QStringLiteral("Обрыв"), 1, {{1, 1}, {2, 2}, {3, 3}, {47.25F, 4}},
+                           QStringLiteral("1.1.1 1:1"))),
+        RecordImage(kDecember, Series(QStringLiteral("Пусто"), 2, {}, QStringLiteral("ветер"))),
+    };
+    for (const QByteArray& last : torn) {
+        for (qsizetype cut = 0; cut < last.size(); ++cut) {
+            const auto records = ParseGroupFile(base + last.left(cut));
+            ASSERT_EQ(records.size(), 3u) << "cut at " << cut;
+            for (size_t i = 0; i < 3; ++i) {
+                EXPECT_EQ(records[i].Shooter, complete[i].Shooter);
+                EXPECT_EQ(records[i].Shots, complete[i].Shots);
+            }
+        }
+        const auto whole = ParseGroupFile(base + last);
+        ASSERT_EQ(whole.size(), 4u);
+        EXPECT_EQ(whole[3].Shooter, ParseGroupFile(last).at(0).Shooter);
     }
+}
 
-    // A later save after a torn record: ours starts on its own line and reads back whole.
+TEST(ArchiveStore, SaveAfterATornTailReadsAsCompleteRecordsPlusTheNewOne) {
+    const QByteArray base = Records(3, 2);
+    const QByteArray last =
+        RecordImage(kDecember, Series(QStringLiteral("Обрыв"), 1,
+                                      {{1, 1}, {2, 2}, {3, 3}, {47.25F, 4}}, QStringLiteral("x")));
     test::TempDir dir;
     const QString folder = MonthFolderPath(dir.Path(), 2008, 12);
     QDir().mkpath(folder);
     const QString path = QDir(folder).filePath(QStringLiteral("G.rec"));
+    const QString aside = path + QStringLiteral(".torn");
     const NewResult next = Series(QStringLiteral("Новый"), 2, {{5, 6}, {7, 8}}, "ok");
-    for (qsizetype cut = 0; cut <= lastValue; ++cut) {
+    const QByteArray nextImage = RecordImage(kDecember, next);
+    // A lone CR at the very end counts as torn as well: cut == last.size() - 1.
+    for (qsizetype cut = 0; cut <= last.size(); ++cut) {
         QFile::remove(path);
+        QFile::remove(aside);
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(base + last.left(cut));
         file.close();
         ASSERT_TRUE(AppendResult(dir.Path(), QStringLiteral("G"), kDecember, next).ok);
+
+        QFile back(path);
+        ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+        const QByteArray bytes = back.readAll();
+        const bool whole = cut == last.size();
+        EXPECT_EQ(bytes, base + (whole ? last : QByteArray()) + nextImage) << "cut at " << cut;
+        // What was cut off is kept beside the file, never thrown away.
+        const bool cutSomething = cut > 0 && !whole;
+        ASSERT_EQ(QFile::exists(aside), cutSomething) << "cut at " << cut;
+        if (cutSomething) {
+            QFile kept(aside);
+            ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+            EXPECT_EQ(kept.readAll(), last.left(cut));
+        }
         ArchiveTables tables;
         ASSERT_TRUE(ReadGroupFile(tables, path, [](float, float, std::int32_t) { return 5; }));
-        // The torn record is left out, or kept with the shots that could be read when only
-        // its shot lines were cut short.
         const auto& records = tables.ArchiveRecords;
-        ASSERT_TRUE(records.size() == 4u ||
-                    (records.size() == 5u && records[3].Shooter == QStringLiteral("Обрыв") &&
-                     records[3].Shots.size() < 4u))
-            << "cut at " << cut << ": " << records.size();
+        ASSERT_EQ(records.size(), whole ? 5u : 4u) << "cut at " << cut;
         const ResultRecord& ours = records.back();
         EXPECT_EQ(ours.Shooter, QStringLiteral("Новый"));
         EXPECT_EQ(ours.Comment, QStringLiteral("ok"));
         EXPECT_EQ(ours.Shots, next.shots);
         EXPECT_EQ(ours.SumText, QStringLiteral("10"));
-        EXPECT_EQ(tables.ArchiveRecords[2].Shooter, complete[2].Shooter);
     }
+
+    // A record torn right after a line end, with more records' worth of shot lines promised
+    // than follow, is cut as well: the new record must not be read as its shots.
+    QFile::remove(path);
+    QFile::remove(aside);
+    const QByteArray header =
+        "B\r\n7.12.2008 9:5\r\n1 0 10 0\r\n10   12.50\r\n\r\n   1.00 1.00\r\n";
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(base + header);
+    }
+    ASSERT_TRUE(AppendResult(dir.Path(), QStringLiteral("G"), kDecember, next).ok);
+    ArchiveTables tables;
+    ASSERT_TRUE(ReadGroupFile(tables, path, ScoreShot));
+    ASSERT_EQ(tables.ArchiveRecords.size(), 4u);
+    EXPECT_EQ(tables.ArchiveRecords.back().Shooter, QStringLiteral("Новый"));
 }
 
 TEST(ArchiveStore, ReaderToleratesOddFiles) {

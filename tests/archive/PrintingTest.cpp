@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <limits>
 
 using namespace ryvo;
 
@@ -95,8 +96,10 @@ TEST(Printing, ResultSheetTextsAndN4Target) {
         AnyBlackNear(empty, static_cast<int>(kCx - 80 * kE), static_cast<int>(kCy + 60 * kE)));
     EXPECT_FALSE(
         AnyBlackNear(empty, static_cast<int>(kCx - 80 * kE), static_cast<int>(kCy - 60 * kE)));
-    // Shots beyond the target square are not printed.
-    ResultRecord outside = Sheet(1, {{0, 100.5F}, {-101, 0}});
+    // Shots beyond the target square, or no number at all (a hand-edited file), are not
+    // printed.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    ResultRecord outside = Sheet(1, {{0, 100.5F}, {-101, 0}, {nan, 0}, {0, nan}});
     outside.ShotsMade = 0;
     EXPECT_TRUE(PrintSheet(outside) == empty);
 }

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "core/ResultRecord.h"
+#include "exercise/Marks.h"
+#include "platform/Canvas.h"
+
+#include <QString>
+
+namespace ryvo {
+
+struct ProgramState;
+
+// The texts of the archived result view, filled from the record.
+struct ResultTexts {
+    QString Group;
+    QString Shooter;
+    QString NumShoots;  // planned shots
+    QString Time;       // time limit, "не огр." when 0
+    QString NumShoots2; // shots made
+    QString Time2;      // shooting time, "%5.2f"
+    QString Sym;
+    QString Comm;
+};
+ResultTexts TextsOf(const ResultRecord& record, const QString& groupName);
+
+inline const QString kViewShootsCaption = QStringLiteral("Просмотреть выстрелы");
+
+// The archived result view without widgets: one record of DayRecords, its target with the
+// shots, and the step-through of the shots in firing order. Every picture is drawn from
+// the state, so it comes out the same at any size and as often as the window repaints.
+class ResultView {
+public:
+    explicit ResultView(const ProgramState& state);
+
+    // Takes DayRecords[CurrentRecord] and GroupName; false (an empty record) when there is
+    // no such record. Shots are drawn white again; a step-through in progress ends.
+    bool Activate();
+    const ResultRecord& Record() const { return m_record; }
+    const ResultTexts& Texts() const { return m_texts; }
+
+    // The target, the shots and the marks of the step-through. Returns the one line to show
+    // when a library picture could not be drawn (the square is then left empty).
+    QString Render(Canvas& target) const;
+    // The miss arrow of the current shot over the cleared picture.
+    void RenderArrow(Canvas& arrow) const;
+
+    // "Просмотреть выстрелы" when not stepping: starts at the first shot (or ends at once
+    // when there is none). While stepping, the button shows the next shot as Shift does.
+    void ViewShootsClick();
+    // Shift: the next shot; after the last one the step-through ends.
+    void Next();
+    // Escape: ends the step-through with the current shot left red.
+    void Stop();
+
+    bool Stepping() const { return m_stepping; }
+    int CurrentShot() const { return m_current; } // 1-based; 0 before the first step
+    QString ButtonCaption() const;
+    // The button's caption turns red with the first step-through and stays so.
+    bool CaptionRed() const { return m_captionRed; }
+    // "Промах" and the arrow are shown while the current shot scores as a miss.
+    bool MissShown() const { return m_missShown; }
+    MissDirection Arrow() const { return m_arrow; }
+
+private:
+    void ShowShot(int index);
+    void End();
+
+    const ProgramState& m_state;
+    ResultRecord m_record;
+    ResultTexts m_texts;
+    bool m_stepping = false;
+    bool m_stepped = false; // the shots are black discs since the last activation
+    int m_current = 0;
+    int m_repainted = 0; // shots 1..m_repainted painted black once more, in order
+    int m_red = 0;       // the shot painted red, 0 none
+    bool m_captionRed = false;
+    bool m_missShown = false;
+    MissDirection m_arrow = MissDirection::None;
+};
+
+} // namespace ryvo

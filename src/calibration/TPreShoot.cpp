@@ -1,0 +1,405 @@
+#include "calibration/TPreShoot.h"
+
+#include "core/Conversions.h"
+#include "core/Product.h"
+#include "platform/Widgets.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <functional>
+
+namespace ryvo {
+
+namespace {
+
+constexpr int kTargetSize = 505;
+constexpr int kSmallestTarget = 200;
+constexpr int kSignalWidth = 254;
+constexpr int kSignalHeight = 30;
+constexpr int kPointerSize = 31;
+constexpr int kArrowSize = 24;
+
+QPixmap MarkerPixmap(const QColor& colour) {
+    QPixmap pixmap(20, 20);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(QPen(colour, 2));
+    p.drawEllipse(QRect(3, 3, 14, 14));
+    p.drawLine(10, 0, 10, 19);
+    p.drawLine(0, 10, 19, 10);
+    return pixmap;
+}
+
+// A ring with a cross through it: the point to shoot at is its centre.
+QPixmap PointerPixmap() {
+    QPixmap pixmap(kPointerSize, kPointerSize);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0, 160, 0), 3));
+    p.drawEllipse(QRectF(3.5, 3.5, 24, 24));
+    p.setPen(QPen(QColor(0, 160, 0), 1));
+    p.drawLine(15, 0, 15, 30);
+    p.drawLine(0, 15, 30, 15);
+    return pixmap;
+}
+
+QPixmap ArrowPixmap(int angle) {
+    QPixmap pixmap(kArrowSize, kArrowSize);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.translate(12, 12);
+    p.rotate(angle);
+    QPainterPath path;
+    path.moveTo(-10, 0);
+    path.lineTo(8, -9);
+    path.lineTo(8, 9);
+    path.closeSubpath();
+    p.fillPath(path, QColor(200, 0, 0));
+    return pixmap;
+}
+
+} // namespace
+
+// The room the target picture may take; tells when it changes size.
+class ZeroingPanel final : public QWidget {
+public:
+    std::function<void()> onResized;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        if (onResized) {
+            onResized();
+        }
+    }
+};
+
+TPreShoot::TPreShoot(ProgramState& state, const Services& services, QWidget* parent)
+    : ExercisePage(QStringLiteral("TPreShoot"), QStringLiteral("Пристрелка"), parent),
+      m_state(state), m_run(state, services, *this) {
+    auto* root = new QHBoxLayout(this);
+
+    auto* panel = new ZeroingPanel;
+    m_panel = Named(static_cast<QWidget*>(panel), "Panel1");
+    m_panel->setMinimumSize(kSmallestTarget, kSmallestTarget);
+    m_panel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_targetView =
+        new PictureWidget("Target", QSize(kTargetSize, kTargetSize), kButtonFace, m_panel);
+    m_failArrowView = new PictureWidget("FailArrow", QSize(1, 1), kButtonFace, this);
+    m_failArrowView->hide();
+    root->addWidget(m_panel, 1);
+
+    auto marker = [this](ViewItem item, const char* name, const QPixmap& pixmap) {
+        auto* label = Named(new QLabel(m_targetView), name);
+        label->setPixmap(pixmap);
+        label->setFixedSize(pixmap.size());
+        label->setAttribute(Qt::WA_TranslucentBackground);
+        label->hide();
+        m_items[item] = label;
+        return label;
+    };
+    marker(ViewItem::Gun2, "Gun2", MarkerPixmap(QColor(255, 0, 0)));
+    // Kept for the layout of the window; zeroing shows no trigger-jerk point.
+    marker(ViewItem::PostGun, "PostGun2", MarkerPixmap(QColor(0, 0, 255)));
+    marker(ViewItem::LeftArrow, "LeftArrow", ArrowPixmap(0));
+    marker(ViewItem::RightArrow, "RightArrow", ArrowPixmap(180));
+    marker(ViewItem::UpArrow, "UpArrow", ArrowPixmap(90));
+    marker(ViewItem::DownArrow, "DownArrow", ArrowPixmap(270));
+    m_pointer = Named(new QLabel(m_targetView), "Pointer1");
+    m_pointer->setPixmap(PointerPixmap());
+    m_pointer->setFixedSize(kPointerSize, kPointerSize);
+    m_pointer->setAttribute(Qt::WA_TranslucentBackground);
+    m_pointer->hide();
+
+    auto* side = new QVBoxLayout;
+    root->addLayout(side, 0);
+
+    auto* infoGroup = Named(new QGroupBox(QStringLiteral("Информация")), "InfoGroup");
+    auto* infoLayout = new QVBoxLayout(infoGroup);
+    m_info = Named(new QLabel(QStringLiteral("Выберите номер мишени и точку, по которой "
+                                             "будут произведены выстрелы.")),
+                   "Info");
+    m_info->setWordWrap(true);
+    m_info->setMinimumWidth(kSignalWidth);
+    infoLayout->addWidget(m_info);
+    side->addWidget(infoGroup);
+
+    m_buttons = Named(new QGroupBox(QStringLiteral("Параметры пристрелки")), "GroupBox1");
+    m_buttons->setFocusPolicy(Qt::StrongFocus);
+    auto* grid = new QGridLayout(m_buttons);
+    auto button = [this](ZeroingControl control, const char* name, const QString& caption,
+                         void (TPreShoot::*handler)()) {
+        auto* w = Named(new QPushButton(caption), name);
+        connect(w, &QPushButton::clicked, this, handler);
+        m_controls[control] = w;
+        return w;
+    };
+    grid->addWidget(button(ZeroingControl::ButUp, "ButUp", QStringLiteral("Верхний край"),
+                           &TPreShoot::ButUpClick),
+                    0, 1);
+    grid->addWidget(button(ZeroingControl::ButLeft, "ButLeft", QStringLiteral("Левый край"),
+                           &TPreShoot::ButLeftClick),
+                    1, 0);
+    grid->addWidget(button(ZeroingControl::ButCent, "ButCent", QStringLiteral("Центр"),
+                           &TPreShoot::ButCentClick),
+                    1, 1);
+    grid->addWidget(button(ZeroingControl::ButRight, "ButRight", QStringLiteral("Правый край"),
+                           &TPreShoot::ButRightClick),
+                    1, 2);
+    grid->addWidget(button(ZeroingControl::ButDown, "ButDown", QStringLiteral("Нижний край"),
+                           &TPreShoot::ButDownClick),
+                    2, 1);
+    grid->addWidget(button(ZeroingControl::ButLoad, "ButLoad",
+                           QStringLiteral("Восстановить из файла"), &TPreShoot::ButLoadClick),
+                    3, 0, 1, 3);
+    grid->addWidget(button(ZeroingControl::Button2, "Button2", QStringLiteral("Записать в файл"),
+                           &TPreShoot::Button2Click),
+                    4, 0, 1, 3);
+    side->addWidget(m_buttons);
+
+    auto* signalBox = Named(new QGroupBox(QStringLiteral("Сигнал")), "Signal");
+    auto* signalLayout = new QVBoxLayout(signalBox);
+    m_signalView = new PictureWidget("SignalI", QSize(kSignalWidth, kSignalHeight));
+    signalLayout->addWidget(m_signalView);
+    m_sigText = Named(new QLabel, "SigText");
+    signalLayout->addWidget(m_sigText);
+    side->addWidget(signalBox);
+
+    auto* laneRow = new QHBoxLayout;
+    laneRow->addWidget(
+        Named(new QLabel(QStringLiteral("Номер мишени для пристрелки")), "StaticText1"));
+    m_edit1 = Named(new QLineEdit(QStringLiteral("1")), "Edit1");
+    m_edit1->setMaximumWidth(48);
+    laneRow->addWidget(m_edit1);
+    auto* upDown1 = Named(new QWidget, "UpDown1");
+    auto* upDownLayout = new QVBoxLayout(upDown1);
+    upDownLayout->setContentsMargins(0, 0, 0, 0);
+    upDownLayout->setSpacing(0);
+    auto* up = new QToolButton;
+    up->setArrowType(Qt::UpArrow);
+    auto* down = new QToolButton;
+    down->setArrowType(Qt::DownArrow);
+    upDownLayout->addWidget(up);
+    upDownLayout->addWidget(down);
+    connect(up, &QToolButton::clicked, this, [this] { UpDown1Click(1); });
+    connect(down, &QToolButton::clicked, this, [this] { UpDown1Click(-1); });
+    laneRow->addWidget(upDown1);
+    laneRow->addStretch(1);
+    side->addLayout(laneRow);
+
+    side->addWidget(button(ZeroingControl::ButShoot, "ButShoot",
+                           QStringLiteral("Произвести выстрел"), &TPreShoot::ButShootClick));
+    m_controls[ZeroingControl::ButShoot]->setEnabled(false);
+    side->addStretch(1);
+    side->addWidget(button(ZeroingControl::ExitSave, "ExitSave",
+                           QStringLiteral("Сохранить и выйти"), &TPreShoot::ExitSaveClick));
+    side->addWidget(button(ZeroingControl::Exit1, "Exit1", QStringLiteral("Выход без сохранения"),
+                           &TPreShoot::Exit1Click));
+
+    Ticks().Drive(*this);
+    Ticks().onIdle = [this] {
+        FlushDisplay();
+        FitTarget();
+    };
+    panel->onResized = [this] { FitTarget(); };
+}
+
+TPreShoot::~TPreShoot() = default;
+
+void TPreShoot::FormActivate() {
+    FitTarget();
+    m_run.FormActivate();
+    FlushDisplay();
+}
+
+void TPreShoot::resizeEvent(QResizeEvent* event) {
+    Page::resizeEvent(event);
+    // Texts read from the firing line grow with the window.
+    QFont font = m_info->font();
+    font.setPixelSize(std::max(13, height() / 40));
+    m_info->setFont(font);
+    m_sigText->setFont(font);
+}
+
+void TPreShoot::FitTarget() {
+    if (!m_run.Idle()) {
+        return;
+    }
+    const int side = std::max(kSmallestTarget, std::min(m_panel->width(), m_panel->height()));
+    if (side != m_targetView->width()) {
+        m_targetView->ResizeImage(QSize(side, side));
+        m_run.RedrawTarget();
+    }
+    const int edge = side - kArrowSize;
+    m_items[ViewItem::LeftArrow]->move(0, edge / 2);
+    m_items[ViewItem::RightArrow]->move(edge, edge / 2);
+    m_items[ViewItem::UpArrow]->move(edge / 2, 0);
+    m_items[ViewItem::DownArrow]->move(edge / 2, edge);
+}
+
+template <typename F> void TPreShoot::Handle(F&& handler) {
+    std::invoke(std::forward<F>(handler), m_run);
+    Ticks().KeepTicking();
+    FlushDisplay();
+}
+
+void TPreShoot::ButCentClick() {
+    Handle(&ZeroingRun::ButCentClick);
+}
+void TPreShoot::ButLeftClick() {
+    Handle(&ZeroingRun::ButLeftClick);
+}
+void TPreShoot::ButRightClick() {
+    Handle(&ZeroingRun::ButRightClick);
+}
+void TPreShoot::ButUpClick() {
+    Handle(&ZeroingRun::ButUpClick);
+}
+void TPreShoot::ButDownClick() {
+    Handle(&ZeroingRun::ButDownClick);
+}
+void TPreShoot::ButShootClick() {
+    Handle(&ZeroingRun::ButShootClick);
+}
+void TPreShoot::ButLoadClick() {
+    Handle(&ZeroingRun::ButLoadClick);
+}
+void TPreShoot::Button2Click() {
+    Handle(&ZeroingRun::Button2Click);
+}
+void TPreShoot::ExitSaveClick() {
+    Handle(&ZeroingRun::ExitSaveClick);
+}
+void TPreShoot::Exit1Click() {
+    Handle(&ZeroingRun::Exit1Click);
+}
+
+void TPreShoot::UpDown1Click(int step) {
+    // A number typed into the edit is where the up-down goes on from.
+    if (const auto typed = StrToInt(m_edit1->text());
+        typed && *typed >= 1 && *typed <= kLaneCount) {
+        m_upDown1Position = *typed;
+    }
+    m_upDown1Position = std::clamp(m_upDown1Position + step, 1, kLaneCount);
+    m_edit1->setText(QString::number(m_upDown1Position));
+}
+
+void TPreShoot::Tick() {
+    // A message box shown from within a tick runs the event loop, and the tick timer with it.
+    if (m_inTick) {
+        return;
+    }
+    m_inTick = true;
+    m_run.Tick();
+    m_inTick = false;
+}
+
+QWidget* TPreShoot::WidgetOf(ViewItem item) const {
+    const auto it = m_items.find(item);
+    return it != m_items.end() ? it->second : nullptr;
+}
+
+void TPreShoot::SetText(ViewText text, const QString& value) {
+    if (text == ViewText::SigText) {
+        m_sigText->setText(value);
+    }
+}
+
+void TPreShoot::SetVisible(ViewItem item, bool visible) {
+    if (QWidget* w = WidgetOf(item); w != nullptr && w->isVisibleTo(w->parentWidget()) != visible) {
+        w->setVisible(visible);
+    }
+}
+
+void TPreShoot::Place(ViewItem item, int left, int top) {
+    if (QWidget* w = WidgetOf(item)) {
+        Display().Place(w, QPoint(left, top));
+    }
+}
+
+QSize TPreShoot::ItemSize(ViewItem item) const {
+    const QWidget* w = WidgetOf(item);
+    return w != nullptr ? w->size() : QSize();
+}
+
+PictureWidget* TPreShoot::PictureView(ViewPicture picture) const {
+    switch (picture) {
+    case ViewPicture::SignalI:
+        return m_signalView;
+    case ViewPicture::FailArrow:
+        return m_failArrowView;
+    case ViewPicture::Target:
+        break;
+    }
+    return m_targetView;
+}
+
+Canvas& TPreShoot::Picture(ViewPicture picture) {
+    return PictureView(picture)->Canvas();
+}
+
+void TPreShoot::Repaint(ViewPicture picture) {
+    Display().Repaint(PictureView(picture));
+}
+
+void TPreShoot::RepaintArea(ViewPicture picture, const QRect& area) {
+    Display().RepaintArea(PictureView(picture), area);
+}
+
+int TPreShoot::SignalLength() const {
+    return m_signalView->width();
+}
+
+void TPreShoot::ActivateWindow(const QString& className) {
+    Page::ActivateWindow(className);
+}
+
+void TPreShoot::SetInfo(const QString& text) {
+    m_info->setText(text);
+}
+
+void TPreShoot::SetControlEnabled(ZeroingControl control, bool enabled) {
+    m_controls.at(control)->setEnabled(enabled);
+}
+
+bool TPreShoot::IsControlEnabled(ZeroingControl control) const {
+    return m_controls.at(control)->isEnabled();
+}
+
+void TPreShoot::ShowPointer(QPoint topLeft) {
+    m_pointer->move(topLeft);
+    m_pointer->show();
+    // Return and Space end the measurement: they must not reach a button.
+    FocusButtons();
+}
+
+void TPreShoot::HidePointer() {
+    m_pointer->hide();
+}
+
+int TPreShoot::PointerSize() const {
+    return m_pointer->width();
+}
+
+QString TPreShoot::LaneNumberText() const {
+    return m_edit1->text();
+}
+
+void TPreShoot::FocusButtons() {
+    m_buttons->setFocus();
+}
+
+} // namespace ryvo

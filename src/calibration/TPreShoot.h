@@ -1,0 +1,100 @@
+#pragma once
+
+#include "calibration/ZeroingRun.h"
+#include "calibration/ZeroingView.h"
+#include "exercise/ExercisePage.h"
+
+#include <map>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace ryvo {
+
+// The zeroing window. The measurement itself is ZeroingRun; this page owns the widgets and
+// drives the run through the shared exercise page (tick driver, repaint batching).
+class TPreShoot final : public ExercisePage, public ZeroingView {
+    Q_OBJECT
+public:
+    TPreShoot(ProgramState& state, const Services& services, QWidget* parent = nullptr);
+    ~TPreShoot() override;
+
+    void FormActivate() override;
+
+    void ButCentClick();
+    void ButLeftClick();
+    void ButRightClick();
+    void ButUpClick();
+    void ButDownClick();
+    void ButShootClick();
+    void ButLoadClick();
+    void Button2Click();
+    void ExitSaveClick();
+    void Exit1Click();
+    // The up-down beside the lane number: +1 or -1 within 1..5.
+    void UpDown1Click(int step);
+
+    ZeroingRun& Run() { return m_run; }
+
+    // What the tick driver drives: the run, one tick at a time.
+    void Tick();
+    bool Waiting() const { return m_run.Waiting(); }
+    bool Idle() const { return m_run.Idle(); }
+
+    // ExerciseView
+    void SetText(ViewText text, const QString& value) override;
+    void SetVisible(ViewItem item, bool visible) override;
+    void Place(ViewItem item, int left, int top) override;
+    QSize ItemSize(ViewItem item) const override;
+    void Fill(ViewItem, Color) override {}
+    void SetEnabled(ViewButton, bool) override {}
+    bool IsEnabled(ViewButton) const override { return true; }
+    void FocusStart() override {}
+    Canvas& Picture(ViewPicture picture) override;
+    void Repaint(ViewPicture picture) override;
+    void RepaintArea(ViewPicture picture, const QRect& area) override;
+    void Present() override { FlushDisplay(); }
+    int SignalLength() const override;
+    void ActivateWindow(const QString& className) override;
+
+    // ZeroingView
+    void SetInfo(const QString& text) override;
+    void SetControlEnabled(ZeroingControl control, bool enabled) override;
+    bool IsControlEnabled(ZeroingControl control) const override;
+    void ShowPointer(QPoint topLeft) override;
+    void HidePointer() override;
+    int PointerSize() const override;
+    QString LaneNumberText() const override;
+    void FocusButtons() override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    template <typename F> void Handle(F&& handler);
+    PictureWidget* PictureView(ViewPicture picture) const;
+    // The target takes the largest square its panel allows; only between measurements.
+    void FitTarget();
+    QWidget* WidgetOf(ViewItem item) const;
+
+    ProgramState& m_state;
+    QWidget* m_panel;
+    PictureWidget* m_targetView;
+    PictureWidget* m_signalView;
+    // Zeroing draws no miss arrow; the panel's picture for it stays off screen.
+    PictureWidget* m_failArrowView;
+    QLabel* m_pointer;
+    QLabel* m_info;
+    QLabel* m_sigText;
+    QLineEdit* m_edit1;
+    QGroupBox* m_buttons;
+    std::map<ViewItem, QWidget*> m_items;
+    std::map<ZeroingControl, QPushButton*> m_controls;
+    int m_upDown1Position = 1;
+    bool m_inTick = false;
+    ZeroingRun m_run;
+};
+
+} // namespace ryvo

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "calibration/Calibration.h"
+#include "core/Settings.h"
+
+#include <QPoint>
+
+#include <array>
+#include <optional>
+
+namespace ryvo {
+
+// What a zeroing measurement aims at: the centre or the middle of one edge. The numbers are
+// the order of the window's measuring buttons.
+enum class ZeroingMode { Centre = 1, Left = 2, Right = 3, Up = 4, Down = 5 };
+
+// The six calibration values of one lane.
+struct LaneCalibration {
+    float CentX = 0.0F;
+    float CentY = 0.0F;
+    float ScaleL = 1.0F;
+    float ScaleR = 1.0F;
+    float ScaleU = 1.0F;
+    float ScaleD = 1.0F;
+
+    friend bool operator==(const LaneCalibration&, const LaneCalibration&) = default;
+};
+
+LaneCalibration LaneCalibrationOf(const Settings& s, int lane);
+void SetLaneCalibration(Settings& s, int lane, const LaneCalibration& calibration);
+
+// Lanes 0..4, as the window keeps them on entry.
+using CalibrationBackup = std::array<LaneCalibration, kLaneCount>;
+CalibrationBackup TakeCalibrationBackup(const Settings& s);
+void RestoreCalibrationBackup(Settings& s, const CalibrationBackup& backup);
+
+// The scale an edge measurement corrects; nullptr for the centre.
+float* MeasuredScale(LaneCalibration& calibration, ZeroingMode mode);
+
+// Before an edge is measured, a scale too small to give usable shot positions (below 0.01)
+// is replaced by 3.0. Returns whether it was.
+bool PrepareScale(LaneCalibration& calibration, ZeroingMode mode);
+
+// The scale an edge correction falls back to when the mean lies on the centre line.
+inline constexpr float kFallbackScale = 3.0F;
+
+// The correction of a measurement whose shots average (meanX, meanY) target units: the
+// centre offset moves so the mean maps to 0, an edge scale is set so the mean maps to the
+// marked edge point (+-100 * edge fraction). The old scale of each mean is undone first.
+// A result that is not a finite number (a degenerate scale, a mean on the centre line)
+// never reaches the calibration: an edge takes 3.0, a centre offset stays.
+LaneCalibration CorrectCalibration(LaneCalibration calibration, ZeroingMode mode, float meanX,
+                                   float meanY, ZeroingEdges edges);
+
+// Top-left corner of the marker of the point to shoot at, for a square picture `width`
+// pixels wide and a marker `size` pixels square.
+QPoint PointerPlacement(ZeroingMode mode, int width, int size, ZeroingEdges edges);
+
+} // namespace ryvo

@@ -1,0 +1,423 @@
+#include "calibration/ZeroingRun.h"
+
+#include "core/Conversions.h"
+#include "core/Product.h"
+#include "device/DeviceProtocol.h"
+#include "device/SerialLink.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "targets/TargetDrawing.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+
+namespace ryvo {
+
+namespace {
+
+constexpr int kFlushRounds = 5;
+constexpr size_t kMaxStoredShots = 1000;
+// A frame that arrives after its read timed out is read by the next poll, and the frame
+// that poll asked for still carries the trigger the PC has just acknowledged: the one pull
+// would count twice. Triggers this close after a taken one are that same pull.
+constexpr std::uint32_t kRepeatGuardMs = 200;
+
+const QString kFilter = QStringLiteral("Файл пристрелки|*.dat");
+
+QString Caption() {
+    return QString::fromUtf8(kProductName);
+}
+
+// A chosen name without an extension gets the dialog's default one.
+QString WithDefaultSuffix(const QString& path) {
+    const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return path.indexOf(u'.', slash + 1) < 0 ? path + QStringLiteral(".dat") : path;
+}
+
+} // namespace
+
+ZeroingRun::ZeroingRun(ProgramState& state, const Services& services, ZeroingView& view)
+    : ExerciseEngine(state, services, view),
+      RunPhases(state.settings, services,
+                RunRules{.startKeyRounds = 1, .endKeyRounds = 1, .dispatchEveryPass = true}),
+      m_zview(view) {}
+
+ZeroingRun::Phase ZeroingRun::CurrentPhase() const {
+    switch (RunPhase()) {
+    case RunPhases::Phase::Idle:
+        return Phase::Idle;
+    case RunPhases::Phase::StartKeyRelease:
+        return Phase::StartKeyRelease;
+    case RunPhases::Phase::EndEscape:
+    case RunPhases::Phase::EndKeyRelease:
+        return Phase::EndKeyRelease;
+    default:
+        break;
+    }
+    return Phase::Collecting;
+}
+
+int ZeroingRun::Lane() const {
+    return std::clamp(m_state.CurrentLane, 0, kLaneCount - 1);
+}
+
+QString ZeroingRun::CalibrationPath() const {
+    return m_state.PathFor(QString::fromLatin1(kCalibrationFileName));
+}
+
+void ZeroingRun::Report(const QString& text) {
+    if (m_services.dialogs != nullptr) {
+        m_services.dialogs->Message(text, Caption(), MessageIcon::Error);
+    }
+}
+
+void ZeroingRun::DrawEmptyTarget(int lane) {
+    if (!DrawLaneTarget(m_view.Picture(ViewPicture::Target), m_view.Picture(ViewPicture::SignalI),
+                        m_state, lane) &&
+        m_services.dialogs != nullptr) {
+        m_services.dialogs->Message(
+            MissingPictureMessage(m_state.settings.Target[static_cast<size_t>(lane)]),
+            QStringLiteral("Error"), MessageIcon::Error);
+    }
+    m_view.Repaint(ViewPicture::Target);
+    m_view.Repaint(ViewPicture::SignalI);
+}
+
+void ZeroingRun::FormActivate() {
+    m_backup = TakeCalibrationBackup(m_state.settings);
+    DrawEmptyTarget(Lane());
+}
+
+void ZeroingRun::ScaleFunc(ZeroingMode mode) {
+    if (!Idle()) {
+        return;
+    }
+    const QString number = m_zview.LaneNumberText();
+    const auto n = StrToInt(number);
+    if (!n) {
+        Report(NotAnIntegerMessage(number));
+        return;
+    }
+    if (*n < 1 || *n > kLaneCount) {
+        Report(
+            QStringLiteral("Номер мишени для пристрелки должен быть от 1 до %1.").arg(kLaneCount));
+        return;
+    }
+    m_mode = mode;
+    OpenPort(m_state, m_services);
+    savedAimX = 0.0F;
+    savedAimY = 0.0F;
+    savedLevel = 0;
+    StopRequested = 0;
+    SumX = 0.0F;
+    SumY = 0.0F;
+    ResetSeriesTrace();
+    m_apply = false;
+
+    const int lane = *n - 1;
+    m_state.CurrentLane = lane;
+    m_state.settings.Shooter = 1U << static_cast<unsigned>(lane);
+    m_edges = TargetZeroingEdges(m_state, m_state.settings.Target[static_cast<size_t>(lane)]);
+    if (m_state.settings.IO_Serial == 1) {
+        WriteByte(m_state, static_cast<std::uint8_t>(kSelectLane + lane));
+    }
+    // The file buttons too: a restore in the middle would change the scales the mean is
+    // undone with.
+    for (ZeroingControl c :
+         {ZeroingControl::ButCent, ZeroingControl::ButLeft, ZeroingControl::ButRight,
+          ZeroingControl::ButUp, ZeroingControl::ButDown, ZeroingControl::ExitSave,
+          ZeroingControl::Exit1, ZeroingControl::ButLoad, ZeroingControl::Button2}) {
+        m_zview.SetControlEnabled(c, false);
+    }
+
+    LaneCalibration calibration = LaneCalibrationOf(m_state.settings, lane);
+    m_replacedScale.reset();
+    if (float* scale = MeasuredScale(calibration, mode); scale != nullptr) {
+        const float before = *scale;
+        if (PrepareScale(calibration, mode)) {
+            m_replacedScale = before;
+            SetLaneCalibration(m_state.settings, lane, calibration);
+        }
+    }
+
+    m_zview.SetInfo(QStringLiteral(
+        "Произведите выстрелы в район отмеченой точки мишени\nВвод <Enter> Отмена<ESC>"));
+    m_zview.ShowPointer(PointerPlacement(mode, TargetWidth(), m_zview.PointerSize(), m_edges));
+    BeginRun(0, false);
+}
+
+void ZeroingRun::OnSeriesStart() {
+    const int lane = Lane();
+    const auto i = static_cast<size_t>(lane);
+    m_state.Device.ZeroHistories();
+    EmptyTrace();
+    // No trace is drawn while zeroing, whatever the last exercise left active.
+    m_state.run.LaneActive.fill(0);
+    m_zview.SetControlEnabled(ZeroingControl::ButShoot, true);
+    m_state.run.ShotPending[i] = 0;
+    m_state.Device.Trigger[i] = 0;
+    DrawEmptyTarget(lane);
+    const float k = Scale();
+    SetLevelBarGeometry(static_cast<int>(k), std::max(1, static_cast<int>(k)));
+    // Trigger reports left on the device from before are fetched and acknowledged now.
+    for (int round = 0; round < kFlushRounds; ++round) {
+        PollLane(lane);
+    }
+    m_counted = 0;
+    m_lastTrigger.reset();
+}
+
+bool ZeroingRun::WithinPicture(float x, float y) {
+    const int width = TargetWidth();
+    const int px = ToPixels(x, width);
+    const int py = ToPixels(y, width);
+    return px >= 0 && px <= width && py >= 0 && py <= width;
+}
+
+void ZeroingRun::RecordShot() {
+    const auto i = static_cast<size_t>(Lane());
+    RunState& run = m_state.run;
+    const float x = run.AimX[i];
+    const float y = run.AimY[i];
+    SumX += x;
+    SumY += y;
+    const auto j = static_cast<size_t>(m_counted);
+    if (j < kMaxStoredShots) {
+        std::vector<ShotPoint>& shots = run.ShotPos[i];
+        if (shots.size() <= j) {
+            shots.resize(j + 1);
+        }
+        shots[j] = {x, y};
+    }
+    if (m_counted > 0 && WithinPicture(m_lastShotX, m_lastShotY)) {
+        DrawHole(m_lastShotX, m_lastShotY, kBlack, kWhite);
+    }
+    if (WithinPicture(x, y)) {
+        DrawHole(x, y, kRed, kWhite);
+    }
+    m_lastShotX = x;
+    m_lastShotY = y;
+    ++m_counted;
+}
+
+void ZeroingRun::PassHead() {
+    const int lane = Lane();
+    const auto i = static_cast<size_t>(lane);
+    RunState& run = m_state.run;
+    DeviceValues& device = m_state.Device;
+    PollLane(lane);
+    const TargetPoint aim = ToTarget(m_state.settings, lane, device.PosX[i], device.PosY[i]);
+    run.AimX[i] = aim.x;
+    run.AimY[i] = aim.y;
+    if (device.Trigger[i] == 1) {
+        const std::uint32_t now = m_services.clock->TickCount();
+        if (!m_lastTrigger || now - *m_lastTrigger >= kRepeatGuardMs) {
+            m_lastTrigger = now;
+            run.ShotPending[i] = 1;
+        }
+    }
+    if (run.ShotPending[i] != 0) {
+        ShotSoundAsync();
+        WriteByte(m_state, static_cast<std::uint8_t>(kAcknowledge + lane));
+        device.Trigger[i] = 0;
+        run.ShotPending[i] = 0;
+        // The frame that carried the trigger is not used for the level.
+        const std::int32_t level = savedLevel;
+        if (LevelInWindow(level)) {
+            RecordShot();
+        }
+        const auto value = static_cast<float>(level);
+        QString text;
+        if (value > m_state.SignalMarkFactor * m_state.SignalLevel) {
+            text = QStringLiteral("Сигнал слишком большой");
+        } else if (value < m_state.SignalLowFactor * m_state.SignalLevel) {
+            text = QStringLiteral("Сигнал слишком слабый");
+        } else {
+            text = QString::asprintf("Уровень=%4u", static_cast<unsigned>(level));
+        }
+        m_view.SetText(ViewText::SigText, text);
+        m_view.Repaint(ViewPicture::Target);
+        m_view.Present();
+    }
+    device.Trigger[i] = 0;
+}
+
+void ZeroingRun::PassTail() {
+    const int lane = Lane();
+    const auto i = static_cast<size_t>(lane);
+    const RunState& run = m_state.run;
+    const DeviceValues& device = m_state.Device;
+    if (LevelInWindow(device.Level[i])) {
+        ShowAimPoint(Scale(), run.AimY[i], run.AimX[i]);
+    } else {
+        for (ViewItem arrow :
+             {ViewItem::LeftArrow, ViewItem::RightArrow, ViewItem::UpArrow, ViewItem::DownArrow}) {
+            m_view.SetVisible(arrow, false);
+        }
+        ClearTrace(lane, Scale());
+    }
+    if (static_cast<float>(device.LastLevel) <= m_state.SignalLevel) {
+        DrawLevelBar(device.LastLevel);
+    }
+    savedAimX = run.AimX[i];
+    savedAimY = run.AimY[i];
+    savedLevel = device.LastLevel;
+    // Escape held together with Return cancels: the safe choice of the two.
+    if (Held(Key::Escape)) {
+        StopRequested = 1;
+    } else if (m_counted > 0 && (Held(Key::Return) || Held(Key::Space))) {
+        m_apply = true;
+        StopRequested = 1;
+    }
+}
+
+void ZeroingRun::OnSeriesEnd() {
+    if (m_apply) {
+        ApplyCorrection();
+    } else {
+        CancelMeasurement();
+    }
+}
+
+void ZeroingRun::ApplyCorrection() {
+    const int lane = Lane();
+    const auto n = static_cast<float>(m_counted);
+    const LaneCalibration corrected = CorrectCalibration(LaneCalibrationOf(m_state.settings, lane),
+                                                         m_mode, SumX / n, SumY / n, m_edges);
+    SetLaneCalibration(m_state.settings, lane, corrected);
+    m_unsaved = !WriteCalibration(m_state.settings, CalibrationPath());
+    m_reportUnsaved = m_unsaved;
+}
+
+void ZeroingRun::CancelMeasurement() {
+    if (m_replacedScale) {
+        LaneCalibration calibration = LaneCalibrationOf(m_state.settings, Lane());
+        *MeasuredScale(calibration, m_mode) = *m_replacedScale;
+        SetLaneCalibration(m_state.settings, Lane(), calibration);
+        m_replacedScale.reset();
+    }
+}
+
+void ZeroingRun::OnIdle() {
+    for (ZeroingControl c :
+         {ZeroingControl::ButCent, ZeroingControl::ButLeft, ZeroingControl::ButRight,
+          ZeroingControl::ButUp, ZeroingControl::ButDown, ZeroingControl::ExitSave,
+          ZeroingControl::Exit1, ZeroingControl::ButLoad, ZeroingControl::Button2}) {
+        m_zview.SetControlEnabled(c, true);
+    }
+    m_zview.HidePointer();
+    m_zview.SetControlEnabled(ZeroingControl::ButShoot, false);
+    ClosePort(m_state);
+    if (m_reportUnsaved) {
+        // Shown once the keys are up, so a held Return cannot dismiss it unread.
+        m_reportUnsaved = false;
+        const QString text =
+            QStringLiteral("Поправка не записана: не удалось записать файл %1.\n"
+                           "Значения пристрелки остались в памяти программы; сохраните их "
+                           "кнопкой \"Сохранить и выйти\" или \"Записать в файл\".")
+                .arg(CalibrationPath());
+        m_zview.SetInfo(text);
+        Report(text);
+    }
+}
+
+void ZeroingRun::ButShootClick() {
+    if (Idle()) {
+        return;
+    }
+    m_state.run.ShotPending[static_cast<size_t>(Lane())] = 1;
+    m_zview.FocusButtons();
+}
+
+void ZeroingRun::ButLoadClick() {
+    if (!Idle() || m_services.dialogs == nullptr) {
+        return;
+    }
+    const auto path = m_services.dialogs->OpenFile(kFilter, m_state.StartDir);
+    if (!path) {
+        return;
+    }
+    // Read into a copy whose table is "not a number": whatever the file does not give
+    // stays so and shows that the file is not a whole calibration table.
+    Settings read = m_state.settings;
+    const float unset = std::nanf("");
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        SetLaneCalibration(read, lane, {unset, unset, unset, unset, unset, unset});
+    }
+    if (!ReadCalibration(read, *path, false)) {
+        Report(QStringLiteral("Не удалось открыть файл %1.").arg(*path));
+        return;
+    }
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        const LaneCalibration c = LaneCalibrationOf(read, lane);
+        for (float value : {c.CentX, c.CentY, c.ScaleL, c.ScaleR, c.ScaleU, c.ScaleD}) {
+            if (!std::isfinite(value)) {
+                Report(QStringLiteral("Файл %1 не содержит полной таблицы пристрелки; "
+                                      "значения не изменены.")
+                           .arg(*path));
+                return;
+            }
+        }
+    }
+    Settings& s = m_state.settings;
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        SetLaneCalibration(s, lane, LaneCalibrationOf(read, lane));
+    }
+    s.TimeGun = read.TimeGun;
+    s.TimeShoot = read.TimeShoot;
+    s.TimePost = read.TimePost;
+    s.TimeTrace = read.TimeTrace;
+    m_state.TraceLength = ComputeTraceLength(s);
+}
+
+void ZeroingRun::Button2Click() {
+    if (!Idle() || m_services.dialogs == nullptr) {
+        return;
+    }
+    const auto chosen = m_services.dialogs->SaveFile(kFilter, m_state.StartDir);
+    if (!chosen) {
+        return;
+    }
+    const QString path = WithDefaultSuffix(*chosen);
+    // The dialog asked about the name it returned; a name it did not see is asked here.
+    if (path != *chosen && QFileInfo::exists(path) &&
+        m_services.dialogs->Message(
+            QStringLiteral("Файл %1 уже существует.\nЗаменить его?").arg(path), Caption(),
+            MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes) {
+        return;
+    }
+    if (!WriteCalibration(m_state.settings, path)) {
+        Report(QStringLiteral("Не удалось записать файл %1.").arg(path));
+        return;
+    }
+    if (QFileInfo(path) == QFileInfo(CalibrationPath())) {
+        m_unsaved = false;
+    }
+}
+
+void ZeroingRun::ExitSaveClick() {
+    if (!Idle()) {
+        return;
+    }
+    if (!WriteCalibration(m_state.settings, CalibrationPath())) {
+        // Staying in the window keeps the values and lets the user try again.
+        Report(QStringLiteral("Не удалось записать файл %1.\nЗначения пристрелки остались в "
+                              "памяти программы; окно не закрыто, попробуйте ещё раз.")
+                   .arg(CalibrationPath()));
+        return;
+    }
+    m_unsaved = false;
+    m_view.ActivateWindow(QStringLiteral("TMainForm2"));
+}
+
+void ZeroingRun::Exit1Click() {
+    if (!Idle()) {
+        return;
+    }
+    RestoreCalibrationBackup(m_state.settings, m_backup);
+    m_view.ActivateWindow(QStringLiteral("TMainForm2"));
+}
+
+} // namespace ryvo

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "calibration/Zeroing.h"
+#include "calibration/ZeroingView.h"
+#include "exercise/ExerciseEngine.h"
+#include "exercise/RunPhases.h"
+#include "platform/Keyboard.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace ryvo {
+
+// The zeroing window without its widgets: one lane at a time, a series of shots at a marked
+// point corrects the lane's calibration. A measurement is a run of the shared run phases:
+// the key release, one series whose passes each end at a dispatch point (clicks and keys
+// come in there), the end waits. The window calls Tick from a zero-interval timer.
+class ZeroingRun : public ExerciseEngine, public RunPhases {
+public:
+    enum class Phase { Idle, StartKeyRelease, Collecting, EndKeyRelease };
+
+    ZeroingRun(ProgramState& state, const Services& services, ZeroingView& view);
+
+    void FormActivate();
+    void ButCentClick() { ScaleFunc(ZeroingMode::Centre); }
+    void ButLeftClick() { ScaleFunc(ZeroingMode::Left); }
+    void ButRightClick() { ScaleFunc(ZeroingMode::Right); }
+    void ButUpClick() { ScaleFunc(ZeroingMode::Up); }
+    void ButDownClick() { ScaleFunc(ZeroingMode::Down); }
+    // Starts one measurement; the run then advances with Tick.
+    void ScaleFunc(ZeroingMode mode);
+    void ButShootClick();
+    void ButLoadClick();
+    void Button2Click();
+    void ExitSaveClick();
+    void Exit1Click();
+
+    using RunPhases::Idle;
+    using RunPhases::Tick;
+    using RunPhases::Waiting;
+    Phase CurrentPhase() const;
+    // Draws the empty target of the current lane again (the picture changed size).
+    void RedrawTarget() { DrawEmptyTarget(Lane()); }
+
+    ZeroingMode Mode() const { return m_mode; }
+    ZeroingEdges Edges() const { return m_edges; }
+    int CountedShots() const { return m_counted; }
+    const CalibrationBackup& EntryBackup() const { return m_backup; }
+    // The last correction could not be written to ryvw.dat: it is in memory only.
+    bool CorrectionUnsaved() const { return m_unsaved; }
+
+    float SumX = 0.0F;
+    float SumY = 0.0F;
+
+protected:
+    void OnTick() override { DrawPendingFreeze(); }
+    void OnSeriesStart() override;
+    void PassHead() override;
+    void PassTail() override;
+    void OnSeriesEnd() override;
+    void OnIdle() override;
+
+private:
+    int Lane() const;
+    void DrawEmptyTarget(int lane);
+    void RecordShot();
+    void ApplyCorrection();
+    void CancelMeasurement();
+    void Report(const QString& text);
+    QString CalibrationPath() const;
+    bool WithinPicture(float x, float y);
+
+    ZeroingView& m_zview;
+    ZeroingMode m_mode = ZeroingMode::Centre;
+    ZeroingEdges m_edges;
+    CalibrationBackup m_backup{};
+    // The measured scale before a too small one was replaced, to put back on cancel.
+    std::optional<float> m_replacedScale;
+    int m_counted = 0;
+    std::optional<std::uint32_t> m_lastTrigger;
+    float m_lastShotX = 0.0F;
+    float m_lastShotY = 0.0F;
+    // Return or Space ended the collection: the correction applies.
+    bool m_apply = false;
+    bool m_unsaved = false;
+    bool m_reportUnsaved = false;
+};
+
+} // namespace ryvo

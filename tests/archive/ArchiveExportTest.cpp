@@ -1,0 +1,164 @@
+#include "archive/ArchiveExport.h"
+#include "ArchiveTool.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+using namespace ryvo;
+
+namespace {
+
+// An archive written by hand: three complete records, a torn one, an empty group elsewhere.
+struct HandWrittenArchive {
+    test::TempDir dir;
+    HandWrittenArchive() {
+        QDir().mkpath(dir.File(QStringLiteral("2008/Декабрь")));
+        QDir().mkpath(dir.File(QStringLiteral("2009/Январь")));
+        QDir().mkpath(dir.File(QStringLiteral("Archive")));
+        dir.Write(QStringLiteral("2008/Декабрь/Взвод_1.rec"),
+                  test::Cp1251Lines("Петров\n7.12.2008 9:5\n2 0 5 0\n3   12.50\nветер; слева\n"
+                                    "   0.00            0.00\n  15.00            0.00\n"
+                                    " 150.00            0.00\n"
+                                    "Иванов \"Ваня\"\n7.12.2008 10:15\n1 0 10 60\n0    0.00\n\n"
+                                    "Петров\n8.12.2008 9:0\n7 0 2 0\n2    7.50\n1.1.1 1:1\n"
+                                    "   1.00            1.00\n  50.00          -50.00\n"
+                                    "Обрыв\n8.12.2008 9:1\n1 0 1 0\n1    3.0"));
+        dir.Write(QStringLiteral("2009/Январь/Белые.rec"), QByteArray());
+    }
+    QString Path() const { return dir.Path(); }
+};
+
+QByteArray Expected(const char* name) {
+    QFile file(QStringLiteral(RYVO_EXPORT_DATA "/") + QString::fromLatin1(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return file.readAll();
+}
+
+// The expected CSV files are kept with plain line ends and no byte-order mark.
+QByteArray AsStored(const QByteArray& csv) {
+    EXPECT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
+    QByteArray body = csv.mid(3);
+    EXPECT_EQ(body.count("\r\n"), body.count('\n'));
+    return body.replace("\r\n", "\n");
+}
+
+struct ToolRun {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+ToolRun Tool(const QStringList& args) {
+    ToolRun run;
+    run.code = RunArchiveTool(args, run.out, run.err);
+    return run;
+}
+
+} // namespace
+
+TEST(ArchiveTool, ListsAndExportsAHandWrittenArchive) {
+    HandWrittenArchive a;
+    const ToolRun list = Tool({"list", a.Path()});
+    EXPECT_EQ(list.code, 0);
+    EXPECT_EQ(list.out, Expected("list.txt"));
+
+    const QStringList month = {"export",  a.Path(), "--year",  "2008",
+                               "--month", "12",     "--group", "Взвод_1"};
+    const ToolRun csv = Tool(month);
+    ASSERT_EQ(csv.code, 0) << csv.err.toStdString();
+    EXPECT_EQ(AsStored(csv.out), Expected("month.csv"));
+    // The group as typed with blanks, the month by name: the same file.
+    const ToolRun byName = Tool({"export", a.Path(), "--year", "2008", "--month", "декабрь",
+                                 "--group", "Взвод 1", "--format", "csv"});
+    EXPECT_EQ(byName.out, csv.out);
+
+    const ToolRun day = Tool(month + QStringList{"--date", "7.12.2008"});
+    EXPECT_EQ(AsStored(day.out), Expected("day.csv"));
+    const ToolRun json = Tool(month + QStringList{"--date", "7.12.2008", "--format", "json"});
+    ASSERT_EQ(json.code, 0);
+    EXPECT_EQ(json.out, Expected("day.json"));
+    EXPECT_TRUE(json.err.isEmpty());
+}
+
+TEST(ArchiveTool, WrongCommandLinesAndMissingFilesAreSaid) {
+    HandWrittenArchive a;
+    const QStringList month = {"export",  a.Path(), "--year",  "2008",
+                               "--month", "12",     "--group", "Взвод_1"};
+    struct Case {
+        QStringList args;
+        int code;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{}, 2, "Использование"},
+        {{"list"}, 2, "Не указаны"},
+        {{"list", a.dir.File(QStringLiteral("нет"))}, 1, "не найдена"},
+        {{"copy", a.Path()}, 2, "Неизвестная команда"},
+        {{"export", a.Path(), "--year", "2008"}, 2, "--group"},
+        {month + QStringList{"--format", "xml"}, 2, "csv или json"},
+        {month + QStringList{"--date"}, 2, "Нет значения"},
+        {month + QStringList{"--colour", "red"}, 2, "Неизвестный параметр"},
+        {{"export", a.Path(), "--year", "2008", "--month", "13", "--group", "Взвод_1"}, 2, "месяц"},
+        {{"export", a.Path(), "--year", "2008", "--month", "11", "--group", "Взвод_1"},
+         1,
+         "не удалось прочитать"},
+        {month + QStringList{"--date", "9.12.2008"}, 1, "результатов нет"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun run = Tool(c.args);
+        EXPECT_EQ(run.code, c.code) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(QString::fromUtf8(run.err).contains(QString::fromUtf8(c.says)))
+            << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+}
+
+TEST(ArchiveTool, TheBuiltProgramWritesToStandardOutput) {
+    HandWrittenArchive a;
+    QProcess tool;
+    tool.start(qEnvironmentVariable("RYVO_BIN_DIR") + QStringLiteral("/ryvo-archive"),
+               {"export", a.Path(), "--year", "2008", "--month", "Декабрь", "--group", "Взвод_1",
+                "--date", "7.12.2008", "--format", "json"});
+    ASSERT_TRUE(tool.waitForFinished(30000)) << tool.errorString().toStdString();
+    EXPECT_EQ(tool.exitCode(), 0);
+    EXPECT_EQ(tool.readAllStandardOutput(), Expected("day.json"));
+
+    QProcess wrong;
+    wrong.start(qEnvironmentVariable("RYVO_BIN_DIR") + QStringLiteral("/ryvo-archive"), {"list"});
+    ASSERT_TRUE(wrong.waitForFinished(30000));
+    EXPECT_EQ(wrong.exitCode(), 2);
+    EXPECT_TRUE(QString::fromUtf8(wrong.readAllStandardError())
+                    .contains(QStringLiteral("ryvo-archive list")));
+}
+
+TEST(ArchiveExport, FieldsThatNeedQuotingAndFileNames) {
+    ResultRecord r;
+    r.Date = QStringLiteral("1.1.2026");
+    r.Shooter = QStringLiteral("a;b");
+    r.Comment = QStringLiteral("line\r\nbreak");
+    r.ShootTime = 3.456F;
+    r.Hits.fill(QStringLiteral("-"));
+    r.SumText = QStringLiteral("0");
+    const QByteArray csv = ResultsCsv({r}, ExportScope{QStringLiteral("%1"), 2026, 1, {}});
+    const QList<QByteArray> lines = csv.split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[1].startsWith("%1;1.1.2026;;\"a;b\";0;0;0;0;3,46;0;"));
+    EXPECT_TRUE(csv.contains("\"line\r\nbreak\""));
+    // Free text that looks like a placeholder stays as it is in JSON.
+    r.Shooter = QStringLiteral("%1 \\ %2");
+    const QByteArray json = ResultsJson({r}, ExportScope{QStringLiteral("G"), 2026, 1, {}});
+    EXPECT_TRUE(json.contains("\"shooter\": \"%1 \\\\ %2\""));
+    EXPECT_TRUE(json.contains("\"comment\": \"line\\u000d\\u000abreak\""));
+    EXPECT_TRUE(json.contains("\"date\": null"));
+    EXPECT_EQ(
+        ExportFileName(ExportScope{QStringLiteral("a/b"), 2008, 12, {}}, QStringLiteral("csv")),
+        QStringLiteral("a_b Декабрь 2008.csv"));
+    EXPECT_EQ(
+        ExportFileName(ExportScope{QStringLiteral("G"), 2008, 12, QStringLiteral("7.12.2008")},
+                       QStringLiteral("csv")),
+        QStringLiteral("G 7.12.2008.csv"));
+}

@@ -1,0 +1,25 @@
+#include "ArchiveTool.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <clocale>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    QByteArray out;
+    QByteArray err;
+    const int code = ryvo::RunArchiveTool(args, out, err);
+    QFile stdOut;
+    stdOut.open(stdout, QIODevice::WriteOnly);
+    stdOut.write(out);
+    stdOut.close();
+    QFile stdErr;
+    stdErr.open(stderr, QIODevice::WriteOnly);
+    stdErr.write(err);
+    return code;
+}
