@@ -12,6 +12,7 @@
 #include "device/TInitial.h"
 #include "exercise/TShoot1.h"
 #include "exercise/TShoot2.h"
+#include "exercise/TShoots5.h"
 #include "targets/LightScript.h"
 #include "targets/TFormTarLight.h"
 #include "targets/TTargsType.h"
@@ -147,6 +148,9 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
     }
     if (className == QLatin1String("TShoot2")) {
         return new TShoot2(m_state, m_services);
+    }
+    if (className == QLatin1String("TShoots5")) {
+        return new TShoots5(m_state, m_services);
     }
     if (className == QLatin1String("TSave_Print")) {
         return new TSave_Print(m_state, m_services);

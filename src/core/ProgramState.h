@@ -80,6 +80,8 @@ struct ProgramState {
     // Which lanes take part in the running exercise is run.LaneActive.
     DeviceValues Device;
     std::unique_ptr<SerialPort> Port;
+    // Set by the first OpenPort, whether or not the port opened.
+    bool PortEverOpened = false;
 
     [[nodiscard]] QString PathFor(const QString& fileName) const;
     [[nodiscard]] QStringList ResourceSearchDirs() const;

@@ -23,6 +23,7 @@ int OpenPort(ProgramState& state, const Services& services) {
     // A handle still held (port-card mode keeps the start-up one) is closed first: serial
     // ports open exclusively.
     ClosePort(state);
+    state.PortEverOpened = true;
     state.Port = services.ports != nullptr ? services.ports->Open(name) : nullptr;
     if (!state.Port || !state.Port->IsOpen()) {
         state.LanePresent.fill(0);

@@ -63,11 +63,19 @@ SimProcess::~SimProcess() {
 }
 
 std::vector<std::uint8_t> SimProcess::StopAndReadLog() {
+    std::vector<std::uint8_t> bytes;
+    for (const LoggedByte& b : StopAndReadTimedLog()) {
+        bytes.push_back(b.byte);
+    }
+    return bytes;
+}
+
+std::vector<SimProcess::LoggedByte> SimProcess::StopAndReadTimedLog() {
     if (m_process.state() != QProcess::NotRunning) {
         m_process.terminate();
         m_process.waitForFinished(3000);
     }
-    std::vector<std::uint8_t> bytes;
+    std::vector<LoggedByte> bytes;
     QFile log(m_logPath);
     if (!log.open(QIODevice::ReadOnly)) {
         return bytes;
@@ -76,10 +84,12 @@ std::vector<std::uint8_t> SimProcess::StopAndReadLog() {
     for (const QByteArray& line : log.readAll().split('\n')) {
         const QList<QByteArray> parts = line.trimmed().split(' ');
         if (parts.size() == 2) {
+            bool okTime = false;
             bool ok = false;
+            const double ms = parts[0].toDouble(&okTime);
             const int value = parts[1].toInt(&ok, 16);
-            if (ok) {
-                bytes.push_back(static_cast<std::uint8_t>(value));
+            if (ok && okTime) {
+                bytes.push_back({ms, static_cast<std::uint8_t>(value)});
             }
         }
     }

@@ -29,6 +29,12 @@ public:
 
     // Stops the simulator (the pseudo-terminal goes away) and returns every byte it logged.
     std::vector<std::uint8_t> StopAndReadLog();
+    // The same with the time each byte arrived, in ms since the simulator started.
+    struct LoggedByte {
+        double ms = 0.0;
+        std::uint8_t byte = 0;
+    };
+    std::vector<LoggedByte> StopAndReadTimedLog();
     // Kills the simulator at once, like pulling the cable.
     void Kill();
 
