@@ -129,10 +129,7 @@ constexpr double kStatusPoints = 14.0;
 } // namespace
 
 ExercisePage::ExercisePage(const QString& className, const QString& caption, QWidget* parent)
-    : Page(className, caption, parent), m_statusLine(Named(new QLabel(this), "StatusLine")),
-      m_hintLine(Named(new QLabel(this), "Hint")) {
-    ScaleText(m_statusLine, kStatusPoints, true);
-    ScaleText(m_hintLine, kStatusPoints);
+    : Page(className, caption, parent) {
     m_ticks.onIdle = [this] {
         // A resize during the run takes effect now.
         ApplyPictureSizes();
@@ -142,10 +139,28 @@ ExercisePage::ExercisePage(const QString& className, const QString& caption, QWi
 
 ExercisePage::~ExercisePage() = default;
 
+QLabel* ExercisePage::StatusLine() {
+    if (m_statusLine == nullptr) {
+        m_statusLine = Named(new QLabel(this), "StatusLine");
+        ScaleText(m_statusLine, kStatusPoints, true);
+    }
+    return m_statusLine;
+}
+
+QLabel* ExercisePage::HintLine() {
+    if (m_hintLine == nullptr) {
+        m_hintLine = Named(new QLabel(this), "Hint");
+        ScaleText(m_hintLine, kStatusPoints);
+    }
+    return m_hintLine;
+}
+
 void ExercisePage::ShowStatus(RunStatus& status) {
-    status.onChanged = [this, &status] {
-        m_statusLine->setText(status.Text());
-        m_hintLine->setText(status.Hint());
+    QLabel* line = StatusLine();
+    QLabel* hint = HintLine();
+    status.onChanged = [line, hint, &status] {
+        line->setText(status.Text());
+        hint->setText(status.Hint());
     };
     status.onChanged();
 }

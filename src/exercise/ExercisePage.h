@@ -145,8 +145,9 @@ public:
 
     // The status line ("StatusLine") and key hint ("Hint"), shown as `status` changes.
     void ShowStatus(RunStatus& status);
-    QLabel* StatusLine() const { return m_statusLine; }
-    QLabel* HintLine() const { return m_hintLine; }
+    // Made on first use, so a window without a status line has no stray labels.
+    QLabel* StatusLine();
+    QLabel* HintLine();
 
 protected:
     // A picture inside `panel` that takes the largest square the panel gets; `initial`
@@ -183,8 +184,8 @@ private:
     double m_scale = 1.0;
     std::vector<ScaledPicture> m_pictures;
     std::vector<ScaledWidget> m_scaled;
-    QLabel* m_statusLine;
-    QLabel* m_hintLine;
+    QLabel* m_statusLine = nullptr;
+    QLabel* m_hintLine = nullptr;
 };
 
 } // namespace ryvo
