@@ -226,7 +226,7 @@ void TPreShoot::FormActivate() {
 }
 
 void TPreShoot::resizeEvent(QResizeEvent* event) {
-    Page::resizeEvent(event);
+    ExercisePage::resizeEvent(event);
     // Texts read from the firing line grow with the window.
     QFont font = m_info->font();
     font.setPixelSize(std::max(13, height() / 40));

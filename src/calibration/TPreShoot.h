@@ -40,33 +40,33 @@ public:
 
     // What the tick driver drives: the run, one tick at a time.
     void Tick();
-    bool Waiting() const { return m_run.Waiting(); }
-    bool Idle() const { return m_run.Idle(); }
+    [[nodiscard]] bool Waiting() const { return m_run.Waiting(); }
+    [[nodiscard]] bool Idle() const { return m_run.Idle(); }
 
     // ExerciseView
     void SetText(ViewText text, const QString& value) override;
     void SetVisible(ViewItem item, bool visible) override;
     void Place(ViewItem item, int left, int top) override;
-    QSize ItemSize(ViewItem item) const override;
+    [[nodiscard]] QSize ItemSize(ViewItem item) const override;
     void Fill(ViewItem, Color) override {}
     void SetEnabled(ViewButton, bool) override {}
-    bool IsEnabled(ViewButton) const override { return true; }
+    [[nodiscard]] bool IsEnabled(ViewButton) const override { return true; }
     void FocusStart() override {}
     Canvas& Picture(ViewPicture picture) override;
     void Repaint(ViewPicture picture) override;
     void RepaintArea(ViewPicture picture, const QRect& area) override;
     void Present() override { FlushDisplay(); }
-    int SignalLength() const override;
+    [[nodiscard]] int SignalLength() const override;
     void ActivateWindow(const QString& className) override;
 
     // ZeroingView
     void SetInfo(const QString& text) override;
     void SetControlEnabled(ZeroingControl control, bool enabled) override;
-    bool IsControlEnabled(ZeroingControl control) const override;
+    [[nodiscard]] bool IsControlEnabled(ZeroingControl control) const override;
     void ShowPointer(QPoint topLeft) override;
     void HidePointer() override;
-    int PointerSize() const override;
-    QString LaneNumberText() const override;
+    [[nodiscard]] int PointerSize() const override;
+    [[nodiscard]] QString LaneNumberText() const override;
     void FocusButtons() override;
 
 protected:
@@ -74,10 +74,10 @@ protected:
 
 private:
     template <typename F> void Handle(F&& handler);
-    PictureWidget* PictureView(ViewPicture picture) const;
+    [[nodiscard]] PictureWidget* PictureView(ViewPicture picture) const;
     // The target takes the largest square its panel allows; only between measurements.
     void FitTarget();
-    QWidget* WidgetOf(ViewItem item) const;
+    [[nodiscard]] QWidget* WidgetOf(ViewItem item) const;
 
     ProgramState& m_state;
     QWidget* m_panel;

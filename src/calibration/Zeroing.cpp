@@ -115,7 +115,9 @@ LaneCalibration CorrectCalibration(LaneCalibration calibration, ZeroingMode mode
 
 QPoint PointerPlacement(ZeroingMode mode, int width, int size, ZeroingEdges edges) {
     const float half = static_cast<float>(width) * 0.5F;
-    const int middle = static_cast<int>(half - static_cast<float>(size / 2));
+    // The marker's half size in whole pixels, as the window places it.
+    const int middle =
+        static_cast<int>(half - static_cast<float>(size / 2)); // NOLINT(bugprone-integer-division)
     switch (mode) {
     case ZeroingMode::Left:
         return {static_cast<int>(half - half * edges.x), middle};

@@ -40,16 +40,16 @@ public:
     using RunPhases::Idle;
     using RunPhases::Tick;
     using RunPhases::Waiting;
-    Phase CurrentPhase() const;
+    [[nodiscard]] Phase CurrentPhase() const;
     // Draws the empty target of the current lane again (the picture changed size).
     void RedrawTarget() { DrawEmptyTarget(Lane()); }
 
-    ZeroingMode Mode() const { return m_mode; }
-    ZeroingEdges Edges() const { return m_edges; }
-    int CountedShots() const { return m_counted; }
-    const CalibrationBackup& EntryBackup() const { return m_backup; }
+    [[nodiscard]] ZeroingMode Mode() const { return m_mode; }
+    [[nodiscard]] ZeroingEdges Edges() const { return m_edges; }
+    [[nodiscard]] int CountedShots() const { return m_counted; }
+    [[nodiscard]] const CalibrationBackup& EntryBackup() const { return m_backup; }
     // The last correction could not be written to ryvw.dat: it is in memory only.
-    bool CorrectionUnsaved() const { return m_unsaved; }
+    [[nodiscard]] bool CorrectionUnsaved() const { return m_unsaved; }
 
     float SumX = 0.0F;
     float SumY = 0.0F;
@@ -63,13 +63,13 @@ protected:
     void OnIdle() override;
 
 private:
-    int Lane() const;
+    [[nodiscard]] int Lane() const;
     void DrawEmptyTarget(int lane);
     void RecordShot();
     void ApplyCorrection();
     void CancelMeasurement();
     void Report(const QString& text);
-    QString CalibrationPath() const;
+    [[nodiscard]] QString CalibrationPath() const;
     bool WithinPicture(float x, float y);
 
     ZeroingView& m_zview;

@@ -26,13 +26,13 @@ class ZeroingView : public ExerciseView {
 public:
     virtual void SetInfo(const QString& text) = 0;
     virtual void SetControlEnabled(ZeroingControl control, bool enabled) = 0;
-    virtual bool IsControlEnabled(ZeroingControl control) const = 0;
+    [[nodiscard]] virtual bool IsControlEnabled(ZeroingControl control) const = 0;
     // The marker of the point to shoot at, top-left corner in pixels of the target picture.
     virtual void ShowPointer(QPoint topLeft) = 0;
     virtual void HidePointer() = 0;
-    virtual int PointerSize() const = 0;
+    [[nodiscard]] virtual int PointerSize() const = 0;
     // The text of the lane number edit.
-    virtual QString LaneNumberText() const = 0;
+    [[nodiscard]] virtual QString LaneNumberText() const = 0;
     // Gives the buttons' group the focus, so Return and Space reach no button.
     virtual void FocusButtons() = 0;
 };

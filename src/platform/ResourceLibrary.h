@@ -28,7 +28,7 @@ public:
     [[nodiscard]] QImage Bitmap(int id) const;
     [[nodiscard]] std::optional<QByteArray> Raw(int id) const;
     // The zone maps beside the pictures, read once with the pack.
-    const std::shared_ptr<const ZoneMaps>& Zones() const { return m_zones; }
+    [[nodiscard]] const std::shared_ptr<const ZoneMaps>& Zones() const { return m_zones; }
 
 private:
     [[nodiscard]] std::optional<QString> FileFor(int id) const;

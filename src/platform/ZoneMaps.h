@@ -16,8 +16,8 @@ public:
     static ZoneMaps LoadFolder(const QString& folder);
 
     // Greyscale map of picture `pictureId`; null when the pack has none.
-    const QImage* Find(int pictureId) const;
-    bool Empty() const { return m_maps.isEmpty(); }
+    [[nodiscard]] const QImage* Find(int pictureId) const;
+    [[nodiscard]] bool Empty() const { return m_maps.isEmpty(); }
 
 private:
     QHash<int, QImage> m_maps;
