@@ -26,8 +26,8 @@ int ChosenRow(const QListWidget* list) {
 class ItemChoice final : public QObject {
 public:
     ItemChoice(QListWidget* list, std::function<void(int)> chosen)
-        : QObject(list), m_list(list), m_chosen(std::move(chosen)) {
-        list->viewport()->installEventFilter(this);
+        : QObject(list), m_list(list), m_viewport(list->viewport()), m_chosen(std::move(chosen)) {
+        m_viewport->installEventFilter(this);
         list->installEventFilter(this);
         // A mouse press moves the cursor first and selects after: the selection, not the
         // cursor, says what was chosen.
@@ -48,7 +48,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonPress) {
+        // The viewport is kept: events still arrive while the list is being destroyed, when
+        // asking it for its viewport is no longer valid.
+        if (watched == m_viewport && event->type() == QEvent::MouseButtonPress) {
             const QListWidgetItem* current = m_list->currentItem();
             m_rowAtPress = current != nullptr && current->isSelected() ? m_list->currentRow() : -2;
         } else if (watched == m_list && event->type() == QEvent::KeyPress) {
@@ -76,6 +78,7 @@ private:
     }
 
     QListWidget* m_list;
+    QWidget* m_viewport;
     std::function<void(int)> m_chosen;
     int m_rowAtPress = -2;
 };
