@@ -3,7 +3,9 @@
 #include "platform/Canvas.h"
 #include "platform/Page.h"
 
+#include <QColor>
 #include <QElapsedTimer>
+#include <QPixmap>
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
@@ -40,6 +42,14 @@ namespace ryvo {
 // Shows an image as it is, repainted only when told. The widget owns its image, so a
 // window that resizes the picture between runs replaces it here.
 class RunStatus;
+
+// Marker pictures every exercise window shows, drawn at `s` times their base size.
+// A blank pixmap of `w` x `h` scaled by `s`; paint on it in unscaled units.
+QPixmap ScaledPixmap(int w, int h, double s);
+// The aiming point and the trigger-jerk marker: a ring with a cross, 20 x 21.
+QPixmap MarkerPixmap(const QColor& colour, double s);
+// An edge arrow, 24 x 24, pointing left when `angle` is 0.
+QPixmap ArrowPixmap(int angle, double s);
 
 class PictureWidget final : public QWidget {
 public:

@@ -27,45 +27,10 @@ constexpr int kMinTargetSize = 300;
 constexpr int kFailArrowSize = 30;
 constexpr int kSignalWidth = 235;
 constexpr int kSignalHeight = 39;
-constexpr int kArrowSize = 24;
 
 // Point sizes at the base window size: values read from a distance, captions and buttons.
 constexpr double kValuePoints = 18.0;
 constexpr double kCaptionPoints = 11.0;
-
-// A blank pixmap of `w` x `h` scaled by `s`, with a painter drawing in unscaled units.
-QPixmap ScaledPixmap(int w, int h, double s) {
-    QPixmap pixmap(static_cast<int>(std::lround(w * s)), static_cast<int>(std::lround(h * s)));
-    pixmap.fill(Qt::transparent);
-    return pixmap;
-}
-
-QPixmap MarkerPixmap(const QColor& colour, double s) {
-    QPixmap pixmap = ScaledPixmap(20, 21, s);
-    QPainter p(&pixmap);
-    p.scale(s, s);
-    p.setPen(QPen(colour, 2));
-    p.drawEllipse(QRect(3, 3, 14, 14));
-    p.drawLine(10, 0, 10, 20);
-    p.drawLine(0, 10, 19, 10);
-    return pixmap;
-}
-
-QPixmap ArrowPixmap(int angle, double s) {
-    QPixmap pixmap = ScaledPixmap(kArrowSize, kArrowSize, s);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(s, s);
-    p.translate(12, 12);
-    p.rotate(angle);
-    QPainterPath path;
-    path.moveTo(-10, 0);
-    path.lineTo(8, -9);
-    path.lineTo(8, 9);
-    path.closeSubpath();
-    p.fillPath(path, QColor(200, 0, 0));
-    return pixmap;
-}
 
 QPixmap MissPixmap(double s) {
     QPixmap pixmap = ScaledPixmap(30, 30, s);

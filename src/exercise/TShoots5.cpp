@@ -31,45 +31,10 @@ constexpr int kSignalGroupWidth = 254;
 constexpr int kSteadyLampWidth = 73;
 constexpr int kFlashLampWidth = 19;
 constexpr int kLampHeight = 8;
-constexpr int kArrowSize = 24;
 
 // Point sizes at the base window size: values read from a distance, captions and buttons.
 constexpr double kValuePoints = 18.0;
 constexpr double kCaptionPoints = 11.0;
-
-// A blank pixmap of `w` x `h` scaled by `s`; paint on it in unscaled units.
-QPixmap ScaledPixmap(int w, int h, double s) {
-    QPixmap pixmap(static_cast<int>(std::lround(w * s)), static_cast<int>(std::lround(h * s)));
-    pixmap.fill(Qt::transparent);
-    return pixmap;
-}
-
-QPixmap MarkerPixmap(const QColor& colour, double s) {
-    QPixmap pixmap = ScaledPixmap(20, 21, s);
-    QPainter p(&pixmap);
-    p.scale(s, s);
-    p.setPen(QPen(colour, 2));
-    p.drawEllipse(QRect(4, 4, 12, 12));
-    p.drawLine(10, 0, 10, 20);
-    p.drawLine(0, 10, 19, 10);
-    return pixmap;
-}
-
-QPixmap ArrowPixmap(int angle, double s) {
-    QPixmap pixmap = ScaledPixmap(kArrowSize, kArrowSize, s);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(s, s);
-    p.translate(12, 12);
-    p.rotate(angle);
-    QPainterPath path;
-    path.moveTo(-10, 0);
-    path.lineTo(8, -8);
-    path.lineTo(8, 8);
-    path.closeSubpath();
-    p.fillPath(path, QColor(220, 0, 0));
-    return pixmap;
-}
 
 // A 176 x 44 notice: a miss or a shot at a dark target.
 QPixmap NoticePixmap(const QString& text, const QColor& colour, double s) {
