@@ -23,6 +23,7 @@ bool AllOf(const Settings& s, std::int32_t type) {
 bool NeighboursAgree(const Settings& s) {
     for (int lane = 0; lane + 1 < kLaneCount; ++lane) {
         const std::int32_t a = s.Target[static_cast<size_t>(lane)];
+        // NOLINTNEXTLINE(bugprone-misplaced-widening-cast): lane + 1 < kLaneCount, no overflow
         const std::int32_t b = s.Target[static_cast<size_t>(lane + 1)];
         if (a != -1 && b != -1 && a != b) {
             return false;
@@ -38,7 +39,8 @@ MainChoice ChoiceFromSettings(const Settings& s, std::int32_t otherTargetCount,
     MainChoice c = previous;
     c.otherTargetEnabled = otherTargetCount > 0;
     c.comboEnabled = false;
-    if (AllOf(s, 1)) {
+    // All-N4 and the final fallback both choose N4; the fallback must stay last.
+    if (AllOf(s, 1)) { // NOLINT(bugprone-branch-clone)
         c.target = MainChoice::TargetKind::N4;
     } else if (AllOf(s, 2)) {
         c.target = MainChoice::TargetKind::Sport;

@@ -25,12 +25,12 @@ public:
 
     // Takes ownership; pages are kept in creation order until the program ends.
     void AddPage(Page* page);
-    int PageCount() const;
-    Page* PageAt(int index) const;
+    [[nodiscard]] int PageCount() const;
+    [[nodiscard]] Page* PageAt(int index) const;
 
     void Activate(const QString& className) override;
-    Page* Find(const QString& className) const override;
-    Page* ActivePage() const override;
+    [[nodiscard]] Page* Find(const QString& className) const override;
+    [[nodiscard]] Page* ActivePage() const override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -37,7 +37,7 @@ public:
     void Button2Click();
     void Button3Click();
 
-    std::int32_t ShownLane() const { return m_shownLane; }
+    [[nodiscard]] std::int32_t ShownLane() const { return m_shownLane; }
 
 private:
     enum class Outcome { Done, Stopped };

@@ -33,7 +33,7 @@ public:
     void FormActivate() override;
     bool PreviewKey(int qtKey, const QString& text) override;
 
-    MainChoice CurrentChoice() const;
+    [[nodiscard]] MainChoice CurrentChoice() const;
     void ShowChoice(const MainChoice& choice);
     void GetSettings();
 
@@ -51,7 +51,7 @@ public:
     // "Проверить прибор" and F5: the start-up device check again, one poll per turn of the
     // event loop; the status line then says what it found.
     void CheckDeviceClick();
-    bool CheckingDevice() const;
+    [[nodiscard]] bool CheckingDevice() const;
     void ShowDeviceStatus(const QString& text);
 
     // Ends the program; the composition root sets it (tests watch it).

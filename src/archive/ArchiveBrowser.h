@@ -43,35 +43,35 @@ public:
     // Leaving: the group and date lists are cleared, years and months stay.
     void Exit();
 
-    const std::vector<QString>& Years() const { return m_years; }
-    const std::vector<QString>& Months() const { return m_months; }
-    const std::vector<QString>& Groups() const { return m_groups; }
-    const std::vector<QString>& Dates() const { return m_dates; }
-    int SelectedYear() const { return m_year; }
-    int SelectedMonth() const { return m_month; }
-    int SelectedGroup() const { return m_group; }
-    int SelectedDate() const { return m_date; }
-    bool MonthsEnabled() const { return m_monthsEnabled; }
-    bool GroupsEnabled() const { return m_groupsEnabled; }
-    bool DatesEnabled() const { return m_datesEnabled; }
+    [[nodiscard]] const std::vector<QString>& Years() const { return m_years; }
+    [[nodiscard]] const std::vector<QString>& Months() const { return m_months; }
+    [[nodiscard]] const std::vector<QString>& Groups() const { return m_groups; }
+    [[nodiscard]] const std::vector<QString>& Dates() const { return m_dates; }
+    [[nodiscard]] int SelectedYear() const { return m_year; }
+    [[nodiscard]] int SelectedMonth() const { return m_month; }
+    [[nodiscard]] int SelectedGroup() const { return m_group; }
+    [[nodiscard]] int SelectedDate() const { return m_date; }
+    [[nodiscard]] bool MonthsEnabled() const { return m_monthsEnabled; }
+    [[nodiscard]] bool GroupsEnabled() const { return m_groupsEnabled; }
+    [[nodiscard]] bool DatesEnabled() const { return m_datesEnabled; }
     // One line about the chosen group when its dates cannot be listed; empty otherwise.
-    const QString& Note() const { return m_note; }
+    [[nodiscard]] const QString& Note() const { return m_note; }
 
     // The result table: its heading, and the records of the selected date into DayRecords.
     // True when it is the day shown last time (back from the view), whose row may stay.
-    QString GroupCaption() const;
+    [[nodiscard]] QString GroupCaption() const;
     bool ShowDay();
     // CurrentRecord := row; true when the row holds a record and the view is to open.
     bool ChooseRecord(int row);
 
     // What an export of the chosen group's month (or of the chosen day) covers.
-    ExportScope Scope(bool day) const;
+    [[nodiscard]] ExportScope Scope(bool day) const;
     // True when a group was chosen and read: its month can be exported.
-    bool MonthExportable() const;
+    [[nodiscard]] bool MonthExportable() const;
 
 private:
-    QString YearFolder() const;
-    QString MonthFolder() const;
+    [[nodiscard]] QString YearFolder() const;
+    [[nodiscard]] QString MonthFolder() const;
     void ListMonthsOfYear();
     void ListGroupsOfMonth();
     void ClearGroups();
@@ -111,11 +111,12 @@ public:
     static QString Header(int column);
     static QString Cell(const ResultRecord& record, int column);
 
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
+    [[nodiscard]] int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    [[nodiscard]] int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    [[nodiscard]] QVariant data(const QModelIndex& index,
+                                int role = Qt::DisplayRole) const override;
+    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
+                                      int role = Qt::DisplayRole) const override;
 
     // DayRecords changed: the view rebuilds from them.
     void Refresh();

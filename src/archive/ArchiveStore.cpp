@@ -72,7 +72,7 @@ std::int32_t ShotsMadeOf(QByteArrayView line) {
 struct RecordSpan {
     size_t first = 0; // index of its shooter line
     size_t made = 0;  // shot lines after its five header lines
-    size_t End() const { return first + 5 + made; }
+    [[nodiscard]] size_t End() const { return first + 5 + made; }
 };
 
 // A record is its five header lines and one line per shot made, read by those counts alone:

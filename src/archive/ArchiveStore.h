@@ -35,9 +35,9 @@ struct SaveTime {
     int minute = 0;
 
     static SaveTime From(const QDateTime& local);
-    QString DateText() const;       // "%i.%i.%i" day, month, year
-    QString TimeText() const;       // "%i:%i"
-    QString DialogTimeText() const; // "%i ч. %i мин."
+    [[nodiscard]] QString DateText() const;       // "%i.%i.%i" day, month, year
+    [[nodiscard]] QString TimeText() const;       // "%i:%i"
+    [[nodiscard]] QString DialogTimeText() const; // "%i ч. %i мин."
 };
 
 // Why a group name cannot name a file, as a message for the user; nullopt when it can.

@@ -37,12 +37,12 @@ public:
     // Refills the group list from the start directory.
     void Open();
 
-    const std::vector<QString>& Groups() const { return m_groups; }
-    const std::vector<QString>& Members() const;
-    const GroupsControls& Controls() const { return m_controls; }
-    int SelectedGroup() const { return m_selectedGroup; }
-    int SelectedMember() const { return m_selectedMember; }
-    const QString& Edit2Text() const { return m_edit2; }
+    [[nodiscard]] const std::vector<QString>& Groups() const { return m_groups; }
+    [[nodiscard]] const std::vector<QString>& Members() const;
+    [[nodiscard]] const GroupsControls& Controls() const { return m_controls; }
+    [[nodiscard]] int SelectedGroup() const { return m_selectedGroup; }
+    [[nodiscard]] int SelectedMember() const { return m_selectedMember; }
+    [[nodiscard]] const QString& Edit2Text() const { return m_edit2; }
 
     std::optional<UserMessage> ListBox1Click(int index);
     void LoadClick();

@@ -35,8 +35,8 @@ public:
     // Takes DayRecords[CurrentRecord] and GroupName; false (an empty record) when there is
     // no such record. Shots are drawn white again; a step-through in progress ends.
     bool Activate();
-    const ResultRecord& Record() const { return m_record; }
-    const ResultTexts& Texts() const { return m_texts; }
+    [[nodiscard]] const ResultRecord& Record() const { return m_record; }
+    [[nodiscard]] const ResultTexts& Texts() const { return m_texts; }
 
     // The target, the shots and the marks of the step-through. Returns the one line to show
     // when a library picture could not be drawn (the square is then left empty).
@@ -52,14 +52,14 @@ public:
     // Escape: ends the step-through with the current shot left red.
     void Stop();
 
-    bool Stepping() const { return m_stepping; }
-    int CurrentShot() const { return m_current; } // 1-based; 0 before the first step
-    QString ButtonCaption() const;
+    [[nodiscard]] bool Stepping() const { return m_stepping; }
+    [[nodiscard]] int CurrentShot() const { return m_current; } // 1-based; 0 before the first step
+    [[nodiscard]] QString ButtonCaption() const;
     // The button's caption turns red with the first step-through and stays so.
-    bool CaptionRed() const { return m_captionRed; }
+    [[nodiscard]] bool CaptionRed() const { return m_captionRed; }
     // "Промах" and the arrow are shown while the current shot scores as a miss.
-    bool MissShown() const { return m_missShown; }
-    MissDirection Arrow() const { return m_arrow; }
+    [[nodiscard]] bool MissShown() const { return m_missShown; }
+    [[nodiscard]] MissDirection Arrow() const { return m_arrow; }
 
 private:
     void ShowShot(int index);

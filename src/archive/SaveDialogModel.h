@@ -44,16 +44,16 @@ public:
     // Takes the save time and fills the view; `shooterText` is what the shooter box holds
     // now, kept unless an exercise window preset a name.
     void Activate(const QString& shooterText = QString());
-    const SaveDialogView& View() const { return m_view; }
-    const SaveTime& Time() const { return m_time; }
+    [[nodiscard]] const SaveDialogView& View() const { return m_view; }
+    [[nodiscard]] const SaveTime& Time() const { return m_time; }
 
     SaveDialogOutcome Exit(const QString& group, const QString& shooter, const QString& comment);
     // The window the focus goes back to, by class name.
-    QString HandBackWindow() const;
+    [[nodiscard]] QString HandBackWindow() const;
 
     // The lane's result as it goes into the archive / onto the result sheet.
-    NewResult ResultOfLane(const QString& shooter, const QString& comment) const;
-    ResultRecord RecordOfLane(const QString& shooter, const QString& comment) const;
+    [[nodiscard]] NewResult ResultOfLane(const QString& shooter, const QString& comment) const;
+    [[nodiscard]] ResultRecord RecordOfLane(const QString& shooter, const QString& comment) const;
 
 private:
     SaveDialogOutcome Save(const QString& group, const QString& shooter, const QString& comment);

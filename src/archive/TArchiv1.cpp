@@ -72,7 +72,7 @@ protected:
     }
 
 private:
-    bool IsChosen(int row) const {
+    [[nodiscard]] bool IsChosen(int row) const {
         const QListWidgetItem* item = m_list->item(row);
         return item != nullptr && item->isSelected();
     }

@@ -81,7 +81,7 @@ public:
         setMinimumSize(200, 200);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     }
-    QSize sizeHint() const override { return {kDesignTargetSide, kDesignTargetSide}; }
+    [[nodiscard]] QSize sizeHint() const override { return {kDesignTargetSide, kDesignTargetSide}; }
 
 protected:
     void resizeEvent(QResizeEvent*) override {

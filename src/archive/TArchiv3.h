@@ -25,8 +25,8 @@ public:
     void FormActivate() override;
     bool PreviewKey(int qtKey, const QString& text) override;
     ResultView& View() { return m_view; }
-    const QImage& TargetImage() const;
-    const QImage& ArrowImage() const;
+    [[nodiscard]] const QImage& TargetImage() const;
+    [[nodiscard]] const QImage& ArrowImage() const;
 
 public slots:
     void ViewShootsClick();

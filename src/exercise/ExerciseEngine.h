@@ -24,17 +24,17 @@ public:
     virtual void RegisterShot(float* x, float* y);
 
 protected:
-    bool SoundOn() const;
+    [[nodiscard]] bool SoundOn() const;
     // Plays the shot sound asynchronously, or beeps when there are no sounds.
     void ShotSoundAsync();
     // The last shot of the series is heard to its end before the series closes.
     void ShotSoundToCompletion();
     // Whether the shot just registered on `lane` ends the series, so its sound is awaited.
-    virtual bool LastShotWaits(int lane) const;
+    [[nodiscard]] virtual bool LastShotWaits(int lane) const;
     // Whether a shot of this window sounds at all.
-    virtual bool ShotsSound() const { return true; }
+    [[nodiscard]] virtual bool ShotsSound() const { return true; }
     // True while a sound the run waits for (the last shot's) is still playing.
-    bool SoundPending() const;
+    [[nodiscard]] bool SoundPending() const;
 
     ExerciseView& m_view;
     // Set when RegisterShot started a sound the run must wait for.

@@ -87,7 +87,7 @@ public:
     void Present() { Flush(); }
     // Applies pending moves and repaints what changed, now.
     void Flush();
-    bool Pending() const;
+    [[nodiscard]] bool Pending() const;
 
 private:
     void Schedule();
@@ -112,10 +112,10 @@ public:
     }
     // Starts, slows or stops the timer after the run's state may have changed.
     void KeepTicking();
-    bool Active() const { return m_timer.isActive(); }
+    [[nodiscard]] bool Active() const { return m_timer.isActive(); }
     // True when no run is driven or it is idle.
-    bool RunIdle() const { return !m_idle || m_idle(); }
-    int Interval() const { return m_timer.interval(); }
+    [[nodiscard]] bool RunIdle() const { return !m_idle || m_idle(); }
+    [[nodiscard]] int Interval() const { return m_timer.interval(); }
 
     // Before every tick (measurements); once when the run falls idle.
     std::function<void()> onTick;
@@ -148,8 +148,8 @@ public:
     void FlushDisplay() { m_display.Flush(); }
 
     // How much larger than the base size the window is; 1 at that size or below.
-    double Scale() const { return m_scale; }
-    int Scaled(int base) const;
+    [[nodiscard]] double Scale() const { return m_scale; }
+    [[nodiscard]] int Scaled(int base) const;
     // Gives pictures the sizes the window allows, if the run is idle; true if one changed.
     bool ApplyPictureSizes();
 
@@ -186,7 +186,7 @@ private:
         double points; // 0: no font
         QSize base;    // empty: no fixed size
     };
-    QSize WantedSize(const ScaledPicture& p) const;
+    [[nodiscard]] QSize WantedSize(const ScaledPicture& p) const;
     void ApplyScale(double scale);
 
     DisplayBatch m_display;

@@ -56,7 +56,7 @@ public:
     virtual void SetVisible(ViewItem item, bool visible) = 0;
     // Top-left corner of a marker in pixels of the target picture.
     virtual void Place(ViewItem item, int left, int top) = 0;
-    virtual QSize ItemSize(ViewItem item) const = 0;
+    [[nodiscard]] virtual QSize ItemSize(ViewItem item) const = 0;
 
     virtual Canvas& Picture(ViewPicture picture) = 0;
     // The picture changed; shown at the next display refresh.
@@ -67,7 +67,7 @@ public:
     // rate: a new shot should not wait for the next frame.
     virtual void Present() {}
     // Full length of the level bar: the width of the `Signal` group.
-    virtual int SignalLength() const = 0;
+    [[nodiscard]] virtual int SignalLength() const = 0;
 };
 
 // What an exercise window's rules need besides its panel: lamps, buttons, navigation.
@@ -77,7 +77,7 @@ public:
     virtual void Fill(ViewItem item, Color color) = 0;
 
     virtual void SetEnabled(ViewButton button, bool enabled) = 0;
-    virtual bool IsEnabled(ViewButton button) const = 0;
+    [[nodiscard]] virtual bool IsEnabled(ViewButton button) const = 0;
     virtual void FocusStart() = 0;
 
     virtual void ActivateWindow(const QString& className) = 0;

@@ -62,7 +62,7 @@ public:
 
 private:
     void Send(std::uint8_t base, int lane, LampSend how);
-    bool Obeys(std::uint32_t target) const;
+    [[nodiscard]] bool Obeys(std::uint32_t target) const;
 
     ProgramState& m_state;
     Clock& m_clock;

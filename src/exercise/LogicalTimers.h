@@ -23,7 +23,7 @@ struct LogicalTimer {
         due = now + ms;
     }
     void Stop() { enabled = false; }
-    bool Due(std::uint32_t now) const {
+    [[nodiscard]] bool Due(std::uint32_t now) const {
         return enabled && static_cast<std::int32_t>(now - due) >= 0;
     }
     // True when due; re-arms one period after the time it was due, so dispatch points that

@@ -53,7 +53,7 @@ public:
     RunStatus status;
 
     // Passes run (each polls the selected lane once), for measurements.
-    std::uint64_t Passes() const { return m_passes; }
+    [[nodiscard]] std::uint64_t Passes() const { return m_passes; }
 
     void AddTraceSample(std::uint32_t level, int lane, float x, float y) override;
 
@@ -63,19 +63,19 @@ protected:
     void OnSeriesStart() override;
     void OnSeriesGo() override;
     void PassHead() override;
-    bool ShotSoundPending() const override { return SoundPending(); }
+    [[nodiscard]] bool ShotSoundPending() const override { return SoundPending(); }
     void OnDispatch() override;
     void PassTail() override;
     void OnSeriesEnd() override;
     void ShowCountdown(const QString& text) override;
     void OnRunEnd() override;
     void OnIdle() override;
-    bool LastShotWaits(int lane) const override;
+    [[nodiscard]] bool LastShotWaits(int lane) const override;
 
 private:
-    int Lane() const;
-    bool FireTransfer() const;
-    std::uint32_t PlannedShots() const;
+    [[nodiscard]] int Lane() const;
+    [[nodiscard]] bool FireTransfer() const;
+    [[nodiscard]] std::uint32_t PlannedShots() const;
     void TimeProc();
     void RegisterSelectedLane(int lane);
     void RegisterOtherLane(int lane);

@@ -62,10 +62,12 @@ public:
     RunPhases& operator=(const RunPhases&) = delete;
 
     void Tick();
-    Phase RunPhase() const { return m_phase; }
-    bool Idle() const { return m_phase == Phase::Idle; }
+    [[nodiscard]] Phase RunPhase() const { return m_phase; }
+    [[nodiscard]] bool Idle() const { return m_phase == Phase::Idle; }
     // Only waiting for keys, a sound or the pause: the window may tick less often.
-    bool Waiting() const { return m_phase != Phase::Series && m_phase != Phase::Idle; }
+    [[nodiscard]] bool Waiting() const {
+        return m_phase != Phase::Series && m_phase != Phase::Idle;
+    }
 
     TimerSet timers;
     int SeriesPending = 0;
@@ -84,7 +86,7 @@ protected:
     void EndRunNow() { m_endRun = true; }
     void EnterWindowPhase() { m_phase = Phase::Window; }
     void LeaveToIdle() { m_phase = Phase::Idle; }
-    bool Held(Key key) const;
+    [[nodiscard]] bool Held(Key key) const;
 
     // Hooks, in the order a run calls them.
     virtual void OnTick() {}
@@ -92,7 +94,7 @@ protected:
     virtual void OnSeriesStart() = 0;
     virtual void OnSeriesGo() {}
     virtual void PassHead() = 0;
-    virtual bool ShotSoundPending() const { return false; }
+    [[nodiscard]] virtual bool ShotSoundPending() const { return false; }
     virtual void OnDispatch() {}
     virtual void PassTail() = 0;
     virtual void OnSeriesEnd() {}

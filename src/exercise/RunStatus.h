@@ -46,9 +46,9 @@ public:
     // The run is over: a silent device is no longer news.
     void RunEnded();
 
-    QString Text() const;
-    QString Hint() const { return m_hint; }
-    bool Silent() const { return m_silent; }
+    [[nodiscard]] QString Text() const;
+    [[nodiscard]] QString Hint() const { return m_hint; }
+    [[nodiscard]] bool Silent() const { return m_silent; }
     // True once after each change of Text() or Hint().
     bool TakeChanged();
     // Runs at each change of Text() or Hint(), for a window that shows them at once.

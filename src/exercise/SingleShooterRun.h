@@ -44,7 +44,7 @@ public:
     // last series and the trigger-jerk marker. Only while idle.
     void Redraw();
 
-    Phase CurrentPhase() const;
+    [[nodiscard]] Phase CurrentPhase() const;
     using RunPhases::Idle;
     using RunPhases::Tick;
     using RunPhases::Waiting;
@@ -59,7 +59,7 @@ public:
     int PortFree = 1;
 
     // Passes run since the window was created (for measurements).
-    std::uint64_t Passes() const { return m_passes; }
+    [[nodiscard]] std::uint64_t Passes() const { return m_passes; }
 
 protected:
     void OnTick() override { DrawPendingFreeze(); }
@@ -67,7 +67,7 @@ protected:
     void OnSeriesStart() override;
     void OnSeriesGo() override;
     void PassHead() override;
-    bool ShotSoundPending() const override { return SoundPending(); }
+    [[nodiscard]] bool ShotSoundPending() const override { return SoundPending(); }
     void OnDispatch() override;
     void PassTail() override;
     void OnSeriesEnd() override;
@@ -75,12 +75,12 @@ protected:
     void OnRunEnd() override;
     void OnIdle() override;
     void TickWindow() override;
-    bool ShotsSound() const override;
+    [[nodiscard]] bool ShotsSound() const override;
 
 private:
     enum class Replay { UpRelease, WaitPress, WaitUpRelease, KeyRelease };
 
-    int Lane() const;
+    [[nodiscard]] int Lane() const;
     // The save dialog (mode 0) or the print dialog (mode 1) for the last series.
     void OpenSaveDialog(ViewButton button, std::int32_t mode);
     // Says when the target's picture is missing, if `complain`.

@@ -35,16 +35,16 @@ public:
     void SetText(ViewText text, const QString& value) override;
     void SetVisible(ViewItem item, bool visible) override;
     void Place(ViewItem item, int left, int top) override;
-    QSize ItemSize(ViewItem item) const override;
+    [[nodiscard]] QSize ItemSize(ViewItem item) const override;
     void Fill(ViewItem item, Color color) override;
     void SetEnabled(ViewButton button, bool enabled) override;
-    bool IsEnabled(ViewButton button) const override;
+    [[nodiscard]] bool IsEnabled(ViewButton button) const override;
     void FocusStart() override;
     Canvas& Picture(ViewPicture picture) override;
     void Repaint(ViewPicture picture) override;
     void RepaintArea(ViewPicture picture, const QRect& area) override;
     void Present() override { Display().Present(); }
-    int SignalLength() const override;
+    [[nodiscard]] int SignalLength() const override;
     void ActivateWindow(const QString& className) override;
 
     // Measurement hook: after every repaint of the target. Ticks().onTick runs before
@@ -55,12 +55,12 @@ protected:
     void PicturesResized() override;
 
 private:
-    PictureWidget* PictureView(ViewPicture picture) const;
+    [[nodiscard]] PictureWidget* PictureView(ViewPicture picture) const;
     // Marker pictures at the window's scale; the edge arrows at the target's edges.
     void PlaceMarkers();
-    QLabel* LabelOf(ViewText text) const;
-    QWidget* WidgetOf(ViewItem item) const;
-    QPushButton* ButtonOf(ViewButton button) const;
+    [[nodiscard]] QLabel* LabelOf(ViewText text) const;
+    [[nodiscard]] QWidget* WidgetOf(ViewItem item) const;
+    [[nodiscard]] QPushButton* ButtonOf(ViewButton button) const;
 
     ProgramState& m_state;
     SingleShooterRun m_run;

@@ -67,7 +67,7 @@ public:
             m_display.Place(w, QPoint(left, top));
         }
     }
-    QSize ItemSize(ViewItem item) const override {
+    [[nodiscard]] QSize ItemSize(ViewItem item) const override {
         const QWidget* w = Item(item);
         return w != nullptr ? w->size() : QSize();
     }
@@ -77,13 +77,13 @@ public:
         m_display.RepaintArea(View(picture), area);
     }
     void Present() override { m_display.Present(); }
-    int SignalLength() const override { return sig->Canvas().Width(); }
+    [[nodiscard]] int SignalLength() const override { return sig->Canvas().Width(); }
 
-    QWidget* Item(ViewItem item) const {
+    [[nodiscard]] QWidget* Item(ViewItem item) const {
         const auto it = items.find(item);
         return it != items.end() ? it->second : nullptr;
     }
-    PictureWidget* View(ViewPicture picture) const {
+    [[nodiscard]] PictureWidget* View(ViewPicture picture) const {
         switch (picture) {
         case ViewPicture::FailArrow:
             return failArrow;

@@ -40,7 +40,7 @@ public:
     void FillLamp(ViewItem image, Color color) override;
     void SetStartCaption(const QString& caption) override;
     void SetEnabled(TwoButton button, bool enabled) override;
-    bool IsEnabled(TwoButton button) const override;
+    [[nodiscard]] bool IsEnabled(TwoButton button) const override;
     void FocusStart() override;
     void ActivateWindow(const QString& className) override;
     void Present() override { Display().Present(); }

@@ -41,16 +41,16 @@ public:
     void SetText(ViewText text, const QString& value) override;
     void SetVisible(ViewItem item, bool visible) override;
     void Place(ViewItem item, int left, int top) override;
-    QSize ItemSize(ViewItem item) const override;
+    [[nodiscard]] QSize ItemSize(ViewItem item) const override;
     void Fill(ViewItem item, Color color) override;
     void SetEnabled(ViewButton button, bool enabled) override;
-    bool IsEnabled(ViewButton button) const override;
+    [[nodiscard]] bool IsEnabled(ViewButton button) const override;
     void FocusStart() override;
     Canvas& Picture(ViewPicture picture) override;
     void Repaint(ViewPicture picture) override;
     void RepaintArea(ViewPicture picture, const QRect& area) override;
     void Present() override;
-    int SignalLength() const override;
+    [[nodiscard]] int SignalLength() const override;
     void ActivateWindow(const QString& className) override;
 
     // MultiShooterView
@@ -74,10 +74,10 @@ private:
     void TarClick(int lane);
     void ShowStatus();
     void PlaceMarkers();
-    QLabel* LabelOf(ViewText text) const;
-    QWidget* WidgetOf(ViewItem item) const;
-    QLabel* LampOf(int lane, Lamp lamp) const;
-    PictureWidget* PictureView(ViewPicture picture) const;
+    [[nodiscard]] QLabel* LabelOf(ViewText text) const;
+    [[nodiscard]] QWidget* WidgetOf(ViewItem item) const;
+    [[nodiscard]] QLabel* LampOf(int lane, Lamp lamp) const;
+    [[nodiscard]] PictureWidget* PictureView(ViewPicture picture) const;
 
     ProgramState& m_state;
     MultiShooterRun m_run;

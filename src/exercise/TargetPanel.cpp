@@ -26,8 +26,11 @@ QString LevelText(const ProgramState& state, std::uint32_t level) {
 }
 
 QPoint MarkerCorner(float k, float x, float y, QSize size) {
+    // Half the marker size is taken in whole pixels (truncated), not as a float.
+    // NOLINTBEGIN(bugprone-integer-division)
     return {static_cast<int>(k * x + 100.0F * k - static_cast<float>(size.width() / 2)),
             static_cast<int>(k * y + 100.0F * k - static_cast<float>(size.height() / 2))};
+    // NOLINTEND(bugprone-integer-division)
 }
 
 TargetPanel::TargetPanel(ProgramState& state, const Services& services, PanelView& view,

@@ -70,15 +70,15 @@ public:
     void SetLevelBarGeometry(int y, int pen);
     void DrawLevelBar(std::int32_t level);
 
-    int TracePoints() const { return m_tracePoints; }
-    int TraceFull() const { return m_traceFull; }
+    [[nodiscard]] int TracePoints() const { return m_tracePoints; }
+    [[nodiscard]] int TraceFull() const { return m_traceFull; }
     // TraceLength kept within what the list can hold (1..9999).
-    int EffectiveTraceLength() const;
-    int FrozenCount() const { return m_frozenCount; }
-    float PostGunX() const { return m_postGunX; }
-    float PostGunY() const { return m_postGunY; }
+    [[nodiscard]] int EffectiveTraceLength() const;
+    [[nodiscard]] int FrozenCount() const { return m_frozenCount; }
+    [[nodiscard]] float PostGunX() const { return m_postGunX; }
+    [[nodiscard]] float PostGunY() const { return m_postGunY; }
     // The trigger-jerk marker is shown (since the series began).
-    bool PostGunShown() const { return m_postGunShown; }
+    [[nodiscard]] bool PostGunShown() const { return m_postGunShown; }
     int TargetWidth();
     float Scale();
 

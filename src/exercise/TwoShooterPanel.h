@@ -22,12 +22,12 @@ public:
 
     // Every entry 0.0.
     void Clear();
-    TracePoint Entry(int i) const;
+    [[nodiscard]] TracePoint Entry(int i) const;
     // Entries 0..count move one place up; entry 0 keeps its value.
     void Shift(int count);
 
 private:
-    TracePoint Head() const;
+    [[nodiscard]] TracePoint Head() const;
 
     const DeviceValues& m_device;
     int m_lane;
@@ -47,9 +47,9 @@ public:
     TwoShooterPanel(ProgramState& state, const Services& services, PanelView& view, int lane,
                     TraceBuffer& ring);
 
-    int Lane() const { return m_lane; }
-    int TraceCount() const { return m_traceCount; }
-    const PositionHistory& History() const { return m_history; }
+    [[nodiscard]] int Lane() const { return m_lane; }
+    [[nodiscard]] int TraceCount() const { return m_traceCount; }
+    [[nodiscard]] const PositionHistory& History() const { return m_history; }
 
     // A new series: history 0.0, no trace counted, no shot trace on the picture.
     void ResetSeries();
@@ -68,7 +68,7 @@ public:
     void ShowMissArrow(float k, float y, float x) override;
 
 private:
-    QPoint Pixel(int entry) const;
+    [[nodiscard]] QPoint Pixel(int entry) const;
     void DrawPolyline(Color color, const std::vector<QPoint>& points);
 
     int m_lane;

@@ -28,7 +28,7 @@ public:
     virtual void FillLamp(ViewItem image, Color color) = 0;
     virtual void SetStartCaption(const QString& caption) = 0;
     virtual void SetEnabled(TwoButton button, bool enabled) = 0;
-    virtual bool IsEnabled(TwoButton button) const = 0;
+    [[nodiscard]] virtual bool IsEnabled(TwoButton button) const = 0;
     virtual void FocusStart() = 0;
     virtual void ActivateWindow(const QString& className) = 0;
     // Shows what changed as soon as control returns to the event loop (a new shot).
@@ -68,8 +68,8 @@ public:
     int PortFree = 1;
 
     // Passes and polls since the window was created (for measurements).
-    std::uint64_t Passes() const { return m_passes; }
-    std::uint64_t Polls() const { return m_polls; }
+    [[nodiscard]] std::uint64_t Passes() const { return m_passes; }
+    [[nodiscard]] std::uint64_t Polls() const { return m_polls; }
     // What the last series came to, whether it is saved, a silent device.
     RunStatus status;
 
@@ -78,7 +78,7 @@ protected:
     void OnSeriesStart() override;
     void OnSeriesGo() override;
     void PassHead() override;
-    bool ShotSoundPending() const override;
+    [[nodiscard]] bool ShotSoundPending() const override;
     void PassTail() override;
     void OnSeriesEnd() override;
     void ShowCountdown(const QString& text) override;
@@ -90,8 +90,8 @@ private:
     void DrawTargets(bool tellMissing = true);
     void RegisterShot(int lane);
     // A lane that takes part and may still register shots.
-    bool CanShoot(int lane) const;
-    bool SoundOn() const;
+    [[nodiscard]] bool CanShoot(int lane) const;
+    [[nodiscard]] bool SoundOn() const;
     void ShotSound(bool wait);
     void Poll(int lane);
 
