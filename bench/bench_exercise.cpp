@@ -2,6 +2,7 @@
 // whole pass of the run (poll, clock, shot check, trace, aiming point, level bar) against the
 // in-process simulator, so no line time is included.
 #include "calibration/Calibration.h"
+#include "exercise/ShotTableModel.h"
 #include "exercise/SingleShooterRun.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -16,6 +17,7 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 using namespace ryvo;
@@ -169,6 +171,38 @@ static void BM_Pass(benchmark::State& state) {
     state.counters["passes"] = static_cast<double>(rig.run.Passes());
 }
 BENCHMARK(BM_Pass)->Arg(10)->Arg(9999);
+
+// What the shot table and its figures cost the run when shot N + 1 comes, N = the argument.
+void BM_ShotTableNewShot(benchmark::State& state) {
+    RunState run;
+    auto add = [&run](int s) {
+        run.ShotPos[0].push_back(
+            {static_cast<float>(std::sin(s) * 30.0), static_cast<float>(std::cos(s * 0.7) * 30.0)});
+        run.ShotMs[0].push_back(static_cast<std::uint32_t>(s) * 900U);
+        run.ShotScore[0].push_back(5 + s % 6);
+        ++run.ShotCount[0];
+    };
+    const auto n = static_cast<int>(state.range(0));
+    for (int s = 0; s < n; ++s) {
+        add(s);
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        ShotTableModel model;
+        model.Update(run, 0);
+        add(n);
+        state.ResumeTiming();
+        model.Update(run, 0);
+        benchmark::DoNotOptimize(model.Figures().extremeSpread);
+        state.PauseTiming();
+        run.ShotPos[0].pop_back();
+        run.ShotMs[0].pop_back();
+        run.ShotScore[0].pop_back();
+        --run.ShotCount[0];
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ShotTableNewShot)->Arg(10)->Arg(100)->Arg(999)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
