@@ -214,7 +214,18 @@ QString Figures(Window& w) {
 TEST(TShoots5Window, SeriesPanelFollowsTheSelectedLane) {
     Window w;
     w.state.settings.ShootsNumber = 5;
+    w.page.resize(1024, 768);
+    w.page.show();
+    QApplication::processEvents();
     w.page.FormActivate();
+    const auto onPage = [&](const char* name) {
+        QWidget* c = w.Child(name);
+        return QRect(c->mapTo(&w.page, QPoint(0, 0)), c->size());
+    };
+    EXPECT_TRUE(w.page.rect().contains(onPage("SeriesPanel")));
+    EXPECT_FALSE(onPage("SeriesPanel").intersects(onPage("Target")));
+    EXPECT_GT(w.Child("Target")->width(), 2 * w.Child("SeriesPanel")->width())
+        << "the target stays the largest thing";
     w.Button("Start")->click();
     w.Tick(5);
     ASSERT_EQ(w.page.Run().RunPhase(), Phase::Series);
