@@ -12,6 +12,7 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QTableView>
 
 #include <algorithm>
 #include <array>
@@ -155,4 +156,62 @@ TEST(ExerciseE2E, ReportAnsweredLateIsCountedOnceAndLaterAnswersKeepStep) {
     EXPECT_GE(acks(2500.0, 4500.0), 2);
     EXPECT_EQ(acks(2500.0, 4500.0) % 2, 0);
     EXPECT_EQ(acks(4500.0, 1e12), 2);
+}
+
+TEST(ExerciseE2E, ShotsFiredThroughThePortFillTheWindowsShotTable) {
+    // Four holes on a square round the centre, 25 units off each axis, 1.5 s apart.
+    test::SimProcess sim("level 0 4000\n"
+                         "aim 0 path 0:1000,1000 1700:1000,1000 1800:-1000,1000 "
+                         "3200:-1000,1000 3300:-1000,-1000 4700:-1000,-1000 4800:1000,-1000\n"
+                         "trigger 0 1500 3000 4500 6000\n");
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+
+    ProgramState state;
+    test::UseSingleShooterSettings(state, 4, 2);
+    state.settings.SerialPort = sim.Link();
+    SteadyClock clock;
+    ScriptedKeyboard keyboard;
+    ScriptedDialogs dialogs;
+    QtSerialPortFactory ports;
+    RecordingSound sound;
+    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
+    TShoot1 page(state, services);
+    auto* table = page.findChild<QTableView*>(QStringLiteral("ShotTable"));
+    ASSERT_NE(table, nullptr);
+
+    page.FormActivate();
+    page.StartClick();
+    QElapsedTimer timer;
+    timer.start();
+    while (!page.Run().Idle() && timer.elapsed() < 20000) {
+        page.Run().Tick();
+    }
+    ASSERT_TRUE(page.Run().Idle()) << "the series did not end";
+    ASSERT_EQ(state.run.ShotCount[0], 4u);
+
+    const QAbstractItemModel* m = table->model();
+    ASSERT_EQ(m->rowCount(), 4);
+    const std::vector<ShotPoint> square = {{25, 25}, {-25, 25}, {-25, -25}, {25, -25}};
+    for (int row = 0; row < 4; ++row) {
+        SCOPED_TRACE(row);
+        const ShotPoint p = square[static_cast<size_t>(row)];
+        EXPECT_EQ(m->data(m->index(row, 0)).toString(), QString::number(row + 1));
+        EXPECT_EQ(m->data(m->index(row, 3)).toString(), QString::number(ScoreShot(p.x, p.y, 2)));
+        if (row > 0) {
+            // The triggers came 1.5 s apart; the poll loop takes them within a few passes.
+            EXPECT_NEAR(m->data(m->index(row, 2)).toString().toDouble(), 1.5, 0.15);
+        }
+    }
+    const double first = m->data(m->index(0, 1)).toString().toDouble();
+    EXPECT_GT(first, 0.0);
+    EXPECT_LT(first, 1.6);
+
+    const QStringList figures =
+        page.findChild<QLabel*>(QStringLiteral("GroupFigures"))->text().split(QLatin1Char('\n'));
+    ASSERT_GE(figures.size(), 6);
+    EXPECT_EQ(figures[0], QStringLiteral("СТП: x̄ 0.0, ȳ 0.0 (в центре)"));
+    EXPECT_EQ(figures[1], QStringLiteral("Разброс: 70.7"));
+    EXPECT_EQ(figures[2], QStringLiteral("Средний радиус: 35.4"));
+    EXPECT_EQ(figures[4], QStringLiteral("Вне мишени: 0"));
+    EXPECT_EQ(figures[5], QStringLiteral("По тёмной мишени: 0"));
 }
