@@ -375,8 +375,14 @@ Figures RunRow(const QString& dirPath, const Row& row, bool fiveLanes,
     double lossAt = 1e12;
     std::uint32_t shotsAtLoss = 0;
     auto statusLine = [&] {
-        const auto* label = run.page->findChild<QLabel*>(QStringLiteral("StatusLine"));
-        return label != nullptr && label->text() == NoAnswerText();
+        // The five-lane window names its status line "Status".
+        for (const char* name : {"StatusLine", "Status"}) {
+            const auto* label = run.page->findChild<QLabel*>(QString::fromLatin1(name));
+            if (label != nullptr && label->text() == NoAnswerText()) {
+                return true;
+            }
+        }
+        return false;
     };
     if (row.loss != Loss::None) {
         RunUntil([&] { return sinceSim.elapsed() >= row.lossMs; }, row.lossMs + 1000);
