@@ -2,6 +2,7 @@
 // whole pass of the run (poll, clock, shot check, trace, aiming point, level bar) against the
 // in-process simulator, so no line time is included.
 #include "calibration/Calibration.h"
+#include "exercise/ShotTableModel.h"
 #include "exercise/SingleShooterRun.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -16,6 +17,7 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 using namespace ryvo;
@@ -169,6 +171,40 @@ static void BM_Pass(benchmark::State& state) {
     state.counters["passes"] = static_cast<double>(rig.run.Passes());
 }
 BENCHMARK(BM_Pass)->Arg(10)->Arg(9999);
+
+// What the shot table and its figures cost the run when a shot comes after about N others
+// (N = the argument; the table grows by 50 shots, then starts again at N).
+void BM_ShotTableNewShot(benchmark::State& state) {
+    RunState run;
+    auto add = [&run](int s) {
+        run.ShotPos[0].push_back(
+            {static_cast<float>(std::sin(s) * 30.0), static_cast<float>(std::cos(s * 0.7) * 30.0)});
+        run.ShotMs[0].push_back(static_cast<std::uint32_t>(s) * 900U);
+        run.ShotScore[0].push_back(5 + s % 6);
+        ++run.ShotCount[0];
+    };
+    const auto n = static_cast<int>(state.range(0));
+    for (int s = 0; s < n; ++s) {
+        add(s);
+    }
+    ShotTableModel model;
+    model.Update(run, 0);
+    for (auto _ : state) {
+        if (static_cast<int>(run.ShotCount[0]) >= n + 50) {
+            state.PauseTiming();
+            run.ShotCount[0] = static_cast<std::uint32_t>(n);
+            run.ShotPos[0].resize(static_cast<size_t>(n));
+            run.ShotMs[0].resize(static_cast<size_t>(n));
+            run.ShotScore[0].resize(static_cast<size_t>(n));
+            model.Update(run, 0);
+            state.ResumeTiming();
+        }
+        add(static_cast<int>(run.ShotCount[0]));
+        model.Update(run, 0);
+        benchmark::DoNotOptimize(model.Figures().extremeSpread);
+    }
+}
+BENCHMARK(BM_ShotTableNewShot)->Arg(10)->Arg(100)->Arg(999)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

@@ -1,4 +1,5 @@
 #include "app/Startup.h"
+#include "core/DataDir.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Keyboard.h"
@@ -20,8 +21,7 @@ int main(int argc, char* argv[]) {
 
     ryvo::ProgramState state;
     state.StartDir = QDir::currentPath();
-    state.DataDir =
-        QDir(QApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../share/ryvo"));
+    state.DataDir = ryvo::DataDirBeside(QApplication::applicationDirPath());
 
     ryvo::SteadyClock clock;
     ryvo::QtKeyboard keyboard;

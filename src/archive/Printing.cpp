@@ -50,7 +50,7 @@ void CentredText(Canvas& canvas, double left, double right, double y, const QStr
 // target; `y` is the first line's top.
 void DrawGroupFigures(Canvas& canvas, double width, double y, double lineHeight,
                       const ResultRecord& record) {
-    for (const QString& line : GroupFigureLines(AnalyseGroup(record.Shots, record.TargetType))) {
+    for (const QString& line : RecordFigureLines(record)) {
         CentredText(canvas, 0, width, y, line);
         y += lineHeight;
     }
@@ -142,6 +142,10 @@ void DrawLibrary(Canvas& canvas, const TargetArea& t, const QImage& picture) {
 }
 
 } // namespace
+
+QStringList RecordFigureLines(const ResultRecord& record) {
+    return GroupFigureLines(AnalyseGroup(record.Shots, record.TargetType));
+}
 
 std::optional<UserMessage> PrintOutcomeMessage(const PrintOutcome& outcome) {
     if (!outcome.ok) {

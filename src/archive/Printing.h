@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -13,6 +14,10 @@
 namespace ryvo {
 
 struct ProgramState;
+
+// The group figures of a record's shots, scored for its target, one line each: the lines
+// the result sheet prints and the archived result view shows.
+QStringList RecordFigureLines(const ResultRecord& record);
 
 // The result sheet of one series on one page: heading with group and shooter, date, the
 // exercise as planned and as fired, comment, and the target to scale with every shot.

@@ -1,5 +1,6 @@
 #include "archive/ResultView.h"
 
+#include "archive/Printing.h"
 #include "core/ProgramState.h"
 #include "targets/Scoring.h"
 #include "targets/TargetDrawing.h"
@@ -16,6 +17,7 @@ ResultTexts TextsOf(const ResultRecord& record, const QString& groupName) {
     t.Time2 = QString::asprintf("%5.2f", static_cast<double>(record.ShootTime));
     t.Sym = record.SumText;
     t.Comm = record.Comment;
+    t.Figures = RecordFigureLines(record).join(QChar(u'\n'));
     return t;
 }
 

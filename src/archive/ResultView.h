@@ -20,6 +20,8 @@ struct ResultTexts {
     QString Time2;      // shooting time, "%5.2f"
     QString Sym;
     QString Comm;
+    // Group figures of the shots, one line each, as the printed sheet gives them.
+    QString Figures;
 };
 ResultTexts TextsOf(const ResultRecord& record, const QString& groupName);
 

@@ -147,6 +147,18 @@ TArchiv3::TArchiv3(ProgramState& state, const Services& services, QWidget* paren
     m_comm->setWordWrap(true);
     commLayout->addWidget(m_comm);
 
+    auto* figuresBox = Named(new QGroupBox(QStringLiteral("Кучность"), this), "GroupFiguresG");
+    auto* figuresLayout = new QVBoxLayout(figuresBox);
+    m_figures = new QLabel(figuresBox);
+    m_figures->setObjectName(QStringLiteral("GroupFigures"));
+    // Known to accessibility tools by this name; the figures are its description.
+    m_figures->setAccessibleName(QStringLiteral("GroupFigures"));
+    m_figures->setWordWrap(true);
+    m_figures->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The lines wrap to the column the other boxes make, so the target keeps its room.
+    m_figures->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    figuresLayout->addWidget(m_figures);
+
     m_viewShoots = Named(new QPushButton(kViewShootsCaption, this), "ViewShoots");
     m_hint = Named(new QLabel(QStringLiteral("Shift или эта кнопка — следующий выстрел, "
                                              "Esc — остановить"),
@@ -159,6 +171,7 @@ TArchiv3::TArchiv3(ProgramState& state, const Services& services, QWidget* paren
     auto* side = new QVBoxLayout;
     side->addWidget(info);
     side->addWidget(commBox);
+    side->addWidget(figuresBox);
     side->addWidget(m_viewShoots);
     side->addWidget(m_hint);
     side->addWidget(m_printTarget);
@@ -249,6 +262,8 @@ void TArchiv3::FormActivate() {
     m_time2->setText(t.Time2);
     m_sym->setText(t.Sym);
     m_comm->setText(t.Comm);
+    m_figures->setText(t.Figures);
+    m_figures->setAccessibleDescription(t.Figures);
     Redraw();
     m_viewShoots->setFocus();
 }

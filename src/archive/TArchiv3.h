@@ -59,6 +59,7 @@ private:
     QLabel* m_time2;
     QLabel* m_sym;
     QLabel* m_comm;
+    QLabel* m_figures;
     QPushButton* m_viewShoots;
     QLabel* m_hint;
     QPushButton* m_printTarget;

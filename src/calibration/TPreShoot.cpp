@@ -2,6 +2,7 @@
 
 #include "core/Conversions.h"
 #include "core/Product.h"
+#include "core/ProgramState.h"
 #include "platform/Widgets.h"
 
 #include <QGridLayout>
@@ -17,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace ryvo {
@@ -29,6 +31,7 @@ constexpr int kSignalWidth = 254;
 constexpr int kSignalHeight = 30;
 constexpr int kPointerSize = 31;
 constexpr int kArrowSize = 24;
+constexpr QRgb kMeanPointColour = qRgb(0, 90, 255);
 
 QPixmap MarkerPixmap(const QColor& colour) {
     QPixmap pixmap(20, 20);
@@ -72,6 +75,39 @@ QPixmap ArrowPixmap(int angle) {
 }
 
 } // namespace
+
+// The cross on the mean point: a thin blue cross, apart from the black and red holes and the
+// green pointer, its arms a few hole radii long so that it does not hide the group.
+class MeanPointCross final : public QWidget {
+public:
+    explicit MeanPointCross(QWidget* parent) : QWidget(parent) {
+        setObjectName(QStringLiteral("MeanPoint"));
+        setAccessibleName(QStringLiteral("MeanPoint"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_TranslucentBackground);
+        hide();
+    }
+    // Arm length in pixels for a target picture `width` pixels wide.
+    static int Arm(int width) {
+        const double holeRadius = static_cast<double>(kShotMarkRadius) * width * 0.005;
+        return std::max(6, static_cast<int>(std::lround(3.0 * holeRadius)));
+    }
+    void PlaceAt(QPoint centre, int targetWidth) {
+        const int arm = Arm(targetWidth);
+        setGeometry(centre.x() - arm, centre.y() - arm, 2 * arm + 1, 2 * arm + 1);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const int c = width() / 2;
+        p.setPen(QPen(QColor(kMeanPointColour), 1));
+        p.drawLine(0, c, width() - 1, c);
+        p.drawLine(c, 0, c, height() - 1);
+        p.drawLine(0, c - 1, width() - 1, c - 1);
+        p.drawLine(c - 1, 0, c - 1, height() - 1);
+    }
+};
 
 // The room the target picture may take; tells when it changes size.
 class ZeroingPanel final : public QWidget {
@@ -123,6 +159,7 @@ TPreShoot::TPreShoot(ProgramState& state, const Services& services, QWidget* par
     m_pointer->setFixedSize(kPointerSize, kPointerSize);
     m_pointer->setAttribute(Qt::WA_TranslucentBackground);
     m_pointer->hide();
+    m_meanPoint = new MeanPointCross(m_targetView);
 
     auto* side = new QVBoxLayout;
     root->addLayout(side, 0);
@@ -388,6 +425,16 @@ void TPreShoot::ShowPointer(QPoint topLeft) {
 
 void TPreShoot::HidePointer() {
     m_pointer->hide();
+}
+
+void TPreShoot::ShowMeanPoint(QPoint centre) {
+    m_meanPoint->PlaceAt(centre, m_targetView->width());
+    m_meanPoint->raise();
+    m_meanPoint->show();
+}
+
+void TPreShoot::HideMeanPoint() {
+    m_meanPoint->hide();
 }
 
 int TPreShoot::PointerSize() const {

@@ -13,6 +13,8 @@ class QPushButton;
 
 namespace ryvo {
 
+class MeanPointCross;
+
 // The zeroing window. The measurement itself is ZeroingRun; this page owns the widgets and
 // drives the run through the shared exercise page (tick driver, repaint batching).
 class TPreShoot final : public ExercisePage, public ZeroingView {
@@ -66,6 +68,8 @@ public:
     void ShowPointer(QPoint topLeft) override;
     void HidePointer() override;
     [[nodiscard]] int PointerSize() const override;
+    void ShowMeanPoint(QPoint centre) override;
+    void HideMeanPoint() override;
     [[nodiscard]] QString LaneNumberText() const override;
     void FocusButtons() override;
 
@@ -86,6 +90,7 @@ private:
     // Zeroing draws no miss arrow; the panel's picture for it stays off screen.
     PictureWidget* m_failArrowView;
     QLabel* m_pointer;
+    MeanPointCross* m_meanPoint;
     QLabel* m_info;
     QLabel* m_sigText;
     QLineEdit* m_edit1;

@@ -74,6 +74,8 @@ void ZeroingRun::Report(const QString& text) {
 }
 
 void ZeroingRun::DrawEmptyTarget(int lane) {
+    // The cross belongs to the holes drawn since the measurement started.
+    m_zview.HideMeanPoint();
     if (!DrawLaneTarget(m_view.Picture(ViewPicture::Target), m_view.Picture(ViewPicture::SignalI),
                         m_state, lane) &&
         m_services.dialogs != nullptr) {
@@ -113,6 +115,8 @@ void ZeroingRun::ScaleFunc(ZeroingMode mode) {
     StopRequested = 0;
     SumX = 0.0F;
     SumY = 0.0F;
+    m_counted = 0;
+    m_zview.HideMeanPoint();
     ResetSeriesTrace();
     m_apply = false;
 
@@ -200,6 +204,26 @@ void ZeroingRun::RecordShot() {
     m_lastShotX = x;
     m_lastShotY = y;
     ++m_counted;
+    ShowMeanPoint();
+}
+
+std::optional<ShotPoint> ZeroingRun::MeanPoint() const {
+    if (m_counted <= 0) {
+        return std::nullopt;
+    }
+    // The same division as the correction's, so the cross shows what will be applied.
+    const auto n = static_cast<float>(m_counted);
+    return ShotPoint{SumX / n, SumY / n};
+}
+
+void ZeroingRun::ShowMeanPoint() {
+    const std::optional<ShotPoint> mean = MeanPoint();
+    if (!mean || !WithinPicture(mean->x, mean->y)) {
+        m_zview.HideMeanPoint();
+        return;
+    }
+    const int width = TargetWidth();
+    m_zview.ShowMeanPoint(QPoint(ToPixels(mean->x, width), ToPixels(mean->y, width)));
 }
 
 void ZeroingRun::PassHead() {
@@ -283,9 +307,10 @@ void ZeroingRun::OnSeriesEnd() {
 
 void ZeroingRun::ApplyCorrection() {
     const int lane = Lane();
-    const auto n = static_cast<float>(m_counted);
+    // Collection ends with Return only after a counted shot: there is a mean point.
+    const ShotPoint mean = MeanPoint().value_or(ShotPoint{});
     const LaneCalibration corrected = CorrectCalibration(LaneCalibrationOf(m_state.settings, lane),
-                                                         m_mode, SumX / n, SumY / n, m_edges);
+                                                         m_mode, mean.x, mean.y, m_edges);
     SetLaneCalibration(m_state.settings, lane, corrected);
     m_unsaved = !WriteCalibration(m_state.settings, CalibrationPath());
     m_reportUnsaved = m_unsaved;

@@ -47,6 +47,9 @@ public:
     [[nodiscard]] ZeroingMode Mode() const { return m_mode; }
     [[nodiscard]] ZeroingEdges Edges() const { return m_edges; }
     [[nodiscard]] int CountedShots() const { return m_counted; }
+    // Mean point of the shots counted in this measurement (the last one when idle), target
+    // units: the point the correction is computed from. None before the first counted shot.
+    [[nodiscard]] std::optional<ShotPoint> MeanPoint() const;
     [[nodiscard]] const CalibrationBackup& EntryBackup() const { return m_backup; }
     // The last correction could not be written to ryvw.dat: it is in memory only.
     [[nodiscard]] bool CorrectionUnsaved() const { return m_unsaved; }
@@ -66,6 +69,7 @@ private:
     [[nodiscard]] int Lane() const;
     void DrawEmptyTarget(int lane);
     void RecordShot();
+    void ShowMeanPoint();
     void ApplyCorrection();
     void CancelMeasurement();
     void Report(const QString& text);

@@ -31,6 +31,10 @@ public:
     virtual void ShowPointer(QPoint topLeft) = 0;
     virtual void HidePointer() = 0;
     [[nodiscard]] virtual int PointerSize() const = 0;
+    // The cross on the mean point of the shots counted so far, centre in pixels of the
+    // target picture.
+    virtual void ShowMeanPoint(QPoint centre) = 0;
+    virtual void HideMeanPoint() = 0;
     // The text of the lane number edit.
     [[nodiscard]] virtual QString LaneNumberText() const = 0;
     // Gives the buttons' group the focus, so Return and Space reach no button.

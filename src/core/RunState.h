@@ -3,6 +3,7 @@
 #include "core/Settings.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -31,6 +32,17 @@ struct RunState {
     std::array<std::int32_t, kLaneCount> ShotLockout{};
     // Grows with the series; a series may have up to 1000 shots (ShootsNumber).
     std::array<std::vector<ShotPoint>, kLaneCount> ShotPos;
+    // Beside ShotPos, for the live shot table only (no stored file holds them): each shot's
+    // time in ms since the series began and its score as scored when it was fired.
+    std::array<std::vector<std::uint32_t>, kLaneCount> ShotMs;
+    std::array<std::vector<std::int32_t>, kLaneCount> ShotScore;
+
+    // A new series: no shots kept for the lane.
+    void ClearShots(std::size_t lane) {
+        ShotPos[lane].clear();
+        ShotMs[lane].clear();
+        ShotScore[lane].clear();
+    }
 };
 
 } // namespace ryvo

@@ -54,6 +54,12 @@ int ReadBytes(ProgramState& state, std::uint8_t* buffer, int count) {
     return state.Port ? state.Port->Read(buffer, count) : 0;
 }
 
+void DiscardInput(ProgramState& state) {
+    if (state.Port) {
+        state.Port->DiscardInput();
+    }
+}
+
 void SteadyLampOn(ProgramState& state, int lane) {
     WriteByte(state, LaneCommand(kSteadyLampOn, lane));
 }

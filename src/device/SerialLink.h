@@ -24,6 +24,9 @@ void WriteByte(ProgramState& state, std::uint8_t value);
 // Reads up to `count` bytes within the read time-outs; 0 on an absent or invalid port.
 int ReadBytes(ProgramState& state, std::uint8_t* buffer, int count);
 
+// Drops whatever came in and was not read: an answer that arrived after its read gave up.
+void DiscardInput(ProgramState& state);
+
 // Lamp commands; the off commands repeat with 2 ms pauses so a lamp missed once still goes
 // out.
 void SteadyLampOn(ProgramState& state, int lane);

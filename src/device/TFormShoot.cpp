@@ -68,6 +68,10 @@ void SmoothInto(DeviceValues& device, int lane, const DeviceFrame& frame, float 
 // One poll request and its frame; nullopt when fewer than a frame's bytes came.
 std::optional<DeviceFrame> RequestFrame(ProgramState& state, int lane) {
     FrameBytes bytes{};
+    // An answer late past an earlier read's time-out would otherwise be read as this one's,
+    // and every later answer one request late: another lane's frame read for this lane,
+    // a trigger report repeated after its acknowledge.
+    DiscardInput(state);
     WriteByte(state, LaneCommand(kPoll, lane));
     if (ReadBytes(state, bytes.data(), kFrameSize) < kFrameSize) {
         return std::nullopt;

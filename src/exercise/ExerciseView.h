@@ -8,6 +8,8 @@
 
 namespace ryvo {
 
+struct RunState;
+
 // Value labels and the two buttons whose caption changes during a run.
 enum class ViewText {
     Num,
@@ -68,6 +70,11 @@ public:
     virtual void Present() {}
     // Full length of the level bar: the width of the `Signal` group.
     [[nodiscard]] virtual int SignalLength() const = 0;
+    // The shots of `lane` changed: a shot, a new series, another lane shown. Called with the
+    // statistics, never per pass, so a shot table may update here.
+    virtual void ShotsChanged(const RunState& /*run*/, int /*lane*/) {}
+    // The replay shows shot `shot` (from 0), or none when negative.
+    virtual void ReplayShot(int /*shot*/) {}
 };
 
 // What an exercise window's rules need besides its panel: lamps, buttons, navigation.

@@ -386,7 +386,7 @@ void MultiShooterRun::OnSeriesStart() {
         run.ElapsedSec[i] = 0;
         // A lane that never finishes must not keep the time of an earlier series.
         run.ShootTime[i] = 0.0F;
-        run.ShotPos[i].clear();
+        run.ClearShots(i);
         FirstShotTime[i] = 0.0F;
         run.AimX[i] = 0.0F;
         run.AimY[i] = 0.0F;
@@ -576,7 +576,7 @@ void MultiShooterRun::RegisterOtherLane(int lane) {
             run.ShootTime[i] = Seconds(now, run.StartTick[i]);
         }
         // At the lane's current aim: no trace of it is kept, so no jerk marker either.
-        RecordShot(run, lane, ShotPoint{run.AimX[i], run.AimY[i]}, m_state.settings.Target[i]);
+        RecordShot(run, lane, ShotPoint{run.AimX[i], run.AimY[i]}, m_state.settings.Target[i], now);
         if (run.LaneLit[i] != 0) {
             SmallTargetHole(lane);
         }

@@ -40,7 +40,8 @@ void TickLockouts(RunState& run, LaneSet lanes) {
     });
 }
 
-RecordedShot RecordShot(RunState& run, int lane, ShotPoint point, std::int32_t targetType) {
+RecordedShot RecordShot(RunState& run, int lane, ShotPoint point, std::int32_t targetType,
+                        std::uint32_t now) {
     const size_t i = Index(lane);
     RecordedShot shot;
     if (run.ShotCount[i] >= kMaxShots) {
@@ -60,6 +61,13 @@ RecordedShot RecordShot(RunState& run, int lane, ShotPoint point, std::int32_t t
         shots.resize(run.ShotCount[i] + 1);
     }
     shots[run.ShotCount[i]] = point;
+    // The same index as the point, whatever the other lists held before.
+    std::vector<std::uint32_t>& times = run.ShotMs[i];
+    std::vector<std::int32_t>& scores = run.ShotScore[i];
+    times.resize(run.ShotCount[i] + 1);
+    scores.resize(run.ShotCount[i] + 1);
+    times[run.ShotCount[i]] = now - run.StartTick[i];
+    scores[run.ShotCount[i]] = run.LastScore[i];
     if (run.LastScore[i] > 0) {
         run.ScoreSum[i] += run.LastScore[i];
     }

@@ -38,8 +38,10 @@ struct RecordedShot {
     ShotPoint point;       // the stored point; the dark-shot position for an unlit target
 };
 // Stores shot number ShotCount of the lane, scores it against `targetType` (dark when the
-// lane is not lit), adds a positive score to the sum and counts it.
-RecordedShot RecordShot(RunState& run, int lane, ShotPoint point, std::int32_t targetType);
+// lane is not lit), adds a positive score to the sum and counts it. `now` is the clock at
+// the shot; its time since the lane's StartTick is kept with it.
+RecordedShot RecordShot(RunState& run, int lane, ShotPoint point, std::int32_t targetType,
+                        std::uint32_t now);
 
 // Trace entry the trigger-jerk point is taken from (TimePost div TimeGun), or nullopt when
 // the times do not give one.

@@ -73,6 +73,7 @@ void SingleShooterRun::ReplayShow() {
         DrawReplayHole(m_replayShot - 1, kBlack);
     }
     DrawReplayHole(m_replayShot, kRed);
+    m_view.ReplayShot(static_cast<int>(m_replayShot));
     const ShotPoint p = m_replayShot < shots.size() ? shots[m_replayShot] : ShotPoint{};
     const std::int32_t score = ScoreShot(p.x, p.y, m_state.settings.Target[lane]);
     status.ReplayShot(static_cast<int>(m_replayShot) + 1, score);
@@ -110,6 +111,7 @@ void SingleShooterRun::ReplayFinish() {
     m_view.SetVisible(ViewItem::Fail, false);
     m_view.SetVisible(ViewItem::FailArrow, false);
     m_view.SetText(ViewText::ViewShootsCaption, kViewShootsCaption);
+    m_view.ReplayShot(-1);
     if (PostGunShown()) {
         m_view.SetVisible(ViewItem::PostGun, true);
     }

@@ -204,7 +204,7 @@ void SingleShooterRun::OnSeriesStart() {
     run.ScoreSum[i] = 0;
     run.ElapsedSec[i] = 0;
     run.ShootTime[i] = 0.0F;
-    run.ShotPos[i].clear();
+    run.ClearShots(i);
     ShowStatistics(lane);
     savedLevel = m_state.Device.Level[i];
     const TargetPoint aim =

@@ -1,6 +1,7 @@
 #include "exercise/TShoot1.h"
 
 #include "core/Product.h"
+#include "exercise/SeriesPanel.h"
 #include "platform/Widgets.h"
 
 #include <QGridLayout>
@@ -189,7 +190,10 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
     lamps->addStretch(1);
     side->addLayout(lamps);
     side->addWidget(Named(new QLabel, "Label1"));
-    side->addStretch(1);
+    // The series takes what height the column has left.
+    m_series = new SeriesPanel(QStringLiteral("Серия"), "");
+    ScaleText(m_series, kCaptionPoints);
+    side->addWidget(m_series, 1);
 
     m_labels[ViewText::StartCaption] = nullptr;
     m_labels[ViewText::ViewShootsCaption] = nullptr;
@@ -341,6 +345,14 @@ void TShoot1::RepaintArea(ViewPicture picture, const QRect& area) {
 int TShoot1::SignalLength() const {
     // The bar's full length is the width of the group around it.
     return m_signalBox->width();
+}
+
+void TShoot1::ShotsChanged(const RunState& run, int lane) {
+    m_series->ShowShots(run, lane);
+}
+
+void TShoot1::ReplayShot(int shot) {
+    m_series->ShowReplayShot(shot);
 }
 
 void TShoot1::ActivateWindow(const QString& className) {

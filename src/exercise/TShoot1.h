@@ -13,6 +13,8 @@ class QPushButton;
 
 namespace ryvo {
 
+class SeriesPanel;
+
 // The single-shooter exercise window. The run itself is SingleShooterRun; this page owns the
 // widgets; the shared page code ticks the run and brings its drawing to the screen.
 class TShoot1 final : public ExercisePage, public ExerciseView {
@@ -46,6 +48,10 @@ public:
     void Present() override { Display().Present(); }
     [[nodiscard]] int SignalLength() const override;
     void ActivateWindow(const QString& className) override;
+    void ShotsChanged(const RunState& run, int lane) override;
+    void ReplayShot(int shot) override;
+
+    SeriesPanel& Series() { return *m_series; }
 
     // Measurement hook: after every repaint of the target. Ticks().onTick runs before
     // every tick.
@@ -70,6 +76,7 @@ private:
     PictureWidget* m_signalView;
     QGroupBox* m_signalBox;
     QGroupBox* m_stat;
+    SeriesPanel* m_series;
     std::map<ViewText, QLabel*> m_labels;
     std::map<ViewItem, QWidget*> m_items;
     std::map<ViewButton, QPushButton*> m_buttons;

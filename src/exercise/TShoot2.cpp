@@ -1,5 +1,6 @@
 #include "exercise/TShoot2.h"
 
+#include "exercise/SeriesPanel.h"
 #include "platform/Widgets.h"
 
 #include <QGridLayout>
@@ -24,6 +25,8 @@ constexpr int kMinTargetSize = 200;
 constexpr int kSignalWidth = 204;
 constexpr int kSignalHeight = 20;
 constexpr int kFailArrowSize = 30;
+// The series panels between the targets: wide enough for their four columns.
+constexpr int kSeriesWidth = 200;
 
 // Point sizes at the base window size: values read from a distance, captions and buttons.
 constexpr double kValuePoints = 16.0;
@@ -78,6 +81,7 @@ public:
     }
     void Present() override { m_display.Present(); }
     [[nodiscard]] int SignalLength() const override { return sig->Canvas().Width(); }
+    void ShotsChanged(const RunState& run, int lane) override { series->ShowShots(run, lane); }
 
     [[nodiscard]] QWidget* Item(ViewItem item) const {
         const auto it = items.find(item);
@@ -98,6 +102,7 @@ public:
     PictureWidget* target = nullptr;
     PictureWidget* failArrow = nullptr;
     PictureWidget* sig = nullptr;
+    SeriesPanel* series = nullptr;
     std::map<ViewText, QLabel*> labels;
     std::map<ViewItem, QWidget*> items;
     std::map<ViewItem, std::function<QPixmap(double)>> art;
@@ -145,7 +150,16 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
         middle->addWidget(w);
         m_buttons[b] = w;
     };
-    middle->addStretch(1);
+    // Each shooter's series between the targets: shooter 1 above the buttons, 2 below.
+    auto series = [this, middle](int lane, const char* suffix) {
+        auto* panel = new SeriesPanel(
+            lane == 0 ? QStringLiteral("Стрелок 1") : QStringLiteral("Стрелок 2"), suffix);
+        ScaleText(panel, kCaptionPoints);
+        ScaleSize(panel, kSeriesWidth);
+        m_lanes[static_cast<size_t>(lane)]->series = panel;
+        middle->addWidget(panel, 1);
+    };
+    series(0, "1");
     button(TwoButton::Start, "Start", QStringLiteral("Начало стрельбы"), &TShoot2::StartClick,
            true);
     button(TwoButton::Save, "Save", QStringLiteral("Записать стрелка 1"), &TShoot2::SaveClick,
@@ -157,7 +171,7 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
     button(TwoButton::Print2, "Print2", QStringLiteral("Печать стрелка 2"), &TShoot2::Print2Click,
            false);
     button(TwoButton::Exit, "Exit", QStringLiteral("Выход"), &TShoot2::ExitClick, true);
-    middle->addStretch(1);
+    series(1, "2");
     row->addLayout(middle);
     row->addWidget(BuildLane(1), 1);
 

@@ -1,5 +1,6 @@
 #include "exercise/TShoots5.h"
 
+#include "exercise/SeriesPanel.h"
 #include "platform/Widgets.h"
 
 #include <QGridLayout>
@@ -212,7 +213,10 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     ScaleText(m_status, kCaptionPoints);
     m_status->setWordWrap(true);
     side->addWidget(m_status);
-    side->addStretch(1);
+    // The selected lane's series takes what height the column has left.
+    m_series = new SeriesPanel(QStringLiteral("Серия"), "");
+    ScaleText(m_series, kCaptionPoints);
+    side->addWidget(m_series, 1);
 
     Ticks().Drive(m_run);
     Ticks().onTick = [this] {
@@ -393,6 +397,10 @@ void TShoots5::Present() {
 
 int TShoots5::SignalLength() const {
     return m_signalBox->width();
+}
+
+void TShoots5::ShotsChanged(const RunState& run, int lane) {
+    m_series->ShowShots(run, lane);
 }
 
 void TShoots5::ActivateWindow(const QString& className) {

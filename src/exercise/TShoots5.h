@@ -14,6 +14,8 @@ class QPushButton;
 
 namespace ryvo {
 
+class SeriesPanel;
+
 // The five-lane exercise window: five small targets across the top, the selected lane's
 // large target below, taking what room the window leaves. The run is MultiShooterRun; the
 // shared exercise page ticks it and brings its drawing to the screen at the display rate.
@@ -52,6 +54,9 @@ public:
     void Present() override;
     [[nodiscard]] int SignalLength() const override;
     void ActivateWindow(const QString& className) override;
+    void ShotsChanged(const RunState& run, int lane) override;
+
+    SeriesPanel& Series() { return *m_series; }
 
     // MultiShooterView
     Canvas& SmallTarget(int lane) override;
@@ -91,6 +96,7 @@ private:
     std::array<QLabel*, kLaneCount> m_flashLamps{};
     QGroupBox* m_signalBox = nullptr;
     QLabel* m_status = nullptr;
+    SeriesPanel* m_series = nullptr;
     std::map<ViewText, QLabel*> m_labels;
     std::map<ViewItem, QWidget*> m_items;
     std::map<ViewItem, std::function<QPixmap(double)>> m_markerArt;

@@ -202,6 +202,7 @@ void TargetPanel::ShowStatistics(int lane) {
                                                      static_cast<float>(run.ShotCount[i]))
                                : 0.0;
     m_panelView.SetText(ViewText::AverSym, QString::asprintf("%4.1f", average));
+    m_panelView.ShotsChanged(run, static_cast<int>(i));
 }
 
 void TargetPanel::ShowMissArrow(float /*k*/, float y, float x) {

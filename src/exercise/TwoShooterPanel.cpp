@@ -195,6 +195,7 @@ void TwoShooterPanel::ShowStatistics(int lane) {
                                                      static_cast<float>(run.ShotCount[i]))
                                : 0.0;
     m_panelView.SetText(ViewText::AverSym, QString::asprintf("%4.1f", average));
+    m_panelView.ShotsChanged(run, static_cast<int>(i));
 }
 
 void TwoShooterPanel::GreyOut() {

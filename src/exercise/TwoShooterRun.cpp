@@ -213,7 +213,7 @@ void TwoShooterRun::OnSeriesStart() {
         run.LastScore[i] = 0;
         run.ShotCount[i] = 0;
         run.ShootTime[i] = 0.0F;
-        run.ShotPos[i].clear();
+        run.ClearShots(i);
         run.LaneActive[i] = m_two.LanePresent[i] == 1 ? 1 : 0;
         std::fill(device.TraceHistX[i].begin(), device.TraceHistX[i].end(), 0.0F);
         std::fill(device.TraceHistY[i].begin(), device.TraceHistY[i].end(), 0.0F);
@@ -353,7 +353,7 @@ void TwoShooterRun::RegisterShot(int lane) {
     const float x = run.AimX[i];
     const float y = run.AimY[i];
 
-    const RecordedShot shot = RecordShot(run, lane, ShotPoint{x, y}, settings.Target[i]);
+    const RecordedShot shot = RecordShot(run, lane, ShotPoint{x, y}, settings.Target[i], now);
     if (!shot.recorded) {
         return;
     }

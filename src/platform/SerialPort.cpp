@@ -103,6 +103,12 @@ public:
         return got;
     }
 
+    void DiscardInput() override {
+        if (IsOpen()) {
+            m_port.clear(QSerialPort::Input);
+        }
+    }
+
     void Close() override {
         m_port.close();
         m_open = false;

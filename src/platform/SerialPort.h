@@ -21,6 +21,9 @@ public:
     virtual bool WriteByte(std::uint8_t value) = 0;
     // Reads up to `count` bytes, giving up after the read time-outs; returns the number read.
     virtual int Read(std::uint8_t* buffer, int count) = 0;
+    // Drops bytes that came in and were not read. A port that never holds such bytes keeps
+    // the default.
+    virtual void DiscardInput() {}
     virtual void Close() = 0;
 };
 

@@ -460,3 +460,60 @@ TEST(ArchiveWindows, ExportsTheGroupMonthAndTheDayAsCsv) {
     ASSERT_EQ(b.dialogs.messages.size(), 1u);
     EXPECT_TRUE(b.dialogs.messages[0].text.startsWith(QStringLiteral("Не удалось записать файл")));
 }
+
+TEST(ArchiveWindows, TheViewShowsTheGroupFiguresOfAHandWrittenRecord) {
+    Browser b;
+    // Four holes on a square about the centre (each a 9 on the sport target), a miss beyond
+    // the square, a hand-edited line that reads as "not a number", a dark-target shot.
+    b.dir.Write(QStringLiteral("2008/Декабрь/Кучность.rec"),
+                test::Cp1251Lines("Орлов\n9.12.2008 11:30\n2 0 7 0\n7   20.00\nквадрат\n"
+                                  "  10.00           10.00\n  10.00          -10.00\n"
+                                  " -10.00           10.00\n -10.00          -10.00\n"
+                                  " 150.00            0.00\n nan nan\n"
+                                  "-1234.00        -1234.00\n"));
+    ASSERT_TRUE(ReadGroupFile(b.state, QStringLiteral("2008/Декабрь"), QStringLiteral("Кучность")));
+    CollectDates(b.state.archive);
+    SelectDate(b.state.archive, 0);
+    b.state.archive.CurrentRecord = 0;
+    TArchiv3& view = *b.three;
+    view.show();
+    view.FormActivate();
+    QApplication::processEvents();
+
+    auto* figures = Browser::Child<QLabel>(view, "GroupFigures");
+    ASSERT_NE(figures, nullptr);
+    const QString expected =
+        QStringLiteral("Средняя точка попадания:  x = 0.0, y = 0.0 (в центре)\n"
+                       "Наибольший разброс:  28.3;  средний радиус:  14.1\n"
+                       "Попадания по очкам:  9 - 4\n"
+                       "Не учтены:  промахов 2, при тёмной мишени 1");
+    EXPECT_EQ(figures->text(), expected);
+    EXPECT_EQ(figures->accessibleName(), QStringLiteral("GroupFigures"));
+    EXPECT_EQ(figures->accessibleDescription(), expected);
+    // The printed sheet gives the same lines.
+    Browser::Child<QPushButton>(view, "PrintTarget")->click();
+    ASSERT_EQ(b.printer.pages.size(), 1u);
+    const auto& texts = b.printer.pages[0].texts;
+    for (const QString& line : expected.split(QChar(u'\n'))) {
+        EXPECT_NE(std::find(texts.begin(), texts.end(), line), texts.end()) << line.toStdString();
+    }
+
+    // The figures fit beside a target that keeps most of the window's height.
+    EXPECT_TRUE(figures->isVisible());
+    EXPECT_GE(figures->height(), figures->heightForWidth(figures->width()));
+    const QRect box(figures->mapTo(&view, QPoint(0, 0)), figures->size());
+    EXPECT_TRUE(view.rect().contains(box));
+    EXPECT_GE(view.TargetImage().width(), view.height() * 4 / 5);
+
+    // The next record, moved up and left; the figures follow it.
+    b.dir.Write(QStringLiteral("2008/Декабрь/Кучность.rec"),
+                test::Cp1251Lines("Орлов\n9.12.2008 11:30\n2 0 1 0\n1    5.00\n\n"
+                                  " -30.00          -40.00\n"));
+    ASSERT_TRUE(ReadGroupFile(b.state, QStringLiteral("2008/Декабрь"), QStringLiteral("Кучность")));
+    SelectDate(b.state.archive, 0);
+    view.FormActivate();
+    EXPECT_TRUE(figures->text().startsWith(
+        QStringLiteral("Средняя точка попадания:  x = -30.0, y = -40.0 (выше и левее)\n"
+                       "Наибольший разброс:  0.0;  средний радиус:  0.0")))
+        << figures->text().toStdString();
+}

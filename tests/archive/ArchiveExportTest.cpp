@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 
 using namespace ryvo;
@@ -52,9 +53,9 @@ struct ToolRun {
     QByteArray err;
 };
 
-ToolRun Tool(const QStringList& args) {
+ToolRun Tool(const QStringList& args, const QString& dataDir = QString()) {
     ToolRun run;
-    run.code = RunArchiveTool(args, run.out, run.err);
+    run.code = RunArchiveTool(args, run.out, run.err, dataDir);
     return run;
 }
 
@@ -161,4 +162,76 @@ TEST(ArchiveExport, FieldsThatNeedQuotingAndFileNames) {
         ExportFileName(ExportScope{QStringLiteral("G"), 2008, 12, QStringLiteral("7.12.2008")},
                        QStringLiteral("csv")),
         QStringLiteral("G 7.12.2008.csv"));
+}
+
+namespace {
+
+// A record on the first library target (picture 1001) and a pack of the start directory
+// whose zone map, 20 pixels square, scores 8 in the middle, 3 around it and 0 in the top
+// left corner.
+struct FigureArchive {
+    test::TempDir dir;
+    FigureArchive() {
+        QDir().mkpath(dir.File(QStringLiteral("2008/Декабрь")));
+        dir.Write(QStringLiteral("2008/Декабрь/Фигуры.rec"),
+                  test::Cp1251Lines("Захаров\n10.12.2008 14:0\n3 0 4 0\n4    9.00\nсилуэт\n"
+                                    "   0.00            0.00\n  60.00            0.00\n"
+                                    " -90.00          -90.00\n 150.00            0.00\n"));
+    }
+    void AddPack() const {
+        QDir().mkpath(dir.File(QStringLiteral("Targets")));
+        dir.Write(QStringLiteral("Targets/strings.txt"), "1\t1\n");
+        QImage zones(20, 20, QImage::Format_Grayscale8);
+        zones.fill(3);
+        for (int y = 5; y < 15; ++y) {
+            for (int x = 5; x < 15; ++x) {
+                zones.setPixel(x, y, qRgb(8, 8, 8));
+            }
+        }
+        for (int y = 0; y < 3; ++y) {
+            for (int x = 0; x < 3; ++x) {
+                zones.setPixel(x, y, qRgb(0, 0, 0));
+            }
+        }
+        ASSERT_TRUE(zones.save(dir.File(QStringLiteral("Targets/1001.zones.png"))));
+        QImage picture(20, 20, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        ASSERT_TRUE(picture.save(dir.File(QStringLiteral("Targets/1001.png"))));
+    }
+    QStringList Export() const {
+        return {"export", dir.Path(), "--year", "2008", "--month", "12", "--group", "Фигуры"};
+    }
+};
+
+} // namespace
+
+TEST(ArchiveTool, FigureTargetsScoreByTheZoneMapOfThePack) {
+    FigureArchive a;
+    // No pack anywhere: every hole on the square scores 0, as the program gives it then.
+    const ToolRun bare = Tool(a.Export());
+    ASSERT_EQ(bare.code, 0) << bare.err.toStdString();
+    EXPECT_EQ(AsStored(bare.out), Expected("figure-no-zones.csv"));
+
+    a.AddPack();
+    const ToolRun zoned = Tool(a.Export());
+    ASSERT_EQ(zoned.code, 0) << zoned.err.toStdString();
+    EXPECT_EQ(AsStored(zoned.out), Expected("figure.csv"));
+    // The stored file is only read.
+    EXPECT_EQ(a.dir.Read(QStringLiteral("2008/Декабрь/Фигуры.rec")).count("\r\n"), 9);
+}
+
+TEST(ArchiveTool, TheBuiltProgramFindsThePacksOfItsDataDirectory) {
+    FigureArchive a;
+    const QString dataDir = qEnvironmentVariable("RYVO_DATA_DIR");
+    ASSERT_TRUE(QDir(dataDir).exists(QStringLiteral("Targets"))) << dataDir.toStdString();
+    QProcess tool;
+    tool.start(qEnvironmentVariable("RYVO_BIN_DIR") + QStringLiteral("/ryvo-archive"),
+               a.Export() + QStringList{"--format", "json"});
+    ASSERT_TRUE(tool.waitForFinished(30000)) << tool.errorString().toStdString();
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    const QByteArray out = tool.readAllStandardOutput();
+    // The same as read with the build's data directory, and the centre hit on the
+    // silhouette scores: without the pack's zone map the sum would be 0.
+    EXPECT_EQ(out, Tool(a.Export() + QStringList{"--format", "json"}, dataDir).out);
+    EXPECT_FALSE(out.contains("\"sum\": 0,")) << out.toStdString();
 }

@@ -197,3 +197,54 @@ TEST(TPreShootWindow, FileButtonsUseTheCalibrationFilter) {
     EXPECT_TRUE(w.dir.Exists(QStringLiteral("ryvw.dat")));
     EXPECT_EQ(w.navigator.activated, QStringList{QStringLiteral("TMainForm2")});
 }
+
+TEST(TPreShootWindow, TheMeanPointCrossIsDrawnOverTheHoles) {
+    Window w;
+    w.model.Lane(0).level = 4000;
+    auto aim = [&](int x, int y) { // target units, 40 device units each
+        w.model.Lane(0).aim = std::make_unique<sim::FixedAim>(
+            sim::Signal{static_cast<std::int16_t>(x * 40), static_cast<std::int16_t>(y * 40)});
+        w.Tick(50);
+    };
+    QWidget* cross = w.Widget("MeanPoint");
+    ASSERT_NE(cross, nullptr);
+    QWidget* target = w.Widget("Target");
+    const int side = target->width();
+    w.Get("ButCent")->click();
+    aim(10, -20);
+    EXPECT_FALSE(cross->isVisible());
+    w.Get("ButShoot")->click();
+    w.Tick();
+    EXPECT_TRUE(cross->isVisible());
+    EXPECT_EQ(cross->geometry().center(), QPoint(ToPixels(10, side), ToPixels(-20, side)));
+
+    aim(30, -20);
+    w.Get("ButShoot")->click();
+    w.Tick();
+    const QPoint centre(ToPixels(20, side), ToPixels(-20, side));
+    EXPECT_EQ(cross->geometry().center(), centre);
+    // Blue on both arms, clear of the two holes 10 units either side.
+    const QImage shown = target->grab().toImage();
+    const QColor blue(0, 90, 255);
+    const int arm = cross->width() / 2 - 2;
+    EXPECT_EQ(shown.pixelColor(centre + QPoint(arm, 0)), blue);
+    EXPECT_EQ(shown.pixelColor(centre + QPoint(-arm, 0)), blue);
+    EXPECT_EQ(shown.pixelColor(centre + QPoint(0, arm)), blue);
+    EXPECT_EQ(shown.pixelColor(centre + QPoint(0, -arm)), blue);
+    EXPECT_NE(shown.pixelColor(centre + QPoint(arm, arm)), blue);
+    // The picture itself is untouched: the cross is drawn over it.
+    EXPECT_NE(QColor(w.page.Picture(ViewPicture::Target).Pixel(centre.x() + arm, centre.y())),
+              blue);
+
+    w.keyboard.Set(Key::Return, true);
+    w.Tick();
+    w.keyboard.Set(Key::Return, false);
+    w.Tick(3);
+    ASSERT_TRUE(w.page.Run().Idle());
+    EXPECT_NEAR(w.state.settings.CentX[0], -20.0F, 0.05F);
+    EXPECT_NEAR(w.state.settings.CentY[0], 20.0F, 0.05F);
+    EXPECT_TRUE(cross->isVisible());
+    // The next measurement starts on an empty target.
+    w.Get("ButCent")->click();
+    EXPECT_FALSE(cross->isVisible());
+}

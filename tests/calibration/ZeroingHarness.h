@@ -14,6 +14,7 @@
 
 #include <map>
 #include <optional>
+#include <vector>
 
 namespace ryvo::test {
 
@@ -52,6 +53,11 @@ public:
     void ShowPointer(QPoint topLeft) override { pointer = topLeft; }
     void HidePointer() override { pointer.reset(); }
     int PointerSize() const override { return 31; }
+    void ShowMeanPoint(QPoint centre) override {
+        meanPoint = centre;
+        meanPoints.push_back(centre);
+    }
+    void HideMeanPoint() override { meanPoint.reset(); }
     QString LaneNumberText() const override { return laneNumber; }
     void FocusButtons() override { ++focusButtons; }
 
@@ -63,6 +69,8 @@ public:
     std::map<ViewItem, QPoint> places;
     std::map<ZeroingControl, bool> enabled;
     std::optional<QPoint> pointer;
+    std::optional<QPoint> meanPoint; // the cross as shown now
+    std::vector<QPoint> meanPoints;  // every place it was shown at, in order
     QString info;
     QString laneNumber = QStringLiteral("1");
     QStringList activated;

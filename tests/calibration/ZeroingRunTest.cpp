@@ -410,3 +410,70 @@ TEST(ZeroingRun, FilesOfTheUsersChoice) {
     EXPECT_EQ(h.dialogs.fileFilters.size(), files);
     EXPECT_TRUE(h.view.activated.isEmpty());
 }
+
+TEST(ZeroingRun, TheMeanPointFollowsTheCountedShots) {
+    test::TempDir dir;
+    ZeroingHarness h(dir.Path());
+    auto& view = h.view;
+    h.run.FormActivate();
+    EXPECT_FALSE(h.run.MeanPoint().has_value());
+
+    h.run.ButCentClick();
+    h.Tick();
+    ASSERT_EQ(h.run.CurrentPhase(), Phase::Collecting);
+    EXPECT_FALSE(view.meanPoint.has_value());
+
+    // (20, -10), (40, -10), (30, 20): means (20, -10), (30, -10), (30, 0).
+    struct Step {
+        int x, y;
+        float meanX, meanY;
+    };
+    const Step steps[] = {{20, -10, 20, -10}, {40, -10, 30, -10}, {30, 20, 30, 0}};
+    for (const Step& s : steps) {
+        h.Aim(0, s.x * kPerUnit, s.y * kPerUnit);
+        h.Shoot(0);
+        const auto mean = h.run.MeanPoint();
+        ASSERT_TRUE(mean.has_value());
+        EXPECT_NEAR(mean->x, s.meanX, 0.02F) << s.x << ", " << s.y;
+        EXPECT_NEAR(mean->y, s.meanY, 0.02F) << s.x << ", " << s.y;
+        ASSERT_TRUE(view.meanPoint.has_value());
+        EXPECT_NEAR(view.meanPoint->x(), ToPixels(s.meanX, 505), 1);
+        EXPECT_NEAR(view.meanPoint->y(), ToPixels(s.meanY, 505), 1);
+    }
+    EXPECT_EQ(view.meanPoints.size(), 3u); // once per counted shot
+
+    // A shot outside the level window is not counted and does not move the cross.
+    h.model.Lane(0).level = 500;
+    h.Tick(3);
+    h.Shoot(0);
+    EXPECT_EQ(h.run.CountedShots(), 3);
+    EXPECT_EQ(view.meanPoints.size(), 3u);
+    h.model.Lane(0).level = 4000;
+    h.Tick(40);
+
+    // The correction is the one the cross showed: the mean goes to the centre.
+    const ShotPoint mean = *h.run.MeanPoint();
+    h.Press(Key::Return);
+    h.RunToIdle();
+    EXPECT_NEAR(h.state.settings.CentX[0], -mean.x, 1e-4F);
+    EXPECT_NEAR(h.state.settings.CentY[0], -mean.y, 1e-4F);
+    EXPECT_FLOAT_EQ(ReadBack(dir).CentX[0], h.state.settings.CentX[0]);
+    // It stays with the holes until a new measurement starts.
+    EXPECT_TRUE(view.meanPoint.has_value());
+    h.run.ButLeftClick();
+    EXPECT_FALSE(view.meanPoint.has_value());
+    EXPECT_FALSE(h.run.MeanPoint().has_value());
+    h.Tick();
+    h.Press(Key::Escape);
+    h.RunToIdle();
+    ASSERT_TRUE(h.run.Idle());
+
+    // A mean point off the picture has no cross, but still counts.
+    h.run.ButCentClick();
+    h.Tick();
+    h.Aim(0, 140 * kPerUnit, 0);
+    h.Shoot(0);
+    // 140 raw less the 30 of the centre correction just made: still beyond the picture.
+    EXPECT_NEAR(h.run.MeanPoint()->x, 110.0F, 0.05F);
+    EXPECT_FALSE(view.meanPoint.has_value());
+}

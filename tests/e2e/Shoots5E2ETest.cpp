@@ -190,3 +190,77 @@ TEST(Shoots5E2E, FiveLanesFiringThroughTheSerialPort) {
         << "the shooter's name, in code page 1251";
     EXPECT_EQ(state.run.ShotCount[3], 4u);
 }
+
+// The simulator held off the processor for 300 ms across a pull, as on a loaded machine: the
+// window's reads time out and the device answers the queued polls late, all at once. The
+// answers after that must again belong to their own requests, so the other lanes' reports
+// are fetched and each pull counts once.
+TEST(Shoots5E2E, LateAnswersLeaveEveryLaterPullCountedOnce) {
+    const std::array<std::vector<int>, 5> pulls = {{
+        {3500, 4600, 5800},
+        {3450, 4300, 5100, 6000},
+        {3700, 4500, 5400},
+        {3550, 4900, 5600},
+        {4100, 5200, 6200},
+    }};
+    QByteArray scenario;
+    for (int lane = 0; lane < 5; ++lane) {
+        scenario += QStringLiteral("level %1 4000\naim %1 fixed %2 400\ntrigger %1")
+                        .arg(lane)
+                        .arg(-800 + 400 * lane)
+                        .toUtf8();
+        for (int t : pulls[static_cast<size_t>(lane)]) {
+            scenario += ' ' + QByteArray::number(t);
+        }
+        scenario += '\n';
+    }
+    test::SimProcess sim(scenario);
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    QElapsedTimer sinceSim;
+    sinceSim.start();
+
+    ProgramState state;
+    Settings& s = state.settings;
+    ApplyBuiltInDefaults(s);
+    s.SerialPort = sim.Link();
+    s.IO_Serial = 1;
+    s.Shooter = 31;
+    s.ShootsNumber = 10;
+    s.Time = 0;
+    s.EnableTrace = 1;
+    for (size_t lane = 0; lane < 5; ++lane) {
+        s.Target[lane] = 2;
+        state.LanePresent[lane] = 1;
+    }
+    ApplySignalLimits(state);
+    state.TraceLength = ComputeTraceLength(s);
+    state.PortEverOpened = true;
+    SteadyClock clock;
+    ScriptedKeyboard keyboard;
+    ScriptedDialogs dialogs;
+    QtSerialPortFactory ports;
+    RecordingSound sound;
+    sound.available = false;
+    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
+    TShoots5 page(state, services);
+    page.resize(1029, 646);
+    page.show();
+    page.FormActivate();
+    page.StartClick();
+    ASSERT_TRUE(RunUntil([&] { return page.Run().RunPhase() == RunPhases::Phase::Series; }, 3000));
+    ASSERT_LT(sinceSim.elapsed(), 3300) << "the series must be on before the first pull";
+
+    ASSERT_TRUE(RunUntil([&] { return sinceSim.elapsed() >= 3400; }, 5000));
+    sim.Pause();
+    RunUntil([&] { return sinceSim.elapsed() >= 3700; }, 1000);
+    sim.Resume();
+    ASSERT_TRUE(RunUntil([&] { return sinceSim.elapsed() >= 7000; }, 5000));
+    keyboard.Set(Key::Escape, true);
+    RunUntil([&] { return page.Run().RunPhase() != RunPhases::Phase::Series; }, 2000);
+    keyboard.Set(Key::Escape, false);
+    ASSERT_TRUE(RunUntil([&] { return page.Run().Idle(); }, 3000));
+
+    for (size_t lane = 0; lane < 5; ++lane) {
+        EXPECT_EQ(state.run.ShotCount[lane], pulls[lane].size()) << "lane " << lane;
+    }
+}

@@ -70,6 +70,15 @@ TEST(ZeroingE2E, CentreAndRightEdgeChangeTheCalibrationFile) {
 
     ASSERT_TRUE(measure("ButCent", 2)) << "the centre measurement did not end";
     EXPECT_EQ(run.CountedShots(), 2);
+    // The cross stands on the mean point of the two shots, over the target.
+    const QWidget* target = page.findChild<QWidget*>(QStringLiteral("Target"));
+    const QWidget* cross = page.findChild<QWidget*>(QStringLiteral("MeanPoint"));
+    ASSERT_NE(target, nullptr);
+    ASSERT_NE(cross, nullptr);
+    EXPECT_FALSE(cross->isHidden());
+    const int side = target->width();
+    EXPECT_NEAR(cross->geometry().center().x(), ToPixels(25.0F, side), 1);
+    EXPECT_NEAR(cross->geometry().center().y(), ToPixels(10.0F, side), 1);
     Settings file = ReadFile(datPath);
     EXPECT_NEAR(file.CentX[0], -25.0F, 0.05F);
     EXPECT_NEAR(file.CentY[0], -10.0F, 0.05F);
@@ -77,6 +86,8 @@ TEST(ZeroingE2E, CentreAndRightEdgeChangeTheCalibrationFile) {
 
     // u = 80 - 25 = 55 after the centre correction: the right scale becomes 100 / 55.
     ASSERT_TRUE(measure("ButRight", 2)) << "the edge measurement did not end";
+    // Shots 80 units right of the raw centre, 55 after the correction.
+    EXPECT_NEAR(cross->geometry().center().x(), ToPixels(55.0F, side), 1);
     file = ReadFile(datPath);
     EXPECT_NEAR(file.ScaleR[0], 100.0F / 55.0F, 0.005F);
     EXPECT_NEAR(file.CentX[0], -25.0F, 0.05F);

@@ -39,25 +39,43 @@ TEST(ShotRules, LockOutNeedsTwoTicksOfItsOwnLane) {
 TEST(ShotRules, RecordShotScoresStoresAndStopsAtTheCap) {
     RunState run;
     run.LaneLit[2] = 1;
-    const RecordedShot first = RecordShot(run, 2, {0.0F, 0.0F}, 1);
+    run.StartTick[2] = 5000;
+    const RecordedShot first = RecordShot(run, 2, {0.0F, 0.0F}, 1, 6250);
     EXPECT_TRUE(first.recorded);
     EXPECT_TRUE(first.first);
     EXPECT_EQ(run.LastScore[2], 10);
     EXPECT_EQ(run.ScoreSum[2], 10);
-    RecordShot(run, 2, {150.0F, 0.0F}, 1);
+    RecordShot(run, 2, {150.0F, 0.0F}, 1, 7000);
     EXPECT_EQ(run.LastScore[2], kScoreMiss);
     EXPECT_EQ(run.ScoreSum[2], 10) << "a miss adds nothing";
     run.LaneLit[2] = 0;
-    const RecordedShot dark = RecordShot(run, 2, {1.0F, 1.0F}, 1);
+    const RecordedShot dark = RecordShot(run, 2, {1.0F, 1.0F}, 1, 9100);
     EXPECT_FALSE(dark.first);
     EXPECT_EQ(dark.point, (ShotPoint{kDarkShotPosition, kDarkShotPosition}));
     EXPECT_EQ(run.LastScore[2], kScoreDark);
     ASSERT_EQ(run.ShotCount[2], 3u);
     EXPECT_EQ(run.ShotPos[2][2], dark.point);
+    EXPECT_EQ(run.ShotMs[2], (std::vector<std::uint32_t>{1250, 2000, 4100}));
+    EXPECT_EQ(run.ShotScore[2], (std::vector<std::int32_t>{10, kScoreMiss, kScoreDark}));
 
     run.ShotCount[2] = kMaxShots;
-    EXPECT_FALSE(RecordShot(run, 2, {0.0F, 0.0F}, 1).recorded);
+    EXPECT_FALSE(RecordShot(run, 2, {0.0F, 0.0F}, 1, 9200).recorded);
     EXPECT_EQ(run.ShotCount[2], kMaxShots);
+    EXPECT_EQ(run.ShotMs[2].size(), 3u) << "a refused shot keeps no time";
+}
+
+TEST(ShotRules, ANewSeriesForgetsTimesAndScoresWithThePoints) {
+    RunState run;
+    run.LaneLit[0] = 1;
+    RecordShot(run, 0, {0.0F, 0.0F}, 1, 300);
+    RecordShot(run, 0, {0.0F, 0.0F}, 1, 800);
+    run.ClearShots(0);
+    run.ShotCount[0] = 0;
+    run.StartTick[0] = 1000;
+    RecordShot(run, 0, {150.0F, 0.0F}, 1, 1500);
+    EXPECT_EQ(run.ShotPos[0].size(), 1u);
+    EXPECT_EQ(run.ShotMs[0], std::vector<std::uint32_t>{500});
+    EXPECT_EQ(run.ShotScore[0], std::vector<std::int32_t>{kScoreMiss});
 }
 
 TEST(ShotRules, SeriesEndWithAndWithoutFireTransfer) {

@@ -4,8 +4,10 @@
 
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableView>
 
 using namespace ryvo;
 using ryvo::test::Window;
@@ -136,13 +138,16 @@ TEST(TShoot1Window, FillsTheWindowAtCommonScreenSizes) {
         EXPECT_GT(target->width(), lastSide);
         // The side column leaves the target most of the window.
         EXPECT_GE(target->width(), size.height() * 8 / 10);
-        for (const char* name : {"Start", "Exit", "GroupBoxStat", "Signal"}) {
+        for (const char* name : {"Start", "Exit", "GroupBoxStat", "Signal", "SeriesPanel"}) {
             auto* c = w.page.findChild<QWidget*>(name);
             EXPECT_TRUE(w.page.rect().contains(QRect(c->mapTo(&w.page, QPoint(0, 0)), c->size())))
                 << name;
             EXPECT_FALSE(onPage.intersects(QRect(c->mapTo(&w.page, QPoint(0, 0)), c->size())))
                 << name;
         }
+        // The series table keeps a few rows in view beside the target.
+        auto* table = w.page.findChild<QTableView*>("ShotTable");
+        EXPECT_GE(table->viewport()->height(), 3 * table->verticalHeader()->defaultSectionSize());
         const double value = w.page.findChild<QLabel*>("SymE")->font().pointSizeF();
         const double caption = w.page.findChild<QLabel*>("SymT")->font().pointSizeF();
         EXPECT_GT(value, lastValuePoints);

@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableView>
 
 using namespace ryvo;
 
@@ -177,4 +178,44 @@ TEST(TShoot2Window, TargetsTakeTheLargestSquareAndKeepTheGreyOut) {
     EXPECT_EQ(target2->Canvas().Pixel(0, w2 / 2), kGray);
     EXPECT_EQ(target2->Canvas().Pixel(w2 - 1, w2 / 2), kGray);
     EXPECT_NE(target1->Canvas().Pixel(0, w2 / 2), kGray);
+}
+
+TEST(TShoot2Window, EachShooterHasASeriesPanelOfItsOwn) {
+    Window w;
+    w.state.settings.ShootsNumber = 2;
+    w.page->resize(1024, 768);
+    w.page->show();
+    QCoreApplication::processEvents();
+    w.page->FormActivate();
+    auto table = [&](const char* name) { return w.page->findChild<QTableView*>(name); };
+    ASSERT_NE(table("ShotTable1"), nullptr);
+    ASSERT_NE(table("ShotTable2"), nullptr);
+    w.Button("Start")->click();
+    w.Tick(30);
+    // Shooter 1 at the centre, shooter 2 to the right of it.
+    w.model.Lane(1).aim = std::make_unique<sim::FixedAim>(sim::Signal{1000, 0});
+    w.Tick(30);
+    w.Shoot(0);
+    w.Tick(30); // past the lock-out, which loses a pull
+    w.Shoot(0);
+    w.Shoot(1);
+    EXPECT_EQ(table("ShotTable1")->model()->rowCount(), 2);
+    EXPECT_EQ(table("ShotTable2")->model()->rowCount(), 1);
+    const QAbstractItemModel* second = table("ShotTable2")->model();
+    EXPECT_EQ(second->data(second->index(0, 3)).toString(), w.Text("Res2").trimmed());
+    EXPECT_TRUE(w.Text("GroupFigures1").startsWith(QStringLiteral("СТП: x̄ 0.0, ȳ 0.0 (в центре)")))
+        << w.Text("GroupFigures1").toStdString();
+    EXPECT_TRUE(w.Text("GroupFigures2").contains(QStringLiteral("(правее)")))
+        << w.Text("GroupFigures2").toStdString();
+
+    // Both series panels sit between the targets, within the window.
+    const auto onPage = [&](const char* name) {
+        auto* c = w.page->findChild<QWidget*>(name);
+        return QRect(c->mapTo(w.page.get(), QPoint(0, 0)), c->size());
+    };
+    for (const char* panel : {"SeriesPanel1", "SeriesPanel2"}) {
+        EXPECT_TRUE(w.page->rect().contains(onPage(panel))) << panel;
+        EXPECT_FALSE(onPage(panel).intersects(onPage("Target1"))) << panel;
+        EXPECT_FALSE(onPage(panel).intersects(onPage("Target2"))) << panel;
+    }
 }

@@ -5,6 +5,7 @@
 #include "platform/Keyboard.h"
 #include "platform/Sound.h"
 
+#include "AimPath.h"
 #include "DeviceModel.h"
 #include "SimulatedPort.h"
 
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTableView>
 
 using namespace ryvo;
 using Phase = RunPhases::Phase;
@@ -195,4 +197,66 @@ TEST(TShoots5Window, TargetFillsTheWindowAndKeepsItsHoles) {
         }
     }
     EXPECT_GT(red, 0);
+}
+
+namespace {
+
+int Rows(Window& w) {
+    return w.page.findChild<QTableView*>("ShotTable")->model()->rowCount();
+}
+
+QString Figures(Window& w) {
+    return w.page.findChild<QLabel*>("GroupFigures")->text();
+}
+
+} // namespace
+
+TEST(TShoots5Window, SeriesPanelFollowsTheSelectedLane) {
+    Window w;
+    w.state.settings.ShootsNumber = 5;
+    w.page.resize(1024, 768);
+    w.page.show();
+    QApplication::processEvents();
+    w.page.FormActivate();
+    const auto onPage = [&](const char* name) {
+        QWidget* c = w.Child(name);
+        return QRect(c->mapTo(&w.page, QPoint(0, 0)), c->size());
+    };
+    EXPECT_TRUE(w.page.rect().contains(onPage("SeriesPanel")));
+    EXPECT_FALSE(onPage("SeriesPanel").intersects(onPage("Target")));
+    EXPECT_GT(w.Child("Target")->width(), 2 * w.Child("SeriesPanel")->width())
+        << "the target stays the largest thing";
+    w.Button("Start")->click();
+    w.Tick(5);
+    ASSERT_EQ(w.page.Run().RunPhase(), Phase::Series);
+    w.Click("Tar3");
+    ASSERT_EQ(w.state.CurrentLane, 2);
+    // Lane 2 hits above the centre twice; lane 1 fires once unseen.
+    w.model.Lane(2).aim = std::make_unique<sim::FixedAim>(sim::Signal{0, -600});
+    w.Tick(20);
+    for (int s = 0; s < 2; ++s) {
+        w.model.Lane(2).triggers.Pull();
+        w.Tick(30);
+    }
+    w.model.Lane(1).triggers.Pull();
+    w.Tick(30);
+    ASSERT_EQ(w.state.run.ShotCount[1], 1u);
+    EXPECT_EQ(Rows(w), 2) << "only the selected lane's shots";
+    EXPECT_TRUE(Figures(w).contains(QStringLiteral("(выше)"))) << Figures(w).toStdString();
+
+    // Another lane selected: its own series, filled anew.
+    w.Click("Tar2");
+    EXPECT_EQ(Rows(w), 1);
+    EXPECT_TRUE(Figures(w).contains(QStringLiteral("(в центре)"))) << Figures(w).toStdString();
+    w.Click("Tar3");
+    EXPECT_EQ(Rows(w), 2);
+
+    w.keyboard.Set(Key::Escape, true);
+    w.Tick(2);
+    w.keyboard.Set(Key::Escape, false);
+    w.Tick(2);
+    ASSERT_TRUE(w.page.Run().Idle());
+    w.Button("Start")->click();
+    w.Tick(5);
+    EXPECT_EQ(Rows(w), 0) << "a new series empties the table";
 }

@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <signal.h>
+#endif
+
 namespace ryvo::test {
 
 SimProcess::SimProcess(const QByteArray& scenario, const QStringList& extra, const QString& link) {
@@ -99,6 +103,23 @@ std::vector<SimProcess::LoggedByte> SimProcess::StopAndReadTimedLog() {
 void SimProcess::Kill() {
     m_process.kill();
     m_process.waitForFinished(3000);
+}
+
+// The simulator runs on pseudo-terminals only, so only POSIX systems pause it.
+void SimProcess::Pause() {
+#ifdef Q_OS_UNIX
+    if (m_process.state() == QProcess::Running) {
+        ::kill(static_cast<pid_t>(m_process.processId()), SIGSTOP);
+    }
+#endif
+}
+
+void SimProcess::Resume() {
+#ifdef Q_OS_UNIX
+    if (m_process.state() == QProcess::Running) {
+        ::kill(static_cast<pid_t>(m_process.processId()), SIGCONT);
+    }
+#endif
 }
 
 } // namespace ryvo::test

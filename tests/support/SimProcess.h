@@ -37,6 +37,10 @@ public:
     std::vector<LoggedByte> StopAndReadTimedLog();
     // Kills the simulator at once, like pulling the cable.
     void Kill();
+    // Stops and resumes the simulator's process, as a loaded machine may hold it off the
+    // processor: requests queue on the line meanwhile and are answered late, all at once.
+    void Pause();
+    void Resume();
 
 private:
     QTemporaryDir m_dir;

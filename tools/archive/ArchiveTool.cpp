@@ -3,6 +3,7 @@
 #include "archive/ArchiveBrowser.h"
 #include "archive/ArchiveExport.h"
 #include "archive/ArchiveStore.h"
+#include "core/ProgramState.h"
 #include "targets/Scoring.h"
 
 #include <QDir>
@@ -65,7 +66,8 @@ int List(const QString& startDir, QByteArray& out) {
 
 } // namespace
 
-int RunArchiveTool(const QStringList& args, QByteArray& out, QByteArray& err) {
+int RunArchiveTool(const QStringList& args, QByteArray& out, QByteArray& err,
+                   const QString& dataDir) {
     if (args.size() < 2) {
         return Fail(err, QStringLiteral("Не указаны команда и папка."), 2);
     }
@@ -74,6 +76,11 @@ int RunArchiveTool(const QStringList& args, QByteArray& out, QByteArray& err) {
     if (!QFileInfo(startDir).isDir()) {
         return Fail(err, QStringLiteral("Папка %1 не найдена.").arg(startDir), 1);
     }
+    // Without the pack's zone maps every shot on a library target would score 0.
+    ProgramState state;
+    state.StartDir = startDir;
+    state.DataDir = dataDir;
+    LoadTargetLibrary(state);
     if (command == QLatin1String("list")) {
         if (args.size() != 2) {
             return Fail(err, QStringLiteral("Команде list нужна только папка."), 2);

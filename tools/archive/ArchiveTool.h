@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QStringList>
 
 namespace ryvo {
@@ -9,7 +10,9 @@ namespace ryvo {
 //   list DIR
 //   export DIR --year Y --month M --group G [--date D] [--format csv|json]
 // Output goes to `out`, messages for the user to `err`. Returns the exit code: 0 done,
-// 1 nothing found or unreadable, 2 wrong command line.
-int RunArchiveTool(const QStringList& args, QByteArray& out, QByteArray& err);
+// 1 nothing found or unreadable, 2 wrong command line. The target pack is looked up as the
+// program does, in DIR and then in `dataDir`, so library targets score by its zone maps.
+int RunArchiveTool(const QStringList& args, QByteArray& out, QByteArray& err,
+                   const QString& dataDir = QString());
 
 } // namespace ryvo

@@ -1,5 +1,7 @@
 #include "ArchiveTool.h"
 
+#include "core/DataDir.h"
+
 #include <QCoreApplication>
 #include <QFile>
 
@@ -13,7 +15,8 @@ int main(int argc, char** argv) {
     args.removeFirst();
     QByteArray out;
     QByteArray err;
-    const int code = ryvo::RunArchiveTool(args, out, err);
+    const int code = ryvo::RunArchiveTool(
+        args, out, err, ryvo::DataDirBeside(QCoreApplication::applicationDirPath()));
     QFile stdOut;
     stdOut.open(stdout, QIODevice::WriteOnly);
     stdOut.write(out);

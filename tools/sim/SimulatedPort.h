@@ -19,6 +19,7 @@ public:
     bool SettingsApplied() const override { return m_settingsApplied; }
     bool WriteByte(std::uint8_t value) override;
     int Read(std::uint8_t* buffer, int count) override;
+    void DiscardInput() override { m_incoming.clear(); }
     void Close() override;
 
     // Bytes the device has sent that nobody has read yet.

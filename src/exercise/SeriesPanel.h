@@ -1,0 +1,41 @@
+#pragma once
+
+#include "exercise/ShotTableModel.h"
+
+#include <QGroupBox>
+
+class QLabel;
+class QTableView;
+
+namespace ryvo {
+
+// The current series of one lane beside its target: the group figures above a table of its
+// shots, which grows as they come and keeps the newest in view. Object names end in `suffix`
+// ("GroupFigures1", "ShotTable1") so a window with more panels names each. It changes only
+// when told of the lane's shots, never per pass of the run.
+class SeriesPanel final : public QGroupBox {
+    Q_OBJECT
+public:
+    SeriesPanel(const QString& title, const char* suffix, QWidget* parent = nullptr);
+
+    void ShowShots(const RunState& run, int lane);
+    // Selects and shows the row of shot `shot` (from 0); none when negative.
+    void ShowReplayShot(int shot);
+
+    ShotTableModel& Model() { return m_model; }
+    QTableView* Table() const { return m_table; }
+    QLabel* FiguresLabel() const { return m_figures; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void FitRows();
+
+    ShotTableModel m_model;
+    QLabel* m_figures;
+    QTableView* m_table;
+    bool m_replaying = false;
+};
+
+} // namespace ryvo

@@ -1,0 +1,217 @@
+#include "exercise/ShotTableModel.h"
+
+#include "targets/Scoring.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ryvo {
+
+namespace {
+
+bool IsDark(const ShotPoint& p, std::int32_t score) {
+    return score == kScoreDark || (p.x == kDarkShotPosition && p.y == kDarkShotPosition);
+}
+
+bool IsHit(const ShotPoint& p, std::int32_t score) {
+    return !IsDark(p, score) && score >= 0 && score <= 10;
+}
+
+QString Units(double v) {
+    // A mean a hair below zero reads 0.0, not -0.0.
+    return QString::number(std::abs(v) < 0.05 ? 0.0 : v, 'f', 1);
+}
+
+} // namespace
+
+QStringList SeriesFigureLines(const GroupFigures& f) {
+    QStringList lines;
+    if (f.hits == 0) {
+        lines << QStringLiteral("СТП: попаданий нет");
+    } else {
+        lines << QStringLiteral("СТП: x̄ %1, ȳ %2 (%3)")
+                     .arg(Units(f.meanX), Units(f.meanY), MeanPointDirection(f.meanX, f.meanY));
+        lines << QStringLiteral("Разброс: %1").arg(Units(f.extremeSpread));
+        lines << QStringLiteral("Средний радиус: %1").arg(Units(f.meanRadius));
+        QStringList perScore;
+        for (int score = 10; score >= 0; --score) {
+            if (const int count = f.hitsPerScore[static_cast<size_t>(score)]; count > 0) {
+                perScore << QStringLiteral("%1×%2").arg(score).arg(count);
+            }
+        }
+        lines << QStringLiteral("По очкам: ") + perScore.join(QStringLiteral(", "));
+    }
+    lines << QStringLiteral("Вне мишени: %1").arg(f.misses);
+    lines << QStringLiteral("По тёмной мишени: %1").arg(f.darkShots);
+    return lines;
+}
+
+QString ShotSeconds(std::uint32_t ms) {
+    return QString::asprintf("%u.%02u", ms / 1000U, (ms % 1000U) / 10U);
+}
+
+ShotTableModel::ShotTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+ShotTableModel::Row ShotTableModel::RowOf(const RunState& run, size_t lane, size_t shot) {
+    return Row{run.ShotPos[lane][shot], run.ShotMs[lane][shot], run.ShotScore[lane][shot]};
+}
+
+void ShotTableModel::Update(const RunState& run, int lane) {
+    if (lane < 0 || lane >= kLaneCount) {
+        Clear();
+        return;
+    }
+    const auto i = static_cast<size_t>(lane);
+    const size_t count = std::min({static_cast<size_t>(run.ShotCount[i]), run.ShotPos[i].size(),
+                                   run.ShotMs[i].size(), run.ShotScore[i].size()});
+    // The rows shown must still be the first shots of the lane; the first and the last shown
+    // tell a new series that reached the same count.
+    const bool same = lane == m_lane && count >= m_rows.size() &&
+                      (m_rows.empty() || (m_rows.front() == RowOf(run, i, 0) &&
+                                          m_rows.back() == RowOf(run, i, m_rows.size() - 1)));
+    if (!same) {
+        Reset(run, i, count);
+        return;
+    }
+    if (count == m_rows.size()) {
+        return;
+    }
+    beginInsertRows({}, static_cast<int>(m_rows.size()), static_cast<int>(count) - 1);
+    for (size_t s = m_rows.size(); s < count; ++s) {
+        m_rows.push_back(RowOf(run, i, s));
+        AddToFigures(m_rows.back());
+    }
+    endInsertRows();
+}
+
+void ShotTableModel::Clear() {
+    beginResetModel();
+    m_lane = -1;
+    m_rows.clear();
+    m_hits.clear();
+    m_figures = {};
+    m_sumX = m_sumY = m_spreadSquared = 0.0;
+    endResetModel();
+}
+
+void ShotTableModel::Reset(const RunState& run, size_t lane, size_t count) {
+    beginResetModel();
+    m_lane = static_cast<int>(lane);
+    m_rows.clear();
+    m_hits.clear();
+    m_figures = {};
+    m_sumX = m_sumY = m_spreadSquared = 0.0;
+    for (size_t s = 0; s < count; ++s) {
+        m_rows.push_back(RowOf(run, lane, s));
+        AddToFigures(m_rows.back());
+    }
+    endResetModel();
+}
+
+void ShotTableModel::AddToFigures(const Row& row) {
+    if (IsDark(row.point, row.score)) {
+        ++m_figures.darkShots;
+        return;
+    }
+    if (!IsHit(row.point, row.score)) {
+        ++m_figures.misses;
+        return;
+    }
+    ++m_figures.hitsPerScore[static_cast<size_t>(row.score)];
+    // The spread grows only by distances to the new hole.
+    for (const ShotPoint& p : m_hits) {
+        const double dx = static_cast<double>(p.x) - row.point.x;
+        const double dy = static_cast<double>(p.y) - row.point.y;
+        m_spreadSquared = std::max(m_spreadSquared, dx * dx + dy * dy);
+    }
+    m_hits.push_back(row.point);
+    m_sumX += row.point.x;
+    m_sumY += row.point.y;
+    m_figures.hits = static_cast<int>(m_hits.size());
+    m_figures.meanX = m_sumX / m_figures.hits;
+    m_figures.meanY = m_sumY / m_figures.hits;
+    m_figures.extremeSpread = std::sqrt(m_spreadSquared);
+    double radii = 0.0;
+    for (const ShotPoint& p : m_hits) {
+        radii += std::hypot(p.x - m_figures.meanX, p.y - m_figures.meanY);
+    }
+    m_figures.meanRadius = radii / m_figures.hits;
+}
+
+int ShotTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int ShotTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant ShotTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() < 0 || index.row() >= rowCount()) {
+        return {};
+    }
+    const auto r = static_cast<size_t>(index.row());
+    const Row& row = m_rows[r];
+    if (role == Qt::TextAlignmentRole) {
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    if (role == Qt::ToolTipRole && index.column() == Value) {
+        if (IsDark(row.point, row.score)) {
+            return QStringLiteral("По тёмной мишени");
+        }
+        if (!IsHit(row.point, row.score)) {
+            return QStringLiteral("Вне мишени");
+        }
+        return {};
+    }
+    if (role != Qt::DisplayRole) {
+        return {};
+    }
+    switch (index.column()) {
+    case Number:
+        return QString::number(r + 1);
+    case Time:
+        return ShotSeconds(row.ms);
+    case Interval:
+        // Times are taken from one clock in firing order; a wrapped tick still subtracts.
+        return r == 0 ? QStringLiteral("—") : ShotSeconds(row.ms - m_rows[r - 1].ms);
+    case Value:
+        // The window's result label shows 0 for a miss and a dark target.
+        return QString::number(IsHit(row.point, row.score) ? row.score : 0);
+    default:
+        return {};
+    }
+}
+
+QVariant ShotTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) {
+        return {};
+    }
+    if (role == Qt::ToolTipRole) {
+        switch (section) {
+        case Time:
+            return QStringLiteral("Секунд от начала серии");
+        case Interval:
+            return QStringLiteral("Секунд от предыдущего выстрела");
+        default:
+            return {};
+        }
+    }
+    if (role != Qt::DisplayRole) {
+        return {};
+    }
+    switch (section) {
+    case Number:
+        return QStringLiteral("№");
+    case Time:
+        return QStringLiteral("Время");
+    case Interval:
+        return QStringLiteral("Интервал");
+    case Value:
+        return QStringLiteral("Очки");
+    default:
+        return {};
+    }
+}
+
+} // namespace ryvo
