@@ -23,8 +23,8 @@ public:
     void ShowReplayShot(int shot);
 
     ShotTableModel& Model() { return m_model; }
-    QTableView* Table() const { return m_table; }
-    QLabel* FiguresLabel() const { return m_figures; }
+    [[nodiscard]] QTableView* Table() const { return m_table; }
+    [[nodiscard]] QLabel* FiguresLabel() const { return m_figures; }
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -34,14 +34,15 @@ public:
     void Update(const RunState& run, int lane);
     void Clear();
 
-    int Lane() const { return m_lane; }
-    const GroupFigures& Figures() const { return m_figures; }
+    [[nodiscard]] int Lane() const { return m_lane; }
+    [[nodiscard]] const GroupFigures& Figures() const { return m_figures; }
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
+    [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] QVariant data(const QModelIndex& index,
+                                int role = Qt::DisplayRole) const override;
+    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
+                                      int role = Qt::DisplayRole) const override;
 
 private:
     struct Row {
