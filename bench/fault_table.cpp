@@ -206,21 +206,6 @@ void AddLane(Figures& f, const LaneTimes& lane, double until) {
     }
 }
 
-// Runs the event loop until `done` or `limitMs`.
-void RunUntil(const std::function<bool()>& done, int limitMs) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || elapsed.elapsed() > limitMs) {
-            loop.quit();
-        }
-    });
-    poll.start(10);
-    loop.exec();
-}
-
 // What a row needs of a window, the same for both.
 struct WindowRun {
     std::function<void()> start;
@@ -363,7 +348,7 @@ Figures RunRow(const QString& dirPath, const Row& row, bool fiveLanes,
         QTimer::singleShot(after(at + kStallMs), [pid] { ::kill(pid, SIGCONT); });
     }
     run.start();
-    RunUntil(run.inSeries, 5000);
+    RunUntil(run.inSeries, 5000, 10);
     const qint64 seriesAt = sinceSim.elapsed();
     if (!run.inSeries() || seriesAt >= kFirstPullMs) {
         std::fprintf(stderr, "%s: the series began at %lld ms, after the first pull\n",
@@ -385,7 +370,7 @@ Figures RunRow(const QString& dirPath, const Row& row, bool fiveLanes,
         return false;
     };
     if (row.loss != Loss::None) {
-        RunUntil([&] { return sinceSim.elapsed() >= row.lossMs; }, row.lossMs + 1000);
+        RunUntil([&] { return sinceSim.elapsed() >= row.lossMs; }, row.lossMs + 1000, 10);
         if (row.loss == Loss::Kill) {
             sim.kill();
         }
@@ -393,20 +378,20 @@ Figures RunRow(const QString& dirPath, const Row& row, bool fiveLanes,
         shotsAtLoss = w.state.run.ShotCount[0];
         QElapsedTimer silent;
         silent.start();
-        RunUntil([&] { return run.status().Silent(); }, 3000);
+        RunUntil([&] { return run.status().Silent(); }, 3000, 10);
         if (run.status().Silent()) {
             f.silentAfterMs = silent.elapsed();
         }
         // Time for the window to show it, and for anything that would break to break.
-        RunUntil([] { return false; }, 1500);
+        RunUntil([] { return false; }, 1500, 10);
         f.statusShown = statusLine();
     } else {
-        RunUntil([&] { return sinceSim.elapsed() > lastPull + 1500; }, lastPull + 10000);
+        RunUntil([&] { return sinceSim.elapsed() > lastPull + 1500; }, lastPull + 10000, 10);
     }
     w.keyboard.Set(Key::Escape, true);
-    RunUntil([&] { return !run.inSeries(); }, 3000);
+    RunUntil([&] { return !run.inSeries(); }, 3000, 10);
     w.keyboard.Set(Key::Escape, false);
-    RunUntil(run.idle, 5000);
+    RunUntil(run.idle, 5000, 10);
     f.stopped = run.idle();
     if (row.loss != Loss::None) {
         f.shotsKept = w.state.run.ShotCount[0] == shotsAtLoss && shotsAtLoss > 0;

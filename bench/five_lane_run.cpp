@@ -105,20 +105,6 @@ struct Window {
         page->resize(1029, 646);
         page->show();
     }
-    // Runs the event loop until `done` or `limitMs`.
-    static void RunUntil(const std::function<bool()>& done, int limitMs) {
-        QElapsedTimer elapsed;
-        elapsed.start();
-        QEventLoop loop;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (done() || elapsed.elapsed() > limitMs) {
-                loop.quit();
-            }
-        });
-        poll.start(20);
-        loop.exec();
-    }
     void Stop() {
         keyboard.Set(Key::Escape, true);
         RunUntil([&] { return page->Run().RunPhase() != RunPhases::Phase::Series; }, 2000);
@@ -132,11 +118,11 @@ double RunPollRate(const QString& link, double seconds) {
     Window w(link);
     w.page->FormActivate();
     w.page->StartClick();
-    Window::RunUntil([&] { return w.page->Run().RunPhase() == RunPhases::Phase::Series; }, 5000);
+    RunUntil([&] { return w.page->Run().RunPhase() == RunPhases::Phase::Series; }, 5000);
     const std::uint64_t passes = w.page->Run().Passes();
     QElapsedTimer timer;
     timer.start();
-    Window::RunUntil([] { return false; }, static_cast<int>(seconds * 1000.0));
+    RunUntil([] { return false; }, static_cast<int>(seconds * 1000.0));
     const double elapsed = static_cast<double>(timer.nsecsElapsed()) / 1e9;
     const auto rate = static_cast<double>(w.page->Run().Passes() - passes) / elapsed;
     w.Stop();
@@ -221,12 +207,12 @@ int Soak(const QString& dirPath, int shots) {
     };
     w.page->FormActivate();
     w.page->StartClick();
-    Window::RunUntil([&] { return w.page->Run().RunPhase() == RunPhases::Phase::Series; }, 5000);
+    RunUntil([&] { return w.page->Run().RunPhase() == RunPhases::Phase::Series; }, 5000);
     const qint64 seriesAt = sinceSim.elapsed();
     const std::uint64_t passes = w.page->Run().Passes();
     QElapsedTimer seriesTime;
     seriesTime.start();
-    Window::RunUntil([&] { return sinceSim.elapsed() > last + 2000; }, last + 10000);
+    RunUntil([&] { return sinceSim.elapsed() > last + 2000; }, last + 10000);
     const double seriesSeconds = static_cast<double>(seriesTime.nsecsElapsed()) / 1e9;
     const std::uint64_t seriesPasses = w.page->Run().Passes() - passes;
     w.Stop();

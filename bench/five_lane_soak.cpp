@@ -52,20 +52,6 @@ double ResidentMegabytes() {
     return 0.0;
 }
 
-void RunUntil(const std::function<bool()>& done, qint64 limitMs) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || elapsed.elapsed() > limitMs) {
-            loop.quit();
-        }
-    });
-    poll.start(20);
-    loop.exec();
-}
-
 struct Window {
     ProgramState state;
     SteadyClock clock;
