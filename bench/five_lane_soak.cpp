@@ -106,6 +106,10 @@ int main(int argc, char** argv) {
         }
     }
     const auto seriesMs = static_cast<int>(seriesMinutes * 60000.0);
+    if (seriesMs < 4 * kMarginMs) {
+        std::fprintf(stderr, "a series must be at least %d s long\n", 4 * kMarginMs / 1000);
+        return 1;
+    }
     const int seriesCount = std::max(1, static_cast<int>(minutes / seriesMinutes + 0.5));
 
     // Pull times per series and lane, 1-3 s apart.
