@@ -239,6 +239,9 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     // The selected lane's series takes what height the column has left.
     m_series = new SeriesPanel(QStringLiteral("Серия"), "");
     ScaleText(m_series, kCaptionPoints);
+    // As wide as the signal group below the wider statistics: on a 4:3 screen the large
+    // target stays well the largest thing of the window.
+    ScaleSize(m_series, kSignalGroupWidth);
     side->addWidget(m_series, 1);
 
     Ticks().Drive(m_run);
