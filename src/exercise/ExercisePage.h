@@ -186,8 +186,8 @@ private:
     };
     struct ScaledWidget {
         QWidget* widget;
-        double points; // 0: no font
-        QSize base;    // empty: no fixed size
+        double points;  // 0: no font
+        QSize base;     // empty: no fixed size
         QString sample; // empty: no width kept
     };
     [[nodiscard]] QSize WantedSize(const ScaledPicture& p) const;

@@ -147,8 +147,8 @@ void FittedLabel::paintEvent(QPaintEvent* /*event*/) {
     const int flags = static_cast<int>(alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter |
                       Qt::TextSingleLine;
     for (const QString& line : lines) {
-        style()->drawItemText(&painter, QRect(area.left(), y, area.width(), step), flags,
-                              palette(), isEnabled(), line, foregroundRole());
+        style()->drawItemText(&painter, QRect(area.left(), y, area.width(), step), flags, palette(),
+                              isEnabled(), line, foregroundRole());
         y += step;
     }
 }
