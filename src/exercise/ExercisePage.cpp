@@ -232,7 +232,7 @@ void ExercisePage::ScaleSize(QWidget* widget, int baseWidth, int baseHeight) {
     ApplyScale(m_scale);
 }
 
-void ExercisePage::ReserveRoom(QWidget* widget, const QString& sample) {
+void ExercisePage::ReserveRoom(QLabel* widget, const QString& sample) {
     m_scaled.push_back({widget, 0.0, QSize(), sample});
     ApplyScale(m_scale);
 }
@@ -252,8 +252,10 @@ void ExercisePage::ApplyScale(double scale) {
             s.widget->setFixedHeight(Scaled(s.base.height()));
         }
         if (!s.sample.isEmpty()) {
-            const QFontMetrics metrics = s.widget->fontMetrics();
-            s.widget->setMinimumSize(metrics.horizontalAdvance(s.sample), metrics.height());
+            // The size the label itself would ask for with that text, in its font now.
+            QLabel probe(s.sample);
+            probe.setFont(s.widget->font());
+            s.widget->setMinimumSize(probe.sizeHint());
         }
     }
 }

@@ -171,7 +171,7 @@ protected:
     void ScaleSize(QWidget* widget, int baseWidth, int baseHeight = 0);
     // Keeps room for one line of `sample` in the widget's font from the start, so a value
     // that comes or widens during a run does not move the layout (call after ScaleText).
-    void ReserveRoom(QWidget* widget, const QString& sample);
+    void ReserveRoom(QLabel* label, const QString& sample);
     // Pictures took new sizes (the run is idle): redraw them and place what sits on them.
     virtual void PicturesResized() {}
 
@@ -188,7 +188,7 @@ private:
         QWidget* widget;
         double points;  // 0: no font
         QSize base;     // empty: no fixed size
-        QString sample; // empty: no width kept
+        QString sample; // a label's widest text; empty: no room kept
     };
     [[nodiscard]] QSize WantedSize(const ScaledPicture& p) const;
     void ApplyScale(double scale);
