@@ -2,8 +2,11 @@
 
 #include "exercise/Marks.h"
 
+#include "AimPath.h"
+
 #include <QImage>
 
+#include <memory>
 #include <optional>
 
 namespace ryvo::test {
@@ -26,6 +29,16 @@ inline int HoleSpecks(const QImage& picture, ShotPoint shot, HoleStyle style,
         }
     }
     return n;
+}
+
+// The aim comes from the left across (x, 0), at it 300 ms after `t`, and leaves upwards to
+// the right: a shot as it passes has trace segments across its hole on both sides.
+inline std::unique_ptr<sim::AimPath> SweepAcross(int x, std::uint32_t t) {
+    const auto at = [](int px, int py) {
+        return sim::Signal{static_cast<std::int16_t>(px), static_cast<std::int16_t>(py)};
+    };
+    return std::make_unique<sim::ScriptedAim>(std::vector<sim::ScriptedAim::Point>{
+        {t, at(x - 300, 0)}, {t + 300, at(x, 0)}, {t + 600, at(x + 300, 600)}});
 }
 
 } // namespace ryvo::test

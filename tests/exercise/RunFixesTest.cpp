@@ -60,15 +60,9 @@ QImage PictureAfterSeries(std::uint32_t numReps) {
     return h.view.target.Image().copy();
 }
 
-// Sweeps the aim across (x, 0) and shoots as it passes; then the aim leaves, and the tail of
-// the live trace is erased across the new hole.
-void SweepShot(RunHarness& h, std::int16_t x) {
-    const std::uint32_t t = h.clock.TickCount();
-    const auto at = [](int px, int py) {
-        return sim::Signal{static_cast<std::int16_t>(px), static_cast<std::int16_t>(py)};
-    };
-    h.model.Lane(0).aim = std::make_unique<sim::ScriptedAim>(std::vector<sim::ScriptedAim::Point>{
-        {t, at(x - 300, 0)}, {t + 300, at(x, 0)}, {t + 600, at(x + 300, 600)}});
+// Shoots as the aim sweeps across (x, 0).
+void SweepShot(RunHarness& h, int x) {
+    h.model.Lane(0).aim = test::SweepAcross(x, h.clock.TickCount());
     h.TickFor(290);
     h.model.Lane(0).triggers.Pull();
     h.TickFor(20);
@@ -85,7 +79,7 @@ TEST(RunPicture, HolesStayCleanAndAnIdleRedrawKeepsTheFrozenTraceAndTheRedHole) 
     h.state.settings.TimeTrace = 20;
     h.state.TraceLength = ComputeTraceLength(h.state.settings);
     h.StartSeries();
-    for (const std::int16_t x : {-1600, -400, 800}) {
+    for (const int x : {-1600, -400, 800}) {
         SweepShot(h, x);
     }
     ASSERT_EQ(h.state.run.ShotCount[0], 3u);

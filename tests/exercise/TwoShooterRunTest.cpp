@@ -513,13 +513,7 @@ TEST(TwoShooterRun, ALaneThatIsDoneStopsAimingAndItsHolesStayClean) {
     lit.state.LanePresent = {1, 0, 0, 0, 0};
     lit.StartSeries();
     for (const int x : {-1600, -400, 800}) {
-        const std::uint32_t t = lit.clock.TickCount();
-        auto at = [](int px, int py) {
-            return sim::Signal{static_cast<std::int16_t>(px), static_cast<std::int16_t>(py)};
-        };
-        lit.model.Lane(0).aim =
-            std::make_unique<sim::ScriptedAim>(std::vector<sim::ScriptedAim::Point>{
-                {t, at(x - 300, 0)}, {t + 300, at(x, 0)}, {t + 600, at(x + 300, 600)}});
+        lit.model.Lane(0).aim = test::SweepAcross(x, lit.clock.TickCount());
         lit.TickFor(290);
         lit.model.Lane(0).triggers.Pull();
         lit.TickFor(20);
