@@ -196,77 +196,27 @@ TEST(ArchiveBrowser, AGroupThatCannotBeReadShowsNoDatesOfAnother) {
     EXPECT_TRUE(a.state.archive.DayRecords.empty());
 }
 
-TEST(ArchiveBrowser, BackFromTheDayTableTheGroupStaysChosenWithItsDates) {
+TEST(ArchiveBrowser, ATornRecordIsSaidInOneLineBeforeAndAfterASaveMovesItAside) {
     Archive a;
-    const QString group = QStringLiteral("Взвод 1");
-    a.Save(group, {2008, 12, 7, 9, 5}, Series("Петров", {}));
-    a.Save(group, {2008, 12, 8, 9, 5}, Series("Иванов", {}));
-    a.Save(QStringLiteral("Белые"), {2008, 12, 7, 9, 5}, Series("Сидоров", {}));
-    a.Walk(QStringLiteral("2008"), QStringLiteral("Декабрь"), QStringLiteral("Взвод_1"));
-    ArchiveBrowser& b = a.browser;
-    ASSERT_TRUE(b.ChooseDate(1));
-    b.ShowDay();
-
-    // Saved while the table was shown: the date list has it on the way back.
-    a.Save(group, {2008, 12, 9, 9, 5}, Series("Новый", {}));
-    b.Open();
-    EXPECT_EQ(b.SelectedGroup(), 1);
-    EXPECT_EQ(a.state.GroupName, QStringLiteral("Взвод_1"));
-    EXPECT_EQ(b.Dates(), (Names{"7.12.2008", "8.12.2008", "9.12.2008"}));
-    EXPECT_TRUE(b.DatesEnabled());
-    EXPECT_EQ(b.SelectedDate(), 1);
-    EXPECT_EQ(a.state.archive.ArchiveRecords.size(), 3u);
-
-    // A group file gone meanwhile is chosen no more.
-    ASSERT_TRUE(QFile::remove(a.dir.File(QStringLiteral("2008/Декабрь/Взвод_1.rec"))));
-    b.Open();
-    EXPECT_EQ(b.Groups(), Names{"Белые"});
-    EXPECT_EQ(b.SelectedGroup(), -1);
-    EXPECT_TRUE(b.Dates().empty());
-    EXPECT_EQ(b.SelectedDate(), -1);
-}
-
-TEST(ArchiveBrowser, ATornRecordIsSaidInOneLineUntilAndAfterItIsMovedAside) {
-    Archive a;
-    const QString group = QStringLiteral("Взвод 1");
-    a.Save(group, {2008, 12, 7, 9, 5}, Series("Петров", {{0, 0}}));
-    const QString path = a.dir.File(QStringLiteral("2008/Декабрь/Взвод_1.rec"));
-    const QByteArray torn = "Обрыв\r\n7.12.2008 9:7\r\n2 0 5 0\r\n2   3.00\r\n\r\n   1.00";
-    auto tear = [&] {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::Append));
-        file.write(torn);
-    };
-    a.Walk(QStringLiteral("2008"), QStringLiteral("Декабрь"), QStringLiteral("Взвод_1"));
-    ArchiveBrowser& b = a.browser;
-    EXPECT_TRUE(b.Note().isEmpty());
-
+    const QString file = QStringLiteral("2008/Декабрь/Взвод_1.rec");
+    a.Save(QStringLiteral("Взвод 1"), {2008, 12, 7, 9, 5}, Series("Петров", {{0, 0}}));
+    auto tear = [&] { a.dir.Write(file, a.dir.Read(file) + "Обрыв\r\n7.12"); };
+    const QString aside =
+        QStringLiteral("Неполная запись в конце файла сохранена в Взвод_1.rec.torn");
     tear();
-    b.ChooseGroup(0);
-    EXPECT_EQ(b.Dates(), Names{"7.12.2008"});
-    EXPECT_EQ(b.Note(), QStringLiteral("Неполная запись в конце файла не показана; при следующей "
-                                       "записи она будет сохранена в Взвод_1.rec.torn"));
-    // The next save moves it aside; the line says where it is.
-    a.Save(group, {2008, 12, 8, 9, 5}, Series("Иванов", {}));
-    b.ChooseGroup(0);
-    EXPECT_EQ(b.Dates(), (Names{"7.12.2008", "8.12.2008"}));
-    EXPECT_EQ(b.Note(),
-              QStringLiteral("Неполная запись в конце файла сохранена в Взвод_1.rec.torn"));
-    // Torn again, with the first one kept aside: still one line, naming both.
+    a.Walk(QStringLiteral("2008"), QStringLiteral("Декабрь"), QStringLiteral("Взвод_1"));
+    EXPECT_EQ(a.browser.Dates(), Names{"7.12.2008"});
+    EXPECT_EQ(a.browser.Note(), QStringLiteral("Неполная запись в конце файла не показана; при "
+                                               "следующей записи она будет сохранена в "
+                                               "Взвод_1.rec.torn"));
+    a.Save(QStringLiteral("Взвод 1"), {2008, 12, 8, 9, 5}, Series("Иванов", {}));
+    a.browser.ChooseGroup(0);
+    EXPECT_EQ(a.browser.Note(), aside);
+    // Torn again, the first kept aside: one line still, naming both.
     tear();
-    b.ChooseGroup(0);
-    EXPECT_TRUE(b.Note().startsWith(
-        QStringLiteral("Неполная запись в конце файла сохранена в Взвод_1.rec.torn; ещё одна")));
-    EXPECT_FALSE(b.Note().contains(QChar(u'\n')));
-
-    // A file holding nothing but a torn record: no results, and why.
-    a.dir.Write(QStringLiteral("2008/Декабрь/Обрыв.rec"), torn);
-    b.Open();
-    b.ChooseGroup(Archive::IndexOf(b.Groups(), QStringLiteral("Обрыв")));
-    EXPECT_TRUE(b.Dates().empty());
-    const QStringList lines = b.Note().split(QChar(u'\n'));
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(lines[1].endsWith(QStringLiteral("сохранена в Обрыв.rec.torn")));
+    a.browser.ChooseGroup(0);
+    EXPECT_TRUE(a.browser.Note().startsWith(aside + QStringLiteral("; ещё одна")));
+    EXPECT_FALSE(a.browser.Note().contains(QChar(u'\n')));
 }
 
 TEST(ArchiveBrowser, DayTableCells) {
