@@ -492,6 +492,7 @@ void MultiShooterRun::PassHead() {
     const Settings& settings = m_state.settings;
     m_waitForSound = false;
     ++m_passes;
+    m_endTick = m_services.clock->TickCount();
     for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
         if (run.LaneActive[i] != 0 && settings.Time != 0 && run.ElapsedSec[i] > settings.Time) {
             run.LaneActive[i] = 0;
@@ -538,6 +539,7 @@ void MultiShooterRun::RegisterSelectedLane(int lane) {
         return;
     }
     const std::uint32_t now = m_services.clock->TickCount();
+    m_endTick = now;
     if (run.ShotCount[i] == 0) {
         FirstShotTime[i] = Seconds(now, run.StartTick[i]);
         m_view.SetText(ViewText::FirstTime,
@@ -569,6 +571,7 @@ void MultiShooterRun::RegisterOtherLane(int lane) {
     const size_t i = Index(lane);
     if (run.ShotCount[i] < kMaxShots) {
         const std::uint32_t now = m_services.clock->TickCount();
+        m_endTick = now;
         if (run.ShotCount[i] == 0) {
             FirstShotTime[i] = Seconds(now, run.StartTick[i]);
         }
@@ -743,12 +746,12 @@ void MultiShooterRun::OnSeriesEnd() {
     }
     lamps.Stop();
     LampsOffOnce();
-    // Lanes the shared series ended for take its end as their shooting time.
-    const std::uint32_t now = m_services.clock->TickCount();
+    // Lanes the shared series ended for take its end, before the last shot's sound, as their
+    // shooting time; a lane that fired none has none.
     for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
         if (run.LaneActive[i] != 0) {
-            if (run.ShootTime[i] == 0.0F) {
-                run.ShootTime[i] = Seconds(now, run.StartTick[i]);
+            if (run.ShootTime[i] == 0.0F && run.ShotCount[i] > 0) {
+                run.ShootTime[i] = Seconds(m_endTick, run.StartTick[i]);
             }
             run.LaneActive[i] = 0;
         }

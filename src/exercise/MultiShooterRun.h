@@ -95,6 +95,9 @@ private:
     std::uint64_t m_passes = 0;
     // Polls before the series feed no trace: their samples belong to five lanes.
     bool m_traceFeed = true;
+    // The latest pass or shot: a series that ends in this pass ended then, before the
+    // last shot's sound.
+    std::uint32_t m_endTick = 0;
 };
 
 } // namespace ryvo

@@ -301,6 +301,7 @@ void TwoShooterRun::PassHead() {
     const Settings& settings = m_two.settings;
     m_waitForSound = false;
     ++m_passes;
+    m_endTick = m_services.clock->TickCount();
     for (int lane = 0; lane < kShooters; ++lane) {
         const auto i = Index(lane);
         if (settings.Time != 0 && run.ElapsedSec[i] > settings.Time) {
@@ -349,6 +350,7 @@ void TwoShooterRun::RegisterShot(int lane) {
     TwoShooterPanel& panel = Panel(lane);
     PanelView& view = m_view.Lane(lane);
     const std::uint32_t now = m_services.clock->TickCount();
+    m_endTick = now;
     const bool lit = run.LaneLit[i] != 0;
     const float x = run.AimX[i];
     const float y = run.AimY[i];
@@ -455,13 +457,13 @@ void TwoShooterRun::PassTail() {
 
 void TwoShooterRun::OnSeriesEnd() {
     RunState& run = m_two.run;
-    const std::uint32_t now = m_services.clock->TickCount();
     // A fire-transfer series that ended on the shared count: the lanes still shooting were
-    // shooting until now.
+    // shooting until it ended, not until its last sound was heard; a lane that fired none
+    // has no shooting time.
     for (int lane = 0; lane < kShooters; ++lane) {
         const auto i = Index(lane);
-        if (run.LaneActive[i] != 0 && run.ShootTime[i] == 0.0F) {
-            run.ShootTime[i] = static_cast<float>(now - run.StartTick[i]) * 0.001F;
+        if (run.LaneActive[i] != 0 && run.ShotCount[i] > 0 && run.ShootTime[i] == 0.0F) {
+            run.ShootTime[i] = static_cast<float>(m_endTick - run.StartTick[i]) * 0.001F;
         }
     }
     std::vector<LaneTotal> totals;

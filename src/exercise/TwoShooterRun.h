@@ -101,6 +101,9 @@ private:
     std::array<std::unique_ptr<TwoShooterPanel>, kShooters> m_panels;
     std::shared_ptr<bool> m_soundToken;
     bool m_waitForSound = false;
+    // The latest pass or shot: a series that ends in this pass ended then, before the
+    // last shot's sound.
+    std::uint32_t m_endTick = 0;
     // The targets show the holes of the last series.
     bool m_showsSeries = false;
     std::uint64_t m_passes = 0;

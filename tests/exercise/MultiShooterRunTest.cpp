@@ -278,6 +278,29 @@ TEST(MultiShooterRun, FireTransferEndsTheSharedSeries) {
     }
 }
 
+TEST(MultiShooterRun, FireTransferTimesTheLanesWhenTheSeriesEndsNotAfterItsLastSound) {
+    FiveLaneHarness h(3);
+    h.state.settings.TargetsChange = 1;
+    h.state.settings.ShootsNumber = 3;
+    h.StartSeries();
+    h.Fire(0);
+    h.Fire(1);
+    h.model.Lane(1).triggers.Pull();
+    for (int i = 0; i < 100 && h.RunPhase() != Phase::LastShotSound; ++i) {
+        h.TickFor(10);
+    }
+    ASSERT_EQ(h.RunPhase(), Phase::LastShotSound);
+    h.TickFor(1500); // the third shot in all is heard out
+    h.sound.FinishPlayback();
+    h.TickFor(50);
+    ASSERT_TRUE(h.run.Idle());
+    const RunState& run = h.state.run;
+    const float end = static_cast<float>(run.ShotMs[1].back()) * 0.001F;
+    EXPECT_NEAR(run.ShootTime[1], end, 0.001F);
+    EXPECT_NEAR(run.ShootTime[0], end, 0.001F);
+    EXPECT_EQ(run.ShootTime[2], 0.0F) << "lane 2 fired none";
+}
+
 TEST(MultiShooterRun, WithoutFireTransferEveryLaneNeedsItsOwnShots) {
     FiveLaneHarness h(3);
     h.state.settings.ShootsNumber = 10;

@@ -171,6 +171,40 @@ TEST(TwoShooterRun, FireTransferEndsOnTheSharedCountWithoutItEachLaneFiresItsOwn
     }
 }
 
+TEST(TwoShooterRun, FireTransferTimesTheLanesWhenTheSeriesEndsNotAfterItsLastSound) {
+    {
+        TwoHarness h(3);
+        h.state.settings.TargetsChange = 1;
+        h.StartSeries();
+        h.ShootAt(0, 0, 0, 250);
+        h.ShootAt(0, 0, 0, 250);
+        h.TickFor(250);
+        h.model.Lane(1).triggers.Pull();
+        for (int i = 0; i < 100 && h.run->RunPhase() != Phase::LastShotSound; ++i) {
+            h.Tick();
+        }
+        ASSERT_EQ(h.run->RunPhase(), Phase::LastShotSound);
+        h.TickFor(1500); // the third shot in all is heard out
+        h.FinishShotSound();
+        h.TickFor(50);
+        ASSERT_TRUE(h.run->Idle());
+        const float end = static_cast<float>(h.state.run.ShotMs[1].back()) * 0.001F;
+        EXPECT_NEAR(h.state.run.ShootTime[1], end, 0.001F);
+        EXPECT_NEAR(h.state.run.ShootTime[0], end, 0.001F);
+    }
+    {
+        TwoHarness h(2);
+        h.state.settings.TargetsChange = 1;
+        h.StartSeries();
+        h.ShootAt(0, 0, 0, 250);
+        h.ShootAt(0, 0, 0, 250);
+        h.TickFor(50);
+        ASSERT_TRUE(h.run->Idle());
+        EXPECT_GT(h.state.run.ShootTime[0], 0.0F);
+        EXPECT_EQ(h.state.run.ShootTime[1], 0.0F) << "shooter 2 fired none";
+    }
+}
+
 TEST(TwoShooterRun, LaneWithoutSignalIsGreyedNeverPolledAndNotCounted) {
     TwoHarness h(2);
     h.state.LanePresent = {1, 0, 0, 0, 0};
