@@ -124,12 +124,6 @@ bool MultiShooterRun::LastShotWaits(int /*lane*/) const {
                                m_state.settings.ShootsNumber, FireTransfer(), LaneWeight::Present);
 }
 
-void MultiShooterRun::AddTraceSample(std::uint32_t level, int lane, float x, float y) {
-    if (m_traceFeed) {
-        ExerciseEngine::AddTraceSample(level, lane, x, y);
-    }
-}
-
 void MultiShooterRun::Acknowledge(int lane) {
     WriteByte(m_state, static_cast<std::uint8_t>(kAcknowledge + lane));
 }
@@ -351,6 +345,8 @@ void MultiShooterRun::StartClick() {
         m_view.SetEnabled(b, false);
     }
     lamps.scriptPos = 0;
+    // What stands on the device from before is no shot; a pull from now on is.
+    FetchStandingReports(kAllLanes, 1);
     BeginRun(m_state.settings.NumReps, m_state.settings.RepeatEnabled != 0);
 }
 
@@ -428,15 +424,21 @@ void MultiShooterRun::OnSeriesStart() {
 void MultiShooterRun::OnSeriesGo() {
     RunState& run = m_state.run;
     DeviceValues& device = m_state.Device;
-    // Trigger reports left on the device from before are fetched and acknowledged; they
-    // are not shots of this series.
+    // Their samples belong to five lanes and feed no trace. A trigger they read is a pull
+    // during the start sound or the pause: the first shot of this series. A later poll of
+    // a lane fetched along with another finds its report acknowledged, so each is kept.
     m_traceFeed = false;
+    m_startTriggers.fill(0);
     for (int lane = 0; lane < kLaneCount; ++lane) {
         PollLane(lane);
         run.ShotLockout[Index(lane)] = 0;
+        for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
+            if (device.Trigger[i] != 0) {
+                m_startTriggers[i] = 1;
+            }
+        }
     }
     m_traceFeed = true;
-    device.Trigger.fill(0);
 
     const std::uint32_t now = m_services.clock->TickCount();
     const std::uint32_t interval =
@@ -502,6 +504,12 @@ void MultiShooterRun::PassHead() {
     TimeProc();
     const int current = Lane();
     status.PollResult(PollLane(current) != -1, m_services.clock->TickCount());
+    for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
+        if (m_startTriggers[i] != 0) {
+            device.Trigger[i] = 1;
+        }
+    }
+    m_startTriggers.fill(0);
     for (int lane = 0; lane < kLaneCount; ++lane) {
         const size_t i = Index(lane);
         const TargetPoint aim = ToTarget(settings, lane, device.PosX[i], device.PosY[i]);

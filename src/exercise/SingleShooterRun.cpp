@@ -157,6 +157,8 @@ void SingleShooterRun::StartClick() {
         m_view.SetEnabled(b, false);
     }
     PortFree = 0;
+    // What stands on the device from before is no shot; a pull from now on is.
+    FetchStandingReports(LaneBit(0) | LaneBit(1), kFlushRounds);
     BeginRun(m_state.settings.NumReps, m_state.settings.RepeatEnabled != 0);
 }
 
@@ -219,14 +221,6 @@ void SingleShooterRun::OnSeriesStart() {
     m_view.Fill(ViewItem::Image3, kRed);
     m_view.Fill(ViewItem::Image4, kRed);
     m_view.SetVisible(ViewItem::ImageActive, false);
-
-    // Trigger reports left on the device from before are fetched and acknowledged now.
-    for (int round = 0; round < kFlushRounds; ++round) {
-        PortFree = 0;
-        PollLane(0);
-        PollLane(1);
-        PortFree = 1;
-    }
 
     Sound* sound = m_services.sound;
     if (SoundOn()) {

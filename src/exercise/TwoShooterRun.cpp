@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace ryvo {
@@ -178,6 +179,14 @@ void TwoShooterRun::StartClick() {
                         TwoButton::Save2, TwoButton::Exit}) {
         m_view.SetEnabled(b, false);
     }
+    // What stands on the device from before is no shot; a pull from now on is. A lane that
+    // takes no part is not polled.
+    for (int lane = 0; lane < kShooters; ++lane) {
+        if (m_two.LanePresent[Index(lane)] == 1) {
+            PollLane(lane);
+        }
+        m_two.Device.Trigger[Index(lane)] = 0;
+    }
     BeginRun(0, m_two.settings.RepeatEnabled != 0);
 }
 
@@ -280,8 +289,9 @@ void TwoShooterRun::OnSeriesGo() {
         }
     }
     for (int lane = 0; lane < kShooters; ++lane) {
-        // A shot reported before the series is acknowledged by the poll and not counted.
-        m_two.Device.Trigger[Index(lane)] = 0;
+        // A trigger these polls read is a pull during the start sound or the pause: the
+        // first shot of this series.
+        m_startTriggers[Index(lane)] = m_two.Device.Trigger[Index(lane)];
         run.ShotPending[Index(lane)] = 0;
         run.ShotLockout[Index(lane)] = 0;
     }
@@ -318,6 +328,9 @@ void TwoShooterRun::PassHead() {
             continue;
         }
         Poll(lane);
+        if (std::exchange(m_startTriggers[i], 0) != 0) {
+            m_two.Device.Trigger[i] = 1;
+        }
         TwoShooterPanel& panel = Panel(lane);
         if (LevelInWindow(device.Level[i])) {
             const float x = device.PosX[i];

@@ -104,6 +104,9 @@ private:
     // The latest pass or shot: a series that ends in this pass ended then, before the
     // last shot's sound.
     std::uint32_t m_endTick = 0;
+    // Triggers the series-start polls read: pulls since Start was pressed, kept for the
+    // first pass, whose poll would find them acknowledged.
+    std::array<std::int32_t, kShooters> m_startTriggers{};
     // The targets show the holes of the last series.
     bool m_showsSeries = false;
     std::uint64_t m_passes = 0;

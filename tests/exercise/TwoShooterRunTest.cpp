@@ -205,6 +205,53 @@ TEST(TwoShooterRun, FireTransferTimesTheLanesWhenTheSeriesEndsNotAfterItsLastSou
     }
 }
 
+TEST(TwoShooterRun, APullSinceStartIsTheFirstShotAReportFromBeforeIsNone) {
+    {
+        TwoHarness h;
+        h.model.Lane(0).triggers.Pull(); // standing on the device since the last series
+        h.model.Lane(1).triggers.Pull();
+        h.StartSeries();
+        h.TickFor(300);
+        EXPECT_EQ(h.state.run.ShotCount[0], 0u);
+        EXPECT_EQ(h.state.run.ShotCount[1], 0u);
+    }
+    TwoHarness h(1);
+    h.state.settings.RepeatEnabled = 1;
+    h.state.settings.RepeatTime = 1;
+    // Both shooters' first shots after the start sound, pulled during it when `pull`.
+    auto firstShots = [&h](bool pull) {
+        ASSERT_EQ(h.run->RunPhase(), Phase::StartSound);
+        h.clock.Advance(300);
+        if (pull) {
+            h.model.Lane(0).triggers.Pull();
+            h.model.Lane(1).triggers.Pull();
+        }
+        h.clock.Advance(200);
+        h.sound.FinishPlayback();
+        for (int i = 0; i < 20 && h.state.run.ShotCount[1] == 0; ++i) {
+            h.Tick();
+        }
+        for (size_t lane = 0; lane < 2; ++lane) {
+            ASSERT_EQ(h.state.run.ShotCount[lane], 1u) << lane;
+            EXPECT_LE(h.state.run.ShotMs[lane][0], 10u) << "the first pass, at the start";
+        }
+        h.FinishShotSound();
+    };
+    h.run->FormActivate();
+    h.run->StartClick();
+    h.Tick();
+    firstShots(true);
+    ASSERT_EQ(h.run->RunPhase(), Phase::Pause);
+    h.TickFor(300);
+    h.model.Lane(0).triggers.Pull(); // in the countdown
+    h.model.Lane(1).triggers.Pull();
+    while (h.run->RunPhase() == Phase::Pause) {
+        h.Tick();
+    }
+    ASSERT_EQ(h.state.run.ShotCount[0], 0u) << "the next series has begun";
+    firstShots(false);
+}
+
 TEST(TwoShooterRun, LaneWithoutSignalIsGreyedNeverPolledAndNotCounted) {
     TwoHarness h(2);
     h.state.LanePresent = {1, 0, 0, 0, 0};
