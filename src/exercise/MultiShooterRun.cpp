@@ -219,7 +219,20 @@ void MultiShooterRun::FormActivate() {
         t.interval = interval;
     }
     RedrawButtons();
-    DrawLastSeries();
+    // Only back from its own save dialog are the results on hand this window's; otherwise
+    // the shared lanes may hold another window's shots, which it must not save or show.
+    m_showsSeries = m_state.ResultSource == 5;
+    m_state.ResultSource = 0;
+    if (m_showsSeries) {
+        DrawLastSeries();
+        status.Activated();
+    } else {
+        FrameSmallTarget(Lane(), kRed);
+        ShowNoSeries(Lane());
+        status.NoSeries();
+        m_view.SetEnabled(ViewButton::Save, false);
+        m_view.SetEnabled(ViewButton::Print, false);
+    }
     for (int lane = 0; lane < kLaneCount; ++lane) {
         m_lanes.FillLamp(lane, MultiShooterView::Lamp::Steady, kYellow);
         m_lanes.FillLamp(lane, MultiShooterView::Lamp::Flash, kRed);
@@ -227,7 +240,6 @@ void MultiShooterRun::FormActivate() {
         m_lanes.SetLamp(lane, MultiShooterView::Lamp::Flash, false);
     }
     m_view.Repaint(ViewPicture::Target);
-    status.Activated();
 }
 
 void MultiShooterRun::DrawLastSeries() {
@@ -257,7 +269,11 @@ void MultiShooterRun::Redraw() {
     }
     // A missing picture was said when the window came up.
     RedrawButtons(false);
-    DrawLastSeries();
+    if (m_showsSeries) {
+        DrawLastSeries();
+    } else {
+        FrameSmallTarget(Lane(), kRed);
+    }
     // The aiming point belongs to the last pass; the jerk marker to the last shot.
     m_view.SetVisible(ViewItem::Gun2, false);
     const QPoint corner =
@@ -301,11 +317,16 @@ void MultiShooterRun::NewTarget() {
         FrameSmallTarget(PreviousLane, kBlack);
     }
     FrameSmallTarget(lane, kRed);
-    DrawLaneHoles(lane);
+    if (m_showsSeries) {
+        DrawLaneHoles(lane);
+    }
     if (m_state.run.LaneActive[i] == 0) {
         m_view.SetText(
             ViewText::TimeC,
             QString::asprintf("%3.2f сек", static_cast<double>(m_state.run.ShootTime[i])));
+    }
+    if (!m_showsSeries) {
+        ShowNoSeries(lane);
     }
     m_view.Present();
 }
@@ -362,6 +383,7 @@ void MultiShooterRun::OnSeriesStart() {
     m_state.CurrentLane = FirstPresentLane(m_state);
     PreviousLane = Lane();
     run.ShotPending.fill(0);
+    m_showsSeries = true;
     for (ViewButton b :
          {ViewButton::Start, ViewButton::Save, ViewButton::Print, ViewButton::Exit}) {
         m_view.SetEnabled(b, false);

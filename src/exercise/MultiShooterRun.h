@@ -94,6 +94,8 @@ private:
     // Triggers the series-start polls read: pulls since Start was pressed, kept for the
     // first pass, whose poll would find them acknowledged.
     std::array<std::int32_t, kLaneCount> m_startTriggers{};
+    // The lanes hold this window's last series (not another window's shots).
+    bool m_showsSeries = false;
     // The latest pass or shot: a series that ends in this pass ended then, before the
     // last shot's sound.
     std::uint32_t m_endTick = 0;

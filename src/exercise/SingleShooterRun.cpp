@@ -116,10 +116,18 @@ void SingleShooterRun::FormActivate() {
         m_state.CurrentLane = 1;
     }
     Timer_shoot.interval = m_state.settings.WeaponType == 1 ? kAutomaticShotTimerMs : kShotTimerMs;
-    status.Activated();
-    if (m_state.ResultSource == 0) {
+    // Only back from its own save dialog are the results on hand this window's; otherwise
+    // the shared lanes may hold another window's shots, which it must not save or show.
+    if (m_state.ResultSource == 1) {
+        status.Activated();
+    } else {
         DrawEmptyTarget();
         m_showsSeries = false;
+        ShowNoSeries(Lane());
+        status.NoSeries();
+        for (ViewButton b : {ViewButton::Save, ViewButton::Print, ViewButton::ViewShoots}) {
+            m_view.SetEnabled(b, false);
+        }
     }
     m_state.ResultSource = 0;
 }

@@ -117,13 +117,21 @@ void TwoShooterRun::FormActivate() {
     for (LogicalTimer& timer : Timer_shoot) {
         timer.interval = interval;
     }
-    status.Activated();
-    // Back from the save or print dialog: the targets keep their holes.
-    if (m_two.ResultSource != 0) {
+    // Back from its own save or print dialog: the targets keep their holes. Otherwise the
+    // shared lanes may hold another window's shots, which this window must not save or show.
+    if (m_two.ResultSource == 2) {
+        status.Activated();
         return;
     }
     m_showsSeries = false;
     DrawTargets();
+    for (int lane = 0; lane < kShooters; ++lane) {
+        Panel(lane).ShowNoSeries(lane);
+    }
+    status.NoSeries();
+    for (TwoButton b : {TwoButton::Save, TwoButton::Save2, TwoButton::Print, TwoButton::Print2}) {
+        m_view.SetEnabled(b, false);
+    }
 }
 
 void TwoShooterRun::Redraw() {

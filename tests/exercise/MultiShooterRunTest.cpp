@@ -683,6 +683,7 @@ TEST(MultiShooterRun, StatusLineTellsTheTotalsAndASilentDevice) {
                                              LaneTotal{2, 1, h.state.run.ScoreSum[1]}};
     EXPECT_EQ(h.run.status.Text(),
               SeriesEndedText(totals) + QStringLiteral(". Результат не записан"));
+    h.run.SaveClick();
     h.state.SaveCount = 1;
     h.state.LastSavedFile = QStringLiteral("Archive/x.txt");
     h.run.FormActivate();
