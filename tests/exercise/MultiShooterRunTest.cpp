@@ -278,6 +278,29 @@ TEST(MultiShooterRun, FireTransferEndsTheSharedSeries) {
     }
 }
 
+TEST(MultiShooterRun, FireTransferTimesTheLanesWhenTheSeriesEndsNotAfterItsLastSound) {
+    FiveLaneHarness h(3);
+    h.state.settings.TargetsChange = 1;
+    h.state.settings.ShootsNumber = 3;
+    h.StartSeries();
+    h.Fire(0);
+    h.Fire(1);
+    h.model.Lane(1).triggers.Pull();
+    for (int i = 0; i < 100 && h.RunPhase() != Phase::LastShotSound; ++i) {
+        h.TickFor(10);
+    }
+    ASSERT_EQ(h.RunPhase(), Phase::LastShotSound);
+    h.TickFor(1500); // the third shot in all is heard out
+    h.sound.FinishPlayback();
+    h.TickFor(50);
+    ASSERT_TRUE(h.run.Idle());
+    const RunState& run = h.state.run;
+    const float end = static_cast<float>(run.ShotMs[1].back()) * 0.001F;
+    EXPECT_NEAR(run.ShootTime[1], end, 0.001F);
+    EXPECT_NEAR(run.ShootTime[0], end, 0.001F);
+    EXPECT_EQ(run.ShootTime[2], 0.0F) << "lane 2 fired none";
+}
+
 TEST(MultiShooterRun, WithoutFireTransferEveryLaneNeedsItsOwnShots) {
     FiveLaneHarness h(3);
     h.state.settings.ShootsNumber = 10;
@@ -511,6 +534,54 @@ TEST(MultiShooterRun, SeriesStartDiscardsOldTriggersAndStartsOnAPresentLane) {
     EXPECT_EQ(h.state.run.ShotCount[0], 0u);
 }
 
+TEST(MultiShooterRun, APullSinceStartIsTheFirstShotAReportFromBeforeIsNone) {
+    {
+        FiveLaneHarness h(2);
+        h.model.Lane(0).triggers.Pull(); // standing on the device since the last series
+        h.model.Lane(1).triggers.Pull();
+        h.StartSeries();
+        h.TickFor(300);
+        EXPECT_EQ(h.state.run.ShotCount[0], 0u);
+        EXPECT_EQ(h.state.run.ShotCount[1], 0u);
+    }
+    FiveLaneHarness h(2);
+    h.state.settings.ShootsNumber = 1;
+    h.state.settings.RepeatEnabled = 1;
+    h.state.settings.RepeatTime = 1;
+    // The first shots of the selected lane 0 and of lane 1 after the start sound, pulled
+    // during it when `pull`.
+    auto firstShots = [&h](bool pull) {
+        ASSERT_EQ(h.RunPhase(), Phase::StartSound);
+        h.clock.Advance(300);
+        if (pull) {
+            h.model.Lane(0).triggers.Pull();
+            h.model.Lane(1).triggers.Pull();
+        }
+        h.clock.Advance(200);
+        h.sound.FinishPlayback();
+        for (int i = 0; i < 20 && h.state.run.ShotCount[1] == 0; ++i) {
+            h.TickFor(10);
+        }
+        for (size_t lane = 0; lane < 2; ++lane) {
+            ASSERT_EQ(h.state.run.ShotCount[lane], 1u) << lane;
+            EXPECT_LE(h.state.run.ShotMs[lane][0], 10u) << "the first pass, at the start";
+        }
+        h.sound.FinishPlayback();
+        h.TickFor(10);
+    };
+    h.run.FormActivate();
+    h.run.StartClick();
+    h.TickFor(10);
+    firstShots(true);
+    ASSERT_EQ(h.RunPhase(), Phase::Pause);
+    h.TickFor(300);
+    h.model.Lane(0).triggers.Pull(); // in the countdown
+    h.model.Lane(1).triggers.Pull();
+    h.TickWhile(Phase::Pause);
+    ASSERT_EQ(h.state.run.ShotCount[0], 0u) << "the next series has begun";
+    firstShots(false);
+}
+
 TEST(MultiShooterRun, ALaneStopsAtAThousandShots) {
     FiveLaneHarness h(2);
     h.state.settings.ShootsNumber = 1000;
@@ -612,8 +683,80 @@ TEST(MultiShooterRun, StatusLineTellsTheTotalsAndASilentDevice) {
                                              LaneTotal{2, 1, h.state.run.ScoreSum[1]}};
     EXPECT_EQ(h.run.status.Text(),
               SeriesEndedText(totals) + QStringLiteral(". Результат не записан"));
+    h.run.SaveClick();
     h.state.SaveCount = 1;
     h.state.LastSavedFile = QStringLiteral("Archive/x.txt");
     h.run.FormActivate();
     EXPECT_EQ(h.run.status.Text(), QStringLiteral("Записано: Archive/x.txt"));
+}
+
+TEST(MultiShooterRun, ADarkShotHidesTheMissAndTheTimeLabelIsTheSelectedLanes) {
+    FiveLaneHarness h(2);
+    h.state.settings.ShootsNumber = 2;
+    h.state.settings.SmartTarget = 1;
+    // Lane 0 lit for its first second.
+    h.state.ScriptLines = {QStringLiteral("1 0"), QStringLiteral("3 1"), QStringLiteral("2 0"),
+                           QStringLiteral("10")};
+    h.Aim(0, 5000, 0); // 125 units: off the target
+    h.StartSeries();
+    h.TickFor(200);
+    h.Fire(0);
+    ASSERT_EQ(h.state.run.LastScore[0], kScoreMiss);
+    ASSERT_TRUE(h.view.Visible(ViewItem::Fail));
+    h.TickFor(1000);
+    h.Fire(0);
+    ASSERT_EQ(h.state.run.LastScore[0], kScoreDark);
+    EXPECT_FALSE(h.view.Visible(ViewItem::Fail));
+    EXPECT_FALSE(h.view.Visible(ViewItem::FailArrow));
+    EXPECT_TRUE(h.view.Visible(ViewItem::ImageActive));
+
+    // Lane 0 is done, lane 1 still shoots: its clock, not lane 0's shooting time.
+    const RunState& run = h.state.run;
+    h.run.TarClick(1);
+    EXPECT_EQ(h.view.Text(ViewText::TimeC), QString::asprintf("%3u сек", run.ElapsedSec[1]));
+    h.Fire(1);
+    h.keyboard.Set(Key::Escape, true);
+    h.TickFor(20);
+    h.keyboard.Set(Key::Escape, false);
+    h.TickFor(50);
+    ASSERT_TRUE(h.run.Idle());
+    ASSERT_NE(run.ShootTime[0], run.ShootTime[1]);
+    // Back from the save dialog, with the other lane selected.
+    h.run.SaveClick();
+    h.run.FormActivate();
+    h.run.TarClick(0);
+    EXPECT_EQ(h.view.Text(ViewText::TimeC),
+              QString::asprintf("%3.2f сек", static_cast<double>(run.ShootTime[0])));
+}
+
+TEST(MultiShooterRun, ALaneThatIsDoneStopsAimingOnTheLargeTarget) {
+    FiveLaneHarness h(2);
+    h.state.settings.ShootsNumber = 2;
+    h.state.settings.TimeTrace = 20;
+    h.state.TraceLength = 20;
+    // Dark targets: no hole and no frozen trace on the large target.
+    h.state.settings.SmartTarget = 1;
+    h.model.Lane(0).aim = std::make_unique<sim::NoiseAim>(sim::Signal{0, 0}, 300, 4);
+    h.StartSeries();
+    const QImage blank = h.view.target.Image().copy();
+    h.TickFor(300);
+    h.Fire(0);
+    h.Fire(0, 0);
+    ASSERT_EQ(h.state.run.ShotCount[0], 2u);
+    ASSERT_TRUE(h.Running());
+    EXPECT_FALSE(h.view.Visible(ViewItem::Gun2));
+    EXPECT_EQ(h.view.target.Image(), blank) << "its live trace is erased";
+
+    // The end of the run takes the selected lane's aim off, edge arrow with it.
+    h.run.TarClick(1);
+    h.Aim(1, 4400, 0);
+    h.TickFor(100);
+    ASSERT_TRUE(h.view.Visible(ViewItem::RightArrow));
+    h.keyboard.Set(Key::Escape, true);
+    h.TickFor(20);
+    h.keyboard.Set(Key::Escape, false);
+    h.TickFor(50);
+    ASSERT_TRUE(h.run.Idle());
+    EXPECT_FALSE(h.view.Visible(ViewItem::RightArrow));
+    EXPECT_FALSE(h.view.Visible(ViewItem::Gun2));
 }

@@ -1,3 +1,4 @@
+#include "HolePixels.h"
 #include "TwoShooterHarness.h"
 
 #include "calibration/Calibration.h"
@@ -169,6 +170,87 @@ TEST(TwoShooterRun, FireTransferEndsOnTheSharedCountWithoutItEachLaneFiresItsOwn
         EXPECT_TRUE(h.run->Idle());
         EXPECT_EQ(h.state.run.ScoreSum[1], 100);
     }
+}
+
+TEST(TwoShooterRun, FireTransferTimesTheLanesWhenTheSeriesEndsNotAfterItsLastSound) {
+    {
+        TwoHarness h(3);
+        h.state.settings.TargetsChange = 1;
+        h.StartSeries();
+        h.ShootAt(0, 0, 0, 250);
+        h.ShootAt(0, 0, 0, 250);
+        h.TickFor(250);
+        h.model.Lane(1).triggers.Pull();
+        for (int i = 0; i < 100 && h.run->RunPhase() != Phase::LastShotSound; ++i) {
+            h.Tick();
+        }
+        ASSERT_EQ(h.run->RunPhase(), Phase::LastShotSound);
+        h.TickFor(1500); // the third shot in all is heard out
+        h.FinishShotSound();
+        h.TickFor(50);
+        ASSERT_TRUE(h.run->Idle());
+        const float end = static_cast<float>(h.state.run.ShotMs[1].back()) * 0.001F;
+        EXPECT_NEAR(h.state.run.ShootTime[1], end, 0.001F);
+        EXPECT_NEAR(h.state.run.ShootTime[0], end, 0.001F);
+    }
+    {
+        TwoHarness h(2);
+        h.state.settings.TargetsChange = 1;
+        h.StartSeries();
+        h.ShootAt(0, 0, 0, 250);
+        h.ShootAt(0, 0, 0, 250);
+        h.TickFor(50);
+        ASSERT_TRUE(h.run->Idle());
+        EXPECT_GT(h.state.run.ShootTime[0], 0.0F);
+        EXPECT_EQ(h.state.run.ShootTime[1], 0.0F) << "shooter 2 fired none";
+    }
+}
+
+TEST(TwoShooterRun, APullSinceStartIsTheFirstShotAReportFromBeforeIsNone) {
+    {
+        TwoHarness h;
+        h.model.Lane(0).triggers.Pull(); // standing on the device since the last series
+        h.model.Lane(1).triggers.Pull();
+        h.StartSeries();
+        h.TickFor(300);
+        EXPECT_EQ(h.state.run.ShotCount[0], 0u);
+        EXPECT_EQ(h.state.run.ShotCount[1], 0u);
+    }
+    TwoHarness h(1);
+    h.state.settings.RepeatEnabled = 1;
+    h.state.settings.RepeatTime = 1;
+    // Both shooters' first shots after the start sound, pulled during it when `pull`.
+    auto firstShots = [&h](bool pull) {
+        ASSERT_EQ(h.run->RunPhase(), Phase::StartSound);
+        h.clock.Advance(300);
+        if (pull) {
+            h.model.Lane(0).triggers.Pull();
+            h.model.Lane(1).triggers.Pull();
+        }
+        h.clock.Advance(200);
+        h.sound.FinishPlayback();
+        for (int i = 0; i < 20 && h.state.run.ShotCount[1] == 0; ++i) {
+            h.Tick();
+        }
+        for (size_t lane = 0; lane < 2; ++lane) {
+            ASSERT_EQ(h.state.run.ShotCount[lane], 1u) << lane;
+            EXPECT_LE(h.state.run.ShotMs[lane][0], 10u) << "the first pass, at the start";
+        }
+        h.FinishShotSound();
+    };
+    h.run->FormActivate();
+    h.run->StartClick();
+    h.Tick();
+    firstShots(true);
+    ASSERT_EQ(h.run->RunPhase(), Phase::Pause);
+    h.TickFor(300);
+    h.model.Lane(0).triggers.Pull(); // in the countdown
+    h.model.Lane(1).triggers.Pull();
+    while (h.run->RunPhase() == Phase::Pause) {
+        h.Tick();
+    }
+    ASSERT_EQ(h.state.run.ShotCount[0], 0u) << "the next series has begun";
+    firstShots(false);
 }
 
 TEST(TwoShooterRun, LaneWithoutSignalIsGreyedNeverPolledAndNotCounted) {
@@ -481,4 +563,51 @@ TEST(TwoShooterRun, StatusLineTellsTheTotalsTheSaveAndASilentDevice) {
     h.state.ResultSource = 2;
     h.run->FormActivate();
     EXPECT_EQ(h.run->status.Text(), QStringLiteral("Записано: 2024/Май/Группа.rec"));
+}
+
+TEST(TwoShooterRun, ALaneThatIsDoneStopsAimingAndItsHolesStayClean) {
+    // Dark targets on both lanes: no holes and no shot traces.
+    TwoHarness h(2);
+    h.state.settings.TimeTrace = 20;
+    h.state.settings.SmartTarget = 1;
+    h.model.Lane(0).aim = std::make_unique<sim::NoiseAim>(sim::Signal{0, 0}, 300, 4);
+    h.StartSeries();
+    const QImage blank = h.Panel(0).target.Image().copy();
+    h.TickFor(300);
+    for (std::uint32_t shots = 1; shots <= 2; ++shots) {
+        h.model.Lane(0).triggers.Pull();
+        for (int i = 0; i < 50 && h.state.run.ShotCount[0] < shots; ++i) {
+            h.Tick();
+        }
+        h.TickFor(250);
+    }
+    ASSERT_EQ(h.state.run.ShotCount[0], 2u);
+    ASSERT_FALSE(h.run->Idle()) << "lane 1 still shoots";
+    EXPECT_FALSE(h.Panel(0).Visible(ViewItem::Gun2));
+    EXPECT_TRUE(h.Panel(1).Visible(ViewItem::Gun2));
+    EXPECT_EQ(h.Panel(0).target.Image(), blank) << "its live trace is erased";
+
+    // Lit shots, each as the aim sweeps across: the traces erased over the holes leave none
+    // of their colour in them.
+    TwoHarness lit(3);
+    lit.state.settings.TimeTrace = 20;
+    lit.state.LanePresent = {1, 0, 0, 0, 0};
+    lit.StartSeries();
+    for (const int x : {-1600, -400, 800}) {
+        lit.model.Lane(0).aim = test::SweepAcross(x, lit.clock.TickCount());
+        lit.TickFor(290);
+        lit.model.Lane(0).triggers.Pull();
+        lit.TickFor(20);
+        lit.FinishShotSound();
+        lit.TickFor(600);
+    }
+    ASSERT_TRUE(lit.run->Idle());
+    ASSERT_EQ(lit.state.run.ShotCount[0], 3u);
+    for (size_t s = 0; s < 3; ++s) {
+        EXPECT_EQ(test::HoleSpecks(lit.Panel(0).target.Image(), lit.state.run.ShotPos[0][s],
+                                   HoleStyle::OnePixel),
+                  0)
+            << s;
+    }
+    EXPECT_FALSE(lit.Panel(0).Visible(ViewItem::Gun2));
 }
