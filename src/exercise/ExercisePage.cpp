@@ -232,8 +232,8 @@ void ExercisePage::ScaleSize(QWidget* widget, int baseWidth, int baseHeight) {
     ApplyScale(m_scale);
 }
 
-void ExercisePage::ReserveRoom(QLabel* widget, const QString& sample) {
-    m_scaled.push_back({widget, 0.0, QSize(), sample});
+void ExercisePage::ReserveRoom(QLabel* label, const QString& sample) {
+    m_scaled.push_back({label, 0.0, QSize(), sample});
     ApplyScale(m_scale);
 }
 

@@ -250,9 +250,8 @@ QWidget* TShoot2::BuildLane(int lane) {
     auto* grid = new QGridLayout(stat);
     CompactLayout(grid);
     // One pair to a row: two would not fit beside each other on a 1024 pixel wide screen once
-    // the values are in.
-    // Each value has room for its widest text from the start: a value that comes or widens
-    // during a run moves nothing.
+    // the values are in. Each value has room for its widest text from the start: a value that
+    // comes or widens during a run moves nothing.
     auto pair = [&](const char* captionName, const QString& caption, const char* valueName,
                     ViewText text, const QString& widest = QStringLiteral("0")) {
         auto* label = Named(new QLabel(caption), captionName);
