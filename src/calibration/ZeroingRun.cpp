@@ -4,6 +4,7 @@
 #include "core/Product.h"
 #include "device/DeviceProtocol.h"
 #include "device/SerialLink.h"
+#include "exercise/RunSteps.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "targets/TargetDrawing.h"
@@ -39,24 +40,26 @@ QString WithDefaultSuffix(const QString& path) {
 } // namespace
 
 ZeroingRun::ZeroingRun(ProgramState& state, const Services& services, ZeroingView& view)
-    : ExerciseEngine(state, services, view),
-      RunPhases(state.settings, services,
-                RunRules{.startKeyRounds = 1, .endKeyRounds = 1, .dispatchEveryPass = true}),
-      m_zview(view) {}
+    : ExerciseEngine(state, services, view), m_zview(view), m_sequence(m_services) {}
 
 ZeroingRun::Phase ZeroingRun::CurrentPhase() const {
-    switch (RunPhase()) {
-    case RunPhases::Phase::Idle:
+    switch (m_sequence.CurrentPhase()) {
+    case RunSequence::Phase::Idle:
         return Phase::Idle;
-    case RunPhases::Phase::StartKeyRelease:
+    case RunSequence::Phase::StartKeyRelease:
         return Phase::StartKeyRelease;
-    case RunPhases::Phase::EndEscape:
-    case RunPhases::Phase::EndKeyRelease:
+    case RunSequence::Phase::EndEscape:
+    case RunSequence::Phase::EndKeyRelease:
         return Phase::EndKeyRelease;
     default:
         break;
     }
     return Phase::Collecting;
+}
+
+void ZeroingRun::Tick() {
+    DrawPendingFreeze();
+    m_sequence.Tick();
 }
 
 int ZeroingRun::Lane() const {
@@ -112,7 +115,6 @@ void ZeroingRun::ScaleFunc(ZeroingMode mode) {
     savedAimX = 0.0F;
     savedAimY = 0.0F;
     savedLevel = 0;
-    StopRequested = 0;
     SumX = 0.0F;
     SumY = 0.0F;
     m_counted = 0;
@@ -149,10 +151,19 @@ void ZeroingRun::ScaleFunc(ZeroingMode mode) {
     m_zview.SetInfo(QStringLiteral(
         "Произведите выстрелы в район отмеченой точки мишени\nВвод <Enter> Отмена<ESC>"));
     m_zview.ShowPointer(PointerPlacement(mode, TargetWidth(), m_zview.PointerSize(), m_edges));
-    BeginRun(0, false);
+    m_sequence.Begin(false);
+    m_sequence.Add<KeyReleaseStep>(1, Key::Space, RunSequence::Phase::StartKeyRelease);
+    m_sequence.Add<CallStep>([this] { SeriesStart(); }, StepResult::Done,
+                             RunSequence::Phase::Series);
+    // Every pass ends at a dispatch point: a click of ButShoot and the keys come in there.
+    m_sequence.Add<SeriesStep>(PassRef::To<&ZeroingRun::Pass>(*this), nullptr, 0U);
+    m_sequence.Add<CallStep>([this] { SeriesEnd(); }, StepResult::Done, RunSequence::Phase::Series);
+    m_sequence.Add<EndStep>(1, [] {});
+    m_sequence.Add<CallStep>([this] { MeasurementEnd(); }, StepResult::Continue,
+                             RunSequence::Phase::EndKeyRelease);
 }
 
-void ZeroingRun::OnSeriesStart() {
+void ZeroingRun::SeriesStart() {
     const int lane = Lane();
     const auto i = static_cast<size_t>(lane);
     m_state.Device.ZeroHistories();
@@ -226,15 +237,17 @@ void ZeroingRun::ShowMeanPoint() {
     m_zview.ShowMeanPoint(QPoint(ToPixels(mean->x, width), ToPixels(mean->y, width)));
 }
 
-void ZeroingRun::PassHead() {
+void ZeroingRun::Pass(SeriesStep& series) {
     const int lane = Lane();
     const auto i = static_cast<size_t>(lane);
     RunState& run = m_state.run;
     DeviceValues& device = m_state.Device;
+    // The poll and the aim.
     PollLane(lane);
     const TargetPoint aim = ToTarget(m_state.settings, lane, device.PosX[i], device.PosY[i]);
     run.AimX[i] = aim.x;
     run.AimY[i] = aim.y;
+    // The shot, from the trigger or from ButShoot.
     if (device.Trigger[i] == 1) {
         const std::uint32_t now = m_services.clock->TickCount();
         if (!m_lastTrigger || now - *m_lastTrigger >= kRepeatGuardMs) {
@@ -266,13 +279,9 @@ void ZeroingRun::PassHead() {
         m_view.Present();
     }
     device.Trigger[i] = 0;
-}
-
-void ZeroingRun::PassTail() {
-    const int lane = Lane();
-    const auto i = static_cast<size_t>(lane);
-    const RunState& run = m_state.run;
-    const DeviceValues& device = m_state.Device;
+    // The dispatch point of every pass.
+    series.Dispatch();
+    // The aiming point or the trace's end, and the level bar.
     if (LevelInWindow(device.Level[i])) {
         ShowAimPoint(Scale(), run.AimY[i], run.AimX[i]);
     } else {
@@ -290,14 +299,14 @@ void ZeroingRun::PassTail() {
     savedLevel = device.LastLevel;
     // Escape held together with Return cancels: the safe choice of the two.
     if (Held(Key::Escape)) {
-        StopRequested = 1;
+        series.Stop();
     } else if (m_counted > 0 && (Held(Key::Return) || Held(Key::Space))) {
         m_apply = true;
-        StopRequested = 1;
+        series.Stop();
     }
 }
 
-void ZeroingRun::OnSeriesEnd() {
+void ZeroingRun::SeriesEnd() {
     if (m_apply) {
         ApplyCorrection();
     } else {
@@ -325,7 +334,7 @@ void ZeroingRun::CancelMeasurement() {
     }
 }
 
-void ZeroingRun::OnIdle() {
+void ZeroingRun::MeasurementEnd() {
     for (ZeroingControl c :
          {ZeroingControl::ButCent, ZeroingControl::ButLeft, ZeroingControl::ButRight,
           ZeroingControl::ButUp, ZeroingControl::ButDown, ZeroingControl::ExitSave,

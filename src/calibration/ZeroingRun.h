@@ -3,7 +3,7 @@
 #include "calibration/Zeroing.h"
 #include "calibration/ZeroingView.h"
 #include "exercise/ExerciseEngine.h"
-#include "exercise/RunPhases.h"
+#include "exercise/RunSequence.h"
 #include "platform/Keyboard.h"
 
 #include <QString>
@@ -13,11 +13,13 @@
 
 namespace ryvo {
 
+class SeriesStep;
+
 // The zeroing window without its widgets: one lane at a time, a series of shots at a marked
-// point corrects the lane's calibration. A measurement is a run of the shared run phases:
-// the key release, one series whose passes each end at a dispatch point (clicks and keys
-// come in there), the end waits. The window calls Tick from a zero-interval timer.
-class ZeroingRun : public ExerciseEngine, public RunPhases {
+// point corrects the lane's calibration. A measurement is a run of the shared steps: the key
+// release, one series whose passes each end at a dispatch point (clicks and keys come in
+// there), the end waits. The window calls Tick from a zero-interval timer.
+class ZeroingRun : public ExerciseEngine {
 public:
     enum class Phase { Idle, StartKeyRelease, Collecting, EndKeyRelease };
 
@@ -37,9 +39,9 @@ public:
     void ExitSaveClick();
     void Exit1Click();
 
-    using RunPhases::Idle;
-    using RunPhases::Tick;
-    using RunPhases::Waiting;
+    void Tick();
+    [[nodiscard]] bool Idle() const { return m_sequence.Idle(); }
+    [[nodiscard]] bool Waiting() const { return m_sequence.Waiting(); }
     [[nodiscard]] Phase CurrentPhase() const;
     // Draws the empty target of the current lane again (the picture changed size).
     void RedrawTarget() { DrawEmptyTarget(Lane()); }
@@ -57,15 +59,13 @@ public:
     float SumX = 0.0F;
     float SumY = 0.0F;
 
-protected:
-    void OnTick() override { DrawPendingFreeze(); }
-    void OnSeriesStart() override;
-    void PassHead() override;
-    void PassTail() override;
-    void OnSeriesEnd() override;
-    void OnIdle() override;
-
 private:
+    [[nodiscard]] bool Held(Key key) const { return m_sequence.Held(key); }
+    void SeriesStart();
+    // One pass of the measurement, in the order of its steps.
+    void Pass(SeriesStep& series);
+    void SeriesEnd();
+    void MeasurementEnd();
     [[nodiscard]] int Lane() const;
     void DrawEmptyTarget(int lane);
     void RecordShot();
@@ -90,6 +90,7 @@ private:
     bool m_apply = false;
     bool m_unsaved = false;
     bool m_reportUnsaved = false;
+    RunSequence m_sequence;
 };
 
 } // namespace ryvo

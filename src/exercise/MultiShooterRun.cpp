@@ -3,6 +3,7 @@
 #include "calibration/Calibration.h"
 #include "device/DeviceProtocol.h"
 #include "device/SerialLink.h"
+#include "exercise/RunSteps.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Sound.h"
@@ -16,6 +17,7 @@ namespace ryvo {
 
 namespace {
 
+constexpr int kStartKeyRounds = 100;
 constexpr int kStartBeeps = 3;
 constexpr std::uint32_t kShotTimerMs = 100;
 constexpr std::uint32_t kAutomaticShotTimerMs = 500;
@@ -24,15 +26,7 @@ constexpr int kFramePen = 2;
 constexpr int kBarPen = 5;
 
 const QString kStartCaption = QStringLiteral("Старт");
-
-RunRules FiveLaneRules() {
-    RunRules rules;
-    rules.startKeyRounds = 100;
-    // The run ends once Escape is up; no key release follows.
-    rules.endKeyRounds = 0;
-    rules.escapeEndsPause = true;
-    return rules;
-}
+const QString kCountdown = QStringLiteral("До начала стрельбы %1 сек");
 
 LampRules FiveLaneLamps() {
     LampRules rules;
@@ -83,7 +77,7 @@ int FirstPresentLane(const ProgramState& state) {
 
 MultiShooterRun::MultiShooterRun(ProgramState& state, const Services& services,
                                  MultiShooterView& view)
-    : ExerciseEngine(state, services, view), RunPhases(state.settings, m_services, FiveLaneRules()),
+    : ExerciseEngine(state, services, view),
       lamps(state, *services.clock, PortFree, FiveLaneLamps(),
             LampHooks{[this](int lane, bool lit) {
                           m_lanes.SetLamp(lane, MultiShooterView::Lamp::Steady, lit);
@@ -96,7 +90,7 @@ MultiShooterRun::MultiShooterRun(ProgramState& state, const Services& services,
                               m_services.sound->PlayAsync(*m_state.ShotSound);
                           }
                       }}),
-      status(state), m_lanes(view) {
+      status(state), m_lanes(view), m_sequence(m_services) {
     lamps.AddTo(timers);
     for (int lane = 0; lane < kLaneCount; ++lane) {
         LogicalTimer& timer = Timer_shoot[Index(lane)];
@@ -391,14 +385,56 @@ void MultiShooterRun::StartClick() {
     lamps.scriptPos = 0;
     // What stands on the device from before is no shot; a pull from now on is.
     FetchStandingReports(kAllLanes, 1);
-    BeginRun(m_state.settings.NumReps, m_state.settings.RepeatEnabled != 0);
+    m_sequence.Begin(m_state.settings.RepeatEnabled != 0);
+    m_sequence.Add<KeyReleaseStep>(kStartKeyRounds, Key::Space,
+                                   RunSequence::Phase::StartKeyRelease);
+    m_sequence.Add<CallStep>([this] { RunStart(); }, StepResult::Continue,
+                             RunSequence::Phase::StartKeyRelease);
+    AddSeries();
+    // The run ends once Escape is up; no key release follows.
+    m_sequence.Add<EndStep>(0, [this] { RunEnd(); });
+    m_sequence.Add<CallStep>([this] { ClosePort(m_state); }, StepResult::Continue,
+                             RunSequence::Phase::EndEscape);
 }
 
-void MultiShooterRun::OnRunStart() {
+void MultiShooterRun::AddSeries() {
+    const bool repeats = m_state.settings.RepeatEnabled != 0;
+    m_sequence.Add<CallStep>([this] { SeriesStart(); }, StepResult::Continue,
+                             RunSequence::Phase::Series);
+    m_sequence.Add<SoundStep>(m_state, &ProgramState::StartSound, kStartBeeps);
+    // The first pass comes at the next tick.
+    m_sequence.Add<CallStep>([this] { SeriesGo(); }, StepResult::Done, RunSequence::Phase::Series);
+    m_sequence.Add<SeriesStep>(PassRef::To<&MultiShooterRun::Pass>(*this), &timers,
+                               m_state.settings.NumReps);
+    // The pause's first turn comes in the tick the series ends; the end of the run at the
+    // next tick.
+    m_sequence.Add<CallStep>([this] { SeriesEnd(); },
+                             repeats ? StepResult::Continue : StepResult::Done,
+                             RunSequence::Phase::Series);
+    if (repeats) {
+        // Escape held in the pause ends the run.
+        m_sequence.Add<PauseStep>(
+            m_state.settings, true, kCountdown,
+            [this](const QString& text, std::uint32_t pauseStart) {
+                // The pause is counted in lane 0's clock entry.
+                m_state.run.ElapsedSec[0] = (m_services.clock->TickCount() - pauseStart) / 1000U;
+                m_view.SetText(ViewText::StartCaption, text);
+            },
+            [this](RunSequence& /*run*/) { AddSeries(); });
+    }
+}
+
+void MultiShooterRun::Tick() {
+    // A shot's frozen trace goes on the picture after the hole, before anything else.
+    DrawPendingFreeze();
+    m_sequence.Tick();
+}
+
+void MultiShooterRun::RunStart() {
     EmptyTrace();
 }
 
-void MultiShooterRun::OnSeriesStart() {
+void MultiShooterRun::SeriesStart() {
     RunState& run = m_state.run;
     DeviceValues& device = m_state.Device;
     // Set first, so the large target, statistics and levels below are those of the lane
@@ -450,23 +486,9 @@ void MultiShooterRun::OnSeriesStart() {
 
     lamps.Stop();
     LampsOffOnce();
-
-    Sound* sound = m_services.sound;
-    if (SoundOn()) {
-        if (m_state.StartSound) {
-            auto done = std::make_shared<bool>(false);
-            if (sound->PlayToCompletion(*m_state.StartSound, [done](bool) { *done = true; })) {
-                WaitForStartSound(done);
-            }
-        }
-    } else if (sound != nullptr) {
-        for (int b = 0; b < kStartBeeps; ++b) {
-            sound->Beep();
-        }
-    }
 }
 
-void MultiShooterRun::OnSeriesGo() {
+void MultiShooterRun::SeriesGo() {
     RunState& run = m_state.run;
     DeviceValues& device = m_state.Device;
     // Their samples belong to five lanes and feed no trace. A trigger they read is a pull
@@ -534,53 +556,134 @@ void MultiShooterRun::TimeProc() {
     m_view.SetText(ViewText::TimeC, QString::asprintf("%3u сек", shown));
 }
 
-void MultiShooterRun::PassHead() {
+void MultiShooterRun::Pass(SeriesStep& series) {
     RunState& run = m_state.run;
     DeviceValues& device = m_state.Device;
     const Settings& settings = m_state.settings;
-    m_waitForSound = false;
-    ++m_passes;
-    m_endTick = m_services.clock->TickCount();
+    const int current = Lane();
+    const size_t cur = Index(current);
+    if (!series.Resuming()) {
+        m_waitForSound = false;
+        ++m_passes;
+        m_endTick = m_services.clock->TickCount();
+        // The time limit of each lane.
+        for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
+            if (run.LaneActive[i] != 0 && settings.Time != 0 && run.ElapsedSec[i] > settings.Time) {
+                run.LaneActive[i] = 0;
+                run.ShootTime[i] = static_cast<float>(settings.Time);
+            }
+        }
+        // The clock.
+        TimeProc();
+        // The poll of the selected lane (and of the lanes with news).
+        status.PollResult(PollLane(current) != -1, m_services.clock->TickCount());
+        for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
+            if (m_startTriggers[i] != 0) {
+                device.Trigger[i] = 1;
+            }
+        }
+        m_startTriggers.fill(0);
+        // The aim of every lane.
+        for (int lane = 0; lane < kLaneCount; ++lane) {
+            const size_t i = Index(lane);
+            const TargetPoint aim = ToTarget(settings, lane, device.PosX[i], device.PosY[i]);
+            run.AimX[i] = aim.x;
+            run.AimY[i] = aim.y;
+        }
+        device.LastLevel = device.Level[cur];
+        // The shots of each lane.
+        for (int lane = 0; lane < kLaneCount; ++lane) {
+            const size_t i = Index(lane);
+            run.ShotPending[i] = device.Trigger[i] == 1 ? 1 : 0;
+            if (run.LaneActive[i] == 0 || run.ShotPending[i] == 0) {
+                continue;
+            }
+            // Acknowledged also when the lock-out refuses it; a refused trigger stays set and
+            // is taken in the first pass after the lock-out.
+            Acknowledge(lane);
+            if (!AcceptTrigger(run, lane)) {
+                continue;
+            }
+            if (lane == current) {
+                RegisterSelectedLane(lane);
+            } else {
+                RegisterOtherLane(lane);
+            }
+        }
+        // The last shot of the series is heard to its end before the pass goes on.
+        if (SoundPending()) {
+            series.AwaitSound(m_soundToken);
+            return;
+        }
+    }
+    // Counters and dispatch: timers and clicks run here; the bars, Escape, the aiming point
+    // or the trace's end, and the level bar.
+    if (series.Dispatch()) {
+        for (int lane = 0; lane < kLaneCount; ++lane) {
+            if (run.LaneActive[Index(lane)] != 0) {
+                DrawLaneBar(lane);
+            }
+        }
+        if (Held(Key::Escape)) {
+            series.StopRun();
+        }
+        if (run.LaneActive[cur] != 0) {
+            if (!LevelInWindow(savedLevel)) {
+                for (ViewItem arrow : {ViewItem::LeftArrow, ViewItem::RightArrow, ViewItem::UpArrow,
+                                       ViewItem::DownArrow}) {
+                    m_view.SetVisible(arrow, false);
+                }
+                ClearTrace(current, Scale());
+            } else {
+                ShowAimPoint(Scale(), run.AimY[cur], run.AimX[cur]);
+            }
+            DrawLevel(savedLevel);
+        }
+    }
+    // The end of the series for each lane, and for all of them.
+    const std::uint32_t planned = PlannedShots();
+    const bool transfer = FireTransfer();
     for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
-        if (run.LaneActive[i] != 0 && settings.Time != 0 && run.ElapsedSec[i] > settings.Time) {
-            run.LaneActive[i] = 0;
+        if (run.LaneActive[i] == 0) {
+            continue;
+        }
+        bool done = run.ShotCount[i] >= planned;
+        if (settings.Time != 0 && run.ElapsedSec[i] >= settings.Time) {
+            done = true;
             run.ShootTime[i] = static_cast<float>(settings.Time);
         }
-    }
-    TimeProc();
-    const int current = Lane();
-    status.PollResult(PollLane(current) != -1, m_services.clock->TickCount());
-    for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
-        if (m_startTriggers[i] != 0) {
-            device.Trigger[i] = 1;
+        if (done) {
+            if (transfer) {
+                series.Stop();
+            } else {
+                run.LaneActive[i] = 0;
+            }
         }
     }
-    m_startTriggers.fill(0);
-    for (int lane = 0; lane < kLaneCount; ++lane) {
-        const size_t i = Index(lane);
-        const TargetPoint aim = ToTarget(settings, lane, device.PosX[i], device.PosY[i]);
-        run.AimX[i] = aim.x;
-        run.AimY[i] = aim.y;
+    if (SeriesDone(run, kAllLanes, transfer ? settings.ShootsNumber : planned, transfer)) {
+        series.Stop();
     }
-    device.LastLevel = device.Level[Index(current)];
-
-    for (int lane = 0; lane < kLaneCount; ++lane) {
-        const size_t i = Index(lane);
-        run.ShotPending[i] = device.Trigger[i] == 1 ? 1 : 0;
-        if (run.LaneActive[i] == 0 || run.ShotPending[i] == 0) {
-            continue;
+    // The saved aim and level.
+    savedAimX = run.AimX[cur];
+    savedAimY = run.AimY[cur];
+    savedLevel = m_state.Device.LastLevel;
+    // Escape.
+    if (Held(Key::Escape)) {
+        series.StopRun();
+        const std::uint32_t now = m_services.clock->TickCount();
+        for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
+            if (run.LaneActive[i] != 0) {
+                run.ShootTime[i] = Seconds(now, run.StartTick[i]);
+                run.LaneActive[i] = 0;
+            }
         }
-        // Acknowledged also when the lock-out refuses it; a refused trigger stays set and
-        // is taken in the first pass after the lock-out.
-        Acknowledge(lane);
-        if (!AcceptTrigger(run, lane)) {
-            continue;
-        }
-        if (lane == current) {
-            RegisterSelectedLane(lane);
-        } else {
-            RegisterOtherLane(lane);
-        }
+        m_view.SetText(ViewText::TimeC,
+                       QString::asprintf("%3.2f сек", static_cast<double>(run.ShootTime[cur])));
+    }
+    // The selected lane is done: it no longer aims on the large target.
+    if (m_aimLive && run.LaneActive[cur] == 0) {
+        m_aimLive = false;
+        ClearAim(current);
     }
 }
 
@@ -722,84 +825,7 @@ void MultiShooterRun::DrawLevel(std::int32_t level) {
     DrawLevelBar(level);
 }
 
-void MultiShooterRun::OnDispatch() {
-    const RunState& run = m_state.run;
-    for (int lane = 0; lane < kLaneCount; ++lane) {
-        if (run.LaneActive[Index(lane)] != 0) {
-            DrawLaneBar(lane);
-        }
-    }
-    if (Held(Key::Escape)) {
-        StopRequested = 1;
-        RunAgain = 0;
-    }
-    const int lane = Lane();
-    const size_t i = Index(lane);
-    if (run.LaneActive[i] == 0) {
-        return;
-    }
-    if (!LevelInWindow(savedLevel)) {
-        for (ViewItem arrow :
-             {ViewItem::LeftArrow, ViewItem::RightArrow, ViewItem::UpArrow, ViewItem::DownArrow}) {
-            m_view.SetVisible(arrow, false);
-        }
-        ClearTrace(lane, Scale());
-    } else {
-        ShowAimPoint(Scale(), run.AimY[i], run.AimX[i]);
-    }
-    DrawLevel(savedLevel);
-}
-
-void MultiShooterRun::PassTail() {
-    RunState& run = m_state.run;
-    const Settings& settings = m_state.settings;
-    const std::uint32_t planned = PlannedShots();
-    const bool transfer = FireTransfer();
-    for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
-        if (run.LaneActive[i] == 0) {
-            continue;
-        }
-        bool done = run.ShotCount[i] >= planned;
-        if (settings.Time != 0 && run.ElapsedSec[i] >= settings.Time) {
-            done = true;
-            run.ShootTime[i] = static_cast<float>(settings.Time);
-        }
-        if (done) {
-            if (transfer) {
-                StopRequested = 1;
-            } else {
-                run.LaneActive[i] = 0;
-            }
-        }
-    }
-    if (SeriesDone(run, kAllLanes, transfer ? settings.ShootsNumber : planned, transfer)) {
-        StopRequested = 1;
-    }
-    const size_t cur = Index(Lane());
-    savedAimX = run.AimX[cur];
-    savedAimY = run.AimY[cur];
-    savedLevel = m_state.Device.LastLevel;
-    if (Held(Key::Escape)) {
-        StopRequested = 1;
-        RunAgain = 0;
-        const std::uint32_t now = m_services.clock->TickCount();
-        for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
-            if (run.LaneActive[i] != 0) {
-                run.ShootTime[i] = Seconds(now, run.StartTick[i]);
-                run.LaneActive[i] = 0;
-            }
-        }
-        m_view.SetText(ViewText::TimeC,
-                       QString::asprintf("%3.2f сек", static_cast<double>(run.ShootTime[cur])));
-    }
-    // The selected lane is done: it no longer aims on the large target.
-    if (m_aimLive && run.LaneActive[cur] == 0) {
-        m_aimLive = false;
-        ClearAim(Lane());
-    }
-}
-
-void MultiShooterRun::OnSeriesEnd() {
+void MultiShooterRun::SeriesEnd() {
     RunState& run = m_state.run;
     if (SoundOn() && m_state.EndSound) {
         m_services.sound->PlayAsync(*m_state.EndSound);
@@ -832,13 +858,7 @@ void MultiShooterRun::OnSeriesEnd() {
     status.SeriesEnded(totals);
 }
 
-void MultiShooterRun::ShowCountdown(const QString& text) {
-    // The pause is counted in lane 0's clock entry.
-    m_state.run.ElapsedSec[0] = (m_services.clock->TickCount() - PauseStart) / 1000U;
-    m_view.SetText(ViewText::StartCaption, text);
-}
-
-void MultiShooterRun::OnRunEnd() {
+void MultiShooterRun::RunEnd() {
     for (ViewButton b :
          {ViewButton::Start, ViewButton::Save, ViewButton::Print, ViewButton::Exit}) {
         m_view.SetEnabled(b, true);
@@ -849,10 +869,6 @@ void MultiShooterRun::OnRunEnd() {
     timers.StopAll();
     AllLampsOff(m_state, *m_services.clock);
     status.RunEnded();
-}
-
-void MultiShooterRun::OnIdle() {
-    ClosePort(m_state);
 }
 
 } // namespace ryvo

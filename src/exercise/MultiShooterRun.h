@@ -4,7 +4,7 @@
 #include "exercise/LampRunner.h"
 #include "exercise/LogicalTimers.h"
 #include "exercise/MultiShooterView.h"
-#include "exercise/RunPhases.h"
+#include "exercise/RunSequence.h"
 #include "exercise/RunStatus.h"
 
 #include <array>
@@ -12,12 +12,14 @@
 
 namespace ryvo {
 
+class SeriesStep;
+
 // The five-lane exercise without its widgets: up to five shooters at once, the selected
 // lane (CurrentLane) traced in full on the large target, every lane on its small target,
-// and with fire transfer one shared series. Its own rules over the shared run phases, lamp
+// and with fire transfer one shared series. Its own rules over the shared run steps, lamp
 // runner, shot rules and target panel. The window calls Tick from a zero-interval timer;
 // each call runs up to the next dispatch point, where timers and lane clicks are taken.
-class MultiShooterRun : public ExerciseEngine, public RunPhases {
+class MultiShooterRun : public ExerciseEngine {
 public:
     MultiShooterRun(ProgramState& state, const Services& services, MultiShooterView& view);
 
@@ -38,10 +40,13 @@ public:
     // Shows the newly selected lane on the large target.
     void NewTarget();
 
-    using RunPhases::Idle;
-    using RunPhases::Tick;
-    using RunPhases::Waiting;
+    void Tick();
+    [[nodiscard]] RunSequence::Phase RunPhase() const { return m_sequence.CurrentPhase(); }
+    [[nodiscard]] bool Idle() const { return m_sequence.Idle(); }
+    [[nodiscard]] bool Waiting() const { return m_sequence.Waiting(); }
 
+    // Timers of the run; they fire at dispatch points only.
+    TimerSet timers;
     std::array<float, kLaneCount> FirstShotTime{};
     // Timer_shoot1..Timer_shoot5; Timer1 and Timer2_1..Timer2_5 are lamps.script and
     // lamps.flash.
@@ -55,22 +60,18 @@ public:
     // Passes run (each polls the selected lane once), for measurements.
     [[nodiscard]] std::uint64_t Passes() const { return m_passes; }
 
-protected:
-    void OnTick() override { DrawPendingFreeze(); }
-    void OnRunStart() override;
-    void OnSeriesStart() override;
-    void OnSeriesGo() override;
-    void PassHead() override;
-    [[nodiscard]] bool ShotSoundPending() const override { return SoundPending(); }
-    void OnDispatch() override;
-    void PassTail() override;
-    void OnSeriesEnd() override;
-    void ShowCountdown(const QString& text) override;
-    void OnRunEnd() override;
-    void OnIdle() override;
-    [[nodiscard]] bool LastShotWaits(int lane) const override;
-
 private:
+    [[nodiscard]] bool LastShotWaits(int lane) const override;
+    [[nodiscard]] bool Held(Key key) const { return m_sequence.Held(key); }
+    // The run's steps: a series with its start and end, then the pause before the next.
+    void RunStart();
+    void AddSeries();
+    void SeriesStart();
+    void SeriesGo();
+    // One pass of the series, in the order of its steps.
+    void Pass(SeriesStep& series);
+    void SeriesEnd();
+    void RunEnd();
     [[nodiscard]] int Lane() const;
     [[nodiscard]] bool FireTransfer() const;
     [[nodiscard]] std::uint32_t PlannedShots() const;
@@ -94,6 +95,7 @@ private:
     void Acknowledge(int lane);
 
     MultiShooterView& m_lanes;
+    RunSequence m_sequence;
     std::uint64_t m_passes = 0;
     // The selected lane still shows its aiming point and live trace.
     bool m_aimLive = false;

@@ -9,7 +9,7 @@
 
 using namespace ryvo;
 using test::FiveLaneHarness;
-using Phase = RunPhases::Phase;
+using Phase = RunSequence::Phase;
 using Lamp = MultiShooterView::Lamp;
 
 namespace {

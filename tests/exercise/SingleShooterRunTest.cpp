@@ -222,7 +222,7 @@ TEST(SingleShooterRun, EscapeEndsASeriesButNotThePauseBeforeARepeat) {
     }
     h.run.Tick();
     EXPECT_EQ(h.run.CurrentPhase(), Phase::EndEscape);
-    EXPECT_EQ(h.run.RunAgain, 0);
+    EXPECT_EQ(h.run.RunAgain(), 0);
     h.TickFor(200);
     EXPECT_EQ(h.run.CurrentPhase(), Phase::EndEscape) << "waits for Escape to be let go";
     h.keyboard.Set(Key::Escape, false);
