@@ -45,23 +45,19 @@ public:
     [[nodiscard]] bool Waiting() const { return m_run.Waiting(); }
     [[nodiscard]] bool Idle() const { return m_run.Idle(); }
 
-    // ExerciseView
+    // PanelView
     void SetText(ViewText text, const QString& value) override;
     void SetVisible(ViewItem item, bool visible) override;
     void Place(ViewItem item, int left, int top) override;
     [[nodiscard]] QSize ItemSize(ViewItem item) const override;
-    void Fill(ViewItem, Color) override {}
-    void SetEnabled(ViewButton, bool) override {}
-    [[nodiscard]] bool IsEnabled(ViewButton) const override { return true; }
-    void FocusStart() override {}
     Canvas& Picture(ViewPicture picture) override;
     void Repaint(ViewPicture picture) override;
     void RepaintArea(ViewPicture picture, const QRect& area) override;
     void Present() override { FlushDisplay(); }
     [[nodiscard]] int SignalLength() const override;
-    void ActivateWindow(const QString& className) override;
 
     // ZeroingView
+    void ActivateWindow(const QString& className) override;
     void SetInfo(const QString& text) override;
     void SetControlEnabled(ZeroingControl control, bool enabled) override;
     [[nodiscard]] bool IsControlEnabled(ZeroingControl control) const override;

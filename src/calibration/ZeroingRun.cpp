@@ -4,6 +4,7 @@
 #include "core/Product.h"
 #include "device/DeviceProtocol.h"
 #include "device/SerialLink.h"
+#include "device/TFormShoot.h"
 #include "exercise/RunSteps.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -40,7 +41,8 @@ QString WithDefaultSuffix(const QString& path) {
 } // namespace
 
 ZeroingRun::ZeroingRun(ProgramState& state, const Services& services, ZeroingView& view)
-    : ExerciseEngine(state, services, view), m_zview(view), m_sequence(m_services) {}
+    : m_state(state), m_services(services), m_view(view), m_panel(state, view),
+      m_sound(state, m_services), m_sequence(m_services) {}
 
 ZeroingRun::Phase ZeroingRun::CurrentPhase() const {
     switch (m_sequence.CurrentPhase()) {
@@ -58,7 +60,7 @@ ZeroingRun::Phase ZeroingRun::CurrentPhase() const {
 }
 
 void ZeroingRun::Tick() {
-    DrawPendingFreeze();
+    m_panel.DrawPendingFreeze();
     m_sequence.Tick();
 }
 
@@ -78,7 +80,7 @@ void ZeroingRun::Report(const QString& text) {
 
 void ZeroingRun::DrawEmptyTarget(int lane) {
     // The cross belongs to the holes drawn since the measurement started.
-    m_zview.HideMeanPoint();
+    m_view.HideMeanPoint();
     if (!DrawLaneTarget(m_view.Picture(ViewPicture::Target), m_view.Picture(ViewPicture::SignalI),
                         m_state, lane) &&
         m_services.dialogs != nullptr) {
@@ -99,7 +101,7 @@ void ZeroingRun::ScaleFunc(ZeroingMode mode) {
     if (!Idle()) {
         return;
     }
-    const QString number = m_zview.LaneNumberText();
+    const QString number = m_view.LaneNumberText();
     const auto n = StrToInt(number);
     if (!n) {
         Report(NotAnIntegerMessage(number));
@@ -112,14 +114,12 @@ void ZeroingRun::ScaleFunc(ZeroingMode mode) {
     }
     m_mode = mode;
     OpenPort(m_state, m_services);
-    savedAimX = 0.0F;
-    savedAimY = 0.0F;
-    savedLevel = 0;
+    m_savedLevel = 0;
     SumX = 0.0F;
     SumY = 0.0F;
     m_counted = 0;
-    m_zview.HideMeanPoint();
-    ResetSeriesTrace();
+    m_view.HideMeanPoint();
+    m_panel.ResetSeriesTrace();
     m_apply = false;
 
     const int lane = *n - 1;
@@ -135,7 +135,7 @@ void ZeroingRun::ScaleFunc(ZeroingMode mode) {
          {ZeroingControl::ButCent, ZeroingControl::ButLeft, ZeroingControl::ButRight,
           ZeroingControl::ButUp, ZeroingControl::ButDown, ZeroingControl::ExitSave,
           ZeroingControl::Exit1, ZeroingControl::ButLoad, ZeroingControl::Button2}) {
-        m_zview.SetControlEnabled(c, false);
+        m_view.SetControlEnabled(c, false);
     }
 
     LaneCalibration calibration = LaneCalibrationOf(m_state.settings, lane);
@@ -148,9 +148,10 @@ void ZeroingRun::ScaleFunc(ZeroingMode mode) {
         }
     }
 
-    m_zview.SetInfo(QStringLiteral(
+    m_view.SetInfo(QStringLiteral(
         "Произведите выстрелы в район отмеченой точки мишени\nВвод <Enter> Отмена<ESC>"));
-    m_zview.ShowPointer(PointerPlacement(mode, TargetWidth(), m_zview.PointerSize(), m_edges));
+    m_view.ShowPointer(
+        PointerPlacement(mode, m_panel.TargetWidth(), m_view.PointerSize(), m_edges));
     m_sequence.Begin(false);
     m_sequence.Add<KeyReleaseStep>(1, Key::Space, RunSequence::Phase::StartKeyRelease);
     m_sequence.Add<CallStep>([this] { SeriesStart(); }, StepResult::Done,
@@ -167,25 +168,25 @@ void ZeroingRun::SeriesStart() {
     const int lane = Lane();
     const auto i = static_cast<size_t>(lane);
     m_state.Device.ZeroHistories();
-    EmptyTrace();
+    m_panel.EmptyTrace();
     // No trace is drawn while zeroing, whatever the last exercise left active.
     m_state.run.LaneActive.fill(0);
-    m_zview.SetControlEnabled(ZeroingControl::ButShoot, true);
+    m_view.SetControlEnabled(ZeroingControl::ButShoot, true);
     m_state.run.ShotPending[i] = 0;
     m_state.Device.Trigger[i] = 0;
     DrawEmptyTarget(lane);
-    const float k = Scale();
-    SetLevelBarGeometry(static_cast<int>(k), std::max(1, static_cast<int>(k)));
+    const float k = m_panel.Scale();
+    m_panel.SetLevelBarGeometry(static_cast<int>(k), std::max(1, static_cast<int>(k)));
     // Trigger reports left on the device from before are fetched and acknowledged now.
     for (int round = 0; round < kFlushRounds; ++round) {
-        PollLane(lane);
+        PollLane(m_state, lane);
     }
     m_counted = 0;
     m_lastTrigger.reset();
 }
 
 bool ZeroingRun::WithinPicture(float x, float y) {
-    const int width = TargetWidth();
+    const int width = m_panel.TargetWidth();
     const int px = ToPixels(x, width);
     const int py = ToPixels(y, width);
     return px >= 0 && px <= width && py >= 0 && py <= width;
@@ -207,10 +208,10 @@ void ZeroingRun::RecordShot() {
         shots[j] = {x, y};
     }
     if (m_counted > 0 && WithinPicture(m_lastShotX, m_lastShotY)) {
-        DrawHole(m_lastShotX, m_lastShotY, kBlack, kWhite);
+        m_panel.DrawHole(m_lastShotX, m_lastShotY, kBlack, kWhite);
     }
     if (WithinPicture(x, y)) {
-        DrawHole(x, y, kRed, kWhite);
+        m_panel.DrawHole(x, y, kRed, kWhite);
     }
     m_lastShotX = x;
     m_lastShotY = y;
@@ -230,11 +231,11 @@ std::optional<ShotPoint> ZeroingRun::MeanPoint() const {
 void ZeroingRun::ShowMeanPoint() {
     const std::optional<ShotPoint> mean = MeanPoint();
     if (!mean || !WithinPicture(mean->x, mean->y)) {
-        m_zview.HideMeanPoint();
+        m_view.HideMeanPoint();
         return;
     }
-    const int width = TargetWidth();
-    m_zview.ShowMeanPoint(QPoint(ToPixels(mean->x, width), ToPixels(mean->y, width)));
+    const int width = m_panel.TargetWidth();
+    m_view.ShowMeanPoint(QPoint(ToPixels(mean->x, width), ToPixels(mean->y, width)));
 }
 
 void ZeroingRun::Pass(SeriesStep& series) {
@@ -242,8 +243,8 @@ void ZeroingRun::Pass(SeriesStep& series) {
     const auto i = static_cast<size_t>(lane);
     RunState& run = m_state.run;
     DeviceValues& device = m_state.Device;
-    // The poll and the aim.
-    PollLane(lane);
+    // The poll (no trace while zeroing: no lane is active) and the aim.
+    PollLane(m_state, lane);
     const TargetPoint aim = ToTarget(m_state.settings, lane, device.PosX[i], device.PosY[i]);
     run.AimX[i] = aim.x;
     run.AimY[i] = aim.y;
@@ -256,13 +257,13 @@ void ZeroingRun::Pass(SeriesStep& series) {
         }
     }
     if (run.ShotPending[i] != 0) {
-        ShotSoundAsync();
+        m_sound.Async();
         WriteByte(m_state, static_cast<std::uint8_t>(kAcknowledge + lane));
         device.Trigger[i] = 0;
         run.ShotPending[i] = 0;
         // The frame that carried the trigger is not used for the level.
-        const std::int32_t level = savedLevel;
-        if (LevelInWindow(level)) {
+        const std::int32_t level = m_savedLevel;
+        if (LevelInWindow(m_state, level)) {
             RecordShot();
         }
         const auto value = static_cast<float>(level);
@@ -282,21 +283,19 @@ void ZeroingRun::Pass(SeriesStep& series) {
     // The dispatch point of every pass.
     series.Dispatch();
     // The aiming point or the trace's end, and the level bar.
-    if (LevelInWindow(device.Level[i])) {
-        ShowAimPoint(Scale(), run.AimY[i], run.AimX[i]);
+    if (LevelInWindow(m_state, device.Level[i])) {
+        m_panel.ShowAimPoint(m_panel.Scale(), run.AimY[i], run.AimX[i]);
     } else {
         for (ViewItem arrow :
              {ViewItem::LeftArrow, ViewItem::RightArrow, ViewItem::UpArrow, ViewItem::DownArrow}) {
             m_view.SetVisible(arrow, false);
         }
-        ClearTrace(lane, Scale());
+        m_panel.ClearTrace(lane, m_panel.Scale());
     }
     if (static_cast<float>(device.LastLevel) <= m_state.SignalLevel) {
-        DrawLevelBar(device.LastLevel);
+        m_panel.DrawLevelBar(device.LastLevel);
     }
-    savedAimX = run.AimX[i];
-    savedAimY = run.AimY[i];
-    savedLevel = device.LastLevel;
+    m_savedLevel = device.LastLevel;
     // Escape held together with Return cancels: the safe choice of the two.
     if (Held(Key::Escape)) {
         series.Stop();
@@ -339,10 +338,10 @@ void ZeroingRun::MeasurementEnd() {
          {ZeroingControl::ButCent, ZeroingControl::ButLeft, ZeroingControl::ButRight,
           ZeroingControl::ButUp, ZeroingControl::ButDown, ZeroingControl::ExitSave,
           ZeroingControl::Exit1, ZeroingControl::ButLoad, ZeroingControl::Button2}) {
-        m_zview.SetControlEnabled(c, true);
+        m_view.SetControlEnabled(c, true);
     }
-    m_zview.HidePointer();
-    m_zview.SetControlEnabled(ZeroingControl::ButShoot, false);
+    m_view.HidePointer();
+    m_view.SetControlEnabled(ZeroingControl::ButShoot, false);
     ClosePort(m_state);
     if (m_reportUnsaved) {
         // Shown once the keys are up, so a held Return cannot dismiss it unread.
@@ -352,7 +351,7 @@ void ZeroingRun::MeasurementEnd() {
                            "Значения пристрелки остались в памяти программы; сохраните их "
                            "кнопкой \"Сохранить и выйти\" или \"Записать в файл\".")
                 .arg(CalibrationPath());
-        m_zview.SetInfo(text);
+        m_view.SetInfo(text);
         Report(text);
     }
 }
@@ -362,7 +361,7 @@ void ZeroingRun::ButShootClick() {
         return;
     }
     m_state.run.ShotPending[static_cast<size_t>(Lane())] = 1;
-    m_zview.FocusButtons();
+    m_view.FocusButtons();
 }
 
 void ZeroingRun::ButLoadClick() {

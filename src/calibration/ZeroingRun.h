@@ -2,9 +2,12 @@
 
 #include "calibration/Zeroing.h"
 #include "calibration/ZeroingView.h"
-#include "exercise/ExerciseEngine.h"
+#include "core/ProgramState.h"
 #include "exercise/RunSequence.h"
+#include "exercise/ShotSound.h"
+#include "exercise/TargetPanel.h"
 #include "platform/Keyboard.h"
+#include "platform/Services.h"
 
 #include <QString>
 
@@ -19,7 +22,7 @@ class SeriesStep;
 // point corrects the lane's calibration. A measurement is a run of the shared steps: the key
 // release, one series whose passes each end at a dispatch point (clicks and keys come in
 // there), the end waits. The window calls Tick from a zero-interval timer.
-class ZeroingRun : public ExerciseEngine {
+class ZeroingRun {
 public:
     enum class Phase { Idle, StartKeyRelease, Collecting, EndKeyRelease };
 
@@ -76,7 +79,12 @@ private:
     [[nodiscard]] QString CalibrationPath() const;
     bool WithinPicture(float x, float y);
 
-    ZeroingView& m_zview;
+    ProgramState& m_state;
+    Services m_services;
+    ZeroingView& m_view;
+    // The target: aiming point, holes, level bar (zeroing draws no trace).
+    TargetPanel m_panel;
+    ShotSound m_sound;
     ZeroingMode m_mode = ZeroingMode::Centre;
     ZeroingEdges m_edges;
     CalibrationBackup m_backup{};
@@ -91,6 +99,8 @@ private:
     bool m_unsaved = false;
     bool m_reportUnsaved = false;
     RunSequence m_sequence;
+    // Level of the previous pass; a shot is counted at a usable level of it.
+    std::int32_t m_savedLevel = 0;
 };
 
 } // namespace ryvo

@@ -91,7 +91,10 @@ bool SeriesStep::Dispatch() {
 }
 
 void SeriesStep::AwaitSound(std::shared_ptr<bool> done) {
-    m_sound = std::move(done);
+    // Nothing to wait for (a beep) leaves a wait of an earlier lane in this pass as it is.
+    if (done) {
+        m_sound = std::move(done);
+    }
 }
 
 void SeriesStep::StopRun() {

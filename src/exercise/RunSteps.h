@@ -101,7 +101,8 @@ public:
     [[nodiscard]] bool Resuming() const { return m_resuming; }
     // Counts the pass; true at a dispatch point, after the timers that were due fired.
     bool Dispatch();
-    // The rest of the pass waits until `done` is set (the sound played to its end).
+    // The rest of the pass waits until `done` is set (the sound played to its end); a null
+    // flag changes nothing.
     void AwaitSound(std::shared_ptr<bool> done);
     [[nodiscard]] bool AwaitingSound() const { return m_sound && !*m_sound; }
     // The series ends after this pass; StopRun also ends the repetition.

@@ -53,14 +53,14 @@ void SingleShooterRun::Redraw() {
     for (size_t s = 0; s < count; ++s) {
         const ShotPoint& p = run.ShotPos[lane][s];
         if (WithinTarget(p.x, p.y)) {
-            DrawHole(p.x, p.y, s + 1 == count ? kRed : kBlack, kWhite);
+            panel.DrawHole(p.x, p.y, s + 1 == count ? kRed : kBlack, kWhite);
         }
     }
     if (m_showsSeries) {
-        DrawFrozenTraceAgain();
+        panel.DrawFrozenTraceAgain();
     }
-    const QPoint corner =
-        MarkerCorner(Scale(), m_postGunX, m_postGunY, m_view.ItemSize(ViewItem::PostGun));
+    const QPoint corner = MarkerCorner(panel.Scale(), panel.PostGunX(), panel.PostGunY(),
+                                       m_view.ItemSize(ViewItem::PostGun));
     m_view.Place(ViewItem::PostGun, corner.x(), corner.y());
 }
 
@@ -104,7 +104,7 @@ void SingleShooterRun::ViewShootsClick() {
 void SingleShooterRun::DrawReplayHole(size_t shot, Color fill) {
     const auto& shots = m_state.run.ShotPos[static_cast<size_t>(Lane())];
     if (shot < shots.size()) {
-        DrawHole(shots[shot].x, shots[shot].y, kWhite, fill, HoleStyle::ReplayDisc);
+        panel.DrawHole(shots[shot].x, shots[shot].y, kWhite, fill, HoleStyle::ReplayDisc);
     }
 }
 
@@ -123,7 +123,7 @@ void SingleShooterRun::ReplayStep::Show() {
     const std::int32_t score = ScoreShot(p.x, p.y, r.m_state.settings.Target[lane]);
     r.status.ReplayShot(static_cast<int>(m_shot) + 1, score);
     if (score == kScoreMiss) {
-        r.ShowMissArrow(r.Scale(), p.y, p.x);
+        r.panel.ShowMissArrow(r.panel.Scale(), p.y, p.x);
         r.m_view.SetVisible(ViewItem::Fail, true);
         r.m_view.SetVisible(ViewItem::FailArrow, true);
     } else if (score == kScoreDark) {
@@ -158,7 +158,7 @@ void SingleShooterRun::ReplayStep::Finish() {
     r.m_view.SetVisible(ViewItem::FailArrow, false);
     r.m_view.SetText(ViewText::ViewShootsCaption, kViewShootsCaption);
     r.m_view.ReplayShot(-1);
-    if (r.PostGunShown()) {
+    if (r.panel.PostGunShown()) {
         r.m_view.SetVisible(ViewItem::PostGun, true);
     }
     r.status.ReplayEnded();

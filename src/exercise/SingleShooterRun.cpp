@@ -2,7 +2,10 @@
 
 #include "calibration/Calibration.h"
 #include "device/SerialLink.h"
+#include "device/TFormShoot.h"
+#include "exercise/LaneClock.h"
 #include "exercise/RunSteps.h"
+#include "exercise/ShotRegistration.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Sound.h"
@@ -29,7 +32,7 @@ const QString kCountdown = QStringLiteral("До начала стрельбы %1
 
 SingleShooterRun::SingleShooterRun(ProgramState& state, const Services& services,
                                    ExerciseView& view)
-    : ExerciseEngine(state, services, view),
+    : panel(state, view),
       lamps(state, *services.clock, PortFree, LampRules{},
             LampHooks{[this](int lane, bool lit) {
                           m_view.SetVisible(lane == 1 ? ViewItem::Image2 : ViewItem::Image1, lit);
@@ -37,12 +40,9 @@ SingleShooterRun::SingleShooterRun(ProgramState& state, const Services& services
                       [this](int lane, bool lit) {
                           m_view.SetVisible(lane == 1 ? ViewItem::Image4 : ViewItem::Image3, lit);
                       },
-                      [this] {
-                          if (SoundOn() && m_state.ShotSound) {
-                              m_services.sound->PlayAsync(*m_state.ShotSound);
-                          }
-                      }}),
-      status(state), m_sequence(m_services) {
+                      [this] { m_sound.PlayIfOn(m_state.ShotSound); }}),
+      status(state), m_state(state), m_services(services), m_view(view), m_sound(state, m_services),
+      m_sequence(m_services) {
     Timer_shoot.interval = kShotTimerMs;
     timers.Add(Timer_shoot, [this] { TickLockouts(m_state.run); });
     lamps.AddTo(timers);
@@ -78,7 +78,7 @@ SingleShooterRun::Phase SingleShooterRun::CurrentPhase() const {
 
 void SingleShooterRun::Tick() {
     // A shot's frozen trace goes on the picture after the hole, before anything else.
-    DrawPendingFreeze();
+    panel.DrawPendingFreeze();
     m_sequence.Tick();
 }
 
@@ -114,7 +114,7 @@ void SingleShooterRun::FormActivate() {
     } else {
         DrawEmptyTarget();
         m_showsSeries = false;
-        ShowNoSeries(Lane());
+        panel.ShowNoSeries(Lane());
         status.NoSeries();
         for (ViewButton b : {ViewButton::Save, ViewButton::Print, ViewButton::ViewShoots}) {
             m_view.SetEnabled(b, false);
@@ -157,7 +157,7 @@ void SingleShooterRun::StartClick() {
     }
     PortFree = 0;
     // What stands on the device from before is no shot; a pull from now on is.
-    FetchStandingReports(LaneBit(0) | LaneBit(1), kFlushRounds);
+    FetchStandingReports(m_state, LaneBit(0) | LaneBit(1), kFlushRounds);
     m_sequence.Begin(m_state.settings.RepeatEnabled != 0);
     m_sequence.Add<KeyReleaseStep>(kStartKeyRounds, Key::Space,
                                    RunSequence::Phase::StartKeyRelease);
@@ -195,18 +195,16 @@ void SingleShooterRun::AddSeries() {
 }
 
 void SingleShooterRun::RunStart() {
-    EmptyTrace();
-    const float k = Scale();
-    SetLevelBarGeometry(static_cast<int>(k), static_cast<int>(k));
+    panel.EmptyTrace();
+    const float k = panel.Scale();
+    panel.SetLevelBarGeometry(static_cast<int>(k), static_cast<int>(k));
     Timer_shoot.Start(m_services.clock->TickCount());
 }
 
 void SingleShooterRun::SeriesStart() {
     m_view.SetEnabled(ViewButton::Start, false);
-    savedAimX = 0.0F;
-    savedAimY = 0.0F;
-    savedLevel = 0;
-    ResetSeriesTrace();
+    m_savedLevel = 0;
+    panel.ResetSeriesTrace();
     m_view.SetText(ViewText::TimeC, QString::asprintf("%3u сек", m_state.settings.Time));
     m_view.SetText(ViewText::SigText, QString());
     for (ViewItem item : {ViewItem::Fail, ViewItem::ImageActive, ViewItem::FailArrow,
@@ -239,12 +237,8 @@ void SingleShooterRun::SeriesStart() {
     run.ElapsedSec[i] = 0;
     run.ShootTime[i] = 0.0F;
     run.ClearShots(i);
-    ShowStatistics(lane);
-    savedLevel = m_state.Device.Level[i];
-    const TargetPoint aim =
-        ToTarget(m_state.settings, lane, m_state.Device.PosX[i], m_state.Device.PosY[i]);
-    savedAimX = aim.x;
-    savedAimY = aim.y;
+    panel.ShowStatistics(lane);
+    m_savedLevel = m_state.Device.Level[i];
 
     lamps.Stop();
     AllLampsOff(m_state, *m_services.clock);
@@ -276,72 +270,88 @@ void SingleShooterRun::Pass(SeriesStep& series) {
     const int lane = Lane();
     const auto i = static_cast<size_t>(lane);
     RunState& run = m_state.run;
+    DeviceValues& device = m_state.Device;
+    const Settings& settings = m_state.settings;
     if (!series.Resuming()) {
-        m_waitForSound = false;
         ++m_passes;
         // The clock.
-        UpdateTimer(lane);
-        // The poll.
+        UpdateTimer(run, settings, lane, m_services.clock->TickCount(), m_view);
+        // The poll; a usable sample of the lane goes on the trace.
         PortFree = 0;
-        const bool answered = PollLane(lane) != -1;
+        const LanePoll poll = PollLane(m_state, lane);
+        if (poll.traceSample) {
+            panel.AddSample(static_cast<std::uint32_t>(device.Level[i]), lane, device.PosX[i],
+                            device.PosY[i]);
+        }
         PortFree = 1;
-        status.PollResult(answered, m_services.clock->TickCount());
+        status.PollResult(poll.lane != -1, m_services.clock->TickCount());
         // The aim.
-        const TargetPoint aim =
-            ToTarget(m_state.settings, lane, m_state.Device.PosX[i], m_state.Device.PosY[i]);
+        const TargetPoint aim = ToTarget(settings, lane, device.PosX[i], device.PosY[i]);
         run.AimX[i] = aim.x;
         run.AimY[i] = aim.y;
-        // The shot.
-        run.ShotPending[i] = m_state.Device.Trigger[i] == 1 ? 1 : 0;
+        // The shot: its time when it is the last, its registration, its sound (the last one
+        // heard to its end), then the miss indicators.
+        run.ShotPending[i] = device.Trigger[i] == 1 ? 1 : 0;
         if (run.ShotPending[i] != 0 && AcceptTrigger(run, lane)) {
-            if (run.ShotCount[i] + 1 == m_state.settings.ShootsNumber) {
+            if (run.ShotCount[i] + 1 == settings.ShootsNumber) {
                 const std::uint32_t now = m_services.clock->TickCount();
                 run.ShootTime[i] = static_cast<float>(now - run.StartTick[i]) / 1000.0F;
                 m_view.SetText(
                     ViewText::TimeC,
                     QString::asprintf("%3.2f сек", static_cast<double>(run.ShootTime[i])));
             }
-            RegisterShot(&run.AimX[i], &run.AimY[i]);
-            ShowMissIndicators(run.LastScore[i], run.AimX[i], run.AimY[i],
-                               LevelInWindow(savedLevel));
+            if (const auto point = RegisterShot(m_state, panel, lane, m_savedLevel,
+                                                m_services.clock->TickCount())) {
+                if (ShotsSound()) {
+                    if (LastShotWaits(run, m_state.LanePresent, LaneBit(lane),
+                                      settings.ShootsNumber, false, LaneWeight::Active)) {
+                        series.AwaitSound(m_sound.ToCompletion());
+                    } else {
+                        m_sound.Async();
+                    }
+                }
+                ShowRegisteredShot(m_state, panel, lane, m_savedLevel);
+                run.AimX[i] = point->x;
+                run.AimY[i] = point->y;
+            }
+            panel.ShowMissIndicators(run.LastScore[i], run.AimX[i], run.AimY[i],
+                                     LevelInWindow(m_state, m_savedLevel));
         }
         run.ShotPending[i] = 0;
-        m_state.Device.Trigger[i] = 0;
+        device.Trigger[i] = 0;
         // A single-lane window ignores shots reported for the other lanes.
         for (int other = 0; other < kLaneCount; ++other) {
             if (other != lane) {
-                m_state.Device.Trigger[static_cast<size_t>(other)] = 0;
+                device.Trigger[static_cast<size_t>(other)] = 0;
                 run.ShotPending[static_cast<size_t>(other)] = 0;
             }
         }
         // The last shot of the series is heard to its end before the pass goes on.
-        if (SoundPending()) {
-            series.AwaitSound(m_soundToken);
+        if (series.AwaitingSound()) {
             return;
         }
     }
-    // Counters and dispatch: timers and input run here, and the aiming point and level bar
-    // are drawn.
+    // Counters and dispatch: timers and input run here, then the aiming point (or the end of
+    // the trace when the signal is lost) and the level bar.
     if (series.Dispatch()) {
-        const std::int32_t lastLevel = m_state.Device.LastLevel;
-        if (LevelInWindow(lastLevel)) {
-            ShowAimPoint(Scale(), run.AimY[i], run.AimX[i]);
+        const std::int32_t lastLevel = device.LastLevel;
+        if (LevelInWindow(m_state, lastLevel)) {
+            panel.ShowAimPoint(panel.Scale(), run.AimY[i], run.AimX[i]);
         } else {
             for (ViewItem arrow : {ViewItem::LeftArrow, ViewItem::RightArrow, ViewItem::UpArrow,
                                    ViewItem::DownArrow}) {
                 m_view.SetVisible(arrow, false);
             }
-            ClearTrace(lane, Scale());
+            panel.ClearTrace(lane, panel.Scale());
         }
         if (static_cast<float>(lastLevel) <= m_state.SignalLevel) {
-            DrawLevelBar(lastLevel);
+            panel.DrawLevelBar(lastLevel);
         }
     }
-    // The saved aim and level, and the stop checks.
-    savedAimX = run.AimX[i];
-    savedAimY = run.AimY[i];
-    savedLevel = m_state.Device.LastLevel;
-    const std::uint32_t planned = std::min(m_state.settings.ShootsNumber, kMaxShots);
+    // The level the next pass's shot checks use.
+    m_savedLevel = device.LastLevel;
+    // The stop checks: the shots fired or the time out, and Escape.
+    const std::uint32_t planned = std::min(settings.ShootsNumber, kMaxShots);
     if (run.ShotCount[i] >= planned || run.LaneActive[i] == 0) {
         series.Stop();
     }
@@ -355,15 +365,13 @@ void SingleShooterRun::Pass(SeriesStep& series) {
 }
 
 void SingleShooterRun::SeriesEnd() {
-    if (SoundOn() && m_state.EndSound) {
-        m_services.sound->PlayAsync(*m_state.EndSound);
-    }
+    m_sound.PlayIfOn(m_state.EndSound);
     lamps.Stop();
     for (ViewItem item : {ViewItem::Image1, ViewItem::Image2, ViewItem::Image3, ViewItem::Image4}) {
         m_view.SetVisible(item, false);
     }
     AllLampsOff(m_state, *m_services.clock);
-    ClearTrace(Lane(), Scale());
+    panel.ClearTrace(Lane(), panel.Scale());
     m_view.SetEnabled(ViewButton::Start, true);
     m_view.SetVisible(ViewItem::Gun2, false);
     const auto i = static_cast<size_t>(Lane());

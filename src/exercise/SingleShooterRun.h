@@ -1,10 +1,14 @@
 #pragma once
 
-#include "exercise/ExerciseEngine.h"
+#include "core/ProgramState.h"
+#include "exercise/ExerciseView.h"
 #include "exercise/LampRunner.h"
 #include "exercise/LogicalTimers.h"
 #include "exercise/RunSequence.h"
 #include "exercise/RunStatus.h"
+#include "exercise/ShotSound.h"
+#include "exercise/TargetPanel.h"
+#include "platform/Services.h"
 
 #include <cstdint>
 
@@ -12,11 +16,12 @@ namespace ryvo {
 
 class SeriesStep;
 
-// The single-shooter exercise without its widgets: its own rules over the shared run
-// steps, lamp runner and target panel, plus the replay of the shots and the hand-over to
-// the save dialog. The window calls Tick from a zero-interval timer; each call runs up to
-// the next dispatch point (NumReps + 1 passes in a series, one step in a wait).
-class SingleShooterRun : public ExerciseEngine {
+// The single-shooter exercise without its widgets: its own rules over the shared parts (run
+// steps, the poll, the target panel, shot registration, the lamp runner, the timer set), plus
+// the replay of the shots and the hand-over to the save dialog. The window calls Tick from a
+// zero-interval timer; each call runs up to the next dispatch point (NumReps + 1 passes in a
+// series, one step in a wait).
+class SingleShooterRun {
 public:
     enum class Phase {
         Idle,
@@ -53,6 +58,8 @@ public:
     // Another series follows the pause (Escape in a series ends that).
     [[nodiscard]] int RunAgain() const { return m_sequence.Repeats() ? 1 : 0; }
 
+    // The large target with the lane's trace.
+    TargetPanel panel;
     // Timers of the run; they fire at dispatch points only.
     TimerSet timers;
     LogicalTimer Timer_shoot;
@@ -69,7 +76,8 @@ private:
     [[nodiscard]] Phase ReplayPhase() const;
 
     [[nodiscard]] int Lane() const;
-    [[nodiscard]] bool ShotsSound() const override;
+    // Whether a shot of this window sounds at all.
+    [[nodiscard]] bool ShotsSound() const;
     [[nodiscard]] bool Held(Key key) const { return m_sequence.Held(key); }
     // The run's steps: a series with its start and end, then the pause before the next.
     void RunStart();
@@ -86,7 +94,13 @@ private:
     void DrawEmptyTarget(bool complain = true);
     void DrawReplayHole(size_t shot, Color fill);
 
+    ProgramState& m_state;
+    Services m_services;
+    ExerciseView& m_view;
+    ShotSound m_sound;
     RunSequence m_sequence;
+    // Level of the previous pass; a shot's checks use it.
+    std::int32_t m_savedLevel = 0;
     // The target shows the holes of the last series (not emptied since).
     bool m_showsSeries = false;
     std::uint64_t m_passes = 0;

@@ -2,6 +2,7 @@
 
 #include "calibration/Calibration.h"
 #include "device/SerialLink.h"
+#include "exercise/LaneClock.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Sound.h"
@@ -59,7 +60,7 @@ size_t Index(int lane) {
 } // namespace
 
 TwoShooterRun::TwoShooterRun(ProgramState& state, const Services& services, TwoShooterView& view)
-    : TFormShoot(state, services), RunPhases(state.settings, m_services, TwoRules()),
+    : RunPhases(state.settings, m_services, TwoRules()),
       lamps(
           state, *services.clock, PortFree, TwoLampRules(),
           LampHooks{[this](int lane, bool lit) {
@@ -73,11 +74,10 @@ TwoShooterRun::TwoShooterRun(ProgramState& state, const Services& services, TwoS
                             m_services.sound->PlayAsync(*m_two.ShotSound);
                         }
                     }}),
-      status(state), m_two(state), m_view(view) {
-    SetPollMode(PollMode::SingleLane);
+      status(state), m_two(state), m_services(services), m_view(view) {
     for (int lane = 0; lane < kShooters; ++lane) {
-        m_panels[Index(lane)] = std::make_unique<TwoShooterPanel>(
-            state, m_services, view.Lane(lane), lane, m_rings[Index(lane)]);
+        m_panels[Index(lane)] =
+            std::make_unique<TwoShooterPanel>(state, view.Lane(lane), lane, m_rings[Index(lane)]);
         LogicalTimer& timer = Timer_shoot[Index(lane)];
         timer.interval = kShotTimerMs;
         timers.Add(timer, [this, lane] { TickLockouts(m_two.run, LaneBit(lane)); });
@@ -191,7 +191,7 @@ void TwoShooterRun::StartClick() {
     // takes no part is not polled.
     for (int lane = 0; lane < kShooters; ++lane) {
         if (m_two.LanePresent[Index(lane)] == 1) {
-            PollLane(lane);
+            GetXY2(m_two, lane);
         }
         m_two.Device.Trigger[Index(lane)] = 0;
     }
@@ -308,7 +308,7 @@ void TwoShooterRun::OnSeriesGo() {
 
 void TwoShooterRun::Poll(int lane) {
     PortFree = 0;
-    const int answered = PollLane(lane);
+    const int answered = GetXY2(m_two, lane);
     PortFree = 1;
     ++m_polls;
     status.PollResult(answered != -1, m_services.clock->TickCount());
@@ -329,7 +329,7 @@ void TwoShooterRun::PassHead() {
         }
     }
     for (int lane = 0; lane < kShooters; ++lane) {
-        Panel(lane).UpdateTimer(lane);
+        UpdateTimer(run, settings, lane, m_services.clock->TickCount(), m_view.Lane(lane));
     }
     for (int lane = 0; lane < kShooters; ++lane) {
         const auto i = Index(lane);
@@ -341,7 +341,7 @@ void TwoShooterRun::PassHead() {
             m_two.Device.Trigger[i] = 1;
         }
         TwoShooterPanel& panel = Panel(lane);
-        if (LevelInWindow(device.Level[i])) {
+        if (LevelInWindow(m_two, device.Level[i])) {
             const float x = device.PosX[i];
             const float y = device.PosY[i];
             if (-kPositionLimit < x && x < kPositionLimit && -kPositionLimit < y &&
@@ -398,7 +398,7 @@ void TwoShooterRun::RegisterShot(int lane) {
         m_two.Device.LastLevel = m_two.Device.Level[i];
     }
     panel.ShowMiss(run.LastScore[i], static_cast<int>(x), static_cast<int>(y),
-                   LevelInWindow(m_two.Device.LastLevel));
+                   LevelInWindow(m_two, m_two.Device.LastLevel));
     if (settings.EnableTrace == 1 && lit) {
         panel.TailShoot();
         // The hole lies over the shot traces, as drawn before them and erased after.

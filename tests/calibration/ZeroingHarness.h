@@ -25,10 +25,6 @@ public:
     void SetVisible(ViewItem item, bool v) override { visible[item] = v; }
     void Place(ViewItem item, int left, int top) override { places[item] = QPoint(left, top); }
     QSize ItemSize(ViewItem) const override { return {20, 20}; }
-    void Fill(ViewItem, Color) override {}
-    void SetEnabled(ViewButton, bool) override {}
-    bool IsEnabled(ViewButton) const override { return true; }
-    void FocusStart() override {}
     Canvas& Picture(ViewPicture picture) override {
         switch (picture) {
         case ViewPicture::SignalI:
