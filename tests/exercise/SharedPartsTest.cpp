@@ -240,7 +240,7 @@ TEST(LampRunner, FiveLaneRulesStepAt22MsAndSendFiveTimes) {
     lamps.ScriptStep(b.clock.TickCount());
     EXPECT_EQ(lamps.script.interval, 22u);
     lamps.ScriptStep(b.clock.TickCount());
-    EXPECT_EQ(lamps.flashCount[4], 1u);
+    EXPECT_EQ(lamps.FlashCount[4], 1);
     EXPECT_EQ(lamps.flash[4].interval, 22u);
     // Target 7 is no lane: nothing is sent, the script runs on at 20 ms.
     b.model.Log().Clear();
@@ -261,6 +261,22 @@ TEST(LampRunner, FiveLaneRulesStepAt22MsAndSendFiveTimes) {
     EXPECT_EQ(b.flashes, (std::vector<std::pair<int, bool>>{{4, true}, {4, false}}));
 }
 
+TEST(LampRunner, AFlashCountOfMinusOneGivesNoFlash) {
+    LampBench b;
+    b.state.ScriptLines = {QStringLiteral("4 2 -1"), QStringLiteral("10")};
+    LampRunner lamps = b.Make(FiveLaneRules());
+    lamps.Start(b.clock.TickCount());
+    lamps.ScriptStep(b.clock.TickCount());
+    EXPECT_EQ(static_cast<std::int32_t>(lamps.FlashCount[2]), -1);
+    ASSERT_TRUE(lamps.flash[2].enabled);
+    for (int step = 0; step < 4; ++step) {
+        lamps.FlashStep(2, b.clock.TickCount());
+    }
+    EXPECT_FALSE(lamps.flash[2].enabled);
+    EXPECT_TRUE(b.model.Log().Bytes().empty()) << "no flash lamp switched";
+    EXPECT_EQ(b.sounds, 0);
+}
+
 TEST(LampRunner, SingleLaneRulesWaitForThePortAndPaceForeignCommands) {
     LampBench b;
     b.state.ScriptLines = {QStringLiteral("4 1 2"), QStringLiteral("3 0.5")};
@@ -276,7 +292,7 @@ TEST(LampRunner, SingleLaneRulesWaitForThePortAndPaceForeignCommands) {
     b.portFree = 1;
     lamps.script.interval = 99;
     lamps.ScriptStep(b.clock.TickCount());
-    EXPECT_EQ(lamps.flashCount[1], 0u) << "another lane's flashes are not given";
+    EXPECT_EQ(lamps.FlashCount[1], 0) << "another lane's flashes are not given";
     EXPECT_EQ(lamps.script.interval, 20u);
     lamps.ScriptStep(b.clock.TickCount());
     EXPECT_EQ(lamps.script.interval, 500u);
