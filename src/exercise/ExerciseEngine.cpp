@@ -101,7 +101,7 @@ void ExerciseEngine::RegisterShot(float* x, float* y) {
         const TargetPoint t = ToTarget(settings, lane, sample.x, sample.y);
         point = {t.x, t.y};
     }
-    point = RecordShot(run, lane, point, settings.Target[i], now).point;
+    point = RecordShot(run, lane, point, settings.Target[i], LoadedZones(m_state), now).point;
 
     if (lit) {
         m_view.SetVisible(ViewItem::ImageActive, false);

@@ -638,7 +638,8 @@ void MultiShooterRun::RegisterOtherLane(int lane) {
             run.ShootTime[i] = Seconds(now, run.StartTick[i]);
         }
         // At the lane's current aim: no trace of it is kept, so no jerk marker either.
-        RecordShot(run, lane, ShotPoint{run.AimX[i], run.AimY[i]}, m_state.settings.Target[i], now);
+        RecordShot(run, lane, ShotPoint{run.AimX[i], run.AimY[i]}, m_state.settings.Target[i],
+                   LoadedZones(m_state), now);
         if (run.LaneLit[i] != 0) {
             SmallTargetHole(lane);
         }

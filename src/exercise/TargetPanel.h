@@ -3,8 +3,8 @@
 #include "core/ProgramState.h"
 #include "core/TraceBuffer.h"
 #include "exercise/ExerciseView.h"
-#include "exercise/Marks.h"
 #include "platform/Services.h"
+#include "targets/Marks.h"
 
 #include <QPoint>
 #include <QString>

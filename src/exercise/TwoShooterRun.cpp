@@ -377,7 +377,8 @@ void TwoShooterRun::RegisterShot(int lane) {
     const float x = run.AimX[i];
     const float y = run.AimY[i];
 
-    const RecordedShot shot = RecordShot(run, lane, ShotPoint{x, y}, settings.Target[i], now);
+    const RecordedShot shot =
+        RecordShot(run, lane, ShotPoint{x, y}, settings.Target[i], LoadedZones(m_two), now);
     if (!shot.recorded) {
         return;
     }
