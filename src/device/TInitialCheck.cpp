@@ -74,7 +74,16 @@ QString DeviceCheck::SettleLanes() {
     return {};
 }
 
+QString PortCardStatusText() {
+    return QStringLiteral("Режим платы ввода: прибор не проверяется");
+}
+
 QString DeviceCheck::Summary() const {
+    // The port-card probe reports a card without reading anything: nothing is known of a
+    // device, whatever the polls on the serial port did.
+    if (m_state.settings.IO_Serial != 1) {
+        return PortCardStatusText();
+    }
     if (m_state.NoData != 0) {
         return QStringLiteral("Не поступают данные через последовательный порт %1")
             .arg(m_state.settings.SerialPort);

@@ -8,6 +8,9 @@
 
 namespace ryvo {
 
+// The status line in port-card mode, which has no input path to check.
+QString PortCardStatusText();
+
 // The device check of start-up: a burst of polls on lane 0, then which lanes may take part.
 // It runs once at start-up and again whenever the user asks, one poll per Step, so a window
 // can keep its event loop going between polls.

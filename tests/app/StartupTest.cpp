@@ -385,6 +385,28 @@ TEST(Startup, F5ChecksTheDeviceAgain) {
     EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
+// A first start has no settings file: port-card mode, which has no input path. The status
+// says so even though something answers the polls on the serial port.
+TEST(Startup, PortCardModeClaimsNoDevice) {
+    test::TempDir dir;
+    ProgramState state;
+    state.StartDir = dir.Path();
+    ManualClock clock;
+    ScriptedDialogs dialogs;
+    sim::DeviceModel model;
+    sim::SimulatedPortFactory ports(model, &clock);
+    Services services{&clock, nullptr, &dialogs, &ports, nullptr};
+    RyvoApplication app(state, services);
+    app.CreateWindows();
+    app.Start();
+    EXPECT_EQ(state.settings.IO_Serial, 0u);
+    EXPECT_EQ(state.NoData, 0);
+    Page* main = app.Frame().Find(QStringLiteral("TMainForm2"));
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->findChild<QLabel*>(QStringLiteral("DeviceStatus"))->text(),
+              QStringLiteral("Режим платы ввода: прибор не проверяется"));
+}
+
 TEST(Startup, ArchiveWindowsRunThroughTheFrame) {
     Harness h;
     NewResult result;

@@ -201,8 +201,10 @@ TEST(DeviceCheck, RecheckInPortCardModeReopensTheKeptPort) {
     s.window->Calibrate();
     ASSERT_NE(s.state.Port, nullptr);
     const int opened = s.ports.opened;
-    EXPECT_EQ(Recheck(s), QStringLiteral("Прибор отвечает: стрелки 1, 2"));
-    EXPECT_EQ(s.ports.opened, opened + 1);
+    // The probe reads nothing, so no device is reported even though polls were answered.
+    EXPECT_EQ(Recheck(s), QStringLiteral("Режим платы ввода: прибор не проверяется"));
+    EXPECT_EQ(s.window->Summary(), Recheck(s));
+    EXPECT_EQ(s.ports.opened, opened + 2);
     EXPECT_NE(s.state.Port, nullptr); // kept open, as after start-up
     EXPECT_EQ(s.state.LanePresent, (std::array<std::int32_t, 5>{1, 1, 0, 0, 0}));
 }
