@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 
 #include <algorithm>
 
@@ -124,6 +125,18 @@ private:
 
 std::unique_ptr<SerialPort> QtSerialPortFactory::Open(const QString& name) {
     return std::make_unique<QtSerialPort>(name);
+}
+
+QStringList QtSerialPortFactory::SystemPorts() const {
+    QStringList names;
+    for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
+#ifdef Q_OS_WIN
+        names << port.portName(); // "COM3"
+#else
+        names << port.systemLocation(); // "/dev/ttyUSB0"
+#endif
+    }
+    return names;
 }
 
 } // namespace ryvo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstddef>
 #include <cstdint>
@@ -32,6 +33,8 @@ public:
     virtual ~SerialPortFactory() = default;
     // Never null; an unopenable name gives a port with IsOpen() false.
     virtual std::unique_ptr<SerialPort> Open(const QString& name) = 0;
+    // The serial ports the system knows of, by the names Open takes.
+    [[nodiscard]] virtual QStringList SystemPorts() const { return {}; }
 };
 
 // The device line: 57600 baud, 8 data bits, 1 stop bit, no parity.
@@ -52,6 +55,7 @@ QString SystemPortName(const QString& name);
 class QtSerialPortFactory final : public SerialPortFactory {
 public:
     std::unique_ptr<SerialPort> Open(const QString& name) override;
+    [[nodiscard]] QStringList SystemPorts() const override;
 };
 
 } // namespace ryvo
