@@ -105,6 +105,10 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
         main->Construct();
         main->ShowDeviceStatus(m_initial != nullptr ? m_initial->Summary() : QString());
         m_main = main;
+        if (m_form3 != nullptr) {
+            m_form3->onUseDevice = [main](const QString& port) { main->UseFoundDevice(port); };
+            m_form3->deviceBusy = [main] { return main->CheckingDevice() || main->Searching(); };
+        }
         return main;
     }
     if (className == QLatin1String("TTargsType")) {
@@ -172,6 +176,10 @@ void RyvoApplication::DeviceInitialisation() {
 void RyvoApplication::Start() {
     ShowFillingScreen(*m_frame);
     m_frame->Activate(QStringLiteral("TMainForm2"));
+    // Asked for in the start-up message about missing data.
+    if (m_initial != nullptr && m_initial->SearchRequested() && m_main != nullptr) {
+        m_main->FindDeviceClick();
+    }
 }
 
 } // namespace ryvo

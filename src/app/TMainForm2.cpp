@@ -1,5 +1,6 @@
 #include "app/TMainForm2.h"
 
+#include "app/SearchRunner.h"
 #include "app/TForm2.h"
 #include "core/SettingsFile.h"
 #include "device/TFormShoot.h"
@@ -142,7 +143,15 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     m_preShooting = preShooting;
     m_checkDevice = Named(new QPushButton(QStringLiteral("Проверить прибор")), "CheckDevice");
     m_checkDevice->setToolTip(QStringLiteral("F5"));
+    m_findDevice = Named(new QPushButton(QStringLiteral("Найти прибор")), "FindDevice");
+    m_findDevice->setToolTip(QStringLiteral("Искать прибор на всех последовательных портах"));
+    auto* deviceRow = new QWidget;
+    auto* deviceLayout = new QHBoxLayout(deviceRow);
+    deviceLayout->setContentsMargins(0, 0, 0, 0);
+    deviceLayout->addWidget(m_checkDevice, 1);
+    deviceLayout->addWidget(m_findDevice, 1);
     m_deviceStatus = Named(new QLabel, "DeviceStatus");
+    m_deviceStatus->setWordWrap(true);
     auto* archive = Named(new QPushButton(QStringLiteral("Работа с архивом")), "Archive");
     auto* groups = Named(new QPushButton(QStringLiteral("Группы стрелков")), "Groups");
     auto* targs = Named(new QPushButton(QStringLiteral("Установить мишени")), "Targs");
@@ -154,11 +163,11 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     auto* columns = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
-    for (QWidget* w : {static_cast<QWidget*>(groupTarget), static_cast<QWidget*>(groupShoots),
-                       static_cast<QWidget*>(groupRepeat), static_cast<QWidget*>(m_beginShooting),
-                       static_cast<QWidget*>(preShooting), static_cast<QWidget*>(archive),
-                       static_cast<QWidget*>(groups), static_cast<QWidget*>(m_checkDevice),
-                       static_cast<QWidget*>(m_deviceStatus)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(groupTarget), static_cast<QWidget*>(groupShoots),
+          static_cast<QWidget*>(groupRepeat), static_cast<QWidget*>(m_beginShooting),
+          static_cast<QWidget*>(preShooting), static_cast<QWidget*>(archive),
+          static_cast<QWidget*>(groups), deviceRow, static_cast<QWidget*>(m_deviceStatus)}) {
         left->addWidget(w);
     }
     for (QWidget* w : {static_cast<QWidget*>(groupTime), static_cast<QWidget*>(groupShooter),
@@ -205,6 +214,10 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     m_checkTimer->setInterval(0);
     connect(m_checkTimer, &QTimer::timeout, this, &TMainForm2::CheckDeviceStep);
     connect(m_checkDevice, &QPushButton::clicked, this, &TMainForm2::CheckDeviceClick);
+    m_search = new SearchRunner(m_state, m_services, this);
+    m_search->onProgress = [this] { ShowDeviceStatus(m_search->Text()); };
+    m_search->onFinished = [this] { SearchFinished(); };
+    connect(m_findDevice, &QPushButton::clicked, this, &TMainForm2::FindDeviceClick);
     setFocusProxy(m_beginShooting);
 }
 
@@ -218,17 +231,63 @@ void TMainForm2::ShowDeviceStatus(const QString& text) {
     m_deviceStatus->setText(text);
 }
 
+void TMainForm2::SetDeviceBusy(bool busy) {
+    m_checkDevice->setEnabled(!busy);
+    m_findDevice->setEnabled(!busy);
+    m_beginShooting->setEnabled(!busy);
+    m_preShooting->setEnabled(!busy);
+}
+
+bool TMainForm2::Searching() const {
+    return m_search->Running();
+}
+
+void TMainForm2::FindDeviceClick() {
+    if (m_check || Searching()) {
+        return;
+    }
+    m_statusBeforeSearch = m_deviceStatus->text();
+    SetDeviceBusy(true);
+    m_search->Start();
+}
+
+void TMainForm2::SearchFinished() {
+    SetDeviceBusy(false);
+    const DeviceSearch* search = m_search->Search();
+    if (search == nullptr || !search->Found()) {
+        ShowDeviceStatus(m_search->Text());
+        return;
+    }
+    ShowDeviceStatus(m_search->Text());
+    if (OfferFoundDevice(m_services.dialogs, *search->Found())) {
+        UseFoundDevice(*search->Found());
+    } else {
+        ShowDeviceStatus(m_statusBeforeSearch);
+    }
+}
+
+void TMainForm2::UseFoundDevice(const QString& port) {
+    m_state.settings.SerialPort = port;
+    m_state.settings.IO_Serial = 1;
+    // The serial device's levels are judged against its own nominal level.
+    ApplySignalLimits(m_state);
+    CheckDeviceClick();
+}
+
+void TMainForm2::ShowSettings() {
+    ShowChoice(ChoiceFromSettings(
+        m_state.settings, m_state.TargetLibrary ? m_state.OtherTargetCount : 0, CurrentChoice()));
+}
+
 void TMainForm2::CheckDeviceClick() {
-    if (m_check) {
+    if (m_check || Searching()) {
         return;
     }
     if (!m_poller) {
         m_poller = std::make_unique<TFormShoot>(m_state, m_services);
     }
     // A run would open the port the check holds: launching waits for the check to end.
-    m_checkDevice->setEnabled(false);
-    m_beginShooting->setEnabled(false);
-    m_preShooting->setEnabled(false);
+    SetDeviceBusy(true);
     ShowDeviceStatus(QStringLiteral("Идет проверка прибора..."));
     m_check = std::make_unique<DeviceCheck>(m_state, m_services, *m_poller);
     m_check->BeginRecheck();
@@ -244,9 +303,7 @@ void TMainForm2::CheckDeviceStep() {
         ShowDeviceStatus(m_check->FinishRecheck());
         m_check.reset();
     }
-    m_checkDevice->setEnabled(true);
-    m_beginShooting->setEnabled(true);
-    m_preShooting->setEnabled(true);
+    SetDeviceBusy(false);
 }
 
 void TMainForm2::Construct() {

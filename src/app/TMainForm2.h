@@ -19,6 +19,7 @@ class QTimer;
 namespace ryvo {
 
 class DeviceCheck;
+class SearchRunner;
 class TFormShoot;
 
 // The main window: the instructor sets up an exercise here and launches everything else.
@@ -53,6 +54,15 @@ public:
     void CheckDeviceClick();
     [[nodiscard]] bool CheckingDevice() const;
     void ShowDeviceStatus(const QString& text);
+    // "Найти прибор": every serial port is searched for the device on the event loop; a
+    // device found is offered and, if taken, checked as "Проверить прибор" does.
+    void FindDeviceClick();
+    [[nodiscard]] bool Searching() const;
+    // Serial mode on `port` for this session (written only by "Сохранить настройки"), then
+    // the lanes are checked again.
+    void UseFoundDevice(const QString& port);
+    // The controls show Settings again, after another window changed them.
+    void ShowSettings();
 
     // Ends the program; the composition root sets it (tests watch it).
     std::function<void()> onExit;
@@ -62,6 +72,9 @@ public:
 private:
     void UpdateEnabling();
     void CheckDeviceStep();
+    void SearchFinished();
+    // Launching and the device buttons wait while a check or a search holds ports.
+    void SetDeviceBusy(bool busy);
 
     ProgramState& m_state;
     Services m_services;
@@ -84,7 +97,10 @@ private:
     QPushButton* m_beginShooting;
     QPushButton* m_preShooting;
     QPushButton* m_checkDevice;
+    QPushButton* m_findDevice;
     QLabel* m_deviceStatus;
+    SearchRunner* m_search;
+    QString m_statusBeforeSearch;
     QTimer* m_checkTimer;
     std::unique_ptr<TFormShoot> m_poller;
     std::unique_ptr<DeviceCheck> m_check;

@@ -53,7 +53,7 @@ QStringList SearchCandidates(const SerialPortFactory& ports, const QString& conf
                             ports.SystemPorts(), kComNames);
 }
 
-DeviceSearch::DeviceSearch(SerialPortFactory& ports, QStringList candidates)
+DeviceSearch::DeviceSearch(SerialPortFactory* ports, QStringList candidates)
     : m_ports(ports), m_candidates(std::move(candidates)) {}
 
 DeviceSearch::~DeviceSearch() {
@@ -110,7 +110,9 @@ bool DeviceSearch::Step() {
         m_failures = 0;
         m_anyBytes = false;
         m_nextLane = 0;
-        m_port = m_ports.Open(m_candidates[m_index]);
+        if (m_ports != nullptr) {
+            m_port = m_ports->Open(m_candidates[m_index]);
+        }
         if (!m_port || !m_port->IsOpen()) {
             Finish(PortVerdict::NotOpened);
         }

@@ -45,7 +45,8 @@ struct PortResult {
 // first device found.
 class DeviceSearch {
 public:
-    DeviceSearch(SerialPortFactory& ports, QStringList candidates);
+    // Without a factory no port opens.
+    DeviceSearch(SerialPortFactory* ports, QStringList candidates);
     ~DeviceSearch();
     DeviceSearch(const DeviceSearch&) = delete;
     DeviceSearch& operator=(const DeviceSearch&) = delete;
@@ -71,7 +72,7 @@ private:
     Answer Poll(int lane);
     void Finish(PortVerdict verdict);
 
-    SerialPortFactory& m_ports;
+    SerialPortFactory* m_ports;
     QStringList m_candidates;
     qsizetype m_index = 0;
     std::unique_ptr<SerialPort> m_port;

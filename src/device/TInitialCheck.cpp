@@ -78,6 +78,10 @@ QString PortCardStatusText() {
     return QStringLiteral("Режим платы ввода: прибор не проверяется");
 }
 
+QString OfferSearchText() {
+    return QStringLiteral("\n\nИскать прибор на всех последовательных портах?");
+}
+
 QString DeviceCheck::Summary() const {
     // The port-card probe reports a card without reading anything: nothing is known of a
     // device, whatever the polls on the serial port did.

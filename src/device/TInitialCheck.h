@@ -10,6 +10,8 @@ namespace ryvo {
 
 // The status line in port-card mode, which has no input path to check.
 QString PortCardStatusText();
+// Follows the start-up message about missing data: the question whether to search.
+QString OfferSearchText();
 
 // The device check of start-up: a burst of polls on lane 0, then which lanes may take part.
 // It runs once at start-up and again whenever the user asks, one poll per Step, so a window

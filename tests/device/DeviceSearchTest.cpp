@@ -91,9 +91,9 @@ TEST(DeviceSearch, FindsOnlyTheDeviceAndWritesNothingButPolls) {
     device.GetFaults().Set(sim::Fault::Silence, 3);
     ports.Add(QStringLiteral("second")); // a device after the first is not tried
 
-    DeviceSearch search(ports, {QStringLiteral("absent"), QStringLiteral("silent"),
-                                QStringLiteral("garbage"), QStringLiteral("wrong"),
-                                QStringLiteral("device"), QStringLiteral("second")});
+    DeviceSearch search(&ports, {QStringLiteral("absent"), QStringLiteral("silent"),
+                                 QStringLiteral("garbage"), QStringLiteral("wrong"),
+                                 QStringLiteral("device"), QStringLiteral("second")});
     int steps = 0;
     while (search.Step()) {
         ++steps;
@@ -131,21 +131,21 @@ TEST(DeviceSearch, ADeviceMissingOnePollIsStillFoundAndCancelClosesThePort) {
     PortBench ports(clock);
     // Short frames for the first poll only (its time-out ends at 59 ms).
     ports.Add(QStringLiteral("late")).GetFaults().Add({sim::Fault::ShortFrame, -1, 0, 59});
-    DeviceSearch search(ports, {QStringLiteral("late")});
+    DeviceSearch search(&ports, {QStringLiteral("late")});
     while (search.Step()) {
     }
     EXPECT_EQ(search.Found(), std::optional<QString>(QStringLiteral("late")));
 
     // Two misses in a row give the port up.
     ports.Add(QStringLiteral("flaky")).GetFaults().Add({sim::Fault::ShortFrame, -1, 59, 180});
-    DeviceSearch flaky(ports, {QStringLiteral("flaky")});
+    DeviceSearch flaky(&ports, {QStringLiteral("flaky")});
     while (flaky.Step()) {
     }
     EXPECT_FALSE(flaky.Found().has_value());
     ASSERT_EQ(flaky.Results().size(), 1u);
     EXPECT_EQ(flaky.Results()[0].verdict, PortVerdict::NotTheDevice);
 
-    DeviceSearch cancelled(ports, {QStringLiteral("late"), QStringLiteral("flaky")});
+    DeviceSearch cancelled(&ports, {QStringLiteral("late"), QStringLiteral("flaky")});
     cancelled.Step(); // opened, not yet polled
     EXPECT_EQ(ports.open, 1);
     EXPECT_EQ(cancelled.Current(), QStringLiteral("late"));

@@ -118,7 +118,12 @@ TEST(TInitial, SilentOrMissingDeviceIsReported) {
         EXPECT_EQ(s.state.NoData, 1);
         EXPECT_EQ(s.state.LanePresent, (std::array<std::int32_t, 5>{}));
         ASSERT_EQ(s.dialogs.messages.size(), 1u);
-        EXPECT_EQ(s.dialogs.messages[0].text, kNoDataText.arg(s.state.settings.SerialPort));
+        // The message offers a search of every port; the default answer declines it.
+        EXPECT_EQ(s.dialogs.messages[0].text,
+                  kNoDataText.arg(s.state.settings.SerialPort) +
+                      QString::fromUtf8("\n\nИскать прибор на всех последовательных портах?"));
+        EXPECT_EQ(s.dialogs.messages[0].buttons, MessageButtons::YesNo);
+        EXPECT_FALSE(s.window->SearchRequested());
         EXPECT_EQ(s.dialogs.messages[0].caption, QStringLiteral("Error"));
         EXPECT_EQ(s.dialogs.messages[0].icon, MessageIcon::Error);
         if (s.state.settings.SerialPort == QStringLiteral("COM3")) {

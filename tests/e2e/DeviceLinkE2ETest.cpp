@@ -188,6 +188,8 @@ struct App {
 };
 
 const QString kNoData = QString::fromUtf8("Не поступают данные через последовательный порт %1");
+const QString kOfferSearch =
+    QString::fromUtf8("\n\nИскать прибор на всех последовательных портах?");
 
 } // namespace
 
@@ -216,7 +218,7 @@ TEST(StartupE2E, SilentAndMissingDevices) {
         EXPECT_EQ(a.state.LanePresent, (std::array<std::int32_t, 5>{}));
         ASSERT_EQ(a.dialogs.messages.size(), 1u);
         EXPECT_EQ(a.state.settings.SerialPort, port);
-        EXPECT_EQ(a.dialogs.messages[0].text, kNoData.arg(port));
+        EXPECT_EQ(a.dialogs.messages[0].text, kNoData.arg(port) + kOfferSearch);
         EXPECT_EQ(a.dialogs.messages[0].caption, QStringLiteral("Error"));
         EXPECT_EQ(a.dialogs.messages[0].icon, MessageIcon::Error);
         EXPECT_EQ(a.app->Frame().ActivePage()->ClassName(), QStringLiteral("TMainForm2"));
@@ -248,7 +250,7 @@ TEST(DeviceSearchE2E, FindsOnlyTheSimulatorAmongPseudoTerminals) {
 
     QElapsedTimer timer;
     timer.start();
-    DeviceSearch search(ports, candidates);
+    DeviceSearch search(&ports, candidates);
     while (search.Step()) {
     }
     const qint64 ms = timer.elapsed();

@@ -148,7 +148,9 @@ TEST(ProgramE2E, DeviceSwitchedOnAfterStartupIsFoundByF5) {
     ASSERT_EQ(main->ClassName(), QStringLiteral("TMainForm2"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text,
-              QStringLiteral("Не поступают данные через последовательный порт %1").arg(port));
+              QStringLiteral("Не поступают данные через последовательный порт %1\n\n"
+                             "Искать прибор на всех последовательных портах?")
+                  .arg(port));
     EXPECT_EQ(state.LanePresent, (std::array<std::int32_t, 5>{}));
 
     test::SimProcess sim("level 0 4000\naim 0 fixed 0 0\ntrigger 0 1500 2500 3500\n", {}, port);
