@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace ryvo {
 
 namespace {
@@ -145,11 +147,16 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     m_checkDevice->setToolTip(QStringLiteral("F5"));
     m_findDevice = Named(new QPushButton(QStringLiteral("Найти прибор")), "FindDevice");
     m_findDevice->setToolTip(QStringLiteral("Искать прибор на всех последовательных портах"));
+    m_demo = Named(new QPushButton(QStringLiteral("Демонстрация")), "Demo");
+    m_demo->setToolTip(
+        QStringLiteral("Симулятор прибора: мышь над полем стрелка целится, щелчок — выстрел"));
+    m_demo->setVisible(false);
     auto* deviceRow = new QWidget;
     auto* deviceLayout = new QHBoxLayout(deviceRow);
     deviceLayout->setContentsMargins(0, 0, 0, 0);
     deviceLayout->addWidget(m_checkDevice, 1);
     deviceLayout->addWidget(m_findDevice, 1);
+    deviceLayout->addWidget(m_demo, 1);
     m_deviceStatus = Named(new QLabel, "DeviceStatus");
     m_deviceStatus->setWordWrap(true);
     auto* archive = Named(new QPushButton(QStringLiteral("Работа с архивом")), "Archive");
@@ -218,6 +225,11 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     m_search->onProgress = [this] { ShowDeviceStatus(m_search->Text()); };
     m_search->onFinished = [this] { SearchFinished(); };
     connect(m_findDevice, &QPushButton::clicked, this, &TMainForm2::FindDeviceClick);
+    connect(m_demo, &QPushButton::clicked, this, [this] {
+        if (onDemo && !m_check && !Searching()) {
+            onDemo();
+        }
+    });
     setFocusProxy(m_beginShooting);
 }
 
@@ -272,6 +284,27 @@ void TMainForm2::UseFoundDevice(const QString& port) {
     // The serial device's levels are judged against its own nominal level.
     ApplySignalLimits(m_state);
     CheckDeviceClick();
+}
+
+void TMainForm2::SetDemoAvailable(bool available) {
+    m_demo->setVisible(available);
+}
+
+void TMainForm2::KeepSavedPort(const QString& port, std::uint32_t ioSerial) {
+    if (!m_savedPort) {
+        m_savedPort.emplace(port, ioSerial);
+    }
+}
+
+void TMainForm2::UseDemoDevice(const QString& port) {
+    KeepSavedPort(m_state.settings.SerialPort, m_state.settings.IO_Serial);
+    auto& target = m_state.settings.Target;
+    if (std::none_of(target.begin(), target.begin() + kLaneCount, [](auto t) { return t > 0; })) {
+        target[0] = 1;
+        target[1] = 1;
+        ShowSettings();
+    }
+    UseFoundDevice(port);
 }
 
 void TMainForm2::ShowSettings() {
@@ -458,7 +491,13 @@ void TMainForm2::BAdditionalSettingsClick() {
 
 void TMainForm2::SaveSettingsClick() {
     GetSettings();
-    WriteSettings(m_state.settings, m_state.PathFor(QString::fromLatin1(kSettingsFileName)));
+    Settings saved = m_state.settings;
+    // The demonstration's port lives only as long as this session.
+    if (m_savedPort) {
+        saved.SerialPort = m_savedPort->first;
+        saved.IO_Serial = m_savedPort->second;
+    }
+    WriteSettings(saved, m_state.PathFor(QString::fromLatin1(kSettingsFileName)));
 }
 
 void TMainForm2::ExitClick() {

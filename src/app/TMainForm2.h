@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class QCheckBox;
 class QComboBox;
@@ -63,6 +65,14 @@ public:
     void UseFoundDevice(const QString& port);
     // The controls show Settings again, after another window changed them.
     void ShowSettings();
+    // "Демонстрация": shown only where the simulator exists; `onDemo` starts it.
+    void SetDemoAvailable(bool available);
+    std::function<void()> onDemo;
+    // The simulator serves `port`: this session uses it (lanes 1 and 2 get the N4 target when
+    // no lane has one), and saving keeps the port the settings had before.
+    void UseDemoDevice(const QString& port);
+    // What saving writes as the port while the session uses another one.
+    void KeepSavedPort(const QString& port, std::uint32_t ioSerial);
 
     // Ends the program; the composition root sets it (tests watch it).
     std::function<void()> onExit;
@@ -98,6 +108,8 @@ private:
     QPushButton* m_preShooting;
     QPushButton* m_checkDevice;
     QPushButton* m_findDevice;
+    QPushButton* m_demo;
+    std::optional<std::pair<QString, std::uint32_t>> m_savedPort;
     QLabel* m_deviceStatus;
     SearchRunner* m_search;
     QString m_statusBeforeSearch;
