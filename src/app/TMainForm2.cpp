@@ -159,6 +159,8 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     deviceLayout->addWidget(m_demo, 1);
     m_deviceStatus = Named(new QLabel, "DeviceStatus");
     m_deviceStatus->setWordWrap(true);
+    m_pollRate = Named(new QLabel, "PollRate");
+    m_pollRate->setWordWrap(true);
     auto* archive = Named(new QPushButton(QStringLiteral("Работа с архивом")), "Archive");
     auto* groups = Named(new QPushButton(QStringLiteral("Группы стрелков")), "Groups");
     auto* targs = Named(new QPushButton(QStringLiteral("Установить мишени")), "Targs");
@@ -170,11 +172,11 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     auto* columns = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
-    for (QWidget* w :
-         {static_cast<QWidget*>(groupTarget), static_cast<QWidget*>(groupShoots),
-          static_cast<QWidget*>(groupRepeat), static_cast<QWidget*>(m_beginShooting),
-          static_cast<QWidget*>(preShooting), static_cast<QWidget*>(archive),
-          static_cast<QWidget*>(groups), deviceRow, static_cast<QWidget*>(m_deviceStatus)}) {
+    for (QWidget* w : {static_cast<QWidget*>(groupTarget), static_cast<QWidget*>(groupShoots),
+                       static_cast<QWidget*>(groupRepeat), static_cast<QWidget*>(m_beginShooting),
+                       static_cast<QWidget*>(preShooting), static_cast<QWidget*>(archive),
+                       static_cast<QWidget*>(groups), deviceRow,
+                       static_cast<QWidget*>(m_deviceStatus), static_cast<QWidget*>(m_pollRate)}) {
         left->addWidget(w);
     }
     for (QWidget* w : {static_cast<QWidget*>(groupTime), static_cast<QWidget*>(groupShooter),
@@ -241,6 +243,14 @@ bool TMainForm2::CheckingDevice() const {
 
 void TMainForm2::ShowDeviceStatus(const QString& text) {
     m_deviceStatus->setText(text);
+}
+
+void TMainForm2::ShowPollRate() {
+    const bool serial = m_state.settings.IO_Serial == 1;
+    m_pollRate->setText(serial ? PollRateText(m_state.Polls, m_state.settings.SerialPort)
+                               : QString());
+    m_pollRate->setStyleSheet(serial && LinkSlow(m_state.Polls) ? QStringLiteral("color: #B00000;")
+                                                                : QString());
 }
 
 void TMainForm2::SetDeviceBusy(bool busy) {
@@ -335,6 +345,7 @@ void TMainForm2::CheckDeviceStep() {
     if (m_check) {
         ShowDeviceStatus(m_check->FinishRecheck());
         m_check.reset();
+        ShowPollRate();
     }
     SetDeviceBusy(false);
 }
@@ -417,6 +428,8 @@ void TMainForm2::UpdateEnabling() {
 }
 
 void TMainForm2::FormActivate() {
+    // Back from a run: what its polls gave.
+    ShowPollRate();
     m_beginShooting->setFocus();
 }
 

@@ -56,6 +56,8 @@ public:
     void CheckDeviceClick();
     [[nodiscard]] bool CheckingDevice() const;
     void ShowDeviceStatus(const QString& text);
+    // The poll rate of the last check or run, with a warning when the link is slow.
+    void ShowPollRate();
     // "Найти прибор": every serial port is searched for the device on the event loop; a
     // device found is offered and, if taken, checked as "Проверить прибор" does.
     void FindDeviceClick();
@@ -111,6 +113,7 @@ private:
     QPushButton* m_demo;
     std::optional<std::pair<QString, std::uint32_t>> m_savedPort;
     QLabel* m_deviceStatus;
+    QLabel* m_pollRate;
     SearchRunner* m_search;
     QString m_statusBeforeSearch;
     QTimer* m_checkTimer;
