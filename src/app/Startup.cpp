@@ -125,7 +125,8 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
         main->SetDemoAvailable(m_demo && m_demo->Available());
         main->onDemo = [this] { StartDemo(); };
         if (m_portBeforeDemo) {
-            main->KeepSavedPort(m_portBeforeDemo->first, m_portBeforeDemo->second);
+            main->KeepSavedPort(m_demoLinkAtStart, m_portBeforeDemo->first,
+                                m_portBeforeDemo->second);
         }
         if (m_form3 != nullptr) {
             m_form3->onUseDevice = [main](const QString& port) { main->UseFoundDevice(port); };
@@ -210,6 +211,7 @@ void RyvoApplication::DemoAtStart() {
     }
     Settings& s = m_state.settings;
     m_portBeforeDemo.emplace(s.SerialPort, s.IO_Serial);
+    m_demoLinkAtStart = link;
     s.SerialPort = link;
     s.IO_Serial = 1;
     if (std::none_of(s.Target.begin(), s.Target.begin() + kLaneCount,

@@ -107,6 +107,7 @@ private:
     bool m_firstStart = false;
     // The port and mode the settings had before the demonstration took over the session.
     std::optional<std::pair<QString, std::uint32_t>> m_portBeforeDemo;
+    QString m_demoLinkAtStart;
     TFirstStart* m_firstStartPage = nullptr;
 };
 

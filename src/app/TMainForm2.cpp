@@ -300,14 +300,17 @@ void TMainForm2::SetDemoAvailable(bool available) {
     m_demo->setVisible(available);
 }
 
-void TMainForm2::KeepSavedPort(const QString& port, std::uint32_t ioSerial) {
-    if (!m_savedPort) {
-        m_savedPort.emplace(port, ioSerial);
+void TMainForm2::KeepSavedPort(const QString& demoLink, const QString& port,
+                               std::uint32_t ioSerial) {
+    if (m_savedPort) {
+        m_savedPort->demoLink = demoLink; // a demonstration started again
+    } else {
+        m_savedPort = SavedPort{demoLink, port, ioSerial};
     }
 }
 
 void TMainForm2::UseDemoDevice(const QString& port) {
-    KeepSavedPort(m_state.settings.SerialPort, m_state.settings.IO_Serial);
+    KeepSavedPort(port, m_state.settings.SerialPort, m_state.settings.IO_Serial);
     auto& target = m_state.settings.Target;
     if (std::none_of(target.begin(), target.begin() + kLaneCount, [](auto t) { return t > 0; })) {
         target[0] = 1;
@@ -505,10 +508,11 @@ void TMainForm2::BAdditionalSettingsClick() {
 void TMainForm2::SaveSettingsClick() {
     GetSettings();
     Settings saved = m_state.settings;
-    // The demonstration's port lives only as long as this session.
-    if (m_savedPort) {
-        saved.SerialPort = m_savedPort->first;
-        saved.IO_Serial = m_savedPort->second;
+    // The demonstration's port lives only as long as this session; a port chosen since then
+    // is the user's and is saved.
+    if (m_savedPort && saved.SerialPort == m_savedPort->demoLink) {
+        saved.SerialPort = m_savedPort->port;
+        saved.IO_Serial = m_savedPort->ioSerial;
     }
     WriteSettings(saved, m_state.PathFor(QString::fromLatin1(kSettingsFileName)));
 }

@@ -73,8 +73,9 @@ public:
     // The simulator serves `port`: this session uses it (lanes 1 and 2 get the N4 target when
     // no lane has one), and saving keeps the port the settings had before.
     void UseDemoDevice(const QString& port);
-    // What saving writes as the port while the session uses another one.
-    void KeepSavedPort(const QString& port, std::uint32_t ioSerial);
+    // While the session uses the demonstration's `demoLink`, saving writes `port` and
+    // `ioSerial` (the settings from before the first demonstration) instead.
+    void KeepSavedPort(const QString& demoLink, const QString& port, std::uint32_t ioSerial);
 
     // Ends the program; the composition root sets it (tests watch it).
     std::function<void()> onExit;
@@ -111,7 +112,12 @@ private:
     QPushButton* m_checkDevice;
     QPushButton* m_findDevice;
     QPushButton* m_demo;
-    std::optional<std::pair<QString, std::uint32_t>> m_savedPort;
+    struct SavedPort {
+        QString demoLink;
+        QString port;
+        std::uint32_t ioSerial = 0;
+    };
+    std::optional<SavedPort> m_savedPort;
     QLabel* m_deviceStatus;
     QLabel* m_pollRate;
     SearchRunner* m_search;

@@ -292,6 +292,15 @@ TEST(ProgramE2E, DemonstrationRunsTheSimulatorForTheSessionOnly) {
     EXPECT_TRUE(saved.contains(QStringLiteral("SerialPort = COM7"))) << saved.toStdString();
     EXPECT_TRUE(saved.contains(QStringLiteral("IO_Serial = 0")));
     EXPECT_TRUE(saved.contains(QStringLiteral("Target =  1 1 -1 -1 -1")));
+    // A port the user sets meanwhile is his own, and saved.
+    s.app->Frame().Activate(QStringLiteral("TForm3"));
+    Control<QLineEdit>(s.app->Frame().ActivePage(), "EditCom")
+        ->setText(QStringLiteral("/dev/ttyUSB3"));
+    Control<QPushButton>(s.app->Frame().ActivePage(), "Exit")->click();
+    s.Main()->findChild<QPushButton*>(QStringLiteral("SaveSettings"))->click();
+    const QString own = QString::fromUtf8(s.dir.Read(QStringLiteral("ryvw.cfg")));
+    EXPECT_TRUE(own.contains(QStringLiteral("SerialPort = /dev/ttyUSB3"))) << own.toStdString();
+    EXPECT_TRUE(own.contains(QStringLiteral("IO_Serial = 1")));
     EXPECT_TRUE(QFileInfo::exists(link));
     s.app.reset();
     EXPECT_FALSE(QFileInfo::exists(link)); // the simulator is gone with the session
@@ -304,4 +313,7 @@ TEST(ProgramE2E, DemonstrationRunsTheSimulatorForTheSessionOnly) {
     EXPECT_EQ(start.state.LanePresent, (std::array<std::int32_t, 5>{1, 1, 0, 0, 0}));
     EXPECT_EQ(start.Status(), QStringLiteral("Прибор отвечает: стрелки 1, 2"));
     EXPECT_FALSE(start.SettingsWritten());
+    start.Main()->findChild<QPushButton*>(QStringLiteral("SaveSettings"))->click();
+    EXPECT_TRUE(QString::fromUtf8(start.dir.Read(QStringLiteral("ryvw.cfg")))
+                    .contains(QStringLiteral("IO_Serial = 0")));
 }
