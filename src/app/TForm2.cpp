@@ -67,8 +67,11 @@ Page* TForm2::ActivePage() const {
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
-    // Key preview: the active window sees a key before the control that has the focus.
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+    // Key preview: the active window sees a key before the control that has the focus, once
+    // per press. A held key's repeats go to the controls: a held Shift in the replay must
+    // not step on, a held Esc must not leave one window and then the next.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
         auto* widget = static_cast<QWidget*>(watched);
         Page* page = ActivePage();
         if (page != nullptr && widget->window() == this &&

@@ -146,6 +146,8 @@ void ArchiveBrowser::ListGroupsOfMonth() {
 void ArchiveBrowser::Open() {
     const QString year = m_year >= 0 ? m_years[static_cast<size_t>(m_year)] : QString();
     const QString month = m_month >= 0 ? m_months[static_cast<size_t>(m_month)] : QString();
+    const QString group = m_group >= 0 ? m_groupFiles[static_cast<size_t>(m_group)] : QString();
+    const QString date = m_date >= 0 ? m_dates[static_cast<size_t>(m_date)] : QString();
     m_years = ListYears(m_state.StartDir);
     ClearGroups();
     const auto y = std::find(m_years.begin(), m_years.end(), year);
@@ -165,6 +167,16 @@ void ArchiveBrowser::Open() {
     }
     m_month = static_cast<int>(m - m_months.begin());
     ListGroupsOfMonth();
+    // Back from the day table the group stays chosen, read again so new results show.
+    const auto g = std::find(m_groupFiles.begin(), m_groupFiles.end(), group);
+    if (group.isEmpty() || g == m_groupFiles.end()) {
+        return;
+    }
+    ChooseGroup(static_cast<int>(g - m_groupFiles.begin()));
+    const auto d = std::find(m_dates.begin(), m_dates.end(), date);
+    if (!date.isEmpty() && d != m_dates.end()) {
+        m_date = static_cast<int>(d - m_dates.begin());
+    }
 }
 
 void ArchiveBrowser::ChooseYear(int index) {
@@ -195,21 +207,28 @@ void ArchiveBrowser::ChooseGroup(int index) {
     const QString& name = m_groups[static_cast<size_t>(index)];
     m_state.GroupName = name;
     ArchiveTables& tables = m_state.archive;
-    const QString path = QDir(MonthFolder()).filePath(m_groupFiles[static_cast<size_t>(index)]);
+    const QString& file = m_groupFiles[static_cast<size_t>(index)];
+    const QString path = QDir(MonthFolder()).filePath(file);
+    QStringList note;
     // Never the dates of the group read before: a file that does not read empties the tables.
-    if (!ReadGroupFile(tables, path, ScoreShot)) {
+    if (ReadGroupFile(tables, path, ScoreShot)) {
+        CollectDates(tables);
+        m_dates = tables.ArchiveDates;
+        m_datesEnabled = !m_dates.empty();
+        if (m_dates.empty()) {
+            note << QStringLiteral("В файле группы «%1» нет ни одного результата.").arg(name);
+        }
+    } else {
         tables.ArchiveRecords.clear();
         tables.ArchiveDates.clear();
         tables.DayRecords.clear();
-        m_note = QStringLiteral("Файл группы «%1» не удалось прочитать.").arg(name);
-        return;
+        note << QStringLiteral("Файл группы «%1» не удалось прочитать.").arg(name);
     }
-    CollectDates(tables);
-    m_dates = tables.ArchiveDates;
-    m_datesEnabled = !m_dates.empty();
-    if (m_dates.empty()) {
-        m_note = QStringLiteral("В файле группы «%1» нет ни одного результата.").arg(name);
+    // A torn record is left out of every list; the user is told where it is kept.
+    if (const QString torn = TornNote(file, FindTornParts(path)); !torn.isEmpty()) {
+        note << torn;
     }
+    m_note = note.join(QChar(u'\n'));
 }
 
 bool ArchiveBrowser::ChooseDate(int index) {

@@ -32,8 +32,10 @@ class ArchiveBrowser {
 public:
     explicit ArchiveBrowser(ProgramState& state);
 
-    // Activation of the selection window: the year list is read again, and a year and month
-    // still on the disk stay selected with their lists refreshed, so new results show.
+    // Activation of the selection window: the year list is read again, and a year, month,
+    // group and date still on the disk stay selected with their lists refreshed, so new
+    // results show. Leaving (Exit) unchooses the group, so only a return from the day table
+    // finds one.
     void Open();
     void ChooseYear(int index);
     void ChooseMonth(int index);
@@ -54,7 +56,8 @@ public:
     [[nodiscard]] bool MonthsEnabled() const { return m_monthsEnabled; }
     [[nodiscard]] bool GroupsEnabled() const { return m_groupsEnabled; }
     [[nodiscard]] bool DatesEnabled() const { return m_datesEnabled; }
-    // One line about the chosen group when its dates cannot be listed; empty otherwise.
+    // About the chosen group, a line each: its dates cannot be listed; a torn record is
+    // kept aside or left out. Empty when there is nothing to say.
     [[nodiscard]] const QString& Note() const { return m_note; }
 
     // The result table: its heading, and the records of the selected date into DayRecords.

@@ -310,6 +310,38 @@ qsizetype CompleteRecordsEnd(const QByteArray& bytes) {
     return spans.empty() ? 0 : lines[spans.back().End() - 1].next;
 }
 
+TornParts FindTornParts(const QString& groupPath) {
+    TornParts parts;
+    QFile file(groupPath);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        parts.tail = CompleteRecordsEnd(bytes) < bytes.size();
+    }
+    // An empty file keeps nothing: a save that failed half-way may leave one.
+    const QFileInfo aside(groupPath + QStringLiteral(".torn"));
+    parts.aside = aside.isFile() && aside.size() > 0;
+    return parts;
+}
+
+QString TornNote(const QString& groupFileName, TornParts parts) {
+    const QString aside = groupFileName + QStringLiteral(".torn");
+    if (parts.tail && parts.aside) {
+        return QStringLiteral("Неполная запись в конце файла сохранена в %1; ещё одна неполная "
+                              "запись в конце файла не показана и при следующей записи будет "
+                              "добавлена туда же")
+            .arg(aside);
+    }
+    if (parts.tail) {
+        return QStringLiteral("Неполная запись в конце файла не показана; при следующей записи "
+                              "она будет сохранена в %1")
+            .arg(aside);
+    }
+    if (parts.aside) {
+        return QStringLiteral("Неполная запись в конце файла сохранена в %1").arg(aside);
+    }
+    return {};
+}
+
 std::vector<ResultRecord> ParseGroupFile(const QByteArray& bytes) {
     const std::vector<Line> lines = SplitLines(bytes);
     std::vector<ResultRecord> records;

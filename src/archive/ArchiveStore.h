@@ -82,6 +82,17 @@ std::vector<ResultRecord> ParseGroupFile(const QByteArray& bytes);
 // Where the last complete record of a file image ends (0 when there is none).
 qsizetype CompleteRecordsEnd(const QByteArray& bytes);
 
+// Records torn while they were written, as one group file keeps them.
+struct TornParts {
+    bool tail = false;  // the file ends in the middle of a record; the next save moves it
+    bool aside = false; // "<file>.torn" holds what an earlier save cut off
+    [[nodiscard]] bool Any() const { return tail || aside; }
+};
+TornParts FindTornParts(const QString& groupPath);
+// One line for the user about the torn records of a group file ("Взвод_1.rec"); empty when
+// there are none.
+QString TornNote(const QString& groupFileName, TornParts parts);
+
 using ScoreFunction = std::int32_t (*)(float x, float y, std::int32_t targetType);
 
 // Hit texts, sum, shots and shooting-time texts, scoring every shot for the record's own

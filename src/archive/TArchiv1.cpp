@@ -174,7 +174,8 @@ void TArchiv1::Sync(int from) {
 void TArchiv1::FormActivate() {
     m_browser->Open();
     Sync();
-    m_lists[0]->setFocus();
+    // Back from the day table the next choice is most likely another date.
+    m_lists[m_browser->DatesEnabled() ? 3 : 0]->setFocus();
 }
 
 void TArchiv1::ListBox1Click() {

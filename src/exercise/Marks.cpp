@@ -80,17 +80,28 @@ void DrawMissArrow(Canvas& picture, MissDirection direction) {
     picture.LineTo((*v)[2].x(), (*v)[2].y());
 }
 
-QRect DrawHole(Canvas& target, ShotPoint shot, HoleStyle style, Color outline, Color fill) {
-    const int width = target.Width();
-    const bool thin = style == HoleStyle::OnePixel || style == HoleStyle::DoubleRadius;
+namespace {
+
+QRect HoleBox(ShotPoint shot, HoleStyle style, int width) {
     const float r = style == HoleStyle::DoubleRadius ? 2.0F * kShotMarkRadius : kShotMarkRadius;
+    return {QPoint(ToPixels(shot.x - r, width), ToPixels(shot.y - r, width)),
+            QPoint(ToPixels(shot.x + r, width), ToPixels(shot.y + r, width))};
+}
+
+} // namespace
+
+QRect HoleArea(ShotPoint shot, HoleStyle style, int width) {
+    // The pen reaches a little beyond the box.
+    return HoleBox(shot, style, width).adjusted(-3, -3, 3, 3);
+}
+
+QRect DrawHole(Canvas& target, ShotPoint shot, HoleStyle style, Color outline, Color fill) {
+    const bool thin = style == HoleStyle::OnePixel || style == HoleStyle::DoubleRadius;
     target.SetPen(style == HoleStyle::ReplayDisc ? kWhite : outline, thin ? 1 : 2, PenMode::Copy);
     target.SetBrush(fill, BrushStyle::Solid);
-    const QRect box(QPoint(ToPixels(shot.x - r, width), ToPixels(shot.y - r, width)),
-                    QPoint(ToPixels(shot.x + r, width), ToPixels(shot.y + r, width)));
+    const QRect box = HoleBox(shot, style, target.Width());
     target.Ellipse(box.left(), box.top(), box.right(), box.bottom());
-    // The pen reaches a little beyond the box.
-    return box.adjusted(-3, -3, 3, 3);
+    return HoleArea(shot, style, target.Width());
 }
 
 } // namespace ryvo

@@ -44,6 +44,8 @@ enum class HoleStyle { Normal, OnePixel, DoubleRadius, ReplayDisc };
 // Draws the hole of a shot at (x, y) target units on a square target picture; returns the
 // area it covered, for repainting.
 QRect DrawHole(Canvas& target, ShotPoint shot, HoleStyle style, Color outline, Color fill);
+// The area a hole drawn by DrawHole covers on a square target picture `width` pixels wide.
+QRect HoleArea(ShotPoint shot, HoleStyle style, int width);
 
 // True for a point on the target square (-100..100 on both axes).
 inline bool WithinTarget(float x, float y) {

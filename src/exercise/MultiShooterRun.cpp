@@ -233,6 +233,7 @@ void MultiShooterRun::FormActivate() {
         m_lanes.SetLamp(lane, MultiShooterView::Lamp::Flash, false);
     }
     m_view.Repaint(ViewPicture::Target);
+    ShowLaneTime(Lane());
     status.Activated();
 }
 
@@ -281,10 +282,35 @@ void MultiShooterRun::TarClick(int lane) {
         return; // an absent lane's picture ignores clicks
     }
     ResetSeriesTrace();
-    ClearTrace(Lane(), Scale());
+    ClearAim(Lane());
     PreviousLane = Lane();
     m_state.CurrentLane = lane;
+    m_aimLive = !Idle() && m_state.run.LaneActive[Index(lane)] != 0;
     NewTarget();
+}
+
+void MultiShooterRun::ClearAim(int lane) {
+    for (ViewItem arrow :
+         {ViewItem::LeftArrow, ViewItem::RightArrow, ViewItem::UpArrow, ViewItem::DownArrow}) {
+        m_view.SetVisible(arrow, false);
+    }
+    ClearTrace(lane, Scale());
+}
+
+void MultiShooterRun::ShowLaneTime(int lane) {
+    const size_t i = Index(lane);
+    const RunState& run = m_state.run;
+    // Idle, every present lane counts as active again; its time is that of the last series.
+    if (Idle() || run.LaneActive[i] == 0) {
+        m_view.SetText(ViewText::TimeC,
+                       QString::asprintf("%3.2f сек", static_cast<double>(run.ShootTime[i])));
+        return;
+    }
+    // The clock as TimeProc shows it, at once rather than at its next second.
+    const std::uint32_t t = run.ElapsedSec[i];
+    const std::uint32_t time = m_state.settings.Time;
+    const std::uint32_t shown = time == 0 ? t : (t >= time ? 0U : time - t);
+    m_view.SetText(ViewText::TimeC, QString::asprintf("%3u сек", shown));
 }
 
 void MultiShooterRun::NewTarget() {
@@ -308,11 +334,7 @@ void MultiShooterRun::NewTarget() {
     }
     FrameSmallTarget(lane, kRed);
     DrawLaneHoles(lane);
-    if (m_state.run.LaneActive[i] == 0) {
-        m_view.SetText(
-            ViewText::TimeC,
-            QString::asprintf("%3.2f сек", static_cast<double>(m_state.run.ShootTime[i])));
-    }
+    ShowLaneTime(lane);
     m_view.Present();
 }
 
@@ -457,6 +479,7 @@ void MultiShooterRun::OnSeriesGo() {
     savedLevel = device.Level[cur];
     savedAimX = run.AimX[cur];
     savedAimY = run.AimY[cur];
+    m_aimLive = true;
 
     lamps.scriptPos = 0;
     const bool smart = m_state.settings.SmartTarget != 0;
@@ -553,6 +576,11 @@ void MultiShooterRun::RegisterSelectedLane(int lane) {
     Acknowledge(lane);
 
     const bool usable = LevelInWindow(savedLevel);
+    if (run.LastScore[i] == kScoreDark) {
+        // Not a miss: a miss shown before goes.
+        m_view.SetVisible(ViewItem::Fail, false);
+        m_view.SetVisible(ViewItem::FailArrow, false);
+    }
     ShowMissIndicators(run.LastScore[i], run.AimX[i], run.AimY[i], usable);
     const auto level = static_cast<float>(savedLevel);
     const float signal = m_state.SignalLevel;
@@ -730,6 +758,11 @@ void MultiShooterRun::PassTail() {
         m_view.SetText(ViewText::TimeC,
                        QString::asprintf("%3.2f сек", static_cast<double>(run.ShootTime[cur])));
     }
+    // The selected lane is done: it no longer aims on the large target.
+    if (m_aimLive && run.LaneActive[cur] == 0) {
+        m_aimLive = false;
+        ClearAim(Lane());
+    }
 }
 
 void MultiShooterRun::OnSeriesEnd() {
@@ -743,6 +776,8 @@ void MultiShooterRun::OnSeriesEnd() {
     }
     lamps.Stop();
     LampsOffOnce();
+    m_aimLive = false;
+    ClearAim(Lane());
     // Lanes the shared series ended for take its end as their shooting time.
     const std::uint32_t now = m_services.clock->TickCount();
     for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {

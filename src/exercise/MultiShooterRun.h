@@ -77,6 +77,10 @@ private:
     [[nodiscard]] bool FireTransfer() const;
     [[nodiscard]] std::uint32_t PlannedShots() const;
     void TimeProc();
+    // Hides the aiming point and its arrows and erases the live trace.
+    void ClearAim(int lane);
+    // TimeC for the lane: its clock while it shoots, its shooting time once it is done.
+    void ShowLaneTime(int lane);
     void RegisterSelectedLane(int lane);
     void RegisterOtherLane(int lane);
     void OtherLaneSound(int lane);
@@ -95,6 +99,8 @@ private:
     std::uint64_t m_passes = 0;
     // Polls before the series feed no trace: their samples belong to five lanes.
     bool m_traceFeed = true;
+    // The selected lane still shows its aiming point and live trace.
+    bool m_aimLive = false;
 };
 
 } // namespace ryvo

@@ -28,8 +28,11 @@ void SingleShooterRun::Redraw() {
     for (size_t s = 0; s < count; ++s) {
         const ShotPoint& p = run.ShotPos[lane][s];
         if (WithinTarget(p.x, p.y)) {
-            DrawHole(p.x, p.y, kBlack, kWhite);
+            DrawHole(p.x, p.y, s + 1 == count ? kRed : kBlack, kWhite);
         }
+    }
+    if (m_showsSeries) {
+        DrawFrozenTraceAgain();
     }
     const QPoint corner =
         MarkerCorner(Scale(), m_postGunX, m_postGunY, m_view.ItemSize(ViewItem::PostGun));

@@ -33,6 +33,11 @@ QPoint MarkerCorner(float k, float x, float y, QSize size) {
     // NOLINTEND(bugprone-integer-division)
 }
 
+QRect SegmentArea(QPoint a, QPoint b) {
+    // The pen reaches a little beyond the end points.
+    return QRect(a, b).normalized().adjusted(-3, -3, 3, 3);
+}
+
 TargetPanel::TargetPanel(ProgramState& state, const Services& services, PanelView& view,
                          TraceBuffer& trace)
     : m_panelState(state), m_panelServices(services), m_panelView(view), m_trace(trace) {}
@@ -70,9 +75,15 @@ void TargetPanel::ResetSeriesTrace() {
     m_postGunShown = false;
     m_tracePoints = 0;
     m_frozenCount = 0;
+    m_frozenPoints.clear();
     m_frozenPixels.clear();
     m_erasePixels.clear();
     m_freezePending = false;
+}
+
+void TargetPanel::SetHoleLook(HoleStyle style, Color lastRim) {
+    m_holeStyle = style;
+    m_lastRim = lastRim;
 }
 
 void TargetPanel::DrawTraceSegment(int x1, int y1, int highlight, int x2, int y2) {
@@ -83,10 +94,7 @@ void TargetPanel::DrawTraceSegment(int x1, int y1, int highlight, int x2, int y2
     target.SetPen(highlight == 0 ? kYellow : kAqua, 2, PenMode::Xor);
     target.MoveTo(x1, y1);
     target.LineTo(x2, y2);
-    // The pen reaches a little beyond the end points.
-    m_panelView.RepaintArea(
-        ViewPicture::Target,
-        QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized().adjusted(-3, -3, 3, 3));
+    m_panelView.RepaintArea(ViewPicture::Target, SegmentArea(QPoint(x1, y1), QPoint(x2, y2)));
 }
 
 void TargetPanel::AddSample(std::uint32_t level, int lane, float x, float y) {
@@ -98,6 +106,9 @@ void TargetPanel::AddSample(std::uint32_t level, int lane, float x, float y) {
         const QPoint a = TracePixel(lane, m_trace.At(length - 1));
         const QPoint b = TracePixel(lane, m_trace.At(length));
         DrawTraceSegment(a.x(), a.y(), 0, b.x(), b.y());
+        if (m_panelState.settings.EnableTrace == 1) {
+            RepairHoles(lane, {SegmentArea(a, b)});
+        }
     }
     // -100 marks an empty entry.
     m_trace.Push(
@@ -124,6 +135,7 @@ void TargetPanel::AddSample(std::uint32_t level, int lane, float x, float y) {
 void TargetPanel::ClearTrace(int lane, float /*k*/) {
     DrawPendingFreeze();
     m_panelView.SetVisible(ViewItem::Gun2, false);
+    std::vector<QRect> erased;
     for (int i = 0; i < kTraceEntries && m_trace.At(i).x != kEmptyTrace; ++i) {
         if (i + 1 >= kTraceEntries || m_trace.At(i + 1).x == kEmptyTrace) {
             m_trace.At(i) = EmptyTracePoint();
@@ -132,7 +144,11 @@ void TargetPanel::ClearTrace(int lane, float /*k*/) {
         const QPoint a = TracePixel(lane, m_trace.At(i));
         const QPoint b = TracePixel(lane, m_trace.At(i + 1));
         DrawTraceSegment(a.x(), a.y(), 0, b.x(), b.y());
+        erased.push_back(SegmentArea(a, b));
         m_trace.At(i) = EmptyTracePoint();
+    }
+    if (m_panelState.settings.EnableTrace == 1) {
+        RepairHoles(lane, erased);
     }
     m_usedEntries = 0;
     m_tracePoints = 0;
@@ -235,6 +251,33 @@ void TargetPanel::DrawLastHoles(int lane, bool lastLit) {
     }
 }
 
+void TargetPanel::RepairHoles(int lane, const std::vector<QRect>& areas) {
+    if (areas.empty()) {
+        return;
+    }
+    QRect all;
+    for (const QRect& area : areas) {
+        all |= area;
+    }
+    const size_t i = LaneIndex(lane);
+    const RunState& run = m_panelState.run;
+    const size_t count = std::min<size_t>(run.ShotCount[i], run.ShotPos[i].size());
+    const int width = TargetWidth();
+    for (size_t s = 0; s < count; ++s) {
+        const ShotPoint& shot = run.ShotPos[i][s];
+        if (!WithinTarget(shot.x, shot.y)) {
+            continue;
+        }
+        const QRect hole = HoleArea(shot, m_holeStyle, width);
+        if (!hole.intersects(all) || std::none_of(areas.begin(), areas.end(), [&](const QRect& a) {
+                return a.intersects(hole);
+            })) {
+            continue;
+        }
+        DrawHole(shot.x, shot.y, s + 1 == count ? m_lastRim : kBlack, kWhite, m_holeStyle);
+    }
+}
+
 void TargetPanel::ShowMissIndicators(std::int32_t score, float x, float y, bool levelUsable) {
     if (score == kScoreDark) {
         m_panelView.SetVisible(ViewItem::ImageActive, true);
@@ -265,6 +308,7 @@ void TargetPanel::FreezeTrace(int lane) {
         m_erasePixels = std::move(m_frozenPixels);
     }
     m_frozenPixels.clear();
+    m_frozenPoints.clear();
     if (m_tracePoints > 0) {
         m_panelState.TraceLength = ComputeTraceLength(m_panelState.settings);
         // Only the samples on hand: a trace not yet full ends at its first empty entry.
@@ -273,6 +317,7 @@ void TargetPanel::FreezeTrace(int lane) {
             if (p.x == kEmptyTrace) {
                 break;
             }
+            m_frozenPoints.push_back(p);
             m_frozenPixels.push_back(TracePixel(lane, p));
         }
         m_frozenCount = static_cast<int>(m_frozenPixels.size()) - 1;
@@ -280,6 +325,7 @@ void TargetPanel::FreezeTrace(int lane) {
         m_frozenCount = 0;
     }
     m_frozenLane = lane;
+    m_frozenLit = m_panelState.run.LaneLit[LaneIndex(lane)] != 0;
     m_freezePending = true;
 }
 
@@ -291,10 +337,34 @@ void TargetPanel::DrawPendingFreeze() {
     Canvas& target = m_panelView.Picture(ViewPicture::Target);
     target.SetPen(kAqua, 2, PenMode::Xor);
     target.Polyline(m_erasePixels);
+    std::vector<QRect> erased;
+    for (size_t j = 1; j < m_erasePixels.size(); ++j) {
+        erased.push_back(SegmentArea(m_erasePixels[j - 1], m_erasePixels[j]));
+    }
     m_erasePixels.clear();
+    RepairHoles(m_frozenLane, erased);
+    target.SetPen(kAqua, 2, PenMode::Xor);
     target.Polyline(m_frozenPixels);
     // The holes of the last two shots lie over the trace, as they were drawn after it.
-    DrawLastHoles(m_frozenLane, m_panelState.run.LaneLit[LaneIndex(m_frozenLane)] != 0);
+    DrawLastHoles(m_frozenLane, m_frozenLit);
+    m_panelView.Repaint(ViewPicture::Target);
+}
+
+void TargetPanel::DrawFrozenTraceAgain() {
+    // What was to be erased is not on the new picture.
+    m_erasePixels.clear();
+    m_freezePending = false;
+    m_frozenPixels.clear();
+    for (const TracePoint& p : m_frozenPoints) {
+        m_frozenPixels.push_back(TracePixel(m_frozenLane, p));
+    }
+    if (m_frozenPixels.empty()) {
+        return;
+    }
+    Canvas& target = m_panelView.Picture(ViewPicture::Target);
+    target.SetPen(kAqua, 2, PenMode::Xor);
+    target.Polyline(m_frozenPixels);
+    DrawLastHoles(m_frozenLane, m_frozenLit);
     m_panelView.Repaint(ViewPicture::Target);
 }
 

@@ -26,6 +26,9 @@ inline TracePoint EmptyTracePoint() {
 // Top-left corner of a marker of `size` centred on (x, y) target units, k pixels per unit.
 QPoint MarkerCorner(float k, float x, float y, QSize size);
 
+// The pixels a 2-pixel trace segment from a to b may touch.
+QRect SegmentArea(QPoint a, QPoint b);
+
 // One large target with everything drawn on it: the glowing trace, the frozen trace of the
 // last shot, the aiming point and its edge arrows, the trigger-jerk marker, the holes, the
 // miss indicators, the statistics, the clock and the level bar. Each panel keeps its own
@@ -53,6 +56,9 @@ public:
     // picture ends up as if it had been drawn in between.
     virtual void FreezeTrace(int lane);
     void DrawPendingFreeze();
+    // The picture was drawn anew, maybe at another size: the frozen trace of the last shot
+    // goes on it again, under the last two holes.
+    void DrawFrozenTraceAgain();
 
     virtual void ShowAimPoint(float k, float y, float x);
     // The trigger-jerk marker at (x, y), or hidden.
@@ -66,6 +72,9 @@ public:
     void DrawHole(float x, float y, Color outline, Color fill, HoleStyle style = HoleStyle::Normal);
     // The previous shot of the lane black-rimmed, the last one red-rimmed when lit.
     void DrawLastHoles(int lane, bool lastLit);
+    // An XOR stroke erased over a hole drawn after it leaves specks in the hole: the lane's
+    // holes that touch `areas` are drawn again, each with its rim.
+    void RepairHoles(int lane, const std::vector<QRect>& areas);
     // Level bar on SignalI, on the line and with the pen taken at the start of a run.
     void SetLevelBarGeometry(int y, int pen);
     void DrawLevelBar(std::int32_t level);
@@ -90,6 +99,8 @@ public:
 protected:
     int Px(float t);
     QPoint TracePixel(int lane, const TracePoint& point);
+    // How RepairHoles draws this panel's holes: their style and the last hole's rim.
+    void SetHoleLook(HoleStyle style, Color lastRim);
 
     ProgramState& m_panelState;
     const Services& m_panelServices;
@@ -105,11 +116,18 @@ private:
     // Entries from here on are empty (the ring buffer is cleared lazily behind the trace).
     int m_usedEntries = kTraceEntries;
     int m_frozenCount = 0;
-    // The frozen trace as drawn, and the one still to be erased.
+    // The frozen trace as taken (to draw it again at another size), as drawn, and the one
+    // still to be erased.
+    std::vector<TracePoint> m_frozenPoints;
     std::vector<QPoint> m_frozenPixels;
     std::vector<QPoint> m_erasePixels;
     bool m_freezePending = false;
     int m_frozenLane = 0;
+    // The lane was lit when its trace was frozen: a lamp that goes out before the trace is
+    // drawn does not take the shot's hole off the top of it.
+    bool m_frozenLit = false;
+    HoleStyle m_holeStyle = HoleStyle::Normal;
+    Color m_lastRim = kRed;
     int m_levelY = 0;
     int m_levelPen = 1;
 };

@@ -53,7 +53,9 @@ void PositionHistory::Shift(int count) {
 
 TwoShooterPanel::TwoShooterPanel(ProgramState& state, const Services& services, PanelView& view,
                                  int lane, TraceBuffer& ring)
-    : TargetPanel(state, services, view, ring), m_lane(lane), m_history(state.Device, lane, ring) {}
+    : TargetPanel(state, services, view, ring), m_lane(lane), m_history(state.Device, lane, ring) {
+    SetHoleLook(HoleStyle::OnePixel, kBlack);
+}
 
 QPoint TwoShooterPanel::Pixel(int entry) const {
     const TracePoint p = m_history.Entry(entry);
@@ -70,6 +72,28 @@ void TwoShooterPanel::DrawPolyline(Color color, const std::vector<QPoint>& point
     target.SetPen(color, 2, PenMode::Xor);
     target.Polyline(points);
     m_panelView.Repaint(ViewPicture::Target);
+}
+
+void TwoShooterPanel::ErasePolyline(Color color, const std::vector<QPoint>& points) {
+    DrawPolyline(color, points);
+    std::vector<QRect> erased;
+    for (size_t j = 1; j < points.size(); ++j) {
+        erased.push_back(SegmentArea(points[j - 1], points[j]));
+    }
+    RepairHoles(m_lane, erased);
+}
+
+void TwoShooterPanel::ClearLiveTrace() {
+    if (m_traceCount > 1) {
+        std::vector<QPoint> drawn;
+        drawn.reserve(static_cast<size_t>(m_traceCount));
+        for (int j = 1; j <= m_traceCount; ++j) {
+            drawn.push_back(Pixel(j));
+        }
+        ErasePolyline(kYellow, drawn);
+        m_traceCount = 0;
+    }
+    EraseGun();
 }
 
 void TwoShooterPanel::ResetSeries() {
@@ -96,16 +120,7 @@ void TwoShooterPanel::TailDraw(bool active, std::int32_t level) {
         return;
     }
     if (!LevelInWindow(m_panelState, level)) {
-        if (m_traceCount > 1) {
-            std::vector<QPoint> drawn;
-            drawn.reserve(static_cast<size_t>(m_traceCount));
-            for (int j = 1; j <= m_traceCount; ++j) {
-                drawn.push_back(Pixel(j));
-            }
-            DrawPolyline(kYellow, drawn);
-            m_traceCount = 0;
-        }
-        EraseGun();
+        ClearLiveTrace();
         return;
     }
     m_panelView.SetVisible(ViewItem::Gun2, true);
@@ -120,6 +135,7 @@ void TwoShooterPanel::TailDraw(bool active, std::int32_t level) {
         const QPoint a = Pixel(m_traceCount - 1);
         const QPoint b = Pixel(m_traceCount);
         DrawTraceSegment(a.x(), a.y(), 0, b.x(), b.y());
+        RepairHoles(m_lane, {SegmentArea(a, b)});
     }
     m_history.Shift(m_traceCount);
     if (m_traceCount < length) {
@@ -129,7 +145,7 @@ void TwoShooterPanel::TailDraw(bool active, std::int32_t level) {
 
 void TwoShooterPanel::TailShoot() {
     if (m_shotTraceDrawn) {
-        DrawPolyline(kAqua, m_shotTrace);
+        ErasePolyline(kAqua, m_shotTrace);
     }
     m_shotTrace.clear();
     for (int j = 0; j <= m_traceCount; ++j) {

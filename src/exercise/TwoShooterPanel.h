@@ -61,6 +61,8 @@ public:
     void ShowMiss(std::int32_t score, int x, int y, bool levelUsable);
     // Hides the pointer and its four arrows.
     void EraseGun();
+    // Erases the live trace and hides the pointer: the lane lost its aim or stopped shooting.
+    void ClearLiveTrace();
     // Cross-hatches the whole target of a lane that takes no part.
     void GreyOut();
 
@@ -70,6 +72,8 @@ public:
 private:
     [[nodiscard]] QPoint Pixel(int entry) const;
     void DrawPolyline(Color color, const std::vector<QPoint>& points);
+    // Draws a drawn polyline again, which removes it, and mends the holes it crossed.
+    void ErasePolyline(Color color, const std::vector<QPoint>& points);
 
     int m_lane;
     PositionHistory m_history;

@@ -272,6 +272,7 @@ void TwoShooterRun::OnSeriesGo() {
     for (int lane = 0; lane < kShooters; ++lane) {
         run.LaneLit[Index(lane)] = lit;
         run.StartTick[Index(lane)] = now;
+        m_aimLive[Index(lane)] = run.LaneActive[Index(lane)] != 0;
     }
     // A lane that takes no part is not polled at all.
     for (int lane = 0; lane < kShooters; ++lane) {
@@ -451,6 +452,13 @@ void TwoShooterRun::PassTail() {
     if (!CanShoot(0) && !CanShoot(1)) {
         StopRequested = 1;
     }
+    // A lane that is done no longer aims on its target.
+    for (int lane = 0; lane < kShooters; ++lane) {
+        if (m_aimLive[Index(lane)] && !CanShoot(lane)) {
+            m_aimLive[Index(lane)] = false;
+            Panel(lane).ClearLiveTrace();
+        }
+    }
 }
 
 void TwoShooterRun::OnSeriesEnd() {
@@ -481,7 +489,8 @@ void TwoShooterRun::OnSeriesEnd() {
         m_view.SetLampVisible(item, false);
     }
     for (int lane = 0; lane < kShooters; ++lane) {
-        m_view.Lane(lane).SetVisible(ViewItem::Gun2, false);
+        m_aimLive[Index(lane)] = false;
+        Panel(lane).ClearLiveTrace();
     }
     AllLampsOff(m_two, *m_services.clock);
     if (m_two.settings.RepeatEnabled != 0) {

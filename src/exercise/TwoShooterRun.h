@@ -103,6 +103,8 @@ private:
     bool m_waitForSound = false;
     // The targets show the holes of the last series.
     bool m_showsSeries = false;
+    // The lane still shows its pointer and live trace.
+    std::array<bool, kShooters> m_aimLive{};
     std::uint64_t m_passes = 0;
     std::uint64_t m_polls = 0;
 };

@@ -31,7 +31,8 @@ public:
 
     // Runs when the page comes to the front; a window starts its work here.
     virtual void FormActivate() {}
-    // Key presses reach a page with key preview before its controls; true = consumed.
+    // Key presses reach a page with key preview before its controls, once per press (not
+    // a held key's repeats); true = consumed.
     virtual bool PreviewKey(int /*qtKey*/, const QString& /*text*/) { return false; }
 
 protected:

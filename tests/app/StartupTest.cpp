@@ -471,9 +471,12 @@ TEST(Startup, ArchiveWindowsRunThroughTheFrame) {
     ASSERT_NE(three, nullptr);
     auto* button = three->findChild<QPushButton*>(QStringLiteral("ViewShoots"));
     button->click();
-    // Shift reaches the view through the frame's key preview, wherever the focus is.
-    QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
-    QApplication::sendEvent(button, &shift);
+    // Shift reaches the view through the frame's key preview, wherever the focus is; held
+    // down it repeats, and still steps one shot.
+    for (const bool repeat : {false, true, true}) {
+        QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier, QString(), repeat);
+        QApplication::sendEvent(button, &shift);
+    }
     EXPECT_EQ(button->text(), QStringLiteral("Выстрел N 2"));
     EXPECT_EQ(three->View().Arrow(), MissDirection::Right);
     three->findChild<QPushButton*>(QStringLiteral("Exit"))->click();

@@ -196,6 +196,29 @@ TEST(ArchiveBrowser, AGroupThatCannotBeReadShowsNoDatesOfAnother) {
     EXPECT_TRUE(a.state.archive.DayRecords.empty());
 }
 
+TEST(ArchiveBrowser, ATornRecordIsSaidInOneLineBeforeAndAfterASaveMovesItAside) {
+    Archive a;
+    const QString file = QStringLiteral("2008/Декабрь/Взвод_1.rec");
+    a.Save(QStringLiteral("Взвод 1"), {2008, 12, 7, 9, 5}, Series("Петров", {{0, 0}}));
+    auto tear = [&] { a.dir.Write(file, a.dir.Read(file) + "Обрыв\r\n7.12"); };
+    const QString aside =
+        QStringLiteral("Неполная запись в конце файла сохранена в Взвод_1.rec.torn");
+    tear();
+    a.Walk(QStringLiteral("2008"), QStringLiteral("Декабрь"), QStringLiteral("Взвод_1"));
+    EXPECT_EQ(a.browser.Dates(), Names{"7.12.2008"});
+    EXPECT_EQ(a.browser.Note(), QStringLiteral("Неполная запись в конце файла не показана; при "
+                                               "следующей записи она будет сохранена в "
+                                               "Взвод_1.rec.torn"));
+    a.Save(QStringLiteral("Взвод 1"), {2008, 12, 8, 9, 5}, Series("Иванов", {}));
+    a.browser.ChooseGroup(0);
+    EXPECT_EQ(a.browser.Note(), aside);
+    // Torn again, the first kept aside: one line still, naming both.
+    tear();
+    a.browser.ChooseGroup(0);
+    EXPECT_TRUE(a.browser.Note().startsWith(aside + QStringLiteral("; ещё одна")));
+    EXPECT_FALSE(a.browser.Note().contains(QChar(u'\n')));
+}
+
 TEST(ArchiveBrowser, DayTableCells) {
     Archive a;
     const QString group = QStringLiteral("Стол");

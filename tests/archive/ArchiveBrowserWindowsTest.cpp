@@ -224,14 +224,17 @@ TEST(ArchiveWindows, ListsFollowTheKeyboardAndTheMouse) {
     ASSERT_EQ(b.stack.activated.back(), QStringLiteral("TArchiv2"));
     EXPECT_EQ(b.state.archive.DayRecords.size(), 1u); // 8.12.2008
 
-    // Back in the selection window: the group is listed again, unchosen.
-    b.ShowOne();
+    // Back from the table the lists keep what they showed: the group chosen, its dates
+    // listed with the day marked, the other day one click away.
+    Browser::Child<QPushButton>(*b.two, "Exit")->click();
     EXPECT_EQ(Items(b.List(3)), (QStringList{"Белые", "Взвод_1"}));
     EXPECT_EQ(b.List(2)->currentRow(), 0);
-    EXPECT_EQ(b.List(4)->count(), 0);
-    b.ClickItem(b.List(3), 1);
+    EXPECT_TRUE(b.List(3)->item(1)->isSelected());
+    ASSERT_EQ(Items(b.List(4)), (QStringList{"7.12.2008", "8.12.2008"}));
+    EXPECT_TRUE(b.List(4)->isEnabled() && b.List(4)->item(1)->isSelected());
     b.ClickItem(b.List(4), 0);
     ASSERT_EQ(b.stack.activated.back(), QStringLiteral("TArchiv2"));
+    EXPECT_EQ(b.state.archive.DayRecords.size(), 2u); // 7.12.2008
     // The group already chosen is read again by a click on it, or by Return.
     b.ShowOne();
     b.ClickItem(b.List(3), 1);

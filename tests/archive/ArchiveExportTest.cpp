@@ -13,7 +13,8 @@ using namespace ryvo;
 
 namespace {
 
-// An archive written by hand: three complete records, a torn one, an empty group elsewhere.
+// An archive written by hand: three complete records, a torn one, an empty group elsewhere
+// whose torn record an earlier save moved aside.
 struct HandWrittenArchive {
     test::TempDir dir;
     HandWrittenArchive() {
@@ -29,6 +30,7 @@ struct HandWrittenArchive {
                                     "   1.00            1.00\n  50.00          -50.00\n"
                                     "Обрыв\n8.12.2008 9:1\n1 0 1 0\n1    3.0"));
         dir.Write(QStringLiteral("2009/Январь/Белые.rec"), QByteArray());
+        dir.Write(QStringLiteral("2009/Январь/Белые.rec.torn"), "Орлов\r\n");
     }
     QString Path() const { return dir.Path(); }
 };

@@ -617,3 +617,73 @@ TEST(MultiShooterRun, StatusLineTellsTheTotalsAndASilentDevice) {
     h.run.FormActivate();
     EXPECT_EQ(h.run.status.Text(), QStringLiteral("Записано: Archive/x.txt"));
 }
+
+TEST(MultiShooterRun, ADarkShotHidesTheMissAndTheTimeLabelIsTheSelectedLanes) {
+    FiveLaneHarness h(2);
+    h.state.settings.ShootsNumber = 2;
+    h.state.settings.SmartTarget = 1;
+    // Lane 0 lit for its first second.
+    h.state.ScriptLines = {QStringLiteral("1 0"), QStringLiteral("3 1"), QStringLiteral("2 0"),
+                           QStringLiteral("10")};
+    h.Aim(0, 5000, 0); // 125 units: off the target
+    h.StartSeries();
+    h.TickFor(200);
+    h.Fire(0);
+    ASSERT_EQ(h.state.run.LastScore[0], kScoreMiss);
+    ASSERT_TRUE(h.view.Visible(ViewItem::Fail));
+    h.TickFor(1000);
+    h.Fire(0);
+    ASSERT_EQ(h.state.run.LastScore[0], kScoreDark);
+    EXPECT_FALSE(h.view.Visible(ViewItem::Fail));
+    EXPECT_FALSE(h.view.Visible(ViewItem::FailArrow));
+    EXPECT_TRUE(h.view.Visible(ViewItem::ImageActive));
+
+    // Lane 0 is done, lane 1 still shoots: its clock, not lane 0's shooting time.
+    const RunState& run = h.state.run;
+    h.run.TarClick(1);
+    EXPECT_EQ(h.view.Text(ViewText::TimeC), QString::asprintf("%3u сек", run.ElapsedSec[1]));
+    h.Fire(1);
+    h.keyboard.Set(Key::Escape, true);
+    h.TickFor(20);
+    h.keyboard.Set(Key::Escape, false);
+    h.TickFor(50);
+    ASSERT_TRUE(h.run.Idle());
+    ASSERT_NE(run.ShootTime[0], run.ShootTime[1]);
+    // Back from the save dialog, with the other lane selected.
+    h.run.FormActivate();
+    h.run.TarClick(0);
+    EXPECT_EQ(h.view.Text(ViewText::TimeC),
+              QString::asprintf("%3.2f сек", static_cast<double>(run.ShootTime[0])));
+}
+
+TEST(MultiShooterRun, ALaneThatIsDoneStopsAimingOnTheLargeTarget) {
+    FiveLaneHarness h(2);
+    h.state.settings.ShootsNumber = 2;
+    h.state.settings.TimeTrace = 20;
+    h.state.TraceLength = 20;
+    // Dark targets: no hole and no frozen trace on the large target.
+    h.state.settings.SmartTarget = 1;
+    h.model.Lane(0).aim = std::make_unique<sim::NoiseAim>(sim::Signal{0, 0}, 300, 4);
+    h.StartSeries();
+    const QImage blank = h.view.target.Image().copy();
+    h.TickFor(300);
+    h.Fire(0);
+    h.Fire(0, 0);
+    ASSERT_EQ(h.state.run.ShotCount[0], 2u);
+    ASSERT_TRUE(h.Running());
+    EXPECT_FALSE(h.view.Visible(ViewItem::Gun2));
+    EXPECT_EQ(h.view.target.Image(), blank) << "its live trace is erased";
+
+    // The end of the run takes the selected lane's aim off, edge arrow with it.
+    h.run.TarClick(1);
+    h.Aim(1, 4400, 0);
+    h.TickFor(100);
+    ASSERT_TRUE(h.view.Visible(ViewItem::RightArrow));
+    h.keyboard.Set(Key::Escape, true);
+    h.TickFor(20);
+    h.keyboard.Set(Key::Escape, false);
+    h.TickFor(50);
+    ASSERT_TRUE(h.run.Idle());
+    EXPECT_FALSE(h.view.Visible(ViewItem::RightArrow));
+    EXPECT_FALSE(h.view.Visible(ViewItem::Gun2));
+}

@@ -1,4 +1,5 @@
 // Picture, marker and timer rules of a run that earlier builds got wrong.
+#include "HolePixels.h"
 #include "RunHarness.h"
 
 #include "calibration/Calibration.h"
@@ -59,7 +60,64 @@ QImage PictureAfterSeries(std::uint32_t numReps) {
     return h.view.target.Image().copy();
 }
 
+// Shoots as the aim sweeps across (x, 0).
+void SweepShot(RunHarness& h, int x) {
+    h.model.Lane(0).aim = test::SweepAcross(x, h.clock.TickCount());
+    h.TickFor(290);
+    h.model.Lane(0).triggers.Pull();
+    h.TickFor(20);
+    if (h.run.CurrentPhase() == SingleShooterRun::Phase::LastShotSound) {
+        h.sound.FinishPlayback();
+    }
+    h.TickFor(600);
+}
+
 } // namespace
+
+TEST(RunPicture, HolesStayCleanAndAnIdleRedrawKeepsTheFrozenTraceAndTheRedHole) {
+    RunHarness h;
+    h.state.settings.TimeTrace = 20;
+    h.state.TraceLength = ComputeTraceLength(h.state.settings);
+    h.StartSeries();
+    for (const int x : {-1600, -400, 800}) {
+        SweepShot(h, x);
+    }
+    ASSERT_EQ(h.state.run.ShotCount[0], 3u);
+    ASSERT_TRUE(h.run.Idle());
+    const QImage series = h.view.target.Image().copy();
+    for (size_t s = 0; s < 3; ++s) {
+        EXPECT_EQ(test::HoleSpecks(series, h.state.run.ShotPos[0][s], HoleStyle::Normal), 0) << s;
+    }
+    // As after a resize: the same picture, the last shot's frozen trace and red rim with it.
+    h.run.Redraw();
+    EXPECT_EQ(h.view.target.Image(), series);
+}
+
+TEST(RunPicture, AHoleStaysOverItsFrozenTraceWhenTheLaneGoesDarkBeforeItIsDrawn) {
+    RunHarness h;
+    h.state.settings.TimeTrace = 20;
+    h.state.TraceLength = ComputeTraceLength(h.state.settings);
+    h.state.settings.SmartTarget = 1;
+    // Lit at once, dark half a second later.
+    h.state.ScriptLines = {QStringLiteral("1 0"), QStringLiteral("3 0.5"), QStringLiteral("2 0"),
+                           QStringLiteral("10")};
+    h.model.Lane(0).aim = std::make_unique<sim::NoiseAim>(sim::Signal{0, 0}, 300, 5);
+    h.StartSeries();
+    h.TickFor(h.state.run.StartTick[0] + 530 - h.clock.TickCount());
+    // The shot's pass ends at the dispatch point where the script darkens the lane; its
+    // frozen trace is drawn on the next turn.
+    h.model.Lane(0).triggers.Pull();
+    h.TickFor(10);
+    ASSERT_EQ(h.state.run.ShotCount[0], 1u);
+    ASSERT_GE(h.state.run.LastScore[0], 0);
+    ASSERT_EQ(h.state.run.LaneLit[0], 0);
+    // What the next turn draws first; cyan over the white of the hole would show red.
+    h.run.DrawPendingFreeze();
+    EXPECT_GT(h.run.FrozenCount(), 0);
+    EXPECT_EQ(
+        test::HoleSpecks(h.view.target.Image(), h.state.run.ShotPos[0][0], HoleStyle::Normal, kRed),
+        0);
+}
 
 TEST(RunPicture, TargetAfterASeriesDoesNotDependOnNumReps) {
     const QImage every = PictureAfterSeries(0);

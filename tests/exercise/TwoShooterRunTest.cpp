@@ -1,3 +1,4 @@
+#include "HolePixels.h"
 #include "TwoShooterHarness.h"
 
 #include "calibration/Calibration.h"
@@ -481,4 +482,51 @@ TEST(TwoShooterRun, StatusLineTellsTheTotalsTheSaveAndASilentDevice) {
     h.state.ResultSource = 2;
     h.run->FormActivate();
     EXPECT_EQ(h.run->status.Text(), QStringLiteral("Записано: 2024/Май/Группа.rec"));
+}
+
+TEST(TwoShooterRun, ALaneThatIsDoneStopsAimingAndItsHolesStayClean) {
+    // Dark targets on both lanes: no holes and no shot traces.
+    TwoHarness h(2);
+    h.state.settings.TimeTrace = 20;
+    h.state.settings.SmartTarget = 1;
+    h.model.Lane(0).aim = std::make_unique<sim::NoiseAim>(sim::Signal{0, 0}, 300, 4);
+    h.StartSeries();
+    const QImage blank = h.Panel(0).target.Image().copy();
+    h.TickFor(300);
+    for (std::uint32_t shots = 1; shots <= 2; ++shots) {
+        h.model.Lane(0).triggers.Pull();
+        for (int i = 0; i < 50 && h.state.run.ShotCount[0] < shots; ++i) {
+            h.Tick();
+        }
+        h.TickFor(250);
+    }
+    ASSERT_EQ(h.state.run.ShotCount[0], 2u);
+    ASSERT_FALSE(h.run->Idle()) << "lane 1 still shoots";
+    EXPECT_FALSE(h.Panel(0).Visible(ViewItem::Gun2));
+    EXPECT_TRUE(h.Panel(1).Visible(ViewItem::Gun2));
+    EXPECT_EQ(h.Panel(0).target.Image(), blank) << "its live trace is erased";
+
+    // Lit shots, each as the aim sweeps across: the traces erased over the holes leave none
+    // of their colour in them.
+    TwoHarness lit(3);
+    lit.state.settings.TimeTrace = 20;
+    lit.state.LanePresent = {1, 0, 0, 0, 0};
+    lit.StartSeries();
+    for (const int x : {-1600, -400, 800}) {
+        lit.model.Lane(0).aim = test::SweepAcross(x, lit.clock.TickCount());
+        lit.TickFor(290);
+        lit.model.Lane(0).triggers.Pull();
+        lit.TickFor(20);
+        lit.FinishShotSound();
+        lit.TickFor(600);
+    }
+    ASSERT_TRUE(lit.run->Idle());
+    ASSERT_EQ(lit.state.run.ShotCount[0], 3u);
+    for (size_t s = 0; s < 3; ++s) {
+        EXPECT_EQ(test::HoleSpecks(lit.Panel(0).target.Image(), lit.state.run.ShotPos[0][s],
+                                   HoleStyle::OnePixel),
+                  0)
+            << s;
+    }
+    EXPECT_FALSE(lit.Panel(0).Visible(ViewItem::Gun2));
 }

@@ -51,13 +51,17 @@ int List(const QString& startDir, QByteArray& out) {
         for (const QString& month : ListMonths(yearFolder)) {
             const QString monthFolder = QDir(yearFolder).filePath(month);
             for (const QString& file : ListGroupFiles(monthFolder)) {
-                QFile group(QDir(monthFolder).filePath(file));
+                const QString path = QDir(monthFolder).filePath(file);
+                QFile group(path);
                 const QString count = group.open(QIODevice::ReadOnly)
                                           ? QString::number(ParseGroupFile(group.readAll()).size())
                                           : QStringLiteral("?");
-                out +=
-                    QStringList{year, month, GroupOfFile(file), count}.join(QChar(u'\t')).toUtf8() +
-                    '\n';
+                QStringList fields{year, month, GroupOfFile(file), count};
+                // The count leaves torn records out; a fifth field says where they are.
+                if (const QString torn = TornNote(file, FindTornParts(path)); !torn.isEmpty()) {
+                    fields << torn;
+                }
+                out += fields.join(QChar(u'\t')).toUtf8() + '\n';
             }
         }
     }

@@ -7,7 +7,7 @@
 namespace ryvo {
 
 // ryvo-archive: lists and exports the results archive of a start directory.
-//   list DIR
+//   list DIR          year, month, group, results [, a line on torn records]
 //   export DIR --year Y --month M --group G [--date D] [--format csv|json]
 // Output goes to `out`, messages for the user to `err`. Returns the exit code: 0 done,
 // 1 nothing found or unreadable, 2 wrong command line. The target pack is looked up as the
