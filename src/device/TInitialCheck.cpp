@@ -105,7 +105,7 @@ QString PollRateText(const PollMeter& meter, const QString& port, HostSystem hos
     if (!rate) {
         return {};
     }
-    const QString line = QStringLiteral("Опрос: %1 в с").arg(std::lround(*rate));
+    QString line = QStringLiteral("Опрос: %1 в с").arg(std::lround(*rate));
     if (*rate >= kSlowPollRate) {
         return line;
     }
