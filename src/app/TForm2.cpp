@@ -19,6 +19,9 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    // The frame takes the screen it is given (ShowFillingScreen); what the pages ask for never
+    // makes it larger, so nothing is pushed below a low screen.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
     m_stack = new QStackedWidget(this);
     m_stack->setObjectName(QStringLiteral("Pages"));
     layout->addWidget(m_stack, 1);

@@ -3,6 +3,7 @@
 #include "core/Conversions.h"
 #include "core/Product.h"
 #include "core/ProgramState.h"
+#include "platform/FittedLabel.h"
 #include "platform/Widgets.h"
 
 #include <QGridLayout>
@@ -31,6 +32,7 @@ constexpr int kSignalWidth = 254;
 constexpr int kSignalHeight = 30;
 constexpr int kPointerSize = 31;
 constexpr int kArrowSize = 24;
+constexpr int kInfoLines = 6;
 constexpr QRgb kMeanPointColour = qRgb(0, 90, 255);
 
 QPixmap MarkerPixmap(const QColor& colour) {
@@ -166,10 +168,12 @@ TPreShoot::TPreShoot(ProgramState& state, const Services& services, QWidget* par
 
     auto* infoGroup = Named(new QGroupBox(QStringLiteral("Информация")), "InfoGroup");
     auto* infoLayout = new QVBoxLayout(infoGroup);
-    m_info = Named(new QLabel(QStringLiteral("Выберите номер мишени и точку, по которой "
-                                             "будут произведены выстрелы.")),
-                   "Info");
-    m_info->setWordWrap(true);
+    // The longest message (a file that could not be written, with its path) wraps within
+    // these lines rather than pushing the exits below the screen.
+    m_info = Named(new FittedLabel(kInfoLines), "Info");
+    m_info->setText(
+        QStringLiteral("Выберите номер мишени и точку, по которой будут произведены выстрелы."));
+    m_info->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_info->setMinimumWidth(kSignalWidth);
     infoLayout->addWidget(m_info);
     side->addWidget(infoGroup);

@@ -14,7 +14,22 @@ ExerciseEngine::ExerciseEngine(ProgramState& state, const Services& services, Ex
 }
 
 void ExerciseEngine::AddTraceSample(std::uint32_t level, int lane, float x, float y) {
-    AddSample(level, lane, x, y);
+    if (m_traceFeed) {
+        AddSample(level, lane, x, y);
+    }
+}
+
+void ExerciseEngine::FetchStandingReports(LaneSet lanes, int rounds) {
+    m_traceFeed = false;
+    for (int round = 0; round < rounds; ++round) {
+        for (int lane = 0; lane < kLaneCount; ++lane) {
+            if ((lanes & LaneBit(lane)) != 0) {
+                PollLane(lane);
+            }
+        }
+    }
+    m_traceFeed = true;
+    m_state.Device.Trigger.fill(0);
 }
 
 bool ExerciseEngine::SoundOn() const {
@@ -86,7 +101,7 @@ void ExerciseEngine::RegisterShot(float* x, float* y) {
         const TargetPoint t = ToTarget(settings, lane, sample.x, sample.y);
         point = {t.x, t.y};
     }
-    point = RecordShot(run, lane, point, settings.Target[i], now).point;
+    point = RecordShot(run, lane, point, settings.Target[i], LoadedZones(m_state), now).point;
 
     if (lit) {
         m_view.SetVisible(ViewItem::ImageActive, false);

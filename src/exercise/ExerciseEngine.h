@@ -35,8 +35,14 @@ protected:
     [[nodiscard]] virtual bool ShotsSound() const { return true; }
     // True while a sound the run waits for (the last shot's) is still playing.
     [[nodiscard]] bool SoundPending() const;
+    // Polls `lanes`, `rounds` times over, when Start is pressed: trigger reports standing on
+    // the device from before are fetched and acknowledged, and are no shots. No sample of
+    // these polls enters the trace.
+    void FetchStandingReports(LaneSet lanes, int rounds);
 
     ExerciseView& m_view;
+    // Off while polls outside a series must not feed the trace.
+    bool m_traceFeed = true;
     // Set when RegisterShot started a sound the run must wait for.
     bool m_waitForSound = false;
     std::shared_ptr<bool> m_soundToken;

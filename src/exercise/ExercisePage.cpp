@@ -1,6 +1,7 @@
 #include "exercise/ExercisePage.h"
 
 #include "exercise/RunStatus.h"
+#include "platform/FittedLabel.h"
 #include "platform/Widgets.h"
 
 #include <QLabel>
@@ -176,7 +177,8 @@ ExercisePage::~ExercisePage() = default;
 
 QLabel* ExercisePage::StatusLine() {
     if (m_statusLine == nullptr) {
-        m_statusLine = Named(new QLabel(this), "StatusLine");
+        // A long message is cut to the line rather than widening the window.
+        m_statusLine = Named(new FittedLabel(1, this), "StatusLine");
         ScaleText(m_statusLine, kStatusPoints, true);
     }
     return m_statusLine;
@@ -184,7 +186,7 @@ QLabel* ExercisePage::StatusLine() {
 
 QLabel* ExercisePage::HintLine() {
     if (m_hintLine == nullptr) {
-        m_hintLine = Named(new QLabel(this), "Hint");
+        m_hintLine = Named(new FittedLabel(1, this), "Hint");
         ScaleText(m_hintLine, kStatusPoints);
     }
     return m_hintLine;
@@ -221,12 +223,17 @@ void ExercisePage::ScaleText(QWidget* widget, double basePoints, bool bold) {
     QFont font = widget->font();
     font.setBold(bold);
     widget->setFont(font);
-    m_scaled.push_back({widget, basePoints, QSize()});
+    m_scaled.push_back({widget, basePoints, QSize(), QString()});
     ApplyScale(m_scale);
 }
 
 void ExercisePage::ScaleSize(QWidget* widget, int baseWidth, int baseHeight) {
-    m_scaled.push_back({widget, 0.0, QSize(baseWidth, baseHeight)});
+    m_scaled.push_back({widget, 0.0, QSize(baseWidth, baseHeight), QString()});
+    ApplyScale(m_scale);
+}
+
+void ExercisePage::ReserveRoom(QLabel* label, const QString& sample) {
+    m_scaled.push_back({label, 0.0, QSize(), sample});
     ApplyScale(m_scale);
 }
 
@@ -243,6 +250,12 @@ void ExercisePage::ApplyScale(double scale) {
         }
         if (s.base.height() > 0) {
             s.widget->setFixedHeight(Scaled(s.base.height()));
+        }
+        if (!s.sample.isEmpty()) {
+            // The size the label itself would ask for with that text, in its font now.
+            QLabel probe(s.sample);
+            probe.setFont(s.widget->font());
+            s.widget->setMinimumSize(probe.sizeHint());
         }
     }
 }

@@ -169,6 +169,9 @@ protected:
     void ScaleText(QWidget* widget, double basePoints, bool bold = false);
     // A fixed width (and height, when given) at scale 1.
     void ScaleSize(QWidget* widget, int baseWidth, int baseHeight = 0);
+    // Keeps room for one line of `sample` in the widget's font from the start, so a value
+    // that comes or widens during a run does not move the layout (call after ScaleText).
+    void ReserveRoom(QLabel* label, const QString& sample);
     // Pictures took new sizes (the run is idle): redraw them and place what sits on them.
     virtual void PicturesResized() {}
 
@@ -183,8 +186,9 @@ private:
     };
     struct ScaledWidget {
         QWidget* widget;
-        double points; // 0: no font
-        QSize base;    // empty: no fixed size
+        double points;  // 0: no font
+        QSize base;     // empty: no fixed size
+        QString sample; // a label's widest text; empty: no room kept
     };
     [[nodiscard]] QSize WantedSize(const ScaledPicture& p) const;
     void ApplyScale(double scale);

@@ -99,7 +99,8 @@ void LampRunner::ScriptStep(std::uint32_t now) {
         }
         case kFlashes:
             if (own) {
-                flashCount[static_cast<size_t>(lane)] = command->count;
+                // Read as "%u": a count of -1 comes as 2^32 - 1 and is -1 again here.
+                FlashCount[static_cast<size_t>(lane)] = static_cast<std::int32_t>(command->count);
                 LogicalTimer& t = flash[static_cast<size_t>(lane)];
                 t.SetInterval(m_rules.flashStepMs, now);
                 t.Start(now);
@@ -122,12 +123,12 @@ void LampRunner::FlashStep(int lane, std::uint32_t now) {
     const auto i = static_cast<size_t>(lane);
     LogicalTimer& t = flash[i];
     if (t.interval == m_rules.flashStepMs || t.interval == kFlashOffMs) {
-        if (flashCount[i] > 0) {
+        if (FlashCount[i] > 0) {
             FlashLampOn(m_state, lane);
             if (m_hooks.flashSound) {
                 m_hooks.flashSound();
             }
-            --flashCount[i];
+            --FlashCount[i];
             if (m_hooks.flash) {
                 m_hooks.flash(lane, true);
             }

@@ -57,7 +57,8 @@ public:
 
     LogicalTimer script;
     std::array<LogicalTimer, kLaneCount> flash;
-    std::array<std::uint32_t, kLaneCount> flashCount{};
+    // Flashes still to give; signed, so a script count of -1 gives none.
+    std::array<std::int32_t, kLaneCount> FlashCount{};
     int scriptPos = 0;
 
 private:

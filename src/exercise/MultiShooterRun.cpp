@@ -124,12 +124,6 @@ bool MultiShooterRun::LastShotWaits(int /*lane*/) const {
                                m_state.settings.ShootsNumber, FireTransfer(), LaneWeight::Present);
 }
 
-void MultiShooterRun::AddTraceSample(std::uint32_t level, int lane, float x, float y) {
-    if (m_traceFeed) {
-        ExerciseEngine::AddTraceSample(level, lane, x, y);
-    }
-}
-
 void MultiShooterRun::Acknowledge(int lane) {
     WriteByte(m_state, static_cast<std::uint8_t>(kAcknowledge + lane));
 }
@@ -225,7 +219,20 @@ void MultiShooterRun::FormActivate() {
         t.interval = interval;
     }
     RedrawButtons();
-    DrawLastSeries();
+    // Only back from its own save dialog are the results on hand this window's; otherwise
+    // the shared lanes may hold another window's shots, which it must not save or show.
+    m_showsSeries = m_state.ResultSource == 5;
+    m_state.ResultSource = 0;
+    if (m_showsSeries) {
+        DrawLastSeries();
+        status.Activated();
+    } else {
+        FrameSmallTarget(Lane(), kRed);
+        ShowNoSeries(Lane());
+        status.NoSeries();
+        m_view.SetEnabled(ViewButton::Save, false);
+        m_view.SetEnabled(ViewButton::Print, false);
+    }
     for (int lane = 0; lane < kLaneCount; ++lane) {
         m_lanes.FillLamp(lane, MultiShooterView::Lamp::Steady, kYellow);
         m_lanes.FillLamp(lane, MultiShooterView::Lamp::Flash, kRed);
@@ -233,8 +240,9 @@ void MultiShooterRun::FormActivate() {
         m_lanes.SetLamp(lane, MultiShooterView::Lamp::Flash, false);
     }
     m_view.Repaint(ViewPicture::Target);
-    ShowLaneTime(Lane());
-    status.Activated();
+    if (m_showsSeries) {
+        ShowLaneTime(Lane());
+    }
 }
 
 void MultiShooterRun::DrawLastSeries() {
@@ -264,7 +272,11 @@ void MultiShooterRun::Redraw() {
     }
     // A missing picture was said when the window came up.
     RedrawButtons(false);
-    DrawLastSeries();
+    if (m_showsSeries) {
+        DrawLastSeries();
+    } else {
+        FrameSmallTarget(Lane(), kRed);
+    }
     // The aiming point belongs to the last pass; the jerk marker to the last shot.
     m_view.SetVisible(ViewItem::Gun2, false);
     const QPoint corner =
@@ -333,8 +345,12 @@ void MultiShooterRun::NewTarget() {
         FrameSmallTarget(PreviousLane, kBlack);
     }
     FrameSmallTarget(lane, kRed);
-    DrawLaneHoles(lane);
-    ShowLaneTime(lane);
+    if (m_showsSeries) {
+        DrawLaneHoles(lane);
+        ShowLaneTime(lane);
+    } else {
+        ShowNoSeries(lane);
+    }
     m_view.Present();
 }
 
@@ -373,6 +389,8 @@ void MultiShooterRun::StartClick() {
         m_view.SetEnabled(b, false);
     }
     lamps.scriptPos = 0;
+    // What stands on the device from before is no shot; a pull from now on is.
+    FetchStandingReports(kAllLanes, 1);
     BeginRun(m_state.settings.NumReps, m_state.settings.RepeatEnabled != 0);
 }
 
@@ -388,6 +406,7 @@ void MultiShooterRun::OnSeriesStart() {
     m_state.CurrentLane = FirstPresentLane(m_state);
     PreviousLane = Lane();
     run.ShotPending.fill(0);
+    m_showsSeries = true;
     for (ViewButton b :
          {ViewButton::Start, ViewButton::Save, ViewButton::Print, ViewButton::Exit}) {
         m_view.SetEnabled(b, false);
@@ -450,15 +469,21 @@ void MultiShooterRun::OnSeriesStart() {
 void MultiShooterRun::OnSeriesGo() {
     RunState& run = m_state.run;
     DeviceValues& device = m_state.Device;
-    // Trigger reports left on the device from before are fetched and acknowledged; they
-    // are not shots of this series.
+    // Their samples belong to five lanes and feed no trace. A trigger they read is a pull
+    // during the start sound or the pause: the first shot of this series. A later poll of
+    // a lane fetched along with another finds its report acknowledged, so each is kept.
     m_traceFeed = false;
+    m_startTriggers.fill(0);
     for (int lane = 0; lane < kLaneCount; ++lane) {
         PollLane(lane);
         run.ShotLockout[Index(lane)] = 0;
+        for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
+            if (device.Trigger[i] != 0) {
+                m_startTriggers[i] = 1;
+            }
+        }
     }
     m_traceFeed = true;
-    device.Trigger.fill(0);
 
     const std::uint32_t now = m_services.clock->TickCount();
     const std::uint32_t interval =
@@ -515,6 +540,7 @@ void MultiShooterRun::PassHead() {
     const Settings& settings = m_state.settings;
     m_waitForSound = false;
     ++m_passes;
+    m_endTick = m_services.clock->TickCount();
     for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
         if (run.LaneActive[i] != 0 && settings.Time != 0 && run.ElapsedSec[i] > settings.Time) {
             run.LaneActive[i] = 0;
@@ -524,6 +550,12 @@ void MultiShooterRun::PassHead() {
     TimeProc();
     const int current = Lane();
     status.PollResult(PollLane(current) != -1, m_services.clock->TickCount());
+    for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
+        if (m_startTriggers[i] != 0) {
+            device.Trigger[i] = 1;
+        }
+    }
+    m_startTriggers.fill(0);
     for (int lane = 0; lane < kLaneCount; ++lane) {
         const size_t i = Index(lane);
         const TargetPoint aim = ToTarget(settings, lane, device.PosX[i], device.PosY[i]);
@@ -561,6 +593,7 @@ void MultiShooterRun::RegisterSelectedLane(int lane) {
         return;
     }
     const std::uint32_t now = m_services.clock->TickCount();
+    m_endTick = now;
     if (run.ShotCount[i] == 0) {
         FirstShotTime[i] = Seconds(now, run.StartTick[i]);
         m_view.SetText(ViewText::FirstTime,
@@ -597,6 +630,7 @@ void MultiShooterRun::RegisterOtherLane(int lane) {
     const size_t i = Index(lane);
     if (run.ShotCount[i] < kMaxShots) {
         const std::uint32_t now = m_services.clock->TickCount();
+        m_endTick = now;
         if (run.ShotCount[i] == 0) {
             FirstShotTime[i] = Seconds(now, run.StartTick[i]);
         }
@@ -604,7 +638,8 @@ void MultiShooterRun::RegisterOtherLane(int lane) {
             run.ShootTime[i] = Seconds(now, run.StartTick[i]);
         }
         // At the lane's current aim: no trace of it is kept, so no jerk marker either.
-        RecordShot(run, lane, ShotPoint{run.AimX[i], run.AimY[i]}, m_state.settings.Target[i], now);
+        RecordShot(run, lane, ShotPoint{run.AimX[i], run.AimY[i]}, m_state.settings.Target[i],
+                   LoadedZones(m_state), now);
         if (run.LaneLit[i] != 0) {
             SmallTargetHole(lane);
         }
@@ -778,12 +813,12 @@ void MultiShooterRun::OnSeriesEnd() {
     LampsOffOnce();
     m_aimLive = false;
     ClearAim(Lane());
-    // Lanes the shared series ended for take its end as their shooting time.
-    const std::uint32_t now = m_services.clock->TickCount();
+    // Lanes the shared series ended for take its end, before the last shot's sound, as their
+    // shooting time; a lane that fired none has none.
     for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
         if (run.LaneActive[i] != 0) {
-            if (run.ShootTime[i] == 0.0F) {
-                run.ShootTime[i] = Seconds(now, run.StartTick[i]);
+            if (run.ShootTime[i] == 0.0F && run.ShotCount[i] > 0) {
+                run.ShootTime[i] = Seconds(m_endTick, run.StartTick[i]);
             }
             run.LaneActive[i] = 0;
         }

@@ -55,8 +55,6 @@ public:
     // Passes run (each polls the selected lane once), for measurements.
     [[nodiscard]] std::uint64_t Passes() const { return m_passes; }
 
-    void AddTraceSample(std::uint32_t level, int lane, float x, float y) override;
-
 protected:
     void OnTick() override { DrawPendingFreeze(); }
     void OnRunStart() override;
@@ -97,10 +95,16 @@ private:
 
     MultiShooterView& m_lanes;
     std::uint64_t m_passes = 0;
-    // Polls before the series feed no trace: their samples belong to five lanes.
-    bool m_traceFeed = true;
     // The selected lane still shows its aiming point and live trace.
     bool m_aimLive = false;
+    // Triggers the series-start polls read: pulls since Start was pressed, kept for the
+    // first pass, whose poll would find them acknowledged.
+    std::array<std::int32_t, kLaneCount> m_startTriggers{};
+    // The lanes hold this window's last series (not another window's shots).
+    bool m_showsSeries = false;
+    // The latest pass or shot: a series that ends in this pass ended then, before the
+    // last shot's sound.
+    std::uint32_t m_endTick = 0;
 };
 
 } // namespace ryvo

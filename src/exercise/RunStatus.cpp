@@ -81,6 +81,12 @@ void RunStatus::Activated() {
     Set(QStringLiteral("Записано: ") + m_state.LastSavedFile);
 }
 
+void RunStatus::NoSeries() {
+    m_seenSaves = m_state.SaveCount;
+    m_unsaved = false;
+    Set(QString());
+}
+
 void RunStatus::ReplayStarted() {
     m_beforeReplay = m_line;
     if (m_hint != ReplayHintText()) {

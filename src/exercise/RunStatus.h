@@ -36,6 +36,8 @@ public:
     void SeriesEnded(std::span<const LaneTotal> lanes);
     // The window is active again (back from the save dialog): a save made meanwhile is said.
     void Activated();
+    // The window shows no series (the results on hand are not its own): an empty line.
+    void NoSeries();
 
     void ReplayStarted();
     void ReplayShot(int number, std::int32_t score);

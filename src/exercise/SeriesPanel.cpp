@@ -1,5 +1,6 @@
 #include "exercise/SeriesPanel.h"
 
+#include "platform/FittedLabel.h"
 #include "platform/Widgets.h"
 
 #include <QEvent>
@@ -15,9 +16,11 @@ SeriesPanel::SeriesPanel(const QString& title, const char* suffix, QWidget* pare
     const QByteArray end(suffix);
     setObjectName(QStringLiteral("SeriesPanel") + QString::fromLatin1(end));
     auto* layout = new QVBoxLayout(this);
-    m_figures = Named(new QLabel, QByteArray("GroupFigures" + end).constData());
-    m_figures->setWordWrap(true);
-    m_figures->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    CompactLayout(layout);
+    // Room for every figure line from the start, so the panel keeps its height as shots come;
+    // a line too long for the column is cut rather than widening it.
+    m_figures = Named(new FittedLabel(kFigureLines), QByteArray("GroupFigures" + end).constData());
+    m_figures->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_figures->setAccessibleDescription(QStringLiteral("Кучность серии"));
     layout->addWidget(m_figures);
 
@@ -33,9 +36,9 @@ SeriesPanel::SeriesPanel(const QString& title, const char* suffix, QWidget* pare
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_table->setWordWrap(false);
-    // The column around it decides the width; the table takes the height left.
+    // The column around it decides the width; the table takes the height left and is the first
+    // to give it up (it scrolls), down to its header and one row.
     m_table->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
-    m_table->setMinimumHeight(0);
     layout->addWidget(m_table, 1);
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
 
@@ -75,7 +78,10 @@ void SeriesPanel::changeEvent(QEvent* event) {
 
 void SeriesPanel::FitRows() {
     // Fixed rows of the font's height: sizing rows to their contents would measure every row.
-    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    const int row = fontMetrics().height() + 4;
+    m_table->verticalHeader()->setDefaultSectionSize(row);
+    m_table->setMinimumHeight(m_table->horizontalHeader()->sizeHint().height() + row +
+                              2 * m_table->frameWidth());
 }
 
 } // namespace ryvo

@@ -16,6 +16,9 @@ namespace ryvo {
 class SeriesPanel final : public QGroupBox {
     Q_OBJECT
 public:
+    // The most lines the group figures take (SeriesFigureLines).
+    static constexpr int kFigureLines = 6;
+
     SeriesPanel(const QString& title, const char* suffix, QWidget* parent = nullptr);
 
     void ShowShots(const RunState& run, int lane);

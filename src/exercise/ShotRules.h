@@ -9,6 +9,8 @@
 
 namespace ryvo {
 
+class ZoneMaps;
+
 // The lanes a window looks after, as a bit set (bit n = lane n).
 using LaneSet = std::uint32_t;
 inline constexpr LaneSet LaneBit(int lane) {
@@ -37,11 +39,11 @@ struct RecordedShot {
     bool first = false;    // the first shot of the series
     ShotPoint point;       // the stored point; the dark-shot position for an unlit target
 };
-// Stores shot number ShotCount of the lane, scores it against `targetType` (dark when the
-// lane is not lit), adds a positive score to the sum and counts it. `now` is the clock at
-// the shot; its time since the lane's StartTick is kept with it.
+// Stores shot number ShotCount of the lane, scores it against `targetType` with the loaded
+// pack's `zones` (dark when the lane is not lit), adds a positive score to the sum and counts
+// it. `now` is the clock at the shot; its time since the lane's StartTick is kept with it.
 RecordedShot RecordShot(RunState& run, int lane, ShotPoint point, std::int32_t targetType,
-                        std::uint32_t now);
+                        const ZoneMaps* zones, std::uint32_t now);
 
 // Trace entry the trigger-jerk point is taken from (TimePost div TimeGun), or nullopt when
 // the times do not give one.

@@ -78,7 +78,8 @@ void SingleShooterRun::ReplayShow() {
     DrawReplayHole(m_replayShot, kRed);
     m_view.ReplayShot(static_cast<int>(m_replayShot));
     const ShotPoint p = m_replayShot < shots.size() ? shots[m_replayShot] : ShotPoint{};
-    const std::int32_t score = ScoreShot(p.x, p.y, m_state.settings.Target[lane]);
+    const std::int32_t score =
+        ScoreShot(p.x, p.y, m_state.settings.Target[lane], LoadedZones(m_state));
     status.ReplayShot(static_cast<int>(m_replayShot) + 1, score);
     if (score == kScoreMiss) {
         ShowMissArrow(Scale(), p.y, p.x);

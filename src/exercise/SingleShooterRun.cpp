@@ -116,10 +116,18 @@ void SingleShooterRun::FormActivate() {
         m_state.CurrentLane = 1;
     }
     Timer_shoot.interval = m_state.settings.WeaponType == 1 ? kAutomaticShotTimerMs : kShotTimerMs;
-    status.Activated();
-    if (m_state.ResultSource == 0) {
+    // Only back from its own save dialog are the results on hand this window's; otherwise
+    // the shared lanes may hold another window's shots, which it must not save or show.
+    if (m_state.ResultSource == 1) {
+        status.Activated();
+    } else {
         DrawEmptyTarget();
         m_showsSeries = false;
+        ShowNoSeries(Lane());
+        status.NoSeries();
+        for (ViewButton b : {ViewButton::Save, ViewButton::Print, ViewButton::ViewShoots}) {
+            m_view.SetEnabled(b, false);
+        }
     }
     m_state.ResultSource = 0;
 }
@@ -157,6 +165,8 @@ void SingleShooterRun::StartClick() {
         m_view.SetEnabled(b, false);
     }
     PortFree = 0;
+    // What stands on the device from before is no shot; a pull from now on is.
+    FetchStandingReports(LaneBit(0) | LaneBit(1), kFlushRounds);
     BeginRun(m_state.settings.NumReps, m_state.settings.RepeatEnabled != 0);
 }
 
@@ -219,14 +229,6 @@ void SingleShooterRun::OnSeriesStart() {
     m_view.Fill(ViewItem::Image3, kRed);
     m_view.Fill(ViewItem::Image4, kRed);
     m_view.SetVisible(ViewItem::ImageActive, false);
-
-    // Trigger reports left on the device from before are fetched and acknowledged now.
-    for (int round = 0; round < kFlushRounds; ++round) {
-        PortFree = 0;
-        PollLane(0);
-        PollLane(1);
-        PortFree = 1;
-    }
 
     Sound* sound = m_services.sound;
     if (SoundOn()) {

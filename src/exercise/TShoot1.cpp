@@ -66,9 +66,8 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
     auto* page = new QVBoxLayout(this);
     auto* root = new QHBoxLayout;
     page->addLayout(root, 1);
+    // The lamps, the status and the key hint share the bottom line.
     auto* statusRow = new QHBoxLayout;
-    statusRow->addWidget(StatusLine(), 1);
-    statusRow->addWidget(HintLine(), 0);
     page->addLayout(statusRow);
 
     // The target takes what the side column leaves.
@@ -107,30 +106,37 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
     auto* side = new QVBoxLayout;
     root->addLayout(side, 0);
 
-    auto button = [this, side](ViewButton b, const char* name, const QString& caption,
-                               void (TShoot1::*handler)()) {
+    // Two buttons to a row leave the series its height on a low screen.
+    auto* buttons = new QGridLayout;
+    auto button = [this, buttons](ViewButton b, const char* name, const QString& caption,
+                                  void (TShoot1::*handler)(), int row, int column, int span) {
         auto* w = Named(new QPushButton(caption), name);
         ScaleText(w, kCaptionPoints);
         connect(w, &QPushButton::clicked, this, handler);
-        side->addWidget(w);
+        buttons->addWidget(w, row, column, 1, span);
         m_buttons[b] = w;
         return w;
     };
-    button(ViewButton::Start, "Start", QStringLiteral("Начало стрельбы"), &TShoot1::StartClick);
-    button(ViewButton::Save, "Save", QStringLiteral("Записать"), &TShoot1::SaveClick)
+    button(ViewButton::Start, "Start", QStringLiteral("Начало стрельбы"), &TShoot1::StartClick, 0,
+           0, 1);
+    button(ViewButton::Save, "Save", QStringLiteral("Записать"), &TShoot1::SaveClick, 1, 0, 1)
         ->setEnabled(false);
-    button(ViewButton::Print, "Print", QStringLiteral("Печать"), &TShoot1::PrintClick)
+    button(ViewButton::Print, "Print", QStringLiteral("Печать"), &TShoot1::PrintClick, 1, 1, 1)
         ->setEnabled(false);
     button(ViewButton::ViewShoots, "ViewShoots", QStringLiteral("Просмотреть выстрелы"),
-           &TShoot1::ViewShootsClick)
+           &TShoot1::ViewShootsClick, 2, 0, 2)
         ->setEnabled(false);
-    button(ViewButton::Exit, "Exit", QStringLiteral("&Выход"), &TShoot1::ExitClick);
+    button(ViewButton::Exit, "Exit", QStringLiteral("&Выход"), &TShoot1::ExitClick, 0, 1, 1);
+    side->addLayout(buttons);
 
     m_stat = Named(new QGroupBox(QStringLiteral("Статистика")), "GroupBoxStat");
     ScaleText(m_stat, kCaptionPoints);
     auto* grid = new QGridLayout(m_stat);
+    CompactLayout(grid);
+    // Each value has room for its widest text from the start: a value that comes or widens
+    // during a run moves nothing.
     auto pair = [this, grid](const char* captionName, const QString& caption, const char* valueName,
-                             ViewText text) {
+                             ViewText text, const QString& widest = QStringLiteral("0")) {
         const int row = grid->rowCount();
         auto* label = Named(new QLabel(caption), captionName);
         ScaleText(label, kCaptionPoints);
@@ -139,15 +145,18 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
         // The first shot's time is a caption-sized note; the rest are read from afar.
         const bool note = text == ViewText::FirstTime;
         ScaleText(value, note ? kCaptionPoints : kValuePoints, !note);
+        ReserveRoom(value, widest);
         grid->addWidget(value, row, 1);
         m_labels[text] = value;
     };
     pair("NumT", QStringLiteral("Произведен выстрел N"), "Num", ViewText::Num);
-    pair("TimeT", QStringLiteral("Время стрельбы"), "TimeC", ViewText::TimeC);
+    pair("TimeT", QStringLiteral("Время стрельбы"), "TimeC", ViewText::TimeC,
+         QStringLiteral("00.00 сек"));
     pair("ResT", QStringLiteral("Результат выстрела"), "Res", ViewText::Res);
     pair("SymT", QStringLiteral("Сумма"), "SymE", ViewText::SymE);
     pair("AverSymT", QStringLiteral("Средний результат"), "AverSym", ViewText::AverSym);
-    pair("Label2", QStringLiteral("Первый выстрел"), "FirstTime", ViewText::FirstTime);
+    pair("Label2", QStringLiteral("Первый выстрел"), "FirstTime", ViewText::FirstTime,
+         QStringLiteral("  10.00 сек"));
     auto* misses = new QHBoxLayout;
     marker(ViewItem::Fail, "Fail", MissPixmap, m_stat);
     misses->addWidget(m_items[ViewItem::Fail]);
@@ -158,6 +167,10 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
     marker(ViewItem::ImageActive, "ImageActive", DarkTargetPixmap, m_stat);
     misses->addWidget(m_items[ViewItem::ImageActive]);
     misses->addStretch(1);
+    // A miss shown or taken away leaves the box its height.
+    for (ViewItem item : {ViewItem::Fail, ViewItem::FailArrow, ViewItem::ImageActive}) {
+        KeepPlaceWhenHidden(m_items[item]);
+    }
     grid->addLayout(misses, grid->rowCount(), 0, 1, 2);
     side->addWidget(m_stat);
 
@@ -167,29 +180,32 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
     // column stretches.
     ScaleSize(m_signalBox, kSignalGroupWidth);
     auto* signalLayout = new QVBoxLayout(m_signalBox);
+    CompactLayout(signalLayout);
     m_signalView = AddScaledPicture("SignalI", QSize(kSignalWidth, kSignalHeight));
     signalLayout->addWidget(m_signalView);
     auto* sigText = Named(new QLabel, "SigText");
     ScaleText(sigText, kCaptionPoints);
+    ReserveRoom(sigText, QStringLiteral("0"));
     m_labels[ViewText::SigText] = sigText;
     signalLayout->addWidget(sigText);
     side->addWidget(m_signalBox);
 
-    auto* lamps = new QHBoxLayout;
-    auto lamp = [this, lamps](ViewItem item, const char* name, int width) {
+    auto lamp = [this, statusRow](ViewItem item, const char* name, int width) {
         auto* label = Named(new QLabel, name);
         ScaleSize(label, width, 19);
+        KeepPlaceWhenHidden(label);
         label->hide();
         m_items[item] = label;
-        lamps->addWidget(label);
+        statusRow->addWidget(label);
     };
     lamp(ViewItem::Image1, "Image1", 50);
     lamp(ViewItem::Image3, "Image3", 31);
     lamp(ViewItem::Image2, "Image2", 50);
     lamp(ViewItem::Image4, "Image4", 31);
-    lamps->addStretch(1);
-    side->addLayout(lamps);
-    side->addWidget(Named(new QLabel, "Label1"));
+    statusRow->addWidget(StatusLine(), 1);
+    statusRow->addWidget(HintLine(), 0);
+    // Kept by name; this window shows nothing in it.
+    Named(new QLabel(this), "Label1")->hide();
     // The series takes what height the column has left.
     m_series = new SeriesPanel(QStringLiteral("Серия"), "");
     ScaleText(m_series, kCaptionPoints);

@@ -119,22 +119,23 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
     m_run = std::make_unique<TwoShooterRun>(state, services, *this);
 
     auto* root = new QVBoxLayout(this);
-    auto* lamps = new QHBoxLayout;
-    auto lamp = [this, lamps](ViewItem item, const char* name, int width) {
+    // Each shooter's lamps on the bottom line below their target, the status between them.
+    auto* statusRow = new QHBoxLayout;
+    auto lamp = [this, statusRow](ViewItem item, const char* name, int width) {
         auto* label = Named(new QLabel, name);
         ScaleSize(label, width, 18);
+        // A lamp that lights moves nothing.
+        KeepPlaceWhenHidden(label);
         label->hide();
         m_lamps[item] = label;
-        lamps->addWidget(label);
+        statusRow->addWidget(label);
     };
-    lamps->addStretch(1);
     lamp(ViewItem::Image1, "Image1", 50);
     lamp(ViewItem::Image3, "Image3", 18);
-    lamps->addSpacing(40);
+    statusRow->addWidget(StatusLine(), 1);
+    statusRow->addWidget(HintLine());
     lamp(ViewItem::Image2, "Image2", 50);
     lamp(ViewItem::Image4, "Image4", 18);
-    lamps->addStretch(1);
-    root->addLayout(lamps);
 
     auto* row = new QHBoxLayout;
     root->addLayout(row, 1);
@@ -175,9 +176,6 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
     row->addLayout(middle);
     row->addWidget(BuildLane(1), 1);
 
-    auto* statusRow = new QHBoxLayout;
-    statusRow->addWidget(StatusLine(), 1);
-    statusRow->addWidget(HintLine());
     root->addLayout(statusRow);
     ShowStatus(m_run->status);
 
@@ -250,25 +248,28 @@ QWidget* TShoot2::BuildLane(int lane) {
         Named(new QGroupBox(QStringLiteral("Статистика")), name("GroupBoxStat1", "GroupBoxStat2"));
     ScaleText(stat, kCaptionPoints);
     auto* grid = new QGridLayout(stat);
-    // Two pairs to a row keep the box low, so the target keeps the height.
-    int cell = 0;
+    CompactLayout(grid);
+    // One pair to a row: two would not fit beside each other on a 1024 pixel wide screen once
+    // the values are in. Each value has room for its widest text from the start: a value that
+    // comes or widens during a run moves nothing.
     auto pair = [&](const char* captionName, const QString& caption, const char* valueName,
-                    ViewText text) {
+                    ViewText text, const QString& widest = QStringLiteral("0")) {
         auto* label = Named(new QLabel(caption), captionName);
         ScaleText(label, kCaptionPoints);
         auto* value = Named(new QLabel, valueName);
         ScaleText(value, kValuePoints, text == ViewText::FirstTime);
-        grid->addWidget(label, cell / 2, (cell % 2) * 2);
-        grid->addWidget(value, cell / 2, (cell % 2) * 2 + 1);
+        ReserveRoom(value, widest);
+        const int row = grid->rowCount();
+        grid->addWidget(label, row, 0);
+        grid->addWidget(value, row, 1);
         view.labels[text] = value;
-        ++cell;
     };
     pair(name("NumT1", "NumT2"), QStringLiteral("Произведен выстрел N"), name("Num1", "Num2"),
          ViewText::Num);
     pair(name("Ft1", "Ft2"), QStringLiteral("Первый выстрел"), name("FirstTime1", "FirstTime2"),
-         ViewText::FirstTime);
+         ViewText::FirstTime, QStringLiteral("  10.00 сек"));
     pair(name("TimeT1", "TimeT2"), QStringLiteral("Время стрельбы"), name("Time1", "Time2"),
-         ViewText::TimeC);
+         ViewText::TimeC, QStringLiteral("00.00 сек"));
     pair(name("ResT1", "ResT2"), QStringLiteral("Результат"), name("Res1", "Res2"), ViewText::Res);
     pair(name("SymT1", "SymT2"), QStringLiteral("Сумма"), name("SymE1", "SymE2"), ViewText::SymE);
     pair(name("AverSymT1", "AverSymT2"), QStringLiteral("Средний результат"),
@@ -288,9 +289,10 @@ QWidget* TShoot2::BuildLane(int lane) {
                                       QSize(kFailArrowSize, kFailArrowSize), stat);
     view.failArrow->hide();
     view.items[ViewItem::FailArrow] = view.failArrow;
+    KeepPlaceWhenHidden(view.failArrow);
     misses->addWidget(view.failArrow);
     misses->addStretch(1);
-    grid->addLayout(misses, grid->rowCount(), 0, 1, 4);
+    grid->addLayout(misses, grid->rowCount(), 0, 1, 2);
     layout->addWidget(stat);
     return column;
 }

@@ -1,6 +1,7 @@
 #include "exercise/TShoots5.h"
 
 #include "exercise/SeriesPanel.h"
+#include "platform/FittedLabel.h"
 #include "platform/Widgets.h"
 
 #include <QGridLayout>
@@ -32,6 +33,8 @@ constexpr int kSignalGroupWidth = 254;
 constexpr int kSteadyLampWidth = 73;
 constexpr int kFlashLampWidth = 19;
 constexpr int kLampHeight = 8;
+// Lines of the status beside the small targets.
+constexpr int kStatusLines = 4;
 
 // Point sizes at the base window size: values read from a distance, captions and buttons.
 constexpr double kValuePoints = 18.0;
@@ -101,7 +104,12 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
         column->addLayout(pictures);
         lanes->addLayout(column);
     }
-    lanes->addStretch(1);
+    // The buttons and the status beside the small targets, so the side column below keeps
+    // its height for the statistics and the series on a low screen.
+    auto* controls = new QVBoxLayout;
+    auto* buttons = new QGridLayout;
+    controls->addLayout(buttons);
+    lanes->addLayout(controls, 1);
 
     auto* body = new QHBoxLayout;
     root->addLayout(body, 1);
@@ -142,8 +150,11 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     auto* stat = Named(new QGroupBox(QStringLiteral("Статистика")), "GroupBoxStat");
     ScaleText(stat, kCaptionPoints);
     auto* grid = new QGridLayout(stat);
+    CompactLayout(grid);
+    // Each value has room for its widest text from the start: a value that comes or widens
+    // during a run moves nothing.
     auto pair = [this, grid](const char* captionName, const QString& caption, const char* valueName,
-                             ViewText text) {
+                             ViewText text, const QString& widest = QStringLiteral("0")) {
         const int row = grid->rowCount();
         auto* label = Named(new QLabel(caption), captionName);
         ScaleText(label, kCaptionPoints);
@@ -152,33 +163,41 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
         // The first shot's time is a caption-sized note; the rest are read from afar.
         const bool note = text == ViewText::FirstTime;
         ScaleText(value, note ? kCaptionPoints : kValuePoints, !note);
+        ReserveRoom(value, widest);
         grid->addWidget(value, row, 1);
         m_labels[text] = value;
     };
     pair("NumT", QStringLiteral("Произведен выстрел N"), "Num", ViewText::Num);
-    pair("TimeT", QStringLiteral("Время стрельбы"), "TimeC", ViewText::TimeC);
+    pair("TimeT", QStringLiteral("Время стрельбы"), "TimeC", ViewText::TimeC,
+         QStringLiteral("00.00 сек"));
     pair("ResT", QStringLiteral("Результат выстрела"), "Res", ViewText::Res);
     pair("SymT", QStringLiteral("Сумма"), "SymE", ViewText::SymE);
     pair("AverSymT", QStringLiteral("Средний результат"), "AverSym", ViewText::AverSym);
-    pair("Label2", QStringLiteral("Первый выстрел"), "FTime", ViewText::FirstTime);
-    auto* misses = new QHBoxLayout;
+    pair("Label2", QStringLiteral("Первый выстрел"), "FTime", ViewText::FirstTime,
+         QStringLiteral("  10.00 сек"));
+    // A miss and a shot at a dark target share one place, the arrow beside it; all keep
+    // their room while hidden, so a notice moves nothing.
+    auto* misses = new QGridLayout;
     marker(
         ViewItem::Fail, "Fail",
         [](double s) { return NoticePixmap(QStringLiteral("Промах"), QColor(200, 0, 0), s); },
         stat);
-    misses->addWidget(m_items[ViewItem::Fail]);
-    m_failArrowView = AddScaledPicture("FailArrow", QSize(kFailArrowSize, kFailArrowSize), stat);
-    m_failArrowView->hide();
-    m_items[ViewItem::FailArrow] = m_failArrowView;
-    misses->addWidget(m_failArrowView);
+    misses->addWidget(m_items[ViewItem::Fail], 0, 0);
     marker(
         ViewItem::ImageActive, "ImageActive",
         [](double s) {
             return NoticePixmap(QStringLiteral("Мишень не поднята"), QColor(60, 60, 60), s);
         },
         stat);
-    misses->addWidget(m_items[ViewItem::ImageActive]);
-    misses->addStretch(1);
+    misses->addWidget(m_items[ViewItem::ImageActive], 0, 0);
+    m_failArrowView = AddScaledPicture("FailArrow", QSize(kFailArrowSize, kFailArrowSize), stat);
+    m_failArrowView->hide();
+    m_items[ViewItem::FailArrow] = m_failArrowView;
+    misses->addWidget(m_failArrowView, 0, 1);
+    misses->setColumnStretch(2, 1);
+    for (ViewItem item : {ViewItem::Fail, ViewItem::FailArrow, ViewItem::ImageActive}) {
+        KeepPlaceWhenHidden(m_items[item]);
+    }
     grid->addLayout(misses, grid->rowCount(), 0, 1, 2);
     side->addWidget(stat);
 
@@ -187,35 +206,42 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     // The level bar's full length is this width.
     ScaleSize(m_signalBox, kSignalGroupWidth);
     auto* signalLayout = new QVBoxLayout(m_signalBox);
+    CompactLayout(signalLayout);
     m_signalView = AddScaledPicture("SignalI", QSize(kSignalWidth, kSignalHeight));
     signalLayout->addWidget(m_signalView);
     auto* sigText = Named(new QLabel, "SigText");
     ScaleText(sigText, kCaptionPoints);
+    ReserveRoom(sigText, QStringLiteral("0"));
     m_labels[ViewText::SigText] = sigText;
     signalLayout->addWidget(sigText);
     side->addWidget(m_signalBox);
 
-    auto button = [this, side](ViewButton b, const char* name, const QString& caption,
-                               void (TShoots5::*handler)()) {
+    auto button = [this, buttons](ViewButton b, const char* name, const QString& caption,
+                                  void (TShoots5::*handler)(), int row, int column) {
         auto* w = Named(new QPushButton(caption), name);
         ScaleText(w, kCaptionPoints);
         connect(w, &QPushButton::clicked, this, handler);
-        side->addWidget(w);
+        buttons->addWidget(w, row, column);
         m_buttons[b] = w;
         return w;
     };
-    button(ViewButton::Start, "Start", QStringLiteral("Старт"), &TShoots5::StartClick)
+    button(ViewButton::Start, "Start", QStringLiteral("Старт"), &TShoots5::StartClick, 0, 0)
         ->setDefault(true);
-    button(ViewButton::Save, "Save", QStringLiteral("Запись"), &TShoots5::SaveClick);
-    button(ViewButton::Print, "Print", QStringLiteral("Печать"), &TShoots5::PrintClick);
-    button(ViewButton::Exit, "Exit", QStringLiteral("&Выход"), &TShoots5::ExitClick);
-    m_status = Named(new QLabel, "Status");
+    button(ViewButton::Save, "Save", QStringLiteral("Запись"), &TShoots5::SaveClick, 1, 0);
+    button(ViewButton::Print, "Print", QStringLiteral("Печать"), &TShoots5::PrintClick, 1, 1);
+    button(ViewButton::Exit, "Exit", QStringLiteral("&Выход"), &TShoots5::ExitClick, 0, 1);
+    // A long message wraps, and is cut at the last line, within its place.
+    m_status = Named(new FittedLabel(kStatusLines), "Status");
     ScaleText(m_status, kCaptionPoints);
-    m_status->setWordWrap(true);
-    side->addWidget(m_status);
+    m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    controls->addWidget(m_status);
+    controls->addStretch(1);
     // The selected lane's series takes what height the column has left.
     m_series = new SeriesPanel(QStringLiteral("Серия"), "");
     ScaleText(m_series, kCaptionPoints);
+    // As wide as the signal group below the wider statistics: on a 4:3 screen the large
+    // target stays well the largest thing of the window.
+    ScaleSize(m_series, kSignalGroupWidth);
     side->addWidget(m_series, 1);
 
     Ticks().Drive(m_run);

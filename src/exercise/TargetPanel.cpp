@@ -204,8 +204,22 @@ void TargetPanel::UpdateTimer(int lane) {
 }
 
 void TargetPanel::ShowStatistics(int lane) {
+    ShowStatisticsOf(m_panelState.run, lane);
+}
+
+void TargetPanel::ShowNoSeries(int lane) {
+    ShowStatisticsOf(RunState{}, lane);
+    m_panelView.SetText(ViewText::TimeC, QString::asprintf("%3u сек", m_panelState.settings.Time));
+    m_panelView.SetText(ViewText::FirstTime, QStringLiteral("0 cек"));
+    for (ViewItem item :
+         {ViewItem::Fail, ViewItem::FailArrow, ViewItem::ImageActive, ViewItem::PostGun}) {
+        m_panelView.SetVisible(item, false);
+    }
+    m_postGunShown = false;
+}
+
+void TargetPanel::ShowStatisticsOf(const RunState& run, int lane) {
     const size_t i = LaneIndex(lane);
-    const RunState& run = m_panelState.run;
     m_panelView.SetText(ViewText::Num, QString::asprintf("%u", run.ShotCount[i]));
     m_panelView.SetText(ViewText::Res,
                         run.LastScore[i] >= 0

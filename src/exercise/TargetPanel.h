@@ -3,8 +3,8 @@
 #include "core/ProgramState.h"
 #include "core/TraceBuffer.h"
 #include "exercise/ExerciseView.h"
-#include "exercise/Marks.h"
 #include "platform/Services.h"
+#include "targets/Marks.h"
 
 #include <QPoint>
 #include <QString>
@@ -65,6 +65,9 @@ public:
     void ShowJerkMarker(float x, float y, bool shown);
     virtual void UpdateTimer(int lane);
     virtual void ShowStatistics(int lane);
+    // The results on hand are not the window's: statistics, clock, first shot's time and
+    // shot table as a series without shots shows them, and no miss or jerk marker.
+    void ShowNoSeries(int lane);
     virtual void ShowMissArrow(float k, float y, float x);
     // Fail, FailArrow and ImageActive after a shot with result `score` at (x, y).
     void ShowMissIndicators(std::int32_t score, float x, float y, bool levelUsable);
@@ -97,6 +100,8 @@ public:
     float savedAimY = 0.0F;
 
 protected:
+    // The four statistics values and the shot table of the lane's series in `run`.
+    virtual void ShowStatisticsOf(const RunState& run, int lane);
     int Px(float t);
     QPoint TracePixel(int lane, const TracePoint& point);
     // How RepairHoles draws this panel's holes: their style and the last hole's rim.

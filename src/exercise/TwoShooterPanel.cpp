@@ -196,9 +196,8 @@ void TwoShooterPanel::ShowMissArrow(float /*k*/, float y, float x) {
     m_panelView.Repaint(ViewPicture::FailArrow);
 }
 
-void TwoShooterPanel::ShowStatistics(int lane) {
+void TwoShooterPanel::ShowStatisticsOf(const RunState& run, int lane) {
     const auto i = static_cast<size_t>(std::clamp(lane, 0, kLaneCount - 1));
-    const RunState& run = m_panelState.run;
     m_panelView.SetText(ViewText::Num, QString::asprintf("%u", run.ShotCount[i]));
     m_panelView.SetText(ViewText::Res,
                         run.LastScore[i] > 0

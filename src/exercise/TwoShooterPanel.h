@@ -66,8 +66,10 @@ public:
     // Cross-hatches the whole target of a lane that takes no part.
     void GreyOut();
 
-    void ShowStatistics(int lane) override;
     void ShowMissArrow(float k, float y, float x) override;
+
+protected:
+    void ShowStatisticsOf(const RunState& run, int lane) override;
 
 private:
     [[nodiscard]] QPoint Pixel(int entry) const;

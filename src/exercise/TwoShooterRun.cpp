@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace ryvo {
@@ -116,13 +117,21 @@ void TwoShooterRun::FormActivate() {
     for (LogicalTimer& timer : Timer_shoot) {
         timer.interval = interval;
     }
-    status.Activated();
-    // Back from the save or print dialog: the targets keep their holes.
-    if (m_two.ResultSource != 0) {
+    // Back from its own save or print dialog: the targets keep their holes. Otherwise the
+    // shared lanes may hold another window's shots, which this window must not save or show.
+    if (m_two.ResultSource == 2) {
+        status.Activated();
         return;
     }
     m_showsSeries = false;
     DrawTargets();
+    for (int lane = 0; lane < kShooters; ++lane) {
+        Panel(lane).ShowNoSeries(lane);
+    }
+    status.NoSeries();
+    for (TwoButton b : {TwoButton::Save, TwoButton::Save2, TwoButton::Print, TwoButton::Print2}) {
+        m_view.SetEnabled(b, false);
+    }
 }
 
 void TwoShooterRun::Redraw() {
@@ -177,6 +186,14 @@ void TwoShooterRun::StartClick() {
     for (TwoButton b : {TwoButton::Start, TwoButton::Print, TwoButton::Print2, TwoButton::Save,
                         TwoButton::Save2, TwoButton::Exit}) {
         m_view.SetEnabled(b, false);
+    }
+    // What stands on the device from before is no shot; a pull from now on is. A lane that
+    // takes no part is not polled.
+    for (int lane = 0; lane < kShooters; ++lane) {
+        if (m_two.LanePresent[Index(lane)] == 1) {
+            PollLane(lane);
+        }
+        m_two.Device.Trigger[Index(lane)] = 0;
     }
     BeginRun(0, m_two.settings.RepeatEnabled != 0);
 }
@@ -281,8 +298,9 @@ void TwoShooterRun::OnSeriesGo() {
         }
     }
     for (int lane = 0; lane < kShooters; ++lane) {
-        // A shot reported before the series is acknowledged by the poll and not counted.
-        m_two.Device.Trigger[Index(lane)] = 0;
+        // A trigger these polls read is a pull during the start sound or the pause: the
+        // first shot of this series.
+        m_startTriggers[Index(lane)] = m_two.Device.Trigger[Index(lane)];
         run.ShotPending[Index(lane)] = 0;
         run.ShotLockout[Index(lane)] = 0;
     }
@@ -302,6 +320,7 @@ void TwoShooterRun::PassHead() {
     const Settings& settings = m_two.settings;
     m_waitForSound = false;
     ++m_passes;
+    m_endTick = m_services.clock->TickCount();
     for (int lane = 0; lane < kShooters; ++lane) {
         const auto i = Index(lane);
         if (settings.Time != 0 && run.ElapsedSec[i] > settings.Time) {
@@ -318,6 +337,9 @@ void TwoShooterRun::PassHead() {
             continue;
         }
         Poll(lane);
+        if (std::exchange(m_startTriggers[i], 0) != 0) {
+            m_two.Device.Trigger[i] = 1;
+        }
         TwoShooterPanel& panel = Panel(lane);
         if (LevelInWindow(device.Level[i])) {
             const float x = device.PosX[i];
@@ -350,11 +372,13 @@ void TwoShooterRun::RegisterShot(int lane) {
     TwoShooterPanel& panel = Panel(lane);
     PanelView& view = m_view.Lane(lane);
     const std::uint32_t now = m_services.clock->TickCount();
+    m_endTick = now;
     const bool lit = run.LaneLit[i] != 0;
     const float x = run.AimX[i];
     const float y = run.AimY[i];
 
-    const RecordedShot shot = RecordShot(run, lane, ShotPoint{x, y}, settings.Target[i], now);
+    const RecordedShot shot =
+        RecordShot(run, lane, ShotPoint{x, y}, settings.Target[i], LoadedZones(m_two), now);
     if (!shot.recorded) {
         return;
     }
@@ -463,13 +487,13 @@ void TwoShooterRun::PassTail() {
 
 void TwoShooterRun::OnSeriesEnd() {
     RunState& run = m_two.run;
-    const std::uint32_t now = m_services.clock->TickCount();
     // A fire-transfer series that ended on the shared count: the lanes still shooting were
-    // shooting until now.
+    // shooting until it ended, not until its last sound was heard; a lane that fired none
+    // has no shooting time.
     for (int lane = 0; lane < kShooters; ++lane) {
         const auto i = Index(lane);
-        if (run.LaneActive[i] != 0 && run.ShootTime[i] == 0.0F) {
-            run.ShootTime[i] = static_cast<float>(now - run.StartTick[i]) * 0.001F;
+        if (run.LaneActive[i] != 0 && run.ShotCount[i] > 0 && run.ShootTime[i] == 0.0F) {
+            run.ShootTime[i] = static_cast<float>(m_endTick - run.StartTick[i]) * 0.001F;
         }
     }
     std::vector<LaneTotal> totals;

@@ -101,6 +101,12 @@ private:
     std::array<std::unique_ptr<TwoShooterPanel>, kShooters> m_panels;
     std::shared_ptr<bool> m_soundToken;
     bool m_waitForSound = false;
+    // The latest pass or shot: a series that ends in this pass ended then, before the
+    // last shot's sound.
+    std::uint32_t m_endTick = 0;
+    // Triggers the series-start polls read: pulls since Start was pressed, kept for the
+    // first pass, whose poll would find them acknowledged.
+    std::array<std::int32_t, kShooters> m_startTriggers{};
     // The targets show the holes of the last series.
     bool m_showsSeries = false;
     // The lane still shows its pointer and live trace.

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QBoxLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QString>
@@ -18,6 +20,23 @@ template <typename T> T* Named(T* widget, const char* name) {
         widget->setAccessibleName(QString::fromLatin1(name));
     }
     return widget;
+}
+
+// Narrow margins and rows inside a group box of a side column that must fit a low screen.
+inline void CompactLayout(QBoxLayout* layout) {
+    layout->setContentsMargins(6, 2, 6, 4);
+    layout->setSpacing(2);
+}
+inline void CompactLayout(QGridLayout* layout) {
+    layout->setContentsMargins(6, 2, 6, 4);
+    layout->setVerticalSpacing(2);
+}
+
+// The widget keeps its place in the layout while hidden, so showing it moves nothing.
+inline void KeepPlaceWhenHidden(QWidget* widget) {
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
 }
 
 } // namespace ryvo

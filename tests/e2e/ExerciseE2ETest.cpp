@@ -75,15 +75,19 @@ TEST(ExerciseE2E, SeriesOfThreeShotsAgainstTheSimulator) {
         log.push_back(b.byte);
     }
     ASSERT_GT(log.size(), 60u);
-    // All lamps off first and last: five times 0x20 + lane for each lane.
+    // Five flush polls of lanes 0 and 1 as Start is pressed, then all lamps off; all lamps
+    // off last too: five times 0x20 + lane for each lane.
+    std::vector<std::uint8_t> flush;
+    for (int round = 0; round < 5; ++round) {
+        flush.insert(flush.end(), {0x70, 0x71});
+    }
     std::vector<std::uint8_t> lampsOff;
     for (std::uint8_t lane = 0; lane < 5; ++lane) {
         lampsOff.insert(lampsOff.end(), 5, static_cast<std::uint8_t>(0x20 + lane));
     }
-    EXPECT_EQ(std::vector<std::uint8_t>(log.begin(), log.begin() + 25), lampsOff);
+    EXPECT_EQ(std::vector<std::uint8_t>(log.begin(), log.begin() + 10), flush);
+    EXPECT_EQ(std::vector<std::uint8_t>(log.begin() + 10, log.begin() + 35), lampsOff);
     EXPECT_EQ(std::vector<std::uint8_t>(log.end() - 25, log.end()), lampsOff);
-    EXPECT_EQ(std::vector<std::uint8_t>(log.begin() + 25, log.begin() + 29),
-              (std::vector<std::uint8_t>{0x70, 0x71, 0x70, 0x71}));
     // Each trigger frame is acknowledged twice. A frame the device sent before the first
     // acknowledge reached it repeats the report and is acknowledged as well (an answer late
     // past the read time-out on a loaded machine), so a report may take more than two; the

@@ -278,6 +278,29 @@ TEST(MultiShooterRun, FireTransferEndsTheSharedSeries) {
     }
 }
 
+TEST(MultiShooterRun, FireTransferTimesTheLanesWhenTheSeriesEndsNotAfterItsLastSound) {
+    FiveLaneHarness h(3);
+    h.state.settings.TargetsChange = 1;
+    h.state.settings.ShootsNumber = 3;
+    h.StartSeries();
+    h.Fire(0);
+    h.Fire(1);
+    h.model.Lane(1).triggers.Pull();
+    for (int i = 0; i < 100 && h.RunPhase() != Phase::LastShotSound; ++i) {
+        h.TickFor(10);
+    }
+    ASSERT_EQ(h.RunPhase(), Phase::LastShotSound);
+    h.TickFor(1500); // the third shot in all is heard out
+    h.sound.FinishPlayback();
+    h.TickFor(50);
+    ASSERT_TRUE(h.run.Idle());
+    const RunState& run = h.state.run;
+    const float end = static_cast<float>(run.ShotMs[1].back()) * 0.001F;
+    EXPECT_NEAR(run.ShootTime[1], end, 0.001F);
+    EXPECT_NEAR(run.ShootTime[0], end, 0.001F);
+    EXPECT_EQ(run.ShootTime[2], 0.0F) << "lane 2 fired none";
+}
+
 TEST(MultiShooterRun, WithoutFireTransferEveryLaneNeedsItsOwnShots) {
     FiveLaneHarness h(3);
     h.state.settings.ShootsNumber = 10;
@@ -511,6 +534,54 @@ TEST(MultiShooterRun, SeriesStartDiscardsOldTriggersAndStartsOnAPresentLane) {
     EXPECT_EQ(h.state.run.ShotCount[0], 0u);
 }
 
+TEST(MultiShooterRun, APullSinceStartIsTheFirstShotAReportFromBeforeIsNone) {
+    {
+        FiveLaneHarness h(2);
+        h.model.Lane(0).triggers.Pull(); // standing on the device since the last series
+        h.model.Lane(1).triggers.Pull();
+        h.StartSeries();
+        h.TickFor(300);
+        EXPECT_EQ(h.state.run.ShotCount[0], 0u);
+        EXPECT_EQ(h.state.run.ShotCount[1], 0u);
+    }
+    FiveLaneHarness h(2);
+    h.state.settings.ShootsNumber = 1;
+    h.state.settings.RepeatEnabled = 1;
+    h.state.settings.RepeatTime = 1;
+    // The first shots of the selected lane 0 and of lane 1 after the start sound, pulled
+    // during it when `pull`.
+    auto firstShots = [&h](bool pull) {
+        ASSERT_EQ(h.RunPhase(), Phase::StartSound);
+        h.clock.Advance(300);
+        if (pull) {
+            h.model.Lane(0).triggers.Pull();
+            h.model.Lane(1).triggers.Pull();
+        }
+        h.clock.Advance(200);
+        h.sound.FinishPlayback();
+        for (int i = 0; i < 20 && h.state.run.ShotCount[1] == 0; ++i) {
+            h.TickFor(10);
+        }
+        for (size_t lane = 0; lane < 2; ++lane) {
+            ASSERT_EQ(h.state.run.ShotCount[lane], 1u) << lane;
+            EXPECT_LE(h.state.run.ShotMs[lane][0], 10u) << "the first pass, at the start";
+        }
+        h.sound.FinishPlayback();
+        h.TickFor(10);
+    };
+    h.run.FormActivate();
+    h.run.StartClick();
+    h.TickFor(10);
+    firstShots(true);
+    ASSERT_EQ(h.RunPhase(), Phase::Pause);
+    h.TickFor(300);
+    h.model.Lane(0).triggers.Pull(); // in the countdown
+    h.model.Lane(1).triggers.Pull();
+    h.TickWhile(Phase::Pause);
+    ASSERT_EQ(h.state.run.ShotCount[0], 0u) << "the next series has begun";
+    firstShots(false);
+}
+
 TEST(MultiShooterRun, ALaneStopsAtAThousandShots) {
     FiveLaneHarness h(2);
     h.state.settings.ShootsNumber = 1000;
@@ -612,6 +683,7 @@ TEST(MultiShooterRun, StatusLineTellsTheTotalsAndASilentDevice) {
                                              LaneTotal{2, 1, h.state.run.ScoreSum[1]}};
     EXPECT_EQ(h.run.status.Text(),
               SeriesEndedText(totals) + QStringLiteral(". Результат не записан"));
+    h.run.SaveClick();
     h.state.SaveCount = 1;
     h.state.LastSavedFile = QStringLiteral("Archive/x.txt");
     h.run.FormActivate();
@@ -650,6 +722,7 @@ TEST(MultiShooterRun, ADarkShotHidesTheMissAndTheTimeLabelIsTheSelectedLanes) {
     ASSERT_TRUE(h.run.Idle());
     ASSERT_NE(run.ShootTime[0], run.ShootTime[1]);
     // Back from the save dialog, with the other lane selected.
+    h.run.SaveClick();
     h.run.FormActivate();
     h.run.TarClick(0);
     EXPECT_EQ(h.view.Text(ViewText::TimeC),

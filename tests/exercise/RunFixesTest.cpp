@@ -151,6 +151,47 @@ TEST(RunPicture, JerkMarkerIsPlacedByTheAimPointRule) {
     EXPECT_EQ(h.view.places[ViewItem::PostGun], QPoint(left, top));
 }
 
+TEST(RunShotPoint, AMovingAimPinsTheShotSampleTheJerkSampleAndThePreviousPassLevel) {
+    RunHarness h;
+    h.state.settings.TimeGun = 2;  // light smoothing
+    h.state.settings.TimePost = 7; // the jerk point three samples before the shot's
+    h.state.settings.FlagPostGunEnable = 1;
+    h.state.TraceLength = ComputeTraceLength(h.state.settings);
+    h.StartSeries();
+    // One target unit to the right and half a unit up on every pass (one pass a tick).
+    const std::uint32_t t0 = h.clock.TickCount();
+    const std::vector<sim::ScriptedAim::Point> points = {{t0, {-2400, 1200}},
+                                                         {t0 + 1200, {2400, -1200}}};
+    h.model.Lane(0).aim = std::make_unique<sim::ScriptedAim>(points);
+    sim::ScriptedAim path(points);
+    const auto at = [&](std::uint32_t ms) {
+        const sim::Signal s = path.At(ms);
+        return ToTarget(h.state.settings, 0, s.x / 4000.0F, s.y / 4000.0F);
+    };
+    h.TickFor(400);
+    const std::uint32_t last = h.clock.TickCount(); // the last pass without the trigger
+    // The frame with the trigger has its level out of the window; the previous pass's counts.
+    h.model.Lane(0).level = 7000;
+    h.model.Lane(0).triggers.Pull();
+    h.TickFor(10);
+    ASSERT_EQ(h.state.run.ShotCount[0], 1u);
+    const TargetPoint shot = at(last);
+    const TargetPoint jerk = at(last - 30);
+    EXPECT_NEAR(h.state.run.ShotPos[0][0].x, shot.x, 0.3F);
+    EXPECT_NEAR(h.state.run.ShotPos[0][0].y, shot.y, 0.3F);
+    EXPECT_NEAR(h.run.PostGunX(), jerk.x, 0.3F);
+    EXPECT_NEAR(h.run.PostGunY(), jerk.y, 0.3F);
+    EXPECT_GT(h.run.FrozenCount(), 0);
+    EXPECT_EQ(h.view.Text(ViewText::SigText), QStringLiteral("Уровень=4000"));
+    // The other way round: out of the window before the trigger, inside with it.
+    h.TickFor(300);
+    h.model.Lane(0).level = 4000;
+    h.model.Lane(0).triggers.Pull();
+    h.TickFor(10);
+    ASSERT_EQ(h.state.run.ShotCount[0], 2u);
+    EXPECT_EQ(h.view.Text(ViewText::SigText), QStringLiteral("Сигнал вне диапазона"));
+}
+
 TEST(RunTimers, LockOutTimerKeepsItsPeriodAndFiresOnceWhenLate) {
     RunHarness h;
     LogicalTimer& timer = h.run.Timer_shoot;

@@ -237,14 +237,59 @@ TEST(SingleShooterRun, StartWaitsForKeysToBeReleased) {
     h.keyboard.Set(Key::Return, true);
     h.run.FormActivate();
     h.run.StartClick();
+    EXPECT_EQ(h.model.Lane(0).polls, 5) << "five flush polls of each of lanes 0 and 1 at the press";
+    EXPECT_EQ(h.model.Lane(1).polls, 5);
     h.TickFor(300);
     EXPECT_EQ(h.run.CurrentPhase(), Phase::StartKeyRelease);
-    EXPECT_EQ(h.model.Lane(0).polls, 0);
     h.keyboard.Set(Key::Return, false);
     h.run.Tick();
     EXPECT_EQ(h.run.CurrentPhase(), Phase::StartSound);
-    EXPECT_EQ(h.model.Lane(0).polls, 5) << "five flush polls of each of lanes 0 and 1";
+    EXPECT_EQ(h.model.Lane(0).polls, 5) << "none while the keys are released or the sound plays";
     EXPECT_EQ(h.model.Lane(1).polls, 5);
+}
+
+TEST(SingleShooterRun, APullSinceStartIsTheFirstShotAReportFromBeforeIsNone) {
+    {
+        RunHarness h;
+        h.model.Lane(0).triggers.Pull(); // standing on the device since the last series
+        h.StartSeries();
+        h.TickFor(300);
+        EXPECT_EQ(h.state.run.ShotCount[0], 0u);
+    }
+    RunHarness h;
+    h.state.settings.ShootsNumber = 1;
+    h.state.settings.RepeatEnabled = 1;
+    h.state.settings.RepeatTime = 1;
+    // The first shot of each series comes in its first pass, 10 ms after its start.
+    auto firstShot = [&h] {
+        for (int i = 0; i < 20 && h.state.run.ShotCount[0] == 0; ++i) {
+            h.clock.Advance(10);
+            h.run.Tick();
+        }
+        ASSERT_EQ(h.state.run.ShotCount[0], 1u);
+        EXPECT_LE(h.state.run.ShotMs[0][0], 10u);
+        h.sound.FinishPlayback();
+        h.run.Tick();
+    };
+    h.keyboard.Set(Key::Return, true);
+    h.run.FormActivate();
+    h.run.StartClick();
+    h.TickFor(100);
+    h.model.Lane(0).triggers.Pull(); // after the press, the key still down
+    h.keyboard.Set(Key::Return, false);
+    h.TickWhile(Phase::StartKeyRelease);
+    ASSERT_EQ(h.run.CurrentPhase(), Phase::StartSound);
+    h.clock.Advance(500);
+    h.sound.FinishPlayback();
+    firstShot();
+    ASSERT_EQ(h.run.CurrentPhase(), Phase::Pause);
+    h.TickFor(300);
+    h.model.Lane(0).triggers.Pull(); // in the countdown
+    h.TickWhile(Phase::Pause);
+    ASSERT_EQ(h.state.run.ShotCount[0], 0u) << "the next series has begun";
+    h.clock.Advance(500);
+    h.sound.FinishPlayback();
+    firstShot();
 }
 
 TEST(SingleShooterRun, ScriptFlashesThreeTimesWithTheShotSound) {

@@ -77,7 +77,8 @@ TEST(TShoot1Status, TimeOutAndEscapeEndTheSeriesWithTheirTotals) {
     EXPECT_EQ(Status(w),
               QStringLiteral("Серия окончена: 1 выстр., сумма 10. Результат не записан"));
 
-    // Back without saving: still unsaved.
+    // Back from the save dialog without saving: still unsaved.
+    w.Button("Save")->click();
     w.page.FormActivate();
     EXPECT_EQ(Status(w),
               QStringLiteral("Серия окончена: 1 выстр., сумма 10. Результат не записан"));

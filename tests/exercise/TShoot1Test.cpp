@@ -1,5 +1,7 @@
 #include "WindowHarness.h"
 
+#include "support/OnScreen.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -124,12 +126,25 @@ void ShowAt(TShoot1& page, QSize size) {
 TEST(TShoot1Window, FillsTheWindowAtCommonScreenSizes) {
     Window w;
     w.page.FormActivate();
+    // A status far longer than its line: a record saved under a deep path.
+    w.state.LastSavedFile = QStringLiteral("2024/Сентябрь/") + QString(40, u'Ш') +
+                            QStringLiteral("/очень длинное имя группы стрелков.rec");
+    ++w.state.SaveCount;
+    w.page.Run().status.Activated();
+    ASSERT_TRUE(w.Label("StatusLine").endsWith(QStringLiteral(".rec")));
     int lastSide = 0;
+    int lastHeight = 0;
     double lastValuePoints = 0.0;
     double lastCaptionPoints = 0.0;
-    for (QSize size : {QSize(1024, 768), QSize(1600, 1000), QSize(1920, 1080)}) {
+    for (QSize size : {QSize(1024, 768), QSize(1366, 768), QSize(1600, 1000), QSize(1920, 1080)}) {
         SCOPED_TRACE(size.width());
         ShowAt(w.page, size);
+        ASSERT_EQ(w.page.size(), size);
+        // Nothing asks for more room than the window has, and every control is on it, whole.
+        EXPECT_TRUE(test::FitsIn(w.page.minimumSizeHint(), size))
+            << w.page.minimumSizeHint().width() << "x" << w.page.minimumSizeHint().height();
+        const QStringList off = test::ControlsOffArea(w.page, test::GlobalRect(w.page));
+        EXPECT_TRUE(off.isEmpty()) << off.join(QStringLiteral("; ")).toStdString();
         auto* target = w.page.findChild<QWidget*>("Target");
         const QRect onPage(target->mapTo(&w.page, QPoint(0, 0)), target->size());
         EXPECT_EQ(target->width(), target->height());
@@ -150,11 +165,18 @@ TEST(TShoot1Window, FillsTheWindowAtCommonScreenSizes) {
         EXPECT_GE(table->viewport()->height(), 3 * table->verticalHeader()->defaultSectionSize());
         const double value = w.page.findChild<QLabel*>("SymE")->font().pointSizeF();
         const double caption = w.page.findChild<QLabel*>("SymT")->font().pointSizeF();
-        EXPECT_GT(value, lastValuePoints);
-        EXPECT_GT(caption, lastCaptionPoints);
+        // Texts grow with the height; a wider screen of the same height keeps them.
+        if (size.height() > lastHeight) {
+            EXPECT_GT(value, lastValuePoints);
+            EXPECT_GT(caption, lastCaptionPoints);
+        } else {
+            EXPECT_EQ(value, lastValuePoints);
+            EXPECT_EQ(caption, lastCaptionPoints);
+        }
         EXPECT_GT(value, caption);
         EXPECT_EQ(w.Button("Start")->font().pointSizeF(), caption);
         lastSide = target->width();
+        lastHeight = size.height();
         lastValuePoints = value;
         lastCaptionPoints = caption;
     }

@@ -2,7 +2,7 @@
 #include "TwoShooterHarness.h"
 
 #include "calibration/Calibration.h"
-#include "exercise/Marks.h"
+#include "targets/Marks.h"
 #include "targets/Scoring.h"
 
 #include <gtest/gtest.h>
@@ -170,6 +170,87 @@ TEST(TwoShooterRun, FireTransferEndsOnTheSharedCountWithoutItEachLaneFiresItsOwn
         EXPECT_TRUE(h.run->Idle());
         EXPECT_EQ(h.state.run.ScoreSum[1], 100);
     }
+}
+
+TEST(TwoShooterRun, FireTransferTimesTheLanesWhenTheSeriesEndsNotAfterItsLastSound) {
+    {
+        TwoHarness h(3);
+        h.state.settings.TargetsChange = 1;
+        h.StartSeries();
+        h.ShootAt(0, 0, 0, 250);
+        h.ShootAt(0, 0, 0, 250);
+        h.TickFor(250);
+        h.model.Lane(1).triggers.Pull();
+        for (int i = 0; i < 100 && h.run->RunPhase() != Phase::LastShotSound; ++i) {
+            h.Tick();
+        }
+        ASSERT_EQ(h.run->RunPhase(), Phase::LastShotSound);
+        h.TickFor(1500); // the third shot in all is heard out
+        h.FinishShotSound();
+        h.TickFor(50);
+        ASSERT_TRUE(h.run->Idle());
+        const float end = static_cast<float>(h.state.run.ShotMs[1].back()) * 0.001F;
+        EXPECT_NEAR(h.state.run.ShootTime[1], end, 0.001F);
+        EXPECT_NEAR(h.state.run.ShootTime[0], end, 0.001F);
+    }
+    {
+        TwoHarness h(2);
+        h.state.settings.TargetsChange = 1;
+        h.StartSeries();
+        h.ShootAt(0, 0, 0, 250);
+        h.ShootAt(0, 0, 0, 250);
+        h.TickFor(50);
+        ASSERT_TRUE(h.run->Idle());
+        EXPECT_GT(h.state.run.ShootTime[0], 0.0F);
+        EXPECT_EQ(h.state.run.ShootTime[1], 0.0F) << "shooter 2 fired none";
+    }
+}
+
+TEST(TwoShooterRun, APullSinceStartIsTheFirstShotAReportFromBeforeIsNone) {
+    {
+        TwoHarness h;
+        h.model.Lane(0).triggers.Pull(); // standing on the device since the last series
+        h.model.Lane(1).triggers.Pull();
+        h.StartSeries();
+        h.TickFor(300);
+        EXPECT_EQ(h.state.run.ShotCount[0], 0u);
+        EXPECT_EQ(h.state.run.ShotCount[1], 0u);
+    }
+    TwoHarness h(1);
+    h.state.settings.RepeatEnabled = 1;
+    h.state.settings.RepeatTime = 1;
+    // Both shooters' first shots after the start sound, pulled during it when `pull`.
+    auto firstShots = [&h](bool pull) {
+        ASSERT_EQ(h.run->RunPhase(), Phase::StartSound);
+        h.clock.Advance(300);
+        if (pull) {
+            h.model.Lane(0).triggers.Pull();
+            h.model.Lane(1).triggers.Pull();
+        }
+        h.clock.Advance(200);
+        h.sound.FinishPlayback();
+        for (int i = 0; i < 20 && h.state.run.ShotCount[1] == 0; ++i) {
+            h.Tick();
+        }
+        for (size_t lane = 0; lane < 2; ++lane) {
+            ASSERT_EQ(h.state.run.ShotCount[lane], 1u) << lane;
+            EXPECT_LE(h.state.run.ShotMs[lane][0], 10u) << "the first pass, at the start";
+        }
+        h.FinishShotSound();
+    };
+    h.run->FormActivate();
+    h.run->StartClick();
+    h.Tick();
+    firstShots(true);
+    ASSERT_EQ(h.run->RunPhase(), Phase::Pause);
+    h.TickFor(300);
+    h.model.Lane(0).triggers.Pull(); // in the countdown
+    h.model.Lane(1).triggers.Pull();
+    while (h.run->RunPhase() == Phase::Pause) {
+        h.Tick();
+    }
+    ASSERT_EQ(h.state.run.ShotCount[0], 0u) << "the next series has begun";
+    firstShots(false);
 }
 
 TEST(TwoShooterRun, LaneWithoutSignalIsGreyedNeverPolledAndNotCounted) {

@@ -1,0 +1,131 @@
+// The three exercise windows share the lanes' results: each saves, prints and shows only a
+// series of its own.
+#include "SimRig.h"
+
+#include "exercise/TShoot1.h"
+#include "exercise/TShoot2.h"
+#include "exercise/TShoots5.h"
+
+#include "support/ExerciseSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+
+using namespace ryvo;
+
+namespace {
+
+class RecordingNavigator final : public Navigator {
+public:
+    void Activate(const QString& className) override { activated << className; }
+    Page* Find(const QString&) const override { return nullptr; }
+    Page* ActivePage() const override { return nullptr; }
+    QStringList activated;
+};
+
+struct Windows : test::SimRig {
+    RecordingNavigator navigator;
+    TShoot1 single{state, services};
+    TShoot2 two{state, services};
+    TShoots5 five{state, services};
+
+    Windows() : SimRig(1000) {
+        test::UseSingleShooterSettings(state, 3, 2);
+        for (size_t lane = 0; lane < 5; ++lane) {
+            state.settings.Target[lane] = 2;
+            state.LanePresent[lane] = lane < 3 ? 1 : 0;
+            model.Lane(static_cast<int>(lane)).level = 4000;
+        }
+        state.SoundAvailable = 0;
+        state.PortEverOpened = true;
+        for (Page* page : std::initializer_list<Page*>{&single, &two, &five}) {
+            page->SetNavigator(&navigator);
+        }
+    }
+    // As the main window opens them: shooter 1, both shooters, up to five.
+    void Open(ExercisePage& page, std::uint32_t shooter) {
+        state.settings.Shooter = shooter;
+        if (shooter == 3) {
+            state.CurrentLane = 0;
+            state.ResultSource = 0;
+        }
+        page.FormActivate();
+    }
+    // One pull on each of `lanes` in turn, then Escape if the series is still on.
+    template <typename W> void Series(W& page, std::initializer_list<int> lanes) {
+        page.template findChild<QPushButton*>(QStringLiteral("Start"))->click();
+        Tick(page, 20);
+        for (int lane : lanes) {
+            model.Lane(lane).triggers.Pull();
+            Tick(page, 30);
+        }
+        keyboard.Set(Key::Escape, true);
+        Tick(page, 3);
+        keyboard.Set(Key::Escape, false);
+        Tick(page, 3);
+        ASSERT_TRUE(page.Run().Idle());
+    }
+    template <typename W> void Tick(W& page, int times) {
+        for (int i = 0; i < times; ++i) {
+            clock.Advance(10);
+            page.Run().Tick();
+        }
+    }
+};
+
+// Save and Print off; statistics, shot table and status line of a series without shots.
+void ExpectNoSeries(const QWidget& page, const QStringList& buttons, const QStringList& panels) {
+    for (const QString& name : buttons) {
+        EXPECT_FALSE(page.findChild<QPushButton*>(name)->isEnabled()) << name.toStdString();
+    }
+    for (const QString& end : panels) {
+        EXPECT_EQ(page.findChild<QLabel*>("Num" + end)->text(), QStringLiteral("0"));
+        EXPECT_EQ(page.findChild<QLabel*>("SymE" + end)->text(), QStringLiteral("   0"));
+        EXPECT_EQ(page.findChild<QTableView*>("ShotTable" + end)->model()->rowCount(), 0);
+    }
+    // The five-lane window has its status line in its side column.
+    const auto* status = page.findChild<QLabel*>(QStringLiteral("StatusLine"));
+    status = status != nullptr ? status : page.findChild<QLabel*>(QStringLiteral("Status"));
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->text(), QString());
+}
+
+const QStringList kSingleButtons = {"Save", "Print", "ViewShoots"};
+const QStringList kTwoButtons = {"Save", "Save2", "Print", "Print2"};
+const QStringList kFiveButtons = {"Save", "Print"};
+
+} // namespace
+
+TEST(WindowResults, EachWindowSavesAndShowsOnlyItsOwnSeries) {
+    Windows w;
+    // Two-shooter series, Выход, three shots as shooter 1, "Оба стрелка": nothing to save.
+    w.Open(w.two, 3);
+    w.Series(w.two, {0, 1});
+    EXPECT_TRUE(w.two.findChild<QPushButton*>(QStringLiteral("Save"))->isEnabled());
+    w.Open(w.single, 1);
+    ExpectNoSeries(w.single, kSingleButtons, {""});
+    w.Series(w.single, {0, 0, 0});
+    ASSERT_EQ(w.state.run.ShotCount[0], 3u);
+    w.Open(w.two, 3);
+    ExpectNoSeries(w.two, kTwoButtons, {"1", "2"});
+    w.two.findChild<QPushButton*>(QStringLiteral("Save"))->click();
+    EXPECT_FALSE(w.navigator.activated.contains(QStringLiteral("TSave_Print")));
+
+    // The single window's shots in the five-lane window, and back.
+    w.Open(w.five, 31);
+    ExpectNoSeries(w.five, kFiveButtons, {""});
+    w.five.Run().TarClick(1);
+    ExpectNoSeries(w.five, kFiveButtons, {""});
+    w.Series(w.five, {0, 1, 2});
+    w.Open(w.single, 1);
+    ExpectNoSeries(w.single, kSingleButtons, {""});
+    w.Open(w.two, 3);
+    ExpectNoSeries(w.two, kTwoButtons, {"1", "2"});
+    w.Series(w.two, {1});
+    w.Open(w.five, 31);
+    ExpectNoSeries(w.five, kFiveButtons, {""});
+}
