@@ -5,6 +5,7 @@
 #include "calibration/Calibration.h"
 #include "core/Conversions.h"
 #include "platform/Dialogs.h"
+#include "platform/FittedLabel.h"
 #include "platform/Widgets.h"
 
 #include <QCheckBox>
@@ -167,8 +168,7 @@ TForm3::TForm3(ProgramState& state, const Services& services, QWidget* parent)
     m_portList = Named(new QComboBox, "PortList");
     m_portList->setToolTip(QStringLiteral("Последовательные порты этого компьютера"));
     m_findDevice = Named(new QPushButton(QStringLiteral("Найти прибор")), "FindDevice");
-    m_searchStatus = Named(new QLabel, "SearchStatus");
-    m_searchStatus->setWordWrap(true);
+    m_searchStatus = Named(new FittedLabel(1), "SearchStatus");
     portLayout->addWidget(m_checkBox1, 0, 0, 1, 4);
     portLayout->addWidget(Named(new QLabel(QStringLiteral("COM")), "StaticText11"), 1, 0);
     portLayout->addWidget(m_editCom, 1, 1);

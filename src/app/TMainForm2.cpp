@@ -6,6 +6,7 @@
 #include "device/TFormShoot.h"
 #include "device/TInitialCheck.h"
 #include "platform/Dialogs.h"
+#include "platform/FittedLabel.h"
 #include "platform/Widgets.h"
 
 #include <QButtonGroup>
@@ -157,10 +158,9 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     deviceLayout->addWidget(m_checkDevice, 1);
     deviceLayout->addWidget(m_findDevice, 1);
     deviceLayout->addWidget(m_demo, 1);
-    m_deviceStatus = Named(new QLabel, "DeviceStatus");
-    m_deviceStatus->setWordWrap(true);
-    m_pollRate = Named(new QLabel, "PollRate");
-    m_pollRate->setWordWrap(true);
+    // Fixed room: a long finding or warning wraps and is cut, it never grows the window.
+    m_deviceStatus = Named(new FittedLabel(2), "DeviceStatus");
+    m_pollRate = Named(new FittedLabel(5), "PollRate");
     auto* archive = Named(new QPushButton(QStringLiteral("Работа с архивом")), "Archive");
     auto* groups = Named(new QPushButton(QStringLiteral("Группы стрелков")), "Groups");
     auto* targs = Named(new QPushButton(QStringLiteral("Установить мишени")), "Targs");
@@ -172,17 +172,17 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     auto* columns = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
-    for (QWidget* w : {static_cast<QWidget*>(groupTarget), static_cast<QWidget*>(groupShoots),
-                       static_cast<QWidget*>(groupRepeat), static_cast<QWidget*>(m_beginShooting),
-                       static_cast<QWidget*>(preShooting), static_cast<QWidget*>(archive),
-                       static_cast<QWidget*>(groups), deviceRow,
-                       static_cast<QWidget*>(m_deviceStatus), static_cast<QWidget*>(m_pollRate)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(groupTarget), static_cast<QWidget*>(groupShoots),
+          static_cast<QWidget*>(groupRepeat), static_cast<QWidget*>(m_beginShooting),
+          static_cast<QWidget*>(preShooting), static_cast<QWidget*>(archive),
+          static_cast<QWidget*>(groups), deviceRow, static_cast<QWidget*>(m_deviceStatus)}) {
         left->addWidget(w);
     }
     for (QWidget* w : {static_cast<QWidget*>(groupTime), static_cast<QWidget*>(groupShooter),
                        static_cast<QWidget*>(groupSets), static_cast<QWidget*>(targs),
                        static_cast<QWidget*>(additional), static_cast<QWidget*>(save),
-                       static_cast<QWidget*>(exit)}) {
+                       static_cast<QWidget*>(exit), static_cast<QWidget*>(m_pollRate)}) {
         right->addWidget(w);
     }
     left->addStretch(1);
