@@ -2,6 +2,7 @@
 
 #include "device/DeviceProtocol.h"
 #include "device/SerialLink.h"
+#include "platform/Clock.h"
 
 #include <optional>
 
@@ -65,9 +66,11 @@ void SmoothInto(DeviceValues& device, int lane, const DeviceFrame& frame, float 
     device.LastLevel = frame.level;
 }
 
-// One poll request and its frame; nullopt when fewer than a frame's bytes came.
-std::optional<DeviceFrame> RequestFrame(ProgramState& state, int lane) {
+// One poll request and its frame; nullopt when fewer than a frame's bytes came. An answered
+// poll's time goes into the poll rate.
+std::optional<DeviceFrame> RequestFrame(ProgramState& state, Clock* clock, int lane) {
     FrameBytes bytes{};
+    const std::uint32_t start = clock != nullptr ? clock->TickCount() : 0;
     // An answer late past an earlier read's time-out would otherwise be read as this one's,
     // and every later answer one request late: another lane's frame read for this lane,
     // a trigger report repeated after its acknowledge.
@@ -76,6 +79,11 @@ std::optional<DeviceFrame> RequestFrame(ProgramState& state, int lane) {
     if (ReadBytes(state, bytes.data(), kFrameSize) < kFrameSize) {
         return std::nullopt;
     }
+    // Whole-millisecond ticks: each poll's share is off by under a tick, and the errors even
+    // out over many polls.
+    if (clock != nullptr) {
+        state.Polls.Add(clock->TickCount() - start);
+    }
     return DecodeFrame(bytes);
 }
 
@@ -83,7 +91,7 @@ std::optional<DeviceFrame> RequestFrame(ProgramState& state, int lane) {
 
 int TFormShoot::PollSingleLane(int lane) {
     DeviceValues& device = m_state.Device;
-    const auto polled = RequestFrame(m_state, lane);
+    const auto polled = RequestFrame(m_state, m_services.clock, lane);
     if (!polled || !polled->IsLane(lane)) {
         return -1;
     }
@@ -108,7 +116,7 @@ int TFormShoot::PollLane(int lane) {
         return PollSingleLane(lane);
     }
     DeviceValues& device = m_state.Device;
-    const auto polled = RequestFrame(m_state, lane);
+    const auto polled = RequestFrame(m_state, m_services.clock, lane);
     if (!polled) {
         return -1;
     }
@@ -128,7 +136,7 @@ int TFormShoot::PollLane(int lane) {
                 if (other == lane || (pending & LaneBit(other)) == 0) {
                     continue;
                 }
-                const auto otherPolled = RequestFrame(m_state, other);
+                const auto otherPolled = RequestFrame(m_state, m_services.clock, other);
                 if (!otherPolled) {
                     continue;
                 }
