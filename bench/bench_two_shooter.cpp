@@ -122,8 +122,8 @@ static void BM_TwoPollsAlone(benchmark::State& state) {
     OpenPort(rig.program, rig.services);
     for (auto _ : state) {
         rig.clock.Advance(1);
-        GetXY2(rig.program, 0);
-        GetXY2(rig.program, 1);
+        GetXY2(rig.program, rig.services.clock, 0);
+        GetXY2(rig.program, rig.services.clock, 1);
     }
 }
 BENCHMARK(BM_TwoPollsAlone);

@@ -36,8 +36,8 @@ double BarePairsPerSecond(ProgramState& state, const Services& services, double 
     timer.start();
     const auto limitNs = static_cast<qint64>(seconds * 1e9);
     while (timer.nsecsElapsed() < limitNs) {
-        GetXY2(state, 0);
-        GetXY2(state, 1);
+        GetXY2(state, services.clock, 0);
+        GetXY2(state, services.clock, 1);
         ++pairs;
     }
     const double elapsed = static_cast<double>(timer.nsecsElapsed()) / 1e9;

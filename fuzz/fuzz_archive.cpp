@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ryvo::fuzz::PutFile(path, data, size);
 
     ArchiveTables tables;
-    FUZZ_CHECK(ReadGroupFile(tables, path, ScoreShot));
+    FUZZ_CHECK(ReadGroupFile(tables, path, ShotScorer{}));
     const std::vector<ResultRecord>& records = tables.ArchiveRecords;
     for (const ResultRecord& r : records) {
         FUZZ_CHECK(r.ShotsMade >= 0 && r.Shots.size() <= static_cast<size_t>(r.ShotsMade));

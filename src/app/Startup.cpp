@@ -1,5 +1,7 @@
 #include "app/Startup.h"
 
+#include "app/DemoDevice.h"
+#include "app/TFirstStart.h"
 #include "app/TForm3.h"
 #include "app/TMainForm2.h"
 #include "archive/TArchiv1.h"
@@ -9,6 +11,7 @@
 #include "archive/TSave_Print.h"
 #include "calibration/Calibration.h"
 #include "calibration/TPreShoot.h"
+#include "core/SettingsFile.h"
 #include "device/TInitial.h"
 #include "exercise/TShoot1.h"
 #include "exercise/TShoot2.h"
@@ -19,6 +22,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QScreen>
@@ -66,7 +70,13 @@ RyvoApplication::RyvoApplication(ProgramState& state, const Services& services)
 
 RyvoApplication::~RyvoApplication() = default;
 
+void RyvoApplication::SetSimulator(const QString& program) {
+    m_demo = std::make_unique<DemoDevice>(program);
+}
+
 void RyvoApplication::CreateWindows() {
+    m_firstStart = !m_demoAtStart &&
+                   !QFileInfo::exists(m_state.PathFor(QString::fromLatin1(kSettingsFileName)));
     m_frame = std::make_unique<TForm2>();
     for (size_t i = 1; i < kWindowOrder.size(); ++i) {
         m_frame->AddPage(CreatePage(kWindowOrder[i]));
@@ -86,7 +96,14 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
                 m_state.TraceLength = ComputeTraceLength(m_state.settings);
             };
         }
-        m_initial->SetReadCalibration(std::move(readCalibration));
+        // The demonstration's port replaces the configured one after the settings are read,
+        // before the port is opened.
+        m_initial->SetReadCalibration([this, read = std::move(readCalibration)] {
+            read();
+            if (m_demoAtStart) {
+                DemoAtStart();
+            }
+        });
         return m_initial;
     }
     if (className == QLatin1String("TForm3")) {
@@ -105,6 +122,16 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
         main->Construct();
         main->ShowDeviceStatus(m_initial != nullptr ? m_initial->Summary() : QString());
         m_main = main;
+        main->SetDemoAvailable(m_demo && m_demo->Available());
+        main->onDemo = [this] { StartDemo(); };
+        if (m_portBeforeDemo) {
+            main->KeepSavedPort(m_demoLinkAtStart, m_portBeforeDemo->first,
+                                m_portBeforeDemo->second);
+        }
+        if (m_form3 != nullptr) {
+            m_form3->onUseDevice = [main](const QString& port) { main->UseFoundDevice(port); };
+            m_form3->deviceBusy = [main] { return main->CheckingDevice() || main->Searching(); };
+        }
         return main;
     }
     if (className == QLatin1String("TTargsType")) {
@@ -169,9 +196,90 @@ void RyvoApplication::DeviceInitialisation() {
     m_initial->Calibrate();
 }
 
+void RyvoApplication::DemoAtStart() {
+    if (!m_demo || !m_demo->Available()) {
+        return;
+    }
+    QString why;
+    const QString link = m_demo->StartAndWait(10000, &why);
+    if (link.isEmpty()) {
+        if (m_services.dialogs != nullptr) {
+            m_services.dialogs->Message(QStringLiteral("Демонстрация не запустилась: %1").arg(why),
+                                        QStringLiteral("Error"), MessageIcon::Error);
+        }
+        return;
+    }
+    Settings& s = m_state.settings;
+    m_portBeforeDemo.emplace(s.SerialPort, s.IO_Serial);
+    m_demoLinkAtStart = link;
+    s.SerialPort = link;
+    s.IO_Serial = 1;
+    if (std::none_of(s.Target.begin(), s.Target.begin() + kLaneCount,
+                     [](std::int32_t t) { return t > 0; })) {
+        s.Target[0] = 1;
+        s.Target[1] = 1;
+    }
+    ApplySignalLimits(m_state);
+}
+
+void RyvoApplication::StartDemo() {
+    if (!m_demo || !m_demo->Available() || m_main == nullptr) {
+        return;
+    }
+    if (m_demo->Running() && !m_demo->Link().isEmpty()) {
+        m_main->UseDemoDevice(m_demo->Link());
+        return;
+    }
+    m_main->ShowDeviceStatus(QStringLiteral("Запуск демонстрации..."));
+    m_demo->Start(
+        [this](const QString& link) { m_main->UseDemoDevice(link); },
+        [this](const QString& why) {
+            const QString text = QStringLiteral("Демонстрация не запустилась: %1").arg(why);
+            m_main->ShowDeviceStatus(text);
+            if (m_services.dialogs != nullptr) {
+                m_services.dialogs->Message(text, QStringLiteral("Error"), MessageIcon::Error);
+            }
+        });
+}
+
+void RyvoApplication::ShowFirstStart() {
+    m_firstStartPage = new TFirstStart(m_state, m_services);
+    m_firstStartPage->SetDemoAvailable(m_demo && m_demo->Available());
+    // The choices reach the main window's controls as if made there; a save is the main
+    // window's own.
+    auto toMain = [this](bool save) {
+        m_main->ShowSettings();
+        m_frame->Activate(QStringLiteral("TMainForm2"));
+        if (save) {
+            m_main->SaveSettingsClick();
+        }
+    };
+    m_firstStartPage->onUseDevice = [this, toMain](const QString& port, bool save) {
+        toMain(false);
+        m_main->UseFoundDevice(port);
+        if (save) {
+            m_main->SaveSettingsClick();
+        }
+    };
+    m_firstStartPage->onDemo = [this, toMain](bool save) {
+        toMain(save);
+        StartDemo();
+    };
+    m_frame->AddPage(m_firstStartPage);
+    m_frame->Activate(QStringLiteral("TFirstStart"));
+}
+
 void RyvoApplication::Start() {
     ShowFillingScreen(*m_frame);
+    if (m_firstStart && m_main != nullptr && m_firstStartPage == nullptr) {
+        ShowFirstStart();
+        return;
+    }
     m_frame->Activate(QStringLiteral("TMainForm2"));
+    // Asked for in the start-up message about missing data.
+    if (m_initial != nullptr && m_initial->SearchRequested() && m_main != nullptr) {
+        m_main->FindDeviceClick();
+    }
 }
 
 } // namespace ryvo

@@ -5,8 +5,11 @@
 #include "platform/Services.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class QCoreApplication;
 class QTranslator;
@@ -39,6 +42,8 @@ inline constexpr std::array<WindowSpec, 15> kWindowOrder = {{
 }};
 
 class ArchiveBrowser;
+class DemoDevice;
+class TFirstStart;
 class TInitial;
 
 // The application object as the program runs it: its name, and Qt's own Russian texts for
@@ -64,16 +69,30 @@ public:
         m_readCalibration = std::move(readCalibration);
     }
 
+    // The simulator the demonstration runs (ryvo-sim beside the program); without one the
+    // demonstration is not offered. Set before CreateWindows.
+    void SetSimulator(const QString& program);
+    // Start in the demonstration: the simulator serves this session's port from the device
+    // check on, and the first-start dialog is skipped. Set before CreateWindows.
+    void SetDemoAtStart(bool demo) { m_demoAtStart = demo; }
+
+    // Builds the windows; without a settings file in the start directory this is the first
+    // start, whose dialog Start shows instead of the main window.
     void CreateWindows();
     void Start();
+    // Starts the demonstration (or points the session at it again when it runs).
+    void StartDemo();
 
     TForm2& Frame() { return *m_frame; }
     ProgramState& State() { return m_state; }
     TInitial* Initial() { return m_initial; }
+    DemoDevice* Demo() { return m_demo.get(); }
 
 private:
     Page* CreatePage(const WindowSpec& window);
     void DeviceInitialisation();
+    void DemoAtStart();
+    void ShowFirstStart();
 
     ProgramState& m_state;
     Services m_services;
@@ -83,6 +102,13 @@ private:
     TInitial* m_initial = nullptr;
     std::shared_ptr<ArchiveBrowser> m_archive;
     std::function<void()> m_readCalibration;
+    std::unique_ptr<DemoDevice> m_demo;
+    bool m_demoAtStart = false;
+    bool m_firstStart = false;
+    // The port and mode the settings had before the demonstration took over the session.
+    std::optional<std::pair<QString, std::uint32_t>> m_portBeforeDemo;
+    QString m_demoLinkAtStart;
+    TFirstStart* m_firstStartPage = nullptr;
 };
 
 } // namespace ryvo

@@ -1,9 +1,11 @@
 #include "app/TForm3.h"
 
+#include "app/SearchRunner.h"
 #include "app/TForm2.h"
 #include "calibration/Calibration.h"
 #include "core/Conversions.h"
 #include "platform/Dialogs.h"
+#include "platform/FittedLabel.h"
 #include "platform/Widgets.h"
 
 #include <QCheckBox>
@@ -165,10 +167,14 @@ TForm3::TForm3(ProgramState& state, const Services& services, QWidget* parent)
     m_editCom->setMaxLength(static_cast<int>(kMaxPortText));
     m_portList = Named(new QComboBox, "PortList");
     m_portList->setToolTip(QStringLiteral("Последовательные порты этого компьютера"));
-    portLayout->addWidget(m_checkBox1, 0, 0, 1, 3);
+    m_findDevice = Named(new QPushButton(QStringLiteral("Найти прибор")), "FindDevice");
+    m_searchStatus = Named(new FittedLabel(1), "SearchStatus");
+    portLayout->addWidget(m_checkBox1, 0, 0, 1, 4);
     portLayout->addWidget(Named(new QLabel(QStringLiteral("COM")), "StaticText11"), 1, 0);
     portLayout->addWidget(m_editCom, 1, 1);
     portLayout->addWidget(m_portList, 1, 2);
+    portLayout->addWidget(m_findDevice, 1, 3);
+    portLayout->addWidget(m_searchStatus, 2, 0, 1, 4);
     m_automat = Named(new QCheckBox(QStringLiteral("Оружие - автомат")), "CBAutomat");
     m_numRepDraw = Named(new QLineEdit(QStringLiteral("1")), "NumRepDraw");
     m_numRepDraw->setValidator(DigitsOnly(9, m_numRepDraw));
@@ -211,6 +217,10 @@ TForm3::TForm3(ProgramState& state, const Services& services, QWidget* parent)
             m_editCom->setText(value);
         }
     });
+    m_search = new SearchRunner(m_state, m_services, this);
+    m_search->onProgress = [this] { m_searchStatus->setText(m_search->Text()); };
+    m_search->onFinished = [this] { SearchFinished(); };
+    connect(m_findDevice, &QPushButton::clicked, this, &TForm3::FindDeviceClick);
     connect(show, &QPushButton::clicked, this, &TForm3::Button1Click);
     connect(up, &QToolButton::clicked, this, [this] { UpDown1Click(1); });
     connect(down, &QToolButton::clicked, this, [this] { UpDown1Click(-1); });
@@ -316,6 +326,47 @@ void TForm3::RefreshPortList() {
     }
 }
 
+void TForm3::ShowPortField(const QString& port) {
+    if (port.startsWith(u'/')) {
+        m_editCom->setText(port); // a device path is shown and kept as it is
+    } else if (port.size() >= 4 && port[3] >= u'1' && port[3] <= u'9') {
+        m_editCom->setText(port.mid(3, 1));
+    }
+}
+
+bool TForm3::Searching() const {
+    return m_search->Running();
+}
+
+void TForm3::FindDeviceClick() {
+    if (Searching() || (deviceBusy && deviceBusy())) {
+        return;
+    }
+    m_findDevice->setEnabled(false);
+    m_search->Start();
+}
+
+void TForm3::SearchFinished() {
+    m_findDevice->setEnabled(true);
+    m_searchStatus->setText(m_search->Text());
+    const DeviceSearch* search = m_search->Search();
+    if (search == nullptr || !search->Found() ||
+        !OfferFoundDevice(m_services.dialogs, *search->Found())) {
+        return;
+    }
+    const QString port = *search->Found();
+    // The field holds what follows "COM", or a whole device path.
+    m_editCom->setText(port.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) ? port.mid(3)
+                                                                                  : port);
+    m_checkBox1->setChecked(true);
+    if (onUseDevice) {
+        onUseDevice(port);
+    } else {
+        m_state.settings.SerialPort = port;
+        m_state.settings.IO_Serial = 1;
+    }
+}
+
 void TForm3::FormActivate() {
     m_edit1->setText(QString::number(m_state.CurrentLane + 1));
     m_upDown1Position = m_state.CurrentLane + 1;
@@ -324,12 +375,7 @@ void TForm3::FormActivate() {
     m_numRepDraw->setText(QString::number(m_state.settings.NumReps));
     ShowCalibration();
     m_checkBox1->setChecked(m_state.settings.IO_Serial != 0);
-    const QString& port = m_state.settings.SerialPort;
-    if (port.startsWith(u'/')) {
-        m_editCom->setText(port); // a device path is shown and kept as it is
-    } else if (port.size() >= 4 && port[3] >= u'1' && port[3] <= u'9') {
-        m_editCom->setText(port.mid(3, 1));
-    }
+    ShowPortField(m_state.settings.SerialPort);
     m_state.TraceLength = ComputeTraceLength(m_state.settings);
     RefreshPortList();
     m_edit1->setFocus();
@@ -439,6 +485,12 @@ void TForm3::ReloadChosenSounds() {
 }
 
 void TForm3::ExitClick() {
+    // A search would hold a port while the main window starts a run on one.
+    if (Searching()) {
+        m_search->Cancel();
+        m_searchStatus->clear();
+        m_findDevice->setEnabled(true);
+    }
     if (Apply() == Outcome::Stopped) {
         return;
     }

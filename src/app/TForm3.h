@@ -5,10 +5,13 @@
 #include "platform/Services.h"
 
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
+class QPushButton;
 class QSpinBox;
 
 namespace ryvo {
@@ -36,6 +39,14 @@ public:
     // when the apply stopped.
     void Button2Click();
     void Button3Click();
+    // "Найти прибор" beside the port field: every serial port is searched; a device found
+    // and taken goes into the port field and serial mode, and `onUseDevice` has the lanes
+    // checked again.
+    void FindDeviceClick();
+    [[nodiscard]] bool Searching() const;
+    std::function<void(const QString& port)> onUseDevice;
+    // True while the device is being checked elsewhere: the search then waits.
+    std::function<bool()> deviceBusy;
 
     [[nodiscard]] std::int32_t ShownLane() const { return m_shownLane; }
 
@@ -52,6 +63,8 @@ private:
     void FillSoundList(int list);
     void SelectSound(int list, std::uint32_t index);
     void RefreshPortList();
+    void SearchFinished();
+    void ShowPortField(const QString& port);
 
     ProgramState& m_state;
     Services m_services;
@@ -68,6 +81,9 @@ private:
     QCheckBox* m_checkBox1;
     QLineEdit* m_editCom;
     QComboBox* m_portList;
+    QPushButton* m_findDevice;
+    QLabel* m_searchStatus;
+    class SearchRunner* m_search;
     std::array<QComboBox*, 3> m_sounds{};
     QCheckBox* m_smartTarget;
     QCheckBox* m_automat;

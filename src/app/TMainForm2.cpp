@@ -1,10 +1,12 @@
 #include "app/TMainForm2.h"
 
+#include "app/SearchRunner.h"
 #include "app/TForm2.h"
 #include "core/SettingsFile.h"
 #include "device/TFormShoot.h"
 #include "device/TInitialCheck.h"
 #include "platform/Dialogs.h"
+#include "platform/FittedLabel.h"
 #include "platform/Widgets.h"
 
 #include <QButtonGroup>
@@ -19,6 +21,8 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace ryvo {
 
@@ -142,7 +146,21 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     m_preShooting = preShooting;
     m_checkDevice = Named(new QPushButton(QStringLiteral("Проверить прибор")), "CheckDevice");
     m_checkDevice->setToolTip(QStringLiteral("F5"));
-    m_deviceStatus = Named(new QLabel, "DeviceStatus");
+    m_findDevice = Named(new QPushButton(QStringLiteral("Найти прибор")), "FindDevice");
+    m_findDevice->setToolTip(QStringLiteral("Искать прибор на всех последовательных портах"));
+    m_demo = Named(new QPushButton(QStringLiteral("Демонстрация")), "Demo");
+    m_demo->setToolTip(
+        QStringLiteral("Симулятор прибора: мышь над полем стрелка целится, щелчок — выстрел"));
+    m_demo->setVisible(false);
+    auto* deviceRow = new QWidget;
+    auto* deviceLayout = new QHBoxLayout(deviceRow);
+    deviceLayout->setContentsMargins(0, 0, 0, 0);
+    deviceLayout->addWidget(m_checkDevice, 1);
+    deviceLayout->addWidget(m_findDevice, 1);
+    deviceLayout->addWidget(m_demo, 1);
+    // Fixed room: a long finding or warning wraps and is cut, it never grows the window.
+    m_deviceStatus = Named(new FittedLabel(2), "DeviceStatus");
+    m_pollRate = Named(new FittedLabel(5), "PollRate");
     auto* archive = Named(new QPushButton(QStringLiteral("Работа с архивом")), "Archive");
     auto* groups = Named(new QPushButton(QStringLiteral("Группы стрелков")), "Groups");
     auto* targs = Named(new QPushButton(QStringLiteral("Установить мишени")), "Targs");
@@ -154,17 +172,17 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     auto* columns = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
-    for (QWidget* w : {static_cast<QWidget*>(groupTarget), static_cast<QWidget*>(groupShoots),
-                       static_cast<QWidget*>(groupRepeat), static_cast<QWidget*>(m_beginShooting),
-                       static_cast<QWidget*>(preShooting), static_cast<QWidget*>(archive),
-                       static_cast<QWidget*>(groups), static_cast<QWidget*>(m_checkDevice),
-                       static_cast<QWidget*>(m_deviceStatus)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(groupTarget), static_cast<QWidget*>(groupShoots),
+          static_cast<QWidget*>(groupRepeat), static_cast<QWidget*>(m_beginShooting),
+          static_cast<QWidget*>(preShooting), static_cast<QWidget*>(archive),
+          static_cast<QWidget*>(groups), deviceRow, static_cast<QWidget*>(m_deviceStatus)}) {
         left->addWidget(w);
     }
     for (QWidget* w : {static_cast<QWidget*>(groupTime), static_cast<QWidget*>(groupShooter),
                        static_cast<QWidget*>(groupSets), static_cast<QWidget*>(targs),
                        static_cast<QWidget*>(additional), static_cast<QWidget*>(save),
-                       static_cast<QWidget*>(exit)}) {
+                       static_cast<QWidget*>(exit), static_cast<QWidget*>(m_pollRate)}) {
         right->addWidget(w);
     }
     left->addStretch(1);
@@ -205,6 +223,15 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     m_checkTimer->setInterval(0);
     connect(m_checkTimer, &QTimer::timeout, this, &TMainForm2::CheckDeviceStep);
     connect(m_checkDevice, &QPushButton::clicked, this, &TMainForm2::CheckDeviceClick);
+    m_search = new SearchRunner(m_state, m_services, this);
+    m_search->onProgress = [this] { ShowDeviceStatus(m_search->Text()); };
+    m_search->onFinished = [this] { SearchFinished(); };
+    connect(m_findDevice, &QPushButton::clicked, this, &TMainForm2::FindDeviceClick);
+    connect(m_demo, &QPushButton::clicked, this, [this] {
+        if (onDemo && !m_check && !Searching()) {
+            onDemo();
+        }
+    });
     setFocusProxy(m_beginShooting);
 }
 
@@ -218,17 +245,95 @@ void TMainForm2::ShowDeviceStatus(const QString& text) {
     m_deviceStatus->setText(text);
 }
 
+void TMainForm2::ShowPollRate() {
+    const bool serial = m_state.settings.IO_Serial == 1;
+    m_pollRate->setText(serial ? PollRateText(m_state.Polls, m_state.settings.SerialPort)
+                               : QString());
+    m_pollRate->setStyleSheet(serial && LinkSlow(m_state.Polls) ? QStringLiteral("color: #B00000;")
+                                                                : QString());
+}
+
+void TMainForm2::SetDeviceBusy(bool busy) {
+    m_checkDevice->setEnabled(!busy);
+    m_findDevice->setEnabled(!busy);
+    m_beginShooting->setEnabled(!busy);
+    m_preShooting->setEnabled(!busy);
+}
+
+bool TMainForm2::Searching() const {
+    return m_search->Running();
+}
+
+void TMainForm2::FindDeviceClick() {
+    if (m_check || Searching()) {
+        return;
+    }
+    m_statusBeforeSearch = m_deviceStatus->text();
+    SetDeviceBusy(true);
+    m_search->Start();
+}
+
+void TMainForm2::SearchFinished() {
+    SetDeviceBusy(false);
+    const DeviceSearch* search = m_search->Search();
+    if (search == nullptr || !search->Found()) {
+        ShowDeviceStatus(m_search->Text());
+        return;
+    }
+    ShowDeviceStatus(m_search->Text());
+    if (OfferFoundDevice(m_services.dialogs, *search->Found())) {
+        UseFoundDevice(*search->Found());
+    } else {
+        ShowDeviceStatus(m_statusBeforeSearch);
+    }
+}
+
+void TMainForm2::UseFoundDevice(const QString& port) {
+    m_state.settings.SerialPort = port;
+    m_state.settings.IO_Serial = 1;
+    // The serial device's levels are judged against its own nominal level.
+    ApplySignalLimits(m_state);
+    CheckDeviceClick();
+}
+
+void TMainForm2::SetDemoAvailable(bool available) {
+    m_demo->setVisible(available);
+}
+
+void TMainForm2::KeepSavedPort(const QString& demoLink, const QString& port,
+                               std::uint32_t ioSerial) {
+    if (m_savedPort) {
+        m_savedPort->demoLink = demoLink; // a demonstration started again
+    } else {
+        m_savedPort = SavedPort{demoLink, port, ioSerial};
+    }
+}
+
+void TMainForm2::UseDemoDevice(const QString& port) {
+    KeepSavedPort(port, m_state.settings.SerialPort, m_state.settings.IO_Serial);
+    auto& target = m_state.settings.Target;
+    if (std::none_of(target.begin(), target.begin() + kLaneCount, [](auto t) { return t > 0; })) {
+        target[0] = 1;
+        target[1] = 1;
+        ShowSettings();
+    }
+    UseFoundDevice(port);
+}
+
+void TMainForm2::ShowSettings() {
+    ShowChoice(ChoiceFromSettings(
+        m_state.settings, m_state.TargetLibrary ? m_state.OtherTargetCount : 0, CurrentChoice()));
+}
+
 void TMainForm2::CheckDeviceClick() {
-    if (m_check) {
+    if (m_check || Searching()) {
         return;
     }
     if (!m_poller) {
         m_poller = std::make_unique<TFormShoot>(m_state, m_services);
     }
     // A run would open the port the check holds: launching waits for the check to end.
-    m_checkDevice->setEnabled(false);
-    m_beginShooting->setEnabled(false);
-    m_preShooting->setEnabled(false);
+    SetDeviceBusy(true);
     ShowDeviceStatus(QStringLiteral("Идет проверка прибора..."));
     m_check = std::make_unique<DeviceCheck>(m_state, m_services, *m_poller);
     m_check->BeginRecheck();
@@ -243,10 +348,9 @@ void TMainForm2::CheckDeviceStep() {
     if (m_check) {
         ShowDeviceStatus(m_check->FinishRecheck());
         m_check.reset();
+        ShowPollRate();
     }
-    m_checkDevice->setEnabled(true);
-    m_beginShooting->setEnabled(true);
-    m_preShooting->setEnabled(true);
+    SetDeviceBusy(false);
 }
 
 void TMainForm2::Construct() {
@@ -327,6 +431,8 @@ void TMainForm2::UpdateEnabling() {
 }
 
 void TMainForm2::FormActivate() {
+    // Back from a run: what its polls gave.
+    ShowPollRate();
     m_beginShooting->setFocus();
 }
 
@@ -401,7 +507,14 @@ void TMainForm2::BAdditionalSettingsClick() {
 
 void TMainForm2::SaveSettingsClick() {
     GetSettings();
-    WriteSettings(m_state.settings, m_state.PathFor(QString::fromLatin1(kSettingsFileName)));
+    Settings saved = m_state.settings;
+    // The demonstration's port lives only as long as this session; a port chosen since then
+    // is the user's and is saved.
+    if (m_savedPort && saved.SerialPort == m_savedPort->demoLink) {
+        saved.SerialPort = m_savedPort->port;
+        saved.IO_Serial = m_savedPort->ioSerial;
+    }
+    WriteSettings(saved, m_state.PathFor(QString::fromLatin1(kSettingsFileName)));
 }
 
 void TMainForm2::ExitClick() {

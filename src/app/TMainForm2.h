@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class QCheckBox;
 class QComboBox;
@@ -19,6 +21,7 @@ class QTimer;
 namespace ryvo {
 
 class DeviceCheck;
+class SearchRunner;
 class TFormShoot;
 
 // The main window: the instructor sets up an exercise here and launches everything else.
@@ -53,6 +56,26 @@ public:
     void CheckDeviceClick();
     [[nodiscard]] bool CheckingDevice() const;
     void ShowDeviceStatus(const QString& text);
+    // The poll rate of the last check or run, with a warning when the link is slow.
+    void ShowPollRate();
+    // "Найти прибор": every serial port is searched for the device on the event loop; a
+    // device found is offered and, if taken, checked as "Проверить прибор" does.
+    void FindDeviceClick();
+    [[nodiscard]] bool Searching() const;
+    // Serial mode on `port` for this session (written only by "Сохранить настройки"), then
+    // the lanes are checked again.
+    void UseFoundDevice(const QString& port);
+    // The controls show Settings again, after another window changed them.
+    void ShowSettings();
+    // "Демонстрация": shown only where the simulator exists; `onDemo` starts it.
+    void SetDemoAvailable(bool available);
+    std::function<void()> onDemo;
+    // The simulator serves `port`: this session uses it (lanes 1 and 2 get the N4 target when
+    // no lane has one), and saving keeps the port the settings had before.
+    void UseDemoDevice(const QString& port);
+    // While the session uses the demonstration's `demoLink`, saving writes `port` and
+    // `ioSerial` (the settings from before the first demonstration) instead.
+    void KeepSavedPort(const QString& demoLink, const QString& port, std::uint32_t ioSerial);
 
     // Ends the program; the composition root sets it (tests watch it).
     std::function<void()> onExit;
@@ -62,6 +85,9 @@ public:
 private:
     void UpdateEnabling();
     void CheckDeviceStep();
+    void SearchFinished();
+    // Launching and the device buttons wait while a check or a search holds ports.
+    void SetDeviceBusy(bool busy);
 
     ProgramState& m_state;
     Services m_services;
@@ -84,7 +110,18 @@ private:
     QPushButton* m_beginShooting;
     QPushButton* m_preShooting;
     QPushButton* m_checkDevice;
+    QPushButton* m_findDevice;
+    QPushButton* m_demo;
+    struct SavedPort {
+        QString demoLink;
+        QString port;
+        std::uint32_t ioSerial = 0;
+    };
+    std::optional<SavedPort> m_savedPort;
     QLabel* m_deviceStatus;
+    QLabel* m_pollRate;
+    SearchRunner* m_search;
+    QString m_statusBeforeSearch;
     QTimer* m_checkTimer;
     std::unique_ptr<TFormShoot> m_poller;
     std::unique_ptr<DeviceCheck> m_check;

@@ -1,3 +1,4 @@
+#include "app/DemoDevice.h"
 #include "app/Startup.h"
 #include "core/DataDir.h"
 #include "platform/Clock.h"
@@ -40,6 +41,9 @@ int main(int argc, char* argv[]) {
     services.printer = &printer;
 
     ryvo::RyvoApplication ryvoApp(state, services);
+    ryvoApp.SetSimulator(ryvo::DemoDevice::SimulatorBeside(QApplication::applicationDirPath()));
+    // "--demo": the simulator is this session's device from the start.
+    ryvoApp.SetDemoAtStart(QApplication::arguments().contains(QStringLiteral("--demo")));
     ryvoApp.CreateWindows();
     dialogs.SetParent(&ryvoApp.Frame());
     ryvoApp.Start();

@@ -211,7 +211,7 @@ void ArchiveBrowser::ChooseGroup(int index) {
     const QString path = QDir(MonthFolder()).filePath(file);
     QStringList note;
     // Never the dates of the group read before: a file that does not read empties the tables.
-    if (ReadGroupFile(tables, path, ScoreShot)) {
+    if (ReadGroupFile(tables, path, ShotScorer{LoadedZones(m_state)})) {
         CollectDates(tables);
         m_dates = tables.ArchiveDates;
         m_datesEnabled = !m_dates.empty();

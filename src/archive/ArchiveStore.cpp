@@ -389,7 +389,7 @@ std::vector<ResultRecord> ParseGroupFile(const QByteArray& bytes) {
     return records;
 }
 
-void DeriveStatistics(ResultRecord& record, ScoreFunction score) {
+void DeriveStatistics(ResultRecord& record, const ScoreFunction& score) {
     std::array<int, kHitColumns> counts{};
     int sum = 0;
     for (const ShotPoint& shot : record.Shots) {
@@ -409,7 +409,7 @@ void DeriveStatistics(ResultRecord& record, ScoreFunction score) {
     record.ShootTimeText = QString::asprintf("%5.2f", static_cast<double>(record.ShootTime));
 }
 
-bool ReadGroupFile(ArchiveTables& tables, const QString& path, ScoreFunction score) {
+bool ReadGroupFile(ArchiveTables& tables, const QString& path, const ScoreFunction& score) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return false;
@@ -424,7 +424,7 @@ bool ReadGroupFile(ArchiveTables& tables, const QString& path, ScoreFunction sco
 bool ReadGroupFile(ProgramState& state, const QString& monthFolder, const QString& group) {
     const QString folder = QDir(state.StartDir).filePath(monthFolder);
     return ReadGroupFile(state.archive, QDir(folder).filePath(group + QStringLiteral(".rec")),
-                         ScoreShot);
+                         ShotScorer{LoadedZones(state)});
 }
 
 void CollectDates(ArchiveTables& tables) {

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -93,16 +94,18 @@ TornParts FindTornParts(const QString& groupPath);
 // there are none.
 QString TornNote(const QString& groupFileName, TornParts parts);
 
-using ScoreFunction = std::int32_t (*)(float x, float y, std::int32_t targetType);
+// Scores one shot for a target type, e.g. a ShotScorer over the loaded pack's zone maps.
+using ScoreFunction = std::function<std::int32_t(float x, float y, std::int32_t targetType)>;
 
 // Hit texts, sum, shots and shooting-time texts, scoring every shot for the record's own
 // target type. Any negative result counts as a miss.
-void DeriveStatistics(ResultRecord& record, ScoreFunction score);
+void DeriveStatistics(ResultRecord& record, const ScoreFunction& score);
 
 // Reads "<group>.rec" of a month folder (relative to StartDir or absolute) into
-// ArchiveRecords. False, with the tables as they were, when the file cannot be opened.
+// ArchiveRecords, scored with the state's target pack. False, with the tables as they were,
+// when the file cannot be opened.
 bool ReadGroupFile(ProgramState& state, const QString& monthFolder, const QString& group);
-bool ReadGroupFile(ArchiveTables& tables, const QString& path, ScoreFunction score);
+bool ReadGroupFile(ArchiveTables& tables, const QString& path, const ScoreFunction& score);
 
 void CollectDates(ArchiveTables& tables);
 // Records of ArchiveDates[dateIndex] into DayRecords, in file order.

@@ -2,6 +2,7 @@
 
 #include "core/ProgramState.h"
 #include "targets/GroupAnalysis.h"
+#include "targets/Scoring.h"
 #include "targets/TargetDrawing.h"
 
 #include <QDir>
@@ -49,8 +50,8 @@ void CentredText(Canvas& canvas, double left, double right, double y, const QStr
 // The group figures of the series, centred in the free band between the comment and the
 // target; `y` is the first line's top.
 void DrawGroupFigures(Canvas& canvas, double width, double y, double lineHeight,
-                      const ResultRecord& record) {
-    for (const QString& line : RecordFigureLines(record)) {
+                      const ResultRecord& record, const ZoneMaps* zones) {
+    for (const QString& line : RecordFigureLines(record, zones)) {
         CentredText(canvas, 0, width, y, line);
         y += lineHeight;
     }
@@ -143,8 +144,8 @@ void DrawLibrary(Canvas& canvas, const TargetArea& t, const QImage& picture) {
 
 } // namespace
 
-QStringList RecordFigureLines(const ResultRecord& record) {
-    return GroupFigureLines(AnalyseGroup(record.Shots, record.TargetType));
+QStringList RecordFigureLines(const ResultRecord& record, const ZoneMaps* zones) {
+    return GroupFigureLines(AnalyseGroup(record.Shots, record.TargetType, zones));
 }
 
 std::optional<UserMessage> PrintOutcomeMessage(const PrintOutcome& outcome) {
@@ -172,7 +173,7 @@ QString PrintDocumentName(const QString& date, const QString& time, const QStrin
 }
 
 void DrawResultSheet(Canvas& canvas, int dpi, const ResultRecord& record, const QString& groupName,
-                     const QImage& library) {
+                     const QImage& library, const ZoneMaps* zones) {
     const double W = canvas.Width();
     const double s = W * 0.005;
     FontSpec font{QStringLiteral("Times New Roman"), std::max(1, 10 * dpi / 72), false, false,
@@ -217,7 +218,7 @@ void DrawResultSheet(Canvas& canvas, int dpi, const ResultRecord& record, const 
     const double sumY = lineY - L;
     CentredText(canvas, 0, W, sumY + 1.5 * L, QStringLiteral("Комментарий:"));
     CentredText(canvas, 0, W, sumY + 2.5 * L, WithoutTrailingLineEnd(record.Comment));
-    DrawGroupFigures(canvas, W, sumY + 4 * L, L, record);
+    DrawGroupFigures(canvas, W, sumY + 4 * L, L, record, zones);
 
     TargetArea target;
     const int side = T(W * 0.8);
@@ -260,7 +261,7 @@ PrintOutcome PrintTarget(Printer& printer, const ResultRecord& record, const QSt
     if (record.TargetType >= 3 && state.TargetLibrary) {
         library = state.TargetLibrary->Bitmap(LibraryPictureId(record.TargetType));
     }
-    DrawResultSheet(*canvas, printer.Dpi(), record, groupName, library);
+    DrawResultSheet(*canvas, printer.Dpi(), record, groupName, library, LoadedZones(state));
     return printer.EndDocument();
 }
 

@@ -14,16 +14,19 @@
 namespace ryvo {
 
 struct ProgramState;
+class ZoneMaps;
 
-// The group figures of a record's shots, scored for its target, one line each: the lines
-// the result sheet prints and the archived result view shows.
-QStringList RecordFigureLines(const ResultRecord& record);
+// The group figures of a record's shots, scored for its target with the loaded pack's
+// `zones`, one line each: the lines the result sheet prints and the archived result view
+// shows.
+QStringList RecordFigureLines(const ResultRecord& record, const ZoneMaps* zones);
 
 // The result sheet of one series on one page: heading with group and shooter, date, the
 // exercise as planned and as fired, comment, and the target to scale with every shot.
-// `library` is the target picture of a library target type (null: an empty square).
+// `library` is the target picture of a library target type (null: an empty square), `zones`
+// the loaded pack's zone maps.
 void DrawResultSheet(Canvas& canvas, int dpi, const ResultRecord& record, const QString& groupName,
-                     const QImage& library);
+                     const QImage& library, const ZoneMaps* zones);
 PrintOutcome PrintTarget(Printer& printer, const ResultRecord& record, const QString& groupName,
                          const ProgramState& state);
 

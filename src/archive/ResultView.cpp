@@ -7,7 +7,7 @@
 
 namespace ryvo {
 
-ResultTexts TextsOf(const ResultRecord& record, const QString& groupName) {
+ResultTexts TextsOf(const ResultRecord& record, const QString& groupName, const ZoneMaps* zones) {
     ResultTexts t;
     t.Group = groupName;
     t.Shooter = record.Shooter;
@@ -17,7 +17,7 @@ ResultTexts TextsOf(const ResultRecord& record, const QString& groupName) {
     t.Time2 = QString::asprintf("%5.2f", static_cast<double>(record.ShootTime));
     t.Sym = record.SumText;
     t.Comm = record.Comment;
-    t.Figures = RecordFigureLines(record).join(QChar(u'\n'));
+    t.Figures = RecordFigureLines(record, zones).join(QChar(u'\n'));
     return t;
 }
 
@@ -28,7 +28,7 @@ bool ResultView::Activate() {
     const std::int32_t index = m_state.archive.CurrentRecord;
     const bool found = index >= 0 && static_cast<size_t>(index) < day.size();
     m_record = found ? day[static_cast<size_t>(index)] : ResultRecord();
-    m_texts = TextsOf(m_record, m_state.GroupName);
+    m_texts = TextsOf(m_record, m_state.GroupName, LoadedZones(m_state));
     m_stepping = false;
     m_stepped = false;
     m_current = 0;
@@ -123,7 +123,8 @@ void ResultView::ShowShot(int index) {
     m_repainted = index - 1;
     m_red = index;
     const ShotPoint& shot = m_record.Shots[static_cast<size_t>(index - 1)];
-    m_missShown = ScoreShot(shot.x, shot.y, m_record.TargetType) == kScoreMiss;
+    m_missShown =
+        ScoreShot(shot.x, shot.y, m_record.TargetType, LoadedZones(m_state)) == kScoreMiss;
     // The view's table: an arrow only for a shot beyond the square (its coordinates as
     // whole units give the same side for every shot that scores as a miss).
     m_arrow =

@@ -1,14 +1,15 @@
 #pragma once
 
 #include "core/ResultRecord.h"
-#include "exercise/Marks.h"
 #include "platform/Canvas.h"
+#include "targets/Marks.h"
 
 #include <QString>
 
 namespace ryvo {
 
 struct ProgramState;
+class ZoneMaps;
 
 // The texts of the archived result view, filled from the record.
 struct ResultTexts {
@@ -23,7 +24,8 @@ struct ResultTexts {
     // Group figures of the shots, one line each, as the printed sheet gives them.
     QString Figures;
 };
-ResultTexts TextsOf(const ResultRecord& record, const QString& groupName);
+// `zones`: the loaded pack's zone maps, for the figures.
+ResultTexts TextsOf(const ResultRecord& record, const QString& groupName, const ZoneMaps* zones);
 
 inline const QString kViewShootsCaption = QStringLiteral("Просмотреть выстрелы");
 

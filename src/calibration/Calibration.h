@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/Settings.h"
+// ToPixels, the picture side of the conversions, is target geometry.
+#include "targets/TargetGeometry.h"
 
 #include <cstdint>
 
@@ -32,9 +34,6 @@ struct TargetPoint {
 
 // Raw device ratios of a lane to target units.
 TargetPoint ToTarget(const Settings& s, int lane, float rx, float ry);
-
-// Target coordinate to a pixel of a square picture of the given width.
-int ToPixels(float t, int width);
 
 struct ProgramState;
 

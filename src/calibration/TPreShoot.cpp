@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -31,20 +30,8 @@ constexpr int kSmallestTarget = 200;
 constexpr int kSignalWidth = 254;
 constexpr int kSignalHeight = 30;
 constexpr int kPointerSize = 31;
-constexpr int kArrowSize = 24;
 constexpr int kInfoLines = 6;
 constexpr QRgb kMeanPointColour = qRgb(0, 90, 255);
-
-QPixmap MarkerPixmap(const QColor& colour) {
-    QPixmap pixmap(20, 20);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setPen(QPen(colour, 2));
-    p.drawEllipse(QRect(3, 3, 14, 14));
-    p.drawLine(10, 0, 10, 19);
-    p.drawLine(0, 10, 19, 10);
-    return pixmap;
-}
 
 // A ring with a cross through it: the point to shoot at is its centre.
 QPixmap PointerPixmap() {
@@ -57,22 +44,6 @@ QPixmap PointerPixmap() {
     p.setPen(QPen(QColor(0, 160, 0), 1));
     p.drawLine(15, 0, 15, 30);
     p.drawLine(0, 15, 30, 15);
-    return pixmap;
-}
-
-QPixmap ArrowPixmap(int angle) {
-    QPixmap pixmap(kArrowSize, kArrowSize);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.translate(12, 12);
-    p.rotate(angle);
-    QPainterPath path;
-    path.moveTo(-10, 0);
-    path.lineTo(8, -9);
-    path.lineTo(8, 9);
-    path.closeSubpath();
-    p.fillPath(path, QColor(200, 0, 0));
     return pixmap;
 }
 
@@ -127,7 +98,9 @@ protected:
 
 TPreShoot::TPreShoot(ProgramState& state, const Services& services, QWidget* parent)
     : ExercisePage(QStringLiteral("TPreShoot"), QStringLiteral("Пристрелка"), parent),
-      m_state(state), m_run(state, services, *this) {
+      PanelForwarding(this, TargetPanelWidgets::Sizing::Fixed), m_state(state),
+      m_run(state, services, *this) {
+    TargetPanelWidgets& view = Panel();
     auto* root = new QHBoxLayout(this);
 
     auto* panel = new ZeroingPanel;
@@ -136,26 +109,16 @@ TPreShoot::TPreShoot(ProgramState& state, const Services& services, QWidget* par
     m_panel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_targetView =
         new PictureWidget("Target", QSize(kTargetSize, kTargetSize), kButtonFace, m_panel);
-    m_failArrowView = new PictureWidget("FailArrow", QSize(1, 1), kButtonFace, this);
-    m_failArrowView->hide();
+    view.SetPicture(ViewPicture::Target, m_targetView);
+    // Zeroing draws no miss arrow; the panel's picture for it stays off screen.
+    auto* failArrow = new PictureWidget("FailArrow", QSize(1, 1), kButtonFace, this);
+    failArrow->hide();
+    view.SetPicture(ViewPicture::FailArrow, failArrow);
     root->addWidget(m_panel, 1);
 
-    auto marker = [this](ViewItem item, const char* name, const QPixmap& pixmap) {
-        auto* label = Named(new QLabel(m_targetView), name);
-        label->setPixmap(pixmap);
-        label->setFixedSize(pixmap.size());
-        label->setAttribute(Qt::WA_TranslucentBackground);
-        label->hide();
-        m_items[item] = label;
-        return label;
-    };
-    marker(ViewItem::Gun2, "Gun2", MarkerPixmap(QColor(255, 0, 0)));
-    // Kept for the layout of the window; zeroing shows no trigger-jerk point.
-    marker(ViewItem::PostGun, "PostGun2", MarkerPixmap(QColor(0, 0, 255)));
-    marker(ViewItem::LeftArrow, "LeftArrow", ArrowPixmap(0));
-    marker(ViewItem::RightArrow, "RightArrow", ArrowPixmap(180));
-    marker(ViewItem::UpArrow, "UpArrow", ArrowPixmap(90));
-    marker(ViewItem::DownArrow, "DownArrow", ArrowPixmap(270));
+    // Markers 20 x 20 at their base size; zeroing shows no trigger-jerk point, its marker is
+    // kept for the layout of the window.
+    view.AddMarkers({"Gun2", "PostGun2", "LeftArrow", "RightArrow", "UpArrow", "DownArrow"}, 20);
     m_pointer = Named(new QLabel(m_targetView), "Pointer1");
     m_pointer->setPixmap(PointerPixmap());
     m_pointer->setFixedSize(kPointerSize, kPointerSize);
@@ -213,9 +176,11 @@ TPreShoot::TPreShoot(ProgramState& state, const Services& services, QWidget* par
 
     auto* signalBox = Named(new QGroupBox(QStringLiteral("Сигнал")), "Signal");
     auto* signalLayout = new QVBoxLayout(signalBox);
-    m_signalView = new PictureWidget("SignalI", QSize(kSignalWidth, kSignalHeight));
-    signalLayout->addWidget(m_signalView);
+    auto* signal = new PictureWidget("SignalI", QSize(kSignalWidth, kSignalHeight));
+    view.SetPicture(ViewPicture::SignalI, signal);
+    signalLayout->addWidget(signal);
     m_sigText = Named(new QLabel, "SigText");
+    view.AddText(ViewText::SigText, m_sigText);
     signalLayout->addWidget(m_sigText);
     side->addWidget(signalBox);
 
@@ -284,11 +249,7 @@ void TPreShoot::FitTarget() {
         m_targetView->ResizeImage(QSize(side, side));
         m_run.RedrawTarget();
     }
-    const int edge = side - kArrowSize;
-    m_items[ViewItem::LeftArrow]->move(0, edge / 2);
-    m_items[ViewItem::RightArrow]->move(edge, edge / 2);
-    m_items[ViewItem::UpArrow]->move(edge / 2, 0);
-    m_items[ViewItem::DownArrow]->move(edge / 2, edge);
+    Panel().PlaceArrows();
 }
 
 template <typename F> void TPreShoot::Handle(F&& handler) {
@@ -346,66 +307,6 @@ void TPreShoot::Tick() {
     m_inTick = true;
     m_run.Tick();
     m_inTick = false;
-}
-
-QWidget* TPreShoot::WidgetOf(ViewItem item) const {
-    const auto it = m_items.find(item);
-    return it != m_items.end() ? it->second : nullptr;
-}
-
-void TPreShoot::SetText(ViewText text, const QString& value) {
-    if (text == ViewText::SigText) {
-        m_sigText->setText(value);
-    }
-}
-
-void TPreShoot::SetVisible(ViewItem item, bool visible) {
-    if (QWidget* w = WidgetOf(item); w != nullptr && w->isVisibleTo(w->parentWidget()) != visible) {
-        w->setVisible(visible);
-    }
-}
-
-void TPreShoot::Place(ViewItem item, int left, int top) {
-    if (QWidget* w = WidgetOf(item)) {
-        Display().Place(w, QPoint(left, top));
-    }
-}
-
-QSize TPreShoot::ItemSize(ViewItem item) const {
-    const QWidget* w = WidgetOf(item);
-    return w != nullptr ? w->size() : QSize();
-}
-
-PictureWidget* TPreShoot::PictureView(ViewPicture picture) const {
-    switch (picture) {
-    case ViewPicture::SignalI:
-        return m_signalView;
-    case ViewPicture::FailArrow:
-        return m_failArrowView;
-    case ViewPicture::Target:
-        break;
-    }
-    return m_targetView;
-}
-
-Canvas& TPreShoot::Picture(ViewPicture picture) {
-    return PictureView(picture)->Canvas();
-}
-
-void TPreShoot::Repaint(ViewPicture picture) {
-    Display().Repaint(PictureView(picture));
-}
-
-void TPreShoot::RepaintArea(ViewPicture picture, const QRect& area) {
-    Display().RepaintArea(PictureView(picture), area);
-}
-
-int TPreShoot::SignalLength() const {
-    return m_signalView->width();
-}
-
-void TPreShoot::ActivateWindow(const QString& className) {
-    Page::ActivateWindow(className);
 }
 
 void TPreShoot::SetInfo(const QString& text) {

@@ -3,13 +3,11 @@
 #include "calibration/ZeroingRun.h"
 #include "calibration/ZeroingView.h"
 #include "exercise/ExercisePage.h"
+#include "exercise/TargetPanelWidgets.h"
 
 #include <map>
 
-class QGroupBox;
-class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace ryvo {
 
@@ -17,7 +15,7 @@ class MeanPointCross;
 
 // The zeroing window. The measurement itself is ZeroingRun; this page owns the widgets and
 // drives the run through the shared exercise page (tick driver, repaint batching).
-class TPreShoot final : public ExercisePage, public ZeroingView {
+class TPreShoot final : public ExercisePage, public PanelForwarding<ZeroingView> {
     Q_OBJECT
 public:
     TPreShoot(ProgramState& state, const Services& services, QWidget* parent = nullptr);
@@ -45,19 +43,8 @@ public:
     [[nodiscard]] bool Waiting() const { return m_run.Waiting(); }
     [[nodiscard]] bool Idle() const { return m_run.Idle(); }
 
-    // PanelView
-    void SetText(ViewText text, const QString& value) override;
-    void SetVisible(ViewItem item, bool visible) override;
-    void Place(ViewItem item, int left, int top) override;
-    [[nodiscard]] QSize ItemSize(ViewItem item) const override;
-    Canvas& Picture(ViewPicture picture) override;
-    void Repaint(ViewPicture picture) override;
-    void RepaintArea(ViewPicture picture, const QRect& area) override;
-    void Present() override { FlushDisplay(); }
-    [[nodiscard]] int SignalLength() const override;
-
     // ZeroingView
-    void ActivateWindow(const QString& className) override;
+    void ActivateWindow(const QString& className) override { Page::ActivateWindow(className); }
     void SetInfo(const QString& text) override;
     void SetControlEnabled(ZeroingControl control, bool enabled) override;
     [[nodiscard]] bool IsControlEnabled(ZeroingControl control) const override;
@@ -74,24 +61,18 @@ protected:
 
 private:
     template <typename F> void Handle(F&& handler);
-    [[nodiscard]] PictureWidget* PictureView(ViewPicture picture) const;
     // The target takes the largest square its panel allows; only between measurements.
     void FitTarget();
-    [[nodiscard]] QWidget* WidgetOf(ViewItem item) const;
 
     ProgramState& m_state;
     QWidget* m_panel;
     PictureWidget* m_targetView;
-    PictureWidget* m_signalView;
-    // Zeroing draws no miss arrow; the panel's picture for it stays off screen.
-    PictureWidget* m_failArrowView;
     QLabel* m_pointer;
     MeanPointCross* m_meanPoint;
     QLabel* m_info;
     QLabel* m_sigText;
     QLineEdit* m_edit1;
     QGroupBox* m_buttons;
-    std::map<ViewItem, QWidget*> m_items;
     std::map<ZeroingControl, QPushButton*> m_controls;
     int m_upDown1Position = 1;
     bool m_inTick = false;

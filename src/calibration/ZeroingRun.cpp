@@ -179,7 +179,7 @@ void ZeroingRun::SeriesStart() {
     m_panel.SetLevelBarGeometry(static_cast<int>(k), std::max(1, static_cast<int>(k)));
     // Trigger reports left on the device from before are fetched and acknowledged now.
     for (int round = 0; round < kFlushRounds; ++round) {
-        PollLane(m_state, lane);
+        PollLane(m_state, m_services.clock, lane);
     }
     m_counted = 0;
     m_lastTrigger.reset();
@@ -244,7 +244,7 @@ void ZeroingRun::Pass(SeriesStep& series) {
     RunState& run = m_state.run;
     DeviceValues& device = m_state.Device;
     // The poll (no trace while zeroing: no lane is active) and the aim.
-    PollLane(m_state, lane);
+    PollLane(m_state, m_services.clock, lane);
     const TargetPoint aim = ToTarget(m_state.settings, lane, device.PosX[i], device.PosY[i]);
     run.AimX[i] = aim.x;
     run.AimY[i] = aim.y;

@@ -1,7 +1,6 @@
 #include "core/ProgramState.h"
 
 #include "core/SettingsFile.h"
-#include "platform/ZoneMaps.h"
 
 #include <QDir>
 
@@ -47,7 +46,6 @@ void LoadTargetLibrary(ProgramState& state) {
             state.OtherTargetCount = std::max(0, count->trimmed().toInt());
         }
     }
-    PublishScoringZones(state.TargetLibrary ? state.TargetLibrary->Zones() : nullptr);
 }
 
 void LoadSoundLibrary(ProgramState& state) {

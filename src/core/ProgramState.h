@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/DeviceValues.h"
+#include "core/PollMeter.h"
 #include "core/ResultRecord.h"
 #include "core/RunState.h"
 #include "core/Settings.h"
@@ -79,6 +80,8 @@ struct ProgramState {
     std::unique_ptr<SerialPort> Port;
     // Set by the first OpenPort, whether or not the port opened.
     bool PortEverOpened = false;
+    // The poll rate since the port was last opened, for the device status.
+    PollMeter Polls;
 
     [[nodiscard]] QString PathFor(const QString& fileName) const;
     [[nodiscard]] QStringList ResourceSearchDirs() const;

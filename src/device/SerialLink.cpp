@@ -25,6 +25,7 @@ int OpenPort(ProgramState& state, const Services& services) {
     ClosePort(state);
     state.PortEverOpened = true;
     state.Port = services.ports != nullptr ? services.ports->Open(name) : nullptr;
+    state.Polls.Reset(state.Port ? state.Port->LowLatencyMode() : LowLatency::NotApplicable);
     if (!state.Port || !state.Port->IsOpen()) {
         state.LanePresent.fill(0);
         return 0;

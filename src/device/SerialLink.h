@@ -10,7 +10,8 @@ namespace ryvo {
 // The program-wide port handle in ProgramState::Port, as every window that talks to the
 // device uses it.
 
-// Opens the port named by Settings::SerialPort. Returns 1 when it is open; 0 when it is not,
+// Opens the port named by Settings::SerialPort and starts measuring its poll rate afresh.
+// Returns 1 when it is open; 0 when it is not,
 // with every LanePresent cleared and the invalid port kept as the handle. Line settings that
 // cannot be applied are reported through the Dialogs and the port stays in use.
 int OpenPort(ProgramState& state, const Services& services);

@@ -2,6 +2,7 @@
 
 #include "device/DeviceProtocol.h"
 #include "device/SerialLink.h"
+#include "platform/Clock.h"
 
 #include <optional>
 
@@ -65,9 +66,11 @@ void SmoothInto(DeviceValues& device, int lane, const DeviceFrame& frame, float 
     device.LastLevel = frame.level;
 }
 
-// One poll request and its frame; nullopt when fewer than a frame's bytes came.
-std::optional<DeviceFrame> RequestFrame(ProgramState& state, int lane) {
+// One poll request and its frame; nullopt when fewer than a frame's bytes came. An answered
+// poll's time goes into the poll rate.
+std::optional<DeviceFrame> RequestFrame(ProgramState& state, Clock* clock, int lane) {
     FrameBytes bytes{};
+    const std::uint32_t start = clock != nullptr ? clock->TickCount() : 0;
     // An answer late past an earlier read's time-out would otherwise be read as this one's,
     // and every later answer one request late: another lane's frame read for this lane,
     // a trigger report repeated after its acknowledge.
@@ -76,17 +79,22 @@ std::optional<DeviceFrame> RequestFrame(ProgramState& state, int lane) {
     if (ReadBytes(state, bytes.data(), kFrameSize) < kFrameSize) {
         return std::nullopt;
     }
+    // Whole-millisecond ticks: each poll's share is off by under a tick, and the errors even
+    // out over many polls.
+    if (clock != nullptr) {
+        state.Polls.Add(clock->TickCount() - start);
+    }
     return DecodeFrame(bytes);
 }
 
 } // namespace
 
-int GetXY2(ProgramState& state, int lane) {
+int GetXY2(ProgramState& state, Clock* clock, int lane) {
     if (lane < 0 || lane >= kLaneCount) {
         return -1;
     }
     DeviceValues& device = state.Device;
-    const auto polled = RequestFrame(state, lane);
+    const auto polled = RequestFrame(state, clock, lane);
     if (!polled || !polled->IsLane(lane)) {
         return -1;
     }
@@ -103,12 +111,12 @@ int GetXY2(ProgramState& state, int lane) {
     return lane;
 }
 
-LanePoll PollLane(ProgramState& state, int lane) {
+LanePoll PollLane(ProgramState& state, Clock* clock, int lane) {
     if (lane < 0 || lane >= kLaneCount) {
         return {};
     }
     DeviceValues& device = state.Device;
-    const auto polled = RequestFrame(state, lane);
+    const auto polled = RequestFrame(state, clock, lane);
     if (!polled) {
         return {};
     }
@@ -128,7 +136,7 @@ LanePoll PollLane(ProgramState& state, int lane) {
                 if (other == lane || (pending & LaneBit(other)) == 0) {
                     continue;
                 }
-                const auto otherPolled = RequestFrame(state, other);
+                const auto otherPolled = RequestFrame(state, clock, other);
                 if (!otherPolled) {
                     continue;
                 }
@@ -162,7 +170,7 @@ LanePoll PollLane(ProgramState& state, int lane) {
 }
 
 int TFormShoot::PollLane(int lane) {
-    const LanePoll poll = ryvo::PollLane(m_state, lane);
+    const LanePoll poll = ryvo::PollLane(m_state, m_services.clock, lane);
     if (poll.traceSample) {
         const DeviceValues& device = m_state.Device;
         AddTraceSample(static_cast<std::uint32_t>(device.Level[lane]), lane, device.PosX[lane],

@@ -7,6 +7,8 @@
 
 namespace ryvo {
 
+class Clock;
+
 // What one poll of a lane came to: the lane (-1 when the device did not answer with a whole
 // frame) and whether the lane's sample goes on the aiming trace (an active lane with a usable
 // level and no trigger report).
@@ -16,13 +18,14 @@ struct LanePoll {
 };
 
 // One poll transaction, chained: lanes the frame reports as pending are fetched in the same
-// round. Each caller decides what to do with the polled lane's sample.
-LanePoll PollLane(ProgramState& state, int lane);
+// round. Each caller decides what to do with the polled lane's sample. With a clock, the time
+// of each answered poll goes into the poll rate.
+LanePoll PollLane(ProgramState& state, Clock* clock, int lane);
 
 // The two-shooter window's poll of one lane: only the lane asked for, a smoothing weight of
 // at least 0.02, no chain and no trace sample (that window draws its trace from the position
 // history). Returns the lane, or -1 when no whole frame of that lane came.
-int GetXY2(ProgramState& state, int lane);
+int GetXY2(ProgramState& state, Clock* clock, int lane);
 
 // SignalLowFactor * SignalLevel <= level <= SignalHighFactor * SignalLevel.
 bool LevelInWindow(const ProgramState& state, std::int32_t level);

@@ -115,8 +115,13 @@ void TInitial::Calibrate() {
     DeviceCheck check(m_state, m_services, *this);
     const QString problem = check.SettleLanes();
     m_summary = check.Summary();
+    // The device may sit on another port (a USB adapter gets a name of its own): the message
+    // offers to look for it there, once the main window is up.
+    m_searchRequested = false;
     if (!problem.isEmpty() && m_services.dialogs != nullptr) {
-        m_services.dialogs->Message(problem, QStringLiteral("Error"), MessageIcon::Error);
+        m_searchRequested = m_services.dialogs->Message(
+                                problem + OfferSearchText(), QStringLiteral("Error"),
+                                MessageIcon::Error, MessageButtons::YesNo) == MessageAnswer::Yes;
     }
 }
 

@@ -29,6 +29,8 @@ public:
     int InitRate();
     // One line on what the check found ("Прибор отвечает: стрелки 1, 2").
     [[nodiscard]] const QString& Summary() const { return m_summary; }
+    // The user answered the message about missing data by asking for a device search.
+    [[nodiscard]] bool SearchRequested() const { return m_searchRequested; }
 
 private:
     QLabel* m_image;
@@ -36,6 +38,7 @@ private:
     QLabel* m_contact;
     std::function<void()> m_readCalibration;
     QString m_summary;
+    bool m_searchRequested = false;
 };
 
 // The window's picture: a target emblem drawn at run time.

@@ -2,7 +2,10 @@
 
 #include "device/SerialLink.h"
 
+#include <QFileInfo>
 #include <QStringList>
+
+#include <cmath>
 
 namespace ryvo {
 
@@ -74,7 +77,70 @@ QString DeviceCheck::SettleLanes() {
     return {};
 }
 
+QString PortCardStatusText() {
+    return QStringLiteral("Режим платы ввода: прибор не проверяется");
+}
+
+QString OfferSearchText() {
+    return QStringLiteral("\n\nИскать прибор на всех последовательных портах?");
+}
+
+HostSystem ThisSystem() {
+#if defined(Q_OS_WIN)
+    return HostSystem::Windows;
+#elif defined(Q_OS_LINUX)
+    return HostSystem::Linux;
+#else
+    return HostSystem::Other;
+#endif
+}
+
+bool LinkSlow(const PollMeter& meter) {
+    const auto rate = meter.Rate();
+    return rate && *rate < kSlowPollRate;
+}
+
+QString PollRateText(const PollMeter& meter, const QString& port, HostSystem host) {
+    const auto rate = meter.Rate();
+    if (!rate) {
+        return {};
+    }
+    QString line = QStringLiteral("Опрос: %1 в с").arg(std::lround(*rate));
+    if (*rate >= kSlowPollRate) {
+        return line;
+    }
+    const QString slow =
+        line + QStringLiteral(" — связь с прибором медленная (нужно не меньше %1 в с). ")
+                   .arg(static_cast<int>(kSlowPollRate));
+    const QString device = host == HostSystem::Windows ? port : SystemPortName(port);
+    if (host == HostSystem::Linux && meter.lowLatency == LowLatency::Failed) {
+        return slow + QStringLiteral("Режим малой задержки для %1 включить не удалось. Включите "
+                                     "его с правами администратора: setserial %1 low_latency, или "
+                                     "для USB-переходника: echo 1 > "
+                                     "/sys/bus/usb-serial/devices/%2/latency_timer")
+                          .arg(device, QFileInfo(device).fileName());
+    }
+    if (host == HostSystem::Linux && meter.lowLatency == LowLatency::On) {
+        return slow + QStringLiteral("Режим малой задержки для %1 включен, но ответы всё равно "
+                                     "запаздывают: проверьте переходник и кабель.")
+                          .arg(device);
+    }
+    if (host == HostSystem::Windows) {
+        return slow + QStringLiteral("Для USB-переходника уменьшите время задержки до 1 мс: "
+                                     "Диспетчер устройств → Порты → %1 → Свойства → Параметры "
+                                     "порта → Дополнительно → Время задержки (Latency Timer).")
+                          .arg(device);
+    }
+    return slow + QStringLiteral("Для USB-переходника уменьшите его время задержки (latency "
+                                 "timer) до 1 мс.");
+}
+
 QString DeviceCheck::Summary() const {
+    // The port-card probe reports a card without reading anything: nothing is known of a
+    // device, whatever the polls on the serial port did.
+    if (m_state.settings.IO_Serial != 1) {
+        return PortCardStatusText();
+    }
     if (m_state.NoData != 0) {
         return QStringLiteral("Не поступают данные через последовательный порт %1")
             .arg(m_state.settings.SerialPort);

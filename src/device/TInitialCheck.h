@@ -8,6 +8,20 @@
 
 namespace ryvo {
 
+// The status line in port-card mode, which has no input path to check.
+QString PortCardStatusText();
+// Follows the start-up message about missing data: the question whether to search.
+QString OfferSearchText();
+
+// Below this many polls a second a device that answers is on a slow link.
+inline constexpr double kSlowPollRate = 200.0;
+enum class HostSystem { Windows, Linux, Other };
+HostSystem ThisSystem();
+// "Опрос: 530 в с", with what to do when the link is slow (USB adapter latency: the timer
+// setting on Windows, the low-latency mode on Linux); empty while too few polls were answered.
+QString PollRateText(const PollMeter& meter, const QString& port, HostSystem host = ThisSystem());
+[[nodiscard]] bool LinkSlow(const PollMeter& meter);
+
 // The device check of start-up: a burst of polls on lane 0, then which lanes may take part.
 // It runs once at start-up and again whenever the user asks, one poll per Step, so a window
 // can keep its event loop going between polls.

@@ -7,47 +7,12 @@
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QResizeEvent>
 
 #include <algorithm>
 #include <cmath>
 
 namespace ryvo {
-
-QPixmap ScaledPixmap(int w, int h, double s) {
-    QPixmap pixmap(static_cast<int>(std::lround(w * s)), static_cast<int>(std::lround(h * s)));
-    pixmap.fill(Qt::transparent);
-    return pixmap;
-}
-
-QPixmap MarkerPixmap(const QColor& colour, double s) {
-    QPixmap pixmap = ScaledPixmap(20, 21, s);
-    QPainter p(&pixmap);
-    p.scale(s, s);
-    p.setPen(QPen(colour, 2));
-    p.drawEllipse(QRect(3, 3, 14, 14));
-    p.drawLine(10, 0, 10, 20);
-    p.drawLine(0, 10, 19, 10);
-    return pixmap;
-}
-
-QPixmap ArrowPixmap(int angle, double s) {
-    constexpr int kArrowSize = 24;
-    QPixmap pixmap = ScaledPixmap(kArrowSize, kArrowSize, s);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(s, s);
-    p.translate(12, 12);
-    p.rotate(angle);
-    QPainterPath path;
-    path.moveTo(-10, 0);
-    path.lineTo(8, -9);
-    path.lineTo(8, 9);
-    path.closeSubpath();
-    p.fillPath(path, QColor(200, 0, 0));
-    return pixmap;
-}
 
 PictureWidget::PictureWidget(const char* name, QSize size, Color fill, QWidget* parent)
     : QWidget(parent), m_fill(fill) {
@@ -200,6 +165,20 @@ void ExercisePage::ShowStatus(RunStatus& status) {
         hint->setText(status.Hint());
     };
     status.onChanged();
+}
+
+QPushButton* ExercisePage::NewButton(const char* name, const QString& caption) {
+    auto* button = Named(new QPushButton(caption), name);
+    ScaleText(button, kCaptionPoints);
+    return button;
+}
+
+QLabel* ExercisePage::AddLamp(const char* name, int baseWidth, int baseHeight) {
+    auto* lamp = Named(new QLabel, name);
+    ScaleSize(lamp, baseWidth, baseHeight);
+    KeepPlaceWhenHidden(lamp);
+    lamp->hide();
+    return lamp;
 }
 
 int ExercisePage::Scaled(int base) const {

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QElapsedTimer>
 #include <QPixmap>
+#include <QPushButton>
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
@@ -23,11 +24,13 @@ namespace ryvo {
 // Shared page code of the exercise windows (single, two-shooter, five-lane, zeroing).
 //
 // A window derives from ExercisePage and in its constructor:
-//   1. makes each picture as a PictureWidget(name, size): the image the run draws on and
-//      its widget, whose object and accessible name is the control name;
-//   2. forwards its views' Repaint / RepaintArea / Place / Present to Display()
-//      (Repaint, RepaintArea, Place, Present), so pictures reach the screen at most once
-//      per display frame while a new hole shows at once;
+//   1. makes each target panel as a TargetPanelWidgets (the target picture with its
+//      markers, the miss pictures, the level bar, the values), and other pictures as a
+//      PictureWidget(name, size): the image the run draws on and its widget, whose object
+//      and accessible name is the control name;
+//   2. forwards its views' Repaint / RepaintArea / Place / Present to Display() (the panel
+//      does so for its own), so pictures reach the screen at most once per display frame
+//      while a new hole shows at once;
 //   3. calls Ticks().Drive(run) with its run (any object with Tick(), Waiting(), Idle())
 //      and Ticks().KeepTicking() after each click that may start a run;
 //   4. lets the window fill the screen: AddSquarePicture(panel, "Target") for a target that
@@ -39,18 +42,10 @@ namespace ryvo {
 // Pictures change size only while the run is idle (a run draws in pixels of the size it
 // started with); a resize during a run takes effect when it ends.
 
-// Shows an image as it is, repainted only when told. The widget owns its image, so a
-// window that resizes the picture between runs replaces it here.
 class RunStatus;
 
-// Marker pictures every exercise window shows, drawn at `s` times their base size.
-// A blank pixmap of `w` x `h` scaled by `s`; paint on it in unscaled units.
-QPixmap ScaledPixmap(int w, int h, double s);
-// The aiming point and the trigger-jerk marker: a ring with a cross, 20 x 21.
-QPixmap MarkerPixmap(const QColor& colour, double s);
-// An edge arrow, 24 x 24, pointing left when `angle` is 0.
-QPixmap ArrowPixmap(int angle, double s);
-
+// Shows an image as it is, repainted only when told. The widget owns its image, so a
+// window that resizes the picture between runs replaces it here.
 class PictureWidget final : public QWidget {
 public:
     PictureWidget(const char* name, QSize size, Color fill = kButtonFace,
@@ -138,6 +133,8 @@ public:
     // The window size the base sizes are given for; larger windows scale them up.
     static constexpr int kBaseWidth = 1024;
     static constexpr int kBaseHeight = 768;
+    // Point size at the base window size of captions and buttons.
+    static constexpr double kCaptionPoints = 11.0;
 
     ExercisePage(const QString& className, const QString& caption, QWidget* parent = nullptr);
     ~ExercisePage() override;
@@ -160,6 +157,18 @@ public:
     QLabel* HintLine();
 
 protected:
+    friend class TargetPanelWidgets;
+
+    // A button `name` with `caption` at the caption size that runs `handler` of window `W`.
+    template <typename W>
+    QPushButton* NewButton(const char* name, const QString& caption, void (W::*handler)()) {
+        QPushButton* button = NewButton(name, caption);
+        connect(button, &QPushButton::clicked, static_cast<W*>(this), handler);
+        return button;
+    }
+    QPushButton* NewButton(const char* name, const QString& caption);
+    // A lamp of `baseWidth` x `baseHeight` at scale 1, hidden; a lamp that lights moves nothing.
+    QLabel* AddLamp(const char* name, int baseWidth, int baseHeight);
     // A picture inside `panel` that takes the largest square the panel gets; `initial`
     // until the panel is laid out.
     PictureWidget* AddSquarePicture(QWidget* panel, const char* name, int initial);

@@ -59,7 +59,7 @@ void MultiShooterRun::Pass(SeriesStep& series) {
         // The clock.
         TimeProc();
         // The poll of the selected lane (and of the lanes with news).
-        const LanePoll poll = PollLane(m_state, current);
+        const LanePoll poll = PollLane(m_state, m_services.clock, current);
         if (poll.traceSample) {
             panel.AddSample(static_cast<std::uint32_t>(device.Level[cur]), current,
                             device.PosX[cur], device.PosY[cur]);
@@ -239,7 +239,8 @@ void MultiShooterRun::RegisterOtherLane(SeriesStep& series, int lane) {
             run.ShootTime[i] = Seconds(now, run.StartTick[i]);
         }
         // At the lane's current aim: no trace of it is kept, so no jerk marker either.
-        RecordShot(run, lane, ShotPoint{run.AimX[i], run.AimY[i]}, m_state.settings.Target[i], now);
+        RecordShot(run, lane, ShotPoint{run.AimX[i], run.AimY[i]}, m_state.settings.Target[i],
+                   LoadedZones(m_state), now);
         if (run.LaneLit[i] != 0) {
             SmallTargetHole(lane);
         }

@@ -180,7 +180,7 @@ void MultiShooterRun::StartClick() {
     }
     lamps.scriptPos = 0;
     // What stands on the device from before is no shot; a pull from now on is.
-    FetchStandingReports(m_state, kAllLanes, 1);
+    FetchStandingReports(m_state, m_services.clock, kAllLanes, 1);
     m_sequence.Begin(m_state.settings.RepeatEnabled != 0);
     m_sequence.Add<KeyReleaseStep>(kStartKeyRounds, Key::Space,
                                    RunSequence::Phase::StartKeyRelease);
@@ -292,7 +292,7 @@ void MultiShooterRun::SeriesGo() {
     // a lane fetched along with another finds its report acknowledged, so each is kept.
     m_startTriggers.fill(0);
     for (int lane = 0; lane < kLaneCount; ++lane) {
-        PollLane(m_state, lane);
+        PollLane(m_state, m_services.clock, lane);
         run.ShotLockout[Index(lane)] = 0;
         for (size_t i = 0; i < static_cast<size_t>(kLaneCount); ++i) {
             if (device.Trigger[i] != 0) {

@@ -33,7 +33,7 @@ std::optional<ShotPoint> RegisterShot(ProgramState& state, TargetPanel& panel, i
         const TargetPoint t = ToTarget(settings, lane, sample.x, sample.y);
         point = {t.x, t.y};
     }
-    point = RecordShot(run, lane, point, settings.Target[i], now).point;
+    point = RecordShot(run, lane, point, settings.Target[i], LoadedZones(state), now).point;
 
     if (lit) {
         view.SetVisible(ViewItem::ImageActive, false);

@@ -25,9 +25,9 @@ template <typename F> void ForLanes(LaneSet lanes, F&& f) {
 
 } // namespace
 
-void FetchStandingReports(ProgramState& state, LaneSet lanes, int rounds) {
+void FetchStandingReports(ProgramState& state, Clock* clock, LaneSet lanes, int rounds) {
     for (int round = 0; round < rounds; ++round) {
-        ForLanes(lanes, [&](size_t lane) { PollLane(state, static_cast<int>(lane)); });
+        ForLanes(lanes, [&](size_t lane) { PollLane(state, clock, static_cast<int>(lane)); });
     }
     state.Device.Trigger.fill(0);
 }
@@ -50,7 +50,7 @@ void TickLockouts(RunState& run, LaneSet lanes) {
 }
 
 RecordedShot RecordShot(RunState& run, int lane, ShotPoint point, std::int32_t targetType,
-                        std::uint32_t now) {
+                        const ZoneMaps* zones, std::uint32_t now) {
     const size_t i = Index(lane);
     RecordedShot shot;
     if (run.ShotCount[i] >= kMaxShots) {
@@ -59,7 +59,7 @@ RecordedShot RecordShot(RunState& run, int lane, ShotPoint point, std::int32_t t
     shot.recorded = true;
     shot.first = run.ShotCount[i] == 0;
     if (run.LaneLit[i] != 0) {
-        run.LastScore[i] = ScoreShot(point.x, point.y, targetType);
+        run.LastScore[i] = ScoreShot(point.x, point.y, targetType, zones);
     } else {
         point = {kDarkShotPosition, kDarkShotPosition};
         run.LastScore[i] = kScoreDark;

@@ -9,7 +9,9 @@
 
 namespace ryvo {
 
+class Clock;
 struct ProgramState;
+class ZoneMaps;
 
 // The lanes a window looks after, as a bit set (bit n = lane n).
 using LaneSet = std::uint32_t;
@@ -32,7 +34,7 @@ inline constexpr std::int32_t kLockoutTicks = 2;
 // Polls `lanes`, `rounds` times over, when Start is pressed: trigger reports standing on the
 // device from before are fetched and acknowledged, and are no shots. No sample of these polls
 // goes on a trace.
-void FetchStandingReports(ProgramState& state, LaneSet lanes, int rounds);
+void FetchStandingReports(ProgramState& state, Clock* clock, LaneSet lanes, int rounds);
 
 // True when the lane is not locked out; locks it.
 bool AcceptTrigger(RunState& run, int lane);
@@ -44,11 +46,11 @@ struct RecordedShot {
     bool first = false;    // the first shot of the series
     ShotPoint point;       // the stored point; the dark-shot position for an unlit target
 };
-// Stores shot number ShotCount of the lane, scores it against `targetType` (dark when the
-// lane is not lit), adds a positive score to the sum and counts it. `now` is the clock at
-// the shot; its time since the lane's StartTick is kept with it.
+// Stores shot number ShotCount of the lane, scores it against `targetType` with the loaded
+// pack's `zones` (dark when the lane is not lit), adds a positive score to the sum and counts
+// it. `now` is the clock at the shot; its time since the lane's StartTick is kept with it.
 RecordedShot RecordShot(RunState& run, int lane, ShotPoint point, std::int32_t targetType,
-                        std::uint32_t now);
+                        const ZoneMaps* zones, std::uint32_t now);
 
 // Trace entry the trigger-jerk point is taken from (TimePost div TimeGun), or nullopt when
 // the times do not give one.

@@ -120,7 +120,8 @@ void SingleShooterRun::ReplayStep::Show() {
     r.DrawReplayHole(m_shot, kRed);
     r.m_view.ReplayShot(static_cast<int>(m_shot));
     const ShotPoint p = m_shot < shots.size() ? shots[m_shot] : ShotPoint{};
-    const std::int32_t score = ScoreShot(p.x, p.y, r.m_state.settings.Target[lane]);
+    const std::int32_t score =
+        ScoreShot(p.x, p.y, r.m_state.settings.Target[lane], LoadedZones(r.m_state));
     r.status.ReplayShot(static_cast<int>(m_shot) + 1, score);
     if (score == kScoreMiss) {
         r.panel.ShowMissArrow(r.panel.Scale(), p.y, p.x);

@@ -157,7 +157,7 @@ void SingleShooterRun::StartClick() {
     }
     PortFree = 0;
     // What stands on the device from before is no shot; a pull from now on is.
-    FetchStandingReports(m_state, LaneBit(0) | LaneBit(1), kFlushRounds);
+    FetchStandingReports(m_state, m_services.clock, LaneBit(0) | LaneBit(1), kFlushRounds);
     m_sequence.Begin(m_state.settings.RepeatEnabled != 0);
     m_sequence.Add<KeyReleaseStep>(kStartKeyRounds, Key::Space,
                                    RunSequence::Phase::StartKeyRelease);
@@ -278,7 +278,7 @@ void SingleShooterRun::Pass(SeriesStep& series) {
         UpdateTimer(run, settings, lane, m_services.clock->TickCount(), m_view);
         // The poll; a usable sample of the lane goes on the trace.
         PortFree = 0;
-        const LanePoll poll = PollLane(m_state, lane);
+        const LanePoll poll = PollLane(m_state, m_services.clock, lane);
         if (poll.traceSample) {
             panel.AddSample(static_cast<std::uint32_t>(device.Level[i]), lane, device.PosX[i],
                             device.PosY[i]);

@@ -53,6 +53,8 @@ public:
 
     void Tick();
     [[nodiscard]] Phase CurrentPhase() const;
+    // The shared steps' phase (the replay is Window).
+    [[nodiscard]] RunSequence::Phase RunPhase() const { return m_sequence.CurrentPhase(); }
     [[nodiscard]] bool Idle() const { return m_sequence.Idle(); }
     [[nodiscard]] bool Waiting() const { return m_sequence.Waiting(); }
     // Another series follows the pause (Escape in a series ends that).

@@ -8,13 +8,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
-
 namespace ryvo {
 
 namespace {
@@ -24,13 +21,11 @@ constexpr int kTargetSize = 363;
 constexpr int kMinTargetSize = 200;
 constexpr int kSignalWidth = 204;
 constexpr int kSignalHeight = 20;
-constexpr int kFailArrowSize = 30;
 // The series panels between the targets: wide enough for their four columns.
 constexpr int kSeriesWidth = 200;
 
-// Point sizes at the base window size: values read from a distance, captions and buttons.
+// Point size at the base window size of values read from a distance.
 constexpr double kValuePoints = 16.0;
-constexpr double kCaptionPoints = 11.0;
 
 // The word for a miss: red letters on nothing, or black letters on red for a dark target.
 QPixmap MissWord(bool dark, double s) {
@@ -50,71 +45,10 @@ QPixmap MissWord(bool dark, double s) {
 
 } // namespace
 
-// One shooter's side: the target with its markers, the signal bar and the statistics box.
-class TShoot2::LaneView final : public PanelView {
-public:
-    explicit LaneView(DisplayBatch& display) : m_display(display) {}
-
-    void SetText(ViewText text, const QString& value) override {
-        if (const auto it = labels.find(text); it != labels.end()) {
-            it->second->setText(value);
-        }
-    }
-    void SetVisible(ViewItem item, bool visible) override {
-        if (QWidget* w = Item(item); w != nullptr && w->isVisibleTo(w->parentWidget()) != visible) {
-            w->setVisible(visible);
-        }
-    }
-    void Place(ViewItem item, int left, int top) override {
-        if (QWidget* w = Item(item)) {
-            m_display.Place(w, QPoint(left, top));
-        }
-    }
-    [[nodiscard]] QSize ItemSize(ViewItem item) const override {
-        const QWidget* w = Item(item);
-        return w != nullptr ? w->size() : QSize();
-    }
-    Canvas& Picture(ViewPicture picture) override { return View(picture)->Canvas(); }
-    void Repaint(ViewPicture picture) override { m_display.Repaint(View(picture)); }
-    void RepaintArea(ViewPicture picture, const QRect& area) override {
-        m_display.RepaintArea(View(picture), area);
-    }
-    void Present() override { m_display.Present(); }
-    [[nodiscard]] int SignalLength() const override { return sig->Canvas().Width(); }
-    void ShotsChanged(const RunState& run, int lane) override { series->ShowShots(run, lane); }
-
-    [[nodiscard]] QWidget* Item(ViewItem item) const {
-        const auto it = items.find(item);
-        return it != items.end() ? it->second : nullptr;
-    }
-    [[nodiscard]] PictureWidget* View(ViewPicture picture) const {
-        switch (picture) {
-        case ViewPicture::FailArrow:
-            return failArrow;
-        case ViewPicture::SignalI:
-            return sig;
-        case ViewPicture::Target:
-            break;
-        }
-        return target;
-    }
-
-    PictureWidget* target = nullptr;
-    PictureWidget* failArrow = nullptr;
-    PictureWidget* sig = nullptr;
-    SeriesPanel* series = nullptr;
-    std::map<ViewText, QLabel*> labels;
-    std::map<ViewItem, QWidget*> items;
-    std::map<ViewItem, std::function<QPixmap(double)>> art;
-
-private:
-    DisplayBatch& m_display;
-};
-
 TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
     : ExercisePage(QStringLiteral("TShoot2"), QStringLiteral("Стрельба: два стрелка"), parent) {
     for (auto& lane : m_lanes) {
-        lane = std::make_unique<LaneView>(Display());
+        lane = std::make_unique<TargetPanelWidgets>(*this);
     }
     m_run = std::make_unique<TwoShooterRun>(state, services, *this);
 
@@ -122,13 +56,8 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
     // Each shooter's lamps on the bottom line below their target, the status between them.
     auto* statusRow = new QHBoxLayout;
     auto lamp = [this, statusRow](ViewItem item, const char* name, int width) {
-        auto* label = Named(new QLabel, name);
-        ScaleSize(label, width, 18);
-        // A lamp that lights moves nothing.
-        KeepPlaceWhenHidden(label);
-        label->hide();
-        m_lamps[item] = label;
-        statusRow->addWidget(label);
+        m_lamps[item] = AddLamp(name, width, 18);
+        statusRow->addWidget(m_lamps[item]);
     };
     lamp(ViewItem::Image1, "Image1", 50);
     lamp(ViewItem::Image3, "Image3", 18);
@@ -144,10 +73,8 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
     auto* middle = new QVBoxLayout;
     auto button = [this, middle](TwoButton b, const char* name, const QString& caption,
                                  void (TShoot2::*handler)(), bool enabled) {
-        auto* w = Named(new QPushButton(caption), name);
+        QPushButton* w = NewButton(name, caption, handler);
         w->setEnabled(enabled);
-        ScaleText(w, kCaptionPoints);
-        connect(w, &QPushButton::clicked, this, handler);
         middle->addWidget(w);
         m_buttons[b] = w;
     };
@@ -157,7 +84,7 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
             lane == 0 ? QStringLiteral("Стрелок 1") : QStringLiteral("Стрелок 2"), suffix);
         ScaleText(panel, kCaptionPoints);
         ScaleSize(panel, kSeriesWidth);
-        m_lanes[static_cast<size_t>(lane)]->series = panel;
+        m_lanes[static_cast<size_t>(lane)]->SetSeries(panel);
         middle->addWidget(panel, 1);
     };
     series(0, "1");
@@ -180,11 +107,13 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
     ShowStatus(m_run->status);
 
     Ticks().Drive(*m_run);
-    PlaceMarkers();
+    for (const auto& lane : m_lanes) {
+        lane->PlaceMarkers();
+    }
 }
 
 QWidget* TShoot2::BuildLane(int lane) {
-    LaneView& view = *m_lanes[static_cast<size_t>(lane)];
+    TargetPanelWidgets& view = *m_lanes[static_cast<size_t>(lane)];
     const bool first = lane == 0;
     // Control names end in the shooter's number.
     auto name = [first](const char* one, const char* two) { return first ? one : two; };
@@ -199,122 +128,61 @@ QWidget* TShoot2::BuildLane(int lane) {
     layout->addWidget(heading, 0, Qt::AlignHCenter);
 
     // The target takes the largest square its panel gets.
-    auto* panel = Named(new QWidget, name("Panel1", "Panel2"));
-    panel->setMinimumSize(kMinTargetSize, kMinTargetSize);
-    panel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    view.target = AddSquarePicture(panel, name("Target1", "Target2"), kTargetSize);
-    layout->addWidget(panel, 1);
-
-    auto marker = [&view](ViewItem item, const char* objectName, std::function<QPixmap(double)> art,
-                          QWidget* parent, bool transparent = true) {
-        auto* label = Named(new QLabel(parent), objectName);
-        if (transparent) {
-            label->setAttribute(Qt::WA_TranslucentBackground);
-        }
-        label->hide();
-        view.items[item] = label;
-        view.art[item] = std::move(art);
-        return label;
-    };
-    marker(
-        ViewItem::Gun2, name("Gun1", "Gun2"),
-        [](double s) { return MarkerPixmap(QColor(255, 0, 0), s); }, view.target);
-    marker(
-        ViewItem::PostGun, name("PostGun1", "PostGun2"),
-        [](double s) { return MarkerPixmap(QColor(0, 0, 255), s); }, view.target);
-    marker(
-        ViewItem::LeftArrow, name("ArrowLeft1", "ArrowLeft2"),
-        [](double s) { return ArrowPixmap(0, s); }, view.target);
-    marker(
-        ViewItem::RightArrow, name("ArrowRight1", "ArrowRight2"),
-        [](double s) { return ArrowPixmap(180, s); }, view.target);
-    marker(
-        ViewItem::UpArrow, name("ArrowUp1", "ArrowUp2"),
-        [](double s) { return ArrowPixmap(90, s); }, view.target);
-    marker(
-        ViewItem::DownArrow, name("ArrowDown1", "ArrowDown2"),
-        [](double s) { return ArrowPixmap(270, s); }, view.target);
+    layout->addWidget(view.AddTarget(name("Panel1", "Panel2"), name("Target1", "Target2"),
+                                     kTargetSize, kMinTargetSize),
+                      1);
+    view.AddMarkers({name("Gun1", "Gun2"), name("PostGun1", "PostGun2"),
+                     name("ArrowLeft1", "ArrowLeft2"), name("ArrowRight1", "ArrowRight2"),
+                     name("ArrowUp1", "ArrowUp2"), name("ArrowDown1", "ArrowDown2")});
 
     auto* signalRow = new QHBoxLayout;
-    view.sig = AddScaledPicture(name("Sig1", "Sig2"), QSize(kSignalWidth, kSignalHeight));
-    signalRow->addWidget(view.sig);
+    signalRow->addWidget(
+        view.AddSignalBar(name("Sig1", "Sig2"), QSize(kSignalWidth, kSignalHeight)));
     auto* sigT = Named(new QLabel(QStringLiteral("Сигнал")), name("SigT1", "SigT2"));
     ScaleText(sigT, kCaptionPoints);
     signalRow->addWidget(sigT);
     signalRow->addStretch(1);
     layout->addLayout(signalRow);
 
-    auto* stat =
-        Named(new QGroupBox(QStringLiteral("Статистика")), name("GroupBoxStat1", "GroupBoxStat2"));
-    ScaleText(stat, kCaptionPoints);
-    auto* grid = new QGridLayout(stat);
-    CompactLayout(grid);
     // One pair to a row: two would not fit beside each other on a 1024 pixel wide screen once
-    // the values are in. Each value has room for its widest text from the start: a value that
-    // comes or widens during a run moves nothing.
-    auto pair = [&](const char* captionName, const QString& caption, const char* valueName,
-                    ViewText text, const QString& widest = QStringLiteral("0")) {
-        auto* label = Named(new QLabel(caption), captionName);
-        ScaleText(label, kCaptionPoints);
-        auto* value = Named(new QLabel, valueName);
-        ScaleText(value, kValuePoints, text == ViewText::FirstTime);
-        ReserveRoom(value, widest);
-        const int row = grid->rowCount();
-        grid->addWidget(label, row, 0);
-        grid->addWidget(value, row, 1);
-        view.labels[text] = value;
-    };
-    pair(name("NumT1", "NumT2"), QStringLiteral("Произведен выстрел N"), name("Num1", "Num2"),
-         ViewText::Num);
-    pair(name("Ft1", "Ft2"), QStringLiteral("Первый выстрел"), name("FirstTime1", "FirstTime2"),
-         ViewText::FirstTime, QStringLiteral("  10.00 сек"));
-    pair(name("TimeT1", "TimeT2"), QStringLiteral("Время стрельбы"), name("Time1", "Time2"),
-         ViewText::TimeC, QStringLiteral("00.00 сек"));
-    pair(name("ResT1", "ResT2"), QStringLiteral("Результат"), name("Res1", "Res2"), ViewText::Res);
-    pair(name("SymT1", "SymT2"), QStringLiteral("Сумма"), name("SymE1", "SymE2"), ViewText::SymE);
-    pair(name("AverSymT1", "AverSymT2"), QStringLiteral("Средний результат"),
-         name("AverSym1", "AverSym2"), ViewText::AverSym);
+    // the values are in. The values turn bold when the window is activated.
+    QGroupBox* stat =
+        view.AddStatistics(name("GroupBoxStat1", "GroupBoxStat2"),
+                           {{name("NumT1", "NumT2"), QStringLiteral("Произведен выстрел N"),
+                             name("Num1", "Num2"), ViewText::Num, ValueFont::Plain},
+                            {name("Ft1", "Ft2"), QStringLiteral("Первый выстрел"),
+                             name("FirstTime1", "FirstTime2"), ViewText::FirstTime},
+                            {name("TimeT1", "TimeT2"), QStringLiteral("Время стрельбы"),
+                             name("Time1", "Time2"), ViewText::TimeC, ValueFont::Plain},
+                            {name("ResT1", "ResT2"), QStringLiteral("Результат"),
+                             name("Res1", "Res2"), ViewText::Res, ValueFont::Plain},
+                            {name("SymT1", "SymT2"), QStringLiteral("Сумма"),
+                             name("SymE1", "SymE2"), ViewText::SymE, ValueFont::Plain},
+                            {name("AverSymT1", "AverSymT2"), QStringLiteral("Средний результат"),
+                             name("AverSym1", "AverSym2"), ViewText::AverSym, ValueFont::Plain}},
+                           kValuePoints);
 
     auto* misses = new QHBoxLayout;
     // Fail and FailActive share one place.
     auto* words = new QWidget;
     ScaleSize(words, 145, 30);
-    marker(
+    view.AddMarker(
         ViewItem::Fail, name("Fail1", "Fail2"), [](double s) { return MissWord(false, s); }, words);
-    marker(
+    view.AddMarker(
         ViewItem::ImageActive, name("FailActive1", "FailActive2"),
         [](double s) { return MissWord(true, s); }, words, false);
     misses->addWidget(words);
-    view.failArrow = AddScaledPicture(name("FailArrow1", "FailArrow2"),
-                                      QSize(kFailArrowSize, kFailArrowSize), stat);
-    view.failArrow->hide();
-    view.items[ViewItem::FailArrow] = view.failArrow;
-    KeepPlaceWhenHidden(view.failArrow);
-    misses->addWidget(view.failArrow);
+    misses->addWidget(view.AddFailArrow(name("FailArrow1", "FailArrow2"), stat));
     misses->addStretch(1);
-    grid->addLayout(misses, grid->rowCount(), 0, 1, 2);
+    view.AddStatisticsRow(misses);
     layout->addWidget(stat);
     return column;
 }
 
-void TShoot2::PlaceMarkers() {
-    for (const auto& lane : m_lanes) {
-        for (const auto& [item, art] : lane->art) {
-            auto* label = static_cast<QLabel*>(lane->items.at(item));
-            const QPixmap pixmap = art(Scale());
-            label->setPixmap(pixmap);
-            label->setFixedSize(pixmap.size());
-        }
-        const int edge = lane->target->width() - lane->items.at(ViewItem::LeftArrow)->width();
-        lane->items.at(ViewItem::LeftArrow)->move(0, edge / 2);
-        lane->items.at(ViewItem::RightArrow)->move(edge, edge / 2);
-        lane->items.at(ViewItem::UpArrow)->move(edge / 2, 0);
-        lane->items.at(ViewItem::DownArrow)->move(edge / 2, edge);
-    }
-}
-
 void TShoot2::PicturesResized() {
-    PlaceMarkers();
+    for (const auto& lane : m_lanes) {
+        lane->PlaceMarkers();
+    }
     m_run->Redraw();
     FlushDisplay();
 }
@@ -325,7 +193,7 @@ void TShoot2::FormActivate() {
     for (const auto& lane : m_lanes) {
         for (ViewText t :
              {ViewText::Num, ViewText::TimeC, ViewText::Res, ViewText::SymE, ViewText::AverSym}) {
-            QLabel* label = lane->labels[t];
+            QLabel* label = lane->Label(t);
             QFont font = label->font();
             font.setBold(true);
             label->setFont(font);
@@ -372,9 +240,7 @@ void TShoot2::SetLampVisible(ViewItem image, bool visible) {
 
 void TShoot2::FillLamp(ViewItem image, Color color) {
     if (const auto it = m_lamps.find(image); it != m_lamps.end()) {
-        QPixmap pixmap(it->second->size());
-        pixmap.fill(ToQColor(color));
-        it->second->setPixmap(pixmap);
+        FillLabel(it->second, color);
     }
 }
 

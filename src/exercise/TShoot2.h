@@ -2,15 +2,13 @@
 
 #include "exercise/ExercisePage.h"
 #include "exercise/ExerciseView.h"
+#include "exercise/TargetPanelWidgets.h"
 #include "exercise/TwoShooterRun.h"
 
 #include <array>
 #include <functional>
 #include <map>
 #include <memory>
-
-class QLabel;
-class QPushButton;
 
 namespace ryvo {
 
@@ -49,13 +47,9 @@ protected:
     void PicturesResized() override;
 
 private:
-    class LaneView;
-
     QWidget* BuildLane(int lane);
-    // Marker pictures at the window's scale; the edge arrows at the targets' edges.
-    void PlaceMarkers();
 
-    std::array<std::unique_ptr<LaneView>, 2> m_lanes;
+    std::array<std::unique_ptr<TargetPanelWidgets>, 2> m_lanes;
     std::unique_ptr<TwoShooterRun> m_run;
     std::map<ViewItem, QLabel*> m_lamps;
     std::map<TwoButton, QPushButton*> m_buttons;

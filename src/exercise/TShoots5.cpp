@@ -9,13 +9,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPaintEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-#include <cmath>
 
 namespace ryvo {
 
@@ -26,7 +22,6 @@ constexpr int kTargetSize = 421;
 constexpr int kMinTargetSize = 300;
 constexpr int kSmallSize = 126;
 constexpr int kBarWidth = 11;
-constexpr int kFailArrowSize = 30;
 constexpr int kSignalWidth = 235;
 constexpr int kSignalHeight = 36;
 constexpr int kSignalGroupWidth = 254;
@@ -36,9 +31,8 @@ constexpr int kLampHeight = 8;
 // Lines of the status beside the small targets.
 constexpr int kStatusLines = 4;
 
-// Point sizes at the base window size: values read from a distance, captions and buttons.
+// Point size at the base window size of values read from a distance.
 constexpr double kValuePoints = 18.0;
-constexpr double kCaptionPoints = 11.0;
 
 // A 176 x 44 notice: a miss or a shot at a dark target.
 QPixmap NoticePixmap(const QString& text, const QColor& colour, double s) {
@@ -55,12 +49,21 @@ QPixmap NoticePixmap(const QString& text, const QColor& colour, double s) {
     return pixmap;
 }
 
+QPixmap MissNotice(double s) {
+    return NoticePixmap(QStringLiteral("Промах"), QColor(200, 0, 0), s);
+}
+
+QPixmap DarkNotice(double s) {
+    return NoticePixmap(QStringLiteral("Мишень не поднята"), QColor(60, 60, 60), s);
+}
+
 } // namespace
 
 TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* parent)
     : ExercisePage(QStringLiteral("TShoots5"), QStringLiteral("Стрельба: до пяти стрелков"),
                    parent),
-      m_state(state), m_run(state, services, *this) {
+      PanelForwarding(this), m_state(state), m_run(state, services, *this) {
+    TargetPanelWidgets& panel = Panel();
     auto* root = new QVBoxLayout(this);
 
     static constexpr std::array<const char*, kLaneCount> kTar = {"Tar1", "Tar2", "Tar3", "Tar4",
@@ -78,13 +81,7 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
         auto* column = new QVBoxLayout;
         auto* lampRow = new QHBoxLayout;
         auto lamp = [this, lampRow](const char* name, int width) {
-            auto* label = Named(new QLabel, name);
-            ScaleSize(label, width, kLampHeight);
-            // Hidden lamps keep their place, so the row does not shift when they light.
-            QSizePolicy policy = label->sizePolicy();
-            policy.setRetainSizeWhenHidden(true);
-            label->setSizePolicy(policy);
-            label->hide();
+            QLabel* label = AddLamp(name, width, kLampHeight);
             lampRow->addWidget(label);
             return label;
         };
@@ -113,116 +110,42 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
 
     auto* body = new QHBoxLayout;
     root->addLayout(body, 1);
-    auto* panel = Named(new QWidget, "Panel1");
-    panel->setMinimumSize(kMinTargetSize, kMinTargetSize);
-    panel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    m_targetView = AddSquarePicture(panel, "Target", kTargetSize);
-    body->addWidget(panel, 1);
-
-    auto marker = [this](ViewItem item, const char* name, std::function<QPixmap(double)> art,
-                         QWidget* parent) {
-        auto* label = Named(new QLabel(parent), name);
-        label->setAttribute(Qt::WA_TranslucentBackground);
-        label->hide();
-        m_items[item] = label;
-        m_markerArt[item] = std::move(art);
-        return label;
-    };
-    marker(
-        ViewItem::Gun2, "Gun2", [](double s) { return MarkerPixmap(QColor(255, 0, 0), s); },
-        m_targetView);
-    marker(
-        ViewItem::PostGun, "PostGun2", [](double s) { return MarkerPixmap(QColor(0, 0, 255), s); },
-        m_targetView);
-    marker(
-        ViewItem::LeftArrow, "LeftArrow", [](double s) { return ArrowPixmap(0, s); }, m_targetView);
-    marker(
-        ViewItem::RightArrow, "RightArrow", [](double s) { return ArrowPixmap(180, s); },
-        m_targetView);
-    marker(
-        ViewItem::UpArrow, "UpArrow", [](double s) { return ArrowPixmap(90, s); }, m_targetView);
-    marker(
-        ViewItem::DownArrow, "DownArrow", [](double s) { return ArrowPixmap(270, s); },
-        m_targetView);
+    body->addWidget(panel.AddTarget("Panel1", "Target", kTargetSize, kMinTargetSize), 1);
+    panel.AddMarkers({"Gun2", "PostGun2", "LeftArrow", "RightArrow", "UpArrow", "DownArrow"});
 
     auto* side = new QVBoxLayout;
     body->addLayout(side, 0);
-    auto* stat = Named(new QGroupBox(QStringLiteral("Статистика")), "GroupBoxStat");
-    ScaleText(stat, kCaptionPoints);
-    auto* grid = new QGridLayout(stat);
-    CompactLayout(grid);
-    // Each value has room for its widest text from the start: a value that comes or widens
-    // during a run moves nothing.
-    auto pair = [this, grid](const char* captionName, const QString& caption, const char* valueName,
-                             ViewText text, const QString& widest = QStringLiteral("0")) {
-        const int row = grid->rowCount();
-        auto* label = Named(new QLabel(caption), captionName);
-        ScaleText(label, kCaptionPoints);
-        grid->addWidget(label, row, 0);
-        auto* value = Named(new QLabel, valueName);
-        // The first shot's time is a caption-sized note; the rest are read from afar.
-        const bool note = text == ViewText::FirstTime;
-        ScaleText(value, note ? kCaptionPoints : kValuePoints, !note);
-        ReserveRoom(value, widest);
-        grid->addWidget(value, row, 1);
-        m_labels[text] = value;
-    };
-    pair("NumT", QStringLiteral("Произведен выстрел N"), "Num", ViewText::Num);
-    pair("TimeT", QStringLiteral("Время стрельбы"), "TimeC", ViewText::TimeC,
-         QStringLiteral("00.00 сек"));
-    pair("ResT", QStringLiteral("Результат выстрела"), "Res", ViewText::Res);
-    pair("SymT", QStringLiteral("Сумма"), "SymE", ViewText::SymE);
-    pair("AverSymT", QStringLiteral("Средний результат"), "AverSym", ViewText::AverSym);
-    pair("Label2", QStringLiteral("Первый выстрел"), "FTime", ViewText::FirstTime,
-         QStringLiteral("  10.00 сек"));
+    // The first shot's time is a caption-sized note; the rest are read from afar.
+    QGroupBox* stat = panel.AddStatistics(
+        "GroupBoxStat",
+        {{"NumT", QStringLiteral("Произведен выстрел N"), "Num", ViewText::Num},
+         {"TimeT", QStringLiteral("Время стрельбы"), "TimeC", ViewText::TimeC},
+         {"ResT", QStringLiteral("Результат выстрела"), "Res", ViewText::Res},
+         {"SymT", QStringLiteral("Сумма"), "SymE", ViewText::SymE},
+         {"AverSymT", QStringLiteral("Средний результат"), "AverSym", ViewText::AverSym},
+         {"Label2", QStringLiteral("Первый выстрел"), "FTime", ViewText::FirstTime,
+          ValueFont::Note}},
+        kValuePoints);
     // A miss and a shot at a dark target share one place, the arrow beside it; all keep
     // their room while hidden, so a notice moves nothing.
     auto* misses = new QGridLayout;
-    marker(
-        ViewItem::Fail, "Fail",
-        [](double s) { return NoticePixmap(QStringLiteral("Промах"), QColor(200, 0, 0), s); },
-        stat);
-    misses->addWidget(m_items[ViewItem::Fail], 0, 0);
-    marker(
-        ViewItem::ImageActive, "ImageActive",
-        [](double s) {
-            return NoticePixmap(QStringLiteral("Мишень не поднята"), QColor(60, 60, 60), s);
-        },
-        stat);
-    misses->addWidget(m_items[ViewItem::ImageActive], 0, 0);
-    m_failArrowView = AddScaledPicture("FailArrow", QSize(kFailArrowSize, kFailArrowSize), stat);
-    m_failArrowView->hide();
-    m_items[ViewItem::FailArrow] = m_failArrowView;
-    misses->addWidget(m_failArrowView, 0, 1);
+    misses->addWidget(panel.AddMarker(ViewItem::Fail, "Fail", MissNotice, stat), 0, 0);
+    misses->addWidget(panel.AddMarker(ViewItem::ImageActive, "ImageActive", DarkNotice, stat), 0,
+                      0);
+    misses->addWidget(panel.AddFailArrow("FailArrow", stat), 0, 1);
     misses->setColumnStretch(2, 1);
-    for (ViewItem item : {ViewItem::Fail, ViewItem::FailArrow, ViewItem::ImageActive}) {
-        KeepPlaceWhenHidden(m_items[item]);
+    for (ViewItem item : {ViewItem::Fail, ViewItem::ImageActive}) {
+        KeepPlaceWhenHidden(panel.Item(item));
     }
-    grid->addLayout(misses, grid->rowCount(), 0, 1, 2);
+    panel.AddStatisticsRow(misses);
     side->addWidget(stat);
+    // The level bar's full length is the group's width.
+    side->addWidget(panel.AddSignalGroup(QSize(kSignalWidth, kSignalHeight), kSignalGroupWidth));
 
-    m_signalBox = Named(new QGroupBox(QStringLiteral("Сигнал")), "Signal");
-    ScaleText(m_signalBox, kCaptionPoints);
-    // The level bar's full length is this width.
-    ScaleSize(m_signalBox, kSignalGroupWidth);
-    auto* signalLayout = new QVBoxLayout(m_signalBox);
-    CompactLayout(signalLayout);
-    m_signalView = AddScaledPicture("SignalI", QSize(kSignalWidth, kSignalHeight));
-    signalLayout->addWidget(m_signalView);
-    auto* sigText = Named(new QLabel, "SigText");
-    ScaleText(sigText, kCaptionPoints);
-    ReserveRoom(sigText, QStringLiteral("0"));
-    m_labels[ViewText::SigText] = sigText;
-    signalLayout->addWidget(sigText);
-    side->addWidget(m_signalBox);
-
-    auto button = [this, buttons](ViewButton b, const char* name, const QString& caption,
-                                  void (TShoots5::*handler)(), int row, int column) {
-        auto* w = Named(new QPushButton(caption), name);
-        ScaleText(w, kCaptionPoints);
-        connect(w, &QPushButton::clicked, this, handler);
+    auto button = [&](ViewButton b, const char* name, const QString& caption,
+                      void (TShoots5::*handler)(), int row, int column) {
+        QPushButton* w = panel.AddButton(b, NewButton(name, caption, handler));
         buttons->addWidget(w, row, column);
-        m_buttons[b] = w;
         return w;
     };
     button(ViewButton::Start, "Start", QStringLiteral("Старт"), &TShoots5::StartClick, 0, 0)
@@ -242,6 +165,7 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     // As wide as the signal group below the wider statistics: on a 4:3 screen the large
     // target stays well the largest thing of the window.
     ScaleSize(m_series, kSignalGroupWidth);
+    panel.SetSeries(m_series);
     side->addWidget(m_series, 1);
 
     Ticks().Drive(m_run);
@@ -257,32 +181,18 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
         }
         ShowStatus();
     };
-    m_targetView->onPainted = [this] {
+    panel.View(ViewPicture::Target)->onPainted = [this] {
         if (onDisplayed) {
             onDisplayed();
         }
     };
-    PlaceMarkers();
+    panel.PlaceMarkers();
 }
 
 TShoots5::~TShoots5() = default;
 
-void TShoots5::PlaceMarkers() {
-    for (const auto& [item, art] : m_markerArt) {
-        auto* label = static_cast<QLabel*>(m_items.at(item));
-        const QPixmap pixmap = art(Scale());
-        label->setPixmap(pixmap);
-        label->setFixedSize(pixmap.size());
-    }
-    const int edge = m_targetView->width() - m_items.at(ViewItem::LeftArrow)->width();
-    m_items.at(ViewItem::LeftArrow)->move(0, edge / 2);
-    m_items.at(ViewItem::RightArrow)->move(edge, edge / 2);
-    m_items.at(ViewItem::UpArrow)->move(edge / 2, 0);
-    m_items.at(ViewItem::DownArrow)->move(edge / 2, edge);
-}
-
 void TShoots5::PicturesResized() {
-    PlaceMarkers();
+    Panel().PlaceMarkers();
     m_run.Redraw();
     FlushDisplay();
 }
@@ -334,103 +244,9 @@ void TShoots5::TarClick(int lane) {
     m_run.TarClick(lane);
 }
 
-QLabel* TShoots5::LabelOf(ViewText text) const {
-    const auto it = m_labels.find(text);
-    return it != m_labels.end() ? it->second : nullptr;
-}
-
-QWidget* TShoots5::WidgetOf(ViewItem item) const {
-    const auto it = m_items.find(item);
-    return it != m_items.end() ? it->second : nullptr;
-}
-
 QLabel* TShoots5::LampOf(int lane, Lamp lamp) const {
     const auto i = static_cast<size_t>(lane);
     return lamp == Lamp::Steady ? m_steadyLamps.at(i) : m_flashLamps.at(i);
-}
-
-void TShoots5::SetText(ViewText text, const QString& value) {
-    if (text == ViewText::StartCaption) {
-        m_buttons.at(ViewButton::Start)->setText(value);
-    } else if (QLabel* label = LabelOf(text)) {
-        label->setText(value);
-    }
-}
-
-void TShoots5::SetVisible(ViewItem item, bool visible) {
-    if (QWidget* w = WidgetOf(item); w != nullptr && w->isVisibleTo(w->parentWidget()) != visible) {
-        w->setVisible(visible);
-    }
-}
-
-void TShoots5::Place(ViewItem item, int left, int top) {
-    if (QWidget* w = WidgetOf(item)) {
-        Display().Place(w, QPoint(left, top));
-    }
-}
-
-QSize TShoots5::ItemSize(ViewItem item) const {
-    const QWidget* w = WidgetOf(item);
-    return w != nullptr ? w->size() : QSize();
-}
-
-void TShoots5::Fill(ViewItem /*item*/, Color /*color*/) {
-    // The lamps of this window are filled by lane (FillLamp).
-}
-
-void TShoots5::SetEnabled(ViewButton button, bool enabled) {
-    if (const auto it = m_buttons.find(button); it != m_buttons.end()) {
-        it->second->setEnabled(enabled);
-    }
-}
-
-bool TShoots5::IsEnabled(ViewButton button) const {
-    const auto it = m_buttons.find(button);
-    return it != m_buttons.end() && it->second->isEnabled();
-}
-
-void TShoots5::FocusStart() {
-    m_buttons.at(ViewButton::Start)->setFocus();
-}
-
-PictureWidget* TShoots5::PictureView(ViewPicture picture) const {
-    switch (picture) {
-    case ViewPicture::FailArrow:
-        return m_failArrowView;
-    case ViewPicture::SignalI:
-        return m_signalView;
-    case ViewPicture::Target:
-        break;
-    }
-    return m_targetView;
-}
-
-Canvas& TShoots5::Picture(ViewPicture picture) {
-    return PictureView(picture)->Canvas();
-}
-
-void TShoots5::Repaint(ViewPicture picture) {
-    Display().Repaint(PictureView(picture));
-}
-
-void TShoots5::RepaintArea(ViewPicture picture, const QRect& area) {
-    Display().RepaintArea(PictureView(picture), area);
-}
-
-void TShoots5::Present() {
-    Display().Present();
-}
-
-int TShoots5::SignalLength() const {
-    return m_signalBox->width();
-}
-
-void TShoots5::ShotsChanged(const RunState& run, int lane) {
-    m_series->ShowShots(run, lane);
-}
-
-void TShoots5::ActivateWindow(const QString& className) {
-    Page::ActivateWindow(className);
 }
 
 Canvas& TShoots5::SmallTarget(int lane) {
@@ -461,10 +277,7 @@ void TShoots5::SetLamp(int lane, Lamp lamp, bool visible) {
 }
 
 void TShoots5::FillLamp(int lane, Lamp lamp, Color color) {
-    QLabel* label = LampOf(lane, lamp);
-    QPixmap pixmap(label->size());
-    pixmap.fill(ToQColor(color));
-    label->setPixmap(pixmap);
+    FillLabel(LampOf(lane, lamp), color);
 }
 
 } // namespace ryvo

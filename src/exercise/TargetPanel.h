@@ -3,7 +3,7 @@
 #include "core/ProgramState.h"
 #include "core/TraceBuffer.h"
 #include "exercise/ExerciseView.h"
-#include "exercise/Marks.h"
+#include "targets/Marks.h"
 
 #include <QPoint>
 #include <QString>

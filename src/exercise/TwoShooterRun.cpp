@@ -191,7 +191,7 @@ void TwoShooterRun::StartClick() {
     // takes no part is not polled.
     for (int lane = 0; lane < kShooters; ++lane) {
         if (m_two.LanePresent[Index(lane)] == 1) {
-            GetXY2(m_two, lane);
+            GetXY2(m_two, m_services.clock, lane);
         }
         m_two.Device.Trigger[Index(lane)] = 0;
     }
@@ -308,7 +308,7 @@ void TwoShooterRun::OnSeriesGo() {
 
 void TwoShooterRun::Poll(int lane) {
     PortFree = 0;
-    const int answered = GetXY2(m_two, lane);
+    const int answered = GetXY2(m_two, m_services.clock, lane);
     PortFree = 1;
     ++m_polls;
     status.PollResult(answered != -1, m_services.clock->TickCount());
@@ -377,7 +377,8 @@ void TwoShooterRun::RegisterShot(int lane) {
     const float x = run.AimX[i];
     const float y = run.AimY[i];
 
-    const RecordedShot shot = RecordShot(run, lane, ShotPoint{x, y}, settings.Target[i], now);
+    const RecordedShot shot =
+        RecordShot(run, lane, ShotPoint{x, y}, settings.Target[i], LoadedZones(m_two), now);
     if (!shot.recorded) {
         return;
     }

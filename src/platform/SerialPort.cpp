@@ -3,8 +3,14 @@
 #include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 
 #include <algorithm>
+
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
 
 namespace ryvo {
 
@@ -31,6 +37,21 @@ QString SystemPortName(const QString& name) {
 
 namespace {
 
+#ifdef Q_OS_LINUX
+LowLatency RequestLowLatency(int fd) {
+    serial_struct serial{};
+    // Pseudo-terminals and some drivers do not know the request.
+    if (::ioctl(fd, TIOCGSERIAL, &serial) != 0) {
+        return LowLatency::Failed;
+    }
+    if ((serial.flags & ASYNC_LOW_LATENCY) != 0) {
+        return LowLatency::On;
+    }
+    serial.flags |= ASYNC_LOW_LATENCY;
+    return ::ioctl(fd, TIOCSSERIAL, &serial) == 0 ? LowLatency::On : LowLatency::Failed;
+}
+#endif
+
 class QtSerialPort final : public SerialPort {
 public:
     explicit QtSerialPort(const QString& name) {
@@ -51,10 +72,20 @@ public:
         const bool stop = m_port.setStopBits(QSerialPort::OneStop);
         const bool parity = m_port.setParity(QSerialPort::NoParity);
         m_settingsApplied = baud && data && stop && parity;
+#ifdef Q_OS_LINUX
+        m_lowLatency = RequestLowLatency(m_port.handle());
+#endif
     }
 
-    [[nodiscard]] bool IsOpen() const override { return m_open && m_port.isOpen(); }
-    [[nodiscard]] bool SettingsApplied() const override { return m_settingsApplied; }
+    [[nodiscard]] bool IsOpen() const override {
+        return m_open && m_port.isOpen();
+    }
+    [[nodiscard]] bool SettingsApplied() const override {
+        return m_settingsApplied;
+    }
+    [[nodiscard]] LowLatency LowLatencyMode() const override {
+        return m_lowLatency;
+    }
 
     bool WriteByte(std::uint8_t value) override {
         if (!IsOpen()) {
@@ -118,12 +149,25 @@ private:
     QSerialPort m_port;
     bool m_open = false;
     bool m_settingsApplied = false;
+    LowLatency m_lowLatency = LowLatency::NotApplicable;
 };
 
 } // namespace
 
 std::unique_ptr<SerialPort> QtSerialPortFactory::Open(const QString& name) {
     return std::make_unique<QtSerialPort>(name);
+}
+
+QStringList QtSerialPortFactory::SystemPorts() const {
+    QStringList names;
+    for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
+#ifdef Q_OS_WIN
+        names << port.portName(); // "COM3"
+#else
+        names << port.systemLocation(); // "/dev/ttyUSB0"
+#endif
+    }
+    return names;
 }
 
 } // namespace ryvo

@@ -3,16 +3,7 @@
 #include <QDir>
 #include <QRegularExpression>
 
-#include <mutex>
-
 namespace ryvo {
-
-namespace {
-
-std::mutex g_zonesMutex;
-std::shared_ptr<const ZoneMaps> g_zones;
-
-} // namespace
 
 ZoneMaps ZoneMaps::LoadFolder(const QString& folder) {
     ZoneMaps maps;
@@ -37,16 +28,6 @@ ZoneMaps ZoneMaps::LoadFolder(const QString& folder) {
 const QImage* ZoneMaps::Find(int pictureId) const {
     auto it = m_maps.constFind(pictureId);
     return it == m_maps.constEnd() ? nullptr : &*it;
-}
-
-void PublishScoringZones(std::shared_ptr<const ZoneMaps> zones) {
-    const std::lock_guard lock(g_zonesMutex);
-    g_zones = std::move(zones);
-}
-
-std::shared_ptr<const ZoneMaps> ScoringZones() {
-    const std::lock_guard lock(g_zonesMutex);
-    return g_zones;
 }
 
 } // namespace ryvo

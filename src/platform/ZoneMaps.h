@@ -4,8 +4,6 @@
 #include <QImage>
 #include <QString>
 
-#include <memory>
-
 namespace ryvo {
 
 // The score maps a target pack carries beside its pictures: "<id>.zones.png", the same size
@@ -22,11 +20,5 @@ public:
 private:
     QHash<int, QImage> m_maps;
 };
-
-// Maps of the target pack the program has loaded. Scoring is a plain function that the
-// exercise logic and the archive pass around without the program state, so the loaded
-// pack's maps are published here instead of being handed down.
-void PublishScoringZones(std::shared_ptr<const ZoneMaps> zones);
-std::shared_ptr<const ZoneMaps> ScoringZones();
 
 } // namespace ryvo

@@ -46,11 +46,12 @@ GroupFigures AnalyseGroup(std::span<const ShotPoint> shots, std::span<const std:
     return f;
 }
 
-GroupFigures AnalyseGroup(std::span<const ShotPoint> shots, std::int32_t targetType) {
+GroupFigures AnalyseGroup(std::span<const ShotPoint> shots, std::int32_t targetType,
+                          const ZoneMaps* zones) {
     std::vector<std::int32_t> scores;
     scores.reserve(shots.size());
     for (const ShotPoint& p : shots) {
-        scores.push_back(ScoreShot(p.x, p.y, targetType));
+        scores.push_back(ScoreShot(p.x, p.y, targetType, zones));
     }
     return AnalyseGroup(shots, scores);
 }

@@ -11,6 +11,8 @@
 
 namespace ryvo {
 
+class ZoneMaps;
+
 // The mean point of impact within this many target units of an axis counts as on it: the
 // radius of a hole, below which a correction of the sight means nothing.
 inline constexpr double kCentreTolerance = 2.0;
@@ -31,8 +33,9 @@ struct GroupFigures {
 // `scores[i]` is the score of `shots[i]`; both have the same length (extra entries of the
 // longer one are ignored).
 GroupFigures AnalyseGroup(std::span<const ShotPoint> shots, std::span<const std::int32_t> scores);
-// Scores every shot for the target type first.
-GroupFigures AnalyseGroup(std::span<const ShotPoint> shots, std::int32_t targetType);
+// Scores every shot for the target type first, library targets by the loaded pack's `zones`.
+GroupFigures AnalyseGroup(std::span<const ShotPoint> shots, std::int32_t targetType,
+                          const ZoneMaps* zones);
 
 // Where the mean point lies from the centre: "выше и левее", "ниже", "правее", "в центре";
 // empty without hits.

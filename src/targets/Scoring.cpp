@@ -27,12 +27,11 @@ int MapPixel(int size, float v) {
     return static_cast<int>(pixel);
 }
 
-std::int32_t LibraryScore(float x, float y, std::int32_t targetType) {
+std::int32_t LibraryScore(float x, float y, std::int32_t targetType, const ZoneMaps* zones) {
     // Types far beyond any pack would overflow the picture id.
     if (targetType > 1'000'000) {
         return 0;
     }
-    const std::shared_ptr<const ZoneMaps> zones = ScoringZones();
     const QImage* map = zones ? zones->Find(LibraryPictureId(targetType)) : nullptr;
     return map ? ZoneScore(*map, x, y) : 0;
 }
@@ -49,6 +48,14 @@ std::int32_t ZoneScore(const QImage& map, float x, float y) {
 }
 
 std::int32_t ScoreShot(float x, float y, std::int32_t targetType) {
+    return ScoreShot(x, y, targetType, nullptr);
+}
+
+const ZoneMaps* LoadedZones(const ProgramState& state) {
+    return state.TargetLibrary ? state.TargetLibrary->Zones().get() : nullptr;
+}
+
+std::int32_t ScoreShot(float x, float y, std::int32_t targetType, const ZoneMaps* zones) {
     constexpr float r = kShotMarkRadius;
     if (std::isnan(x) || std::isnan(y)) {
         return kScoreMiss;
@@ -76,7 +83,7 @@ std::int32_t ScoreShot(float x, float y, std::int32_t targetType) {
         return std::clamp(score, 0, 10);
     }
     if (targetType >= kFirstLibraryTarget) {
-        return LibraryScore(x, y, targetType);
+        return LibraryScore(x, y, targetType, zones);
     }
     return 0;
 }

@@ -6,6 +6,9 @@
 
 namespace ryvo {
 
+class ZoneMaps;
+struct ProgramState;
+
 inline constexpr std::int32_t kTargetUnused = -1;
 inline constexpr std::int32_t kTargetN4 = 1;
 inline constexpr std::int32_t kTargetSport = 2;
@@ -18,9 +21,23 @@ inline constexpr float kDarkShotPosition = -1234.0F;
 
 // Score of a hole centred at (x, y) target units on a target of the given type: 0..10,
 // kScoreMiss when the hole does not touch the target square, kScoreDark for the
-// dark-target position. A library target scores by the zone map of the loaded pack
-// (ScoringZones) when it has one, else 0.
+// dark-target position. A library target scores by its map in `zones`, the zone maps of
+// the loaded target pack, when there is one, else 0.
+std::int32_t ScoreShot(float x, float y, std::int32_t targetType, const ZoneMaps* zones);
+// Without a target pack: library targets score 0.
 std::int32_t ScoreShot(float x, float y, std::int32_t targetType);
+
+// The zone maps of the target pack the program has loaded; null without a pack.
+const ZoneMaps* LoadedZones(const ProgramState& state);
+
+// ScoreShot over one pack's zone maps, for code that is handed a scoring function. The maps
+// must outlive the scorer.
+struct ShotScorer {
+    const ZoneMaps* zones = nullptr;
+    std::int32_t operator()(float x, float y, std::int32_t targetType) const {
+        return ScoreShot(x, y, targetType, zones);
+    }
+};
 
 // Score read from a zone map under the hole centre (x, y) on the square; grey values above
 // 10 count as 10.

@@ -1,4 +1,6 @@
 #include "app/Startup.h"
+#include "app/TFirstStart.h"
+#include "app/TMainForm2.h"
 #include "exercise/TShoots5.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -118,6 +120,16 @@ TEST_P(ScreenFit, EveryWindowStaysOnTheScreenThroughAFiveLaneSeries) {
     TForm2& frame = app.Frame();
     ASSERT_EQ(frame.frameGeometry(), screen);
 
+    // The first-start dialog, and the longest device texts: a slow link's warning.
+    frame.AddPage(new TFirstStart(state, services));
+    state.Polls.Reset(LowLatency::Failed);
+    for (int i = 0; i < 30; ++i) {
+        state.Polls.Add(18);
+    }
+    auto* main = dynamic_cast<TMainForm2*>(frame.Find(QStringLiteral("TMainForm2")));
+    ASSERT_NE(main, nullptr);
+    main->ShowPollRate();
+    main->ShowDeviceStatus(QStringLiteral("Прибор не найден (проверено портов: 17)"));
     for (int i = 0; i < frame.PageCount(); ++i) {
         frame.Activate(frame.PageAt(i)->ClassName());
         ExpectOnScreen(frame, screen, "idle");

@@ -1,4 +1,5 @@
 #include "app/Startup.h"
+#include "app/TFirstStart.h"
 #include "app/TMainForm2.h"
 #include "archive/ArchiveStore.h"
 #include "archive/TArchiv1.h"
@@ -22,7 +23,9 @@
 #include <iostream>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -383,6 +386,58 @@ TEST(Startup, F5ChecksTheDeviceAgain) {
     main->findChild<QPushButton*>(QStringLiteral("BeginShooting"))->click();
     EXPECT_EQ(frame.ActivePage()->ClassName(), QStringLiteral("TShoot1"));
     EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
+// A first start has no settings file: port-card mode, which has no input path. The status
+// says so even though something answers the polls on the serial port.
+TEST(Startup, PortCardModeClaimsNoDevice) {
+    test::TempDir dir;
+    ProgramState state;
+    state.StartDir = dir.Path();
+    ManualClock clock;
+    ScriptedDialogs dialogs;
+    sim::DeviceModel model;
+    sim::SimulatedPortFactory ports(model, &clock);
+    Services services{&clock, nullptr, &dialogs, &ports, nullptr};
+    RyvoApplication app(state, services);
+    app.CreateWindows();
+    app.Start();
+    EXPECT_EQ(state.settings.IO_Serial, 0u);
+    EXPECT_EQ(state.NoData, 0);
+    Page* main = app.Frame().Find(QStringLiteral("TMainForm2"));
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->findChild<QLabel*>(QStringLiteral("DeviceStatus"))->text(),
+              QStringLiteral("Режим платы ввода: прибор не проверяется"));
+}
+
+// The first start with no device anywhere: the dialog says so, cannot use a device, keeps
+// lanes 1 and 2 for the demonstration and leads to the settings or the main window; nothing
+// is written.
+TEST(Startup, FirstStartWithoutADevice) {
+    Harness h;
+    h.app->CreateWindows();
+    h.app->Start();
+    TForm2& frame = h.app->Frame();
+    auto* first = dynamic_cast<TFirstStart*>(frame.ActivePage());
+    ASSERT_NE(first, nullptr);
+    for (int i = 0; i < 100 && first->Searching(); ++i) {
+        QCoreApplication::processEvents();
+    }
+    ASSERT_FALSE(first->Searching());
+    EXPECT_TRUE(first->findChild<QLabel*>(QStringLiteral("FoundText"))
+                    ->text()
+                    .startsWith(QStringLiteral("Прибор не найден")));
+    EXPECT_FALSE(first->findChild<QPushButton*>(QStringLiteral("UseDevice"))->isEnabled());
+    EXPECT_TRUE(first->findChild<QCheckBox*>(QStringLiteral("Lane2"))->isChecked());
+    EXPECT_FALSE(first->findChild<QCheckBox*>(QStringLiteral("Lane3"))->isChecked());
+    first->findChild<QPushButton*>(QStringLiteral("Settings"))->click();
+    EXPECT_EQ(frame.ActivePage()->ClassName(), QStringLiteral("TForm3"));
+    frame.Activate(QStringLiteral("TFirstStart"));
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(frame.ActivePage(), &escape);
+    EXPECT_EQ(frame.ActivePage()->ClassName(), QStringLiteral("TMainForm2"));
+    EXPECT_EQ(h.state.settings.Target[0], -1);
+    EXPECT_TRUE(QDir(h.dir.Path()).entryList({QStringLiteral("ryvw.*")}).isEmpty());
 }
 
 TEST(Startup, ArchiveWindowsRunThroughTheFrame) {

@@ -1,6 +1,5 @@
 #include "archive/ArchiveStore.h"
 #include "core/ProgramState.h"
-#include "platform/ZoneMaps.h"
 #include "support/TempDir.h"
 #include "targets/Scoring.h"
 
@@ -326,7 +325,7 @@ TEST(ArchiveStore, SaveAfterATornTailReadsAsCompleteRecordsPlusTheNewOne) {
     }
     ASSERT_TRUE(AppendResult(dir.Path(), QStringLiteral("G"), kDecember, next).ok);
     ArchiveTables tables;
-    ASSERT_TRUE(ReadGroupFile(tables, path, ScoreShot));
+    ASSERT_TRUE(ReadGroupFile(tables, path, ShotScorer{}));
     ASSERT_EQ(tables.ArchiveRecords.size(), 4u);
     EXPECT_EQ(tables.ArchiveRecords.back().Shooter, QStringLiteral("Новый"));
 }
@@ -382,7 +381,6 @@ TEST(ArchiveStore, StoredShotsOfAFigureTargetScoreByItsZoneMap) {
     state.StartDir = dir.Path();
     LoadTargetLibrary(state);
     ASSERT_TRUE(ReadGroupFile(state, QStringLiteral("2007/Апрель"), QStringLiteral("Стрелки")));
-    PublishScoringZones(nullptr);
     ASSERT_EQ(state.archive.ArchiveRecords.size(), 1u);
     const ResultRecord& r = state.archive.ArchiveRecords[0];
     EXPECT_EQ(r.Hits[10], QStringLiteral("1"));
@@ -394,7 +392,31 @@ TEST(ArchiveStore, StoredShotsOfAFigureTargetScoreByItsZoneMap) {
 
     // The same file without the pack's map scores every hole on the square 0.
     ASSERT_TRUE(ReadGroupFile(state.archive, dir.File(QStringLiteral("2007/Апрель/Стрелки.rec")),
-                              ScoreShot));
+                              ShotScorer{}));
     EXPECT_EQ(state.archive.ArchiveRecords[0].Hits[0], QStringLiteral("3"));
     EXPECT_EQ(state.archive.ArchiveRecords[0].SumText, QStringLiteral("0"));
+}
+
+TEST(ArchiveStore, EachStateScoresByTheZoneMapsOfItsOwnPack) {
+    // Two start directories with the same record on a library target, each with a pack whose
+    // map scores the whole square alike; the second pack is loaded last.
+    const QByteArray record = test::Cp1251Lines(
+        QStringLiteral("Петров\n5.6.2009 11:20\n3 0 1 0\n1   5.00\n\n   0.00            0.00\n"));
+    test::TempDir dirs[2];
+    ProgramState states[2];
+    for (int i = 0; i < 2; ++i) {
+        dirs[i].Write(QStringLiteral("Targets/strings.txt"), "1\t1\n101\tФигура\n");
+        QImage zones(20, 20, QImage::Format_Grayscale8);
+        zones.fill(i == 0 ? QColor(7, 7, 7) : QColor(3, 3, 3));
+        ASSERT_TRUE(zones.save(dirs[i].File(QStringLiteral("Targets/1001.zones.png"))));
+        dirs[i].Write(QStringLiteral("2009/Июнь/Пары.rec"), record);
+        states[i].StartDir = dirs[i].Path();
+        LoadTargetLibrary(states[i]);
+    }
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(ReadGroupFile(states[i], QStringLiteral("2009/Июнь"), QStringLiteral("Пары")));
+        ASSERT_EQ(states[i].archive.ArchiveRecords.size(), 1u);
+        EXPECT_EQ(states[i].archive.ArchiveRecords[0].SumText, QString::number(i == 0 ? 7 : 3))
+            << i;
+    }
 }

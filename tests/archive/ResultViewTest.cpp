@@ -1,8 +1,8 @@
 #include "archive/ResultView.h"
 #include "archive/ArchiveStore.h"
 #include "core/ProgramState.h"
-#include "exercise/Marks.h"
 #include "support/TempDir.h"
+#include "targets/Marks.h"
 #include "targets/TargetDrawing.h"
 
 #include <gtest/gtest.h>
@@ -99,8 +99,8 @@ TEST(ResultView, TextsOfTheRecord) {
     EXPECT_EQ(t.Comm, QStringLiteral("ветер слева"));
     r.TimeLimit = 60;
     r.ShootTime = 12.5F;
-    EXPECT_EQ(TextsOf(r, QString()).Time, QStringLiteral("60"));
-    EXPECT_EQ(TextsOf(r, QString()).Time2, QStringLiteral("12.50"));
+    EXPECT_EQ(TextsOf(r, QString(), nullptr).Time, QStringLiteral("60"));
+    EXPECT_EQ(TextsOf(r, QString(), nullptr).Time2, QStringLiteral("12.50"));
 
     // No such record: an empty view, nothing to step through.
     View none(r, 5);

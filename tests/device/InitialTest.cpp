@@ -118,7 +118,12 @@ TEST(TInitial, SilentOrMissingDeviceIsReported) {
         EXPECT_EQ(s.state.NoData, 1);
         EXPECT_EQ(s.state.LanePresent, (std::array<std::int32_t, 5>{}));
         ASSERT_EQ(s.dialogs.messages.size(), 1u);
-        EXPECT_EQ(s.dialogs.messages[0].text, kNoDataText.arg(s.state.settings.SerialPort));
+        // The message offers a search of every port; the default answer declines it.
+        EXPECT_EQ(s.dialogs.messages[0].text,
+                  kNoDataText.arg(s.state.settings.SerialPort) +
+                      QString::fromUtf8("\n\nИскать прибор на всех последовательных портах?"));
+        EXPECT_EQ(s.dialogs.messages[0].buttons, MessageButtons::YesNo);
+        EXPECT_FALSE(s.window->SearchRequested());
         EXPECT_EQ(s.dialogs.messages[0].caption, QStringLiteral("Error"));
         EXPECT_EQ(s.dialogs.messages[0].icon, MessageIcon::Error);
         if (s.state.settings.SerialPort == QStringLiteral("COM3")) {
@@ -201,8 +206,10 @@ TEST(DeviceCheck, RecheckInPortCardModeReopensTheKeptPort) {
     s.window->Calibrate();
     ASSERT_NE(s.state.Port, nullptr);
     const int opened = s.ports.opened;
-    EXPECT_EQ(Recheck(s), QStringLiteral("Прибор отвечает: стрелки 1, 2"));
-    EXPECT_EQ(s.ports.opened, opened + 1);
+    // The probe reads nothing, so no device is reported even though polls were answered.
+    EXPECT_EQ(Recheck(s), QStringLiteral("Режим платы ввода: прибор не проверяется"));
+    EXPECT_EQ(s.window->Summary(), Recheck(s));
+    EXPECT_EQ(s.ports.opened, opened + 2);
     EXPECT_NE(s.state.Port, nullptr); // kept open, as after start-up
     EXPECT_EQ(s.state.LanePresent, (std::array<std::int32_t, 5>{1, 1, 0, 0, 0}));
 }

@@ -430,7 +430,7 @@ TEST(PollLane, SingleLaneModeAsksOnlyItsLaneAndAcknowledgesAShot) {
         b.model.Lane(lane).level = 2000;
     }
     b.state.settings.TimeGun = 150; // beyond 100: the single-lane floor of 0.02 applies
-    EXPECT_EQ(GetXY2(b.state, 1), 1);
+    EXPECT_EQ(GetXY2(b.state, &b.clock, 1), 1);
     // No chain through the pending mask (and the function hands over no sample).
     EXPECT_EQ(b.model.Log().Bytes(), (std::vector<std::uint8_t>{0x71}));
     EXPECT_FLOAT_EQ(b.state.Device.PosX[1], 0.02F * 0.2F);
@@ -439,14 +439,14 @@ TEST(PollLane, SingleLaneModeAsksOnlyItsLaneAndAcknowledgesAShot) {
     // A shot is acknowledged once, so the device does not report it again.
     b.model.Log().Clear();
     b.model.Lane(1).triggers.Pull();
-    EXPECT_EQ(GetXY2(b.state, 1), 1);
+    EXPECT_EQ(GetXY2(b.state, &b.clock, 1), 1);
     EXPECT_EQ(b.model.Log().Bytes(), (std::vector<std::uint8_t>{0x71, 0x81}));
     EXPECT_EQ(b.state.Device.Trigger[1], 1);
     EXPECT_EQ(b.model.Lane(1).triggers.Acknowledged(), 1);
 
     // A frame of another lane, or a short one, changes nothing.
     b.Canned(kShotFrame); // lane 0's frame
-    EXPECT_EQ(GetXY2(b.state, 1), -1);
+    EXPECT_EQ(GetXY2(b.state, &b.clock, 1), -1);
     EXPECT_EQ(b.canned->written, (std::vector<std::uint8_t>{0x71}));
     EXPECT_FLOAT_EQ(b.state.Device.PosX[1], 0.02F * 0.2F + 0.98F * 0.02F * 0.2F);
 }

@@ -1,4 +1,5 @@
 #include "app/Startup.h"
+#include "device/DeviceSearch.h"
 #include "device/SerialLink.h"
 #include "device/TFormShoot.h"
 #include "device/TInitial.h"
@@ -187,6 +188,8 @@ struct App {
 };
 
 const QString kNoData = QString::fromUtf8("Не поступают данные через последовательный порт %1");
+const QString kOfferSearch =
+    QString::fromUtf8("\n\nИскать прибор на всех последовательных портах?");
 
 } // namespace
 
@@ -215,7 +218,7 @@ TEST(StartupE2E, SilentAndMissingDevices) {
         EXPECT_EQ(a.state.LanePresent, (std::array<std::int32_t, 5>{}));
         ASSERT_EQ(a.dialogs.messages.size(), 1u);
         EXPECT_EQ(a.state.settings.SerialPort, port);
-        EXPECT_EQ(a.dialogs.messages[0].text, kNoData.arg(port));
+        EXPECT_EQ(a.dialogs.messages[0].text, kNoData.arg(port) + kOfferSearch);
         EXPECT_EQ(a.dialogs.messages[0].caption, QStringLiteral("Error"));
         EXPECT_EQ(a.dialogs.messages[0].icon, MessageIcon::Error);
         EXPECT_EQ(a.app->Frame().ActivePage()->ClassName(), QStringLiteral("TMainForm2"));
@@ -223,4 +226,51 @@ TEST(StartupE2E, SilentAndMissingDevices) {
             EXPECT_LT(timer.elapsed(), 2000); // nothing to wait for
         }
     }
+}
+
+// Over pseudo-terminals through the real serial code: a silent device, one answering
+// garbage, a path with nothing behind it and the simulator. Only the simulator is taken, each
+// port is sent polls only, and the whole search stays well within a second or so.
+TEST(DeviceSearchE2E, FindsOnlyTheSimulatorAmongPseudoTerminals) {
+    test::SimProcess silent("fault silence\n");
+    test::SimProcess garbage("fault garbage\n");
+    test::SimProcess sim("level 0 3000\ntrigger 0 0\nfault silence lane=4\n");
+    for (const test::SimProcess* p : {&silent, &garbage, &sim}) {
+        ASSERT_TRUE(p->Started()) << p->Error().toStdString();
+    }
+    const QString missing = QStringLiteral("/dev/ryvo-no-such-tty");
+    qputenv("RYVO_EXTRA_PORTS",
+            QStringList{silent.Link(), garbage.Link(), missing, sim.Link()}.join(u':').toUtf8());
+    QtSerialPortFactory ports;
+    const QStringList candidates = SearchCandidates(ports, QString());
+    qunsetenv("RYVO_EXTRA_PORTS");
+    ASSERT_GE(candidates.size(), 4);
+    EXPECT_EQ(candidates.mid(0, 4),
+              (QStringList{silent.Link(), garbage.Link(), missing, sim.Link()}));
+
+    QElapsedTimer timer;
+    timer.start();
+    DeviceSearch search(&ports, candidates);
+    while (search.Step()) {
+    }
+    const qint64 ms = timer.elapsed();
+    ASSERT_TRUE(search.Found().has_value());
+    EXPECT_EQ(*search.Found(), sim.Link());
+    EXPECT_EQ(search.Lanes(), (std::array<bool, 5>{true, true, true, true, false}));
+    ASSERT_EQ(search.Results().size(), 4u);
+    EXPECT_EQ(search.Results()[0].verdict, PortVerdict::Silent);
+    EXPECT_EQ(search.Results()[1].verdict, PortVerdict::NotTheDevice);
+    EXPECT_EQ(search.Results()[2].verdict, PortVerdict::NotOpened);
+    // Two read time-outs for the silent port and one for the silent lane; the rest answer at
+    // once. A loaded machine adds to that, a hang would not fit.
+    EXPECT_GE(ms, 3 * 59);
+    EXPECT_LT(ms, 1500);
+
+    const auto polls = [](std::vector<std::uint8_t> bytes) {
+        return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0x70; });
+    };
+    EXPECT_TRUE(polls(silent.StopAndReadLog()));
+    EXPECT_TRUE(polls(garbage.StopAndReadLog()));
+    EXPECT_EQ(sim.StopAndReadLog(),
+              (std::vector<std::uint8_t>{0x70, 0x70, 0x71, 0x72, 0x73, 0x74}));
 }

@@ -1,4 +1,7 @@
+#include "app/DemoDevice.h"
 #include "app/Startup.h"
+#include "app/TFirstStart.h"
+#include "app/TMainForm2.h"
 #include "exercise/TShoot1.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -11,9 +14,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -148,7 +153,9 @@ TEST(ProgramE2E, DeviceSwitchedOnAfterStartupIsFoundByF5) {
     ASSERT_EQ(main->ClassName(), QStringLiteral("TMainForm2"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text,
-              QStringLiteral("Не поступают данные через последовательный порт %1").arg(port));
+              QStringLiteral("Не поступают данные через последовательный порт %1\n\n"
+                             "Искать прибор на всех последовательных портах?")
+                  .arg(port));
     EXPECT_EQ(state.LanePresent, (std::array<std::int32_t, 5>{}));
 
     test::SimProcess sim("level 0 4000\naim 0 fixed 0 0\ntrigger 0 1500 2500 3500\n", {}, port);
@@ -170,4 +177,143 @@ TEST(ProgramE2E, DeviceSwitchedOnAfterStartupIsFoundByF5) {
         << "shots: " << state.run.ShotCount[0];
     EXPECT_EQ(state.run.ScoreSum[0], 10); // the centre of the N4 target
     EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+namespace {
+
+struct Session {
+    test::TempDir dir;
+    ProgramState state;
+    SteadyClock clock;
+    ScriptedKeyboard keyboard;
+    ScriptedDialogs dialogs;
+    QtSerialPortFactory ports;
+    RecordingSound sound;
+    std::unique_ptr<RyvoApplication> app;
+
+    void Start(bool simulator, bool demoAtStart = false) {
+        state.StartDir = dir.Path();
+        Services services{&clock, &keyboard, &dialogs, &ports, &sound};
+        app = std::make_unique<RyvoApplication>(state, services);
+        if (simulator) {
+            app->SetSimulator(test::SimProgram());
+        }
+        app->SetDemoAtStart(demoAtStart);
+        app->CreateWindows();
+        app->Start();
+    }
+    TMainForm2* Main() {
+        return dynamic_cast<TMainForm2*>(app->Frame().Find(QStringLiteral("TMainForm2")));
+    }
+    bool Settled() { return !Main()->Searching() && !Main()->CheckingDevice(); }
+    QString Status() { return Main()->findChild<QLabel*>(QStringLiteral("DeviceStatus"))->text(); }
+    bool SettingsWritten() const { return QFileInfo::exists(dir.File(QStringLiteral("ryvw.cfg"))); }
+};
+
+} // namespace
+
+// A fresh start directory, the device on a pseudo-terminal named in RYVO_EXTRA_PORTS: the
+// first-start dialog finds it, lane 1 with the sport target is chosen, and a series runs
+// through the real serial code. ryvw.cfg appears only when the settings are saved.
+TEST(ProgramE2E, FirstStartDialogToASeriesBeforeAnythingIsWritten) {
+    test::SimProcess sim("level 0 4000\nlevel 2 4000\naim 0 fixed 0 0\n"
+                         "trigger 0 2500 3500\nfault silence lane=3\n");
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    qputenv("RYVO_EXTRA_PORTS", sim.Link().toUtf8());
+    Session s;
+    s.Start(false);
+    auto* first = dynamic_cast<TFirstStart*>(s.app->Frame().ActivePage());
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->findChild<QPushButton*>(QStringLiteral("Demo"))->isHidden());
+    ASSERT_TRUE(RunUntil([&] { return !first->Searching(); }, 10000));
+    qunsetenv("RYVO_EXTRA_PORTS");
+    EXPECT_EQ(
+        first->findChild<QLabel*>(QStringLiteral("FoundText"))->text(),
+        QStringLiteral("Прибор найден на порту %1, отвечают стрелки: 1, 2, 3, 5.").arg(sim.Link()));
+    EXPECT_FALSE(first->findChild<QCheckBox*>(QStringLiteral("Lane4"))->isEnabled());
+    for (const char* lane : {"Lane2", "Lane3", "Lane5"}) {
+        first->findChild<QCheckBox*>(QString::fromLatin1(lane))->setChecked(false);
+    }
+    first->findChild<QComboBox*>(QStringLiteral("TargetType"))->setCurrentIndex(1);
+    first->findChild<QPushButton*>(QStringLiteral("UseDevice"))->click();
+    TMainForm2* main = s.Main();
+    ASSERT_EQ(s.app->Frame().ActivePage(), main);
+    ASSERT_TRUE(RunUntil([&] { return s.Settled(); }, 10000));
+    EXPECT_EQ(s.Status(), QStringLiteral("Прибор отвечает: стрелок 1"));
+    EXPECT_EQ(s.state.settings.SerialPort, sim.Link());
+    EXPECT_TRUE(main->findChild<QRadioButton*>(QStringLiteral("Sport"))->isChecked());
+    EXPECT_TRUE(main->findChild<QRadioButton*>(QStringLiteral("Shooter1"))->isChecked());
+
+    main->findChild<QPushButton*>(QStringLiteral("BeginShooting"))->click();
+    auto* shoot = dynamic_cast<TShoot1*>(s.app->Frame().ActivePage());
+    ASSERT_NE(shoot, nullptr);
+    s.state.settings.Time = 0;
+    s.state.settings.ShootsNumber = 2;
+    Control<QPushButton>(shoot, "Start")->click();
+    ASSERT_TRUE(
+        RunUntil([&] { return s.state.run.ShotCount[0] == 2 && shoot->Run().Idle(); }, 20000))
+        << "shots: " << s.state.run.ShotCount[0];
+    EXPECT_EQ(s.state.run.ScoreSum[0], 20); // the centre of the sport target
+    EXPECT_FALSE(s.SettingsWritten());
+
+    Control<QPushButton>(shoot, "Exit")->click();
+    main->findChild<QPushButton*>(QStringLiteral("SaveSettings"))->click();
+    const QString saved = QString::fromUtf8(s.dir.Read(QStringLiteral("ryvw.cfg")));
+    EXPECT_TRUE(saved.contains(QStringLiteral("SerialPort = %1").arg(sim.Link())))
+        << saved.toStdString();
+    EXPECT_TRUE(saved.contains(QStringLiteral("IO_Serial = 1")));
+}
+
+// "Демонстрация" starts ryvo-sim on a pseudo-terminal for this session only: the lanes are
+// checked against it, saving keeps the configured port, and it stops with the program.
+TEST(ProgramE2E, DemonstrationRunsTheSimulatorForTheSessionOnly) {
+    Session absent;
+    absent.dir.Write(QStringLiteral("ryvw.cfg"), test::Cp1251Lines("IO_Serial = 0\n"));
+    absent.Start(false);
+    EXPECT_TRUE(absent.Main()->findChild<QPushButton*>(QStringLiteral("Demo"))->isHidden());
+    EXPECT_TRUE(DemoDevice::SimulatorBeside(absent.dir.Path()).isEmpty());
+
+    Session s;
+    s.dir.Write(QStringLiteral("ryvw.cfg"),
+                test::Cp1251Lines("SerialPort = COM7\nIO_Serial = 0\nTime = 10\n"));
+    s.Start(true);
+    auto* demo = s.Main()->findChild<QPushButton*>(QStringLiteral("Demo"));
+    ASSERT_FALSE(demo->isHidden());
+    demo->click();
+    ASSERT_TRUE(RunUntil([&] { return s.Status().startsWith(QStringLiteral("Прибор")); }, 15000))
+        << s.Status().toStdString();
+    EXPECT_EQ(s.Status(), QStringLiteral("Прибор отвечает: стрелки 1, 2"));
+    const QString link = s.app->Demo()->Link();
+    ASSERT_FALSE(link.isEmpty());
+    EXPECT_EQ(s.state.settings.SerialPort, link);
+    EXPECT_EQ(s.state.LanePresent, (std::array<std::int32_t, 5>{1, 1, 0, 0, 0}));
+    s.Main()->findChild<QPushButton*>(QStringLiteral("SaveSettings"))->click();
+    const QString saved = QString::fromUtf8(s.dir.Read(QStringLiteral("ryvw.cfg")));
+    EXPECT_TRUE(saved.contains(QStringLiteral("SerialPort = COM7"))) << saved.toStdString();
+    EXPECT_TRUE(saved.contains(QStringLiteral("IO_Serial = 0")));
+    EXPECT_TRUE(saved.contains(QStringLiteral("Target =  1 1 -1 -1 -1")));
+    // A port the user sets meanwhile is his own, and saved.
+    s.app->Frame().Activate(QStringLiteral("TForm3"));
+    Control<QLineEdit>(s.app->Frame().ActivePage(), "EditCom")
+        ->setText(QStringLiteral("/dev/ttyUSB3"));
+    Control<QPushButton>(s.app->Frame().ActivePage(), "Exit")->click();
+    s.Main()->findChild<QPushButton*>(QStringLiteral("SaveSettings"))->click();
+    const QString own = QString::fromUtf8(s.dir.Read(QStringLiteral("ryvw.cfg")));
+    EXPECT_TRUE(own.contains(QStringLiteral("SerialPort = /dev/ttyUSB3"))) << own.toStdString();
+    EXPECT_TRUE(own.contains(QStringLiteral("IO_Serial = 1")));
+    EXPECT_TRUE(QFileInfo::exists(link));
+    s.app.reset();
+    EXPECT_FALSE(QFileInfo::exists(link)); // the simulator is gone with the session
+
+    // Started in the demonstration: no first-start dialog, the device check finds it.
+    Session start;
+    start.Start(true, true);
+    EXPECT_EQ(start.app->Frame().ActivePage(), start.Main());
+    EXPECT_TRUE(start.dialogs.messages.empty());
+    EXPECT_EQ(start.state.LanePresent, (std::array<std::int32_t, 5>{1, 1, 0, 0, 0}));
+    EXPECT_EQ(start.Status(), QStringLiteral("Прибор отвечает: стрелки 1, 2"));
+    EXPECT_FALSE(start.SettingsWritten());
+    start.Main()->findChild<QPushButton*>(QStringLiteral("SaveSettings"))->click();
+    EXPECT_TRUE(QString::fromUtf8(start.dir.Read(QStringLiteral("ryvw.cfg")))
+                    .contains(QStringLiteral("IO_Serial = 0")));
 }

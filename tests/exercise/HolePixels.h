@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exercise/Marks.h"
+#include "targets/Marks.h"
 
 #include "AimPath.h"
 

@@ -1,7 +1,6 @@
 // The parts every exercise window builds on, each with the rules that differ per window.
 #include "exercise/LampRunner.h"
 #include "exercise/LogicalTimers.h"
-#include "exercise/Marks.h"
 #include "exercise/RunPhases.h"
 #include "exercise/ShotRules.h"
 
@@ -9,6 +8,7 @@
 #include "device/SerialLink.h"
 #include "platform/Clock.h"
 #include "platform/Keyboard.h"
+#include "targets/Marks.h"
 #include "targets/Scoring.h"
 
 #include "DeviceModel.h"
@@ -40,16 +40,16 @@ TEST(ShotRules, RecordShotScoresStoresAndStopsAtTheCap) {
     RunState run;
     run.LaneLit[2] = 1;
     run.StartTick[2] = 5000;
-    const RecordedShot first = RecordShot(run, 2, {0.0F, 0.0F}, 1, 6250);
+    const RecordedShot first = RecordShot(run, 2, {0.0F, 0.0F}, 1, nullptr, 6250);
     EXPECT_TRUE(first.recorded);
     EXPECT_TRUE(first.first);
     EXPECT_EQ(run.LastScore[2], 10);
     EXPECT_EQ(run.ScoreSum[2], 10);
-    RecordShot(run, 2, {150.0F, 0.0F}, 1, 7000);
+    RecordShot(run, 2, {150.0F, 0.0F}, 1, nullptr, 7000);
     EXPECT_EQ(run.LastScore[2], kScoreMiss);
     EXPECT_EQ(run.ScoreSum[2], 10) << "a miss adds nothing";
     run.LaneLit[2] = 0;
-    const RecordedShot dark = RecordShot(run, 2, {1.0F, 1.0F}, 1, 9100);
+    const RecordedShot dark = RecordShot(run, 2, {1.0F, 1.0F}, 1, nullptr, 9100);
     EXPECT_FALSE(dark.first);
     EXPECT_EQ(dark.point, (ShotPoint{kDarkShotPosition, kDarkShotPosition}));
     EXPECT_EQ(run.LastScore[2], kScoreDark);
@@ -59,7 +59,7 @@ TEST(ShotRules, RecordShotScoresStoresAndStopsAtTheCap) {
     EXPECT_EQ(run.ShotScore[2], (std::vector<std::int32_t>{10, kScoreMiss, kScoreDark}));
 
     run.ShotCount[2] = kMaxShots;
-    EXPECT_FALSE(RecordShot(run, 2, {0.0F, 0.0F}, 1, 9200).recorded);
+    EXPECT_FALSE(RecordShot(run, 2, {0.0F, 0.0F}, 1, nullptr, 9200).recorded);
     EXPECT_EQ(run.ShotCount[2], kMaxShots);
     EXPECT_EQ(run.ShotMs[2].size(), 3u) << "a refused shot keeps no time";
 }
@@ -67,12 +67,12 @@ TEST(ShotRules, RecordShotScoresStoresAndStopsAtTheCap) {
 TEST(ShotRules, ANewSeriesForgetsTimesAndScoresWithThePoints) {
     RunState run;
     run.LaneLit[0] = 1;
-    RecordShot(run, 0, {0.0F, 0.0F}, 1, 300);
-    RecordShot(run, 0, {0.0F, 0.0F}, 1, 800);
+    RecordShot(run, 0, {0.0F, 0.0F}, 1, nullptr, 300);
+    RecordShot(run, 0, {0.0F, 0.0F}, 1, nullptr, 800);
     run.ClearShots(0);
     run.ShotCount[0] = 0;
     run.StartTick[0] = 1000;
-    RecordShot(run, 0, {150.0F, 0.0F}, 1, 1500);
+    RecordShot(run, 0, {150.0F, 0.0F}, 1, nullptr, 1500);
     EXPECT_EQ(run.ShotPos[0].size(), 1u);
     EXPECT_EQ(run.ShotMs[0], std::vector<std::uint32_t>{500});
     EXPECT_EQ(run.ShotScore[0], std::vector<std::int32_t>{kScoreMiss});

@@ -2,7 +2,7 @@
 #include "TwoShooterHarness.h"
 
 #include "calibration/Calibration.h"
-#include "exercise/Marks.h"
+#include "targets/Marks.h"
 #include "targets/Scoring.h"
 
 #include <gtest/gtest.h>

@@ -33,7 +33,8 @@ TEST(SimModel, FramesCarryLaneTriggerMaskAndChecksum) {
 }
 
 TEST(SimModel, FaultsByNameAndTime) {
-    for (const char* name : {"bad-checksum", "wrong-lane", "short-frame", "silence", "unplug"}) {
+    for (const char* name :
+         {"bad-checksum", "wrong-lane", "short-frame", "silence", "unplug", "garbage"}) {
         const auto fault = FaultByName(name);
         ASSERT_TRUE(fault.has_value()) << name;
         EXPECT_STREQ(FaultName(*fault), name);
@@ -55,6 +56,19 @@ TEST(SimModel, FaultsByNameAndTime) {
         sum += frame[static_cast<size_t>(i)];
     }
     EXPECT_EQ(frame[8], sum & 0xFF); // only the lane is wrong
+
+    // Garbage answers any byte, lamp commands too, with nine bytes that never make a frame.
+    DeviceModel other;
+    other.GetFaults().Set(Fault::Garbage);
+    for (int i = 0; i < 200; ++i) {
+        const auto bytes = other.Receive(static_cast<std::uint8_t>(i % 2 == 0 ? 0x70 : 0x10), i);
+        ASSERT_EQ(bytes.size(), 9u);
+        unsigned total = 0;
+        for (int b = 0; b < 8; ++b) {
+            total += bytes[static_cast<size_t>(b)];
+        }
+        EXPECT_NE(bytes[8], total & 0xFF);
+    }
 
     model.GetFaults().Set(Fault::Unplug);
     EXPECT_TRUE(Poll(model, 1).empty());

@@ -10,13 +10,16 @@
 
 namespace ryvo::test {
 
-SimProcess::SimProcess(const QByteArray& scenario, const QStringList& extra, const QString& link) {
+QString SimProgram() {
 #ifdef RYVO_SIM_PROGRAM
-    const QString program = QString::fromUtf8(RYVO_SIM_PROGRAM);
+    return QString::fromUtf8(RYVO_SIM_PROGRAM);
 #else
-    const QString program =
-        QDir(qEnvironmentVariable("RYVO_BIN_DIR")).filePath(QStringLiteral("ryvo-sim"));
+    return QDir(qEnvironmentVariable("RYVO_BIN_DIR")).filePath(QStringLiteral("ryvo-sim"));
 #endif
+}
+
+SimProcess::SimProcess(const QByteArray& scenario, const QStringList& extra, const QString& link) {
+    const QString program = SimProgram();
     if (!QFileInfo(program).isExecutable()) {
         m_error = QStringLiteral("no simulator at %1").arg(program);
         return;

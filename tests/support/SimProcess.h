@@ -10,6 +10,9 @@
 
 namespace ryvo::test {
 
+// The built ryvo-sim program.
+QString SimProgram();
+
 // Runs build/bin/ryvo-sim on a pseudo-terminal for one test; stops it when destroyed.
 class SimProcess {
 public:

@@ -91,7 +91,7 @@ TEST(GroupAnalysis, MissesAndDarkShotsAreCountedApart) {
 
 TEST(GroupAnalysis, ScoresByTheTargetType) {
     const std::vector<ShotPoint> shots = {{0, 0}, {19, 0}, {-103, 0}, {-1234, -1234}};
-    const GroupFigures f = AnalyseGroup(shots, kTargetSport);
+    const GroupFigures f = AnalyseGroup(shots, kTargetSport, nullptr);
     EXPECT_EQ(f.hits, 2);
     EXPECT_EQ(f.hitsPerScore[10], 1);
     EXPECT_EQ(f.hitsPerScore[9], 1);

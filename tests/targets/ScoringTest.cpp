@@ -1,7 +1,6 @@
 #include "targets/Scoring.h"
 
 #include "core/ProgramState.h"
-#include "platform/ZoneMaps.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -149,8 +148,10 @@ protected:
         LoadTargetLibrary(m_state);
         ASSERT_TRUE(m_state.TargetLibrary.has_value());
     }
-    // Scoring reads the published maps; later tests must not see these.
-    void TearDown() override { PublishScoringZones(nullptr); }
+    // Scores with the maps of the pack this fixture has loaded now.
+    std::int32_t ScoreShot(float x, float y, std::int32_t type) const {
+        return ryvo::ScoreShot(x, y, type, LoadedZones(m_state));
+    }
 
     test::TempDir m_dir;
     ProgramState m_state;

@@ -134,6 +134,8 @@ double ZoneMismatch(const QImage& picture, const QImage& zones) {
 }
 
 void ExpectZoneMaps(const ProgramState& state) {
+    // Scores with the maps of the pack the state has loaded.
+    const ShotScorer ScoreShot{LoadedZones(state)};
     ASSERT_TRUE(state.TargetLibrary.has_value());
     const std::shared_ptr<const ZoneMaps>& maps = state.TargetLibrary->Zones();
     ASSERT_TRUE(maps);
@@ -214,6 +216,7 @@ TEST(PackGen, GeneratedPacksLoadThroughTheResourceLibrary) {
     ImageCanvas scale(100, 20);
     EXPECT_TRUE(DrawLaneTarget(target, scale, state, 0));
     EXPECT_NE(target.Pixel(150, 150), kRed);
+    const ShotScorer ScoreShot{LoadedZones(state)};
     EXPECT_EQ(ScoreShot(0, 0, 5), 10);
     EXPECT_EQ(ScoreShot(95, 95, 5), 0);
 }
@@ -286,6 +289,7 @@ TEST(PackGen, WithoutPacksOnlyTheBuiltInTargetsAndNoSounds) {
     ImageCanvas image(50, 50, kRed);
     EXPECT_EQ(DrawLibraryTarget(image, state, 3), LibraryPicture::Missing);
     EXPECT_EQ(image.Pixel(25, 25), kRed);
+    const ShotScorer ScoreShot{LoadedZones(state)};
     EXPECT_EQ(ScoreShot(10, 10, 3), 0);
 
     // A sound pack missing a chosen wave leaves just that sound absent.

@@ -133,7 +133,7 @@ int RunArchiveTool(const QStringList& args, QByteArray& out, QByteArray& err,
     const QString path =
         QDir(MonthFolderPath(startDir, yearNumber, *monthNumber)).filePath(GroupFileName(group));
     ArchiveTables tables;
-    if (!ReadGroupFile(tables, path, ScoreShot)) {
+    if (!ReadGroupFile(tables, path, ShotScorer{LoadedZones(state)})) {
         return Fail(err, QStringLiteral("Файл группы %1 не удалось прочитать.").arg(path), 1);
     }
     std::vector<ResultRecord> records = std::move(tables.ArchiveRecords);

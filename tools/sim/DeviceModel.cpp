@@ -44,6 +44,9 @@ std::vector<std::uint8_t> DeviceModel::Receive(std::uint8_t byte, double nowMs) 
         return {};
     }
     m_log.Add(nowMs, byte);
+    if (m_faults.Active(Fault::Garbage, -1, static_cast<std::uint32_t>(nowMs))) {
+        return Garbage();
+    }
     const int lane = byte & 0x0F;
     const int kind = byte & 0xF0;
     if (lane >= kSimLanes) {
@@ -61,6 +64,26 @@ std::vector<std::uint8_t> DeviceModel::Receive(std::uint8_t byte, double nowMs) 
     }
     m_lamps.Apply(byte);
     return {};
+}
+
+std::vector<std::uint8_t> DeviceModel::Garbage() {
+    std::vector<std::uint8_t> bytes(9);
+    unsigned sum = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        // xorshift: the same bytes on every run, so tests repeat.
+        m_noise ^= m_noise << 13U;
+        m_noise ^= m_noise >> 17U;
+        m_noise ^= m_noise << 5U;
+        bytes[i] = static_cast<std::uint8_t>(m_noise >> 24U);
+        if (i < 8) {
+            sum += bytes[i];
+        }
+    }
+    // Never a frame by chance: the last byte is not the sum of the others.
+    if (bytes[8] == static_cast<std::uint8_t>(sum & 0xFFU)) {
+        bytes[8] = static_cast<std::uint8_t>(bytes[8] + 1);
+    }
+    return bytes;
 }
 
 std::vector<std::uint8_t> DeviceModel::Answer(int lane, std::uint32_t nowMs) {

@@ -51,11 +51,13 @@ public:
 
 private:
     std::vector<std::uint8_t> Answer(int lane, std::uint32_t nowMs);
+    std::vector<std::uint8_t> Garbage();
 
     std::array<LaneModel, kSimLanes> m_lanes;
     Faults m_faults;
     LampBank m_lamps;
     ByteLog m_log;
+    std::uint32_t m_noise = 0x2545F491U;
 };
 
 } // namespace ryvo::sim

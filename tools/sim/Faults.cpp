@@ -7,12 +7,13 @@ namespace ryvo::sim {
 
 namespace {
 
-constexpr std::array<std::pair<Fault, const char*>, 5> kNames = {{
+constexpr std::array<std::pair<Fault, const char*>, 6> kNames = {{
     {Fault::BadChecksum, "bad-checksum"},
     {Fault::WrongLane, "wrong-lane"},
     {Fault::ShortFrame, "short-frame"},
     {Fault::Silence, "silence"},
     {Fault::Unplug, "unplug"},
+    {Fault::Garbage, "garbage"},
 }};
 
 } // namespace

@@ -8,9 +8,11 @@
 
 namespace ryvo::sim {
 
-enum class Fault { BadChecksum, WrongLane, ShortFrame, Silence, Unplug };
+// Garbage: every byte from the PC, poll or not, is answered with nine bytes that make no
+// frame, as another kind of device on the port would answer.
+enum class Fault { BadChecksum, WrongLane, ShortFrame, Silence, Unplug, Garbage };
 
-// "bad-checksum", "wrong-lane", "short-frame", "silence", "unplug".
+// "bad-checksum", "wrong-lane", "short-frame", "silence", "unplug", "garbage".
 std::optional<Fault> FaultByName(const std::string& name);
 const char* FaultName(Fault fault);
 

@@ -60,6 +60,10 @@ struct Options {
     bool paced = true;
     bool stats = false;
     bool interactive = false;
+    // Held back this long after its transaction, every answer: a USB adapter's latency timer.
+    long latencyMs = 0;
+    // Stop when the process that started this one is gone.
+    bool exitWithParent = false;
 };
 
 // Where the time of a transaction goes, for --stats: how late answers left against their
@@ -75,10 +79,13 @@ struct Timing {
 };
 
 void Usage() {
-    std::fprintf(stderr, "usage: ryvo-sim --link PATH [--scenario FILE] [--log FILE] "
-                         "[--unpaced] [--stats] [--interactive]\n"
-                         "  --interactive  a window with one pad per lane: the mouse aims, a "
-                         "click fires\n");
+    std::fprintf(stderr, "usage: ryvo-sim --link PATH [--scenario FILE] [--log FILE] [--unpaced] "
+                         "[--latency MS] [--stats] [--interactive] [--exit-with-parent]\n"
+                         "  --latency MS        every answer held back MS milliseconds, as a USB "
+                         "serial adapter's latency timer does\n"
+                         "  --interactive       a window with one pad per lane: the mouse aims, a "
+                         "click fires\n"
+                         "  --exit-with-parent  stop when the program that started it ends\n");
 }
 
 bool ParseArgs(int argc, char** argv, Options& options) {
@@ -109,6 +116,20 @@ bool ParseArgs(int argc, char** argv, Options& options) {
             options.stats = true;
         } else if (arg == "--interactive") {
             options.interactive = true;
+        } else if (arg == "--exit-with-parent") {
+            options.exitWithParent = true;
+        } else if (arg == "--latency") {
+            std::string text;
+            if (!value(text)) {
+                return false;
+            }
+            char* end = nullptr;
+            errno = 0;
+            const long ms = std::strtol(text.c_str(), &end, 10);
+            if (errno != 0 || end == text.c_str() || *end != '\0' || ms < 0 || ms > 10000) {
+                return false;
+            }
+            options.latencyMs = ms;
         } else {
             return false;
         }
@@ -231,6 +252,8 @@ int main(int argc, char** argv) {
     // The pads of the interactive window change the model while the line is served.
     std::mutex modelMutex;
     Timing timing;
+    const pid_t parent = ::getppid();
+    const auto latency = std::chrono::milliseconds(options.latencyMs);
     auto serve = [&] {
         const SteadyTime start = std::chrono::steady_clock::now();
         auto elapsedMs = [&](SteadyTime t) {
@@ -241,12 +264,20 @@ int main(int argc, char** argv) {
         lock.unlock();
         std::deque<Outgoing> outgoing;
         SteadyTime lastAnswer = start - kHotWindow;
+        SteadyTime parentChecked = start;
         std::uint8_t buffer[256];
 
         while (!g_stop) {
             auto now = std::chrono::steady_clock::now();
             if (unplugAt && elapsedMs(now) >= *unplugAt) {
                 break;
+            }
+            // An orphan is adopted by another process: its starter has ended.
+            if (options.exitWithParent && now - parentChecked > std::chrono::milliseconds(200)) {
+                parentChecked = now;
+                if (::getppid() != parent) {
+                    break;
+                }
             }
             // Due answers go out first, each no sooner than its transaction takes on the line.
             while (!outgoing.empty() && outgoing.front().due <= now) {
@@ -299,9 +330,10 @@ int main(int argc, char** argv) {
                 SteadyTime due = arrived;
                 if (options.paced) {
                     due += kTransaction;
-                    if (!outgoing.empty() && outgoing.back().due > due) {
-                        due = outgoing.back().due;
-                    }
+                }
+                due += latency;
+                if (!outgoing.empty() && outgoing.back().due > due) {
+                    due = outgoing.back().due;
                 }
                 outgoing.push_back({due, std::move(answer)});
             }

@@ -43,7 +43,9 @@ public:
         : m_model(model), m_clock(clock), m_name(std::move(name)) {}
 
     std::unique_ptr<SerialPort> Open(const QString& name) override;
+    [[nodiscard]] QStringList SystemPorts() const override { return systemPorts; }
 
+    QStringList systemPorts;   // what the system lists as its serial ports
     bool settingsFail = false; // the port opens but its line settings do not take
     int opened = 0;
     SimulatedPort* last = nullptr; // the port handed out last (owned by the caller)

@@ -1,7 +1,7 @@
-#include "exercise/Marks.h"
+#include "targets/Marks.h"
 
-#include "calibration/Calibration.h"
 #include "core/ProgramState.h"
+#include "targets/TargetGeometry.h"
 
 namespace ryvo {
 
