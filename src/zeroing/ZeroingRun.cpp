@@ -1,4 +1,4 @@
-#include "calibration/ZeroingRun.h"
+#include "zeroing/ZeroingRun.h"
 
 #include "core/Conversions.h"
 #include "core/Product.h"

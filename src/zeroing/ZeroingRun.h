@@ -1,13 +1,13 @@
 #pragma once
 
-#include "calibration/Zeroing.h"
-#include "calibration/ZeroingView.h"
 #include "core/ProgramState.h"
 #include "exercise/RunSequence.h"
 #include "exercise/ShotSound.h"
 #include "exercise/TargetPanel.h"
 #include "platform/Keyboard.h"
 #include "platform/Services.h"
+#include "zeroing/Zeroing.h"
+#include "zeroing/ZeroingView.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "calibration/ZeroingRun.h"
-#include "calibration/ZeroingView.h"
 #include "exercise/ExercisePage.h"
 #include "exercise/TargetPanelWidgets.h"
+#include "zeroing/ZeroingRun.h"
+#include "zeroing/ZeroingView.h"
 
 #include <map>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "calibration/ZeroingRun.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Keyboard.h"
 #include "platform/Sound.h"
 #include "support/ExerciseSettings.h"
+#include "zeroing/ZeroingRun.h"
 
 #include "DeviceModel.h"
 #include "SimulatedPort.h"
