@@ -27,6 +27,17 @@ void RunSequence::Insert(std::unique_ptr<RunStep> step) {
 }
 
 void RunSequence::Tick() {
+    // A message box shown from within a step runs the event loop, and the window's tick timer
+    // with it: that tick must not advance the step again.
+    if (m_ticking) {
+        return;
+    }
+    m_ticking = true;
+    Advance();
+    m_ticking = false;
+}
+
+void RunSequence::Advance() {
     while (!m_steps.empty()) {
         m_insertAt = 1;
         const StepResult result = m_steps.front()->Advance(*this);

@@ -49,6 +49,7 @@ public:
         return added;
     }
 
+    // Advances the run; a tick from within a step (a nested event loop) does nothing.
     void Tick();
     [[nodiscard]] bool Idle() const { return m_steps.empty(); }
     [[nodiscard]] Phase CurrentPhase() const;
@@ -67,6 +68,7 @@ public:
 
 private:
     void Insert(std::unique_ptr<RunStep> step);
+    void Advance();
 
     const Services& m_services;
     // The current step first.
@@ -74,6 +76,7 @@ private:
     // Where a step added from inside Advance goes; none outside it.
     std::size_t m_insertAt = kAppend;
     bool m_repeats = false;
+    bool m_ticking = false;
 
     static constexpr std::size_t kAppend = static_cast<std::size_t>(-1);
 };

@@ -228,3 +228,23 @@ TEST(RunSequence, ANewKindOfStepAndStepsAddedAfterTheRunningOne) {
     EXPECT_EQ(order, (QStringList{"a", "inserted", "b"}));
     EXPECT_TRUE(r.run.Idle());
 }
+
+TEST(RunSequence, ATickFromWithinAStepDoesNotAdvanceItAgain) {
+    // A message box shown by a step runs the event loop, and the tick timer with it.
+    StepRig r;
+    int calls = 0;
+    r.run.Begin(false);
+    r.run.Add<CallStep>(
+        [&] {
+            if (++calls < 3) {
+                r.run.Tick();
+            }
+        },
+        StepResult::Done, Phase::Series);
+    r.run.Add<CallStep>([&] { calls += 10; }, StepResult::Continue, Phase::Series);
+    r.Tick();
+    EXPECT_EQ(calls, 1);
+    r.Tick();
+    EXPECT_EQ(calls, 11);
+    EXPECT_TRUE(r.run.Idle());
+}
