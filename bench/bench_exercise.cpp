@@ -88,7 +88,7 @@ struct Rig {
 
 static void BM_AddTraceSample(benchmark::State& state) {
     Rig rig(static_cast<int>(state.range(0)));
-    rig.run.EmptyTrace();
+    rig.run.panel.EmptyTrace();
     std::uint32_t seed = 12345;
     auto step = [&seed] {
         seed = seed * 1664525U + 1013904223U;
@@ -100,7 +100,7 @@ static void BM_AddTraceSample(benchmark::State& state) {
     auto sample = [&] {
         x = std::clamp(x + step(), -0.9F, 0.9F);
         y = std::clamp(y + step(), -0.9F, 0.9F);
-        rig.run.AddTraceSample(3000, 0, x, y);
+        rig.run.panel.AddSample(3000, 0, x, y);
     };
     // Fill the trace first, so every sample erases a tail segment as well as drawing one.
     for (int i = 0; i < state.range(0) + 2; ++i) {
@@ -109,7 +109,7 @@ static void BM_AddTraceSample(benchmark::State& state) {
     for (auto _ : state) {
         sample();
     }
-    state.counters["points"] = rig.run.TracePoints();
+    state.counters["points"] = rig.run.panel.TracePoints();
 }
 BENCHMARK(BM_AddTraceSample)->Arg(10)->Arg(9999);
 
@@ -117,7 +117,7 @@ BENCHMARK(BM_AddTraceSample)->Arg(10)->Arg(9999);
 // TraceLength segments each, after the trace has moved on by a second of samples).
 static void BM_FreezeTrace(benchmark::State& state) {
     Rig rig(static_cast<int>(state.range(0)));
-    rig.run.EmptyTrace();
+    rig.run.panel.EmptyTrace();
     rig.program.run.ShotCount[0] = 1;
     rig.program.run.ShotPos[0].assign(1, ShotPoint{});
     std::uint32_t seed = 99;
@@ -128,21 +128,21 @@ static void BM_FreezeTrace(benchmark::State& state) {
         x = std::clamp(x + (static_cast<float>(seed >> 20) / 4096.0F - 0.5F) * 0.04F, -0.9F, 0.9F);
         y = std::clamp(y + (static_cast<float>((seed >> 8) & 0xFFF) / 4096.0F - 0.5F) * 0.04F,
                        -0.9F, 0.9F);
-        rig.run.AddTraceSample(3000, 0, x, y);
+        rig.run.panel.AddSample(3000, 0, x, y);
     };
     for (int i = 0; i < state.range(0) + 2; ++i) {
         sample();
     }
-    rig.run.FreezeTrace(0);
-    rig.run.DrawPendingFreeze();
+    rig.run.panel.FreezeTrace(0);
+    rig.run.panel.DrawPendingFreeze();
     for (auto _ : state) {
         state.PauseTiming();
         for (int i = 0; i < 500; ++i) {
             sample();
         }
         state.ResumeTiming();
-        rig.run.FreezeTrace(0);
-        rig.run.DrawPendingFreeze();
+        rig.run.panel.FreezeTrace(0);
+        rig.run.panel.DrawPendingFreeze();
     }
 }
 BENCHMARK(BM_FreezeTrace)->Arg(10)->Arg(9999)->Unit(benchmark::kMillisecond);

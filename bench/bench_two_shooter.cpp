@@ -120,12 +120,10 @@ BENCHMARK(BM_TwoShooterPass)->Arg(10)->Arg(9999);
 static void BM_TwoPollsAlone(benchmark::State& state) {
     Rig rig(10);
     OpenPort(rig.program, rig.services);
-    TFormShoot poller(rig.program, rig.services);
-    poller.SetPollMode(TFormShoot::PollMode::SingleLane);
     for (auto _ : state) {
         rig.clock.Advance(1);
-        poller.PollLane(0);
-        poller.PollLane(1);
+        GetXY2(rig.program, rig.services.clock, 0);
+        GetXY2(rig.program, rig.services.clock, 1);
     }
 }
 BENCHMARK(BM_TwoPollsAlone);

@@ -225,7 +225,7 @@ int SeriesBench(const QString& dir, int latency, int lanes, double seconds) {
     page.show();
     page.FormActivate();
     page.StartClick();
-    RunUntil([&] { return page.Run().RunPhase() == RunPhases::Phase::Series; }, 5000);
+    RunUntil([&] { return page.Run().RunPhase() == RunSequence::Phase::Series; }, 5000);
     const qint64 seriesAt = sinceSim.elapsed();
     // The meter starts with the run's port; its first polls belong to the start.
     const std::uint64_t passes = page.Run().Passes();
@@ -235,7 +235,7 @@ int SeriesBench(const QString& dir, int latency, int lanes, double seconds) {
     const double elapsed = static_cast<double>(series.nsecsElapsed()) / 1e9;
     const double passRate = static_cast<double>(page.Run().Passes() - passes) / elapsed;
     range.keyboard.Set(Key::Escape, true);
-    RunUntil([&] { return page.Run().RunPhase() != RunPhases::Phase::Series; }, 2000);
+    RunUntil([&] { return page.Run().RunPhase() != RunSequence::Phase::Series; }, 2000);
     range.keyboard.Set(Key::Escape, false);
     RunUntil([&] { return page.Run().Idle(); }, 3000);
     sim->terminate();

@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
         }
         const qint64 now = timer.nsecsElapsed();
         if (!measuring) {
-            if (!waitFull || run.TraceFull() != 0) {
+            if (!waitFull || run.panel.TraceFull() != 0) {
                 measuring = true;
                 windowStartNs = now;
                 windowPasses = run.Passes();
@@ -220,7 +220,8 @@ int main(int argc, char** argv) {
     sim.waitForFinished(3000);
 
     if (bareRates.empty() || seriesNs <= 0.0) {
-        std::fprintf(stderr, "no measuring window completed (trace full: %d)\n", run.TraceFull());
+        std::fprintf(stderr, "no measuring window completed (trace full: %d)\n",
+                     run.panel.TraceFull());
         return 1;
     }
     const double seriesRate = seriesPasses * 1e9 / seriesNs;

@@ -294,7 +294,7 @@ Figures RunRow(const QString& dirPath, const Row& row, bool fiveLanes,
             five->FormActivate();
             five->StartClick();
         };
-        run.inSeries = [&] { return five->Run().RunPhase() == RunPhases::Phase::Series; };
+        run.inSeries = [&] { return five->Run().RunPhase() == RunSequence::Phase::Series; };
         run.idle = [&] { return five->Run().Idle(); };
         run.status = [&]() -> RunStatus& { return five->Run().status; };
     } else {

@@ -107,7 +107,7 @@ struct Window {
     }
     void Stop() {
         keyboard.Set(Key::Escape, true);
-        RunUntil([&] { return page->Run().RunPhase() != RunPhases::Phase::Series; }, 2000);
+        RunUntil([&] { return page->Run().RunPhase() != RunSequence::Phase::Series; }, 2000);
         keyboard.Set(Key::Escape, false);
         RunUntil([&] { return page->Run().Idle(); }, 3000);
     }
@@ -118,7 +118,7 @@ double RunPollRate(const QString& link, double seconds) {
     Window w(link);
     w.page->FormActivate();
     w.page->StartClick();
-    RunUntil([&] { return w.page->Run().RunPhase() == RunPhases::Phase::Series; }, 5000);
+    RunUntil([&] { return w.page->Run().RunPhase() == RunSequence::Phase::Series; }, 5000);
     const std::uint64_t passes = w.page->Run().Passes();
     QElapsedTimer timer;
     timer.start();
@@ -207,7 +207,7 @@ int Soak(const QString& dirPath, int shots) {
     };
     w.page->FormActivate();
     w.page->StartClick();
-    RunUntil([&] { return w.page->Run().RunPhase() == RunPhases::Phase::Series; }, 5000);
+    RunUntil([&] { return w.page->Run().RunPhase() == RunSequence::Phase::Series; }, 5000);
     const qint64 seriesAt = sinceSim.elapsed();
     const std::uint64_t passes = w.page->Run().Passes();
     QElapsedTimer seriesTime;

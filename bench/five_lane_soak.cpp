@@ -197,8 +197,8 @@ int main(int argc, char** argv) {
         const qint64 from = static_cast<qint64>(k) * seriesMs;
         RunUntil([&] { return sinceSim.elapsed() >= from + 500; }, seriesMs);
         w.page->StartClick();
-        RunUntil([&] { return w.page->Run().RunPhase() == RunPhases::Phase::Series; }, 5000);
-        if (w.page->Run().RunPhase() != RunPhases::Phase::Series) {
+        RunUntil([&] { return w.page->Run().RunPhase() == RunSequence::Phase::Series; }, 5000);
+        if (w.page->Run().RunPhase() != RunSequence::Phase::Series) {
             std::printf("series %d did not start\n", k + 1);
             return 1;
         }
@@ -215,7 +215,7 @@ int main(int argc, char** argv) {
             counted[static_cast<size_t>(k)][lane] = run.ShotCount[lane];
         }
         w.keyboard.Set(Key::Escape, true);
-        RunUntil([&] { return w.page->Run().RunPhase() != RunPhases::Phase::Series; }, 2000);
+        RunUntil([&] { return w.page->Run().RunPhase() != RunSequence::Phase::Series; }, 2000);
         w.keyboard.Set(Key::Escape, false);
         RunUntil([&] { return w.page->Run().Idle(); }, 3000);
         std::printf("series %d ended at %.1f s\n", k + 1,

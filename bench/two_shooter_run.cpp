@@ -31,15 +31,13 @@ double BarePairsPerSecond(ProgramState& state, const Services& services, double 
     if (OpenPort(state, services) != 1) {
         return 0.0;
     }
-    TFormShoot poller(state, services);
-    poller.SetPollMode(TFormShoot::PollMode::SingleLane);
     long pairs = 0;
     QElapsedTimer timer;
     timer.start();
     const auto limitNs = static_cast<qint64>(seconds * 1e9);
     while (timer.nsecsElapsed() < limitNs) {
-        poller.PollLane(0);
-        poller.PollLane(1);
+        GetXY2(state, services.clock, 0);
+        GetXY2(state, services.clock, 1);
         ++pairs;
     }
     const double elapsed = static_cast<double>(timer.nsecsElapsed()) / 1e9;

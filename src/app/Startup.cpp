@@ -10,7 +10,6 @@
 #include "archive/TGroupsForm.h"
 #include "archive/TSave_Print.h"
 #include "calibration/Calibration.h"
-#include "calibration/TPreShoot.h"
 #include "core/SettingsFile.h"
 #include "device/TInitial.h"
 #include "exercise/TShoot1.h"
@@ -19,6 +18,7 @@
 #include "targets/LightScript.h"
 #include "targets/TFormTarLight.h"
 #include "targets/TTargsType.h"
+#include "zeroing/TPreShoot.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,5 @@
 #include "calibration/Calibration.h"
 
-#include "core/ProgramState.h"
 #include "platform/TextFile.h"
 
 #include <algorithm>
@@ -83,28 +82,6 @@ TargetPoint ToTarget(const Settings& s, int lane, float rx, float ry) {
     const float v = ry * 100.0F + s.CentY[lane];
     return {u >= 0.0F ? u * s.ScaleR[lane] : u * s.ScaleL[lane],
             v >= 0.0F ? v * s.ScaleD[lane] : v * s.ScaleU[lane]};
-}
-
-ZeroingEdges TargetZeroingEdges(const ProgramState& state, std::int32_t type) {
-    ZeroingEdges edges;
-    if (type < 3 || !state.TargetLibrary) {
-        return edges;
-    }
-    const auto text = state.TargetLibrary->String(static_cast<int>(type) + 198);
-    if (!text) {
-        return edges;
-    }
-    TextReader in(ToCp1251(*text));
-    auto take = [](std::optional<float> value, float& field) {
-        if (value && *value > 0.0F && *value <= 1.0F) {
-            field = *value;
-        }
-    };
-    const auto x = in.ReadFloat();
-    const auto y = x ? in.ReadFloat() : std::nullopt;
-    take(x, edges.x);
-    take(y, edges.y);
-    return edges;
 }
 
 } // namespace ryvo

@@ -35,17 +35,4 @@ struct TargetPoint {
 // Raw device ratios of a lane to target units.
 TargetPoint ToTarget(const Settings& s, int lane, float rx, float ry);
 
-struct ProgramState;
-
-// Where the zeroing window's edge points lie, as fractions of the half-width.
-struct ZeroingEdges {
-    float x = 1.0F;
-    float y = 1.0F;
-};
-
-// The edge points of a target type: 1 and 1 except for a library target whose zeroing
-// string (id type + 198, "%f%f%i%i") gives them. A value outside (0, 1] would put the point
-// off the picture or zero a scale, so it stays 1.
-ZeroingEdges TargetZeroingEdges(const ProgramState& state, std::int32_t type);
-
 } // namespace ryvo

@@ -68,7 +68,6 @@ void ApplySignalLimits(ProgramState& state) {
 void GlobalInitialisation(ProgramState& state) {
     ApplyBuiltInDefaults(state.settings);
     ReadSettings(state.settings, state.PathFor(QString::fromLatin1(kSettingsFileName)));
-    state.Trace.Fill(TracePoint{});
     state.SaveDialogMode = 0;
     state.LoadedGroup = -1;
     state.Remarks = ReadRemarks(state.PathFor(QString::fromLatin1(kRemarksFileName)));

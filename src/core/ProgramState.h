@@ -5,7 +5,6 @@
 #include "core/ResultRecord.h"
 #include "core/RunState.h"
 #include "core/Settings.h"
-#include "core/TraceBuffer.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/SerialPort.h"
 
@@ -73,8 +72,6 @@ struct ProgramState {
     // exercise windows tell the instructor where a result went.
     std::uint32_t SaveCount = 0;
     QString LastSavedFile;
-
-    TraceBuffer Trace;
 
     // Device link: the per-lane device values and the one port handle (null before the
     // first open; a failed open leaves a port on which every read and write fails).

@@ -89,9 +89,12 @@ std::optional<DeviceFrame> RequestFrame(ProgramState& state, Clock* clock, int l
 
 } // namespace
 
-int TFormShoot::PollSingleLane(int lane) {
-    DeviceValues& device = m_state.Device;
-    const auto polled = RequestFrame(m_state, m_services.clock, lane);
+int GetXY2(ProgramState& state, Clock* clock, int lane) {
+    if (lane < 0 || lane >= kLaneCount) {
+        return -1;
+    }
+    DeviceValues& device = state.Device;
+    const auto polled = RequestFrame(state, clock, lane);
     if (!polled || !polled->IsLane(lane)) {
         return -1;
     }
@@ -102,23 +105,20 @@ int TFormShoot::PollSingleLane(int lane) {
     }
     // Acknowledged, so the device does not report the same shot again in the next frame.
     if (frame.trigger) {
-        WriteByte(m_state, LaneCommand(kAcknowledge, lane));
+        WriteByte(state, LaneCommand(kAcknowledge, lane));
     }
-    SmoothInto(device, lane, frame, SmoothingWeight(m_state.settings.TimeGun, 0.02F));
+    SmoothInto(device, lane, frame, SmoothingWeight(state.settings.TimeGun, 0.02F));
     return lane;
 }
 
-int TFormShoot::PollLane(int lane) {
+LanePoll PollLane(ProgramState& state, Clock* clock, int lane) {
     if (lane < 0 || lane >= kLaneCount) {
-        return -1;
+        return {};
     }
-    if (m_pollMode == PollMode::SingleLane) {
-        return PollSingleLane(lane);
-    }
-    DeviceValues& device = m_state.Device;
-    const auto polled = RequestFrame(m_state, m_services.clock, lane);
+    DeviceValues& device = state.Device;
+    const auto polled = RequestFrame(state, clock, lane);
     if (!polled) {
-        return -1;
+        return {};
     }
     const DeviceFrame& frame = *polled;
     if (frame.IsLane(lane)) {
@@ -127,16 +127,16 @@ int TFormShoot::PollLane(int lane) {
         auto pending = static_cast<std::uint8_t>(frame.pendingMask & ~ownBit);
         if (frame.checksumOk) {
             if (frame.trigger) {
-                WriteByte(m_state, LaneCommand(kAcknowledge, lane));
+                WriteByte(state, LaneCommand(kAcknowledge, lane));
             }
-            SmoothInto(device, lane, frame, SmoothingWeight(m_state.settings.TimeGun));
+            SmoothInto(device, lane, frame, SmoothingWeight(state.settings.TimeGun));
 
             // Lanes with data waiting are fetched in the same transaction round.
             for (int other = 0; other < kLaneCount; ++other) {
                 if (other == lane || (pending & LaneBit(other)) == 0) {
                     continue;
                 }
-                const auto otherPolled = RequestFrame(m_state, m_services.clock, other);
+                const auto otherPolled = RequestFrame(state, clock, other);
                 if (!otherPolled) {
                     continue;
                 }
@@ -157,20 +157,26 @@ int TFormShoot::PollLane(int lane) {
                 device.PosX[other] = device.TraceHistX[other][0];
                 device.PosY[other] = device.TraceHistY[other][0];
                 if (otherFrame.trigger) {
-                    WriteByte(m_state, LaneCommand(kAcknowledge, other));
+                    WriteByte(state, LaneCommand(kAcknowledge, other));
                 }
             }
             if (frame.trigger) {
-                WriteByte(m_state, LaneCommand(kAcknowledge, lane));
+                WriteByte(state, LaneCommand(kAcknowledge, lane));
             }
         }
     }
-    if (m_state.run.LaneActive[lane] != 0 && LevelInWindow(device.Level[lane]) &&
-        device.Trigger[lane] == 0) {
+    return {lane, state.run.LaneActive[lane] != 0 && LevelInWindow(state, device.Level[lane]) &&
+                      device.Trigger[lane] == 0};
+}
+
+int TFormShoot::PollLane(int lane) {
+    const LanePoll poll = ryvo::PollLane(m_state, m_services.clock, lane);
+    if (poll.traceSample) {
+        const DeviceValues& device = m_state.Device;
         AddTraceSample(static_cast<std::uint32_t>(device.Level[lane]), lane, device.PosX[lane],
                        device.PosY[lane]);
     }
-    return lane;
+    return poll.lane;
 }
 
 } // namespace ryvo

@@ -42,7 +42,7 @@ enum class ViewItem {
 
 enum class ViewButton { Start, Save, Print, ViewShoots, Exit };
 
-// Pictures the engine draws on.
+// Pictures a run draws on.
 enum class ViewPicture { Target, FailArrow, SignalI };
 
 // What a target panel needs of the widgets it draws on: one large target with its markers,

@@ -1,23 +1,30 @@
 #pragma once
 
-#include "exercise/ExerciseEngine.h"
+#include "core/ProgramState.h"
 #include "exercise/LampRunner.h"
 #include "exercise/LogicalTimers.h"
 #include "exercise/MultiShooterView.h"
-#include "exercise/RunPhases.h"
+#include "exercise/RunSequence.h"
 #include "exercise/RunStatus.h"
+#include "exercise/ShotSound.h"
+#include "exercise/TargetPanel.h"
+#include "platform/Services.h"
 
 #include <array>
 #include <cstdint>
 
 namespace ryvo {
 
+class SeriesStep;
+
 // The five-lane exercise without its widgets: up to five shooters at once, the selected
 // lane (CurrentLane) traced in full on the large target, every lane on its small target,
-// and with fire transfer one shared series. Its own rules over the shared run phases, lamp
-// runner, shot rules and target panel. The window calls Tick from a zero-interval timer;
-// each call runs up to the next dispatch point, where timers and lane clicks are taken.
-class MultiShooterRun : public ExerciseEngine, public RunPhases {
+// and with fire transfer one shared series. Its own rules over the shared parts (run steps,
+// the chained poll, the target panel, shot registration and rules, the lamp runner, the
+// timer set). The window calls Tick from a zero-interval timer; each call runs up to the
+// next dispatch point, where timers and lane clicks are taken. Its code: the run here, the
+// pass and its shots in MultiShooterPass.cpp, the lanes' pictures in MultiShooterLanes.cpp.
+class MultiShooterRun {
 public:
     MultiShooterRun(ProgramState& state, const Services& services, MultiShooterView& view);
 
@@ -38,10 +45,15 @@ public:
     // Shows the newly selected lane on the large target.
     void NewTarget();
 
-    using RunPhases::Idle;
-    using RunPhases::Tick;
-    using RunPhases::Waiting;
+    void Tick();
+    [[nodiscard]] RunSequence::Phase RunPhase() const { return m_sequence.CurrentPhase(); }
+    [[nodiscard]] bool Idle() const { return m_sequence.Idle(); }
+    [[nodiscard]] bool Waiting() const { return m_sequence.Waiting(); }
 
+    // The large target: the selected lane in full, with its trace.
+    TargetPanel panel;
+    // Timers of the run; they fire at dispatch points only.
+    TimerSet timers;
     std::array<float, kLaneCount> FirstShotTime{};
     // Timer_shoot1..Timer_shoot5; Timer1 and Timer2_1..Timer2_5 are lamps.script and
     // lamps.flash.
@@ -55,23 +67,23 @@ public:
     // Passes run (each polls the selected lane once), for measurements.
     [[nodiscard]] std::uint64_t Passes() const { return m_passes; }
 
-protected:
-    void OnTick() override { DrawPendingFreeze(); }
-    void OnRunStart() override;
-    void OnSeriesStart() override;
-    void OnSeriesGo() override;
-    void PassHead() override;
-    [[nodiscard]] bool ShotSoundPending() const override { return SoundPending(); }
-    void OnDispatch() override;
-    void PassTail() override;
-    void OnSeriesEnd() override;
-    void ShowCountdown(const QString& text) override;
-    void OnRunEnd() override;
-    void OnIdle() override;
-    [[nodiscard]] bool LastShotWaits(int lane) const override;
-
 private:
+    // The shot just registered is the last of the series: its sound is heard to its end.
+    // Weighed by whether a lane takes part at all, not by whether it still shoots.
+    [[nodiscard]] bool LastShotWaits() const;
+    [[nodiscard]] bool Held(Key key) const { return m_sequence.Held(key); }
+    // The run's steps: a series with its start and end, then the pause before the next.
+    void RunStart();
+    void AddSeries();
+    void SeriesStart();
+    void SeriesGo();
+    // One pass of the series, in the order of its steps.
+    void Pass(SeriesStep& series);
+    void SeriesEnd();
+    void RunEnd();
     [[nodiscard]] int Lane() const;
+    // Seconds from `start` to `now`.
+    static float Seconds(std::uint32_t now, std::uint32_t start);
     [[nodiscard]] bool FireTransfer() const;
     [[nodiscard]] std::uint32_t PlannedShots() const;
     void TimeProc();
@@ -79,9 +91,9 @@ private:
     void ClearAim(int lane);
     // TimeC for the lane: its clock while it shoots, its shooting time once it is done.
     void ShowLaneTime(int lane);
-    void RegisterSelectedLane(int lane);
-    void RegisterOtherLane(int lane);
-    void OtherLaneSound(int lane);
+    void RegisterSelectedLane(SeriesStep& series, int lane);
+    void RegisterOtherLane(SeriesStep& series, int lane);
+    void OtherLaneSound(SeriesStep& series);
     void SmallTargetHole(int lane);
     void DrawLaneBar(int lane);
     void DrawLevelScale();
@@ -93,7 +105,14 @@ private:
     void LampsOffOnce();
     void Acknowledge(int lane);
 
+    ProgramState& m_state;
+    Services m_services;
+    ExerciseView& m_view;
     MultiShooterView& m_lanes;
+    ShotSound m_sound;
+    RunSequence m_sequence;
+    // Level of the selected lane in the previous pass; a shot's checks use it.
+    std::int32_t m_savedLevel = 0;
     std::uint64_t m_passes = 0;
     // The selected lane still shows its aiming point and live trace.
     bool m_aimLive = false;

@@ -5,26 +5,6 @@
 
 namespace ryvo {
 
-KeyRelease KeyRelease::Of(int rounds, Key first) {
-    KeyRelease wait;
-    wait.keys = {first, Key::Return, first == Key::Space ? Key::Escape : Key::Space};
-    wait.remaining = rounds;
-    return wait;
-}
-
-bool KeyRelease::Done(const Keyboard* keyboard) {
-    while (remaining > 0) {
-        if (keyboard != nullptr && keyboard->IsHeld(keys[static_cast<size_t>(step)])) {
-            return false;
-        }
-        if (++step == static_cast<int>(keys.size())) {
-            step = 0;
-            --remaining;
-        }
-    }
-    return true;
-}
-
 RunPhases::RunPhases(const Settings& settings, const Services& services, RunRules rules)
     : m_runServices(services), m_settings(settings), m_rules(std::move(rules)) {}
 
@@ -193,7 +173,6 @@ void RunPhases::Tick() {
         }
         return;
     case Phase::Window:
-        TickWindow();
         return;
     }
 }

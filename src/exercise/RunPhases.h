@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exercise/LogicalTimers.h"
+#include "exercise/RunSteps.h"
 #include "platform/Keyboard.h"
 #include "platform/Services.h"
 
@@ -14,19 +15,6 @@ namespace ryvo {
 
 struct Settings;
 
-// Waits until each of three keys has been seen released, `remaining` rounds in a row (the
-// key that pressed the button must be let go first).
-struct KeyRelease {
-    std::array<Key, 3> keys{};
-    int remaining = 0;
-    int step = 0;
-
-    // Space, Return, Escape; or Escape, Return, Space when `first` is Escape.
-    static KeyRelease Of(int rounds, Key first);
-    // One look at the keys; true once every round is done.
-    bool Done(const Keyboard* keyboard);
-};
-
 // What differs between the exercise windows' runs.
 struct RunRules {
     int startKeyRounds = 10;
@@ -36,25 +24,16 @@ struct RunRules {
     bool dispatchEveryPass = false; // otherwise every NumReps + 1 passes
 };
 
-// The run of an exercise window without its rules: key-release waits, the start sound,
-// the series and its passes with their dispatch points, the last shot's sound, the pause
-// with its countdown between repeated series, and the end of the run. The window derives
-// from it, fills the hooks with its own rules and calls BeginRun from its start button and
-// Tick from a zero-interval timer; each Tick runs up to the next dispatch point. Timers of
-// the window are added to `timers` and fire only at dispatch points.
+// The two-shooter window's run by hooks: key-release waits, the start sound, the series and
+// its passes with their dispatch points, the last shot's sound, the pause with its countdown
+// between repeated series, and the end of the run. The window derives from it, fills the
+// hooks with its own rules and calls BeginRun from its start button and Tick from a
+// zero-interval timer; each Tick runs up to the next dispatch point. Timers of the window are
+// added to `timers` and fire only at dispatch points. The other windows run as a
+// RunSequence of steps; this one follows.
 class RunPhases {
 public:
-    enum class Phase {
-        Idle,
-        StartKeyRelease,
-        StartSound,
-        Series,
-        LastShotSound,
-        Pause,
-        EndEscape,
-        EndKeyRelease,
-        Window, // a phase of the window's own (replay, measurement): TickWindow runs it
-    };
+    using Phase = RunSequence::Phase;
 
     RunPhases(const Settings& settings, const Services& services, RunRules rules);
     virtual ~RunPhases() = default;
@@ -84,8 +63,6 @@ protected:
     void WaitForStartSound(std::shared_ptr<bool> done);
     // Called from OnSeriesStart: no series after all, the run ends.
     void EndRunNow() { m_endRun = true; }
-    void EnterWindowPhase() { m_phase = Phase::Window; }
-    void LeaveToIdle() { m_phase = Phase::Idle; }
     [[nodiscard]] bool Held(Key key) const;
 
     // Hooks, in the order a run calls them.
@@ -101,7 +78,6 @@ protected:
     virtual void ShowCountdown(const QString& /*text*/) {}
     virtual void OnRunEnd() {}
     virtual void OnIdle() {}
-    virtual void TickWindow() {}
 
     const Services& m_runServices;
     const Settings& m_settings;

@@ -1,6 +1,8 @@
 #include "exercise/ShotRules.h"
 
+#include "core/ProgramState.h"
 #include "core/TraceBuffer.h"
+#include "device/TFormShoot.h"
 #include "targets/Scoring.h"
 
 #include <algorithm>
@@ -22,6 +24,13 @@ template <typename F> void ForLanes(LaneSet lanes, F&& f) {
 }
 
 } // namespace
+
+void FetchStandingReports(ProgramState& state, Clock* clock, LaneSet lanes, int rounds) {
+    for (int round = 0; round < rounds; ++round) {
+        ForLanes(lanes, [&](size_t lane) { PollLane(state, clock, static_cast<int>(lane)); });
+    }
+    state.Device.Trigger.fill(0);
+}
 
 bool AcceptTrigger(RunState& run, int lane) {
     std::int32_t& lockout = run.ShotLockout[Index(lane)];

@@ -9,6 +9,8 @@
 
 namespace ryvo {
 
+class Clock;
+struct ProgramState;
 class ZoneMaps;
 
 // The lanes a window looks after, as a bit set (bit n = lane n).
@@ -28,6 +30,11 @@ inline constexpr std::int32_t kLockoutTicks = 2;
 // Rules every exercise window applies to a shot, over the shared per-lane run state. A
 // window's pass calls AcceptTrigger for a lane whose trigger is set, RecordShot for the
 // accepted shot, and SeriesDone / LastShotWaits with its own weighting and transfer flag.
+
+// Polls `lanes`, `rounds` times over, when Start is pressed: trigger reports standing on the
+// device from before are fetched and acknowledged, and are no shots. No sample of these polls
+// goes on a trace.
+void FetchStandingReports(ProgramState& state, Clock* clock, LaneSet lanes, int rounds);
 
 // True when the lane is not locked out; locks it.
 bool AcceptTrigger(RunState& run, int lane);

@@ -1,5 +1,6 @@
 #include "exercise/SingleShooterRun.h"
 
+#include "exercise/RunSteps.h"
 #include "targets/Scoring.h"
 
 #include <algorithm>
@@ -15,6 +16,30 @@ const QString kViewShootsCaption = QStringLiteral("Просмотреть выс
 
 } // namespace
 
+// The replay of the last series, one shot per press of the Up key (or of the button), Escape
+// ends it. A step of the window's own, with the shot it shows.
+class SingleShooterRun::ReplayStep final : public RunStep {
+public:
+    enum class State { UpRelease, WaitPress, WaitUpRelease, KeyRelease };
+
+    explicit ReplayStep(SingleShooterRun& run) : m_run(run) {}
+
+    StepResult Advance(RunSequence& sequence) override;
+    [[nodiscard]] RunSequence::Phase Phase() const override { return RunSequence::Phase::Window; }
+    [[nodiscard]] State Now() const { return m_state; }
+    // The next shot, or the end after the last one.
+    void Next();
+
+private:
+    void Show();
+    void Finish();
+
+    SingleShooterRun& m_run;
+    State m_state = State::UpRelease;
+    KeyRelease m_keys;
+    size_t m_shot = 0;
+};
+
 void SingleShooterRun::Redraw() {
     if (!Idle()) {
         return;
@@ -28,21 +53,37 @@ void SingleShooterRun::Redraw() {
     for (size_t s = 0; s < count; ++s) {
         const ShotPoint& p = run.ShotPos[lane][s];
         if (WithinTarget(p.x, p.y)) {
-            DrawHole(p.x, p.y, s + 1 == count ? kRed : kBlack, kWhite);
+            panel.DrawHole(p.x, p.y, s + 1 == count ? kRed : kBlack, kWhite);
         }
     }
     if (m_showsSeries) {
-        DrawFrozenTraceAgain();
+        panel.DrawFrozenTraceAgain();
     }
-    const QPoint corner =
-        MarkerCorner(Scale(), m_postGunX, m_postGunY, m_view.ItemSize(ViewItem::PostGun));
+    const QPoint corner = MarkerCorner(panel.Scale(), panel.PostGunX(), panel.PostGunY(),
+                                       m_view.ItemSize(ViewItem::PostGun));
     m_view.Place(ViewItem::PostGun, corner.x(), corner.y());
+}
+
+SingleShooterRun::Phase SingleShooterRun::ReplayPhase() const {
+    const auto* replay = dynamic_cast<const ReplayStep*>(m_sequence.Current());
+    switch (replay != nullptr ? replay->Now() : ReplayStep::State::KeyRelease) {
+    case ReplayStep::State::UpRelease:
+        return Phase::ReplayUpRelease;
+    case ReplayStep::State::WaitPress:
+        return Phase::ReplayWaitPress;
+    case ReplayStep::State::WaitUpRelease:
+        return Phase::ReplayWaitUpRelease;
+    case ReplayStep::State::KeyRelease:
+        break;
+    }
+    return Phase::ReplayKeyRelease;
 }
 
 void SingleShooterRun::ViewShootsClick() {
     // During the replay the button steps on as the key does.
-    if (RunPhase() == RunPhases::Phase::Window && m_replay == Replay::WaitPress) {
-        ReplayNext();
+    if (auto* replay = dynamic_cast<ReplayStep*>(m_sequence.Current());
+        replay != nullptr && replay->Now() == ReplayStep::State::WaitPress) {
+        replay->Next();
         return;
     }
     if (!Idle() || !m_view.IsEnabled(ViewButton::ViewShoots)) {
@@ -56,117 +97,120 @@ void SingleShooterRun::ViewShootsClick() {
          {ViewButton::Start, ViewButton::Save, ViewButton::Print, ViewButton::Exit}) {
         m_view.SetEnabled(b, false);
     }
-    m_replay = Replay::UpRelease;
-    EnterWindowPhase();
+    m_sequence.Begin(false);
+    m_sequence.Add<ReplayStep>(*this);
 }
 
 void SingleShooterRun::DrawReplayHole(size_t shot, Color fill) {
     const auto& shots = m_state.run.ShotPos[static_cast<size_t>(Lane())];
     if (shot < shots.size()) {
-        DrawHole(shots[shot].x, shots[shot].y, kWhite, fill, HoleStyle::ReplayDisc);
+        panel.DrawHole(shots[shot].x, shots[shot].y, kWhite, fill, HoleStyle::ReplayDisc);
     }
 }
 
-void SingleShooterRun::ReplayShow() {
-    const auto lane = static_cast<size_t>(Lane());
-    const auto& shots = m_state.run.ShotPos[lane];
-    m_view.SetText(ViewText::ViewShootsCaption,
-                   QStringLiteral("Выстрел N ") + QString::number(m_replayShot + 1));
-    if (m_replayShot > 0) {
-        DrawReplayHole(m_replayShot - 1, kBlack);
+void SingleShooterRun::ReplayStep::Show() {
+    SingleShooterRun& r = m_run;
+    const auto lane = static_cast<size_t>(r.Lane());
+    const auto& shots = r.m_state.run.ShotPos[lane];
+    r.m_view.SetText(ViewText::ViewShootsCaption,
+                     QStringLiteral("Выстрел N ") + QString::number(m_shot + 1));
+    if (m_shot > 0) {
+        r.DrawReplayHole(m_shot - 1, kBlack);
     }
-    DrawReplayHole(m_replayShot, kRed);
-    m_view.ReplayShot(static_cast<int>(m_replayShot));
-    const ShotPoint p = m_replayShot < shots.size() ? shots[m_replayShot] : ShotPoint{};
+    r.DrawReplayHole(m_shot, kRed);
+    r.m_view.ReplayShot(static_cast<int>(m_shot));
+    const ShotPoint p = m_shot < shots.size() ? shots[m_shot] : ShotPoint{};
     const std::int32_t score =
-        ScoreShot(p.x, p.y, m_state.settings.Target[lane], LoadedZones(m_state));
-    status.ReplayShot(static_cast<int>(m_replayShot) + 1, score);
+        ScoreShot(p.x, p.y, r.m_state.settings.Target[lane], LoadedZones(r.m_state));
+    r.status.ReplayShot(static_cast<int>(m_shot) + 1, score);
     if (score == kScoreMiss) {
-        ShowMissArrow(Scale(), p.y, p.x);
-        m_view.SetVisible(ViewItem::Fail, true);
-        m_view.SetVisible(ViewItem::FailArrow, true);
+        r.panel.ShowMissArrow(r.panel.Scale(), p.y, p.x);
+        r.m_view.SetVisible(ViewItem::Fail, true);
+        r.m_view.SetVisible(ViewItem::FailArrow, true);
     } else if (score == kScoreDark) {
-        m_view.SetVisible(ViewItem::ImageActive, true);
+        r.m_view.SetVisible(ViewItem::ImageActive, true);
     } else {
-        m_view.SetVisible(ViewItem::Fail, false);
-        m_view.SetVisible(ViewItem::FailArrow, false);
-        m_view.SetVisible(ViewItem::ImageActive, false);
+        r.m_view.SetVisible(ViewItem::Fail, false);
+        r.m_view.SetVisible(ViewItem::FailArrow, false);
+        r.m_view.SetVisible(ViewItem::ImageActive, false);
     }
-    if (Held(Key::Escape)) {
-        ReplayFinish();
+    if (r.Held(Key::Escape)) {
+        Finish();
         return;
     }
-    m_replay = Replay::WaitPress;
+    m_state = State::WaitPress;
 }
 
-void SingleShooterRun::ReplayNext() {
-    if (m_replayShot + 1 < m_state.run.ShotCount[static_cast<size_t>(Lane())]) {
-        ++m_replayShot;
-        ReplayShow();
+void SingleShooterRun::ReplayStep::Next() {
+    if (m_shot + 1 < m_run.m_state.run.ShotCount[static_cast<size_t>(m_run.Lane())]) {
+        ++m_shot;
+        Show();
     } else {
-        ReplayFinish();
+        Finish();
     }
 }
 
-void SingleShooterRun::ReplayFinish() {
-    if (!Held(Key::Escape)) {
-        DrawReplayHole(m_replayShot, kBlack);
+void SingleShooterRun::ReplayStep::Finish() {
+    SingleShooterRun& r = m_run;
+    if (!r.Held(Key::Escape)) {
+        r.DrawReplayHole(m_shot, kBlack);
     }
-    m_view.SetVisible(ViewItem::Fail, false);
-    m_view.SetVisible(ViewItem::FailArrow, false);
-    m_view.SetText(ViewText::ViewShootsCaption, kViewShootsCaption);
-    m_view.ReplayShot(-1);
-    if (PostGunShown()) {
-        m_view.SetVisible(ViewItem::PostGun, true);
+    r.m_view.SetVisible(ViewItem::Fail, false);
+    r.m_view.SetVisible(ViewItem::FailArrow, false);
+    r.m_view.SetText(ViewText::ViewShootsCaption, kViewShootsCaption);
+    r.m_view.ReplayShot(-1);
+    if (r.panel.PostGunShown()) {
+        r.m_view.SetVisible(ViewItem::PostGun, true);
     }
-    status.ReplayEnded();
-    m_replayKeys = KeyRelease::Of(kReplayKeyRounds, Key::Escape);
-    m_replay = Replay::KeyRelease;
+    r.status.ReplayEnded();
+    m_keys = KeyRelease::Of(kReplayKeyRounds, Key::Escape);
+    m_state = State::KeyRelease;
 }
 
-void SingleShooterRun::TickWindow() {
-    switch (m_replay) {
-    case Replay::UpRelease: {
-        if (Held(Key::Up)) {
-            return;
+StepResult SingleShooterRun::ReplayStep::Advance(RunSequence& sequence) {
+    switch (m_state) {
+    case State::UpRelease: {
+        if (sequence.Held(Key::Up)) {
+            return StepResult::Running;
         }
-        const std::uint32_t count = m_state.run.ShotCount[static_cast<size_t>(Lane())];
-        m_replayShot = 0;
+        const std::uint32_t count = m_run.m_state.run.ShotCount[static_cast<size_t>(m_run.Lane())];
+        m_shot = 0;
         if (count == 0) {
-            ReplayFinish();
-            return;
+            Finish();
+            return StepResult::Running;
         }
         for (size_t s = 0; s < count; ++s) {
-            DrawReplayHole(s, kBlack);
+            m_run.DrawReplayHole(s, kBlack);
         }
-        ReplayShow();
-        return;
+        Show();
+        return StepResult::Running;
     }
-    case Replay::WaitPress:
-        if (Held(Key::Escape)) {
-            ReplayFinish();
-        } else if (Held(Key::Up)) {
-            m_replay = Replay::WaitUpRelease;
+    case State::WaitPress:
+        if (sequence.Held(Key::Escape)) {
+            Finish();
+        } else if (sequence.Held(Key::Up)) {
+            m_state = State::WaitUpRelease;
         }
-        return;
-    case Replay::WaitUpRelease:
-        if (Held(Key::Escape)) {
-            ReplayFinish();
-        } else if (!Held(Key::Up)) {
-            ReplayNext();
+        return StepResult::Running;
+    case State::WaitUpRelease:
+        if (sequence.Held(Key::Escape)) {
+            Finish();
+        } else if (!sequence.Held(Key::Up)) {
+            Next();
         }
-        return;
-    case Replay::KeyRelease:
-        if (m_replayKeys.Done(m_services.keyboard)) {
-            m_view.Repaint(ViewPicture::Target);
-            for (ViewButton b :
-                 {ViewButton::Start, ViewButton::Save, ViewButton::Print, ViewButton::Exit}) {
-                m_view.SetEnabled(b, true);
-            }
-            LeaveToIdle();
-        }
-        return;
+        return StepResult::Running;
+    case State::KeyRelease:
+        break;
     }
+    if (!m_keys.Done(sequence.GetServices().keyboard)) {
+        return StepResult::Running;
+    }
+    m_run.m_view.Repaint(ViewPicture::Target);
+    for (ViewButton b :
+         {ViewButton::Start, ViewButton::Save, ViewButton::Print, ViewButton::Exit}) {
+        m_run.m_view.SetEnabled(b, true);
+    }
+    return StepResult::Continue;
 }
 
 } // namespace ryvo

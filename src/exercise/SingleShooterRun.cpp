@@ -2,6 +2,10 @@
 
 #include "calibration/Calibration.h"
 #include "device/SerialLink.h"
+#include "device/TFormShoot.h"
+#include "exercise/LaneClock.h"
+#include "exercise/RunSteps.h"
+#include "exercise/ShotRegistration.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Sound.h"
@@ -15,26 +19,20 @@ namespace ryvo {
 namespace {
 
 constexpr int kFlushRounds = 5;
+constexpr int kStartKeyRounds = 10;
+constexpr int kEndKeyRounds = 100;
 constexpr int kStartBeeps = 3;
 constexpr std::uint32_t kShotTimerMs = 100;
 constexpr std::uint32_t kAutomaticShotTimerMs = 500;
 
 const QString kStartCaption = QStringLiteral("Начало стрельбы");
-
-RunRules SingleRules() {
-    RunRules rules;
-    rules.startKeyRounds = 10;
-    rules.endKeyRounds = 100;
-    // The pause does not read the keyboard: a repeated run is left from within a series.
-    rules.escapeEndsPause = false;
-    return rules;
-}
+const QString kCountdown = QStringLiteral("До начала стрельбы %1 сек");
 
 } // namespace
 
 SingleShooterRun::SingleShooterRun(ProgramState& state, const Services& services,
                                    ExerciseView& view)
-    : ExerciseEngine(state, services, view), RunPhases(state.settings, m_services, SingleRules()),
+    : panel(state, view),
       lamps(state, *services.clock, PortFree, LampRules{},
             LampHooks{[this](int lane, bool lit) {
                           m_view.SetVisible(lane == 1 ? ViewItem::Image2 : ViewItem::Image1, lit);
@@ -42,12 +40,9 @@ SingleShooterRun::SingleShooterRun(ProgramState& state, const Services& services
                       [this](int lane, bool lit) {
                           m_view.SetVisible(lane == 1 ? ViewItem::Image4 : ViewItem::Image3, lit);
                       },
-                      [this] {
-                          if (SoundOn() && m_state.ShotSound) {
-                              m_services.sound->PlayAsync(*m_state.ShotSound);
-                          }
-                      }}),
-      status(state) {
+                      [this] { m_sound.PlayIfOn(m_state.ShotSound); }}),
+      status(state), m_state(state), m_services(services), m_view(view), m_sound(state, m_services),
+      m_sequence(m_services) {
     Timer_shoot.interval = kShotTimerMs;
     timers.Add(Timer_shoot, [this] { TickLockouts(m_state.run); });
     lamps.AddTo(timers);
@@ -58,37 +53,33 @@ int SingleShooterRun::Lane() const {
 }
 
 SingleShooterRun::Phase SingleShooterRun::CurrentPhase() const {
-    switch (RunPhase()) {
-    case RunPhases::Phase::Idle:
+    switch (m_sequence.CurrentPhase()) {
+    case RunSequence::Phase::Idle:
         return Phase::Idle;
-    case RunPhases::Phase::StartKeyRelease:
+    case RunSequence::Phase::StartKeyRelease:
         return Phase::StartKeyRelease;
-    case RunPhases::Phase::StartSound:
+    case RunSequence::Phase::StartSound:
         return Phase::StartSound;
-    case RunPhases::Phase::Series:
+    case RunSequence::Phase::Series:
         return Phase::Series;
-    case RunPhases::Phase::LastShotSound:
+    case RunSequence::Phase::LastShotSound:
         return Phase::LastShotSound;
-    case RunPhases::Phase::Pause:
+    case RunSequence::Phase::Pause:
         return Phase::Pause;
-    case RunPhases::Phase::EndEscape:
+    case RunSequence::Phase::EndEscape:
         return Phase::EndEscape;
-    case RunPhases::Phase::EndKeyRelease:
+    case RunSequence::Phase::EndKeyRelease:
         return Phase::EndKeyRelease;
-    case RunPhases::Phase::Window:
+    case RunSequence::Phase::Window:
         break;
     }
-    switch (m_replay) {
-    case Replay::UpRelease:
-        return Phase::ReplayUpRelease;
-    case Replay::WaitPress:
-        return Phase::ReplayWaitPress;
-    case Replay::WaitUpRelease:
-        return Phase::ReplayWaitUpRelease;
-    case Replay::KeyRelease:
-        break;
-    }
-    return Phase::ReplayKeyRelease;
+    return ReplayPhase();
+}
+
+void SingleShooterRun::Tick() {
+    // A shot's frozen trace goes on the picture after the hole, before anything else.
+    panel.DrawPendingFreeze();
+    m_sequence.Tick();
 }
 
 bool SingleShooterRun::ShotsSound() const {
@@ -123,7 +114,7 @@ void SingleShooterRun::FormActivate() {
     } else {
         DrawEmptyTarget();
         m_showsSeries = false;
-        ShowNoSeries(Lane());
+        panel.ShowNoSeries(Lane());
         status.NoSeries();
         for (ViewButton b : {ViewButton::Save, ViewButton::Print, ViewButton::ViewShoots}) {
             m_view.SetEnabled(b, false);
@@ -166,23 +157,54 @@ void SingleShooterRun::StartClick() {
     }
     PortFree = 0;
     // What stands on the device from before is no shot; a pull from now on is.
-    FetchStandingReports(LaneBit(0) | LaneBit(1), kFlushRounds);
-    BeginRun(m_state.settings.NumReps, m_state.settings.RepeatEnabled != 0);
+    FetchStandingReports(m_state, m_services.clock, LaneBit(0) | LaneBit(1), kFlushRounds);
+    m_sequence.Begin(m_state.settings.RepeatEnabled != 0);
+    m_sequence.Add<KeyReleaseStep>(kStartKeyRounds, Key::Space,
+                                   RunSequence::Phase::StartKeyRelease);
+    m_sequence.Add<CallStep>([this] { RunStart(); }, StepResult::Continue,
+                             RunSequence::Phase::StartKeyRelease);
+    AddSeries();
+    m_sequence.Add<EndStep>(kEndKeyRounds, [this] { RunEnd(); });
+    m_sequence.Add<CallStep>([this] { ClosePort(m_state); }, StepResult::Continue,
+                             RunSequence::Phase::EndKeyRelease);
 }
 
-void SingleShooterRun::OnRunStart() {
-    EmptyTrace();
-    const float k = Scale();
-    SetLevelBarGeometry(static_cast<int>(k), static_cast<int>(k));
+void SingleShooterRun::AddSeries() {
+    const bool repeats = m_state.settings.RepeatEnabled != 0;
+    m_sequence.Add<CallStep>([this] { SeriesStart(); }, StepResult::Continue,
+                             RunSequence::Phase::Series);
+    m_sequence.Add<SoundStep>(m_state, &ProgramState::StartSound, kStartBeeps);
+    // The first pass comes at the next tick.
+    m_sequence.Add<CallStep>([this] { SeriesGo(); }, StepResult::Done, RunSequence::Phase::Series);
+    m_sequence.Add<SeriesStep>(PassRef::To<&SingleShooterRun::Pass>(*this), &timers,
+                               m_state.settings.NumReps);
+    // The pause's first turn comes in the tick the series ends; the end of the run at the
+    // next tick.
+    m_sequence.Add<CallStep>([this] { SeriesEnd(); },
+                             repeats ? StepResult::Continue : StepResult::Done,
+                             RunSequence::Phase::Series);
+    if (repeats) {
+        // The pause does not read the keyboard: a repeated run is left from within a series.
+        m_sequence.Add<PauseStep>(
+            m_state.settings, false, kCountdown,
+            [this](const QString& text, std::uint32_t /*pauseStart*/) {
+                m_view.SetText(ViewText::StartCaption, text);
+            },
+            [this](RunSequence& /*run*/) { AddSeries(); });
+    }
+}
+
+void SingleShooterRun::RunStart() {
+    panel.EmptyTrace();
+    const float k = panel.Scale();
+    panel.SetLevelBarGeometry(static_cast<int>(k), static_cast<int>(k));
     Timer_shoot.Start(m_services.clock->TickCount());
 }
 
-void SingleShooterRun::OnSeriesStart() {
+void SingleShooterRun::SeriesStart() {
     m_view.SetEnabled(ViewButton::Start, false);
-    savedAimX = 0.0F;
-    savedAimY = 0.0F;
-    savedLevel = 0;
-    ResetSeriesTrace();
+    m_savedLevel = 0;
+    panel.ResetSeriesTrace();
     m_view.SetText(ViewText::TimeC, QString::asprintf("%3u сек", m_state.settings.Time));
     m_view.SetText(ViewText::SigText, QString());
     for (ViewItem item : {ViewItem::Fail, ViewItem::ImageActive, ViewItem::FailArrow,
@@ -215,12 +237,8 @@ void SingleShooterRun::OnSeriesStart() {
     run.ElapsedSec[i] = 0;
     run.ShootTime[i] = 0.0F;
     run.ClearShots(i);
-    ShowStatistics(lane);
-    savedLevel = m_state.Device.Level[i];
-    const TargetPoint aim =
-        ToTarget(m_state.settings, lane, m_state.Device.PosX[i], m_state.Device.PosY[i]);
-    savedAimX = aim.x;
-    savedAimY = aim.y;
+    panel.ShowStatistics(lane);
+    m_savedLevel = m_state.Device.Level[i];
 
     lamps.Stop();
     AllLampsOff(m_state, *m_services.clock);
@@ -229,23 +247,9 @@ void SingleShooterRun::OnSeriesStart() {
     m_view.Fill(ViewItem::Image3, kRed);
     m_view.Fill(ViewItem::Image4, kRed);
     m_view.SetVisible(ViewItem::ImageActive, false);
-
-    Sound* sound = m_services.sound;
-    if (SoundOn()) {
-        if (m_state.StartSound) {
-            auto done = std::make_shared<bool>(false);
-            if (sound->PlayToCompletion(*m_state.StartSound, [done](bool) { *done = true; })) {
-                WaitForStartSound(done);
-            }
-        }
-    } else if (sound != nullptr) {
-        for (int b = 0; b < kStartBeeps; ++b) {
-            sound->Beep();
-        }
-    }
 }
 
-void SingleShooterRun::OnSeriesGo() {
+void SingleShooterRun::SeriesGo() {
     const auto i = static_cast<size_t>(Lane());
     const std::uint32_t now = m_services.clock->TickCount();
     lamps.scriptPos = 0;
@@ -262,75 +266,97 @@ void SingleShooterRun::OnSeriesGo() {
     m_state.run.ShotLockout[i] = 0;
 }
 
-void SingleShooterRun::PassHead() {
+void SingleShooterRun::Pass(SeriesStep& series) {
     const int lane = Lane();
     const auto i = static_cast<size_t>(lane);
     RunState& run = m_state.run;
-    m_waitForSound = false;
-    ++m_passes;
-    UpdateTimer(lane);
-    PortFree = 0;
-    const bool answered = PollLane(lane) != -1;
-    PortFree = 1;
-    status.PollResult(answered, m_services.clock->TickCount());
-    const TargetPoint aim =
-        ToTarget(m_state.settings, lane, m_state.Device.PosX[i], m_state.Device.PosY[i]);
-    run.AimX[i] = aim.x;
-    run.AimY[i] = aim.y;
-
-    run.ShotPending[i] = m_state.Device.Trigger[i] == 1 ? 1 : 0;
-    if (run.ShotPending[i] != 0 && AcceptTrigger(run, lane)) {
-        if (run.ShotCount[i] + 1 == m_state.settings.ShootsNumber) {
-            const std::uint32_t now = m_services.clock->TickCount();
-            run.ShootTime[i] = static_cast<float>(now - run.StartTick[i]) / 1000.0F;
-            m_view.SetText(ViewText::TimeC,
-                           QString::asprintf("%3.2f сек", static_cast<double>(run.ShootTime[i])));
+    DeviceValues& device = m_state.Device;
+    const Settings& settings = m_state.settings;
+    if (!series.Resuming()) {
+        ++m_passes;
+        // The clock.
+        UpdateTimer(run, settings, lane, m_services.clock->TickCount(), m_view);
+        // The poll; a usable sample of the lane goes on the trace.
+        PortFree = 0;
+        const LanePoll poll = PollLane(m_state, m_services.clock, lane);
+        if (poll.traceSample) {
+            panel.AddSample(static_cast<std::uint32_t>(device.Level[i]), lane, device.PosX[i],
+                            device.PosY[i]);
         }
-        RegisterShot(&run.AimX[i], &run.AimY[i]);
-        ShowMissIndicators(run.LastScore[i], run.AimX[i], run.AimY[i], LevelInWindow(savedLevel));
-    }
-    run.ShotPending[i] = 0;
-    m_state.Device.Trigger[i] = 0;
-    // A single-lane window ignores shots reported for the other lanes.
-    for (int other = 0; other < kLaneCount; ++other) {
-        if (other != lane) {
-            m_state.Device.Trigger[static_cast<size_t>(other)] = 0;
-            run.ShotPending[static_cast<size_t>(other)] = 0;
+        PortFree = 1;
+        status.PollResult(poll.lane != -1, m_services.clock->TickCount());
+        // The aim.
+        const TargetPoint aim = ToTarget(settings, lane, device.PosX[i], device.PosY[i]);
+        run.AimX[i] = aim.x;
+        run.AimY[i] = aim.y;
+        // The shot: its time when it is the last, its registration, its sound (the last one
+        // heard to its end), then the miss indicators.
+        run.ShotPending[i] = device.Trigger[i] == 1 ? 1 : 0;
+        if (run.ShotPending[i] != 0 && AcceptTrigger(run, lane)) {
+            if (run.ShotCount[i] + 1 == settings.ShootsNumber) {
+                const std::uint32_t now = m_services.clock->TickCount();
+                run.ShootTime[i] = static_cast<float>(now - run.StartTick[i]) / 1000.0F;
+                m_view.SetText(
+                    ViewText::TimeC,
+                    QString::asprintf("%3.2f сек", static_cast<double>(run.ShootTime[i])));
+            }
+            if (const auto point = RegisterShot(m_state, panel, lane, m_savedLevel,
+                                                m_services.clock->TickCount())) {
+                if (ShotsSound()) {
+                    if (LastShotWaits(run, m_state.LanePresent, LaneBit(lane),
+                                      settings.ShootsNumber, false, LaneWeight::Active)) {
+                        series.AwaitSound(m_sound.ToCompletion());
+                    } else {
+                        m_sound.Async();
+                    }
+                }
+                ShowRegisteredShot(m_state, panel, lane, m_savedLevel);
+                run.AimX[i] = point->x;
+                run.AimY[i] = point->y;
+            }
+            panel.ShowMissIndicators(run.LastScore[i], run.AimX[i], run.AimY[i],
+                                     LevelInWindow(m_state, m_savedLevel));
+        }
+        run.ShotPending[i] = 0;
+        device.Trigger[i] = 0;
+        // A single-lane window ignores shots reported for the other lanes.
+        for (int other = 0; other < kLaneCount; ++other) {
+            if (other != lane) {
+                device.Trigger[static_cast<size_t>(other)] = 0;
+                run.ShotPending[static_cast<size_t>(other)] = 0;
+            }
+        }
+        // The last shot of the series is heard to its end before the pass goes on.
+        if (series.AwaitingSound()) {
+            return;
         }
     }
-}
-
-void SingleShooterRun::OnDispatch() {
-    const int lane = Lane();
-    const auto i = static_cast<size_t>(lane);
-    const std::int32_t lastLevel = m_state.Device.LastLevel;
-    if (LevelInWindow(lastLevel)) {
-        ShowAimPoint(Scale(), m_state.run.AimY[i], m_state.run.AimX[i]);
-    } else {
-        for (ViewItem arrow :
-             {ViewItem::LeftArrow, ViewItem::RightArrow, ViewItem::UpArrow, ViewItem::DownArrow}) {
-            m_view.SetVisible(arrow, false);
+    // Counters and dispatch: timers and input run here, then the aiming point (or the end of
+    // the trace when the signal is lost) and the level bar.
+    if (series.Dispatch()) {
+        const std::int32_t lastLevel = device.LastLevel;
+        if (LevelInWindow(m_state, lastLevel)) {
+            panel.ShowAimPoint(panel.Scale(), run.AimY[i], run.AimX[i]);
+        } else {
+            for (ViewItem arrow : {ViewItem::LeftArrow, ViewItem::RightArrow, ViewItem::UpArrow,
+                                   ViewItem::DownArrow}) {
+                m_view.SetVisible(arrow, false);
+            }
+            panel.ClearTrace(lane, panel.Scale());
         }
-        ClearTrace(lane, Scale());
+        if (static_cast<float>(lastLevel) <= m_state.SignalLevel) {
+            panel.DrawLevelBar(lastLevel);
+        }
     }
-    if (static_cast<float>(lastLevel) <= m_state.SignalLevel) {
-        DrawLevelBar(lastLevel);
-    }
-}
-
-void SingleShooterRun::PassTail() {
-    const auto i = static_cast<size_t>(Lane());
-    RunState& run = m_state.run;
-    savedAimX = run.AimX[i];
-    savedAimY = run.AimY[i];
-    savedLevel = m_state.Device.LastLevel;
-    const std::uint32_t planned = std::min(m_state.settings.ShootsNumber, kMaxShots);
+    // The level the next pass's shot checks use.
+    m_savedLevel = device.LastLevel;
+    // The stop checks: the shots fired or the time out, and Escape.
+    const std::uint32_t planned = std::min(settings.ShootsNumber, kMaxShots);
     if (run.ShotCount[i] >= planned || run.LaneActive[i] == 0) {
-        StopRequested = 1;
+        series.Stop();
     }
     if (Held(Key::Escape)) {
-        StopRequested = 1;
-        RunAgain = 0;
+        series.StopRun();
         run.ShootTime[i] =
             static_cast<float>(m_services.clock->TickCount() - run.StartTick[i]) / 1000.0F;
         m_view.SetText(ViewText::TimeC,
@@ -338,16 +364,14 @@ void SingleShooterRun::PassTail() {
     }
 }
 
-void SingleShooterRun::OnSeriesEnd() {
-    if (SoundOn() && m_state.EndSound) {
-        m_services.sound->PlayAsync(*m_state.EndSound);
-    }
+void SingleShooterRun::SeriesEnd() {
+    m_sound.PlayIfOn(m_state.EndSound);
     lamps.Stop();
     for (ViewItem item : {ViewItem::Image1, ViewItem::Image2, ViewItem::Image3, ViewItem::Image4}) {
         m_view.SetVisible(item, false);
     }
     AllLampsOff(m_state, *m_services.clock);
-    ClearTrace(Lane(), Scale());
+    panel.ClearTrace(Lane(), panel.Scale());
     m_view.SetEnabled(ViewButton::Start, true);
     m_view.SetVisible(ViewItem::Gun2, false);
     const auto i = static_cast<size_t>(Lane());
@@ -355,11 +379,7 @@ void SingleShooterRun::OnSeriesEnd() {
     status.SeriesEnded(std::span(&total, 1));
 }
 
-void SingleShooterRun::ShowCountdown(const QString& text) {
-    m_view.SetText(ViewText::StartCaption, text);
-}
-
-void SingleShooterRun::OnRunEnd() {
+void SingleShooterRun::RunEnd() {
     status.RunEnded();
     m_view.SetEnabled(ViewButton::Start, true);
     if (m_state.run.ShotCount[static_cast<size_t>(Lane())] > 0) {
@@ -370,14 +390,6 @@ void SingleShooterRun::OnRunEnd() {
     m_view.SetEnabled(ViewButton::Exit, true);
     m_view.SetText(ViewText::StartCaption, kStartCaption);
     m_view.FocusStart();
-}
-
-void SingleShooterRun::OnIdle() {
-    ClosePort(m_state);
-}
-
-void SingleShooterRun::DispatchTimers() {
-    timers.Dispatch(m_services.clock->TickCount());
 }
 
 } // namespace ryvo

@@ -1,20 +1,27 @@
 #pragma once
 
-#include "exercise/ExerciseEngine.h"
+#include "core/ProgramState.h"
+#include "exercise/ExerciseView.h"
 #include "exercise/LampRunner.h"
 #include "exercise/LogicalTimers.h"
-#include "exercise/RunPhases.h"
+#include "exercise/RunSequence.h"
 #include "exercise/RunStatus.h"
+#include "exercise/ShotSound.h"
+#include "exercise/TargetPanel.h"
+#include "platform/Services.h"
 
 #include <cstdint>
 
 namespace ryvo {
 
-// The single-shooter exercise without its widgets: its own rules over the shared run
-// phases, lamp runner and target panel, plus the replay of the shots and the hand-over to
-// the save dialog. The window calls Tick from a zero-interval timer; each call runs up to
-// the next dispatch point (NumReps + 1 passes in a series, one step in a wait).
-class SingleShooterRun : public ExerciseEngine, public RunPhases {
+class SeriesStep;
+
+// The single-shooter exercise without its widgets: its own rules over the shared parts (run
+// steps, the poll, the target panel, shot registration, the lamp runner, the timer set), plus
+// the replay of the shots and the hand-over to the save dialog. The window calls Tick from a
+// zero-interval timer; each call runs up to the next dispatch point (NumReps + 1 passes in a
+// series, one step in a wait).
+class SingleShooterRun {
 public:
     enum class Phase {
         Idle,
@@ -44,14 +51,19 @@ public:
     // last series and the trigger-jerk marker. Only while idle.
     void Redraw();
 
+    void Tick();
     [[nodiscard]] Phase CurrentPhase() const;
-    using RunPhases::Idle;
-    using RunPhases::Tick;
-    using RunPhases::Waiting;
+    // The shared steps' phase (the replay is Window).
+    [[nodiscard]] RunSequence::Phase RunPhase() const { return m_sequence.CurrentPhase(); }
+    [[nodiscard]] bool Idle() const { return m_sequence.Idle(); }
+    [[nodiscard]] bool Waiting() const { return m_sequence.Waiting(); }
+    // Another series follows the pause (Escape in a series ends that).
+    [[nodiscard]] int RunAgain() const { return m_sequence.Repeats() ? 1 : 0; }
 
-    // Fires the run's timers that are due; runs at dispatch points only.
-    void DispatchTimers();
-
+    // The large target with the lane's trace.
+    TargetPanel panel;
+    // Timers of the run; they fire at dispatch points only.
+    TimerSet timers;
     LogicalTimer Timer_shoot;
     LampRunner lamps;
     // What the status line says: series totals, saved or not, the replay, a silent device.
@@ -61,39 +73,36 @@ public:
     // Passes run since the window was created (for measurements).
     [[nodiscard]] std::uint64_t Passes() const { return m_passes; }
 
-protected:
-    void OnTick() override { DrawPendingFreeze(); }
-    void OnRunStart() override;
-    void OnSeriesStart() override;
-    void OnSeriesGo() override;
-    void PassHead() override;
-    [[nodiscard]] bool ShotSoundPending() const override { return SoundPending(); }
-    void OnDispatch() override;
-    void PassTail() override;
-    void OnSeriesEnd() override;
-    void ShowCountdown(const QString& text) override;
-    void OnRunEnd() override;
-    void OnIdle() override;
-    void TickWindow() override;
-    [[nodiscard]] bool ShotsSound() const override;
-
 private:
-    enum class Replay { UpRelease, WaitPress, WaitUpRelease, KeyRelease };
+    class ReplayStep;
+    [[nodiscard]] Phase ReplayPhase() const;
 
     [[nodiscard]] int Lane() const;
+    // Whether a shot of this window sounds at all.
+    [[nodiscard]] bool ShotsSound() const;
+    [[nodiscard]] bool Held(Key key) const { return m_sequence.Held(key); }
+    // The run's steps: a series with its start and end, then the pause before the next.
+    void RunStart();
+    void AddSeries();
+    void SeriesStart();
+    void SeriesGo();
+    // One pass of the series, in the order of its steps.
+    void Pass(SeriesStep& series);
+    void SeriesEnd();
+    void RunEnd();
     // The save dialog (mode 0) or the print dialog (mode 1) for the last series.
     void OpenSaveDialog(ViewButton button, std::int32_t mode);
     // Says when the target's picture is missing, if `complain`.
     void DrawEmptyTarget(bool complain = true);
-    void ReplayShow();
-    // The next shot, or the end after the last one.
-    void ReplayNext();
-    void ReplayFinish();
     void DrawReplayHole(size_t shot, Color fill);
 
-    Replay m_replay = Replay::UpRelease;
-    KeyRelease m_replayKeys;
-    size_t m_replayShot = 0;
+    ProgramState& m_state;
+    Services m_services;
+    ExerciseView& m_view;
+    ShotSound m_sound;
+    RunSequence m_sequence;
+    // Level of the previous pass; a shot's checks use it.
+    std::int32_t m_savedLevel = 0;
     // The target shows the holes of the last series (not emptied since).
     bool m_showsSeries = false;
     std::uint64_t m_passes = 0;

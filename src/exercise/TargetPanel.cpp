@@ -1,7 +1,6 @@
 #include "exercise/TargetPanel.h"
 
 #include "calibration/Calibration.h"
-#include "platform/Clock.h"
 #include "targets/Scoring.h"
 
 #include <algorithm>
@@ -38,9 +37,8 @@ QRect SegmentArea(QPoint a, QPoint b) {
     return QRect(a, b).normalized().adjusted(-3, -3, 3, 3);
 }
 
-TargetPanel::TargetPanel(ProgramState& state, const Services& services, PanelView& view,
-                         TraceBuffer& trace)
-    : m_panelState(state), m_panelServices(services), m_panelView(view), m_trace(trace) {}
+TargetPanel::TargetPanel(ProgramState& state, PanelView& view)
+    : m_panelState(state), m_panelView(view) {}
 
 int TargetPanel::EffectiveTraceLength() const {
     return std::clamp(m_panelState.TraceLength, 1, kMaxTraceLength);
@@ -178,29 +176,9 @@ void TargetPanel::ShowJerkMarker(float x, float y, bool shown) {
     m_panelView.SetVisible(ViewItem::PostGun, shown);
 }
 
-void TargetPanel::UpdateTimer(int lane) {
-    const size_t i = LaneIndex(lane);
-    RunState& run = m_panelState.run;
-    if (run.LaneActive[i] == 0) {
-        return;
-    }
-    const std::uint32_t elapsed = (m_panelServices.clock->TickCount() - run.StartTick[i]) / 1000U;
-    if (elapsed == run.ElapsedSec[i]) {
-        return;
-    }
-    run.ElapsedSec[i] = elapsed;
-    const std::uint32_t time = m_panelState.settings.Time;
-    if (time != 0) {
-        // A pass that took longer than a second must not skip the end of the time.
-        const std::uint32_t left = elapsed >= time ? 0U : time - elapsed;
-        m_panelView.SetText(ViewText::TimeC, QString::asprintf("%3u сек", left));
-        if (elapsed >= time) {
-            run.LaneActive[i] = 0;
-            run.ShootTime[i] = static_cast<float>(time);
-        }
-    } else {
-        m_panelView.SetText(ViewText::TimeC, QString::asprintf("%3u сек", elapsed));
-    }
+void TargetPanel::HideJerkMarker() {
+    m_postGunShown = false;
+    m_panelView.SetVisible(ViewItem::PostGun, false);
 }
 
 void TargetPanel::ShowStatistics(int lane) {

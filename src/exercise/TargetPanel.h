@@ -3,7 +3,6 @@
 #include "core/ProgramState.h"
 #include "core/TraceBuffer.h"
 #include "exercise/ExerciseView.h"
-#include "platform/Services.h"
 #include "targets/Marks.h"
 
 #include <QPoint>
@@ -31,13 +30,13 @@ QRect SegmentArea(QPoint a, QPoint b);
 
 // One large target with everything drawn on it: the glowing trace, the frozen trace of the
 // last shot, the aiming point and its edge arrows, the trigger-jerk marker, the holes, the
-// miss indicators, the statistics, the clock and the level bar. Each panel keeps its own
-// trace state (points drawn, frozen trace, saved level and aim), so a window with two
-// panels traces two lanes at once; give each panel its own TraceBuffer then. Pixel rules
-// use the picture's actual width (k = width x 0.005).
+// miss indicators, the statistics and the level bar. Each panel owns its trace (the list of
+// samples, the points drawn, the frozen trace), so a window with two panels traces two lanes
+// at once. It reads the run state it draws and never writes it. Pixel rules use the
+// picture's actual width (k = width x 0.005).
 class TargetPanel {
 public:
-    TargetPanel(ProgramState& state, const Services& services, PanelView& view, TraceBuffer& trace);
+    TargetPanel(ProgramState& state, PanelView& view);
     virtual ~TargetPanel() = default;
     TargetPanel(const TargetPanel&) = delete;
     TargetPanel& operator=(const TargetPanel&) = delete;
@@ -63,7 +62,8 @@ public:
     virtual void ShowAimPoint(float k, float y, float x);
     // The trigger-jerk marker at (x, y), or hidden.
     void ShowJerkMarker(float x, float y, bool shown);
-    virtual void UpdateTimer(int lane);
+    // No jerk point for the shot: the marker is hidden where it was.
+    void HideJerkMarker();
     virtual void ShowStatistics(int lane);
     // The results on hand are not the window's: statistics, clock, first shot's time and
     // shot table as a series without shots shows them, and no miss or jerk marker.
@@ -82,6 +82,9 @@ public:
     void SetLevelBarGeometry(int y, int pen);
     void DrawLevelBar(std::int32_t level);
 
+    // The trace list, newest sample first.
+    [[nodiscard]] const TraceBuffer& Trace() const { return m_trace; }
+    [[nodiscard]] PanelView& View() { return m_panelView; }
     [[nodiscard]] int TracePoints() const { return m_tracePoints; }
     [[nodiscard]] int TraceFull() const { return m_traceFull; }
     // TraceLength kept within what the list can hold (1..9999).
@@ -94,11 +97,6 @@ public:
     int TargetWidth();
     float Scale();
 
-    // Level and aim of the previous loop pass; shot checks use them.
-    std::int32_t savedLevel = 0;
-    float savedAimX = 0.0F;
-    float savedAimY = 0.0F;
-
 protected:
     // The four statistics values and the shot table of the lane's series in `run`.
     virtual void ShowStatisticsOf(const RunState& run, int lane);
@@ -108,14 +106,13 @@ protected:
     void SetHoleLook(HoleStyle style, Color lastRim);
 
     ProgramState& m_panelState;
-    const Services& m_panelServices;
     PanelView& m_panelView;
-    TraceBuffer& m_trace;
     float m_postGunX = 0.0F;
     float m_postGunY = 0.0F;
     bool m_postGunShown = false;
 
 private:
+    TraceBuffer m_trace;
     int m_tracePoints = 0;
     int m_traceFull = 0;
     // Entries from here on are empty (the ring buffer is cleared lazily behind the trace).

@@ -51,9 +51,8 @@ void PositionHistory::Shift(int count) {
     m_reach = count + 1;
 }
 
-TwoShooterPanel::TwoShooterPanel(ProgramState& state, const Services& services, PanelView& view,
-                                 int lane, TraceBuffer& ring)
-    : TargetPanel(state, services, view, ring), m_lane(lane), m_history(state.Device, lane, ring) {
+TwoShooterPanel::TwoShooterPanel(ProgramState& state, PanelView& view, int lane, TraceBuffer& ring)
+    : TargetPanel(state, view), m_lane(lane), m_history(state.Device, lane, ring) {
     SetHoleLook(HoleStyle::OnePixel, kBlack);
 }
 

@@ -44,8 +44,7 @@ private:
 // history; the panel's own trace of single-lane windows is not used here.
 class TwoShooterPanel final : public TargetPanel {
 public:
-    TwoShooterPanel(ProgramState& state, const Services& services, PanelView& view, int lane,
-                    TraceBuffer& ring);
+    TwoShooterPanel(ProgramState& state, PanelView& view, int lane, TraceBuffer& ring);
 
     [[nodiscard]] int Lane() const { return m_lane; }
     [[nodiscard]] int TraceCount() const { return m_traceCount; }

@@ -1,6 +1,5 @@
 #include "exercise/TwoShooterRun.h"
 
-#include "calibration/Calibration.h"
 #include "device/SerialLink.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -9,8 +8,6 @@
 #include "targets/TargetDrawing.h"
 
 #include <algorithm>
-#include <cmath>
-#include <utility>
 #include <vector>
 
 namespace ryvo {
@@ -21,8 +18,6 @@ constexpr int kStartBeeps = 3;
 constexpr std::uint32_t kShotTimerMs = 100;
 constexpr std::uint32_t kAutomaticShotTimerMs = 500;
 constexpr LaneSet kTwoLanes = LaneBit(0) | LaneBit(1);
-// Positions this far out are not converted: the pointer keeps its last place.
-constexpr float kPositionLimit = 1000.0F;
 
 const QString kStartCaption = QStringLiteral("Начало стрельбы");
 
@@ -59,7 +54,7 @@ size_t Index(int lane) {
 } // namespace
 
 TwoShooterRun::TwoShooterRun(ProgramState& state, const Services& services, TwoShooterView& view)
-    : TFormShoot(state, services), RunPhases(state.settings, m_services, TwoRules()),
+    : RunPhases(state.settings, m_services, TwoRules()),
       lamps(
           state, *services.clock, PortFree, TwoLampRules(),
           LampHooks{[this](int lane, bool lit) {
@@ -73,11 +68,10 @@ TwoShooterRun::TwoShooterRun(ProgramState& state, const Services& services, TwoS
                             m_services.sound->PlayAsync(*m_two.ShotSound);
                         }
                     }}),
-      status(state), m_two(state), m_view(view) {
-    SetPollMode(PollMode::SingleLane);
+      status(state), m_two(state), m_services(services), m_view(view) {
     for (int lane = 0; lane < kShooters; ++lane) {
-        m_panels[Index(lane)] = std::make_unique<TwoShooterPanel>(
-            state, m_services, view.Lane(lane), lane, m_rings[Index(lane)]);
+        m_panels[Index(lane)] =
+            std::make_unique<TwoShooterPanel>(state, view.Lane(lane), lane, m_rings[Index(lane)]);
         LogicalTimer& timer = Timer_shoot[Index(lane)];
         timer.interval = kShotTimerMs;
         timers.Add(timer, [this, lane] { TickLockouts(m_two.run, LaneBit(lane)); });
@@ -191,7 +185,7 @@ void TwoShooterRun::StartClick() {
     // takes no part is not polled.
     for (int lane = 0; lane < kShooters; ++lane) {
         if (m_two.LanePresent[Index(lane)] == 1) {
-            PollLane(lane);
+            GetXY2(m_two, m_services.clock, lane);
         }
         m_two.Device.Trigger[Index(lane)] = 0;
     }
@@ -303,185 +297,6 @@ void TwoShooterRun::OnSeriesGo() {
         m_startTriggers[Index(lane)] = m_two.Device.Trigger[Index(lane)];
         run.ShotPending[Index(lane)] = 0;
         run.ShotLockout[Index(lane)] = 0;
-    }
-}
-
-void TwoShooterRun::Poll(int lane) {
-    PortFree = 0;
-    const int answered = PollLane(lane);
-    PortFree = 1;
-    ++m_polls;
-    status.PollResult(answered != -1, m_services.clock->TickCount());
-}
-
-void TwoShooterRun::PassHead() {
-    RunState& run = m_two.run;
-    const DeviceValues& device = m_two.Device;
-    const Settings& settings = m_two.settings;
-    m_waitForSound = false;
-    ++m_passes;
-    m_endTick = m_services.clock->TickCount();
-    for (int lane = 0; lane < kShooters; ++lane) {
-        const auto i = Index(lane);
-        if (settings.Time != 0 && run.ElapsedSec[i] > settings.Time) {
-            run.LaneActive[i] = 0;
-            run.ShootTime[i] = static_cast<float>(settings.Time);
-        }
-    }
-    for (int lane = 0; lane < kShooters; ++lane) {
-        Panel(lane).UpdateTimer(lane);
-    }
-    for (int lane = 0; lane < kShooters; ++lane) {
-        const auto i = Index(lane);
-        if (run.LaneActive[i] == 0) {
-            continue;
-        }
-        Poll(lane);
-        if (std::exchange(m_startTriggers[i], 0) != 0) {
-            m_two.Device.Trigger[i] = 1;
-        }
-        TwoShooterPanel& panel = Panel(lane);
-        if (LevelInWindow(device.Level[i])) {
-            const float x = device.PosX[i];
-            const float y = device.PosY[i];
-            if (-kPositionLimit < x && x < kPositionLimit && -kPositionLimit < y &&
-                y < kPositionLimit) {
-                const TargetPoint aim = ToTarget(settings, lane, x, y);
-                run.AimX[i] = aim.x;
-                run.AimY[i] = aim.y;
-            }
-            panel.ShowAimPoint(panel.Scale(), std::trunc(run.AimY[i]), std::trunc(run.AimX[i]));
-        } else {
-            panel.EraseGun();
-        }
-    }
-    for (int lane = 0; lane < kShooters; ++lane) {
-        const auto i = Index(lane);
-        run.ShotPending[i] = device.Trigger[i] == 1 ? 1 : 0;
-        if (run.ShotPending[i] != 0 && CanShoot(lane) && AcceptTrigger(run, lane)) {
-            RegisterShot(lane);
-        }
-        Panel(lane).TailDraw(run.LaneActive[i] != 0, device.Level[i]);
-    }
-}
-
-void TwoShooterRun::RegisterShot(int lane) {
-    const auto i = Index(lane);
-    RunState& run = m_two.run;
-    Settings& settings = m_two.settings;
-    TwoShooterPanel& panel = Panel(lane);
-    PanelView& view = m_view.Lane(lane);
-    const std::uint32_t now = m_services.clock->TickCount();
-    m_endTick = now;
-    const bool lit = run.LaneLit[i] != 0;
-    const float x = run.AimX[i];
-    const float y = run.AimY[i];
-
-    const RecordedShot shot =
-        RecordShot(run, lane, ShotPoint{x, y}, settings.Target[i], LoadedZones(m_two), now);
-    if (!shot.recorded) {
-        return;
-    }
-    const double seconds = static_cast<double>(now - run.StartTick[i]) * 0.001;
-    if (shot.first) {
-        view.SetText(ViewText::FirstTime, QString::asprintf("%7.2f сек", seconds));
-    }
-    if (run.ShotCount[i] == settings.ShootsNumber) {
-        run.ShootTime[i] = static_cast<float>(seconds);
-        view.SetText(ViewText::TimeC,
-                     QString::asprintf("%3.2f сек", static_cast<double>(run.ShootTime[i])));
-    }
-    const bool hole = lit && WithinTarget(x, y);
-    if (hole) {
-        panel.DrawHole(x, y, kBlack, kWhite, HoleStyle::OnePixel);
-    }
-    if (settings.IO_Serial == 1) {
-        m_two.Device.LastLevel = m_two.Device.Level[i];
-    }
-    panel.ShowMiss(run.LastScore[i], static_cast<int>(x), static_cast<int>(y),
-                   LevelInWindow(m_two.Device.LastLevel));
-    if (settings.EnableTrace == 1 && lit) {
-        panel.TailShoot();
-        // The hole lies over the shot traces, as drawn before them and erased after.
-        if (hole) {
-            panel.DrawHole(x, y, kBlack, kWhite, HoleStyle::OnePixel);
-        }
-    }
-    panel.ShowStatistics(lane);
-    ShotSound(ryvo::LastShotWaits(run, m_two.LanePresent, kTwoLanes, settings.ShootsNumber,
-                                  settings.TargetsChange != 0, LaneWeight::Active));
-    run.ShotPending[i] = 0;
-    m_two.Device.Trigger[i] = 0;
-    view.Repaint(ViewPicture::Target);
-    m_view.Present();
-}
-
-void TwoShooterRun::ShotSound(bool wait) {
-    Sound* sound = m_services.sound;
-    if (sound == nullptr) {
-        return;
-    }
-    if (!SoundOn()) {
-        sound->Beep();
-        return;
-    }
-    if (!m_two.ShotSound) {
-        return;
-    }
-    if (!wait) {
-        sound->PlayAsync(*m_two.ShotSound);
-        return;
-    }
-    auto done = std::make_shared<bool>(false);
-    if (sound->PlayToCompletion(*m_two.ShotSound, [done](bool) { *done = true; })) {
-        m_soundToken = done;
-        m_waitForSound = true;
-    }
-}
-
-bool TwoShooterRun::ShotSoundPending() const {
-    return m_waitForSound && m_soundToken && !*m_soundToken;
-}
-
-void TwoShooterRun::PassTail() {
-    RunState& run = m_two.run;
-    const Settings& settings = m_two.settings;
-    for (int lane = 0; lane < kShooters; ++lane) {
-        Panel(lane).DrawLevelBar(m_two.Device.Level[Index(lane)]);
-    }
-    if (Held(Key::Escape)) {
-        StopRequested = 1;
-        RunAgain = 0;
-        const std::uint32_t now = m_services.clock->TickCount();
-        for (int lane = 0; lane < kShooters; ++lane) {
-            const auto i = Index(lane);
-            if (run.LaneActive[i] != 0) {
-                run.ShootTime[i] = static_cast<float>(now - run.StartTick[i]) * 0.001F;
-            }
-        }
-    }
-    // A lane holds at most kMaxShots shots.
-    const std::uint32_t planned = std::min(settings.ShootsNumber, kMaxShots);
-    if (settings.TargetsChange != 0) {
-        if (SeriesDone(run, kTwoLanes, settings.ShootsNumber, true)) {
-            StopRequested = 1;
-        }
-    } else {
-        RetireFinishedLanes(run, kTwoLanes, planned);
-        if (SeriesDone(run, kTwoLanes, planned, false)) {
-            StopRequested = 1;
-        }
-    }
-    // With fire transfer too, a series in which nobody can shoot any more is over.
-    if (!CanShoot(0) && !CanShoot(1)) {
-        StopRequested = 1;
-    }
-    // A lane that is done no longer aims on its target.
-    for (int lane = 0; lane < kShooters; ++lane) {
-        if (m_aimLive[Index(lane)] && !CanShoot(lane)) {
-            m_aimLive[Index(lane)] = false;
-            Panel(lane).ClearLiveTrace();
-        }
     }
 }
 

@@ -39,7 +39,7 @@ public:
 // each on a panel of their own, polled one lane at a time, with one dispatch point per pass.
 // The window calls Tick from a zero-interval timer; each call runs one pass in a series, one
 // step in a wait.
-class TwoShooterRun : public TFormShoot, public RunPhases {
+class TwoShooterRun : public RunPhases {
 public:
     static constexpr int kShooters = 2;
 
@@ -96,6 +96,7 @@ private:
     void Poll(int lane);
 
     ProgramState& m_two;
+    Services m_services;
     TwoShooterView& m_view;
     std::array<TraceBuffer, kShooters> m_rings;
     std::array<std::unique_ptr<TwoShooterPanel>, kShooters> m_panels;

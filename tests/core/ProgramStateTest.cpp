@@ -21,7 +21,6 @@ TEST(GlobalInitialisation, FirstStartWithoutAnyFile) {
     ProgramState state = StateIn(dir);
     state.LoadedGroup = 4;
     state.SaveDialogMode = 1;
-    state.Trace.Push({1.0F, 2.0F, 3});
     GlobalInitialisation(state);
     const Settings& s = state.settings;
     EXPECT_EQ(s.Time, 3u);
@@ -42,8 +41,6 @@ TEST(GlobalInitialisation, FirstStartWithoutAnyFile) {
     EXPECT_EQ(state.TraceLength, 1000);
     EXPECT_EQ(state.LoadedGroup, -1);
     EXPECT_EQ(state.SaveDialogMode, 0);
-    EXPECT_EQ(state.Trace.At(0).x, -10000.0F);
-    EXPECT_EQ(state.Trace.At(kTraceEntries - 1).level, 0);
     EXPECT_TRUE(state.Remarks.empty());
     EXPECT_FALSE(state.ShotSound.has_value());
     // Port-card mode: lanes 0 and 1 whatever Target says.

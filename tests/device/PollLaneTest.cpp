@@ -423,7 +423,6 @@ TEST(SerialLink, PortNames) {
 
 TEST(PollLane, SingleLaneModeAsksOnlyItsLaneAndAcknowledgesAShot) {
     Bench b;
-    b.window.SetPollMode(TFormShoot::PollMode::SingleLane);
     b.state.run.LaneActive[1] = 1;
     for (int lane = 0; lane < 2; ++lane) {
         b.model.Lane(lane).pendingOverride = 0x03;
@@ -431,24 +430,23 @@ TEST(PollLane, SingleLaneModeAsksOnlyItsLaneAndAcknowledgesAShot) {
         b.model.Lane(lane).level = 2000;
     }
     b.state.settings.TimeGun = 150; // beyond 100: the single-lane floor of 0.02 applies
-    EXPECT_EQ(b.window.PollLane(1), 1);
-    // No chain through the pending mask, no trace hand-over.
+    EXPECT_EQ(GetXY2(b.state, &b.clock, 1), 1);
+    // No chain through the pending mask (and the function hands over no sample).
     EXPECT_EQ(b.model.Log().Bytes(), (std::vector<std::uint8_t>{0x71}));
-    EXPECT_TRUE(b.window.samples.empty());
     EXPECT_FLOAT_EQ(b.state.Device.PosX[1], 0.02F * 0.2F);
     EXPECT_EQ(b.state.Device.LastLevel, 2000);
 
     // A shot is acknowledged once, so the device does not report it again.
     b.model.Log().Clear();
     b.model.Lane(1).triggers.Pull();
-    EXPECT_EQ(b.window.PollLane(1), 1);
+    EXPECT_EQ(GetXY2(b.state, &b.clock, 1), 1);
     EXPECT_EQ(b.model.Log().Bytes(), (std::vector<std::uint8_t>{0x71, 0x81}));
     EXPECT_EQ(b.state.Device.Trigger[1], 1);
     EXPECT_EQ(b.model.Lane(1).triggers.Acknowledged(), 1);
 
     // A frame of another lane, or a short one, changes nothing.
     b.Canned(kShotFrame); // lane 0's frame
-    EXPECT_EQ(b.window.PollLane(1), -1);
+    EXPECT_EQ(GetXY2(b.state, &b.clock, 1), -1);
     EXPECT_EQ(b.canned->written, (std::vector<std::uint8_t>{0x71}));
     EXPECT_FLOAT_EQ(b.state.Device.PosX[1], 0.02F * 0.2F + 0.98F * 0.02F * 0.2F);
 }

@@ -120,7 +120,8 @@ TEST(Shoots5E2E, FiveLanesFiringThroughTheSerialPort) {
     auto* page = dynamic_cast<TShoots5*>(frame.ActivePage());
     ASSERT_NE(page, nullptr) << "the five-lane window, not a placeholder";
     Control<QPushButton>(page, "Start")->click();
-    ASSERT_TRUE(RunUntil([&] { return page->Run().RunPhase() == RunPhases::Phase::Series; }, 3000));
+    ASSERT_TRUE(
+        RunUntil([&] { return page->Run().RunPhase() == RunSequence::Phase::Series; }, 3000));
     ASSERT_LT(sinceSim.elapsed(), 3300) << "the series must be on before the first pull";
 
     // Lane 2 is selected by a click on its small target during the run.
@@ -129,7 +130,7 @@ TEST(Shoots5E2E, FiveLanesFiringThroughTheSerialPort) {
     EXPECT_EQ(state.CurrentLane, 2);
     ASSERT_TRUE(RunUntil([&] { return sinceSim.elapsed() >= 9000; }, 10000));
     keyboard.Set(Key::Escape, true);
-    RunUntil([&] { return page->Run().RunPhase() != RunPhases::Phase::Series; }, 2000);
+    RunUntil([&] { return page->Run().RunPhase() != RunSequence::Phase::Series; }, 2000);
     keyboard.Set(Key::Escape, false);
     ASSERT_TRUE(RunUntil([&] { return page->Run().Idle(); }, 3000));
     EXPECT_TRUE(dialogs.messages.empty());
@@ -247,7 +248,8 @@ TEST(Shoots5E2E, LateAnswersLeaveEveryLaterPullCountedOnce) {
     page.show();
     page.FormActivate();
     page.StartClick();
-    ASSERT_TRUE(RunUntil([&] { return page.Run().RunPhase() == RunPhases::Phase::Series; }, 3000));
+    ASSERT_TRUE(
+        RunUntil([&] { return page.Run().RunPhase() == RunSequence::Phase::Series; }, 3000));
     ASSERT_LT(sinceSim.elapsed(), 3300) << "the series must be on before the first pull";
 
     ASSERT_TRUE(RunUntil([&] { return sinceSim.elapsed() >= 3400; }, 5000));
@@ -256,7 +258,7 @@ TEST(Shoots5E2E, LateAnswersLeaveEveryLaterPullCountedOnce) {
     sim.Resume();
     ASSERT_TRUE(RunUntil([&] { return sinceSim.elapsed() >= 7000; }, 5000));
     keyboard.Set(Key::Escape, true);
-    RunUntil([&] { return page.Run().RunPhase() != RunPhases::Phase::Series; }, 2000);
+    RunUntil([&] { return page.Run().RunPhase() != RunSequence::Phase::Series; }, 2000);
     keyboard.Set(Key::Escape, false);
     ASSERT_TRUE(RunUntil([&] { return page.Run().Idle(); }, 3000));
 

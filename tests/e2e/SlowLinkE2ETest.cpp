@@ -96,7 +96,7 @@ struct SlowRange {
         page->template findChild<QPushButton*>(QStringLiteral("Start"))->click();
         ASSERT_TRUE(RunUntil([&] { return sinceSim.elapsed() >= untilMs; }, untilMs + 2000));
         keyboard.Set(Key::Escape, true);
-        RunUntil([&] { return page->Run().RunPhase() != RunPhases::Phase::Series; }, 2000);
+        RunUntil([&] { return page->Run().RunPhase() != RunSequence::Phase::Series; }, 2000);
         keyboard.Set(Key::Escape, false);
         ASSERT_TRUE(RunUntil([&] { return page->Run().Idle(); }, 3000));
         page->template findChild<QPushButton*>(QStringLiteral("Exit"))->click();

@@ -1,5 +1,4 @@
 #include "calibration/Calibration.h"
-#include "calibration/TPreShoot.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Keyboard.h"
@@ -8,6 +7,7 @@
 #include "support/ExerciseSettings.h"
 #include "support/SimProcess.h"
 #include "support/TempDir.h"
+#include "zeroing/TPreShoot.h"
 
 #include <gtest/gtest.h>
 

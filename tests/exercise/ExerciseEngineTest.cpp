@@ -1,4 +1,6 @@
-#include "exercise/ExerciseEngine.h"
+#include "exercise/LaneClock.h"
+#include "exercise/ShotRules.h"
+#include "exercise/TargetPanel.h"
 
 #include "RecordingView.h"
 #include "calibration/Calibration.h"
@@ -18,12 +20,12 @@ struct Segment {
     bool operator==(const Segment&) const = default;
 };
 
-class SegmentRecorder final : public ExerciseEngine {
+class SegmentRecorder final : public TargetPanel {
 public:
-    using ExerciseEngine::ExerciseEngine;
+    using TargetPanel::TargetPanel;
     void DrawTraceSegment(int x1, int y1, int highlight, int x2, int y2) override {
         segments.push_back({x1, y1, highlight, x2, y2});
-        ExerciseEngine::DrawTraceSegment(x1, y1, highlight, x2, y2);
+        TargetPanel::DrawTraceSegment(x1, y1, highlight, x2, y2);
     }
     std::vector<Segment> segments;
 };
@@ -31,10 +33,8 @@ public:
 struct Engine {
     ProgramState state;
     ManualClock clock{5000};
-    RecordingSound sound;
-    Services services{&clock, nullptr, nullptr, nullptr, &sound};
     test::RecordingView view;
-    SegmentRecorder engine{state, services, view};
+    SegmentRecorder engine{state, view};
 
     Engine() {
         ApplyBuiltInDefaults(state.settings);
@@ -63,36 +63,36 @@ TEST(ExerciseEngine, TraceOfThreeSegmentsGrowsThenSlides) {
                                        {-0.40F, 0.25F, 3000},
                                        {0.05F, 0.50F, 3000}};
     for (int i = 0; i < 3; ++i) {
-        e.engine.AddTraceSample(3000, 0, s[i].x, s[i].y);
+        e.engine.AddSample(3000, 0, s[i].x, s[i].y);
     }
     EXPECT_EQ(e.engine.TracePoints(), 3);
     EXPECT_EQ(e.engine.TraceFull(), 0);
-    e.engine.AddTraceSample(3000, 0, s[3].x, s[3].y);
+    e.engine.AddSample(3000, 0, s[3].x, s[3].y);
     EXPECT_EQ(e.engine.TraceFull(), 1);
     ASSERT_EQ(e.engine.segments.size(), 3u);
     EXPECT_EQ(e.engine.segments[0], e.Seg(s[1], s[0]));
     EXPECT_EQ(e.engine.segments[1], e.Seg(s[2], s[1]));
     EXPECT_EQ(e.engine.segments[2], e.Seg(s[3], s[2]));
 
-    e.engine.AddTraceSample(3000, 0, s[4].x, s[4].y);
+    e.engine.AddSample(3000, 0, s[4].x, s[4].y);
     ASSERT_EQ(e.engine.segments.size(), 5u);
     EXPECT_EQ(e.engine.segments[3], e.Seg(s[1], s[0])) << "the oldest segment is drawn again";
     EXPECT_EQ(e.engine.segments[4], e.Seg(s[4], s[3]));
     for (int i = 0; i < 4; ++i) {
-        EXPECT_FLOAT_EQ(e.state.Trace.At(i).x, s[static_cast<size_t>(4 - i)].x) << i;
-        EXPECT_FLOAT_EQ(e.state.Trace.At(i).y, s[static_cast<size_t>(4 - i)].y) << i;
+        EXPECT_FLOAT_EQ(e.engine.Trace().At(i).x, s[static_cast<size_t>(4 - i)].x) << i;
+        EXPECT_FLOAT_EQ(e.engine.Trace().At(i).y, s[static_cast<size_t>(4 - i)].y) << i;
     }
     for (int i : {4, 5, 100, 9999}) {
-        EXPECT_EQ(e.state.Trace.At(i).x, -100.0F) << i;
-        EXPECT_EQ(e.state.Trace.At(i).y, -100.0F) << i;
-        EXPECT_EQ(e.state.Trace.At(i).level, 0) << i;
+        EXPECT_EQ(e.engine.Trace().At(i).x, -100.0F) << i;
+        EXPECT_EQ(e.engine.Trace().At(i).y, -100.0F) << i;
+        EXPECT_EQ(e.engine.Trace().At(i).level, 0) << i;
     }
     EXPECT_NE(e.view.target.Image(), blank);
     // Clearing draws every visible segment once more, which removes it.
     e.engine.ClearTrace(0, 2.63F);
     EXPECT_EQ(e.view.target.Image(), blank);
     EXPECT_EQ(e.engine.TracePoints(), 0);
-    EXPECT_EQ(e.state.Trace.At(0).x, -100.0F);
+    EXPECT_EQ(e.engine.Trace().At(0).x, -100.0F);
 }
 
 TEST(ExerciseEngine, TraceKeepsOnlyItsLengthBehindTheHeadAndMarksMinus100) {
@@ -100,24 +100,24 @@ TEST(ExerciseEngine, TraceKeepsOnlyItsLengthBehindTheHeadAndMarksMinus100) {
     e.state.TraceLength = 5;
     e.engine.EmptyTrace();
     for (int i = 0; i < 40; ++i) {
-        e.engine.AddTraceSample(3000, 0, 0.01F * static_cast<float>(i), 0.0F);
+        e.engine.AddSample(3000, 0, 0.01F * static_cast<float>(i), 0.0F);
     }
-    e.engine.AddTraceSample(3000, 0, -100.0F, 0.3F);
-    EXPECT_EQ(e.state.Trace.At(0).x, -101.0F);
-    EXPECT_FLOAT_EQ(e.state.Trace.At(5).x, 0.35F);
+    e.engine.AddSample(3000, 0, -100.0F, 0.3F);
+    EXPECT_EQ(e.engine.Trace().At(0).x, -101.0F);
+    EXPECT_FLOAT_EQ(e.engine.Trace().At(5).x, 0.35F);
     for (int i = 6; i < 60; ++i) {
-        EXPECT_EQ(e.state.Trace.At(i).x, -100.0F) << i;
+        EXPECT_EQ(e.engine.Trace().At(i).x, -100.0F) << i;
     }
 
     // A negative or zero trace length still keeps one segment and never indexes before 0.
     e.state.TraceLength = -20;
     e.engine.EmptyTrace();
     for (int i = 0; i < 4; ++i) {
-        e.engine.AddTraceSample(3000, 0, 0.1F * static_cast<float>(i), 0.0F);
+        e.engine.AddSample(3000, 0, 0.1F * static_cast<float>(i), 0.0F);
     }
     EXPECT_EQ(e.engine.EffectiveTraceLength(), 1);
     EXPECT_EQ(e.engine.TracePoints(), 1);
-    EXPECT_EQ(e.state.Trace.At(2).x, -100.0F);
+    EXPECT_EQ(e.engine.Trace().At(2).x, -100.0F);
 }
 
 TEST(ExerciseEngine, ClockCountsDownAndEndsTheLane) {
@@ -130,7 +130,7 @@ TEST(ExerciseEngine, ClockCountsDownAndEndsTheLane) {
     e.view.SetText(ViewText::TimeC, QStringLiteral("  5 сек"));
     for (int s = 0; s < 5; ++s) {
         e.clock.Advance(1000);
-        e.engine.UpdateTimer(0);
+        UpdateTimer(e.state.run, e.state.settings, 0, e.clock.TickCount(), e.view);
         EXPECT_EQ(run.LaneActive[0], s < 4 ? 1 : 0);
     }
     EXPECT_EQ(
@@ -143,7 +143,7 @@ TEST(ExerciseEngine, ClockCountsDownAndEndsTheLane) {
     run.StartTick[0] = e.clock.TickCount();
     run.ElapsedSec[0] = 0;
     e.clock.Advance(7300);
-    e.engine.UpdateTimer(0);
+    UpdateTimer(e.state.run, e.state.settings, 0, e.clock.TickCount(), e.view);
     EXPECT_EQ(run.LaneActive[0], 0);
     EXPECT_EQ(e.view.Text(ViewText::TimeC), QStringLiteral("  0 сек"));
 
@@ -153,7 +153,7 @@ TEST(ExerciseEngine, ClockCountsDownAndEndsTheLane) {
     run.StartTick[0] = e.clock.TickCount();
     run.ElapsedSec[0] = 0;
     e.clock.Advance(12000);
-    e.engine.UpdateTimer(0);
+    UpdateTimer(e.state.run, e.state.settings, 0, e.clock.TickCount(), e.view);
     EXPECT_EQ(e.view.Text(ViewText::TimeC), QStringLiteral(" 12 сек"));
     EXPECT_EQ(run.LaneActive[0], 1);
 }

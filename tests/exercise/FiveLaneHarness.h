@@ -110,7 +110,7 @@ public:
 // A five-lane run against the in-process device model, on a manual clock: sport targets,
 // ten shots, the first `lanes` lanes present, each aiming at the centre with level 4000.
 struct FiveLaneHarness {
-    using Phase = RunPhases::Phase;
+    using Phase = RunSequence::Phase;
 
     ProgramState state;
     ManualClock clock{10000};

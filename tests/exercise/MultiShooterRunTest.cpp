@@ -9,7 +9,7 @@
 
 using namespace ryvo;
 using test::FiveLaneHarness;
-using Phase = RunPhases::Phase;
+using Phase = RunSequence::Phase;
 using Lamp = MultiShooterView::Lamp;
 
 namespace {
@@ -53,7 +53,7 @@ TEST(MultiShooterRun, SelectingALaneClearsTheTraceFramesItAndDrawsItsHoles) {
     EXPECT_EQ(h.state.CurrentLane, 0) << "every series starts on lane 0";
     EXPECT_EQ(h.view.SmallPixel(0, 1, 63), kRed);
     h.TickFor(200);
-    EXPECT_GT(h.run.TracePoints(), 5);
+    EXPECT_GT(h.run.panel.TracePoints(), 5);
     h.Fire(2);
     ASSERT_EQ(h.state.run.ShotCount[2], 1u);
     EXPECT_EQ(PixelsNear(h.view.target, 50.0F, -30.0F, 6, kRed), 0)
@@ -62,9 +62,9 @@ TEST(MultiShooterRun, SelectingALaneClearsTheTraceFramesItAndDrawsItsHoles) {
     h.run.TarClick(2); // during the run, at a dispatch point
     EXPECT_EQ(h.state.CurrentLane, 2);
     EXPECT_EQ(h.run.PreviousLane, 0);
-    EXPECT_EQ(h.run.TracePoints(), 0);
-    EXPECT_EQ(h.run.FrozenCount(), 0);
-    EXPECT_EQ(h.state.Trace.At(0).x, -100.0F) << "the trace list is emptied";
+    EXPECT_EQ(h.run.panel.TracePoints(), 0);
+    EXPECT_EQ(h.run.panel.FrozenCount(), 0);
+    EXPECT_EQ(h.run.panel.Trace().At(0).x, -100.0F) << "the trace list is emptied";
     EXPECT_EQ(h.view.SmallPixel(0, 1, 63), kBlack);
     EXPECT_EQ(h.view.SmallPixel(2, 1, 63), kRed);
     EXPECT_GT(PixelsNear(h.view.target, 50.0F, -30.0F, 6, kRed), 0) << "its last hole, red-rimmed";
@@ -87,7 +87,7 @@ TEST(MultiShooterRun, SelectingALaneClearsTheTraceFramesItAndDrawsItsHoles) {
     EXPECT_EQ(h.state.run.ShotCount[2], 2u);
     EXPECT_EQ(h.state.run.LastScore[2], 10);
     EXPECT_GT(h.view.placeCount[ViewItem::PostGun], jerkPlaced);
-    EXPECT_GT(h.run.FrozenCount(), 0);
+    EXPECT_GT(h.run.panel.FrozenCount(), 0);
     EXPECT_EQ(h.view.Text(ViewText::SigText), QStringLiteral("Уровень=4000"));
 
     // An absent lane's picture ignores the click.
@@ -105,7 +105,7 @@ TEST(MultiShooterRun, AnotherLanesShotIsScoredAtItsAimWithADoubleHoleAndNoTrace)
     h.Aim(3, 1000, 800); // 25, 20 units
     h.StartSeries();
     h.TickFor(300);
-    const int frozen = h.run.FrozenCount();
+    const int frozen = h.run.panel.FrozenCount();
     const int jerk = h.view.placeCount[ViewItem::PostGun];
     const int grey = PixelsNear(*h.view.small[3], 25.0F, 20.0F, 4, kGray);
     h.Fire(3);
@@ -118,7 +118,7 @@ TEST(MultiShooterRun, AnotherLanesShotIsScoredAtItsAimWithADoubleHoleAndNoTrace)
     EXPECT_EQ(run.ScoreSum[3], run.LastScore[3]);
     EXPECT_GT(PixelsNear(*h.view.small[3], 25.0F, 20.0F, 4, kGray), grey)
         << "the hole on its small target";
-    EXPECT_EQ(h.run.FrozenCount(), frozen);
+    EXPECT_EQ(h.run.panel.FrozenCount(), frozen);
     EXPECT_EQ(h.view.placeCount[ViewItem::PostGun], jerk);
     EXPECT_EQ(run.ShotCount[0], 0u);
     EXPECT_EQ(h.view.Text(ViewText::Num), QStringLiteral("0"))
@@ -759,4 +759,44 @@ TEST(MultiShooterRun, ALaneThatIsDoneStopsAimingOnTheLargeTarget) {
     ASSERT_TRUE(h.run.Idle());
     EXPECT_FALSE(h.view.Visible(ViewItem::RightArrow));
     EXPECT_FALSE(h.view.Visible(ViewItem::Gun2));
+}
+
+TEST(MultiShooterRun, DrawingTheLanesLeavesTheirRunStateAlone) {
+    FiveLaneHarness h(2);
+    h.state.settings.ShootsNumber = 1;
+    h.StartSeries();
+    h.Fire(0);
+    ASSERT_EQ(h.state.run.LaneActive[0], 0) << "lane 0 has fired its shot";
+    ASSERT_TRUE(h.Running());
+    h.run.RedrawButtons(false);
+    EXPECT_EQ(h.state.run.LaneActive[0], 0);
+    h.Fire(0);
+    EXPECT_EQ(h.state.run.ShotCount[0], 1u) << "a lane that is done takes no more shots";
+}
+
+TEST(MultiShooterRun, ALastShotHeardOutIsNotCutShortByABeepInTheSamePass) {
+    // Fire transfer, one shot: lane 0's shot ends the series and its sound is played to the
+    // end; the selected lane 1 fires in the same pass with sounds off and only beeps.
+    FiveLaneHarness h(2);
+    h.state.settings.TargetsChange = 1;
+    h.state.settings.ShootsNumber = 1;
+    h.state.SoundAvailable = 0;
+    h.StartSeries();
+    h.run.TarClick(1);
+    h.TickFor(100);
+    h.model.Lane(0).triggers.Pull();
+    h.model.Lane(1).triggers.Pull();
+    for (int i = 0; i < 50 && h.state.run.ShotCount[1] == 0; ++i) {
+        h.clock.Advance(10);
+        h.run.Tick();
+    }
+    ASSERT_EQ(h.state.run.ShotCount[0], 1u);
+    ASSERT_EQ(h.state.run.ShotCount[1], 1u);
+    EXPECT_EQ(h.RunPhase(), Phase::LastShotSound);
+    h.clock.Advance(10);
+    h.run.Tick();
+    EXPECT_EQ(h.RunPhase(), Phase::LastShotSound);
+    h.sound.FinishPlayback();
+    h.run.Tick();
+    EXPECT_EQ(h.RunPhase(), Phase::EndEscape);
 }

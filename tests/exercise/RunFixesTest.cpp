@@ -112,8 +112,8 @@ TEST(RunPicture, AHoleStaysOverItsFrozenTraceWhenTheLaneGoesDarkBeforeItIsDrawn)
     ASSERT_GE(h.state.run.LastScore[0], 0);
     ASSERT_EQ(h.state.run.LaneLit[0], 0);
     // What the next turn draws first; cyan over the white of the hole would show red.
-    h.run.DrawPendingFreeze();
-    EXPECT_GT(h.run.FrozenCount(), 0);
+    h.run.panel.DrawPendingFreeze();
+    EXPECT_GT(h.run.panel.FrozenCount(), 0);
     EXPECT_EQ(
         test::HoleSpecks(h.view.target.Image(), h.state.run.ShotPos[0][0], HoleStyle::Normal, kRed),
         0);
@@ -143,8 +143,8 @@ TEST(RunPicture, JerkMarkerIsPlacedByTheAimPointRule) {
     ASSERT_EQ(h.state.run.ShotCount[0], 1u);
     ASSERT_TRUE(h.view.Visible(ViewItem::PostGun));
     const float k = static_cast<float>(526 * 0.005);
-    const float x = h.run.PostGunX();
-    const float y = h.run.PostGunY();
+    const float x = h.run.panel.PostGunX();
+    const float y = h.run.panel.PostGunY();
     const int left = static_cast<int>(k * x + 100.0F * k - 10.0F);
     const int top = static_cast<int>(k * y + 100.0F * k - 10.0F);
     ASSERT_NE(left, static_cast<int>(k * x + 100.0F * k) - 10) << "a point that tells them apart";
@@ -179,9 +179,9 @@ TEST(RunShotPoint, AMovingAimPinsTheShotSampleTheJerkSampleAndThePreviousPassLev
     const TargetPoint jerk = at(last - 30);
     EXPECT_NEAR(h.state.run.ShotPos[0][0].x, shot.x, 0.3F);
     EXPECT_NEAR(h.state.run.ShotPos[0][0].y, shot.y, 0.3F);
-    EXPECT_NEAR(h.run.PostGunX(), jerk.x, 0.3F);
-    EXPECT_NEAR(h.run.PostGunY(), jerk.y, 0.3F);
-    EXPECT_GT(h.run.FrozenCount(), 0);
+    EXPECT_NEAR(h.run.panel.PostGunX(), jerk.x, 0.3F);
+    EXPECT_NEAR(h.run.panel.PostGunY(), jerk.y, 0.3F);
+    EXPECT_GT(h.run.panel.FrozenCount(), 0);
     EXPECT_EQ(h.view.Text(ViewText::SigText), QStringLiteral("Уровень=4000"));
     // The other way round: out of the window before the trigger, inside with it.
     h.TickFor(300);

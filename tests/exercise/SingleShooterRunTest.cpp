@@ -184,12 +184,12 @@ TEST(SingleShooterRun, LevelOutsideTheWindowHidesTheAimAndClearsTheTrace) {
     h.StartSeries();
     h.TickFor(200);
     EXPECT_TRUE(h.view.Visible(ViewItem::Gun2));
-    EXPECT_GT(h.run.TracePoints(), 5);
+    EXPECT_GT(h.run.panel.TracePoints(), 5);
     h.model.Lane(0).level = 7000;
     h.TickFor(50);
     EXPECT_FALSE(h.view.Visible(ViewItem::Gun2));
-    EXPECT_EQ(h.run.TracePoints(), 0);
-    EXPECT_EQ(h.state.Trace.At(0).x, -100.0F);
+    EXPECT_EQ(h.run.panel.TracePoints(), 0);
+    EXPECT_EQ(h.run.panel.Trace().At(0).x, -100.0F);
     // The bar is drawn while the level is below SignalLevel: full black up to 7000/8000.
     EXPECT_EQ(h.view.signal.Pixel(200, 2), kBlack);
     EXPECT_NE(h.view.signal.Pixel(210, 2), kBlack);
@@ -222,7 +222,7 @@ TEST(SingleShooterRun, EscapeEndsASeriesButNotThePauseBeforeARepeat) {
     }
     h.run.Tick();
     EXPECT_EQ(h.run.CurrentPhase(), Phase::EndEscape);
-    EXPECT_EQ(h.run.RunAgain, 0);
+    EXPECT_EQ(h.run.RunAgain(), 0);
     h.TickFor(200);
     EXPECT_EQ(h.run.CurrentPhase(), Phase::EndEscape) << "waits for Escape to be let go";
     h.keyboard.Set(Key::Escape, false);
@@ -474,7 +474,7 @@ TEST(SingleShooterRun, FrozenTraceOfAShotIsErasedByTheNext) {
     h.model.Lane(0).triggers.Pull();
     h.TickFor(20);
     ASSERT_EQ(h.state.run.ShotCount[0], 1u);
-    EXPECT_EQ(h.run.FrozenCount(), 20);
+    EXPECT_EQ(h.run.panel.FrozenCount(), 20);
     const ShotPoint first = h.state.run.ShotPos[0][0];
     const QPoint hole(ToPixels(first.x, 526), ToPixels(first.y, 526));
     EXPECT_LT(hole.x(), 130);

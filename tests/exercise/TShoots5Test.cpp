@@ -21,7 +21,7 @@
 #include <QTableView>
 
 using namespace ryvo;
-using Phase = RunPhases::Phase;
+using Phase = RunSequence::Phase;
 
 namespace {
 

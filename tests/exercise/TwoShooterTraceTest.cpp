@@ -101,11 +101,9 @@ void CompareWithShiftingList(const TraceCase& c, unsigned seed) {
     state.settings.TimePost = c.timePost;
     state.settings.TimeGun = c.timeGun;
     state.TraceLength = c.length;
-    ManualClock clock;
-    Services services{&clock, nullptr, nullptr, nullptr, nullptr};
     test::RecordingPanel view;
     TraceBuffer ring;
-    TwoShooterPanel panel(state, services, view, 0, ring);
+    TwoShooterPanel panel(state, view, 0, ring);
     panel.ResetSeries();
     ShiftingTrace reference(state.settings, c.length);
     const QImage blank = view.target.Image().copy();

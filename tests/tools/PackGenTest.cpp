@@ -7,6 +7,7 @@
 #include "support/TempDir.h"
 #include "targets/Scoring.h"
 #include "targets/TargetDrawing.h"
+#include "zeroing/Zeroing.h"
 
 #include <QDir>
 #include <QtEndian>

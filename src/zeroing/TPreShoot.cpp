@@ -1,4 +1,4 @@
-#include "calibration/TPreShoot.h"
+#include "zeroing/TPreShoot.h"
 
 #include "core/Conversions.h"
 #include "core/Product.h"

@@ -1,4 +1,7 @@
-#include "calibration/Zeroing.h"
+#include "zeroing/Zeroing.h"
+
+#include "core/ProgramState.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -185,4 +188,32 @@ TEST(ZeroingBackup, RestoresLanesZeroToFourOnly) {
     EXPECT_FLOAT_EQ(s.ScaleD[4], 1.0F);
     EXPECT_FLOAT_EQ(s.ScaleR[6], 4.0F); // spare lanes and the times are not part of it
     EXPECT_EQ(s.TimeGun, 20);
+}
+
+TEST(ZeroingEdges, LibraryTargetsReadTheirZeroingString) {
+    test::TempDir dir;
+    dir.Write(QStringLiteral("Targets/strings.txt"), "1\t5\n201\t0.6 0.75 0 0\n202\t0.5\n"
+                                                     "203\t-0.5 1.5 0 0\n204\tabc 0.5\n");
+    ProgramState state;
+    EXPECT_EQ(TargetZeroingEdges(state, 3).x, 1.0F); // no library
+    state.StartDir = dir.Path();
+    LoadTargetLibrary(state);
+    ASSERT_TRUE(state.TargetLibrary.has_value());
+
+    const ZeroingEdges first = TargetZeroingEdges(state, 3);
+    EXPECT_FLOAT_EQ(first.x, 0.6F);
+    EXPECT_FLOAT_EQ(first.y, 0.75F);
+    const ZeroingEdges shortText = TargetZeroingEdges(state, 4);
+    EXPECT_FLOAT_EQ(shortText.x, 0.5F);
+    EXPECT_FLOAT_EQ(shortText.y, 1.0F);
+    const ZeroingEdges outOfRange = TargetZeroingEdges(state, 5);
+    EXPECT_FLOAT_EQ(outOfRange.x, 1.0F);
+    EXPECT_FLOAT_EQ(outOfRange.y, 1.0F);
+    const ZeroingEdges text = TargetZeroingEdges(state, 6);
+    EXPECT_FLOAT_EQ(text.x, 1.0F);
+    EXPECT_FLOAT_EQ(text.y, 1.0F); // the read stops at the text, as "%f%f" does
+    EXPECT_FLOAT_EQ(TargetZeroingEdges(state, 7).x, 1.0F); // no string at all
+    for (std::int32_t builtIn : {-1, 1, 2}) {
+        EXPECT_FLOAT_EQ(TargetZeroingEdges(state, builtIn).x, 1.0F);
+    }
 }

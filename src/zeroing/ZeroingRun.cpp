@@ -1,9 +1,11 @@
-#include "calibration/ZeroingRun.h"
+#include "zeroing/ZeroingRun.h"
 
 #include "core/Conversions.h"
 #include "core/Product.h"
 #include "device/DeviceProtocol.h"
 #include "device/SerialLink.h"
+#include "device/TFormShoot.h"
+#include "exercise/RunSteps.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "targets/TargetDrawing.h"
@@ -39,24 +41,27 @@ QString WithDefaultSuffix(const QString& path) {
 } // namespace
 
 ZeroingRun::ZeroingRun(ProgramState& state, const Services& services, ZeroingView& view)
-    : ExerciseEngine(state, services, view),
-      RunPhases(state.settings, services,
-                RunRules{.startKeyRounds = 1, .endKeyRounds = 1, .dispatchEveryPass = true}),
-      m_zview(view) {}
+    : m_state(state), m_services(services), m_view(view), m_panel(state, view),
+      m_sound(state, m_services), m_sequence(m_services) {}
 
 ZeroingRun::Phase ZeroingRun::CurrentPhase() const {
-    switch (RunPhase()) {
-    case RunPhases::Phase::Idle:
+    switch (m_sequence.CurrentPhase()) {
+    case RunSequence::Phase::Idle:
         return Phase::Idle;
-    case RunPhases::Phase::StartKeyRelease:
+    case RunSequence::Phase::StartKeyRelease:
         return Phase::StartKeyRelease;
-    case RunPhases::Phase::EndEscape:
-    case RunPhases::Phase::EndKeyRelease:
+    case RunSequence::Phase::EndEscape:
+    case RunSequence::Phase::EndKeyRelease:
         return Phase::EndKeyRelease;
     default:
         break;
     }
     return Phase::Collecting;
+}
+
+void ZeroingRun::Tick() {
+    m_panel.DrawPendingFreeze();
+    m_sequence.Tick();
 }
 
 int ZeroingRun::Lane() const {
@@ -75,7 +80,7 @@ void ZeroingRun::Report(const QString& text) {
 
 void ZeroingRun::DrawEmptyTarget(int lane) {
     // The cross belongs to the holes drawn since the measurement started.
-    m_zview.HideMeanPoint();
+    m_view.HideMeanPoint();
     if (!DrawLaneTarget(m_view.Picture(ViewPicture::Target), m_view.Picture(ViewPicture::SignalI),
                         m_state, lane) &&
         m_services.dialogs != nullptr) {
@@ -96,7 +101,7 @@ void ZeroingRun::ScaleFunc(ZeroingMode mode) {
     if (!Idle()) {
         return;
     }
-    const QString number = m_zview.LaneNumberText();
+    const QString number = m_view.LaneNumberText();
     const auto n = StrToInt(number);
     if (!n) {
         Report(NotAnIntegerMessage(number));
@@ -109,15 +114,12 @@ void ZeroingRun::ScaleFunc(ZeroingMode mode) {
     }
     m_mode = mode;
     OpenPort(m_state, m_services);
-    savedAimX = 0.0F;
-    savedAimY = 0.0F;
-    savedLevel = 0;
-    StopRequested = 0;
+    m_savedLevel = 0;
     SumX = 0.0F;
     SumY = 0.0F;
     m_counted = 0;
-    m_zview.HideMeanPoint();
-    ResetSeriesTrace();
+    m_view.HideMeanPoint();
+    m_panel.ResetSeriesTrace();
     m_apply = false;
 
     const int lane = *n - 1;
@@ -133,7 +135,7 @@ void ZeroingRun::ScaleFunc(ZeroingMode mode) {
          {ZeroingControl::ButCent, ZeroingControl::ButLeft, ZeroingControl::ButRight,
           ZeroingControl::ButUp, ZeroingControl::ButDown, ZeroingControl::ExitSave,
           ZeroingControl::Exit1, ZeroingControl::ButLoad, ZeroingControl::Button2}) {
-        m_zview.SetControlEnabled(c, false);
+        m_view.SetControlEnabled(c, false);
     }
 
     LaneCalibration calibration = LaneCalibrationOf(m_state.settings, lane);
@@ -146,35 +148,45 @@ void ZeroingRun::ScaleFunc(ZeroingMode mode) {
         }
     }
 
-    m_zview.SetInfo(QStringLiteral(
+    m_view.SetInfo(QStringLiteral(
         "Произведите выстрелы в район отмеченой точки мишени\nВвод <Enter> Отмена<ESC>"));
-    m_zview.ShowPointer(PointerPlacement(mode, TargetWidth(), m_zview.PointerSize(), m_edges));
-    BeginRun(0, false);
+    m_view.ShowPointer(
+        PointerPlacement(mode, m_panel.TargetWidth(), m_view.PointerSize(), m_edges));
+    m_sequence.Begin(false);
+    m_sequence.Add<KeyReleaseStep>(1, Key::Space, RunSequence::Phase::StartKeyRelease);
+    m_sequence.Add<CallStep>([this] { SeriesStart(); }, StepResult::Done,
+                             RunSequence::Phase::Series);
+    // Every pass ends at a dispatch point: a click of ButShoot and the keys come in there.
+    m_sequence.Add<SeriesStep>(PassRef::To<&ZeroingRun::Pass>(*this), nullptr, 0U);
+    m_sequence.Add<CallStep>([this] { SeriesEnd(); }, StepResult::Done, RunSequence::Phase::Series);
+    m_sequence.Add<EndStep>(1, [] {});
+    m_sequence.Add<CallStep>([this] { MeasurementEnd(); }, StepResult::Continue,
+                             RunSequence::Phase::EndKeyRelease);
 }
 
-void ZeroingRun::OnSeriesStart() {
+void ZeroingRun::SeriesStart() {
     const int lane = Lane();
     const auto i = static_cast<size_t>(lane);
     m_state.Device.ZeroHistories();
-    EmptyTrace();
+    m_panel.EmptyTrace();
     // No trace is drawn while zeroing, whatever the last exercise left active.
     m_state.run.LaneActive.fill(0);
-    m_zview.SetControlEnabled(ZeroingControl::ButShoot, true);
+    m_view.SetControlEnabled(ZeroingControl::ButShoot, true);
     m_state.run.ShotPending[i] = 0;
     m_state.Device.Trigger[i] = 0;
     DrawEmptyTarget(lane);
-    const float k = Scale();
-    SetLevelBarGeometry(static_cast<int>(k), std::max(1, static_cast<int>(k)));
+    const float k = m_panel.Scale();
+    m_panel.SetLevelBarGeometry(static_cast<int>(k), std::max(1, static_cast<int>(k)));
     // Trigger reports left on the device from before are fetched and acknowledged now.
     for (int round = 0; round < kFlushRounds; ++round) {
-        PollLane(lane);
+        PollLane(m_state, m_services.clock, lane);
     }
     m_counted = 0;
     m_lastTrigger.reset();
 }
 
 bool ZeroingRun::WithinPicture(float x, float y) {
-    const int width = TargetWidth();
+    const int width = m_panel.TargetWidth();
     const int px = ToPixels(x, width);
     const int py = ToPixels(y, width);
     return px >= 0 && px <= width && py >= 0 && py <= width;
@@ -196,10 +208,10 @@ void ZeroingRun::RecordShot() {
         shots[j] = {x, y};
     }
     if (m_counted > 0 && WithinPicture(m_lastShotX, m_lastShotY)) {
-        DrawHole(m_lastShotX, m_lastShotY, kBlack, kWhite);
+        m_panel.DrawHole(m_lastShotX, m_lastShotY, kBlack, kWhite);
     }
     if (WithinPicture(x, y)) {
-        DrawHole(x, y, kRed, kWhite);
+        m_panel.DrawHole(x, y, kRed, kWhite);
     }
     m_lastShotX = x;
     m_lastShotY = y;
@@ -219,22 +231,24 @@ std::optional<ShotPoint> ZeroingRun::MeanPoint() const {
 void ZeroingRun::ShowMeanPoint() {
     const std::optional<ShotPoint> mean = MeanPoint();
     if (!mean || !WithinPicture(mean->x, mean->y)) {
-        m_zview.HideMeanPoint();
+        m_view.HideMeanPoint();
         return;
     }
-    const int width = TargetWidth();
-    m_zview.ShowMeanPoint(QPoint(ToPixels(mean->x, width), ToPixels(mean->y, width)));
+    const int width = m_panel.TargetWidth();
+    m_view.ShowMeanPoint(QPoint(ToPixels(mean->x, width), ToPixels(mean->y, width)));
 }
 
-void ZeroingRun::PassHead() {
+void ZeroingRun::Pass(SeriesStep& series) {
     const int lane = Lane();
     const auto i = static_cast<size_t>(lane);
     RunState& run = m_state.run;
     DeviceValues& device = m_state.Device;
-    PollLane(lane);
+    // The poll (no trace while zeroing: no lane is active) and the aim.
+    PollLane(m_state, m_services.clock, lane);
     const TargetPoint aim = ToTarget(m_state.settings, lane, device.PosX[i], device.PosY[i]);
     run.AimX[i] = aim.x;
     run.AimY[i] = aim.y;
+    // The shot, from the trigger or from ButShoot.
     if (device.Trigger[i] == 1) {
         const std::uint32_t now = m_services.clock->TickCount();
         if (!m_lastTrigger || now - *m_lastTrigger >= kRepeatGuardMs) {
@@ -243,13 +257,13 @@ void ZeroingRun::PassHead() {
         }
     }
     if (run.ShotPending[i] != 0) {
-        ShotSoundAsync();
+        m_sound.Async();
         WriteByte(m_state, static_cast<std::uint8_t>(kAcknowledge + lane));
         device.Trigger[i] = 0;
         run.ShotPending[i] = 0;
         // The frame that carried the trigger is not used for the level.
-        const std::int32_t level = savedLevel;
-        if (LevelInWindow(level)) {
+        const std::int32_t level = m_savedLevel;
+        if (LevelInWindow(m_state, level)) {
             RecordShot();
         }
         const auto value = static_cast<float>(level);
@@ -266,38 +280,32 @@ void ZeroingRun::PassHead() {
         m_view.Present();
     }
     device.Trigger[i] = 0;
-}
-
-void ZeroingRun::PassTail() {
-    const int lane = Lane();
-    const auto i = static_cast<size_t>(lane);
-    const RunState& run = m_state.run;
-    const DeviceValues& device = m_state.Device;
-    if (LevelInWindow(device.Level[i])) {
-        ShowAimPoint(Scale(), run.AimY[i], run.AimX[i]);
+    // The dispatch point of every pass.
+    series.Dispatch();
+    // The aiming point or the trace's end, and the level bar.
+    if (LevelInWindow(m_state, device.Level[i])) {
+        m_panel.ShowAimPoint(m_panel.Scale(), run.AimY[i], run.AimX[i]);
     } else {
         for (ViewItem arrow :
              {ViewItem::LeftArrow, ViewItem::RightArrow, ViewItem::UpArrow, ViewItem::DownArrow}) {
             m_view.SetVisible(arrow, false);
         }
-        ClearTrace(lane, Scale());
+        m_panel.ClearTrace(lane, m_panel.Scale());
     }
     if (static_cast<float>(device.LastLevel) <= m_state.SignalLevel) {
-        DrawLevelBar(device.LastLevel);
+        m_panel.DrawLevelBar(device.LastLevel);
     }
-    savedAimX = run.AimX[i];
-    savedAimY = run.AimY[i];
-    savedLevel = device.LastLevel;
+    m_savedLevel = device.LastLevel;
     // Escape held together with Return cancels: the safe choice of the two.
     if (Held(Key::Escape)) {
-        StopRequested = 1;
+        series.Stop();
     } else if (m_counted > 0 && (Held(Key::Return) || Held(Key::Space))) {
         m_apply = true;
-        StopRequested = 1;
+        series.Stop();
     }
 }
 
-void ZeroingRun::OnSeriesEnd() {
+void ZeroingRun::SeriesEnd() {
     if (m_apply) {
         ApplyCorrection();
     } else {
@@ -325,15 +333,15 @@ void ZeroingRun::CancelMeasurement() {
     }
 }
 
-void ZeroingRun::OnIdle() {
+void ZeroingRun::MeasurementEnd() {
     for (ZeroingControl c :
          {ZeroingControl::ButCent, ZeroingControl::ButLeft, ZeroingControl::ButRight,
           ZeroingControl::ButUp, ZeroingControl::ButDown, ZeroingControl::ExitSave,
           ZeroingControl::Exit1, ZeroingControl::ButLoad, ZeroingControl::Button2}) {
-        m_zview.SetControlEnabled(c, true);
+        m_view.SetControlEnabled(c, true);
     }
-    m_zview.HidePointer();
-    m_zview.SetControlEnabled(ZeroingControl::ButShoot, false);
+    m_view.HidePointer();
+    m_view.SetControlEnabled(ZeroingControl::ButShoot, false);
     ClosePort(m_state);
     if (m_reportUnsaved) {
         // Shown once the keys are up, so a held Return cannot dismiss it unread.
@@ -343,7 +351,7 @@ void ZeroingRun::OnIdle() {
                            "Значения пристрелки остались в памяти программы; сохраните их "
                            "кнопкой \"Сохранить и выйти\" или \"Записать в файл\".")
                 .arg(CalibrationPath());
-        m_zview.SetInfo(text);
+        m_view.SetInfo(text);
         Report(text);
     }
 }
@@ -353,7 +361,7 @@ void ZeroingRun::ButShootClick() {
         return;
     }
     m_state.run.ShotPending[static_cast<size_t>(Lane())] = 1;
-    m_zview.FocusButtons();
+    m_view.FocusButtons();
 }
 
 void ZeroingRun::ButLoadClick() {

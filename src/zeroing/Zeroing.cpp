@@ -1,4 +1,7 @@
-#include "calibration/Zeroing.h"
+#include "zeroing/Zeroing.h"
+
+#include "core/ProgramState.h"
+#include "platform/TextFile.h"
 
 #include <cmath>
 
@@ -131,6 +134,28 @@ QPoint PointerPlacement(ZeroingMode mode, int width, int size, ZeroingEdges edge
         break;
     }
     return {middle, middle};
+}
+
+ZeroingEdges TargetZeroingEdges(const ProgramState& state, std::int32_t type) {
+    ZeroingEdges edges;
+    if (type < 3 || !state.TargetLibrary) {
+        return edges;
+    }
+    const auto text = state.TargetLibrary->String(static_cast<int>(type) + 198);
+    if (!text) {
+        return edges;
+    }
+    TextReader in(ToCp1251(*text));
+    auto take = [](std::optional<float> value, float& field) {
+        if (value && *value > 0.0F && *value <= 1.0F) {
+            field = *value;
+        }
+    };
+    const auto x = in.ReadFloat();
+    const auto y = x ? in.ReadFloat() : std::nullopt;
+    take(x, edges.x);
+    take(y, edges.y);
+    return edges;
 }
 
 } // namespace ryvo

@@ -10,6 +10,19 @@
 
 namespace ryvo {
 
+struct ProgramState;
+
+// Where the zeroing window's edge points lie, as fractions of the half-width.
+struct ZeroingEdges {
+    float x = 1.0F;
+    float y = 1.0F;
+};
+
+// The edge points of a target type: 1 and 1 except for a library target whose zeroing
+// string (id type + 198, "%f%f%i%i") gives them. A value outside (0, 1] would put the point
+// off the picture or zero a scale, so it stays 1.
+ZeroingEdges TargetZeroingEdges(const ProgramState& state, std::int32_t type);
+
 // What a zeroing measurement aims at: the centre or the middle of one edge. The numbers are
 // the order of the window's measuring buttons.
 enum class ZeroingMode { Centre = 1, Left = 2, Right = 3, Up = 4, Down = 5 };

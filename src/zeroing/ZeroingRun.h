@@ -1,10 +1,13 @@
 #pragma once
 
-#include "calibration/Zeroing.h"
-#include "calibration/ZeroingView.h"
-#include "exercise/ExerciseEngine.h"
-#include "exercise/RunPhases.h"
+#include "core/ProgramState.h"
+#include "exercise/RunSequence.h"
+#include "exercise/ShotSound.h"
+#include "exercise/TargetPanel.h"
 #include "platform/Keyboard.h"
+#include "platform/Services.h"
+#include "zeroing/Zeroing.h"
+#include "zeroing/ZeroingView.h"
 
 #include <QString>
 
@@ -13,11 +16,13 @@
 
 namespace ryvo {
 
+class SeriesStep;
+
 // The zeroing window without its widgets: one lane at a time, a series of shots at a marked
-// point corrects the lane's calibration. A measurement is a run of the shared run phases:
-// the key release, one series whose passes each end at a dispatch point (clicks and keys
-// come in there), the end waits. The window calls Tick from a zero-interval timer.
-class ZeroingRun : public ExerciseEngine, public RunPhases {
+// point corrects the lane's calibration. A measurement is a run of the shared steps: the key
+// release, one series whose passes each end at a dispatch point (clicks and keys come in
+// there), the end waits. The window calls Tick from a zero-interval timer.
+class ZeroingRun {
 public:
     enum class Phase { Idle, StartKeyRelease, Collecting, EndKeyRelease };
 
@@ -37,9 +42,9 @@ public:
     void ExitSaveClick();
     void Exit1Click();
 
-    using RunPhases::Idle;
-    using RunPhases::Tick;
-    using RunPhases::Waiting;
+    void Tick();
+    [[nodiscard]] bool Idle() const { return m_sequence.Idle(); }
+    [[nodiscard]] bool Waiting() const { return m_sequence.Waiting(); }
     [[nodiscard]] Phase CurrentPhase() const;
     // Draws the empty target of the current lane again (the picture changed size).
     void RedrawTarget() { DrawEmptyTarget(Lane()); }
@@ -57,15 +62,13 @@ public:
     float SumX = 0.0F;
     float SumY = 0.0F;
 
-protected:
-    void OnTick() override { DrawPendingFreeze(); }
-    void OnSeriesStart() override;
-    void PassHead() override;
-    void PassTail() override;
-    void OnSeriesEnd() override;
-    void OnIdle() override;
-
 private:
+    [[nodiscard]] bool Held(Key key) const { return m_sequence.Held(key); }
+    void SeriesStart();
+    // One pass of the measurement, in the order of its steps.
+    void Pass(SeriesStep& series);
+    void SeriesEnd();
+    void MeasurementEnd();
     [[nodiscard]] int Lane() const;
     void DrawEmptyTarget(int lane);
     void RecordShot();
@@ -76,7 +79,12 @@ private:
     [[nodiscard]] QString CalibrationPath() const;
     bool WithinPicture(float x, float y);
 
-    ZeroingView& m_zview;
+    ProgramState& m_state;
+    Services m_services;
+    ZeroingView& m_view;
+    // The target: aiming point, holes, level bar (zeroing draws no trace).
+    TargetPanel m_panel;
+    ShotSound m_sound;
     ZeroingMode m_mode = ZeroingMode::Centre;
     ZeroingEdges m_edges;
     CalibrationBackup m_backup{};
@@ -90,6 +98,9 @@ private:
     bool m_apply = false;
     bool m_unsaved = false;
     bool m_reportUnsaved = false;
+    RunSequence m_sequence;
+    // Level of the previous pass; a shot is counted at a usable level of it.
+    std::int32_t m_savedLevel = 0;
 };
 
 } // namespace ryvo

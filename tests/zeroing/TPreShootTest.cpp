@@ -1,4 +1,4 @@
-#include "calibration/TPreShoot.h"
+#include "zeroing/TPreShoot.h"
 
 #include "calibration/Calibration.h"
 #include "platform/Clock.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "calibration/ZeroingRun.h"
-#include "calibration/ZeroingView.h"
 #include "exercise/ExercisePage.h"
 #include "exercise/TargetPanelWidgets.h"
+#include "zeroing/ZeroingRun.h"
+#include "zeroing/ZeroingView.h"
 
 #include <map>
 
@@ -43,14 +43,8 @@ public:
     [[nodiscard]] bool Waiting() const { return m_run.Waiting(); }
     [[nodiscard]] bool Idle() const { return m_run.Idle(); }
 
-    // ExerciseView beyond the panel: zeroing fills no lamps and steers its own buttons.
-    void Fill(ViewItem, Color) override {}
-    void SetEnabled(ViewButton, bool) override {}
-    [[nodiscard]] bool IsEnabled(ViewButton) const override { return true; }
-    void FocusStart() override {}
-    void ActivateWindow(const QString& className) override { Page::ActivateWindow(className); }
-
     // ZeroingView
+    void ActivateWindow(const QString& className) override { Page::ActivateWindow(className); }
     void SetInfo(const QString& text) override;
     void SetControlEnabled(ZeroingControl control, bool enabled) override;
     [[nodiscard]] bool IsControlEnabled(ZeroingControl control) const override;

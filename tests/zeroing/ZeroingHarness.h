@@ -1,11 +1,11 @@
 #pragma once
 
-#include "calibration/ZeroingRun.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Keyboard.h"
 #include "platform/Sound.h"
 #include "support/ExerciseSettings.h"
+#include "zeroing/ZeroingRun.h"
 
 #include "DeviceModel.h"
 #include "SimulatedPort.h"
@@ -25,10 +25,6 @@ public:
     void SetVisible(ViewItem item, bool v) override { visible[item] = v; }
     void Place(ViewItem item, int left, int top) override { places[item] = QPoint(left, top); }
     QSize ItemSize(ViewItem) const override { return {20, 20}; }
-    void Fill(ViewItem, Color) override {}
-    void SetEnabled(ViewButton, bool) override {}
-    bool IsEnabled(ViewButton) const override { return true; }
-    void FocusStart() override {}
     Canvas& Picture(ViewPicture picture) override {
         switch (picture) {
         case ViewPicture::SignalI:

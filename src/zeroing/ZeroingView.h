@@ -22,8 +22,9 @@ enum class ZeroingControl {
 };
 
 // What a zeroing measurement needs of its window beyond the shared target picture.
-class ZeroingView : public ExerciseView {
+class ZeroingView : public PanelView {
 public:
+    virtual void ActivateWindow(const QString& className) = 0;
     virtual void SetInfo(const QString& text) = 0;
     virtual void SetControlEnabled(ZeroingControl control, bool enabled) = 0;
     [[nodiscard]] virtual bool IsControlEnabled(ZeroingControl control) const = 0;

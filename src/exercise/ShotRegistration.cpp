@@ -1,0 +1,65 @@
+#include "exercise/ShotRegistration.h"
+
+#include "calibration/Calibration.h"
+#include "device/TFormShoot.h"
+#include "exercise/ShotRules.h"
+#include "targets/Scoring.h"
+
+#include <algorithm>
+
+namespace ryvo {
+
+std::optional<ShotPoint> RegisterShot(ProgramState& state, TargetPanel& panel, int lane,
+                                      std::int32_t level, std::uint32_t now) {
+    const auto i = static_cast<size_t>(lane);
+    RunState& run = state.run;
+    const Settings& settings = state.settings;
+    PanelView& view = panel.View();
+    if (run.ShotCount[i] >= kMaxShots) {
+        return std::nullopt;
+    }
+    const bool lit = run.LaneLit[i] != 0;
+    if (run.ShotCount[i] == 0) {
+        view.SetText(
+            ViewText::FirstTime,
+            QString::asprintf("%7.2f сек", static_cast<double>(now - run.StartTick[i]) / 1000.0));
+    }
+    ShotPoint point;
+    if (lit) {
+        if (LevelInWindow(state, level)) {
+            panel.FreezeTrace(lane);
+        }
+        const TracePoint& sample = panel.Trace().At(settings.IO_Serial == 1 ? 0 : 3);
+        const TargetPoint t = ToTarget(settings, lane, sample.x, sample.y);
+        point = {t.x, t.y};
+    }
+    point = RecordShot(run, lane, point, settings.Target[i], LoadedZones(state), now).point;
+
+    if (lit) {
+        view.SetVisible(ViewItem::ImageActive, false);
+        if (const auto index = JerkIndex(settings.TimePost, settings.TimeGun)) {
+            const TracePoint& sample = panel.Trace().At(*index);
+            const TargetPoint jerk = ToTarget(settings, lane, sample.x, sample.y);
+            panel.ShowJerkMarker(jerk.x, jerk.y,
+                                 settings.FlagPostGunEnable == 1 && WithinTarget(jerk.x, jerk.y));
+        } else {
+            panel.HideJerkMarker();
+        }
+    }
+    panel.DrawLastHoles(lane, lit);
+    return point;
+}
+
+void ShowRegisteredShot(ProgramState& state, TargetPanel& panel, int lane, std::int32_t level) {
+    const auto i = static_cast<size_t>(lane);
+    PanelView& view = panel.View();
+    state.Device.Trigger[i] = 0;
+    state.run.ShotPending[i] = 0;
+    panel.ShowStatistics(lane);
+    view.SetText(ViewText::SigText,
+                 LevelText(state, static_cast<std::uint32_t>(std::max(level, 0))));
+    view.Repaint(ViewPicture::Target);
+    view.Present();
+}
+
+} // namespace ryvo
