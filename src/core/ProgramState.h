@@ -68,6 +68,9 @@ struct ProgramState {
     std::vector<QString> GroupMembers;
     // A shooter name an exercise window presets for the save dialog; taken on activation.
     QString SaveDialogShooter;
+    // The shooter standing at each lane ("" when none is assigned); set by the relay
+    // assignment, shown above the lanes' targets and used by the saves of all lanes.
+    std::array<QString, kLaneCount> LaneShooter;
     // Counts successful archive saves; the last one's group file, relative to StartDir. The
     // exercise windows tell the instructor where a result went.
     std::uint32_t SaveCount = 0;
