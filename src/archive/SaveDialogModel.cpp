@@ -1,14 +1,13 @@
 #include "archive/SaveDialogModel.h"
 
 #include "archive/GroupStore.h"
+#include "archive/LaneSaves.h"
 #include "archive/Printing.h"
 #include "core/ProgramState.h"
 
 #include <QDir>
 
 #include <algorithm>
-
-#include <QDir>
 
 namespace ryvo {
 
@@ -75,19 +74,7 @@ QString SaveDialogModel::HandBackWindow() const {
 }
 
 NewResult SaveDialogModel::ResultOfLane(const QString& shooter, const QString& comment) const {
-    const size_t lane = static_cast<size_t>(std::clamp(m_state.CurrentLane, 0, kLaneCount - 1));
-    const Settings& settings = m_state.settings;
-    NewResult result;
-    result.shooter = shooter;
-    result.targetType = settings.Target[lane];
-    result.plannedShots = static_cast<std::int32_t>(settings.ShootsNumber);
-    result.timeLimit = static_cast<std::int32_t>(settings.Time);
-    result.shootTime = m_state.run.ShootTime[lane];
-    result.comment = comment;
-    const auto& shots = m_state.run.ShotPos[lane];
-    const size_t count = std::min<size_t>(m_state.run.ShotCount[lane], shots.size());
-    result.shots.assign(shots.begin(), shots.begin() + static_cast<std::ptrdiff_t>(count));
-    return result;
+    return LaneResult(m_state, m_state.CurrentLane, shooter, comment);
 }
 
 ResultRecord SaveDialogModel::RecordOfLane(const QString& shooter, const QString& comment) const {
@@ -132,7 +119,7 @@ SaveDialogOutcome SaveDialogModel::Save(const QString& group, const QString& sho
         return outcome;
     }
     const AppendOutcome appended =
-        AppendResult(m_state.StartDir, group, m_time, ResultOfLane(shooter, comment));
+        AppendLaneResult(m_state, m_state.CurrentLane, group, m_time, shooter, comment);
     if (!appended.ok) {
         outcome.message = UserMessage{
             QStringLiteral("Результат НЕ записан!\n%1\nПроверьте, что диск доступен для записи, "
@@ -141,8 +128,6 @@ SaveDialogOutcome SaveDialogModel::Save(const QString& group, const QString& sho
             QStringLiteral("Ошибка!"), MessageIcon::Error};
         return outcome;
     }
-    ++m_state.SaveCount;
-    m_state.LastSavedFile = QDir(m_state.StartDir).relativeFilePath(appended.path);
     outcome.handBack = true;
     return outcome;
 }

@@ -1,5 +1,6 @@
 #include "core/ProgramState.h"
 
+#include "core/LaneAssignment.h"
 #include "core/SettingsFile.h"
 
 #include <QDir>
@@ -71,6 +72,7 @@ void GlobalInitialisation(ProgramState& state) {
     state.SaveDialogMode = 0;
     state.LoadedGroup = -1;
     state.Remarks = ReadRemarks(state.PathFor(QString::fromLatin1(kRemarksFileName)));
+    ReadLaneShooters(state);
     ApplySignalLimits(state);
     ReloadSounds(state);
     if (state.settings.IO_Serial == 1) {
