@@ -5,6 +5,7 @@
 #include "core/SettingsFile.h"
 #include "device/TFormShoot.h"
 #include "device/TInitialCheck.h"
+#include "exercise/RelayDialog.h"
 #include "platform/Dialogs.h"
 #include "platform/FittedLabel.h"
 #include "platform/Widgets.h"
@@ -163,6 +164,13 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     m_pollRate = Named(new FittedLabel(5), "PollRate");
     auto* archive = Named(new QPushButton(QStringLiteral("Работа с архивом")), "Archive");
     auto* groups = Named(new QPushButton(QStringLiteral("Группы стрелков")), "Groups");
+    auto* relay = Named(new QPushButton(QStringLiteral("Смена")), "Relay");
+    // Beside the groups, so the column keeps its height.
+    auto* groupsRow = new QWidget;
+    auto* groupsLayout = new QHBoxLayout(groupsRow);
+    groupsLayout->setContentsMargins(0, 0, 0, 0);
+    groupsLayout->addWidget(groups, 2);
+    groupsLayout->addWidget(relay, 1);
     auto* targs = Named(new QPushButton(QStringLiteral("Установить мишени")), "Targs");
     auto* additional =
         Named(new QPushButton(QStringLiteral("Дополнительные настройки")), "BAdditionalSettings");
@@ -172,11 +180,10 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     auto* columns = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
-    for (QWidget* w :
-         {static_cast<QWidget*>(groupTarget), static_cast<QWidget*>(groupShoots),
-          static_cast<QWidget*>(groupRepeat), static_cast<QWidget*>(m_beginShooting),
-          static_cast<QWidget*>(preShooting), static_cast<QWidget*>(archive),
-          static_cast<QWidget*>(groups), deviceRow, static_cast<QWidget*>(m_deviceStatus)}) {
+    for (QWidget* w : {static_cast<QWidget*>(groupTarget), static_cast<QWidget*>(groupShoots),
+                       static_cast<QWidget*>(groupRepeat), static_cast<QWidget*>(m_beginShooting),
+                       static_cast<QWidget*>(preShooting), static_cast<QWidget*>(archive),
+                       groupsRow, deviceRow, static_cast<QWidget*>(m_deviceStatus)}) {
         left->addWidget(w);
     }
     for (QWidget* w : {static_cast<QWidget*>(groupTime), static_cast<QWidget*>(groupShooter),
@@ -215,6 +222,7 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     connect(preShooting, &QPushButton::clicked, this, &TMainForm2::PreShootingClick);
     connect(archive, &QPushButton::clicked, this, &TMainForm2::ArchiveClick);
     connect(groups, &QPushButton::clicked, this, &TMainForm2::GroupsClick);
+    connect(relay, &QPushButton::clicked, this, &TMainForm2::RelayClick);
     connect(targs, &QPushButton::clicked, this, &TMainForm2::TargsClick);
     connect(additional, &QPushButton::clicked, this, &TMainForm2::BAdditionalSettingsClick);
     connect(save, &QPushButton::clicked, this, &TMainForm2::SaveSettingsClick);
@@ -495,6 +503,10 @@ void TMainForm2::ArchiveClick() {
 
 void TMainForm2::GroupsClick() {
     ActivateWindow(QStringLiteral("TGroupsForm"));
+}
+
+void TMainForm2::RelayClick() {
+    OpenRelayDialog(m_state, {}, this, {});
 }
 
 void TMainForm2::TargsClick() {

@@ -44,6 +44,8 @@ public:
     void PreShootingClick();
     void ArchiveClick();
     void GroupsClick();
+    // "Смена": who stands at which lane.
+    void RelayClick();
     void TargsClick();
     void BAdditionalSettingsClick();
     void SaveSettingsClick();

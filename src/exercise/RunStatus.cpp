@@ -87,6 +87,12 @@ void RunStatus::NoSeries() {
     Set(QString());
 }
 
+void RunStatus::SavedByWindow(const QString& line) {
+    m_seenSaves = m_state.SaveCount;
+    m_unsaved = false;
+    Set(line);
+}
+
 void RunStatus::ReplayStarted() {
     m_beforeReplay = m_line;
     if (m_hint != ReplayHintText()) {

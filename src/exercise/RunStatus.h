@@ -38,6 +38,8 @@ public:
     void Activated();
     // The window shows no series (the results on hand are not its own): an empty line.
     void NoSeries();
+    // The window saved its series itself (all lanes at once) and says how it went.
+    void SavedByWindow(const QString& line);
 
     void ReplayStarted();
     void ReplayShot(int number, std::int32_t score);

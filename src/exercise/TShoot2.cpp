@@ -1,5 +1,6 @@
 #include "exercise/TShoot2.h"
 
+#include "exercise/RelayControls.h"
 #include "exercise/SeriesPanel.h"
 #include "platform/Widgets.h"
 
@@ -51,6 +52,18 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
         lane = std::make_unique<TargetPanelWidgets>(*this);
     }
     m_run = std::make_unique<TwoShooterRun>(state, services, *this);
+    RelayControls::Hooks hooks;
+    hooks.seriesOnHand = [this] {
+        return m_run->Idle() && (IsEnabled(TwoButton::Save) || IsEnabled(TwoButton::Save2));
+    };
+    hooks.idle = [this] { return m_run->Idle(); };
+    hooks.readyForSeries = [this, &state] {
+        // As when the window is opened afresh: the series is no longer on hand.
+        state.ResultSource = 0;
+        FormActivate();
+    };
+    m_relay =
+        new RelayControls(state, {0, 1}, m_run->status, services.dialogs, std::move(hooks), this);
 
     auto* root = new QVBoxLayout(this);
     // Each shooter's lamps on the bottom line below their target, the status between them.
@@ -98,6 +111,11 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
            false);
     button(TwoButton::Print2, "Print2", QStringLiteral("Печать стрелка 2"), &TShoot2::Print2Click,
            false);
+    for (QPushButton* b :
+         {m_relay->RelayButton(), m_relay->SaveAllButton(), m_relay->NextRelayButton()}) {
+        ScaleText(b, kCaptionPoints);
+        middle->addWidget(b);
+    }
     button(TwoButton::Exit, "Exit", QStringLiteral("Выход"), &TShoot2::ExitClick, true);
     series(1, "2");
     row->addLayout(middle);
@@ -107,6 +125,12 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
     ShowStatus(m_run->status);
 
     Ticks().Drive(*m_run);
+    Ticks().onIdle = [this, idle = Ticks().onIdle] {
+        if (idle) {
+            idle();
+        }
+        m_relay->Refresh();
+    };
     for (const auto& lane : m_lanes) {
         lane->PlaceMarkers();
     }
@@ -125,7 +149,16 @@ QWidget* TShoot2::BuildLane(int lane) {
         Named(new QLabel(first ? QStringLiteral("Стрелок 1") : QStringLiteral("Стрелок 2")),
               name("StaticText1", "StaticText2"));
     ScaleText(heading, kValuePoints, true);
-    layout->addWidget(heading, 0, Qt::AlignHCenter);
+    // The heading and who stands at the lane on one line, so the target keeps its height.
+    auto* headingRow = new QHBoxLayout;
+    headingRow->addStretch(1);
+    headingRow->addWidget(heading);
+    auto* shooter = Named(new QLabel, name("Shooter1", "Shooter2"));
+    ScaleText(shooter, kValuePoints, true);
+    m_relay->ShowName(shooter, lane);
+    headingRow->addWidget(shooter);
+    headingRow->addStretch(1);
+    layout->addLayout(headingRow);
 
     // The target takes the largest square its panel gets.
     layout->addWidget(view.AddTarget(name("Panel1", "Panel2"), name("Target1", "Target2"),
@@ -200,11 +233,15 @@ void TShoot2::FormActivate() {
         }
     }
     m_run->FormActivate();
+    m_relay->Refresh();
     FlushDisplay();
 }
 
 void TShoot2::StartClick() {
     m_run->StartClick();
+    if (!m_run->Idle()) {
+        m_relay->SeriesStarted();
+    }
     Ticks().KeepTicking();
 }
 

@@ -15,6 +15,8 @@ namespace ryvo {
 // The two-shooter exercise window: shooter 1 on the left, shooter 2 on the right, the
 // common buttons between them and the lamp indicators above. The run is TwoShooterRun; the
 // shared exercise page ticks it and brings its drawing to the screen at the display rate.
+class RelayControls;
+
 class TShoot2 final : public ExercisePage, public TwoShooterView {
     Q_OBJECT
 public:
@@ -31,6 +33,7 @@ public:
     void Print2Click();
 
     TwoShooterRun& Run() { return *m_run; }
+    RelayControls& Relay() { return *m_relay; }
 
     // TwoShooterView
     PanelView& Lane(int lane) override;
@@ -53,6 +56,7 @@ private:
     std::unique_ptr<TwoShooterRun> m_run;
     std::map<ViewItem, QLabel*> m_lamps;
     std::map<TwoButton, QPushButton*> m_buttons;
+    RelayControls* m_relay = nullptr;
 };
 
 } // namespace ryvo

@@ -1,5 +1,6 @@
 #include "exercise/TShoots5.h"
 
+#include "exercise/RelayControls.h"
 #include "exercise/SeriesPanel.h"
 #include "platform/FittedLabel.h"
 #include "platform/Widgets.h"
@@ -64,6 +65,17 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
                    parent),
       PanelForwarding(this), m_state(state), m_run(state, services, *this) {
     TargetPanelWidgets& panel = Panel();
+    RelayControls::Hooks hooks;
+    hooks.seriesOnHand = [this] { return m_run.Idle() && Panel().IsEnabled(ViewButton::Save); };
+    hooks.idle = [this] { return m_run.Idle(); };
+    hooks.readyForSeries = [this] {
+        // As when the window is opened afresh: the series is no longer on hand.
+        m_state.ResultSource = 0;
+        FormActivate();
+    };
+    hooks.statusChanged = [this] { ShowStatus(); };
+    m_relay = new RelayControls(state, {0, 1, 2, 3, 4}, m_run.status, services.dialogs,
+                                std::move(hooks), this);
     auto* root = new QVBoxLayout(this);
 
     static constexpr std::array<const char*, kLaneCount> kTar = {"Tar1", "Tar2", "Tar3", "Tar4",
@@ -74,11 +86,19 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
                                                                     "Image4", "Image5"};
     static constexpr std::array<const char*, kLaneCount> kFlash = {"Image11", "Image21", "Image31",
                                                                    "Image41", "Image51"};
+    static constexpr std::array<const char*, kLaneCount> kName = {
+        "Shooter1", "Shooter2", "Shooter3", "Shooter4", "Shooter5"};
     auto* lanes = new QHBoxLayout;
     root->addLayout(lanes);
     for (int lane = 0; lane < kLaneCount; ++lane) {
         const auto i = static_cast<size_t>(lane);
         auto* column = new QVBoxLayout;
+        // Who stands at the lane, above its small target.
+        auto* name = Named(new QLabel, kName[i]);
+        ScaleText(name, kCaptionPoints, true);
+        name->setAlignment(Qt::AlignHCenter);
+        m_relay->ShowName(name, lane);
+        column->addWidget(name);
         auto* lampRow = new QHBoxLayout;
         auto lamp = [this, lampRow](const char* name, int width) {
             QLabel* label = AddLamp(name, width, kLampHeight);
@@ -115,6 +135,12 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
 
     auto* side = new QVBoxLayout;
     body->addLayout(side, 0);
+    // The selected lane's shooter, level with the top of the large target; the window has
+    // no height to spare above it.
+    auto* selectedName = Named(new QLabel, "Shooter");
+    ScaleText(selectedName, kValuePoints, true);
+    m_relay->ShowSelectedName(selectedName, [this] { return m_state.CurrentLane; });
+    side->addWidget(selectedName);
     // The first shot's time is a caption-sized note; the rest are read from afar.
     QGroupBox* stat = panel.AddStatistics(
         "GroupBoxStat",
@@ -153,6 +179,11 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     button(ViewButton::Save, "Save", QStringLiteral("Запись"), &TShoots5::SaveClick, 1, 0);
     button(ViewButton::Print, "Print", QStringLiteral("Печать"), &TShoots5::PrintClick, 1, 1);
     button(ViewButton::Exit, "Exit", QStringLiteral("&Выход"), &TShoots5::ExitClick, 0, 1);
+    for (QPushButton* b :
+         {m_relay->RelayButton(), m_relay->SaveAllButton(), m_relay->NextRelayButton()}) {
+        ScaleText(b, kCaptionPoints);
+    }
+
     // A long message wraps, and is cut at the last line, within its place.
     m_status = Named(new FittedLabel(kStatusLines), "Status");
     ScaleText(m_status, kCaptionPoints);
@@ -166,6 +197,12 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     // target stays well the largest thing of the window.
     ScaleSize(m_series, kSignalGroupWidth);
     panel.SetSeries(m_series);
+    // The relay's buttons take their rows from the series rather than from the targets.
+    auto* relayButtons = new QGridLayout;
+    relayButtons->addWidget(m_relay->RelayButton(), 0, 0);
+    relayButtons->addWidget(m_relay->SaveAllButton(), 0, 1);
+    relayButtons->addWidget(m_relay->NextRelayButton(), 1, 0, 1, 2);
+    side->addLayout(relayButtons);
     side->addWidget(m_series, 1);
 
     Ticks().Drive(m_run);
@@ -179,6 +216,7 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
         if (idle) {
             idle();
         }
+        m_relay->Refresh();
         ShowStatus();
     };
     panel.View(ViewPicture::Target)->onPainted = [this] {
@@ -212,11 +250,17 @@ bool TShoots5::eventFilter(QObject* watched, QEvent* event) {
 
 void TShoots5::FormActivate() {
     m_run.FormActivate();
+    m_relay->Refresh();
     ShowStatus();
     FlushDisplay();
 }
 
 void TShoots5::ShowStatus() {
+    // The selected lane changes at dispatch points only; its name follows it here.
+    if (m_namedLane != m_state.CurrentLane) {
+        m_namedLane = m_state.CurrentLane;
+        m_relay->Refresh();
+    }
     if (m_run.status.TakeChanged()) {
         m_status->setText(m_run.status.Text());
     }
@@ -224,6 +268,9 @@ void TShoots5::ShowStatus() {
 
 void TShoots5::StartClick() {
     m_run.StartClick();
+    if (!m_run.Idle()) {
+        m_relay->SeriesStarted();
+    }
     Ticks().KeepTicking();
 }
 
@@ -242,6 +289,7 @@ void TShoots5::ExitClick() {
 void TShoots5::TarClick(int lane) {
     // Clicks arrive between ticks of the run: at its dispatch points.
     m_run.TarClick(lane);
+    ShowStatus();
 }
 
 QLabel* TShoots5::LampOf(int lane, Lamp lamp) const {

@@ -10,6 +10,7 @@
 
 namespace ryvo {
 
+class RelayControls;
 class SeriesPanel;
 
 // The five-lane exercise window: five small targets across the top, the selected lane's
@@ -49,6 +50,7 @@ public:
     void ActivateWindow(const QString& className) override { Page::ActivateWindow(className); }
 
     SeriesPanel& Series() { return *m_series; }
+    RelayControls& Relay() { return *m_relay; }
 
     // MultiShooterView
     Canvas& SmallTarget(int lane) override;
@@ -81,6 +83,9 @@ private:
     std::array<QLabel*, kLaneCount> m_flashLamps{};
     QLabel* m_status = nullptr;
     SeriesPanel* m_series = nullptr;
+    RelayControls* m_relay = nullptr;
+    // The lane whose shooter the large target's name shows.
+    int m_namedLane = -1;
 };
 
 } // namespace ryvo

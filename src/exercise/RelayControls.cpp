@@ -1,0 +1,142 @@
+#include "exercise/RelayControls.h"
+
+#include "core/LaneAssignment.h"
+#include "core/ProgramState.h"
+#include "exercise/RelayDialog.h"
+#include "exercise/RunStatus.h"
+#include "platform/Dialogs.h"
+#include "platform/Widgets.h"
+
+#include <QDateTime>
+#include <QLabel>
+#include <QPushButton>
+#include <QStringList>
+
+namespace ryvo {
+
+namespace {
+
+const QString kSaveAll = QStringLiteral("Записать всех");
+const QString kAllSaved = QStringLiteral("Все записаны");
+
+} // namespace
+
+QString LaneNameText(const ProgramState& state, int lane) {
+    if (lane < 0 || lane >= kLaneCount) {
+        return QString();
+    }
+    const QString& name = state.LaneShooter[static_cast<size_t>(lane)];
+    return name.isEmpty() ? QStringLiteral("—") : name;
+}
+
+RelayControls::RelayControls(ProgramState& state, std::vector<int> lanes, RunStatus& status,
+                             Dialogs* dialogs, Hooks hooks, QWidget* window)
+    : QObject(window), m_state(state), m_lanes(std::move(lanes)), m_status(status),
+      m_dialogs(dialogs), m_hooks(std::move(hooks)), m_window(window), m_saves(m_lanes) {
+    m_relay = Named(new QPushButton(QStringLiteral("Смена")), "Relay");
+    m_saveAll = Named(new QPushButton(kSaveAll), "SaveAll");
+    m_nextRelay = Named(new QPushButton(QStringLiteral("Следующая смена")), "NextRelay");
+    connect(m_relay, &QPushButton::clicked, this, &RelayControls::RelayClick);
+    connect(m_saveAll, &QPushButton::clicked, this, &RelayControls::SaveAllClick);
+    connect(m_nextRelay, &QPushButton::clicked, this, &RelayControls::NextRelayClick);
+    now = [] { return SaveTime::From(QDateTime::currentDateTime()); };
+}
+
+void RelayControls::ShowName(QLabel* label, int lane) {
+    m_names.emplace_back(label, lane);
+    label->setText(LaneNameText(m_state, lane));
+}
+
+void RelayControls::ShowSelectedName(QLabel* label, std::function<int()> lane) {
+    label->setText(SelectedText(lane()));
+    m_selected.emplace_back(label, std::move(lane));
+}
+
+QString RelayControls::SelectedText(int lane) const {
+    return QStringLiteral("Мишень %1: %2").arg(lane + 1).arg(LaneNameText(m_state, lane));
+}
+
+void RelayControls::RefreshNames() {
+    for (const auto& [label, lane] : m_names) {
+        const QString text = LaneNameText(m_state, lane);
+        if (label->text() != text) {
+            label->setText(text);
+        }
+    }
+    for (const auto& [label, lane] : m_selected) {
+        const QString text = SelectedText(lane());
+        if (label->text() != text) {
+            label->setText(text);
+        }
+    }
+}
+
+void RelayControls::Refresh() {
+    RefreshNames();
+    const bool idle = m_hooks.idle();
+    const bool onHand = idle && m_hooks.seriesOnHand();
+    const bool allSaved = onHand && m_saves.AllSaved(m_state);
+    m_relay->setEnabled(idle);
+    m_saveAll->setEnabled(onHand && !allSaved && !m_saves.FiredLanes(m_state).empty());
+    m_saveAll->setText(allSaved ? kAllSaved : kSaveAll);
+    m_nextRelay->setEnabled(onHand && m_saves.AnySaved());
+}
+
+void RelayControls::Say(const QString& line) {
+    m_status.SavedByWindow(line);
+    if (m_hooks.statusChanged) {
+        m_hooks.statusChanged();
+    }
+}
+
+void RelayControls::SeriesStarted() {
+    m_saves.SeriesStarted();
+    Refresh();
+}
+
+void RelayControls::RelayClick() {
+    if (!m_hooks.idle()) {
+        return;
+    }
+    OpenRelayDialog(m_state, m_lanes, m_window, [this] { Refresh(); });
+}
+
+void RelayControls::SaveAllClick() {
+    if (!m_hooks.idle() || !m_hooks.seriesOnHand()) {
+        return;
+    }
+    const SaveAllOutcome outcome = m_saves.Save(m_state, now());
+    Say(SaveAllText(outcome));
+    Refresh();
+    if (const auto message = SaveAllMessage(outcome); message && m_dialogs != nullptr) {
+        m_dialogs->Message(message->text, message->caption, message->icon, message->buttons);
+    }
+}
+
+void RelayControls::NextRelayClick() {
+    if (!m_hooks.idle() || !m_saves.AnySaved()) {
+        return;
+    }
+    const bool listed = AssignFromList(m_state, m_lanes);
+    if (listed) {
+        // The relay holds for this run even when its file cannot be written.
+        WriteLaneShooters(m_state);
+    }
+    m_saves.SeriesStarted();
+    m_hooks.readyForSeries();
+    QStringList names;
+    const LaneMask lanes = RelayLanes(m_state, m_lanes);
+    for (int lane : m_lanes) {
+        if (lanes[static_cast<size_t>(lane)] != 0) {
+            names << QStringLiteral("%1 — %2").arg(lane + 1).arg(LaneNameText(m_state, lane));
+        }
+    }
+    Say(QStringLiteral("Следующая смена: ") + names.join(QStringLiteral(", ")));
+    Refresh();
+    if (!listed) {
+        // No group to take the relay from: the instructor names it.
+        RelayClick();
+    }
+}
+
+} // namespace ryvo

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "archive/LaneSaves.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace ryvo {
+
+struct ProgramState;
+class Dialogs;
+class RunStatus;
+
+// What the two-shooter and five-lane windows add for a relay of shooters: "Смена",
+// "Записать всех" and "Следующая смена", and the shooters' names above the targets.
+class RelayControls final : public QObject {
+public:
+    struct Hooks {
+        // The window shows a series of its own, the run is idle.
+        std::function<bool()> seriesOnHand;
+        // The run is idle (the relay may change).
+        std::function<bool()> idle;
+        // The window drops its series and is ready for a new one.
+        std::function<void()> readyForSeries;
+        // The status line changed (for a window that does not follow it by itself).
+        std::function<void()> statusChanged;
+    };
+
+    RelayControls(ProgramState& state, std::vector<int> lanes, RunStatus& status, Dialogs* dialogs,
+                  Hooks hooks, QWidget* window);
+
+    QPushButton* RelayButton() const { return m_relay; }
+    QPushButton* SaveAllButton() const { return m_saveAll; }
+    QPushButton* NextRelayButton() const { return m_nextRelay; }
+
+    // A label that shows who stands at `lane` ("" : "—"); kept current by Refresh.
+    void ShowName(QLabel* label, int lane);
+    // A label that shows the shooter of the lane `lane()` names at the time ("Мишень 3: …").
+    void ShowSelectedName(QLabel* label, std::function<int()> lane);
+
+    // Buttons and names after anything that may have changed them.
+    void Refresh();
+    // A series starts: nothing of it is saved yet.
+    void SeriesStarted();
+
+    void RelayClick();
+    void SaveAllClick();
+    void NextRelayClick();
+
+    [[nodiscard]] const AllLanesSave& Saves() const { return m_saves; }
+    // The save time of "Записать всех"; tests fix it.
+    std::function<SaveTime()> now;
+
+private:
+    void RefreshNames();
+    void Say(const QString& line);
+    [[nodiscard]] QString SelectedText(int lane) const;
+
+    ProgramState& m_state;
+    std::vector<int> m_lanes;
+    RunStatus& m_status;
+    Dialogs* m_dialogs;
+    Hooks m_hooks;
+    QWidget* m_window;
+    AllLanesSave m_saves;
+    QPushButton* m_relay;
+    QPushButton* m_saveAll;
+    QPushButton* m_nextRelay;
+    std::vector<std::pair<QLabel*, int>> m_names;
+    std::vector<std::pair<QLabel*, std::function<int()>>> m_selected;
+};
+
+// How a lane's shooter reads above its target.
+QString LaneNameText(const ProgramState& state, int lane);
+
+} // namespace ryvo
