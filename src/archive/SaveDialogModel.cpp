@@ -45,10 +45,16 @@ void SaveDialogModel::Activate(const QString& shooterText) {
     m_view.time = m_time.DialogTimeText();
     m_view.group = m_state.GroupName;
     m_view.shooter = shooterText;
-    if (!m_state.SaveDialogShooter.isEmpty()) {
+    // The shooter standing at the lane comes before a window's preset ("Стрелок 1").
+    const QString& standing =
+        m_state
+            .LaneShooter[static_cast<size_t>(std::clamp(m_state.CurrentLane, 0, kLaneCount - 1))];
+    if (m_state.ResultSource != 0 && !standing.isEmpty()) {
+        m_view.shooter = standing;
+    } else if (!m_state.SaveDialogShooter.isEmpty()) {
         m_view.shooter = m_state.SaveDialogShooter;
-        m_state.SaveDialogShooter.clear();
     }
+    m_state.SaveDialogShooter.clear();
     m_view.shooters.clear();
     if (m_state.LoadedGroup != -1) {
         m_view.shooters = SortedForBox(m_state.GroupMembers);

@@ -8,9 +8,12 @@
 #include "platform/Widgets.h"
 
 #include <QDateTime>
+#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStringList>
+
+#include <algorithm>
 
 namespace ryvo {
 
@@ -19,7 +22,50 @@ namespace {
 const QString kSaveAll = QStringLiteral("Записать всех");
 const QString kAllSaved = QStringLiteral("Все записаны");
 
+// Keeps a strip across the top of its picture.
+class StripPlacer final : public QObject {
+public:
+    StripPlacer(QWidget* picture, QLabel* strip) : QObject(strip), m_strip(strip) {
+        picture->installEventFilter(this);
+        strip->installEventFilter(this);
+        Place(picture);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize || event->type() == QEvent::FontChange) {
+            Place(m_strip->parentWidget());
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void Place(QWidget* picture) {
+        const int height = std::min(picture->height(), m_strip->sizeHint().height());
+        const QRect wanted(0, 0, picture->width(), height);
+        if (m_strip->geometry() != wanted) {
+            m_strip->setGeometry(wanted);
+        }
+    }
+
+    QLabel* m_strip;
+};
+
 } // namespace
+
+QLabel* AddNameStrip(QWidget* picture, const char* name) {
+    auto* strip = Named(new QLabel(picture), name);
+    strip->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    strip->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // Readable over the rings, yet the target shows through.
+    strip->setAutoFillBackground(true);
+    QPalette palette = strip->palette();
+    palette.setColor(QPalette::Window, QColor(255, 255, 255, 200));
+    palette.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    strip->setPalette(palette);
+    new StripPlacer(picture, strip);
+    return strip;
+}
 
 QString LaneNameText(const ProgramState& state, int lane) {
     if (lane < 0 || lane >= kLaneCount) {
@@ -45,6 +91,7 @@ RelayControls::RelayControls(ProgramState& state, std::vector<int> lanes, RunSta
 void RelayControls::ShowName(QLabel* label, int lane) {
     m_names.emplace_back(label, lane);
     label->setText(LaneNameText(m_state, lane));
+    label->setVisible(m_state.LanePresent[static_cast<size_t>(lane)] != 0);
 }
 
 void RelayControls::ShowSelectedName(QLabel* label, std::function<int()> lane) {
@@ -61,6 +108,11 @@ void RelayControls::RefreshNames() {
         const QString text = LaneNameText(m_state, lane);
         if (label->text() != text) {
             label->setText(text);
+        }
+        // Only a lane that takes part has a shooter to show.
+        const bool present = m_state.LanePresent[static_cast<size_t>(lane)] != 0;
+        if (label->isVisibleTo(label->parentWidget()) != present) {
+            label->setVisible(present);
         }
     }
     for (const auto& [label, lane] : m_selected) {

@@ -80,4 +80,8 @@ private:
 // How a lane's shooter reads above its target.
 QString LaneNameText(const ProgramState& state, int lane);
 
+// A name strip along the top edge of a target picture, as wide as the picture and following
+// its size; clicks pass through to the picture. For windows with no height to spare.
+QLabel* AddNameStrip(QWidget* picture, const char* name);
+
 } // namespace ryvo

@@ -1,6 +1,7 @@
 #include "exercise/TShoot1.h"
 
 #include "core/Product.h"
+#include "exercise/RelayControls.h"
 #include "exercise/SeriesPanel.h"
 #include "platform/Widgets.h"
 
@@ -11,6 +12,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace ryvo {
 
@@ -67,6 +70,10 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
 
     // The target takes what the side column leaves.
     root->addWidget(panel.AddTarget("Panel1", "Target", kTargetSize, kMinTargetSize), 1);
+    // The shooter standing at the lane, when one is assigned.
+    m_shooter = AddNameStrip(panel.View(ViewPicture::Target), "Shooter");
+    ScaleText(m_shooter, kValuePoints, true);
+    m_shooter->hide();
     panel.AddMarkers({"Gun2", "PostGun", "LeftArrow", "RightArrow", "UpArrow", "DownArrow"});
 
     auto* side = new QVBoxLayout;
@@ -159,6 +166,10 @@ TShoot1::~TShoot1() = default;
 
 void TShoot1::FormActivate() {
     m_run.FormActivate();
+    const int lane = std::clamp(m_state.CurrentLane, 0, kLaneCount - 1);
+    const QString& shooter = m_state.LaneShooter[static_cast<size_t>(lane)];
+    m_shooter->setText(QStringLiteral("Мишень %1: %2").arg(lane + 1).arg(shooter));
+    m_shooter->setVisible(!shooter.isEmpty());
     FlushDisplay();
 }
 

@@ -53,6 +53,7 @@ private:
     ProgramState& m_state;
     SingleShooterRun m_run;
     SeriesPanel* m_series;
+    QLabel* m_shooter = nullptr;
 };
 
 } // namespace ryvo

@@ -93,12 +93,6 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     for (int lane = 0; lane < kLaneCount; ++lane) {
         const auto i = static_cast<size_t>(lane);
         auto* column = new QVBoxLayout;
-        // Who stands at the lane, above its small target.
-        auto* name = Named(new QLabel, kName[i]);
-        ScaleText(name, kCaptionPoints, true);
-        name->setAlignment(Qt::AlignHCenter);
-        m_relay->ShowName(name, lane);
-        column->addWidget(name);
         auto* lampRow = new QHBoxLayout;
         auto lamp = [this, lampRow](const char* name, int width) {
             QLabel* label = AddLamp(name, width, kLampHeight);
@@ -115,6 +109,10 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
         m_smallViews[i] = AddScaledPicture(kTar[i], QSize(kSmallSize, kSmallSize));
         m_smallViews[i]->setCursor(Qt::PointingHandCursor);
         m_smallViews[i]->installEventFilter(this);
+        // Who stands at the lane, along the top of its small target.
+        QLabel* name = AddNameStrip(m_smallViews[i], kName[i]);
+        ScaleText(name, kCaptionPoints, true);
+        m_relay->ShowName(name, lane);
         pictures->addWidget(m_barViews[i]);
         pictures->addWidget(m_smallViews[i]);
         pictures->setSpacing(2);
@@ -131,16 +129,14 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     auto* body = new QHBoxLayout;
     root->addLayout(body, 1);
     body->addWidget(panel.AddTarget("Panel1", "Target", kTargetSize, kMinTargetSize), 1);
+    // The selected lane's shooter along the top of the large target.
+    QLabel* selectedName = AddNameStrip(panel.View(ViewPicture::Target), "Shooter");
+    ScaleText(selectedName, kValuePoints, true);
+    m_relay->ShowSelectedName(selectedName, [this] { return m_state.CurrentLane; });
     panel.AddMarkers({"Gun2", "PostGun2", "LeftArrow", "RightArrow", "UpArrow", "DownArrow"});
 
     auto* side = new QVBoxLayout;
     body->addLayout(side, 0);
-    // The selected lane's shooter, level with the top of the large target; the window has
-    // no height to spare above it.
-    auto* selectedName = Named(new QLabel, "Shooter");
-    ScaleText(selectedName, kValuePoints, true);
-    m_relay->ShowSelectedName(selectedName, [this] { return m_state.CurrentLane; });
-    side->addWidget(selectedName);
     // The first shot's time is a caption-sized note; the rest are read from afar.
     QGroupBox* stat = panel.AddStatistics(
         "GroupBoxStat",
@@ -197,11 +193,12 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     // target stays well the largest thing of the window.
     ScaleSize(m_series, kSignalGroupWidth);
     panel.SetSeries(m_series);
-    // The relay's buttons take their rows from the series rather than from the targets.
-    auto* relayButtons = new QGridLayout;
-    relayButtons->addWidget(m_relay->RelayButton(), 0, 0);
-    relayButtons->addWidget(m_relay->SaveAllButton(), 0, 1);
-    relayButtons->addWidget(m_relay->NextRelayButton(), 1, 0, 1, 2);
+    // The relay's buttons take their row from the series rather than from the targets.
+    auto* relayButtons = new QHBoxLayout;
+    relayButtons->setSpacing(2);
+    relayButtons->addWidget(m_relay->RelayButton());
+    relayButtons->addWidget(m_relay->SaveAllButton());
+    relayButtons->addWidget(m_relay->NextRelayButton());
     side->addLayout(relayButtons);
     side->addWidget(m_series, 1);
 

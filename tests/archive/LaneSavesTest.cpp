@@ -191,3 +191,23 @@ TEST(LaneSaves, StatusCountsShootersInRussian) {
                   QStringLiteral("Записано: %1, группа Взвод 1").arg(QString::fromUtf8(text)));
     }
 }
+
+// The save dialog opened for one lane offers the shooter standing there, before the window's
+// own preset; with nobody assigned the preset stays.
+TEST(LaneSaves, TheSaveDialogOffersTheLanesShooter) {
+    test::TempDir dir;
+    ProgramState state;
+    FiveLaneSeries(state, dir.Path());
+    ImagePrinter printer;
+    SaveDialogModel dialog(state, &printer, Dec7);
+    state.ResultSource = 2;
+    state.CurrentLane = 1;
+    state.SaveDialogShooter = QStringLiteral("Стрелок 2");
+    dialog.Activate();
+    EXPECT_EQ(dialog.View().shooter, QStringLiteral("Петров П."));
+    EXPECT_TRUE(state.SaveDialogShooter.isEmpty());
+    state.LaneShooter[1].clear();
+    state.SaveDialogShooter = QStringLiteral("Стрелок 2");
+    dialog.Activate();
+    EXPECT_EQ(dialog.View().shooter, QStringLiteral("Стрелок 2"));
+}

@@ -2,6 +2,8 @@
 #include "exercise/RelayDialog.h"
 #include "exercise/TShoots5.h"
 
+#include "WindowHarness.h"
+
 #include "archive/ArchiveStore.h"
 #include "core/LaneAssignment.h"
 #include "platform/Clock.h"
@@ -111,7 +113,8 @@ TEST(RelayWindow, FiveLanesNamedSavedOnceAndTheNextRelayCalled) {
     EXPECT_EQ(w.Text("Shooter1"), QStringLiteral("Андреев"));
     EXPECT_EQ(w.Text("Shooter2"), QStringLiteral("Борисов"));
     EXPECT_EQ(w.Text("Shooter4"), QStringLiteral("Григорьев"));
-    EXPECT_EQ(w.Text("Shooter5"), QStringLiteral("—"));
+    EXPECT_FALSE(w.page->findChild<QLabel*>("Shooter5")->isVisibleTo(w.page.get()))
+        << "lane 5 takes no part";
     EXPECT_EQ(w.Text("Shooter"), QStringLiteral("Мишень 1: Андреев"));
     w.page->Run().TarClick(1);
     w.page->Ticks().KeepTicking();
@@ -209,4 +212,18 @@ TEST(RelayWindow, TheDialogAssignsLaneByLaneOrByList) {
     RelayDialog two(state, {0, 1});
     EXPECT_TRUE(two.LaneBox(1)->isEnabled());
     EXPECT_FALSE(two.LaneBox(3)->isEnabled());
+}
+
+// The single window names the shooter of its lane when one stands there.
+TEST(RelayWindow, TheSingleWindowNamesItsLanesShooter) {
+    test::Window w;
+    QLabel* name = w.page.findChild<QLabel*>("Shooter");
+    ASSERT_NE(name, nullptr);
+    w.page.FormActivate();
+    EXPECT_FALSE(name->isVisibleTo(&w.page)) << "nobody assigned";
+    w.state.settings.Shooter = 2;
+    w.state.LaneShooter[1] = QStringLiteral("Борисов");
+    w.page.FormActivate();
+    EXPECT_TRUE(name->isVisibleTo(&w.page));
+    EXPECT_EQ(name->text(), QStringLiteral("Мишень 2: Борисов"));
 }
