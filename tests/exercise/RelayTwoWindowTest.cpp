@@ -12,6 +12,7 @@
 #include "SimulatedPort.h"
 
 #include "support/ExerciseSettings.h"
+#include "support/RecordingNavigator.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -22,16 +23,7 @@
 
 using namespace ryvo;
 
-namespace {
-
-class NoNavigator final : public Navigator {
-public:
-    void Activate(const QString& /*className*/) override {}
-    Page* Find(const QString&) const override { return nullptr; }
-    Page* ActivePage() const override { return nullptr; }
-};
-
-} // namespace
+namespace {} // namespace
 
 // Both panels name their shooter; "Записать всех" keeps both lanes under their names, and a
 // write that fails is said with the lane; "Следующая смена" brings the next two.
@@ -45,7 +37,7 @@ TEST(RelayTwoWindow, BothShootersNamedAndSavedInOneStep) {
     sim::SimulatedPortFactory ports{model, &clock};
     RecordingSound sound;
     Services services{&clock, &keyboard, &dialogs, &ports, &sound};
-    NoNavigator navigator;
+    test::RecordingNavigator navigator;
     test::UseSingleShooterSettings(state, 1, 2);
     state.StartDir = dir.Path();
     state.settings.Shooter = 3;

@@ -15,6 +15,7 @@
 #include "SimulatedPort.h"
 
 #include "support/ExerciseSettings.h"
+#include "support/RecordingNavigator.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -27,13 +28,6 @@
 using namespace ryvo;
 
 namespace {
-
-class NoNavigator final : public Navigator {
-public:
-    void Activate(const QString& /*className*/) override {}
-    Page* Find(const QString&) const override { return nullptr; }
-    Page* ActivePage() const override { return nullptr; }
-};
 
 std::vector<QString> Members() {
     return {QStringLiteral("Андреев"),  QStringLiteral("Борисов"),   QString(),
@@ -52,7 +46,7 @@ struct Window {
     sim::SimulatedPortFactory ports{model, &clock};
     RecordingSound sound;
     Services services{&clock, &keyboard, &dialogs, &ports, &sound};
-    NoNavigator navigator;
+    test::RecordingNavigator navigator;
     std::unique_ptr<TShoots5> page;
 
     Window() {
