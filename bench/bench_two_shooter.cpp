@@ -93,10 +93,10 @@ static void BM_TwoShooterPass(benchmark::State& state) {
     Rig rig(static_cast<int>(state.range(0)));
     rig.run->FormActivate();
     rig.run->StartClick();
-    for (int i = 0; i < 200 && rig.run->RunPhase() != RunPhases::Phase::Series; ++i) {
+    for (int i = 0; i < 200 && rig.run->RunPhase() != RunSequence::Phase::Series; ++i) {
         rig.run->Tick();
     }
-    if (rig.run->RunPhase() != RunPhases::Phase::Series) {
+    if (rig.run->RunPhase() != RunSequence::Phase::Series) {
         state.SkipWithError("the series did not start");
         return;
     }
