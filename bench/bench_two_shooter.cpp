@@ -2,6 +2,7 @@
 // pointers, the trace of both lanes, a dispatch point, two level bars), next to the two
 // polls alone: what the window adds to a pass, without line time.
 #include "device/SerialLink.h"
+#include "device/TFormShoot.h"
 #include "exercise/TwoShooterRun.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
