@@ -88,6 +88,12 @@ bool AllLanesSave::AllSaved(const ProgramState& state) const {
                                          [this](int lane) { return m_saved[Index(lane)]; });
 }
 
+void AllLanesSave::MarkSaved(int lane) {
+    if (lane >= 0 && lane < kLaneCount) {
+        m_saved[static_cast<size_t>(lane)] = true;
+    }
+}
+
 bool AllLanesSave::AnySaved() const {
     return std::any_of(m_saved.begin(), m_saved.end(), [](bool saved) { return saved; });
 }

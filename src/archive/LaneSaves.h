@@ -58,6 +58,8 @@ public:
 
     // A new series: none of it is saved yet.
     void SeriesStarted() { m_saved = {}; }
+    // The lane went into the archive another way (the save dialog).
+    void MarkSaved(int lane);
 
     // To the current group (GroupName) with the save time `time`.
     SaveAllOutcome Save(ProgramState& state, const SaveTime& time,

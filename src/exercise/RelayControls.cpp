@@ -143,6 +143,15 @@ void RelayControls::Say(const QString& line) {
 
 void RelayControls::SeriesStarted() {
     m_saves.SeriesStarted();
+    m_seenSaves = m_state.SaveCount;
+    Refresh();
+}
+
+void RelayControls::Activated(bool ownDialog) {
+    if (ownDialog && m_state.SaveDialogMode == 0 && m_state.SaveCount != m_seenSaves) {
+        m_saves.MarkSaved(m_state.CurrentLane);
+    }
+    m_seenSaves = m_state.SaveCount;
     Refresh();
 }
 
@@ -158,6 +167,7 @@ void RelayControls::SaveAllClick() {
         return;
     }
     const SaveAllOutcome outcome = m_saves.Save(m_state, now());
+    m_seenSaves = m_state.SaveCount;
     Say(SaveAllText(outcome));
     Refresh();
     if (const auto message = SaveAllMessage(outcome); message && m_dialogs != nullptr) {

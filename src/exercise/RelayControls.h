@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -49,6 +50,9 @@ public:
     void Refresh();
     // A series starts: nothing of it is saved yet.
     void SeriesStarted();
+    // The window is active again; `ownDialog`: back from the save dialog it opened, which
+    // may have saved the lane CurrentLane names, so "Записать всех" leaves that lane out.
+    void Activated(bool ownDialog);
 
     void RelayClick();
     void SaveAllClick();
@@ -73,6 +77,8 @@ private:
     QPushButton* m_relay;
     QPushButton* m_saveAll;
     QPushButton* m_nextRelay;
+    // SaveCount when the window last looked.
+    std::uint32_t m_seenSaves = 0;
     std::vector<std::pair<QLabel*, int>> m_names;
     std::vector<std::pair<QLabel*, std::function<int()>>> m_selected;
 };

@@ -47,7 +47,8 @@ QPixmap MissWord(bool dark, double s) {
 } // namespace
 
 TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
-    : ExercisePage(QStringLiteral("TShoot2"), QStringLiteral("Стрельба: два стрелка"), parent) {
+    : ExercisePage(QStringLiteral("TShoot2"), QStringLiteral("Стрельба: два стрелка"), parent),
+      m_state(state) {
     for (auto& lane : m_lanes) {
         lane = std::make_unique<TargetPanelWidgets>(*this);
     }
@@ -232,8 +233,9 @@ void TShoot2::FormActivate() {
             label->setFont(font);
         }
     }
+    const bool ownDialog = m_state.ResultSource == 2;
     m_run->FormActivate();
-    m_relay->Refresh();
+    m_relay->Activated(ownDialog);
     FlushDisplay();
 }
 

@@ -52,6 +52,7 @@ protected:
 private:
     QWidget* BuildLane(int lane);
 
+    ProgramState& m_state;
     std::array<std::unique_ptr<TargetPanelWidgets>, 2> m_lanes;
     std::unique_ptr<TwoShooterRun> m_run;
     std::map<ViewItem, QLabel*> m_lamps;

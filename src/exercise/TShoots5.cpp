@@ -246,8 +246,9 @@ bool TShoots5::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TShoots5::FormActivate() {
+    const bool ownDialog = m_state.ResultSource == 5;
     m_run.FormActivate();
-    m_relay->Refresh();
+    m_relay->Activated(ownDialog);
     ShowStatus();
     FlushDisplay();
 }

@@ -71,6 +71,8 @@ TEST(LaneSaves, RecordsAreTheSaveDialogsRecords) {
     ImagePrinter printer;
     for (int lane : {0, 1, 3, 4}) {
         SaveDialogModel dialog(dialogState, &printer, Dec7);
+        // As the five-lane window opens it for the lane.
+        dialogState.ResultSource = 5;
         dialogState.CurrentLane = lane;
         dialog.Activate();
         ASSERT_TRUE(
