@@ -41,6 +41,7 @@ TEST(RelayTwoWindow, BothShootersNamedAndSavedInOneStep) {
     test::UseSingleShooterSettings(state, 1, 2);
     state.StartDir = dir.Path();
     state.settings.Shooter = 3;
+    state.settings.Target[1] = 1;
     state.LanePresent = {1, 1, 1, 0, 0};
     state.SoundAvailable = 0;
     model.Lane(0).level = 4000;
