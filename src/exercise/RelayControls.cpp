@@ -166,6 +166,10 @@ void RelayControls::SaveAllClick() {
     if (!m_hooks.idle() || !m_hooks.seriesOnHand()) {
         return;
     }
+    if (m_saves.AllSaved(m_state)) {
+        Say(QStringLiteral("Эта серия уже записана"));
+        return;
+    }
     const SaveAllOutcome outcome = m_saves.Save(m_state, now());
     m_seenSaves = m_state.SaveCount;
     Say(SaveAllText(outcome));

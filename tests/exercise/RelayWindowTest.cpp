@@ -151,6 +151,7 @@ TEST(RelayWindow, FiveLanesNamedSavedOnceAndTheNextRelayCalled) {
     const QByteArray saved = w.dir.Read(rec);
     w.page->Relay().SaveAllClick();
     EXPECT_EQ(w.dir.Read(rec), saved) << "a series is saved once";
+    EXPECT_EQ(w.Text("Status"), QStringLiteral("Эта серия уже записана"));
 
     ASSERT_TRUE(w.Button("NextRelay")->isEnabled());
     w.Button("NextRelay")->click();
