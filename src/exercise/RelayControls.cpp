@@ -1,5 +1,6 @@
 #include "exercise/RelayControls.h"
 
+#include "calibration/ShooterZero.h"
 #include "core/LaneAssignment.h"
 #include "core/ProgramState.h"
 #include "exercise/RelayDialog.h"
@@ -88,9 +89,9 @@ RelayControls::RelayControls(ProgramState& state, std::vector<int> lanes, RunSta
     now = [] { return SaveTime::From(QDateTime::currentDateTime()); };
 }
 
-void RelayControls::ShowName(QLabel* label, int lane) {
-    m_names.emplace_back(label, lane);
-    label->setText(LaneNameText(m_state, lane));
+void RelayControls::ShowName(QLabel* label, int lane, bool zeroNote) {
+    m_names.push_back(Name{label, lane, zeroNote});
+    label->setText(NameText(lane, zeroNote));
     label->setVisible(m_state.LanePresent[static_cast<size_t>(lane)] != 0);
 }
 
@@ -99,13 +100,18 @@ void RelayControls::ShowSelectedName(QLabel* label, std::function<int()> lane) {
     m_selected.emplace_back(label, std::move(lane));
 }
 
+QString RelayControls::NameText(int lane, bool zeroNote) const {
+    const QString caption = zeroNote ? LaneShooterCaption(m_state, lane) : QString();
+    return caption.isEmpty() ? LaneNameText(m_state, lane) : caption;
+}
+
 QString RelayControls::SelectedText(int lane) const {
-    return QStringLiteral("Мишень %1: %2").arg(lane + 1).arg(LaneNameText(m_state, lane));
+    return QStringLiteral("Мишень %1: %2").arg(lane + 1).arg(NameText(lane, true));
 }
 
 void RelayControls::RefreshNames() {
-    for (const auto& [label, lane] : m_names) {
-        const QString text = LaneNameText(m_state, lane);
+    for (const auto& [label, lane, zeroNote] : m_names) {
+        const QString text = NameText(lane, zeroNote);
         if (label->text() != text) {
             label->setText(text);
         }
@@ -187,6 +193,7 @@ void RelayControls::NextRelayClick() {
     if (listed) {
         // The relay holds for this run even when its file cannot be written.
         WriteLaneShooters(m_state);
+        ApplyShooterZeros(m_state);
     }
     m_saves.SeriesStarted();
     m_hooks.readyForSeries();

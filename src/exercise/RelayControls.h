@@ -41,8 +41,9 @@ public:
     QPushButton* SaveAllButton() const { return m_saveAll; }
     QPushButton* NextRelayButton() const { return m_nextRelay; }
 
-    // A label that shows who stands at `lane` ("" : "—"); kept current by Refresh.
-    void ShowName(QLabel* label, int lane);
+    // A label that shows who stands at `lane` ("—" for nobody), with "(своя пристрелка)" when
+    // `zeroNote` and their own zero applies; kept current by Refresh.
+    void ShowName(QLabel* label, int lane, bool zeroNote = false);
     // A label that shows the shooter of the lane `lane()` names at the time ("Мишень 3: …").
     void ShowSelectedName(QLabel* label, std::function<int()> lane);
 
@@ -66,6 +67,7 @@ private:
     void RefreshNames();
     void Say(const QString& line);
     [[nodiscard]] QString SelectedText(int lane) const;
+    [[nodiscard]] QString NameText(int lane, bool zeroNote) const;
 
     ProgramState& m_state;
     std::vector<int> m_lanes;
@@ -79,7 +81,12 @@ private:
     QPushButton* m_nextRelay;
     // SaveCount when the window last looked.
     std::uint32_t m_seenSaves = 0;
-    std::vector<std::pair<QLabel*, int>> m_names;
+    struct Name {
+        QLabel* label;
+        int lane;
+        bool zeroNote;
+    };
+    std::vector<Name> m_names;
     std::vector<std::pair<QLabel*, std::function<int()>>> m_selected;
 };
 

@@ -1,5 +1,6 @@
 #include "exercise/RelayDialog.h"
 
+#include "calibration/ShooterZero.h"
 #include "core/ProgramState.h"
 #include "platform/Widgets.h"
 
@@ -111,6 +112,8 @@ void RelayDialog::AssignClick() {
         AssignLane(m_state, lane, names[static_cast<size_t>(lane)]);
     }
     m_state.GroupName = m_group->text();
+    // A shooter who brought their own zero has it on their lane from now on.
+    ApplyShooterZeros(m_state);
     // The relay holds for this run even when its file cannot be written.
     WriteLaneShooters(m_state);
     accept();

@@ -1,5 +1,6 @@
 #include "exercise/TShoot1.h"
 
+#include "calibration/ShooterZero.h"
 #include "core/Product.h"
 #include "exercise/RelayControls.h"
 #include "exercise/SeriesPanel.h"
@@ -167,7 +168,8 @@ TShoot1::~TShoot1() = default;
 void TShoot1::FormActivate() {
     m_run.FormActivate();
     const int lane = std::clamp(m_state.CurrentLane, 0, kLaneCount - 1);
-    const QString& shooter = m_state.LaneShooter[static_cast<size_t>(lane)];
+    // With "(своя пристрелка)" while the shooter's own zero applies.
+    const QString shooter = LaneShooterCaption(m_state, lane);
     m_shooter->setText(QStringLiteral("Мишень %1: %2").arg(lane + 1).arg(shooter));
     m_shooter->setVisible(!shooter.isEmpty());
     FlushDisplay();

@@ -156,7 +156,7 @@ QWidget* TShoot2::BuildLane(int lane) {
     headingRow->addWidget(heading);
     auto* shooter = Named(new QLabel, name("Shooter1", "Shooter2"));
     ScaleText(shooter, kValuePoints, true);
-    m_relay->ShowName(shooter, lane);
+    m_relay->ShowName(shooter, lane, true);
     headingRow->addWidget(shooter);
     headingRow->addStretch(1);
     layout->addLayout(headingRow);

@@ -2,6 +2,7 @@
 #include "exercise/TShoot2.h"
 
 #include "archive/ArchiveStore.h"
+#include "calibration/ShooterZero.h"
 #include "core/LaneAssignment.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -52,6 +53,10 @@ TEST(RelayTwoWindow, BothShootersNamedAndSavedInOneStep) {
                           QStringLiteral("Третий")};
     state.LaneShooter[2] = QStringLiteral("Не здесь");
     ASSERT_TRUE(AssignFromList(state, {0, 1}));
+    // Второй brought his own zero.
+    ASSERT_TRUE(WriteShooterZero(state, QStringLiteral("Второй"),
+                                 LaneCalibration{20.0F, -8.0F, 1.25F, 1.75F, 0.5F, 4.0F}));
+    ApplyShooterZeros(state);
     TShoot2 page(state, services);
     page.SetNavigator(&navigator);
     page.Relay().now = [] { return SaveTime{2008, 12, 7, 9, 5}; };
@@ -65,7 +70,7 @@ TEST(RelayTwoWindow, BothShootersNamedAndSavedInOneStep) {
     };
     page.FormActivate();
     EXPECT_EQ(text("Shooter1"), QStringLiteral("Первый"));
-    EXPECT_EQ(text("Shooter2"), QStringLiteral("Второй"));
+    EXPECT_EQ(text("Shooter2"), QStringLiteral("Второй (своя пристрелка)"));
     EXPECT_FALSE(button("SaveAll")->isEnabled());
 
     button("Start")->click();
@@ -100,6 +105,7 @@ TEST(RelayTwoWindow, BothShootersNamedAndSavedInOneStep) {
     button("NextRelay")->click();
     EXPECT_EQ(text("Shooter1"), QStringLiteral("Третий"));
     EXPECT_EQ(text("Shooter2"), QStringLiteral("—"));
+    EXPECT_FALSE(ShooterZeroApplies(state, 1)) << "the lane's own zero is back";
     EXPECT_EQ(state.LaneShooter[2], QStringLiteral("Не здесь")) << "not a lane of this window";
     EXPECT_FALSE(button("Save")->isEnabled());
     EXPECT_FALSE(button("SaveAll")->isEnabled());

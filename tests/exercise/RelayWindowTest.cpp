@@ -6,6 +6,7 @@
 
 #include "archive/ArchiveStore.h"
 #include "archive/SaveDialogModel.h"
+#include "calibration/ShooterZero.h"
 #include "core/LaneAssignment.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -198,6 +199,9 @@ TEST(RelayWindow, TheDialogAssignsLaneByLaneOrByList) {
         EXPECT_TRUE(state.LaneShooter[1].isEmpty()) << "nothing changes without Назначить";
         EXPECT_FALSE(dir.Exists(QStringLiteral("ryvw.lns")));
     }
+    // Васильев zeroed his own weapon.
+    const LaneCalibration own{20.0F, -8.0F, 1.25F, 1.75F, 0.5F, 4.0F};
+    ASSERT_TRUE(WriteShooterZero(state, QStringLiteral("Васильев"), own));
     RelayDialog dialog(state, {});
     bool assigned = false;
     dialog.onAssigned = [&] { assigned = true; };
@@ -216,6 +220,8 @@ TEST(RelayWindow, TheDialogAssignsLaneByLaneOrByList) {
     EXPECT_EQ(state.LaneShooter, expected);
     EXPECT_EQ(state.GroupName, QStringLiteral("Взвод 2"));
     EXPECT_EQ(ParseLaneShooters(dir.Read(QStringLiteral("ryvw.lns"))), expected);
+    EXPECT_TRUE(ShooterZeroApplies(state, 3)) << "his zero follows him to lane 4";
+    EXPECT_FALSE(ShooterZeroApplies(state, 0));
 
     // The two-shooter window's dialog offers its two lanes only.
     RelayDialog two(state, {0, 1});
