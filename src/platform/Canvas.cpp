@@ -56,6 +56,7 @@ int PainterCanvas::Height() const {
 }
 
 void PainterCanvas::ApplyPen() {
+    m_penPending = false;
     if (m_penWidth <= 0) {
         m_painter.setPen(Qt::NoPen);
     } else {
@@ -91,7 +92,8 @@ void PainterCanvas::SetPen(Color color, int width, PenMode mode) {
     m_penColor = color;
     m_penWidth = width;
     m_penMode = mode;
-    ApplyPen();
+    // The painter takes the pen when something is drawn with it: the XOR trace is not.
+    m_penPending = true;
 }
 
 void PainterCanvas::SetBrush(Color color, BrushStyle style) {
@@ -113,6 +115,7 @@ void PainterCanvas::Rectangle(int x1, int y1, int x2, int y2) {
         FillRect(x1, y1, x2, y2);
         return;
     }
+    UsePen();
     // A stroked QRect covers its size plus the pen: w - 1 gives the exclusive right edge.
     m_painter.drawRect(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
 }
@@ -121,6 +124,7 @@ void PainterCanvas::FillRect(int x1, int y1, int x2, int y2) {
     if (x2 <= x1 || y2 <= y1 || m_brushStyle == BrushStyle::Clear) {
         return;
     }
+    UsePen(); // its raster operation
     m_painter.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), m_painter.brush());
 }
 
@@ -128,6 +132,7 @@ void PainterCanvas::Ellipse(int x1, int y1, int x2, int y2) {
     if (x2 <= x1 || y2 <= y1) {
         return;
     }
+    UsePen();
     if (m_penWidth <= 0) {
         m_painter.drawEllipse(QRect(x1, y1, x2 - x1, y2 - y1));
         return;
@@ -165,6 +170,7 @@ void PainterCanvas::DrawSegment(QPoint from, QPoint to) {
     // per segment, so it is rasterised here like the 1-pixel line, doubled across its axis.
     const bool xorPair = m_penWidth == 2 && m_penMode == PenMode::Xor && m_image != nullptr;
     if (!thinOnImage && !xorPair) {
+        UsePen();
         m_painter.drawLine(from, to);
         return;
     }
@@ -193,6 +199,21 @@ void PainterCanvas::DrawSegment(QPoint from, QPoint to) {
             y += sy;
         }
     }
+    if (m_penMode == PenMode::Xor && XorDirectly()) {
+        // What the raster engine's XOR of a solid pen does, without a pen change and a
+        // span per point: the colour's RGB flips the pixel, alpha stays.
+        const auto flip = static_cast<QRgb>(ToQColor(m_penColor).rgb()) & 0x00FFFFFFU;
+        const QRect bounds = m_image->rect();
+        uchar* bits = m_image->bits();
+        const qsizetype stride = m_image->bytesPerLine();
+        for (const QPoint& p : m_points) {
+            if (bounds.contains(p)) {
+                reinterpret_cast<QRgb*>(bits + p.y() * stride)[p.x()] ^= flip;
+            }
+        }
+        return;
+    }
+    UsePen();
     if (xorPair) {
         QPen thin = m_painter.pen();
         thin.setWidth(1);
@@ -203,6 +224,11 @@ void PainterCanvas::DrawSegment(QPoint from, QPoint to) {
     } else {
         m_painter.drawPoints(m_points.data(), static_cast<int>(m_points.size()));
     }
+}
+
+bool PainterCanvas::XorDirectly() const {
+    return m_image != nullptr && m_image->format() == QImage::Format_RGB32 &&
+           !m_painter.hasClipping() && m_painter.transform().isIdentity();
 }
 
 void PainterCanvas::TextOut(int x, int y, const QString& text) {

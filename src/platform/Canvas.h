@@ -97,13 +97,24 @@ public:
     void SetPixel(int x, int y, Color color) override;
     [[nodiscard]] Color Pixel(int x, int y) const override;
 
-    QPainter& Painter() { return m_painter; }
+    QPainter& Painter() {
+        UsePen();
+        return m_painter;
+    }
 
 private:
     void ApplyPen();
+    void UsePen() {
+        if (m_penPending) {
+            ApplyPen();
+        }
+    }
     void ApplyBrush();
     // Line without its end point, as the 1-pixel device line is drawn.
     void DrawSegment(QPoint from, QPoint to);
+    // XOR lines may be written into the image's pixels (a plain RGB image, no clip or
+    // transform on the painter).
+    [[nodiscard]] bool XorDirectly() const;
 
     QPaintDevice* m_device;
     QImage* m_image; // set when the device is a QImage, for read-back
@@ -111,6 +122,7 @@ private:
     Color m_penColor = kBlack;
     int m_penWidth = 1;
     PenMode m_penMode = PenMode::Copy;
+    bool m_penPending = false; // set but not yet given to the painter
     Color m_brushColor = kWhite;
     BrushStyle m_brushStyle = BrushStyle::Solid;
     FontSpec m_font;
