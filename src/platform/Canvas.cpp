@@ -3,7 +3,9 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace ryvo {
 
@@ -132,6 +134,15 @@ void PainterCanvas::Ellipse(int x1, int y1, int x2, int y2) {
     if (x2 <= x1 || y2 <= y1) {
         return;
     }
+    if (m_penWidth > 0 && m_penMode == PenMode::Copy && XorDirectly() &&
+        (m_brushStyle == BrushStyle::Solid || m_brushStyle == BrushStyle::Clear)) {
+        // Holes are drawn again whenever the trace passes over them: an ellipse of a size
+        // and look drawn before is copied from its first drawing.
+        if (const EllipseStamp* stamp = Stamp(x2 - x1, y2 - y1); stamp != nullptr) {
+            PutStamp(*stamp, x1, y1);
+            return;
+        }
+    }
     UsePen();
     if (m_penWidth <= 0) {
         m_painter.drawEllipse(QRect(x1, y1, x2 - x1, y2 - y1));
@@ -223,6 +234,71 @@ void PainterCanvas::DrawSegment(QPoint from, QPoint to) {
         ApplyPen();
     } else {
         m_painter.drawPoints(m_points.data(), static_cast<int>(m_points.size()));
+    }
+}
+
+const PainterCanvas::EllipseStamp* PainterCanvas::Stamp(int width, int height) {
+    const EllipseKey key{width, height, m_penColor, m_penWidth, m_brushColor, m_brushStyle};
+    for (const EllipseStamp& stamp : m_stamps) {
+        if (stamp.key == key) {
+            return stamp.usable ? &stamp : nullptr;
+        }
+    }
+    if (m_stamps.size() >= kMaxStamps) {
+        m_stamps.clear();
+    }
+    EllipseStamp& stamp = m_stamps.emplace_back();
+    stamp.key = key;
+    // Drawn once the way the painter draws it on the image, on a clear picture.
+    const int pad = m_penWidth + 2;
+    QImage picture(width + 2 * pad, height + 2 * pad, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    {
+        PainterCanvas probe(&picture);
+        probe.SetPen(m_penColor, m_penWidth, PenMode::Copy);
+        probe.SetBrush(m_brushColor, m_brushStyle);
+        probe.UsePen();
+        probe.m_painter.drawEllipse(QRect(pad, pad, width - 1, height - 1));
+    }
+    stamp.origin = QPoint(-pad, -pad);
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width();) {
+            const int alpha = qAlpha(line[x]);
+            if (alpha == 0) {
+                ++x;
+                continue;
+            }
+            if (alpha != 255) {
+                return nullptr; // blended pixels: left to the painter
+            }
+            const int start = x;
+            while (x < picture.width() && qAlpha(line[x]) == 255) {
+                stamp.pixels.push_back(line[x]);
+                ++x;
+            }
+            stamp.runs.push_back({y, start, x - start});
+        }
+    }
+    stamp.usable = true;
+    return &stamp;
+}
+
+void PainterCanvas::PutStamp(const EllipseStamp& stamp, int x1, int y1) {
+    uchar* bits = m_image->bits();
+    const qsizetype stride = m_image->bytesPerLine();
+    const QPoint at = QPoint(x1, y1) + stamp.origin;
+    const QRgb* pixels = stamp.pixels.data();
+    for (const EllipseStamp::Run& run : stamp.runs) {
+        const int y = at.y() + run.y;
+        const int from = std::max(at.x() + run.x, 0);
+        const int to = std::min(at.x() + run.x + run.count, m_image->width());
+        if (y >= 0 && y < m_image->height() && from < to) {
+            std::memcpy(reinterpret_cast<QRgb*>(bits + y * stride) + from,
+                        pixels + (from - at.x() - run.x),
+                        sizeof(QRgb) * static_cast<size_t>(to - from));
+        }
+        pixels += run.count;
     }
 }
 

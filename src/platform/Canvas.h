@@ -115,6 +115,32 @@ private:
     // XOR lines may be written into the image's pixels (a plain RGB image, no clip or
     // transform on the painter).
     [[nodiscard]] bool XorDirectly() const;
+    // An ellipse as the painter draws it, as runs of opaque pixels from the box's corner.
+    struct EllipseKey {
+        int width = 0;
+        int height = 0;
+        Color pen = 0;
+        int penWidth = 0;
+        Color brush = 0;
+        BrushStyle brushStyle = BrushStyle::Solid;
+        bool operator==(const EllipseKey&) const = default;
+    };
+    struct EllipseStamp {
+        struct Run {
+            int y;
+            int x;
+            int count;
+        };
+        EllipseKey key;
+        bool usable = false;
+        QPoint origin;
+        std::vector<Run> runs;
+        std::vector<QRgb> pixels;
+    };
+    static constexpr size_t kMaxStamps = 16;
+    // Null when the ellipse does not come out as whole pixels.
+    const EllipseStamp* Stamp(int width, int height);
+    void PutStamp(const EllipseStamp& stamp, int x1, int y1);
 
     QPaintDevice* m_device;
     QImage* m_image; // set when the device is a QImage, for read-back
@@ -128,6 +154,7 @@ private:
     FontSpec m_font;
     QPoint m_current;
     std::vector<QPoint> m_points; // scratch for rasterised lines
+    std::vector<EllipseStamp> m_stamps;
 };
 
 namespace detail {
