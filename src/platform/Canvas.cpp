@@ -74,6 +74,7 @@ void PainterCanvas::ApplyPen() {
 }
 
 void PainterCanvas::ApplyBrush() {
+    m_brushPending = false;
     switch (m_brushStyle) {
     case BrushStyle::Solid:
         m_painter.setBrush(QBrush(ToQColor(m_brushColor), Qt::SolidPattern));
@@ -94,14 +95,15 @@ void PainterCanvas::SetPen(Color color, int width, PenMode mode) {
     m_penColor = color;
     m_penWidth = width;
     m_penMode = mode;
-    // The painter takes the pen when something is drawn with it: the XOR trace is not.
+    // The painter takes pen and brush when something is drawn with them: the XOR trace and
+    // copied ellipses are not.
     m_penPending = true;
 }
 
 void PainterCanvas::SetBrush(Color color, BrushStyle style) {
     m_brushColor = color;
     m_brushStyle = style;
-    ApplyBrush();
+    m_brushPending = true;
 }
 
 void PainterCanvas::SetFont(const FontSpec& font) {
@@ -117,7 +119,7 @@ void PainterCanvas::Rectangle(int x1, int y1, int x2, int y2) {
         FillRect(x1, y1, x2, y2);
         return;
     }
-    UsePen();
+    UseTools();
     // A stroked QRect covers its size plus the pen: w - 1 gives the exclusive right edge.
     m_painter.drawRect(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
 }
@@ -126,7 +128,7 @@ void PainterCanvas::FillRect(int x1, int y1, int x2, int y2) {
     if (x2 <= x1 || y2 <= y1 || m_brushStyle == BrushStyle::Clear) {
         return;
     }
-    UsePen(); // its raster operation
+    UseTools(); // its raster operation
     m_painter.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), m_painter.brush());
 }
 
@@ -143,7 +145,7 @@ void PainterCanvas::Ellipse(int x1, int y1, int x2, int y2) {
             return;
         }
     }
-    UsePen();
+    UseTools();
     if (m_penWidth <= 0) {
         m_painter.drawEllipse(QRect(x1, y1, x2 - x1, y2 - y1));
         return;
@@ -181,7 +183,7 @@ void PainterCanvas::DrawSegment(QPoint from, QPoint to) {
     // per segment, so it is rasterised here like the 1-pixel line, doubled across its axis.
     const bool xorPair = m_penWidth == 2 && m_penMode == PenMode::Xor && m_image != nullptr;
     if (!thinOnImage && !xorPair) {
-        UsePen();
+        UseTools();
         m_painter.drawLine(from, to);
         return;
     }
@@ -224,7 +226,7 @@ void PainterCanvas::DrawSegment(QPoint from, QPoint to) {
         }
         return;
     }
-    UsePen();
+    UseTools();
     if (xorPair) {
         QPen thin = m_painter.pen();
         thin.setWidth(1);
@@ -257,7 +259,7 @@ const PainterCanvas::EllipseStamp* PainterCanvas::Stamp(int width, int height) {
         PainterCanvas probe(&picture);
         probe.SetPen(m_penColor, m_penWidth, PenMode::Copy);
         probe.SetBrush(m_brushColor, m_brushStyle);
-        probe.UsePen();
+        probe.UseTools();
         probe.m_painter.drawEllipse(QRect(pad, pad, width - 1, height - 1));
     }
     stamp.origin = QPoint(-pad, -pad);

@@ -98,15 +98,18 @@ public:
     [[nodiscard]] Color Pixel(int x, int y) const override;
 
     QPainter& Painter() {
-        UsePen();
+        UseTools();
         return m_painter;
     }
 
 private:
     void ApplyPen();
-    void UsePen() {
+    void UseTools() {
         if (m_penPending) {
             ApplyPen();
+        }
+        if (m_brushPending) {
+            ApplyBrush();
         }
     }
     void ApplyBrush();
@@ -148,7 +151,9 @@ private:
     Color m_penColor = kBlack;
     int m_penWidth = 1;
     PenMode m_penMode = PenMode::Copy;
-    bool m_penPending = false; // set but not yet given to the painter
+    // Set but not yet given to the painter.
+    bool m_penPending = false;
+    bool m_brushPending = false;
     Color m_brushColor = kWhite;
     BrushStyle m_brushStyle = BrushStyle::Solid;
     FontSpec m_font;
