@@ -1,6 +1,7 @@
 // The printer without a printer installed writes PDF files; it needs the print-support
 // widgets, so these cases run with the windows.
 #include "archive/Printing.h"
+#include "archive/RelaySheet.h"
 #include "archive/SaveDialogModel.h"
 #include "core/ProgramState.h"
 #include "platform/Printer.h"
@@ -79,4 +80,43 @@ TEST(SaveDialogModel, WithoutAPrinterTheUserLearnsWhereTheSheetWent) {
     const QString folder = QDir::toNativeSeparators(dir.File(QStringLiteral("Печать")));
     EXPECT_TRUE(outcome.message->text.contains(folder)) << outcome.message->text.toStdString();
     EXPECT_EQ(QDir(dir.File(QStringLiteral("Печать"))).entryList(QDir::Files).size(), 1);
+}
+
+TEST(Printing, RelaySheetWithoutAPrinterIsOneA4PdfWithItsCsvBeside) {
+    test::TempDir dir;
+    ProgramState state;
+    state.StartDir = dir.Path();
+    state.GroupName = QStringLiteral("Взвод");
+    state.settings.Target = {2, 2, 2, 2, 2, -1, -1, -1};
+    state.LanePresent = {1, 1, 1, 1, 1};
+    state.LaneShooter = {QStringLiteral("Петров"), QStringLiteral("Иванов")};
+    state.run.ShotPos[0] = {{0, 0}, {10, 10}};
+    state.run.ShotCount[0] = 2;
+    QtPrinter printer(dir.Path(), [] { return QStringList(); });
+    const std::vector<int> lanes = RelayLanes(state, kLaneCount);
+    const RelaySheetOutcome outcome =
+        OutputRelaySheet(&printer, dir.Path(),
+                         BuildRelaySheet(state, lanes, QDateTime(QDate(2008, 12, 7), QTime(9, 5))));
+    ASSERT_TRUE(outcome.printed.ok) << outcome.printed.error.toStdString();
+    EXPECT_EQ(QFileInfo(outcome.printed.pdfPath).fileName(),
+              QStringLiteral("7.12.2008 09-05 Ведомость смены Взвод.pdf"));
+    EXPECT_EQ(QFileInfo(outcome.printed.pdfPath).absolutePath(),
+              QDir(dir.File(QStringLiteral("Печать"))).absolutePath());
+    EXPECT_TRUE(outcome.csvWritten);
+    EXPECT_EQ(outcome.csvPath, outcome.printed.pdfPath.chopped(4) + QStringLiteral(".csv"));
+    QFile pdf(outcome.printed.pdfPath);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    const QString content = QString::fromLatin1(bytes);
+    EXPECT_EQ(content.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), 1);
+    // A4 in points: 595 x 842.
+    const QRegularExpressionMatch box =
+        QRegularExpression(QStringLiteral("/MediaBox\\s*\\[\\s*0\\s+0\\s+([\\d.]+)\\s+([\\d.]+)"))
+            .match(content);
+    ASSERT_TRUE(box.hasMatch());
+    EXPECT_NEAR(box.captured(1).toDouble(), 595.3, 1.0);
+    EXPECT_NEAR(box.captured(2).toDouble(), 841.9, 1.0);
+    // The shooters' names are drawn as text: the embedded font maps them back to Unicode.
+    EXPECT_TRUE(content.contains(QStringLiteral("/ToUnicode")));
 }
