@@ -133,9 +133,21 @@ QString RelayTargetLine(const RelaySheet& sheet) {
     if (sheet.rows.empty() || same) {
         return TargetName(sheet.rows.empty() ? 0 : sheet.rows.front().targetType);
     }
-    QStringList parts;
+    // Lanes with the same target share one entry, in the order the targets first appear.
+    std::vector<std::pair<QString, QStringList>> targets;
     for (const RelayRow& row : sheet.rows) {
-        parts << QStringLiteral("%1 — %2").arg(row.lane + 1).arg(TargetName(row.targetType));
+        const QString name = TargetName(row.targetType);
+        auto it = std::find_if(targets.begin(), targets.end(),
+                               [&](const auto& entry) { return entry.first == name; });
+        if (it == targets.end()) {
+            targets.emplace_back(name, QStringList());
+            it = std::prev(targets.end());
+        }
+        it->second << QString::number(row.lane + 1);
+    }
+    QStringList parts;
+    for (const auto& [name, lanes] : targets) {
+        parts << lanes.join(QStringLiteral(", ")) + QStringLiteral(" — ") + name;
     }
     return QStringLiteral("Мишени по позициям: ") + parts.join(QStringLiteral("; "));
 }
@@ -180,11 +192,11 @@ void DrawRelaySheet(Canvas& canvas, int dpi, const RelaySheet& sheet) {
     std::vector<double> bounds{left};
     auto column = [&](double thousandths) { bounds.push_back(bounds.back() + thousandths * u); };
     column(45);                       // 0 lane
-    column(1000 - 45 - 36 * n - 375); // 1 shooter
+    column(1000 - 45 - 36 * n - 380); // 1 shooter
     for (size_t k = 0; k < sheet.scores.size(); ++k) {
         column(36); // 2.. scores
     }
-    for (const double w : {40.0, 55.0, 75.0, 135.0, 70.0}) {
+    for (const double w : {40.0, 65.0, 85.0, 115.0, 75.0}) {
         column(w); // misses, sum, time, mean point, spread
     }
     const size_t firstScore = 2;

@@ -129,6 +129,8 @@ TEST(RelaySheet, RowsFromTheRunStateOfThePresentLanes) {
     EXPECT_EQ(RelayTargetLine(BuildRelaySheet(state, n4Only, kWhen)), QStringLiteral("Мишень N4"));
     EXPECT_EQ(RelayTargetLine(BuildRelaySheet(state, two, kWhen)),
               QStringLiteral("Мишени по позициям: 1 — Мишень N4; 2 — Мишень спортивная"));
+    EXPECT_EQ(RelayTargetLine(sheet),
+              QStringLiteral("Мишени по позициям: 1 — Мишень N4; 2, 3, 5 — Мишень спортивная"));
 }
 
 TEST(RelaySheet, CsvAsTheArchiveExportWritesIt) {
