@@ -49,6 +49,18 @@ struct RowTexts {
     QString misses, sum, time, meanPoint, spread;
 };
 
+// A name cut to fit its column, so that it never runs into the next.
+QString Elided(Canvas& canvas, QString text, double width) {
+    if (canvas.TextWidth(text) <= width) {
+        return text;
+    }
+    const QString ellipsis = QStringLiteral("…");
+    while (!text.isEmpty() && canvas.TextWidth(text + ellipsis) > width) {
+        text.chop(1);
+    }
+    return text + ellipsis;
+}
+
 RowTexts PageTexts(const RelaySheet& sheet, const RelayRow& row) {
     RowTexts t;
     for (const std::int32_t score : sheet.scores) {
@@ -231,7 +243,8 @@ void DrawRelaySheet(Canvas& canvas, int dpi, const RelaySheet& sheet) {
         const RowTexts t = PageTexts(sheet, row);
         centred(0, 1, rowTop, rh, QString::number(row.lane + 1));
         canvas.TextOut(T(bounds[1] + 0.3 * cy), T(rowTop + (rh - cy) * 0.5),
-                       row.shooter.isEmpty() ? kNobody : row.shooter);
+                       Elided(canvas, row.shooter.isEmpty() ? kNobody : row.shooter,
+                              bounds[2] - bounds[1] - 0.6 * cy));
         for (qsizetype k = 0; k < t.hits.size(); ++k) {
             const auto c = firstScore + static_cast<size_t>(k);
             centred(c, c + 1, rowTop, rh, t.hits[k]);
@@ -368,7 +381,7 @@ UserMessage RelaySheetMessage(const RelaySheetOutcome& outcome) {
 RelaySheetOutcome MakeRelaySheet(const ProgramState& state, const Services& services, int laneCount,
                                  const QDateTime& when) {
     const std::vector<int> lanes = RelayLanes(state, laneCount);
-    const RelaySheetOutcome outcome =
+    RelaySheetOutcome outcome =
         OutputRelaySheet(services.printer, state.StartDir, BuildRelaySheet(state, lanes, when));
     if (services.dialogs != nullptr) {
         const UserMessage message = RelaySheetMessage(outcome);

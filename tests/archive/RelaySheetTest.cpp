@@ -166,6 +166,17 @@ TEST(RelaySheet, OnePageWithEveryLaneAndTheInstructorLines) {
     }
     // Lane 4 is not present; its shooter stays off the sheet.
     EXPECT_FALSE(Contains(texts, QStringLiteral("Орлов")));
+
+    // A name too long for its column is cut, not run over the score columns.
+    ProgramState longName = Relay();
+    longName.LaneShooter[0] = QString(60, QChar(u'Ж'));
+    ImagePrinter again;
+    ASSERT_TRUE(PrintRelaySheet(again, FiveLaneSheet(longName)).ok);
+    const auto cut = std::find_if(again.pages[0].texts.begin(), again.pages[0].texts.end(),
+                                  [](const QString& t) { return t.startsWith(u'Ж'); });
+    ASSERT_NE(cut, again.pages[0].texts.end());
+    EXPECT_TRUE(cut->endsWith(QStringLiteral("…")));
+    EXPECT_LT(cut->size(), 40);
     // The rows stay on the page.
     const QImage& page = printer.pages[0].image;
     bool inkAtBottom = false;
