@@ -72,14 +72,10 @@ bool Contains(const std::vector<QString>& texts, const QString& text) {
 
 } // namespace
 
+// The CSV case below pins every row's texts; this one the values behind them.
 TEST(RelaySheet, RowsFromTheRunStateOfThePresentLanes) {
     const ProgramState state = Relay();
     const RelaySheet sheet = FiveLaneSheet(state);
-    EXPECT_EQ(sheet.date, QStringLiteral("7.12.2008"));
-    EXPECT_EQ(sheet.time, QStringLiteral("09:05"));
-    EXPECT_EQ(sheet.group, QStringLiteral("Взвод 1"));
-    EXPECT_EQ(sheet.plannedShots, 5);
-    EXPECT_EQ(sheet.timeLimit, 30);
     ASSERT_EQ(sheet.rows.size(), 4u);
     EXPECT_EQ(sheet.rows[0].lane, 0);
     EXPECT_EQ(sheet.rows[1].lane, 1);
@@ -99,22 +95,6 @@ TEST(RelaySheet, RowsFromTheRunStateOfThePresentLanes) {
     EXPECT_DOUBLE_EQ(first.meanX, 10.0);
     EXPECT_NEAR(first.meanY, 70.0 / 3, 1e-9);
     EXPECT_DOUBLE_EQ(first.extremeSpread, 50.0);
-
-    // Nobody at the lane and no shots: an empty row, no figures.
-    const RelayRow& empty = sheet.rows[1];
-    EXPECT_TRUE(empty.shooter.isEmpty());
-    EXPECT_EQ(empty.shots, 0);
-    EXPECT_EQ(empty.hitsPerScore, (std::array<int, 11>{}));
-    EXPECT_EQ(empty.misses, 0);
-    EXPECT_EQ(empty.sum, 0);
-    EXPECT_EQ(empty.hits, 0);
-
-    const RelayRow& third = sheet.rows[2];
-    EXPECT_EQ(third.sum, 15);
-    EXPECT_EQ(third.hitsPerScore[10], 1);
-    EXPECT_EQ(third.hitsPerScore[5], 1);
-    EXPECT_DOUBLE_EQ(third.meanY, 27.5);
-    EXPECT_DOUBLE_EQ(third.extremeSpread, 55.0);
 
     // Score columns: what the lanes' targets can count. Sport rings count 10 to 0; N4 alone
     // counts 10 to 5 and 0 in its blanked corners.
