@@ -264,9 +264,10 @@ void TShoot2::SetEnabled(TwoButton button, bool enabled) {
         return;
     }
     // The sheet is there while a result of the window's own series can be saved.
-    m_relaySheet->setEnabled(std::any_of(m_buttons.begin(), m_buttons.end(), [](const auto& entry) {
-        return entry.first != TwoButton::Start && entry.first != TwoButton::Exit &&
-               entry.second->isEnabled();
+    const auto results = {TwoButton::Save, TwoButton::Save2, TwoButton::Print, TwoButton::Print2};
+    m_relaySheet->setEnabled(std::any_of(results.begin(), results.end(), [this](TwoButton b) {
+        const auto it = m_buttons.find(b);
+        return it != m_buttons.end() && it->second->isEnabled();
     }));
 }
 
