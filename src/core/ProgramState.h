@@ -71,6 +71,11 @@ struct ProgramState {
     // The shooter standing at each lane ("" when none is assigned); set by the relay
     // assignment, shown above the lanes' targets and used by the saves of all lanes.
     std::array<QString, kLaneCount> LaneShooter;
+    // Whose zero each lane's calibration in `settings` is: "" the lane's own (ryvw.dat), else
+    // the shooter's whose file applies. While a shooter's zero applies, the lane's own values
+    // wait in LaneOwnCalibration (calibration/ShooterZero.h keeps the two in step).
+    std::array<QString, kLaneCount> LaneZeroShooter;
+    std::array<LaneCalibration, kLaneCount> LaneOwnCalibration{};
     // Counts successful archive saves; the last one's group file, relative to StartDir. The
     // exercise windows tell the instructor where a result went.
     std::uint32_t SaveCount = 0;
