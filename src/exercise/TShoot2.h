@@ -31,6 +31,9 @@ public:
     void Save2Click();
     void PrintClick();
     void Print2Click();
+    // "Ведомость смены": the composition root prints the sheet of the window's lanes.
+    void RelaySheetClick();
+    std::function<void(int laneCount)> onRelaySheet;
 
     TwoShooterRun& Run() { return *m_run; }
     RelayControls& Relay() { return *m_relay; }
@@ -58,6 +61,7 @@ private:
     std::map<ViewItem, QLabel*> m_lamps;
     std::map<TwoButton, QPushButton*> m_buttons;
     RelayControls* m_relay = nullptr;
+    QPushButton* m_relaySheet = nullptr;
 };
 
 } // namespace ryvo

@@ -180,6 +180,10 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
         ScaleText(b, kCaptionPoints);
     }
 
+    m_relaySheet =
+        NewButton("RelaySheet", QStringLiteral("Ведомость смены"), &TShoots5::RelaySheetClick);
+    m_relaySheet->setEnabled(false);
+    buttons->addWidget(m_relaySheet, 2, 0, 1, 2);
     // A long message wraps, and is cut at the last line, within its place.
     m_status = Named(new FittedLabel(kStatusLines), "Status");
     ScaleText(m_status, kCaptionPoints);
@@ -274,6 +278,20 @@ void TShoots5::StartClick() {
 
 void TShoots5::SaveClick() {
     m_run.SaveClick();
+}
+
+void TShoots5::SetEnabled(ViewButton button, bool enabled) {
+    Panel().SetEnabled(button, enabled);
+    // The sheet is there while the window's own series can be saved.
+    if (button == ViewButton::Save && m_relaySheet != nullptr) {
+        m_relaySheet->setEnabled(enabled);
+    }
+}
+
+void TShoots5::RelaySheetClick() {
+    if (m_run.Idle() && m_relaySheet->isEnabled() && onRelaySheet) {
+        onRelaySheet(kLaneCount);
+    }
 }
 
 void TShoots5::PrintClick() {
