@@ -112,11 +112,16 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
            false);
     button(TwoButton::Print2, "Print2", QStringLiteral("Печать стрелка 2"), &TShoot2::Print2Click,
            false);
+    // "Смена" and "Записать всех" share a row: the column has no height to spare.
+    auto* relayRow = new QHBoxLayout;
     for (QPushButton* b :
          {m_relay->RelayButton(), m_relay->SaveAllButton(), m_relay->NextRelayButton()}) {
         ScaleText(b, kCaptionPoints);
-        middle->addWidget(b);
     }
+    relayRow->addWidget(m_relay->RelayButton());
+    relayRow->addWidget(m_relay->SaveAllButton(), 1);
+    middle->addLayout(relayRow);
+    middle->addWidget(m_relay->NextRelayButton());
     m_relaySheet =
         NewButton("RelaySheet", QStringLiteral("Ведомость смены"), &TShoot2::RelaySheetClick);
     m_relaySheet->setEnabled(false);

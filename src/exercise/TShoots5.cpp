@@ -128,6 +128,14 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
 
     auto* body = new QHBoxLayout;
     root->addLayout(body, 1);
+    // The relay's buttons beside the large target, in the width a 4:3 screen leaves it: the
+    // window has no height to spare.
+    auto* relayButtons = new QVBoxLayout;
+    relayButtons->addWidget(m_relay->RelayButton());
+    relayButtons->addWidget(m_relay->SaveAllButton());
+    relayButtons->addWidget(m_relay->NextRelayButton());
+    relayButtons->addStretch(1);
+    body->addLayout(relayButtons);
     body->addWidget(panel.AddTarget("Panel1", "Target", kTargetSize, kMinTargetSize), 1);
     // The selected lane's shooter along the top of the large target.
     QLabel* selectedName = AddNameStrip(panel.View(ViewPicture::Target), "Shooter");
@@ -175,9 +183,10 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     button(ViewButton::Save, "Save", QStringLiteral("Запись"), &TShoots5::SaveClick, 1, 0);
     button(ViewButton::Print, "Print", QStringLiteral("Печать"), &TShoots5::PrintClick, 1, 1);
     button(ViewButton::Exit, "Exit", QStringLiteral("&Выход"), &TShoots5::ExitClick, 0, 1);
+    // A smaller type keeps their column narrow enough for the large target on a 4:3 screen.
     for (QPushButton* b :
          {m_relay->RelayButton(), m_relay->SaveAllButton(), m_relay->NextRelayButton()}) {
-        ScaleText(b, kCaptionPoints);
+        ScaleText(b, kCaptionPoints - 2.0);
     }
 
     m_relaySheet =
@@ -197,13 +206,6 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     // target stays well the largest thing of the window.
     ScaleSize(m_series, kSignalGroupWidth);
     panel.SetSeries(m_series);
-    // The relay's buttons take their row from the series rather than from the targets.
-    auto* relayButtons = new QHBoxLayout;
-    relayButtons->setSpacing(2);
-    relayButtons->addWidget(m_relay->RelayButton());
-    relayButtons->addWidget(m_relay->SaveAllButton());
-    relayButtons->addWidget(m_relay->NextRelayButton());
-    side->addLayout(relayButtons);
     side->addWidget(m_series, 1);
 
     Ticks().Drive(m_run);
