@@ -2,6 +2,7 @@
 
 #include "core/DeviceValues.h"
 #include "core/PollMeter.h"
+#include "core/RangeScreenModel.h"
 #include "core/ResultRecord.h"
 #include "core/RunState.h"
 #include "core/Settings.h"
@@ -71,6 +72,8 @@ struct ProgramState {
     // The shooter standing at each lane ("" when none is assigned); set by the relay
     // assignment, shown above the lanes' targets and used by the saves of all lanes.
     std::array<QString, kLaneCount> LaneShooter;
+    // The figures the range screen shows; the exercise runs report shots and dispatch points.
+    RangeScreenModel RangeScreen;
     // Counts successful archive saves; the last one's group file, relative to StartDir. The
     // exercise windows tell the instructor where a result went.
     std::uint32_t SaveCount = 0;

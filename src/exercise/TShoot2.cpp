@@ -98,6 +98,13 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
            false);
     button(TwoButton::Print2, "Print2", QStringLiteral("Печать стрелка 2"), &TShoot2::Print2Click,
            false);
+    QPushButton* rangeScreen = NewButton("RangeScreen", QStringLiteral("Экран рубежа"));
+    connect(rangeScreen, &QPushButton::clicked, this, [this] {
+        if (onRangeScreen) {
+            onRangeScreen();
+        }
+    });
+    middle->addWidget(rangeScreen);
     button(TwoButton::Exit, "Exit", QStringLiteral("Выход"), &TShoot2::ExitClick, true);
     series(1, "2");
     row->addLayout(middle);

@@ -153,6 +153,13 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     button(ViewButton::Save, "Save", QStringLiteral("Запись"), &TShoots5::SaveClick, 1, 0);
     button(ViewButton::Print, "Print", QStringLiteral("Печать"), &TShoots5::PrintClick, 1, 1);
     button(ViewButton::Exit, "Exit", QStringLiteral("&Выход"), &TShoots5::ExitClick, 0, 1);
+    QPushButton* rangeScreen = NewButton("RangeScreen", QStringLiteral("Экран рубежа"));
+    connect(rangeScreen, &QPushButton::clicked, this, [this] {
+        if (onRangeScreen) {
+            onRangeScreen();
+        }
+    });
+    buttons->addWidget(rangeScreen, 2, 0, 1, 2);
     // A long message wraps, and is cut at the last line, within its place.
     m_status = Named(new FittedLabel(kStatusLines), "Status");
     ScaleText(m_status, kCaptionPoints);

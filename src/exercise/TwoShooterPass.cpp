@@ -127,6 +127,7 @@ void TwoShooterRun::RegisterShot(int lane) {
         }
     }
     panel.ShowStatistics(lane);
+    m_two.RangeScreen.Shot(m_two, lane, std::min(settings.ShootsNumber, kMaxShots));
     ShotSound(ryvo::LastShotWaits(run, m_two.LanePresent, kTwoLanes, settings.ShootsNumber,
                                   settings.TargetsChange != 0, LaneWeight::Active));
     run.ShotPending[i] = 0;
@@ -202,6 +203,7 @@ void TwoShooterRun::PassTail() {
             Panel(lane).ClearLiveTrace();
         }
     }
+    m_two.RangeScreen.Dispatch(m_two, kTwoLanes, planned);
 }
 
 } // namespace ryvo
