@@ -111,6 +111,8 @@ int main(int argc, char** argv) {
     TRangeScreen screen(state);
     if (rangeScreen) {
         screen.OpenBeside(&page);
+        // As large as a full-HD second display.
+        screen.resize(1920, 1080);
     }
 
     QElapsedTimer timer;
@@ -239,8 +241,9 @@ int main(int argc, char** argv) {
                 unpaced ? "unpaced" : "paced at 57600 baud", bareRates.size(), window,
                 state.TraceLength, waitFull ? " (full)" : "", state.run.ShotCount[0]);
     if (rangeScreen) {
-        std::printf("range screen open: %lld reports, %d repaints\n",
-                    static_cast<long long>(state.RangeScreen.Reports()), screen.Repaints());
+        std::printf("range screen open: %lld reports, %d repaints, %.1f ms painting\n",
+                    static_cast<long long>(state.RangeScreen.Reports()), screen.Repaints(),
+                    static_cast<double>(screen.PaintNs()) / 1e6);
     }
     std::printf("series: %.0f passes in %.2f s = %.1f passes/s = %.3f x 576/s\n", seriesPasses,
                 seriesNs / 1e9, seriesRate, seriesRate / 576.0);

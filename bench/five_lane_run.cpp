@@ -112,12 +112,15 @@ struct Window {
         if (g_rangeScreen) {
             screen = std::make_unique<TRangeScreen>(state);
             screen->OpenBeside(page.get());
+            // As large as a full-HD second display.
+            screen->resize(1920, 1080);
         }
     }
     void ReportScreen() const {
         if (screen) {
-            std::printf("range screen open: %lld reports, %d repaints\n",
-                        static_cast<long long>(state.RangeScreen.Reports()), screen->Repaints());
+            std::printf("range screen open: %lld reports, %d repaints, %.1f ms painting\n",
+                        static_cast<long long>(state.RangeScreen.Reports()), screen->Repaints(),
+                        static_cast<double>(screen->PaintNs()) / 1e6);
         }
     }
     void Stop() {

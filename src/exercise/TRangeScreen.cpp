@@ -5,8 +5,10 @@
 #include "targets/Scoring.h"
 #include "targets/TargetDrawing.h"
 
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
@@ -137,6 +139,9 @@ void TRangeScreen::OpenBeside(const QWidget* mainWindow) {
     m_state.RangeScreen.SetOpen(true);
     m_state.RangeScreen.Refresh(m_state);
     m_seen = m_state.RangeScreen.Changes();
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        m_drawn[Index(lane)] = m_state.RangeScreen.Lane(lane);
+    }
     if (place.fullScreen && place.screen < screens.size()) {
         if (windowHandle() == nullptr) {
             create();
@@ -170,7 +175,29 @@ bool TRangeScreen::Follow() {
     }
     m_seen = changes;
     ++m_repaints;
-    update();
+    m_pending = QRegion();
+    bool sameLanes = true;
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        sameLanes = sameLanes && m_drawn[Index(lane)].shown == m_state.RangeScreen.Lane(lane).shown;
+    }
+    if (!sameLanes) {
+        // Other lanes, other tiles: everything anew.
+        m_pending = QRegion(rect());
+    } else {
+        for (const RangeTile& tile : Tiles()) {
+            const RangeLane& now = m_state.RangeScreen.Lane(tile.lane);
+            RangeLane& drawn = m_drawn[Index(tile.lane)];
+            if (now == drawn) {
+                continue;
+            }
+            drawn.seconds = now.seconds;
+            m_pending += now == drawn ? tile.TimeLine() : tile.Whole();
+        }
+    }
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        m_drawn[Index(lane)] = m_state.RangeScreen.Lane(lane);
+    }
+    update(m_pending);
     return true;
 }
 
@@ -220,37 +247,49 @@ const QImage& TRangeScreen::TargetPicture(int lane, int side) {
     return cached.image;
 }
 
-void TRangeScreen::paintEvent(QPaintEvent* /*event*/) {
-    QPainter p(this);
-    p.fillRect(rect(), kBackground);
-    for (const RangeTile& tile : Tiles()) {
-        const RangeLane& figures = m_state.RangeScreen.Lane(tile.lane);
-        const int side = tile.target.width();
-        ImageCanvas picture(side, side, kWhite);
-        picture.StretchDraw(0, 0, side, side, TargetPicture(tile.lane, side));
-        const size_t count = figures.holes.size();
-        for (size_t s = 0; s < count; ++s) {
-            const ShotPoint& hole = figures.holes[s];
-            if (hole.x == kDarkShotPosition || !WithinTarget(hole.x, hole.y)) {
-                continue;
-            }
-            if (s + 1 < count) {
-                DrawHole(picture, hole, HoleStyle::DoubleRadius, kBlack, kWhite);
-                continue;
-            }
-            // The last hole: red, and ringed so it tells itself apart without colour too.
-            const QPoint centre =
-                DrawHole(picture, hole, HoleStyle::DoubleRadius, kRed, kRed).center();
-            // Three times the hole's radius (twice the mark radius, in target units).
-            const int radius = std::max(
-                6, static_cast<int>(6.0F * kShotMarkRadius * static_cast<float>(side) * 0.005F));
-            picture.SetPen(kRed, std::max(2, side / 120), PenMode::Copy);
-            picture.SetBrush(kRed, BrushStyle::Clear);
-            picture.Ellipse(centre.x() - radius, centre.y() - radius, centre.x() + radius,
-                            centre.y() + radius);
+void TRangeScreen::DrawTarget(QPainter& painter, const RangeTile& tile, const RangeLane& figures) {
+    const int side = tile.target.width();
+    ImageCanvas picture(side, side, kWhite);
+    picture.StretchDraw(0, 0, side, side, TargetPicture(tile.lane, side));
+    const size_t count = figures.holes.size();
+    for (size_t s = 0; s < count; ++s) {
+        const ShotPoint& hole = figures.holes[s];
+        if (hole.x == kDarkShotPosition || !WithinTarget(hole.x, hole.y)) {
+            continue;
         }
-        p.drawImage(tile.target.topLeft(), picture.Image());
+        if (s + 1 < count) {
+            DrawHole(picture, hole, HoleStyle::DoubleRadius, kBlack, kWhite);
+            continue;
+        }
+        // The last hole: red, and ringed so it tells itself apart without colour too.
+        const QPoint centre = DrawHole(picture, hole, HoleStyle::DoubleRadius, kRed, kRed).center();
+        // Three times the hole's radius (twice the mark radius, in target units).
+        const int radius = std::max(
+            6, static_cast<int>(6.0F * kShotMarkRadius * static_cast<float>(side) * 0.005F));
+        picture.SetPen(kRed, std::max(2, side / 120), PenMode::Copy);
+        picture.SetBrush(kRed, BrushStyle::Clear);
+        picture.Ellipse(centre.x() - radius, centre.y() - radius, centre.x() + radius,
+                        centre.y() + radius);
+    }
+    painter.drawImage(tile.target.topLeft(), picture.Image());
+}
 
+void TRangeScreen::paintEvent(QPaintEvent* event) {
+    QElapsedTimer timer;
+    timer.start();
+    QPainter p(this);
+    const QRegion& area = event->region();
+    for (const QRect& r : area) {
+        p.fillRect(r, kBackground);
+    }
+    for (const RangeTile& tile : Tiles()) {
+        if (!area.intersects(tile.Whole())) {
+            continue;
+        }
+        const RangeLane& figures = m_state.RangeScreen.Lane(tile.lane);
+        if (area.intersects(tile.target)) {
+            DrawTarget(p, tile, figures);
+        }
         p.setPen(kNameColour);
         DrawFitted(p, tile.name, NameLine(tile.lane), tile.linePixels * 4 / 5);
         p.setPen(kTextColour);
@@ -258,9 +297,12 @@ void TRangeScreen::paintEvent(QPaintEvent* /*event*/) {
         for (int n = 0; n < lines.size(); ++n) {
             const QRect box(tile.figures.left(), tile.figures.top() + n * tile.linePixels,
                             tile.figures.width(), tile.linePixels);
-            DrawFitted(p, box, lines[n], tile.linePixels * 4 / 5);
+            if (area.intersects(box)) {
+                DrawFitted(p, box, lines[n], tile.linePixels * 4 / 5);
+            }
         }
     }
+    m_paintNs += timer.nsecsElapsed();
 }
 
 } // namespace ryvo

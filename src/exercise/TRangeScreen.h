@@ -3,7 +3,9 @@
 #include "core/ProgramState.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QRect>
+#include <QRegion>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -21,6 +23,12 @@ struct RangeTile {
     QRect target;
     QRect figures;
     int linePixels = 0;
+
+    [[nodiscard]] QRect Whole() const { return name.united(target).united(figures); }
+    // The last figure line, the clock's.
+    [[nodiscard]] QRect TimeLine() const {
+        return {figures.left(), figures.bottom() + 1 - linePixels, figures.width(), linePixels};
+    }
 };
 
 // The tiles of `lanes` in `area`: the row and column count that gives the largest targets,
@@ -50,8 +58,13 @@ public:
     [[nodiscard]] std::vector<RangeTile> Tiles() const;
     // Repaints asked for since the window was made (the figures changed).
     [[nodiscard]] int Repaints() const { return m_repaints; }
-    // Takes the latest figures now; true when they changed since the last look.
+    // Takes the latest figures now; true when they changed since the last look. Only what
+    // changed is repainted: the clock's line alone when only the time moved.
     bool Follow();
+    // Time spent painting since the window was made, for measurements.
+    [[nodiscard]] qint64 PaintNs() const { return m_paintNs; }
+    // The area the last Follow asked to repaint.
+    [[nodiscard]] QRegion PendingArea() const { return m_pending; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -59,10 +72,15 @@ protected:
 
 private:
     const QImage& TargetPicture(int lane, int side);
+    void DrawTarget(QPainter& painter, const RangeTile& tile, const RangeLane& figures);
 
     ProgramState& m_state;
     QTimer m_follow;
     std::uint64_t m_seen = 0;
+    // The figures as last asked to be painted.
+    std::array<RangeLane, kLaneCount> m_drawn;
+    QRegion m_pending;
+    qint64 m_paintNs = 0;
     int m_repaints = 0;
     struct CachedTarget {
         std::int32_t type = -2;

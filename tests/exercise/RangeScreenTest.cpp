@@ -61,6 +61,7 @@ TEST(TRangeScreen, ShowsTheLanesOfARunWithTheLastHoleMarked) {
     h.Fire(2);
     ASSERT_EQ(h.state.run.ShotCount[2], 2u);
     EXPECT_TRUE(screen.Follow());
+    const QRegion shotArea = screen.PendingArea();
     EXPECT_FALSE(screen.Follow()) << "nothing new: no repaint";
 
     const std::vector<RangeTile> tiles = screen.Tiles();
@@ -101,6 +102,17 @@ TEST(TRangeScreen, ShowsTheLanesOfARunWithTheLastHoleMarked) {
     ASSERT_NE(lane0, nullptr);
     EXPECT_EQ(RedNear(image, lane0->target.center(), 20), 0)
         << "no holes on a lane that did not fire";
+    EXPECT_TRUE(shotArea.intersects(lane2->target));
+    EXPECT_FALSE(shotArea.intersects(lane0->target)) << "a lane without news is not repainted";
+
+    // A second of the clock repaints the clock lines only.
+    h.TickFor(1000);
+    ASSERT_TRUE(screen.Follow());
+    const QRegion clockArea = screen.PendingArea();
+    for (const RangeTile& tile : tiles) {
+        EXPECT_TRUE(clockArea.intersects(tile.TimeLine())) << tile.lane;
+        EXPECT_FALSE(clockArea.intersects(tile.target)) << tile.lane;
+    }
 
     screen.CloseScreen();
     EXPECT_FALSE(h.state.RangeScreen.Open());
