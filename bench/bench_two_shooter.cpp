@@ -2,6 +2,7 @@
 // pointers, the trace of both lanes, a dispatch point, two level bars), next to the two
 // polls alone: what the window adds to a pass, without line time.
 #include "device/SerialLink.h"
+#include "device/TFormShoot.h"
 #include "exercise/TwoShooterRun.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -93,10 +94,10 @@ static void BM_TwoShooterPass(benchmark::State& state) {
     Rig rig(static_cast<int>(state.range(0)));
     rig.run->FormActivate();
     rig.run->StartClick();
-    for (int i = 0; i < 200 && rig.run->RunPhase() != RunPhases::Phase::Series; ++i) {
+    for (int i = 0; i < 200 && rig.run->RunPhase() != RunSequence::Phase::Series; ++i) {
         rig.run->Tick();
     }
-    if (rig.run->RunPhase() != RunPhases::Phase::Series) {
+    if (rig.run->RunPhase() != RunSequence::Phase::Series) {
         state.SkipWithError("the series did not start");
         return;
     }

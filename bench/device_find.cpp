@@ -35,25 +35,6 @@ using namespace ryvo;
 
 namespace {
 
-bool WriteFile(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-}
-
-// A simulator on a link of its own in `dir`; null when it did not start.
-std::unique_ptr<QProcess> Simulator(const QString& dir, const QString& name,
-                                    const QByteArray& scenario, const QStringList& extra = {}) {
-    const QString scenarioPath = dir + QStringLiteral("/") + name + QStringLiteral(".txt");
-    if (!WriteFile(scenarioPath, scenario)) {
-        return nullptr;
-    }
-    auto sim = std::make_unique<QProcess>();
-    QStringList args = {QStringLiteral("--link"), dir + QStringLiteral("/") + name,
-                        QStringLiteral("--scenario"), scenarioPath};
-    args << extra;
-    return StartSimulator(*sim, args) ? std::move(sim) : nullptr;
-}
-
 struct SearchFigures {
     double totalMs = 0.0;
     double longestStepMs = 0.0;
@@ -84,13 +65,13 @@ int SearchBench(const QString& dir, int rounds) {
     QStringList silentLinks;
     for (int i = 0; i < 8; ++i) {
         const QString name = QStringLiteral("silent%1").arg(i);
-        silent.push_back(Simulator(dir, name, "fault silence\n"));
+        silent.push_back(StartSimulatorOn(dir, name, "fault silence\n"));
         if (!silent.back()) {
             return 1;
         }
         silentLinks << dir + QStringLiteral("/") + name;
     }
-    auto device = Simulator(dir, QStringLiteral("device"), "level 0 4000\n");
+    auto device = StartSimulatorOn(dir, QStringLiteral("device"), "level 0 4000\n");
     if (!device) {
         return 1;
     }
@@ -104,68 +85,11 @@ int SearchBench(const QString& dir, int rounds) {
                     none.totalMs, none.longestStepMs, none.found ? "yes" : "no");
     }
     for (auto& sim : silent) {
-        sim->terminate();
-        sim->waitForFinished(3000);
+        StopSimulator(*sim);
     }
-    device->terminate();
-    device->waitForFinished(3000);
+    StopSimulator(*device);
     return 0;
 }
-
-double BarePollRate(const QString& link, double seconds) {
-    ProgramState state;
-    SteadyClock clock;
-    QtSerialPortFactory ports;
-    Services services{&clock, nullptr, nullptr, &ports, nullptr};
-    state.settings.SerialPort = link;
-    if (OpenPort(state, services) != 1) {
-        return 0.0;
-    }
-    TFormShoot window(state, services);
-    long polls = 0;
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.nsecsElapsed() < static_cast<qint64>(seconds * 1e9)) {
-        if (window.PollLane(0) != -1) {
-            ++polls;
-        }
-    }
-    const double rate =
-        static_cast<double>(polls) / (static_cast<double>(timer.nsecsElapsed()) / 1e9);
-    ClosePort(state);
-    return rate;
-}
-
-struct Range {
-    ProgramState state;
-    SteadyClock clock;
-    ScriptedKeyboard keyboard;
-    ScriptedDialogs dialogs;
-    QtSerialPortFactory ports;
-    RecordingSound sound;
-    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
-
-    Range(const QString& link, int lanes) {
-        Settings& s = state.settings;
-        ApplyBuiltInDefaults(s);
-        s.SerialPort = link;
-        s.IO_Serial = 1;
-        s.Shooter = lanes == 1 ? 1 : 31;
-        s.ShootsNumber = 1000;
-        s.Time = 0;
-        s.EnableTrace = 1;
-        s.FlagGunEnable = 1;
-        s.NumReps = 0;
-        for (size_t lane = 0; lane < static_cast<size_t>(lanes); ++lane) {
-            s.Target[lane] = 2;
-            state.LanePresent[lane] = 1;
-        }
-        ApplySignalLimits(state);
-        state.TraceLength = ComputeTraceLength(s);
-        state.PortEverOpened = true;
-        sound.available = false;
-    }
-};
 
 // Pulls per lane: lane i every 700 + 100 i ms from 2500 ms for `seconds`; with five lanes all
 // of them also pull at the same moment every 4 s, and no lane pulls within 300 ms of that.
@@ -212,14 +136,14 @@ int SeriesBench(const QString& dir, int latency, int lanes, double seconds) {
         }
     }
     const QString name = QStringLiteral("series%1-%2").arg(lanes).arg(latency);
-    auto sim =
-        Simulator(dir, name, scenario, {QStringLiteral("--latency"), QString::number(latency)});
+    auto sim = StartSimulatorOn(dir, name, scenario,
+                                {QStringLiteral("--latency"), QString::number(latency)});
     if (!sim) {
         return 1;
     }
     QElapsedTimer sinceSim;
     sinceSim.start();
-    Range range(dir + QStringLiteral("/") + name, lanes);
+    BenchRange range(dir + QStringLiteral("/") + name, lanes);
     Window page(range.state, range.services);
     page.resize(1029, 646);
     page.show();
@@ -238,8 +162,7 @@ int SeriesBench(const QString& dir, int latency, int lanes, double seconds) {
     RunUntil([&] { return page.Run().RunPhase() != RunSequence::Phase::Series; }, 2000);
     range.keyboard.Set(Key::Escape, false);
     RunUntil([&] { return page.Run().Idle(); }, 3000);
-    sim->terminate();
-    sim->waitForFinished(3000);
+    StopSimulator(*sim);
 
     const auto rate = range.state.Polls.Rate();
     std::printf("latency %2d ms, %s: series from %lld ms, %.1f s; %.0f polls/s (device status), "
@@ -280,15 +203,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (const int latency : {0, 16}) {
-        auto sim = Simulator(dir.path(), QStringLiteral("bare%1").arg(latency), "level 0 4000\n",
+        auto sim =
+            StartSimulatorOn(dir.path(), QStringLiteral("bare%1").arg(latency), "level 0 4000\n",
                              {QStringLiteral("--latency"), QString::number(latency)});
         if (!sim) {
             return 1;
         }
-        std::printf("latency %2d ms: bare poll loop %.0f polls/s\n", latency,
-                    BarePollRate(dir.filePath(QStringLiteral("bare%1").arg(latency)), 3.0));
-        sim->terminate();
-        sim->waitForFinished(3000);
+        std::printf(
+            "latency %2d ms: bare poll loop %.0f polls/s\n", latency,
+            BarePollRate(dir.filePath(QStringLiteral("bare%1").arg(latency)), 3.0, 0, true));
+        StopSimulator(*sim);
         if (SeriesBench<TShoot1>(dir.path(), latency, 1, seconds) != 0 ||
             SeriesBench<TShoots5>(dir.path(), latency, 5, seconds) != 0) {
             return 1;

@@ -105,11 +105,6 @@ void PrintTimes(const char* what, const std::vector<double>& times) {
     std::printf("\n");
 }
 
-bool WriteFile(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-}
-
 // Acknowledge times per lane from the simulator's byte log ("ms hex" per line).
 std::array<std::vector<double>, kLaneCount> ReadAcks(const QString& path) {
     std::array<std::vector<double>, kLaneCount> acks;
@@ -260,17 +255,14 @@ Figures RunRow(const QString& dirPath, const Row& row, bool fiveLanes,
         scenario += "fault unplug from=" + QByteArray::number(row.lossMs) + '\n';
     }
     const QString link = dirPath + QStringLiteral("/tty");
-    const QString scenarioPath = dirPath + QStringLiteral("/scenario.txt");
     const QString logPath = dirPath + QStringLiteral("/sim.log");
     Figures f;
-    if (!WriteFile(scenarioPath, scenario)) {
+    const auto simProcess = StartSimulatorOn(dirPath, QStringLiteral("tty"), scenario,
+                                             {QStringLiteral("--log"), logPath});
+    if (!simProcess) {
         return f;
     }
-    QProcess sim;
-    if (!StartSimulator(sim, {QStringLiteral("--link"), link, QStringLiteral("--scenario"),
-                              scenarioPath, QStringLiteral("--log"), logPath})) {
-        return f;
-    }
+    QProcess& sim = *simProcess;
     QElapsedTimer sinceSim;
     sinceSim.start();
 
@@ -398,8 +390,7 @@ Figures RunRow(const QString& dirPath, const Row& row, bool fiveLanes,
     }
     counting = false;
     if (sim.state() != QProcess::NotRunning) {
-        sim.terminate();
-        sim.waitForFinished(3000);
+        StopSimulator(sim);
     }
 
     const auto acks = ReadAcks(logPath);

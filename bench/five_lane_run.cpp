@@ -38,74 +38,11 @@ namespace {
 
 bool g_rangeScreen = false;
 
-void UseFiveLaneSettings(ProgramState& state, const QString& link) {
-    Settings& s = state.settings;
-    ApplyBuiltInDefaults(s);
-    s.SerialPort = link;
-    s.IO_Serial = 1;
-    s.Shooter = 31;
-    s.ShootsNumber = 1000;
-    s.Time = 0;
-    s.TargetsChange = 0;
-    for (size_t lane = 0; lane < 5; ++lane) {
-        s.Target[lane] = 2;
-        state.LanePresent[lane] = 1;
-    }
-    s.EnableTrace = 1;
-    s.FlagGunEnable = 1;
-    s.NumReps = 0;
-    ApplySignalLimits(state);
-    state.TraceLength = ComputeTraceLength(s);
-    state.PortEverOpened = true;
-}
-
-bool WriteFile(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-}
-
-// Polls lane 0 in a tight loop for `seconds`; polls per second.
-double BarePollRate(const QString& link, double seconds) {
-    ProgramState state;
-    SteadyClock clock;
-    QtSerialPortFactory ports;
-    Services services{&clock, nullptr, nullptr, &ports, nullptr};
-    state.settings.SerialPort = link;
-    if (OpenPort(state, services) != 1) {
-        return 0.0;
-    }
-    TFormShoot window(state, services);
-    for (int i = 0; i < 50; ++i) {
-        window.PollLane(0);
-    }
-    long polls = 0;
-    QElapsedTimer timer;
-    timer.start();
-    const auto limit = static_cast<qint64>(seconds * 1e9);
-    while (timer.nsecsElapsed() < limit) {
-        window.PollLane(0);
-        ++polls;
-    }
-    const double rate =
-        static_cast<double>(polls) / (static_cast<double>(timer.nsecsElapsed()) / 1e9);
-    ClosePort(state);
-    return rate;
-}
-
-struct Window {
-    ProgramState state;
-    SteadyClock clock;
-    ScriptedKeyboard keyboard;
-    ScriptedDialogs dialogs;
-    QtSerialPortFactory ports;
-    RecordingSound sound;
-    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
+struct Window : BenchRange {
     std::unique_ptr<TShoots5> page;
     std::unique_ptr<TRangeScreen> screen;
 
-    explicit Window(const QString& link) {
-        UseFiveLaneSettings(state, link);
-        sound.available = false;
+    explicit Window(const QString& link) : BenchRange(link, 5) {
         page = std::make_unique<TShoots5>(state, services);
         page->resize(1029, 646);
         page->show();
@@ -181,14 +118,10 @@ int Soak(const QString& dirPath, int shots) {
         scenario += '\n';
     }
     const QString link = dirPath + QStringLiteral("/soak-tty");
-    const QString scenarioPath = dirPath + QStringLiteral("/soak.txt");
     const QString logPath = dirPath + QStringLiteral("/soak.log");
-    if (!WriteFile(scenarioPath, scenario)) {
-        return 1;
-    }
-    QProcess sim;
-    if (!StartSimulator(sim, {QStringLiteral("--link"), link, QStringLiteral("--scenario"),
-                              scenarioPath, QStringLiteral("--log"), logPath})) {
+    const auto sim = StartSimulatorOn(dirPath, QStringLiteral("soak-tty"), scenario,
+                                      {QStringLiteral("--log"), logPath});
+    if (!sim) {
         return 1;
     }
     QElapsedTimer sinceSim;
@@ -236,8 +169,7 @@ int Soak(const QString& dirPath, int shots) {
     const std::uint64_t seriesPasses = w.page->Run().Passes() - passes;
     w.Stop();
     w.ReportScreen();
-    sim.terminate();
-    sim.waitForFinished(3000);
+    StopSimulator(*sim);
 
     // Acknowledges per lane with their times, from the simulator's log.
     std::array<std::vector<double>, 5> acks;
@@ -320,22 +252,18 @@ int main(int argc, char** argv) {
     {
         // Five lanes present, no triggers: one transaction per pass.
         const QString link = dir.filePath(QStringLiteral("tty"));
-        const QString scenario = dir.filePath(QStringLiteral("rate.txt"));
-        if (!WriteFile(scenario, "level 0 4000\nlevel 1 4000\nlevel 2 4000\nlevel 3 4000\n"
-                                 "level 4 4000\naim 0 noise 0 0 60 5\n")) {
-            return 1;
-        }
-        QProcess sim;
-        if (!StartSimulator(
-                sim, {QStringLiteral("--link"), link, QStringLiteral("--scenario"), scenario})) {
+        const auto sim = StartSimulatorOn(dir.path(), QStringLiteral("tty"),
+                                          "level 0 4000\nlevel 1 4000\nlevel 2 4000\n"
+                                          "level 3 4000\nlevel 4 4000\naim 0 noise 0 0 60 5\n");
+        if (!sim) {
             return 1;
         }
         // Bare loop and series take turns, so both see the same load of the machine.
-        double bare = BarePollRate(link, seconds);
+        double bare = BarePollRate(link, seconds, 50, false);
         std::vector<double> ratios;
         for (int r = 0; r < rounds; ++r) {
             const double window = RunPollRate(link, seconds);
-            const double bareAfter = BarePollRate(link, seconds);
+            const double bareAfter = BarePollRate(link, seconds, 50, false);
             const double reference = (bare + bareAfter) / 2.0;
             ratios.push_back(window / reference);
             std::printf("paced at 57600 baud, round %d: bare poll loop %.1f / %.1f polls/s; "
@@ -347,8 +275,7 @@ int main(int argc, char** argv) {
         std::sort(ratios.begin(), ratios.end());
         std::printf("ratio to the bare loop: median %.3f, range %.3f-%.3f\n",
                     ratios[ratios.size() / 2], ratios.front(), ratios.back());
-        sim.terminate();
-        sim.waitForFinished(3000);
+        StopSimulator(*sim);
     }
     return soak ? Soak(dir.path(), shots) : 0;
 }

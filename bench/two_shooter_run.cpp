@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
     std::uint64_t pollsAtEnd = 0;
     timer.start();
     page.Ticks().onTick = [&] {
-        if (startNs < 0 && run.RunPhase() == RunPhases::Phase::Series) {
+        if (startNs < 0 && run.RunPhase() == RunSequence::Phase::Series) {
             startNs = timer.nsecsElapsed();
             passesAtStart = run.Passes();
             pollsAtStart = run.Polls();

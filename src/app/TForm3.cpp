@@ -5,7 +5,6 @@
 #include "calibration/Calibration.h"
 #include "core/Conversions.h"
 #include "platform/Dialogs.h"
-#include "platform/FittedLabel.h"
 #include "platform/Widgets.h"
 
 #include <QCheckBox>
@@ -17,7 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QSerialPortInfo>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -53,7 +51,6 @@ constexpr int kSoundCountId[3] = {2001, 2002, 2003};
 constexpr int kSoundNameId[3] = {2101, 2201, 2301};
 constexpr int kSoundDataId[3] = {2151, 2251, 2351};
 constexpr std::uint32_t kNoSelection = 0xFFFFFFFFU;
-constexpr qsizetype kMaxPortText = 53;
 
 const std::array<QString, 6> kCalibrationCaptions = {
     QStringLiteral("Смещение центра по X"), QStringLiteral("Смещение центра по Y"),
@@ -159,22 +156,7 @@ TForm3::TForm3(ProgramState& state, const Services& services, QWidget* parent)
     group6Layout->addWidget(scripts);
     group3Layout->addWidget(group6);
 
-    auto* group2 = Named(new QGroupBox(QStringLiteral(" Последовательный порт ")), "GroupBox2");
-    auto* portLayout = new QGridLayout(group2);
-    m_checkBox1 =
-        Named(new QCheckBox(QStringLiteral("Работать через последовательный порт")), "CheckBox1");
-    m_editCom = Named(new QLineEdit(QStringLiteral("1")), "EditCom");
-    m_editCom->setMaxLength(static_cast<int>(kMaxPortText));
-    m_portList = Named(new QComboBox, "PortList");
-    m_portList->setToolTip(QStringLiteral("Последовательные порты этого компьютера"));
-    m_findDevice = Named(new QPushButton(QStringLiteral("Найти прибор")), "FindDevice");
-    m_searchStatus = Named(new FittedLabel(1), "SearchStatus");
-    portLayout->addWidget(m_checkBox1, 0, 0, 1, 4);
-    portLayout->addWidget(Named(new QLabel(QStringLiteral("COM")), "StaticText11"), 1, 0);
-    portLayout->addWidget(m_editCom, 1, 1);
-    portLayout->addWidget(m_portList, 1, 2);
-    portLayout->addWidget(m_findDevice, 1, 3);
-    portLayout->addWidget(m_searchStatus, 2, 0, 1, 4);
+    QGroupBox* group2 = BuildPortGroup();
     m_automat = Named(new QCheckBox(QStringLiteral("Оружие - автомат")), "CBAutomat");
     m_numRepDraw = Named(new QLineEdit(QStringLiteral("1")), "NumRepDraw");
     m_numRepDraw->setValidator(DigitsOnly(9, m_numRepDraw));
@@ -211,16 +193,7 @@ TForm3::TForm3(ProgramState& state, const Services& services, QWidget* parent)
             [this](bool on) { m_state.settings.SmartTarget = on ? 1 : 0; });
     connect(m_automat, &QCheckBox::toggled, this,
             [this](bool on) { m_state.settings.WeaponType = on ? 1 : 0; });
-    connect(m_portList, &QComboBox::activated, this, [this](int index) {
-        const QString value = m_portList->itemData(index).toString();
-        if (!value.isEmpty()) {
-            m_editCom->setText(value);
-        }
-    });
-    m_search = new SearchRunner(m_state, m_services, this);
-    m_search->onProgress = [this] { m_searchStatus->setText(m_search->Text()); };
-    m_search->onFinished = [this] { SearchFinished(); };
-    connect(m_findDevice, &QPushButton::clicked, this, &TForm3::FindDeviceClick);
+    ConnectPortGroup();
     connect(show, &QPushButton::clicked, this, &TForm3::Button1Click);
     connect(up, &QToolButton::clicked, this, [this] { UpDown1Click(1); });
     connect(down, &QToolButton::clicked, this, [this] { UpDown1Click(-1); });
@@ -307,64 +280,6 @@ bool TForm3::StoreCalibrationEdits() {
         *fields[i] = values[i];
     }
     return true;
-}
-
-void TForm3::RefreshPortList() {
-    m_portList->clear();
-    m_portList->addItem(QStringLiteral("Порты системы..."), QString());
-    const auto ports = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo& port : ports) {
-        // "COMn" keeps the field's rule (the number only); elsewhere the device path.
-        const QString name = port.portName();
-        const QString value =
-            name.startsWith(QLatin1String("COM")) ? name.mid(3) : port.systemLocation();
-        const QString label =
-            port.description().isEmpty()
-                ? port.systemLocation()
-                : QStringLiteral("%1 (%2)").arg(port.systemLocation(), port.description());
-        m_portList->addItem(label, value);
-    }
-}
-
-void TForm3::ShowPortField(const QString& port) {
-    if (port.startsWith(u'/')) {
-        m_editCom->setText(port); // a device path is shown and kept as it is
-    } else if (port.size() >= 4 && port[3] >= u'1' && port[3] <= u'9') {
-        m_editCom->setText(port.mid(3, 1));
-    }
-}
-
-bool TForm3::Searching() const {
-    return m_search->Running();
-}
-
-void TForm3::FindDeviceClick() {
-    if (Searching() || (deviceBusy && deviceBusy())) {
-        return;
-    }
-    m_findDevice->setEnabled(false);
-    m_search->Start();
-}
-
-void TForm3::SearchFinished() {
-    m_findDevice->setEnabled(true);
-    m_searchStatus->setText(m_search->Text());
-    const DeviceSearch* search = m_search->Search();
-    if (search == nullptr || !search->Found() ||
-        !OfferFoundDevice(m_services.dialogs, *search->Found())) {
-        return;
-    }
-    const QString port = *search->Found();
-    // The field holds what follows "COM", or a whole device path.
-    m_editCom->setText(port.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) ? port.mid(3)
-                                                                                  : port);
-    m_checkBox1->setChecked(true);
-    if (onUseDevice) {
-        onUseDevice(port);
-    } else {
-        m_state.settings.SerialPort = port;
-        m_state.settings.IO_Serial = 1;
-    }
 }
 
 void TForm3::FormActivate() {

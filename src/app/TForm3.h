@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -62,9 +63,14 @@ private:
     void ShowBadLane();
     void FillSoundList(int list);
     void SelectSound(int list, std::uint32_t index);
+    // The serial port group, built and wired in a file of its own.
+    QGroupBox* BuildPortGroup();
+    void ConnectPortGroup();
     void RefreshPortList();
     void SearchFinished();
     void ShowPortField(const QString& port);
+
+    static constexpr qsizetype kMaxPortText = 53;
 
     ProgramState& m_state;
     Services m_services;

@@ -86,6 +86,8 @@ public:
 
 private:
     void UpdateEnabling();
+    // The device handlers live in a file of their own.
+    void ConnectDevice();
     void CheckDeviceStep();
     void SearchFinished();
     // Launching and the device buttons wait while a check or a search holds ports.

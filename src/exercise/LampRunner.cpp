@@ -21,7 +21,7 @@ constexpr float kLongestPauseMs = 2.0e9F;
 
 } // namespace
 
-LampRunner::LampRunner(ProgramState& state, Clock& clock, const int& portFree, LampRules rules,
+LampRunner::LampRunner(ProgramState& state, Clock& clock, const int* portFree, LampRules rules,
                        LampHooks hooks)
     : m_state(state), m_clock(clock), m_portFree(portFree), m_rules(rules),
       m_hooks(std::move(hooks)) {}
@@ -62,7 +62,7 @@ void LampRunner::Send(std::uint8_t base, int lane, LampSend how) {
 }
 
 void LampRunner::ScriptStep(std::uint32_t now) {
-    if (m_rules.waitForPortFree && m_portFree == 0) {
+    if (m_portFree != nullptr && *m_portFree == 0) {
         script.SetInterval(kBusyRetryMs, now);
         return;
     }
@@ -82,13 +82,13 @@ void LampRunner::ScriptStep(std::uint32_t now) {
             const bool on = command->code == kLampOn;
             if (own) {
                 Send(on ? kSteadyLampOn : kSteadyLampOff, lane,
-                     on ? m_rules.steadyOn : m_rules.steadyOff);
+                     on ? m_rules.sends.steadyOn : m_rules.sends.steadyOff);
                 m_state.run.LaneLit[static_cast<size_t>(lane)] = on ? 1 : 0;
                 if (m_hooks.steady) {
                     m_hooks.steady(lane, on);
                 }
             }
-            script.SetInterval(on ? m_rules.lampOnStepMs : m_rules.lampOffStepMs, now);
+            script.SetInterval(on ? m_rules.steps.lampOn : m_rules.steps.lampOff, now);
             break;
         }
         case kPause: {
@@ -102,11 +102,11 @@ void LampRunner::ScriptStep(std::uint32_t now) {
                 // Read as "%u": a count of -1 comes as 2^32 - 1 and is -1 again here.
                 FlashCount[static_cast<size_t>(lane)] = static_cast<std::int32_t>(command->count);
                 LogicalTimer& t = flash[static_cast<size_t>(lane)];
-                t.SetInterval(m_rules.flashStepMs, now);
+                t.SetInterval(m_rules.steps.flash, now);
                 t.Start(now);
-            }
-            if (own || !m_rules.foreignFlashKeepsInterval) {
-                script.SetInterval(m_rules.flashStepMs, now);
+                script.SetInterval(m_rules.steps.flash, now);
+            } else if (m_rules.steps.foreignFlash) {
+                script.SetInterval(*m_rules.steps.foreignFlash, now);
             }
             break;
         case kStop:
@@ -122,7 +122,7 @@ void LampRunner::ScriptStep(std::uint32_t now) {
 void LampRunner::FlashStep(int lane, std::uint32_t now) {
     const auto i = static_cast<size_t>(lane);
     LogicalTimer& t = flash[i];
-    if (t.interval == m_rules.flashStepMs || t.interval == kFlashOffMs) {
+    if (t.interval == m_rules.steps.flash || t.interval == kFlashOffMs) {
         if (FlashCount[i] > 0) {
             FlashLampOn(m_state, lane);
             if (m_hooks.flashSound) {
@@ -137,7 +137,7 @@ void LampRunner::FlashStep(int lane, std::uint32_t now) {
             t.Stop();
         }
     } else {
-        Send(kFlashLampOff, lane, m_rules.flashOff);
+        Send(kFlashLampOff, lane, m_rules.sends.flashOff);
         if (m_hooks.flash) {
             m_hooks.flash(lane, false);
         }

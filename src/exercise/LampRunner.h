@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace ryvo {
 
@@ -19,17 +20,27 @@ struct LampSend {
     bool pauseFirst = false;
 };
 
-// What differs between the windows that run a light script.
-struct LampRules {
-    LaneSet lanes = LaneBit(0); // script targets obeyed; commands for others only pace
-    std::uint32_t lampOnStepMs = 20;
-    std::uint32_t lampOffStepMs = 20;
-    std::uint32_t flashStepMs = 20; // the flash command's step and the flash timer's start
-    bool waitForPortFree = true;    // a step that finds the port busy retries in 20 ms
-    bool foreignFlashKeepsInterval = false;
+// How long the script waits after each kind of command, in ms.
+struct LampSteps {
+    std::uint32_t lampOn = 20;
+    std::uint32_t lampOff = 20;
+    std::uint32_t flash = 20; // also the flash timer's first step
+    // After another lane's flash command; none: the script keeps the step it had.
+    std::optional<std::uint32_t> foreignFlash = 20;
+};
+
+// How each lamp command goes on the line.
+struct LampSends {
     LampSend steadyOn{1, false};
     LampSend steadyOff{5, true};
     LampSend flashOff{3, false};
+};
+
+// What differs between the windows that run a light script: numbers only.
+struct LampRules {
+    LaneSet lanes = LaneBit(0); // script targets obeyed; commands for others only pace
+    LampSteps steps;
+    LampSends sends;
 };
 
 // What the window shows: lamp indicators and the flash's shot sound.
@@ -39,12 +50,13 @@ struct LampHooks {
     std::function<void()> flashSound;
 };
 
-// The light script and the lamp flashes of a run. A window makes one with its rules and
-// hooks, adds its timers to its TimerSet once, calls Start at the series start when active
-// targets are on, and Stop at the series end. Lit lanes are kept in run.LaneLit.
+// The light script and the lamp flashes of a run. A window makes one with its rules, its
+// hooks and its port-free flag (a script step that finds the port busy retries in 20 ms;
+// without a flag it never waits), adds its timers to its TimerSet once, calls Start at the series
+// start when active targets are on, and Stop at the series end. Lit lanes are kept in run.LaneLit.
 class LampRunner {
 public:
-    LampRunner(ProgramState& state, Clock& clock, const int& portFree, LampRules rules,
+    LampRunner(ProgramState& state, Clock& clock, const int* portFree, LampRules rules,
                LampHooks hooks);
 
     void AddTo(TimerSet& timers);
@@ -67,7 +79,7 @@ private:
 
     ProgramState& m_state;
     Clock& m_clock;
-    const int& m_portFree;
+    const int* m_portFree;
     LampRules m_rules;
     LampHooks m_hooks;
 };

@@ -27,14 +27,8 @@ const QString kCountdown = QStringLiteral("До начала стрельбы %1
 LampRules FiveLaneLamps() {
     LampRules rules;
     rules.lanes = kAllLanes;
-    rules.lampOnStepMs = 20;
-    rules.lampOffStepMs = 22;
-    rules.flashStepMs = 22;
-    rules.waitForPortFree = false;
-    rules.foreignFlashKeepsInterval = false;
-    rules.steadyOn = LampSend{5, true};
-    rules.steadyOff = LampSend{5, true};
-    rules.flashOff = LampSend{5, true};
+    rules.steps = LampSteps{20, 22, 22, 22};
+    rules.sends = LampSends{{5, true}, {5, true}, {5, true}};
     return rules;
 }
 
@@ -56,7 +50,8 @@ int FirstPresentLane(const ProgramState& state) {
 MultiShooterRun::MultiShooterRun(ProgramState& state, const Services& services,
                                  MultiShooterView& view)
     : panel(state, view),
-      lamps(state, *services.clock, PortFree, FiveLaneLamps(),
+      // This window never waits for the port.
+      lamps(state, *services.clock, nullptr, FiveLaneLamps(),
             LampHooks{[this](int lane, bool lit) {
                           m_lanes.SetLamp(lane, MultiShooterView::Lamp::Steady, lit);
                       },

@@ -59,7 +59,6 @@ public:
     // lamps.flash.
     std::array<LogicalTimer, kLaneCount> Timer_shoot;
     LampRunner lamps;
-    int PortFree = 1;
     int PreviousLane = 0;
     // The status line: series totals of every present lane, saved or not, a silent device.
     RunStatus status;

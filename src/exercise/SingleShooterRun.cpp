@@ -33,7 +33,7 @@ const QString kCountdown = QStringLiteral("До начала стрельбы %1
 SingleShooterRun::SingleShooterRun(ProgramState& state, const Services& services,
                                    ExerciseView& view)
     : panel(state, view),
-      lamps(state, *services.clock, PortFree, LampRules{},
+      lamps(state, *services.clock, &PortFree, LampRules{},
             LampHooks{[this](int lane, bool lit) {
                           m_view.SetVisible(lane == 1 ? ViewItem::Image2 : ViewItem::Image1, lit);
                       },

@@ -1,7 +1,9 @@
 #include "exercise/TwoShooterRun.h"
 
 #include "calibration/Calibration.h"
+#include "device/TFormShoot.h"
 #include "exercise/LaneClock.h"
+#include "exercise/RunSteps.h"
 #include "platform/Clock.h"
 #include "platform/Sound.h"
 #include "targets/Scoring.h"
@@ -33,58 +35,108 @@ void TwoShooterRun::Poll(int lane) {
     status.PollResult(answered != -1, m_services.clock->TickCount());
 }
 
-void TwoShooterRun::PassHead() {
+void TwoShooterRun::Pass(SeriesStep& series) {
     RunState& run = m_two.run;
     const DeviceValues& device = m_two.Device;
     const Settings& settings = m_two.settings;
-    m_waitForSound = false;
-    ++m_passes;
-    m_endTick = m_services.clock->TickCount();
-    for (int lane = 0; lane < kShooters; ++lane) {
-        const auto i = Index(lane);
-        if (settings.Time != 0 && run.ElapsedSec[i] > settings.Time) {
-            run.LaneActive[i] = 0;
-            run.ShootTime[i] = static_cast<float>(settings.Time);
-        }
-    }
-    for (int lane = 0; lane < kShooters; ++lane) {
-        UpdateTimer(run, settings, lane, m_services.clock->TickCount(), m_view.Lane(lane));
-    }
-    for (int lane = 0; lane < kShooters; ++lane) {
-        const auto i = Index(lane);
-        if (run.LaneActive[i] == 0) {
-            continue;
-        }
-        Poll(lane);
-        if (std::exchange(m_startTriggers[i], 0) != 0) {
-            m_two.Device.Trigger[i] = 1;
-        }
-        TwoShooterPanel& panel = Panel(lane);
-        if (LevelInWindow(m_two, device.Level[i])) {
-            const float x = device.PosX[i];
-            const float y = device.PosY[i];
-            if (-kPositionLimit < x && x < kPositionLimit && -kPositionLimit < y &&
-                y < kPositionLimit) {
-                const TargetPoint aim = ToTarget(settings, lane, x, y);
-                run.AimX[i] = aim.x;
-                run.AimY[i] = aim.y;
+    if (!series.Resuming()) {
+        ++m_passes;
+        m_endTick = m_services.clock->TickCount();
+        // The time limit of each lane.
+        for (int lane = 0; lane < kShooters; ++lane) {
+            const auto i = Index(lane);
+            if (settings.Time != 0 && run.ElapsedSec[i] > settings.Time) {
+                run.LaneActive[i] = 0;
+                run.ShootTime[i] = static_cast<float>(settings.Time);
             }
-            panel.ShowAimPoint(panel.Scale(), std::trunc(run.AimY[i]), std::trunc(run.AimX[i]));
-        } else {
-            panel.EraseGun();
+        }
+        // The clock of each lane.
+        for (int lane = 0; lane < kShooters; ++lane) {
+            UpdateTimer(run, settings, lane, m_services.clock->TickCount(), m_view.Lane(lane));
+        }
+        // The poll and the aim of each lane that takes part.
+        for (int lane = 0; lane < kShooters; ++lane) {
+            const auto i = Index(lane);
+            if (run.LaneActive[i] == 0) {
+                continue;
+            }
+            Poll(lane);
+            if (std::exchange(m_startTriggers[i], 0) != 0) {
+                m_two.Device.Trigger[i] = 1;
+            }
+            TwoShooterPanel& panel = Panel(lane);
+            if (LevelInWindow(m_two, device.Level[i])) {
+                const float x = device.PosX[i];
+                const float y = device.PosY[i];
+                if (-kPositionLimit < x && x < kPositionLimit && -kPositionLimit < y &&
+                    y < kPositionLimit) {
+                    const TargetPoint aim = ToTarget(settings, lane, x, y);
+                    run.AimX[i] = aim.x;
+                    run.AimY[i] = aim.y;
+                }
+                panel.ShowAimPoint(panel.Scale(), std::trunc(run.AimY[i]), std::trunc(run.AimX[i]));
+            } else {
+                panel.EraseGun();
+            }
+        }
+        // The shots of each lane, and its trace.
+        for (int lane = 0; lane < kShooters; ++lane) {
+            const auto i = Index(lane);
+            run.ShotPending[i] = device.Trigger[i] == 1 ? 1 : 0;
+            if (run.ShotPending[i] != 0 && CanShoot(lane) && AcceptTrigger(run, lane)) {
+                RegisterShot(series, lane);
+            }
+            Panel(lane).TailDraw(run.LaneActive[i] != 0, device.Level[i]);
+        }
+        // The last shot of the series is heard to its end before the pass goes on.
+        if (series.AwaitingSound()) {
+            return;
         }
     }
+    // Counters and dispatch: every pass is a dispatch point, where the timers fire.
+    series.Dispatch();
+    // The level bars.
     for (int lane = 0; lane < kShooters; ++lane) {
-        const auto i = Index(lane);
-        run.ShotPending[i] = device.Trigger[i] == 1 ? 1 : 0;
-        if (run.ShotPending[i] != 0 && CanShoot(lane) && AcceptTrigger(run, lane)) {
-            RegisterShot(lane);
-        }
-        Panel(lane).TailDraw(run.LaneActive[i] != 0, device.Level[i]);
+        Panel(lane).DrawLevelBar(m_two.Device.Level[Index(lane)]);
     }
+    // Escape ends the series and the repetition.
+    if (m_sequence.Held(Key::Escape)) {
+        series.StopRun();
+        const std::uint32_t now = m_services.clock->TickCount();
+        for (int lane = 0; lane < kShooters; ++lane) {
+            const auto i = Index(lane);
+            if (run.LaneActive[i] != 0) {
+                run.ShootTime[i] = static_cast<float>(now - run.StartTick[i]) * 0.001F;
+            }
+        }
+    }
+    // The end of the series. A lane holds at most kMaxShots shots.
+    const std::uint32_t planned = std::min(settings.ShootsNumber, kMaxShots);
+    if (settings.TargetsChange != 0) {
+        if (SeriesDone(run, kTwoLanes, settings.ShootsNumber, true)) {
+            series.Stop();
+        }
+    } else {
+        RetireFinishedLanes(run, kTwoLanes, planned);
+        if (SeriesDone(run, kTwoLanes, planned, false)) {
+            series.Stop();
+        }
+    }
+    // With fire transfer too, a series in which nobody can shoot any more is over.
+    if (!CanShoot(0) && !CanShoot(1)) {
+        series.Stop();
+    }
+    // A lane that is done no longer aims on its target.
+    for (int lane = 0; lane < kShooters; ++lane) {
+        if (m_aimLive[Index(lane)] && !CanShoot(lane)) {
+            m_aimLive[Index(lane)] = false;
+            Panel(lane).ClearLiveTrace();
+        }
+    }
+    m_two.RangeScreen.Dispatch(m_two, kTwoLanes, planned);
 }
 
-void TwoShooterRun::RegisterShot(int lane) {
+void TwoShooterRun::RegisterShot(SeriesStep& series, int lane) {
     const auto i = Index(lane);
     RunState& run = m_two.run;
     Settings& settings = m_two.settings;
@@ -128,15 +180,15 @@ void TwoShooterRun::RegisterShot(int lane) {
     }
     panel.ShowStatistics(lane);
     m_two.RangeScreen.Shot(m_two, lane, std::min(settings.ShootsNumber, kMaxShots));
-    ShotSound(ryvo::LastShotWaits(run, m_two.LanePresent, kTwoLanes, settings.ShootsNumber,
-                                  settings.TargetsChange != 0, LaneWeight::Active));
+    ShotSound(series, ryvo::LastShotWaits(run, m_two.LanePresent, kTwoLanes, settings.ShootsNumber,
+                                          settings.TargetsChange != 0, LaneWeight::Active));
     run.ShotPending[i] = 0;
     m_two.Device.Trigger[i] = 0;
     view.Repaint(ViewPicture::Target);
     m_view.Present();
 }
 
-void TwoShooterRun::ShotSound(bool wait) {
+void TwoShooterRun::ShotSound(SeriesStep& series, bool wait) {
     Sound* sound = m_services.sound;
     if (sound == nullptr) {
         return;
@@ -154,56 +206,8 @@ void TwoShooterRun::ShotSound(bool wait) {
     }
     auto done = std::make_shared<bool>(false);
     if (sound->PlayToCompletion(*m_two.ShotSound, [done](bool) { *done = true; })) {
-        m_soundToken = done;
-        m_waitForSound = true;
+        series.AwaitSound(std::move(done));
     }
-}
-
-bool TwoShooterRun::ShotSoundPending() const {
-    return m_waitForSound && m_soundToken && !*m_soundToken;
-}
-
-void TwoShooterRun::PassTail() {
-    RunState& run = m_two.run;
-    const Settings& settings = m_two.settings;
-    for (int lane = 0; lane < kShooters; ++lane) {
-        Panel(lane).DrawLevelBar(m_two.Device.Level[Index(lane)]);
-    }
-    if (Held(Key::Escape)) {
-        StopRequested = 1;
-        RunAgain = 0;
-        const std::uint32_t now = m_services.clock->TickCount();
-        for (int lane = 0; lane < kShooters; ++lane) {
-            const auto i = Index(lane);
-            if (run.LaneActive[i] != 0) {
-                run.ShootTime[i] = static_cast<float>(now - run.StartTick[i]) * 0.001F;
-            }
-        }
-    }
-    // A lane holds at most kMaxShots shots.
-    const std::uint32_t planned = std::min(settings.ShootsNumber, kMaxShots);
-    if (settings.TargetsChange != 0) {
-        if (SeriesDone(run, kTwoLanes, settings.ShootsNumber, true)) {
-            StopRequested = 1;
-        }
-    } else {
-        RetireFinishedLanes(run, kTwoLanes, planned);
-        if (SeriesDone(run, kTwoLanes, planned, false)) {
-            StopRequested = 1;
-        }
-    }
-    // With fire transfer too, a series in which nobody can shoot any more is over.
-    if (!CanShoot(0) && !CanShoot(1)) {
-        StopRequested = 1;
-    }
-    // A lane that is done no longer aims on its target.
-    for (int lane = 0; lane < kShooters; ++lane) {
-        if (m_aimLive[Index(lane)] && !CanShoot(lane)) {
-            m_aimLive[Index(lane)] = false;
-            Panel(lane).ClearLiveTrace();
-        }
-    }
-    m_two.RangeScreen.Dispatch(m_two, kTwoLanes, planned);
 }
 
 } // namespace ryvo

@@ -1,6 +1,8 @@
 #include "exercise/TwoShooterRun.h"
 
 #include "device/SerialLink.h"
+#include "device/TFormShoot.h"
+#include "exercise/RunSteps.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Sound.h"
@@ -14,36 +16,21 @@ namespace ryvo {
 
 namespace {
 
+constexpr int kStartKeyRounds = 10;
 constexpr int kStartBeeps = 3;
 constexpr std::uint32_t kShotTimerMs = 100;
 constexpr std::uint32_t kAutomaticShotTimerMs = 500;
 constexpr LaneSet kTwoLanes = LaneBit(0) | LaneBit(1);
 
 const QString kStartCaption = QStringLiteral("Начало стрельбы");
-
-RunRules TwoRules() {
-    RunRules rules;
-    rules.startKeyRounds = 10;
-    // The end of the run waits for Escape to be released, nothing more.
-    rules.endKeyRounds = 0;
-    rules.escapeEndsPause = false;
-    // The text begins with a Latin C.
-    rules.countdownText = QStringLiteral("Cтрельба через %1 сек");
-    rules.dispatchEveryPass = true;
-    return rules;
-}
+// The text begins with a Latin C.
+const QString kCountdown = QStringLiteral("Cтрельба через %1 сек");
 
 LampRules TwoLampRules() {
     LampRules rules;
     rules.lanes = kTwoLanes;
-    rules.lampOnStepMs = 20;
-    rules.lampOffStepMs = 20;
-    rules.flashStepMs = 20;
-    rules.waitForPortFree = true;
-    rules.foreignFlashKeepsInterval = true;
-    rules.steadyOn = LampSend{5, true};
-    rules.steadyOff = LampSend{5, true};
-    rules.flashOff = LampSend{5, true};
+    rules.steps = LampSteps{20, 20, 20, std::nullopt};
+    rules.sends = LampSends{{5, true}, {5, true}, {5, true}};
     return rules;
 }
 
@@ -54,9 +41,8 @@ size_t Index(int lane) {
 } // namespace
 
 TwoShooterRun::TwoShooterRun(ProgramState& state, const Services& services, TwoShooterView& view)
-    : RunPhases(state.settings, m_services, TwoRules()),
-      lamps(
-          state, *services.clock, PortFree, TwoLampRules(),
+    : lamps(
+          state, *services.clock, &PortFree, TwoLampRules(),
           LampHooks{[this](int lane, bool lit) {
                         m_view.SetLampVisible(lane == 1 ? ViewItem::Image2 : ViewItem::Image1, lit);
                     },
@@ -68,7 +54,7 @@ TwoShooterRun::TwoShooterRun(ProgramState& state, const Services& services, TwoS
                             m_services.sound->PlayAsync(*m_two.ShotSound);
                         }
                     }}),
-      status(state), m_two(state), m_services(services), m_view(view) {
+      status(state), m_two(state), m_services(services), m_view(view), m_sequence(m_services) {
     for (int lane = 0; lane < kShooters; ++lane) {
         m_panels[Index(lane)] =
             std::make_unique<TwoShooterPanel>(state, view.Lane(lane), lane, m_rings[Index(lane)]);
@@ -189,10 +175,29 @@ void TwoShooterRun::StartClick() {
         }
         m_two.Device.Trigger[Index(lane)] = 0;
     }
-    BeginRun(0, m_two.settings.RepeatEnabled != 0);
+    m_sequence.Begin(m_two.settings.RepeatEnabled != 0);
+    m_sequence.Add<KeyReleaseStep>(kStartKeyRounds, Key::Space,
+                                   RunSequence::Phase::StartKeyRelease);
+    m_sequence.Add<CallStep>([this] { RunStart(); }, StepResult::Continue,
+                             RunSequence::Phase::StartKeyRelease);
+    AddSeries();
+    // The run ends once Escape is up; no key release follows.
+    m_sequence.Add<EndStep>(0, [this] { RunEnd(); });
+    m_sequence.Add<CallStep>(
+        [this] {
+            ClosePort(m_two);
+            status.RunEnded();
+        },
+        StepResult::Continue, RunSequence::Phase::EndEscape);
 }
 
-void TwoShooterRun::OnRunStart() {
+void TwoShooterRun::AddSeries() {
+    // The rest of the series is added by its start, unless nobody is there to shoot.
+    m_sequence.Add<CallStep>([this] { SeriesStart(); }, StepResult::Continue,
+                             RunSequence::Phase::Series);
+}
+
+void TwoShooterRun::RunStart() {
     const std::uint32_t now = m_services.clock->TickCount();
     for (int lane = 0; lane < kShooters; ++lane) {
         TwoShooterPanel& panel = Panel(lane);
@@ -202,10 +207,12 @@ void TwoShooterRun::OnRunStart() {
     }
 }
 
-void TwoShooterRun::OnSeriesStart() {
+void TwoShooterRun::SeriesStart() {
     m_view.SetEnabled(TwoButton::Start, false);
     if (m_two.LanePresent[0] != 1 && m_two.LanePresent[1] != 1) {
-        EndRunNow();
+        // No series: the end of the run follows at the next tick.
+        m_sequence.EndRepeats();
+        m_sequence.Add<CallStep>([] {}, StepResult::Done, RunSequence::Phase::EndEscape);
         return;
     }
     m_showsSeries = true;
@@ -255,22 +262,31 @@ void TwoShooterRun::OnSeriesStart() {
         m_view.SetLampVisible(item, false);
     }
 
-    Sound* sound = m_services.sound;
-    if (SoundOn()) {
-        if (m_two.StartSound) {
-            auto done = std::make_shared<bool>(false);
-            if (sound->PlayToCompletion(*m_two.StartSound, [done](bool) { *done = true; })) {
-                WaitForStartSound(done);
-            }
-        }
-    } else if (sound != nullptr) {
-        for (int b = 0; b < kStartBeeps; ++b) {
-            sound->Beep();
-        }
+    const bool repeats = m_two.settings.RepeatEnabled != 0;
+    m_sequence.Add<SoundStep>(m_two, &ProgramState::StartSound, kStartBeeps);
+    // The first pass comes at the next tick.
+    m_sequence.Add<CallStep>([this] { SeriesGo(); }, StepResult::Done, RunSequence::Phase::Series);
+    // One dispatch point every pass.
+    m_sequence.Add<SeriesStep>(PassRef::To<&TwoShooterRun::Pass>(*this), &timers, 0U);
+    // The pause's first turn comes in the tick the series ends; the end of the run at the
+    // next tick.
+    m_sequence.Add<CallStep>([this] { SeriesEnd(); },
+                             repeats ? StepResult::Continue : StepResult::Done,
+                             RunSequence::Phase::Series);
+    if (repeats) {
+        // Escape is not read in the pause.
+        m_sequence.Add<PauseStep>(
+            m_two.settings, false, kCountdown,
+            [this](const QString& text, std::uint32_t pauseStart) {
+                // Lane 0's entry counts the pause.
+                m_two.run.ElapsedSec[0] = (m_services.clock->TickCount() - pauseStart) / 1000U;
+                m_view.SetStartCaption(text);
+            },
+            [this](RunSequence& /*run*/) { AddSeries(); });
     }
 }
 
-void TwoShooterRun::OnSeriesGo() {
+void TwoShooterRun::SeriesGo() {
     RunState& run = m_two.run;
     const std::uint32_t now = m_services.clock->TickCount();
     status.SeriesStarted(now);
@@ -300,7 +316,7 @@ void TwoShooterRun::OnSeriesGo() {
     }
 }
 
-void TwoShooterRun::OnSeriesEnd() {
+void TwoShooterRun::SeriesEnd() {
     RunState& run = m_two.run;
     // A fire-transfer series that ended on the shared count: the lanes still shooting were
     // shooting until it ended, not until its last sound was heard; a lane that fired none
@@ -337,13 +353,7 @@ void TwoShooterRun::OnSeriesEnd() {
     }
 }
 
-void TwoShooterRun::ShowCountdown(const QString& text) {
-    // Lane 0's entry counts the pause.
-    m_two.run.ElapsedSec[0] = (m_services.clock->TickCount() - PauseStart) / 1000U;
-    m_view.SetStartCaption(text);
-}
-
-void TwoShooterRun::OnRunEnd() {
+void TwoShooterRun::RunEnd() {
     m_view.SetStartCaption(kStartCaption);
     m_view.SetEnabled(TwoButton::Start, true);
     m_view.FocusStart();
@@ -354,11 +364,6 @@ void TwoShooterRun::OnRunEnd() {
     m_view.SetEnabled(TwoButton::Print2, second);
     m_view.SetEnabled(TwoButton::Save2, second);
     m_view.SetEnabled(TwoButton::Exit, true);
-}
-
-void TwoShooterRun::OnIdle() {
-    ClosePort(m_two);
-    status.RunEnded();
 }
 
 } // namespace ryvo

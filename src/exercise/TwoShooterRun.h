@@ -1,13 +1,14 @@
 #pragma once
 
+#include "core/ProgramState.h"
 #include "core/TraceBuffer.h"
-#include "device/TFormShoot.h"
 #include "exercise/ExerciseView.h"
 #include "exercise/LampRunner.h"
 #include "exercise/LogicalTimers.h"
-#include "exercise/RunPhases.h"
+#include "exercise/RunSequence.h"
 #include "exercise/RunStatus.h"
 #include "exercise/TwoShooterPanel.h"
+#include "platform/Services.h"
 
 #include <array>
 #include <cstdint>
@@ -35,11 +36,15 @@ public:
     virtual void Present() {}
 };
 
+class SeriesStep;
+
 // The two-shooter exercise without its widgets: shooter 1 on lane 0 and shooter 2 on lane 1,
 // each on a panel of their own, polled one lane at a time, with one dispatch point per pass.
-// The window calls Tick from a zero-interval timer; each call runs one pass in a series, one
-// step in a wait.
-class TwoShooterRun : public RunPhases {
+// Its own run of steps over the shared parts (the single-lane poll, the panels, shot
+// acceptance and recording, the lamp runner, the timer set). The window calls Tick from a
+// zero-interval timer; each call runs one pass in a series, one step in a wait. Its code: the
+// run here, the pass and its shots in TwoShooterPass.cpp.
+class TwoShooterRun {
 public:
     static constexpr int kShooters = 2;
 
@@ -55,13 +60,15 @@ public:
     // The pictures took a new size while idle: targets, holes and markers drawn again.
     void Redraw();
 
-    using RunPhases::Idle;
-    using RunPhases::RunPhase;
-    using RunPhases::Tick;
-    using RunPhases::Waiting;
+    void Tick() { m_sequence.Tick(); }
+    [[nodiscard]] RunSequence::Phase RunPhase() const { return m_sequence.CurrentPhase(); }
+    [[nodiscard]] bool Idle() const { return m_sequence.Idle(); }
+    [[nodiscard]] bool Waiting() const { return m_sequence.Waiting(); }
 
     TwoShooterPanel& Panel(int lane) { return *m_panels[static_cast<size_t>(lane)]; }
 
+    // Timers of the run; they fire at dispatch points only.
+    TimerSet timers;
     // Shot lock-out of lane 0 and lane 1.
     std::array<LogicalTimer, kShooters> Timer_shoot;
     LampRunner lamps;
@@ -73,35 +80,32 @@ public:
     // What the last series came to, whether it is saved, a silent device.
     RunStatus status;
 
-protected:
-    void OnRunStart() override;
-    void OnSeriesStart() override;
-    void OnSeriesGo() override;
-    void PassHead() override;
-    [[nodiscard]] bool ShotSoundPending() const override;
-    void PassTail() override;
-    void OnSeriesEnd() override;
-    void ShowCountdown(const QString& text) override;
-    void OnRunEnd() override;
-    void OnIdle() override;
-
 private:
+    // The run's steps: a series with its start and end, then the pause before the next.
+    void RunStart();
+    void AddSeries();
+    void SeriesStart();
+    void SeriesGo();
+    // One pass of the series, in the order of its steps.
+    void Pass(SeriesStep& series);
+    void SeriesEnd();
+    void RunEnd();
+
     void OpenResult(int lane, std::int32_t mode);
     void DrawTargets(bool tellMissing = true);
-    void RegisterShot(int lane);
+    void RegisterShot(SeriesStep& series, int lane);
     // A lane that takes part and may still register shots.
     [[nodiscard]] bool CanShoot(int lane) const;
     [[nodiscard]] bool SoundOn() const;
-    void ShotSound(bool wait);
+    void ShotSound(SeriesStep& series, bool wait);
     void Poll(int lane);
 
     ProgramState& m_two;
     Services m_services;
     TwoShooterView& m_view;
+    RunSequence m_sequence;
     std::array<TraceBuffer, kShooters> m_rings;
     std::array<std::unique_ptr<TwoShooterPanel>, kShooters> m_panels;
-    std::shared_ptr<bool> m_soundToken;
-    bool m_waitForSound = false;
     // The latest pass or shot: a series that ends in this pass ended then, before the
     // last shot's sound.
     std::uint32_t m_endTick = 0;

@@ -8,8 +8,8 @@
 #include "platform/Keyboard.h"
 #include "platform/SerialPort.h"
 #include "platform/Sound.h"
-#include "support/SimProcess.h"
-#include "support/TempDir.h"
+
+#include "SimRange.h"
 
 #include <gtest/gtest.h>
 
@@ -164,26 +164,11 @@ TEST(DeviceLinkE2E, UnpluggedDeviceGivesMinusOneWithoutACrash) {
 
 namespace {
 
-struct App {
-    test::TempDir dir;
-    ProgramState state;
-    SteadyClock clock;
-    ScriptedKeyboard keyboard;
-    ScriptedDialogs dialogs;
-    QtSerialPortFactory ports;
-    RecordingSound sound;
-    std::unique_ptr<RyvoApplication> app;
-
+// The program started against `port` in serial mode, lanes 1 and 3 with targets.
+struct App : test::SimRange {
     explicit App(const QString& port) {
-        state.StartDir = dir.Path();
-        dir.Write(QStringLiteral("ryvw.cfg"),
-                  test::Cp1251Lines(QStringLiteral("SerialPort = %1\nIO_Serial = 1\n"
-                                                   "Target = 1 -1 2 -1 -1\n")
-                                        .arg(port)));
-        Services services{&clock, &keyboard, &dialogs, &ports, &sound};
-        app = std::make_unique<RyvoApplication>(state, services);
-        app->CreateWindows();
-        app->Start();
+        WriteSettings(QStringLiteral("Target = 1 -1 2 -1 -1\n"), port);
+        Start();
     }
 };
 

@@ -1,15 +1,8 @@
 #include "app/DemoDevice.h"
-#include "app/Startup.h"
 #include "app/TFirstStart.h"
-#include "app/TMainForm2.h"
 #include "exercise/TShoot1.h"
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/Keyboard.h"
-#include "platform/SerialPort.h"
-#include "platform/Sound.h"
-#include "support/SimProcess.h"
-#include "support/TempDir.h"
+
+#include "SimRange.h"
 
 #include <gtest/gtest.h>
 
@@ -17,70 +10,34 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <QTimer>
 
 using namespace ryvo;
 
-namespace {
-
-template <typename T> T* Control(Page* page, const char* name) {
-    auto* control = page->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-}
-
-// Runs the event loop until `done` holds or the time is up.
-bool RunUntil(const std::function<bool()>& done, int limitMs) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || elapsed.elapsed() > limitMs) {
-            loop.quit();
-        }
-    });
-    poll.start(20);
-    loop.exec();
-    return done();
-}
-
-} // namespace
+using test::Control;
+using test::RunUntil;
 
 // The whole program, as a user drives it: start-up with the device check, a series of three
 // shots launched from the main window, the result saved into the archive.
 TEST(ProgramE2E, FreshStartThroughASeriesToTheArchive) {
-    test::SimProcess sim("level 0 4000\nlevel 1 4000\n"
-                         "aim 0 path 0:0,0 3000:0,0 3100:1000,0 5000:1000,0\n"
-                         "trigger 0 2500 4000 4600\n");
+    test::SimRange r("level 0 4000\nlevel 1 4000\n"
+                     "aim 0 path 0:0,0 3000:0,0 3100:1000,0 5000:1000,0\n"
+                     "trigger 0 2500 4000 4600\n");
+    test::SimProcess& sim = *r.sim;
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
 
-    test::TempDir dir;
-    dir.Write(QStringLiteral("ryvw.cfg"),
-              test::Cp1251Lines(QStringLiteral("SerialPort = %1\nIO_Serial = 1\n"
-                                               "Target =  1 1 -1 -1 -1\nShootsNumber = 3\n"
-                                               "Time = 0\nShooter = 1\nEnableTrace = 1\n")
-                                    .arg(sim.Link())));
-    ProgramState state;
-    state.StartDir = dir.Path();
-    SteadyClock clock;
-    ScriptedKeyboard keyboard;
-    ScriptedDialogs dialogs;
-    QtSerialPortFactory ports;
-    RecordingSound sound;
-    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
-    RyvoApplication app(state, services);
-    app.CreateWindows();
-    app.Start();
-    TForm2& frame = app.Frame();
+    r.WriteSettings(QStringLiteral("Target =  1 1 -1 -1 -1\nShootsNumber = 3\n"
+                                   "Time = 0\nShooter = 1\nEnableTrace = 1\n"));
+    r.Start();
+    const test::TempDir& dir = r.dir;
+    ProgramState& state = r.state;
+    ScriptedDialogs& dialogs = r.dialogs;
+    TForm2& frame = r.Frame();
 
     // The device answered the start-up check: shooters 1 and 2 are present, no message.
     EXPECT_TRUE(dialogs.messages.empty());
@@ -127,28 +84,18 @@ TEST(ProgramE2E, FreshStartThroughASeriesToTheArchive) {
 // The device is off when the program starts; it is switched on, F5 checks again, and the
 // shooter fires a registered shot without a restart.
 TEST(ProgramE2E, DeviceSwitchedOnAfterStartupIsFoundByF5) {
-    test::TempDir dir;
+    test::SimRange r;
     // A short path: the settings file keeps at most 53 characters of a port name.
     QTemporaryDir portDir(QDir::tempPath() + QStringLiteral("/ryvo-XXXXXX"));
     ASSERT_TRUE(portDir.isValid());
     const QString port = portDir.filePath(QStringLiteral("tty"));
-    dir.Write(QStringLiteral("ryvw.cfg"),
-              test::Cp1251Lines(QStringLiteral("SerialPort = %1\nIO_Serial = 1\n"
-                                               "Target =  1 -1 -1 -1 -1\nShootsNumber = 1\n"
-                                               "Time = 0\nShooter = 1\n")
-                                    .arg(port)));
-    ProgramState state;
-    state.StartDir = dir.Path();
-    SteadyClock clock;
-    ScriptedKeyboard keyboard;
-    ScriptedDialogs dialogs;
-    QtSerialPortFactory ports;
-    RecordingSound sound;
-    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
-    RyvoApplication app(state, services);
-    app.CreateWindows();
-    app.Start();
-    TForm2& frame = app.Frame();
+    r.WriteSettings(QStringLiteral("Target =  1 -1 -1 -1 -1\nShootsNumber = 1\n"
+                                   "Time = 0\nShooter = 1\n"),
+                    port);
+    r.Start();
+    ProgramState& state = r.state;
+    ScriptedDialogs& dialogs = r.dialogs;
+    TForm2& frame = r.Frame();
     Page* main = frame.ActivePage();
     ASSERT_EQ(main->ClassName(), QStringLiteral("TMainForm2"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -179,38 +126,7 @@ TEST(ProgramE2E, DeviceSwitchedOnAfterStartupIsFoundByF5) {
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
-namespace {
-
-struct Session {
-    test::TempDir dir;
-    ProgramState state;
-    SteadyClock clock;
-    ScriptedKeyboard keyboard;
-    ScriptedDialogs dialogs;
-    QtSerialPortFactory ports;
-    RecordingSound sound;
-    std::unique_ptr<RyvoApplication> app;
-
-    void Start(bool simulator, bool demoAtStart = false) {
-        state.StartDir = dir.Path();
-        Services services{&clock, &keyboard, &dialogs, &ports, &sound};
-        app = std::make_unique<RyvoApplication>(state, services);
-        if (simulator) {
-            app->SetSimulator(test::SimProgram());
-        }
-        app->SetDemoAtStart(demoAtStart);
-        app->CreateWindows();
-        app->Start();
-    }
-    TMainForm2* Main() {
-        return dynamic_cast<TMainForm2*>(app->Frame().Find(QStringLiteral("TMainForm2")));
-    }
-    bool Settled() { return !Main()->Searching() && !Main()->CheckingDevice(); }
-    QString Status() { return Main()->findChild<QLabel*>(QStringLiteral("DeviceStatus"))->text(); }
-    bool SettingsWritten() const { return QFileInfo::exists(dir.File(QStringLiteral("ryvw.cfg"))); }
-};
-
-} // namespace
+using Session = test::SimRange;
 
 // A fresh start directory, the device on a pseudo-terminal named in RYVO_EXTRA_PORTS: the
 // first-start dialog finds it, lane 1 with the sport target is chosen, and a series runs

@@ -5,8 +5,8 @@
 #include "platform/Keyboard.h"
 #include "platform/SerialPort.h"
 #include "platform/Sound.h"
-#include "support/SimProcess.h"
-#include "support/TempDir.h"
+
+#include "SimRange.h"
 
 #include <gtest/gtest.h>
 
@@ -27,28 +27,13 @@
 
 using namespace ryvo;
 
+using test::Control;
+
 namespace {
 
-template <typename T> T* Control(Page* page, const char* name) {
-    auto* control = page->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-}
-
-// Runs the event loop until `done` holds or the time is up.
+// Fine-grained: the checks follow the simulator's pull times.
 bool RunUntil(const std::function<bool()>& done, int limitMs) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || elapsed.elapsed() > limitMs) {
-            loop.quit();
-        }
-    });
-    poll.start(5);
-    loop.exec();
-    return done();
+    return test::RunUntil(done, limitMs, 5);
 }
 
 void ClickPicture(QWidget* picture) {
@@ -76,41 +61,20 @@ const std::array<std::vector<int>, 5> kPulls = {{
 // The whole program against ryvo-sim: five lanes firing, a lane selected during the run,
 // every trigger acknowledged and counted once, the selected lane's record saved.
 TEST(Shoots5E2E, FiveLanesFiringThroughTheSerialPort) {
-    QByteArray scenario;
-    for (int lane = 0; lane < 5; ++lane) {
-        // Lane i aims at (-20 + 10 i, 10) target units: raw / 4000 * 100.
-        scenario += QStringLiteral("level %1 4000\naim %1 fixed %2 400\ntrigger %1")
-                        .arg(lane)
-                        .arg(-800 + 400 * lane)
-                        .toUtf8();
-        for (int t : kPulls[static_cast<size_t>(lane)]) {
-            scenario += ' ' + QByteArray::number(t);
-        }
-        scenario += '\n';
-    }
-    test::SimProcess sim(scenario);
+    // Lane i aims at (-20 + 10 i, 10) target units: raw / 4000 * 100.
+    test::SimRange r(test::FiveLaneScenario(kPulls, -800, 400, 400));
+    test::SimProcess& sim = *r.sim;
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-    QElapsedTimer sinceSim;
-    sinceSim.start();
+    const QElapsedTimer& sinceSim = r.sinceSim;
 
-    test::TempDir dir;
-    dir.Write(QStringLiteral("ryvw.cfg"),
-              test::Cp1251Lines(QStringLiteral("SerialPort = %1\nIO_Serial = 1\n"
-                                               "Target =  2 2 2 2 2\nShootsNumber = 10\n"
-                                               "Time = 0\nShooter = 31\nEnableTrace = 1\n")
-                                    .arg(sim.Link())));
-    ProgramState state;
-    state.StartDir = dir.Path();
-    SteadyClock clock;
-    ScriptedKeyboard keyboard;
-    ScriptedDialogs dialogs;
-    QtSerialPortFactory ports;
-    RecordingSound sound;
-    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
-    RyvoApplication app(state, services);
-    app.CreateWindows();
-    app.Start();
-    TForm2& frame = app.Frame();
+    r.WriteSettings(QStringLiteral("Target =  2 2 2 2 2\nShootsNumber = 10\n"
+                                   "Time = 0\nShooter = 31\nEnableTrace = 1\n"));
+    r.Start();
+    const test::TempDir& dir = r.dir;
+    ProgramState& state = r.state;
+    ScriptedKeyboard& keyboard = r.keyboard;
+    ScriptedDialogs& dialogs = r.dialogs;
+    TForm2& frame = r.Frame();
     ASSERT_EQ(state.LanePresent, (std::array<std::int32_t, 5>{1, 1, 1, 1, 1}));
 
     Page* main = frame.ActivePage();
@@ -204,18 +168,7 @@ TEST(Shoots5E2E, LateAnswersLeaveEveryLaterPullCountedOnce) {
         {3550, 4900, 5600},
         {4100, 5200, 6200},
     }};
-    QByteArray scenario;
-    for (int lane = 0; lane < 5; ++lane) {
-        scenario += QStringLiteral("level %1 4000\naim %1 fixed %2 400\ntrigger %1")
-                        .arg(lane)
-                        .arg(-800 + 400 * lane)
-                        .toUtf8();
-        for (int t : pulls[static_cast<size_t>(lane)]) {
-            scenario += ' ' + QByteArray::number(t);
-        }
-        scenario += '\n';
-    }
-    test::SimProcess sim(scenario);
+    test::SimProcess sim(test::FiveLaneScenario(pulls, -800, 400, 400));
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
     QElapsedTimer sinceSim;
     sinceSim.start();

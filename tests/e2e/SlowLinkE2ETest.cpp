@@ -6,8 +6,8 @@
 #include "platform/Keyboard.h"
 #include "platform/SerialPort.h"
 #include "platform/Sound.h"
-#include "support/SimProcess.h"
-#include "support/TempDir.h"
+
+#include "SimRange.h"
 
 #include <gtest/gtest.h>
 
@@ -25,71 +25,26 @@ using namespace ryvo;
 
 namespace {
 
+// Fine-grained: the checks follow the simulator's pull times.
 bool RunUntil(const std::function<bool()>& done, int limitMs) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || elapsed.elapsed() > limitMs) {
-            loop.quit();
-        }
-    });
-    poll.start(5);
-    loop.exec();
-    return done();
+    return test::RunUntil(done, limitMs, 5);
 }
 
 // The program against ryvo-sim behind an imitated USB adapter holding every answer back
 // 16 ms: the start-up check measures the rate and warns.
-struct SlowRange {
-    test::SimProcess sim;
-    QElapsedTimer sinceSim;
-    test::TempDir dir;
-    ProgramState state;
-    SteadyClock clock;
-    ScriptedKeyboard keyboard;
-    ScriptedDialogs dialogs;
-    QtSerialPortFactory ports;
-    RecordingSound sound;
-    std::unique_ptr<RyvoApplication> app;
-
+struct SlowRange : test::SimRange {
     SlowRange(const std::array<std::vector<int>, 5>& pulls, const char* targets, int shooter)
-        : sim(Scenario(pulls), {QStringLiteral("--latency"), QStringLiteral("16")}) {
-        sinceSim.start();
-        if (!sim.Started()) {
+        : SimRange(test::FiveLaneScenario(pulls, 0, 400, 0),
+                   {QStringLiteral("--latency"), QStringLiteral("16")}) {
+        if (!sim->Started()) {
             return;
         }
-        state.StartDir = dir.Path();
-        dir.Write(QStringLiteral("ryvw.cfg"),
-                  test::Cp1251Lines(QStringLiteral("SerialPort = %1\nIO_Serial = 1\nTarget = %2\n"
-                                                   "ShootsNumber = 10\nTime = 0\nShooter = %3\n")
-                                        .arg(sim.Link(), QString::fromLatin1(targets))
-                                        .arg(shooter)));
+        WriteSettings(QStringLiteral("Target = %1\nShootsNumber = 10\nTime = 0\nShooter = %2\n")
+                          .arg(QString::fromLatin1(targets))
+                          .arg(shooter));
         sound.available = false;
-        Services services{&clock, &keyboard, &dialogs, &ports, &sound};
-        app = std::make_unique<RyvoApplication>(state, services);
-        app->CreateWindows();
-        app->Start();
+        Start();
     }
-    static QByteArray Scenario(const std::array<std::vector<int>, 5>& pulls) {
-        QByteArray text;
-        for (int lane = 0; lane < 5; ++lane) {
-            text += QStringLiteral("level %1 4000\naim %1 fixed %2 0\n")
-                        .arg(lane)
-                        .arg(400 * lane)
-                        .toUtf8();
-            if (!pulls[static_cast<size_t>(lane)].empty()) {
-                text += "trigger " + QByteArray::number(lane);
-                for (int t : pulls[static_cast<size_t>(lane)]) {
-                    text += ' ' + QByteArray::number(t);
-                }
-                text += '\n';
-            }
-        }
-        return text;
-    }
-    Page* Main() { return app->Frame().Find(QStringLiteral("TMainForm2")); }
     QString PollRate() { return Main()->findChild<QLabel*>(QStringLiteral("PollRate"))->text(); }
     // Runs the window's series until `untilMs` after the simulator started, then ends it.
     template <typename Window> void Shoot(Window* page, int untilMs) {
@@ -126,10 +81,10 @@ void ExpectSlowWarning(const QString& text, const PollMeter& meter, const QStrin
 TEST(SlowLinkE2E, SingleShooterWindowCountsEveryPullOnce) {
     const std::array<std::vector<int>, 5> pulls = {{{3000, 3700, 4400, 5100}, {}, {}, {}, {}}};
     SlowRange r(pulls, "1 -1 -1 -1 -1", 1);
-    ASSERT_TRUE(r.sim.Started()) << r.sim.Error().toStdString();
+    ASSERT_TRUE(r.sim->Started()) << r.sim->Error().toStdString();
     ASSERT_EQ(r.app->Frame().ActivePage(), r.Main());
     EXPECT_TRUE(r.dialogs.messages.empty());
-    ExpectSlowWarning(r.PollRate(), r.state.Polls, r.sim.Link());
+    ExpectSlowWarning(r.PollRate(), r.state.Polls, r.sim->Link());
 
     r.Main()->findChild<QPushButton*>(QStringLiteral("BeginShooting"))->click();
     auto* shoot = dynamic_cast<TShoot1*>(r.app->Frame().ActivePage());
@@ -141,7 +96,7 @@ TEST(SlowLinkE2E, SingleShooterWindowCountsEveryPullOnce) {
     // Back in the main window, the run's own rate.
     ASSERT_EQ(r.app->Frame().ActivePage(), r.Main());
     EXPECT_GT(r.state.Polls.answered, 100u);
-    ExpectSlowWarning(r.PollRate(), r.state.Polls, r.sim.Link());
+    ExpectSlowWarning(r.PollRate(), r.state.Polls, r.sim->Link());
 }
 
 TEST(SlowLinkE2E, FiveLaneWindowCountsEveryPullOnce) {
@@ -156,9 +111,9 @@ TEST(SlowLinkE2E, FiveLaneWindowCountsEveryPullOnce) {
         {4200, 4500, 6900},
     }};
     SlowRange r(pulls, "2 2 2 2 2", 31);
-    ASSERT_TRUE(r.sim.Started()) << r.sim.Error().toStdString();
+    ASSERT_TRUE(r.sim->Started()) << r.sim->Error().toStdString();
     ASSERT_EQ(r.state.LanePresent, (std::array<std::int32_t, 5>{1, 1, 1, 1, 1}));
-    ExpectSlowWarning(r.PollRate(), r.state.Polls, r.sim.Link());
+    ExpectSlowWarning(r.PollRate(), r.state.Polls, r.sim->Link());
 
     r.Main()->findChild<QRadioButton*>(QStringLiteral("OtherShooter"))->setChecked(true);
     r.Main()->findChild<QPushButton*>(QStringLiteral("BeginShooting"))->click();
@@ -170,5 +125,5 @@ TEST(SlowLinkE2E, FiveLaneWindowCountsEveryPullOnce) {
         EXPECT_EQ(r.state.run.ShotCount[lane], pulls[lane].size()) << "lane " << lane;
     }
     ASSERT_EQ(r.app->Frame().ActivePage(), r.Main());
-    ExpectSlowWarning(r.PollRate(), r.state.Polls, r.sim.Link());
+    ExpectSlowWarning(r.PollRate(), r.state.Polls, r.sim->Link());
 }

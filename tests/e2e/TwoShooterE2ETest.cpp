@@ -1,54 +1,27 @@
-#include "app/Startup.h"
 #include "archive/ArchiveStore.h"
 #include "exercise/TShoot2.h"
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/Keyboard.h"
-#include "platform/SerialPort.h"
-#include "platform/Sound.h"
-#include "support/SimProcess.h"
-#include "support/TempDir.h"
 #include "targets/Scoring.h"
+
+#include "SimRange.h"
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 
 #include <algorithm>
 
 using namespace ryvo;
 
+using test::Control;
+using test::RunUntil;
+
 namespace {
-
-template <typename T> T* Control(Page* page, const char* name) {
-    auto* control = page->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-}
-
-bool RunUntil(const std::function<bool()>& done, int limitMs) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || elapsed.elapsed() > limitMs) {
-            loop.quit();
-        }
-    });
-    poll.start(20);
-    loop.exec();
-    return done();
-}
 
 // Saves the shown lane's result through the save dialog into group `group`; returns the
 // shooter name the dialog came up with.
@@ -68,29 +41,19 @@ QString SaveThroughDialog(TForm2& frame, Page* shoot, const char* button, const 
 // Both shooters fire twice through the real serial port; each pull is one shot, and each
 // shooter's record is saved under the name the window preset.
 TEST(TwoShooterE2E, BothLanesFireAndEachRecordIsSavedWithItsShooter) {
-    test::SimProcess sim("level 0 4000\nlevel 1 4000\n"
-                         "aim 0 fixed 0 0\naim 1 fixed 1200 0\n"
-                         "trigger 0 3000 4200\ntrigger 1 3400 4700\n");
+    test::SimRange r("level 0 4000\nlevel 1 4000\n"
+                     "aim 0 fixed 0 0\naim 1 fixed 1200 0\n"
+                     "trigger 0 3000 4200\ntrigger 1 3400 4700\n");
+    test::SimProcess& sim = *r.sim;
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
 
-    test::TempDir dir;
-    dir.Write(QStringLiteral("ryvw.cfg"),
-              test::Cp1251Lines(QStringLiteral("SerialPort = %1\nIO_Serial = 1\n"
-                                               "Target =  1 1 -1 -1 -1\nShootsNumber = 2\n"
-                                               "Time = 0\nShooter = 3\nEnableTrace = 1\n")
-                                    .arg(sim.Link())));
-    ProgramState state;
-    state.StartDir = dir.Path();
-    SteadyClock clock;
-    ScriptedKeyboard keyboard;
-    ScriptedDialogs dialogs;
-    QtSerialPortFactory ports;
-    RecordingSound sound;
-    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
-    RyvoApplication app(state, services);
-    app.CreateWindows();
-    app.Start();
-    TForm2& frame = app.Frame();
+    r.WriteSettings(QStringLiteral("Target =  1 1 -1 -1 -1\nShootsNumber = 2\n"
+                                   "Time = 0\nShooter = 3\nEnableTrace = 1\n"));
+    r.Start();
+    const test::TempDir& dir = r.dir;
+    ProgramState& state = r.state;
+    ScriptedDialogs& dialogs = r.dialogs;
+    TForm2& frame = r.Frame();
     ASSERT_EQ(state.LanePresent, (std::array<std::int32_t, 5>{1, 1, 0, 0, 0}));
 
     Page* main = frame.ActivePage();

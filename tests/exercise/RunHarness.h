@@ -1,10 +1,9 @@
 #pragma once
 
-#include "SimRig.h"
-
 #include "RecordingView.h"
 #include "exercise/SingleShooterRun.h"
 #include "support/ExerciseSettings.h"
+#include "support/SimRig.h"
 
 namespace ryvo::test {
 

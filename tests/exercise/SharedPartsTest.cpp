@@ -1,7 +1,7 @@
 // The parts every exercise window builds on, each with the rules that differ per window.
 #include "exercise/LampRunner.h"
 #include "exercise/LogicalTimers.h"
-#include "exercise/RunPhases.h"
+#include "exercise/RunSteps.h"
 #include "exercise/ShotRules.h"
 
 #include "core/Settings.h"
@@ -203,8 +203,8 @@ struct LampBench {
         state.settings.SerialPort = QStringLiteral("COM1");
         EXPECT_EQ(OpenPort(state, services), 1);
     }
-    LampRunner Make(LampRules rules) {
-        return LampRunner(state, clock, portFree, rules,
+    LampRunner Make(LampRules rules, const int* free) {
+        return LampRunner(state, clock, free, rules,
                           LampHooks{[this](int l, bool on) { steady.emplace_back(l, on); },
                                     [this](int l, bool on) { flashes.emplace_back(l, on); },
                                     [this] { ++sounds; }});
@@ -214,13 +214,8 @@ struct LampBench {
 LampRules FiveLaneRules() {
     LampRules r;
     r.lanes = kAllLanes;
-    r.lampOnStepMs = 20;
-    r.lampOffStepMs = 22;
-    r.flashStepMs = 22;
-    r.waitForPortFree = false;
-    r.steadyOn = {5, true};
-    r.steadyOff = {5, true};
-    r.flashOff = {5, true};
+    r.steps = {20, 22, 22, 22};
+    r.sends = {{5, true}, {5, true}, {5, true}};
     return r;
 }
 
@@ -230,7 +225,7 @@ TEST(LampRunner, FiveLaneRulesStepAt22MsAndSendFiveTimes) {
     LampBench b;
     b.state.ScriptLines = {QStringLiteral("1 3"), QStringLiteral("2 3"), QStringLiteral("4 4 1"),
                            QStringLiteral("1 7"), QStringLiteral("10")};
-    LampRunner lamps = b.Make(FiveLaneRules());
+    LampRunner lamps = b.Make(FiveLaneRules(), nullptr);
     b.portFree = 0; // this window does not wait for the port
     lamps.Start(b.clock.TickCount());
     lamps.ScriptStep(b.clock.TickCount());
@@ -264,7 +259,7 @@ TEST(LampRunner, FiveLaneRulesStepAt22MsAndSendFiveTimes) {
 TEST(LampRunner, AFlashCountOfMinusOneGivesNoFlash) {
     LampBench b;
     b.state.ScriptLines = {QStringLiteral("4 2 -1"), QStringLiteral("10")};
-    LampRunner lamps = b.Make(FiveLaneRules());
+    LampRunner lamps = b.Make(FiveLaneRules(), nullptr);
     lamps.Start(b.clock.TickCount());
     lamps.ScriptStep(b.clock.TickCount());
     EXPECT_EQ(static_cast<std::int32_t>(lamps.FlashCount[2]), -1);
@@ -282,7 +277,7 @@ TEST(LampRunner, SingleLaneRulesWaitForThePortAndPaceForeignCommands) {
     b.state.ScriptLines = {QStringLiteral("4 1 2"), QStringLiteral("3 0.5")};
     LampRules rules; // the single window's own lane only
     rules.lanes = LaneBit(0);
-    LampRunner lamps = b.Make(rules);
+    LampRunner lamps = b.Make(rules, &b.portFree);
     lamps.Start(b.clock.TickCount());
     b.portFree = 0;
     lamps.script.interval = 99;
@@ -298,8 +293,8 @@ TEST(LampRunner, SingleLaneRulesWaitForThePortAndPaceForeignCommands) {
     EXPECT_EQ(lamps.script.interval, 500u);
 
     // The two-shooter rule: a foreign flash command leaves the interval as it was.
-    rules.foreignFlashKeepsInterval = true;
-    LampRunner two = b.Make(rules);
+    rules.steps.foreignFlash = std::nullopt;
+    LampRunner two = b.Make(rules, &b.portFree);
     two.Start(b.clock.TickCount());
     two.script.interval = 99;
     two.ScriptStep(b.clock.TickCount());
@@ -308,35 +303,75 @@ TEST(LampRunner, SingleLaneRulesWaitForThePortAndPaceForeignCommands) {
 
 namespace {
 
-// A run with scripted hooks: counts passes and dispatch points, ends after `passes`.
-class CountingRun final : public RunPhases {
+// What differs between the exercise windows' runs.
+struct RunChoices {
+    int startKeyRounds = 10;
+    int endKeyRounds = 100; // 0: the run ends once Escape is up
+    bool escapeEndsPause = false;
+    QString countdownText = QStringLiteral("До начала стрельбы %1 сек");
+    bool dispatchEveryPass = false; // otherwise every NumReps + 1 passes
+};
+
+// A run of the shared steps built by the rules: counts passes and dispatch points, ends
+// the series after `passes`.
+class CountingRun {
 public:
-    CountingRun(const Settings& s, const Services& services, RunRules rules, int passes)
-        : RunPhases(s, services, std::move(rules)), m_limit(passes) {}
-    void Begin(std::uint32_t reps, bool repeat) { BeginRun(reps, repeat); }
+    CountingRun(const Settings& s, const Services& services, RunChoices rules, int passes)
+        : m_settings(s), m_rules(std::move(rules)), m_limit(passes), m_sequence(services) {}
+    void Begin(std::uint32_t reps, bool repeat) {
+        m_interval = m_rules.dispatchEveryPass ? 0U : reps;
+        m_sequence.Begin(repeat);
+        m_sequence.Add<KeyReleaseStep>(m_rules.startKeyRounds, Key::Space,
+                                       RunSequence::Phase::StartKeyRelease);
+        AddSeries();
+        m_sequence.Add<EndStep>(m_rules.endKeyRounds, [] {});
+        m_sequence.Add<CallStep>([this] { ++ends; }, StepResult::Continue,
+                                 RunSequence::Phase::EndEscape);
+    }
+    void Tick() { m_sequence.Tick(); }
+    [[nodiscard]] RunSequence::Phase RunPhase() const { return m_sequence.CurrentPhase(); }
+    [[nodiscard]] bool Idle() const { return m_sequence.Idle(); }
     int passes = 0;
     int dispatches = 0;
     int series = 0;
     int ends = 0;
     QStringList countdowns;
 
-protected:
-    void OnSeriesStart() override {
-        ++series;
-        passes = 0;
-    }
-    void PassHead() override { ++passes; }
-    void OnDispatch() override { ++dispatches; }
-    void PassTail() override {
-        if (passes >= m_limit) {
-            StopRequested = 1;
+private:
+    void AddSeries() {
+        const bool repeats = m_settings.RepeatEnabled != 0;
+        m_sequence.Add<CallStep>(
+            [this] {
+                ++series;
+                passes = 0;
+            },
+            StepResult::Done, RunSequence::Phase::Series);
+        m_sequence.Add<SeriesStep>(PassRef::To<&CountingRun::Pass>(*this), nullptr, m_interval);
+        // The pause's first turn in the tick the series ends; the end at the next tick.
+        m_sequence.Add<CallStep>([] {}, repeats ? StepResult::Continue : StepResult::Done,
+                                 RunSequence::Phase::Series);
+        if (repeats) {
+            m_sequence.Add<PauseStep>(
+                m_settings, m_rules.escapeEndsPause, m_rules.countdownText,
+                [this](const QString& text, std::uint32_t) { countdowns << text; },
+                [this](RunSequence&) { AddSeries(); });
         }
     }
-    void ShowCountdown(const QString& text) override { countdowns << text; }
-    void OnIdle() override { ++ends; }
+    void Pass(SeriesStep& s) {
+        ++passes;
+        if (s.Dispatch()) {
+            ++dispatches;
+        }
+        if (passes >= m_limit) {
+            s.Stop();
+        }
+    }
 
-private:
+    const Settings& m_settings;
+    RunChoices m_rules;
     int m_limit;
+    std::uint32_t m_interval = 0;
+    RunSequence m_sequence;
 };
 
 struct PhaseBench {
@@ -348,27 +383,27 @@ struct PhaseBench {
 
 } // namespace
 
-TEST(RunPhases, DispatchEveryPassOrEveryNumRepsPlusOne) {
+TEST(RunSteps, DispatchEveryPassOrEveryNumRepsPlusOne) {
     for (const bool every : {false, true}) {
         PhaseBench b;
-        RunRules rules;
+        RunChoices rules;
         rules.dispatchEveryPass = every;
         CountingRun run(b.settings, b.services, rules, 1000);
         run.Begin(4, false);
         run.Tick(); // key release and series start
-        ASSERT_EQ(run.RunPhase(), RunPhases::Phase::Series);
+        ASSERT_EQ(run.RunPhase(), RunSequence::Phase::Series);
         run.Tick();
         EXPECT_EQ(run.passes, every ? 1 : 5);
         EXPECT_EQ(run.dispatches, 1);
     }
 }
 
-TEST(RunPhases, EscapeInThePauseAndTheEndOfARun) {
+TEST(RunSteps, EscapeInThePauseAndTheEndOfARun) {
     for (const bool escapeEnds : {false, true}) {
         PhaseBench b;
         b.settings.RepeatEnabled = 1;
         b.settings.RepeatTime = 3;
-        RunRules rules;
+        RunChoices rules;
         rules.escapeEndsPause = escapeEnds;
         rules.endKeyRounds = 0;
         rules.countdownText = QStringLiteral("Cтрельба через %1 сек");
@@ -377,7 +412,7 @@ TEST(RunPhases, EscapeInThePauseAndTheEndOfARun) {
         for (int i = 0; i < 4; ++i) {
             run.Tick(); // the start, then one pass a tick; the second ends the series
         }
-        ASSERT_EQ(run.RunPhase(), RunPhases::Phase::Pause);
+        ASSERT_EQ(run.RunPhase(), RunSequence::Phase::Pause);
         b.clock.Advance(1000);
         run.Tick();
         EXPECT_EQ(run.countdowns, QStringList{QStringLiteral("Cтрельба через 2 сек")});
@@ -385,7 +420,7 @@ TEST(RunPhases, EscapeInThePauseAndTheEndOfARun) {
         b.clock.Advance(10);
         run.Tick();
         EXPECT_EQ(run.RunPhase(),
-                  escapeEnds ? RunPhases::Phase::EndEscape : RunPhases::Phase::Pause);
+                  escapeEnds ? RunSequence::Phase::EndEscape : RunSequence::Phase::Pause);
         b.keys.Set(Key::Escape, false);
         run.Tick();
         EXPECT_EQ(run.Idle(), escapeEnds) << "without key-release rounds the run ends at once";

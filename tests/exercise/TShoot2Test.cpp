@@ -1,14 +1,8 @@
 #include "exercise/TShoot2.h"
 
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/Keyboard.h"
-#include "platform/Sound.h"
-
-#include "DeviceModel.h"
-#include "SimulatedPort.h"
-
 #include "support/ExerciseSettings.h"
+#include "support/RecordingNavigator.h"
+#include "support/SimRig.h"
 
 #include <gtest/gtest.h>
 
@@ -22,27 +16,13 @@ using namespace ryvo;
 
 namespace {
 
-class RecordingNavigator final : public Navigator {
-public:
-    void Activate(const QString& className) override { activated << className; }
-    Page* Find(const QString&) const override { return nullptr; }
-    Page* ActivePage() const override { return nullptr; }
-    QStringList activated;
-};
+using test::RecordingNavigator;
 
-struct Window {
-    ProgramState state;
-    ManualClock clock{1000};
-    ScriptedKeyboard keyboard;
-    ScriptedDialogs dialogs;
-    sim::DeviceModel model;
-    sim::SimulatedPortFactory ports{model, &clock};
-    RecordingSound sound;
-    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
+struct Window : test::SimRig {
     RecordingNavigator navigator;
     std::unique_ptr<TShoot2> page;
 
-    Window() {
+    Window() : SimRig(1000) {
         test::UseSingleShooterSettings(state, 1, 2);
         state.settings.Shooter = 3;
         state.settings.Target[1] = 1;

@@ -1,15 +1,10 @@
 #include "exercise/TShoots5.h"
 
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/Keyboard.h"
-#include "platform/Sound.h"
-
 #include "AimPath.h"
-#include "DeviceModel.h"
-#include "SimulatedPort.h"
 
 #include "support/ExerciseSettings.h"
+#include "support/RecordingNavigator.h"
+#include "support/SimRig.h"
 
 #include <gtest/gtest.h>
 
@@ -25,27 +20,13 @@ using Phase = RunSequence::Phase;
 
 namespace {
 
-class RecordingNavigator final : public Navigator {
-public:
-    void Activate(const QString& className) override { activated << className; }
-    Page* Find(const QString&) const override { return nullptr; }
-    Page* ActivePage() const override { return nullptr; }
-    QStringList activated;
-};
+using test::RecordingNavigator;
 
-struct Window {
-    ProgramState state;
-    ManualClock clock{1000};
-    ScriptedKeyboard keyboard;
-    ScriptedDialogs dialogs;
-    sim::DeviceModel model;
-    sim::SimulatedPortFactory ports{model, &clock};
-    RecordingSound sound;
-    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
+struct Window : test::SimRig {
     RecordingNavigator navigator;
     TShoots5 page{state, services};
 
-    Window() {
+    Window() : SimRig(1000) {
         test::UseSingleShooterSettings(state, 2, 2);
         state.settings.Shooter = 31;
         for (size_t lane = 0; lane < 5; ++lane) {

@@ -130,7 +130,7 @@ struct TwoHarness {
         run->FormActivate();
         run->StartClick();
         run->Tick();
-        if (run->RunPhase() == RunPhases::Phase::StartSound) {
+        if (run->RunPhase() == RunSequence::Phase::StartSound) {
             clock.Advance(500);
             sound.FinishPlayback();
             run->Tick();
@@ -153,7 +153,7 @@ struct TwoHarness {
         FinishShotSound();
     }
     void FinishShotSound() {
-        if (run->RunPhase() == RunPhases::Phase::LastShotSound) {
+        if (run->RunPhase() == RunSequence::Phase::LastShotSound) {
             sound.FinishPlayback();
             run->Tick();
         }

@@ -10,7 +10,7 @@
 #include <algorithm>
 
 using namespace ryvo;
-using Phase = RunPhases::Phase;
+using Phase = RunSequence::Phase;
 using test::TwoHarness;
 
 namespace {

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
+#include <functional>
 #include <random>
 
 using namespace ryvo;
@@ -179,4 +182,48 @@ TEST(TwoShooterTrace, HistoryOfTheLongestTraceStaysInsideItsEntries) {
     EXPECT_EQ(history.Entry(0).x, static_cast<float>(kTraceEntries + 4));
     EXPECT_EQ(history.Entry(1).x, static_cast<float>(kTraceEntries + 4));
     EXPECT_EQ(history.Entry(kMaxTraceLength).x, 6.0F);
+}
+
+namespace {
+
+// A message box runs the event loop, and with it the window's tick.
+class TickingDialogs final : public Dialogs {
+public:
+    MessageAnswer Message(const QString& /*text*/, const QString& /*caption*/, MessageIcon /*icon*/,
+                          MessageButtons /*buttons*/) override {
+        ++shown;
+        tick();
+        return MessageAnswer::Ok;
+    }
+    std::optional<QString> OpenFile(const QString&, const QString&) override { return {}; }
+    std::optional<QString> SaveFile(const QString&, const QString&) override { return {}; }
+
+    std::function<void()> tick;
+    int shown = 0;
+};
+
+} // namespace
+
+TEST(TwoShooterRun, AMissingPictureSaidAtTheSeriesStartRunsNoPassBeforeTheSeriesGoes) {
+    test::TwoHarness h;
+    QTemporaryDir pack; // a library without lane 2's picture
+    h.state.TargetLibrary = ResourceLibrary::LoadFolder(pack.path());
+    ASSERT_TRUE(h.state.TargetLibrary.has_value());
+    h.state.settings.Target[1] = 11;
+    TickingDialogs dialogs;
+    dialogs.tick = [&h] { h.run->Tick(); };
+    h.services.dialogs = &dialogs;
+    h.run = std::make_unique<TwoShooterRun>(h.state, h.services, h.view);
+    h.run->FormActivate();
+    h.run->StartClick();
+    const int before = dialogs.shown;
+    h.run->Tick(); // keys up: the series starts and says the picture is missing
+    EXPECT_GT(dialogs.shown, before);
+    EXPECT_EQ(h.run->Passes(), 0U) << "no pass while the series is being set up";
+    EXPECT_EQ(h.run->RunPhase(), RunSequence::Phase::StartSound);
+    h.clock.Advance(500);
+    h.sound.FinishPlayback();
+    h.run->Tick();
+    h.ShootAt(0, 0, 0);
+    EXPECT_EQ(h.state.run.ShotCount[0], 1U);
 }

@@ -1,24 +1,16 @@
 #pragma once
 
-#include "SimRig.h"
-
 #include "exercise/TShoot1.h"
 
 #include "support/ExerciseSettings.h"
+#include "support/RecordingNavigator.h"
+#include "support/SimRig.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 // The single-shooter window over the in-process simulator, a manual clock and scripted keys.
 namespace ryvo::test {
-
-class RecordingNavigator final : public Navigator {
-public:
-    void Activate(const QString& className) override { activated << className; }
-    Page* Find(const QString&) const override { return nullptr; }
-    Page* ActivePage() const override { return nullptr; }
-    QStringList activated;
-};
 
 struct Window : SimRig {
     RecordingNavigator navigator;

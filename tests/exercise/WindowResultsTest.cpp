@@ -1,12 +1,12 @@
 // The three exercise windows share the lanes' results: each saves, prints and shows only a
 // series of its own.
-#include "SimRig.h"
-
 #include "exercise/TShoot1.h"
 #include "exercise/TShoot2.h"
 #include "exercise/TShoots5.h"
 
 #include "support/ExerciseSettings.h"
+#include "support/RecordingNavigator.h"
+#include "support/SimRig.h"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +19,7 @@ using namespace ryvo;
 
 namespace {
 
-class RecordingNavigator final : public Navigator {
-public:
-    void Activate(const QString& className) override { activated << className; }
-    Page* Find(const QString&) const override { return nullptr; }
-    Page* ActivePage() const override { return nullptr; }
-    QStringList activated;
-};
+using test::RecordingNavigator;
 
 struct Windows : test::SimRig {
     RecordingNavigator navigator;

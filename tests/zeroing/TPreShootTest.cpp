@@ -1,15 +1,10 @@
 #include "zeroing/TPreShoot.h"
 
 #include "calibration/Calibration.h"
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/Keyboard.h"
-#include "platform/Sound.h"
 #include "support/ExerciseSettings.h"
+#include "support/RecordingNavigator.h"
+#include "support/SimRig.h"
 #include "support/TempDir.h"
-
-#include "DeviceModel.h"
-#include "SimulatedPort.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -23,28 +18,14 @@ using namespace ryvo;
 
 namespace {
 
-class RecordingNavigator final : public Navigator {
-public:
-    void Activate(const QString& className) override { activated << className; }
-    Page* Find(const QString&) const override { return nullptr; }
-    Page* ActivePage() const override { return nullptr; }
-    QStringList activated;
-};
+using test::RecordingNavigator;
 
-struct Window {
+struct Window : test::SimRig {
     test::TempDir dir;
-    ProgramState state;
-    ManualClock clock{1000};
-    ScriptedKeyboard keyboard;
-    ScriptedDialogs dialogs;
-    sim::DeviceModel model;
-    sim::SimulatedPortFactory ports{model, &clock};
-    RecordingSound sound;
-    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
     RecordingNavigator navigator;
     TPreShoot page{state, services};
 
-    Window() {
+    Window() : SimRig(1000) {
         test::UseSingleShooterSettings(state, 10, 2);
         state.StartDir = dir.Path();
         page.SetNavigator(&navigator);

@@ -1,14 +1,8 @@
 #pragma once
 
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/Keyboard.h"
-#include "platform/Sound.h"
 #include "support/ExerciseSettings.h"
+#include "support/SimRig.h"
 #include "zeroing/ZeroingRun.h"
-
-#include "DeviceModel.h"
-#include "SimulatedPort.h"
 
 #include <QStringList>
 
@@ -74,19 +68,11 @@ public:
 };
 
 // A zeroing window's logic against the in-process device model, on a manual clock.
-struct ZeroingHarness {
-    ProgramState state;
-    ManualClock clock{10000};
-    ScriptedKeyboard keyboard;
-    ScriptedDialogs dialogs;
-    sim::DeviceModel model;
-    sim::SimulatedPortFactory ports{model, &clock};
-    RecordingSound sound;
-    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
+struct ZeroingHarness : SimRig {
     ZeroingRecordingView view;
     ZeroingRun run{state, services, view};
 
-    explicit ZeroingHarness(const QString& startDir) {
+    explicit ZeroingHarness(const QString& startDir) : SimRig(10000) {
         UseSingleShooterSettings(state, 10, 2);
         state.StartDir = startDir;
         state.SoundAvailable = 1;

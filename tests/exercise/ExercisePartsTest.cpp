@@ -52,7 +52,7 @@ struct Engine {
 
 } // namespace
 
-TEST(ExerciseEngine, TraceOfThreeSegmentsGrowsThenSlides) {
+TEST(ExerciseParts, TraceOfThreeSegmentsGrowsThenSlides) {
     Engine e;
     e.state.TraceLength = 3;
     e.engine.EmptyTrace();
@@ -95,7 +95,7 @@ TEST(ExerciseEngine, TraceOfThreeSegmentsGrowsThenSlides) {
     EXPECT_EQ(e.engine.Trace().At(0).x, -100.0F);
 }
 
-TEST(ExerciseEngine, TraceKeepsOnlyItsLengthBehindTheHeadAndMarksMinus100) {
+TEST(ExerciseParts, TraceKeepsOnlyItsLengthBehindTheHeadAndMarksMinus100) {
     Engine e;
     e.state.TraceLength = 5;
     e.engine.EmptyTrace();
@@ -120,7 +120,7 @@ TEST(ExerciseEngine, TraceKeepsOnlyItsLengthBehindTheHeadAndMarksMinus100) {
     EXPECT_EQ(e.engine.Trace().At(2).x, -100.0F);
 }
 
-TEST(ExerciseEngine, ClockCountsDownAndEndsTheLane) {
+TEST(ExerciseParts, ClockCountsDownAndEndsTheLane) {
     Engine e;
     RunState& run = e.state.run;
     e.state.settings.Time = 5;
@@ -158,7 +158,7 @@ TEST(ExerciseEngine, ClockCountsDownAndEndsTheLane) {
     EXPECT_EQ(run.LaneActive[0], 1);
 }
 
-TEST(ExerciseEngine, StatisticsFormats) {
+TEST(ExerciseParts, StatisticsFormats) {
     Engine e;
     e.engine.ShowStatistics(0);
     EXPECT_EQ(e.view.Text(ViewText::Num), QStringLiteral("0"));
@@ -175,7 +175,7 @@ TEST(ExerciseEngine, StatisticsFormats) {
     EXPECT_EQ(e.view.Text(ViewText::AverSym), QStringLiteral(" 5.7"));
 }
 
-TEST(ExerciseEngine, AimPointArrowsAndPlacement) {
+TEST(ExerciseParts, AimPointArrowsAndPlacement) {
     Engine e;
     e.state.settings.FlagGunEnable = 1;
     const float k = 2.63F;
@@ -193,7 +193,7 @@ TEST(ExerciseEngine, AimPointArrowsAndPlacement) {
     EXPECT_EQ(e.view.places[ViewItem::Gun2], QPoint(121, 318));
 }
 
-TEST(ExerciseEngine, MissArrowCases) {
+TEST(ExerciseParts, MissArrowCases) {
     struct Case {
         float x, y;
         MissDirection d;
@@ -227,7 +227,7 @@ TEST(ExerciseEngine, MissArrowCases) {
     EXPECT_EQ(redPixels(), 0);
 }
 
-TEST(ExerciseEngine, JerkIndexAndLevelTexts) {
+TEST(ExerciseParts, JerkIndexAndLevelTexts) {
     EXPECT_EQ(JerkIndex(100, 50), 2);
     EXPECT_EQ(JerkIndex(9999, 1), 9999);
     EXPECT_EQ(JerkIndex(10000, 1), std::nullopt);
