@@ -5,7 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
 #include <QImage>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
 
 using namespace ryvo;
 using test::FiveLaneHarness;
@@ -133,4 +139,47 @@ TEST(TRangeScreen, TilesGiveTheLargestTargets) {
     EXPECT_GT(square[3].target.top(), square[0].target.bottom());
     EXPECT_GT(square[0].target.width(), 300);
     EXPECT_TRUE(RangeTiles(QSize(800, 600), {}).empty());
+}
+
+// Run by the case below in a process of its own whose offscreen platform has two screens.
+TEST(TRangeScreen, DISABLED_OnTwoScreensOpensFullScreenOnTheOther) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    ASSERT_EQ(screens.size(), 2);
+    ProgramState state;
+    state.LanePresent = {1, 1, 0, 0, 0};
+    state.settings.Target = {2, 2, 2, 2, 2};
+    QWidget main;
+    main.setGeometry(screens[0]->geometry().adjusted(0, 0, -100, -100));
+    main.show();
+    TRangeScreen screen(state);
+    screen.OpenBeside(&main);
+    EXPECT_TRUE(screen.isFullScreen());
+    EXPECT_EQ(screen.screen(), screens[1]);
+    EXPECT_EQ(screen.geometry(), screens[1]->geometry());
+    EXPECT_EQ(screen.Tiles().size(), 2u);
+}
+
+TEST(TRangeScreen, WithASecondScreenItOpensFullScreenThere) {
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("screens.json"));
+    QFile file(config);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"screens": [
+        {"name": "main", "x": 0, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96},
+        {"name": "range", "x": 1280, "y": 0, "width": 1920, "height": 1080, "logicalDpi": 96}]})");
+    file.close();
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen:configfile=") + config);
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(
+        QCoreApplication::applicationFilePath(),
+        {QStringLiteral("--gtest_also_run_disabled_tests"),
+         QStringLiteral(
+             "--gtest_filter=TRangeScreen.DISABLED_OnTwoScreensOpensFullScreenOnTheOther")});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QString output = QString::fromLocal8Bit(child.readAll());
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << output.toStdString();
 }
