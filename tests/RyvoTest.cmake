@@ -4,6 +4,7 @@
 # platform, with a time-out by label.
 include(GoogleTest)
 set(RYVO_TEST_RUNNER ${CMAKE_CURRENT_LIST_DIR}/RunInFreshDir.cmake)
+set(RYVO_TEST_PCH_ANCHOR ${CMAKE_CURRENT_LIST_DIR}/support/PchAnchor.cpp)
 
 # Test code is compiled without optimisation: it spends its time in the libraries, which keep
 # the build type's flags, and the compiler spends half its time on optimising test bodies.
@@ -12,16 +13,40 @@ set(RYVO_TEST_PCH_UNIT <gtest/gtest.h> <QByteArray> <QDir> <QFile> <QImage> <QSt
     <algorithm> <array> <cstdint> <functional> <memory> <optional> <vector>)
 set(RYVO_TEST_PCH_WIDGET ${RYVO_TEST_PCH_UNIT} <QApplication> <QGroupBox> <QLabel>
     <QPushButton> <QWidget>)
-function(ryvo_test_compile name label)
+function(ryvo_test_optimise name)
   if(MSVC)
     target_compile_options(${name} PRIVATE /Od)
   else()
-    target_compile_options(${name} PRIVATE -O0)
+    # A header that cannot be used fails the build instead of being parsed silently.
+    target_compile_options(${name} PRIVATE -O0 -Winvalid-pch)
   endif()
+endfunction()
+
+# The precompiled headers are built once for all test programs of a kind (each took as long
+# to build as several test files), by a holder compiled with the same flags.
+function(ryvo_test_pch_holder label main)
+  set(holder ryvo_test_pch_${label})
+  if(TARGET ${holder})
+    return()
+  endif()
+  add_library(${holder} OBJECT ${RYVO_TEST_PCH_ANCHOR})
+  ryvo_test_optimise(${holder})
+  target_link_libraries(${holder} PRIVATE ${main})
   if(label STREQUAL "unit")
-    target_precompile_headers(${name} PRIVATE ${RYVO_TEST_PCH_UNIT})
+    target_precompile_headers(${holder} PRIVATE ${RYVO_TEST_PCH_UNIT})
   else()
-    target_precompile_headers(${name} PRIVATE ${RYVO_TEST_PCH_WIDGET})
+    target_precompile_headers(${holder} PRIVATE ${RYVO_TEST_PCH_WIDGET})
+  endif()
+endfunction()
+
+function(ryvo_test_compile name label)
+  ryvo_test_optimise(${name})
+  if(label STREQUAL "unit")
+    ryvo_test_pch_holder(unit ryvo_test_main)
+    target_precompile_headers(${name} REUSE_FROM ryvo_test_pch_unit)
+  else()
+    ryvo_test_pch_holder(widget ryvo_test_main_ui)
+    target_precompile_headers(${name} REUSE_FROM ryvo_test_pch_widget)
   endif()
 endfunction()
 

@@ -10,6 +10,7 @@
 #include "archive/TGroupsForm.h"
 #include "archive/TSave_Print.h"
 #include "calibration/Calibration.h"
+#include "calibration/ShooterZero.h"
 #include "core/SettingsFile.h"
 #include "device/TInitial.h"
 #include "exercise/TRangeScreen.h"
@@ -101,6 +102,8 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
         // before the port is opened.
         m_initial->SetReadCalibration([this, read = std::move(readCalibration)] {
             read();
+            // Shooters remembered at their lanes bring their own zeros.
+            ApplyShooterZeros(m_state);
             if (m_demoAtStart) {
                 DemoAtStart();
             }

@@ -3,6 +3,7 @@
 #include "app/SearchRunner.h"
 #include "app/TForm2.h"
 #include "calibration/Calibration.h"
+#include "calibration/ShooterZero.h"
 #include "core/Conversions.h"
 #include "platform/Dialogs.h"
 #include "platform/Widgets.h"
@@ -419,7 +420,8 @@ void TForm3::Button2Click() {
     }
     ReloadChosenSounds();
     const QString path = m_state.PathFor(QString::fromLatin1(kCalibrationFileName));
-    if (!WriteCalibration(m_state.settings, path)) {
+    // A lane with a shooter's own zero keeps its own values in the file.
+    if (!WriteCalibration(OwnCalibrationSettings(m_state), path)) {
         ShowError(QStringLiteral("Не удалось записать файл %1.").arg(path));
     }
 }

@@ -74,6 +74,11 @@ struct ProgramState {
     std::array<QString, kLaneCount> LaneShooter;
     // The figures the range screen shows; the exercise runs report shots and dispatch points.
     RangeScreenModel RangeScreen;
+    // Whose zero each lane's calibration in `settings` is: "" the lane's own (ryvw.dat), else
+    // the shooter's whose file applies. While a shooter's zero applies, the lane's own values
+    // wait in LaneOwnCalibration (calibration/ShooterZero.h keeps the two in step).
+    std::array<QString, kLaneCount> LaneZeroShooter;
+    std::array<LaneCalibration, kLaneCount> LaneOwnCalibration{};
     // Counts successful archive saves; the last one's group file, relative to StartDir. The
     // exercise windows tell the instructor where a result went.
     std::uint32_t SaveCount = 0;

@@ -25,4 +25,19 @@ std::int32_t ComputeTraceLength(const Settings& settings) {
     return length >= kTraceEntries ? kMaxTraceLength : length;
 }
 
+LaneCalibration LaneCalibrationOf(const Settings& s, int lane) {
+    const auto i = static_cast<size_t>(lane);
+    return {s.CentX[i], s.CentY[i], s.ScaleL[i], s.ScaleR[i], s.ScaleU[i], s.ScaleD[i]};
+}
+
+void SetLaneCalibration(Settings& s, int lane, const LaneCalibration& calibration) {
+    const auto i = static_cast<size_t>(lane);
+    s.CentX[i] = calibration.CentX;
+    s.CentY[i] = calibration.CentY;
+    s.ScaleL[i] = calibration.ScaleL;
+    s.ScaleR[i] = calibration.ScaleR;
+    s.ScaleU[i] = calibration.ScaleU;
+    s.ScaleD[i] = calibration.ScaleD;
+}
+
 } // namespace ryvo

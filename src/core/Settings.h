@@ -52,6 +52,21 @@ struct Settings {
     bool operator==(const Settings&) const = default;
 };
 
+// The six calibration values of one lane.
+struct LaneCalibration {
+    float CentX = 0.0F;
+    float CentY = 0.0F;
+    float ScaleL = 1.0F;
+    float ScaleR = 1.0F;
+    float ScaleU = 1.0F;
+    float ScaleD = 1.0F;
+
+    friend bool operator==(const LaneCalibration&, const LaneCalibration&) = default;
+};
+
+LaneCalibration LaneCalibrationOf(const Settings& s, int lane);
+void SetLaneCalibration(Settings& s, int lane, const LaneCalibration& calibration);
+
 // Built-in defaults that hold when no settings or calibration file exists.
 void ApplyBuiltInDefaults(Settings& settings);
 

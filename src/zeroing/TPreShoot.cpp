@@ -206,6 +206,21 @@ TPreShoot::TPreShoot(ProgramState& state, const Services& services, QWidget* par
     laneRow->addStretch(1);
     side->addLayout(laneRow);
 
+    // A shooter's own zero: the name is preset from the lane's shooter and may be typed.
+    auto* shooterRow = new QHBoxLayout;
+    shooterRow->addWidget(Named(new QLabel(QStringLiteral("Стрелок")), "ShooterLabel"));
+    m_shooterName = Named(new QLineEdit, "ShooterName");
+    shooterRow->addWidget(m_shooterName, 1);
+    side->addLayout(shooterRow);
+    m_shooterNote = Named(new QLabel, "ShooterZeroNote");
+    m_shooterNote->setWordWrap(true);
+    side->addWidget(m_shooterNote);
+    side->addWidget(button(ZeroingControl::SaveForShooter, "SaveForShooter",
+                           QStringLiteral("Сохранить для стрелка"),
+                           &TPreShoot::SaveForShooterClick));
+    connect(m_edit1, &QLineEdit::textChanged, this, [this] { m_run.LaneNumberChanged(); });
+    connect(m_shooterName, &QLineEdit::textEdited, this, [this] { m_run.ShooterNameChanged(); });
+
     side->addWidget(button(ZeroingControl::ButShoot, "ButShoot",
                            QStringLiteral("Произвести выстрел"), &TPreShoot::ButShootClick));
     m_controls[ZeroingControl::ButShoot]->setEnabled(false);
@@ -288,6 +303,9 @@ void TPreShoot::ExitSaveClick() {
 void TPreShoot::Exit1Click() {
     Handle(&ZeroingRun::Exit1Click);
 }
+void TPreShoot::SaveForShooterClick() {
+    Handle(&ZeroingRun::SaveForShooterClick);
+}
 
 void TPreShoot::UpDown1Click(int step) {
     // A number typed into the edit is where the up-down goes on from.
@@ -348,6 +366,18 @@ int TPreShoot::PointerSize() const {
 
 QString TPreShoot::LaneNumberText() const {
     return m_edit1->text();
+}
+
+QString TPreShoot::ShooterNameText() const {
+    return m_shooterName->text();
+}
+
+void TPreShoot::SetShooterName(const QString& name) {
+    m_shooterName->setText(name);
+}
+
+void TPreShoot::SetShooterNote(const QString& text) {
+    m_shooterNote->setText(text);
 }
 
 void TPreShoot::FocusButtons() {

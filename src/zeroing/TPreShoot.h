@@ -33,6 +33,7 @@ public:
     void Button2Click();
     void ExitSaveClick();
     void Exit1Click();
+    void SaveForShooterClick();
     // The up-down beside the lane number: +1 or -1 within 1..5.
     void UpDown1Click(int step);
 
@@ -54,6 +55,9 @@ public:
     void ShowMeanPoint(QPoint centre) override;
     void HideMeanPoint() override;
     [[nodiscard]] QString LaneNumberText() const override;
+    [[nodiscard]] QString ShooterNameText() const override;
+    void SetShooterName(const QString& name) override;
+    void SetShooterNote(const QString& text) override;
     void FocusButtons() override;
 
 protected:
@@ -72,6 +76,8 @@ private:
     QLabel* m_info;
     QLabel* m_sigText;
     QLineEdit* m_edit1;
+    QLineEdit* m_shooterName;
+    QLabel* m_shooterNote;
     QGroupBox* m_buttons;
     std::map<ZeroingControl, QPushButton*> m_controls;
     int m_upDown1Position = 1;

@@ -36,21 +36,6 @@ void MoveCentre(float& centre, float shifted) {
 
 } // namespace
 
-LaneCalibration LaneCalibrationOf(const Settings& s, int lane) {
-    const auto i = static_cast<size_t>(lane);
-    return {s.CentX[i], s.CentY[i], s.ScaleL[i], s.ScaleR[i], s.ScaleU[i], s.ScaleD[i]};
-}
-
-void SetLaneCalibration(Settings& s, int lane, const LaneCalibration& calibration) {
-    const auto i = static_cast<size_t>(lane);
-    s.CentX[i] = calibration.CentX;
-    s.CentY[i] = calibration.CentY;
-    s.ScaleL[i] = calibration.ScaleL;
-    s.ScaleR[i] = calibration.ScaleR;
-    s.ScaleU[i] = calibration.ScaleU;
-    s.ScaleD[i] = calibration.ScaleD;
-}
-
 CalibrationBackup TakeCalibrationBackup(const Settings& s) {
     CalibrationBackup backup;
     for (int lane = 0; lane < kLaneCount; ++lane) {

@@ -27,21 +27,6 @@ ZeroingEdges TargetZeroingEdges(const ProgramState& state, std::int32_t type);
 // the order of the window's measuring buttons.
 enum class ZeroingMode { Centre = 1, Left = 2, Right = 3, Up = 4, Down = 5 };
 
-// The six calibration values of one lane.
-struct LaneCalibration {
-    float CentX = 0.0F;
-    float CentY = 0.0F;
-    float ScaleL = 1.0F;
-    float ScaleR = 1.0F;
-    float ScaleU = 1.0F;
-    float ScaleD = 1.0F;
-
-    friend bool operator==(const LaneCalibration&, const LaneCalibration&) = default;
-};
-
-LaneCalibration LaneCalibrationOf(const Settings& s, int lane);
-void SetLaneCalibration(Settings& s, int lane, const LaneCalibration& calibration);
-
 // Lanes 0..4, as the window keeps them on entry.
 using CalibrationBackup = std::array<LaneCalibration, kLaneCount>;
 CalibrationBackup TakeCalibrationBackup(const Settings& s);

@@ -1,5 +1,6 @@
 #include "zeroing/ZeroingRun.h"
 
+#include "calibration/ShooterZero.h"
 #include "core/Conversions.h"
 #include "core/Product.h"
 #include "device/DeviceProtocol.h"
@@ -93,8 +94,70 @@ void ZeroingRun::DrawEmptyTarget(int lane) {
 }
 
 void ZeroingRun::FormActivate() {
+    // A measurement left unsaved for a shooter, or a lane zeroed for one who is not there,
+    // gives way to what the assignment says.
+    ApplyShooterZeros(m_state);
     m_backup = TakeCalibrationBackup(m_state.settings);
+    m_zeroShooterBackup = m_state.LaneZeroShooter;
+    m_ownBackup = m_state.LaneOwnCalibration;
+    LaneNumberChanged();
     DrawEmptyTarget(Lane());
+}
+
+std::optional<int> ZeroingRun::ChosenLane() const {
+    const auto n = StrToInt(m_view.LaneNumberText());
+    if (!n || *n < 1 || *n > kLaneCount) {
+        return std::nullopt;
+    }
+    return *n - 1;
+}
+
+void ZeroingRun::LaneNumberChanged() {
+    if (!Idle()) {
+        return;
+    }
+    if (const auto lane = ChosenLane()) {
+        m_view.SetShooterName(m_state.LaneShooter[static_cast<size_t>(*lane)].trimmed());
+    }
+    ShooterNameChanged();
+}
+
+void ZeroingRun::ShooterNameChanged() {
+    const auto lane = ChosenLane();
+    const QString shooter = m_view.ShooterNameText().trimmed();
+    if (!lane || shooter.isEmpty()) {
+        m_view.SetShooterNote(QString());
+        return;
+    }
+    const ShooterZero zero = ReadShooterZero(m_state, shooter, *lane);
+    if (zero.status == ShooterZeroStatus::Damaged) {
+        m_view.SetShooterNote(QStringLiteral("Файл %1 повреждён: действует пристрелка мишени.")
+                                  .arg(ShooterZeroFolder() + u'/' + ShooterZeroFileName(shooter)));
+    } else if (zero.status == ShooterZeroStatus::Valid &&
+               m_state.LaneZeroShooter[static_cast<size_t>(*lane)] == shooter) {
+        m_view.SetShooterNote(QStringLiteral("(своя пристрелка)"));
+    } else {
+        m_view.SetShooterNote(QString());
+    }
+}
+
+void ZeroingRun::TakeZeroFor(int lane, const QString& shooter) {
+    if (shooter.isEmpty()) {
+        UseOwnLaneZero(m_state, lane);
+        return;
+    }
+    if (m_state.LaneZeroShooter[static_cast<size_t>(lane)] == shooter) {
+        return;
+    }
+    // A first zero of a shooter starts from the lane's own correction.
+    const ShooterZero zero = ReadShooterZero(m_state, shooter, lane);
+    SetLaneZero(m_state, lane, shooter,
+                zero.status == ShooterZeroStatus::Valid ? zero.calibration
+                                                        : OwnLaneCalibration(m_state, lane));
+}
+
+void ZeroingRun::WriteOwnCalibration() {
+    m_unsaved = !WriteCalibration(OwnCalibrationSettings(m_state), CalibrationPath());
 }
 
 void ZeroingRun::ScaleFunc(ZeroingMode mode) {
@@ -124,6 +187,9 @@ void ZeroingRun::ScaleFunc(ZeroingMode mode) {
 
     const int lane = *n - 1;
     m_state.CurrentLane = lane;
+    // With a name the measurement corrects that shooter's zero, else the lane's own.
+    TakeZeroFor(lane, m_view.ShooterNameText().trimmed());
+    ShooterNameChanged();
     m_state.settings.Shooter = 1U << static_cast<unsigned>(lane);
     m_edges = TargetZeroingEdges(m_state, m_state.settings.Target[static_cast<size_t>(lane)]);
     if (m_state.settings.IO_Serial == 1) {
@@ -134,7 +200,8 @@ void ZeroingRun::ScaleFunc(ZeroingMode mode) {
     for (ZeroingControl c :
          {ZeroingControl::ButCent, ZeroingControl::ButLeft, ZeroingControl::ButRight,
           ZeroingControl::ButUp, ZeroingControl::ButDown, ZeroingControl::ExitSave,
-          ZeroingControl::Exit1, ZeroingControl::ButLoad, ZeroingControl::Button2}) {
+          ZeroingControl::Exit1, ZeroingControl::ButLoad, ZeroingControl::Button2,
+          ZeroingControl::SaveForShooter}) {
         m_view.SetControlEnabled(c, false);
     }
 
@@ -320,7 +387,15 @@ void ZeroingRun::ApplyCorrection() {
     const LaneCalibration corrected = CorrectCalibration(LaneCalibrationOf(m_state.settings, lane),
                                                          m_mode, mean.x, mean.y, m_edges);
     SetLaneCalibration(m_state.settings, lane, corrected);
-    m_unsaved = !WriteCalibration(m_state.settings, CalibrationPath());
+    const QString shooter = m_state.LaneZeroShooter[static_cast<size_t>(lane)];
+    if (!shooter.isEmpty()) {
+        // A shooter's correction never goes into ryvw.dat; their own file keeps it.
+        m_view.SetInfo(QStringLiteral("Поправка относится к пристрелке стрелка %1. Запишите её "
+                                      "кнопкой \"Сохранить для стрелка\".")
+                           .arg(shooter));
+        return;
+    }
+    WriteOwnCalibration();
     m_reportUnsaved = m_unsaved;
 }
 
@@ -337,7 +412,8 @@ void ZeroingRun::MeasurementEnd() {
     for (ZeroingControl c :
          {ZeroingControl::ButCent, ZeroingControl::ButLeft, ZeroingControl::ButRight,
           ZeroingControl::ButUp, ZeroingControl::ButDown, ZeroingControl::ExitSave,
-          ZeroingControl::Exit1, ZeroingControl::ButLoad, ZeroingControl::Button2}) {
+          ZeroingControl::Exit1, ZeroingControl::ButLoad, ZeroingControl::Button2,
+          ZeroingControl::SaveForShooter}) {
         m_view.SetControlEnabled(c, true);
     }
     m_view.HidePointer();
@@ -395,8 +471,9 @@ void ZeroingRun::ButLoadClick() {
         }
     }
     Settings& s = m_state.settings;
+    // The file restores the lanes' own corrections; a shooter's zero on a lane stays on it.
     for (int lane = 0; lane < kLaneCount; ++lane) {
-        SetLaneCalibration(s, lane, LaneCalibrationOf(read, lane));
+        SetOwnLaneCalibration(m_state, lane, LaneCalibrationOf(read, lane));
     }
     s.TimeGun = read.TimeGun;
     s.TimeShoot = read.TimeShoot;
@@ -421,11 +498,13 @@ void ZeroingRun::Button2Click() {
             MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes) {
         return;
     }
-    if (!WriteCalibration(m_state.settings, path)) {
+    // Saved as ryvw.dat, the file gets the lanes' own values as always.
+    const bool ownFile = QFileInfo(path) == QFileInfo(CalibrationPath());
+    if (!WriteCalibration(ownFile ? OwnCalibrationSettings(m_state) : m_state.settings, path)) {
         Report(QStringLiteral("Не удалось записать файл %1.").arg(path));
         return;
     }
-    if (QFileInfo(path) == QFileInfo(CalibrationPath())) {
+    if (ownFile) {
         m_unsaved = false;
     }
 }
@@ -434,7 +513,7 @@ void ZeroingRun::ExitSaveClick() {
     if (!Idle()) {
         return;
     }
-    if (!WriteCalibration(m_state.settings, CalibrationPath())) {
+    if (!WriteCalibration(OwnCalibrationSettings(m_state), CalibrationPath())) {
         // Staying in the window keeps the values and lets the user try again.
         Report(QStringLiteral("Не удалось записать файл %1.\nЗначения пристрелки остались в "
                               "памяти программы; окно не закрыто, попробуйте ещё раз.")
@@ -442,6 +521,7 @@ void ZeroingRun::ExitSaveClick() {
         return;
     }
     m_unsaved = false;
+    ApplyShooterZeros(m_state);
     m_view.ActivateWindow(QStringLiteral("TMainForm2"));
 }
 
@@ -450,7 +530,38 @@ void ZeroingRun::Exit1Click() {
         return;
     }
     RestoreCalibrationBackup(m_state.settings, m_backup);
+    m_state.LaneZeroShooter = m_zeroShooterBackup;
+    m_state.LaneOwnCalibration = m_ownBackup;
+    ApplyShooterZeros(m_state);
     m_view.ActivateWindow(QStringLiteral("TMainForm2"));
+}
+
+void ZeroingRun::SaveForShooterClick() {
+    if (!Idle()) {
+        return;
+    }
+    const QString shooter = m_view.ShooterNameText().trimmed();
+    if (shooter.isEmpty()) {
+        Report(QStringLiteral("Укажите стрелка, для которого сохраняется пристрелка."));
+        return;
+    }
+    const auto lane = ChosenLane();
+    if (!lane) {
+        Report(
+            QStringLiteral("Номер мишени для пристрелки должен быть от 1 до %1.").arg(kLaneCount));
+        return;
+    }
+    const LaneCalibration calibration = LaneCalibrationOf(m_state.settings, *lane);
+    if (!WriteShooterZero(m_state, shooter, calibration)) {
+        Report(
+            QStringLiteral("Не удалось записать файл %1.").arg(ShooterZeroPath(m_state, shooter)));
+        return;
+    }
+    // From now on the lane holds this shooter's zero, not its own.
+    SetLaneZero(m_state, *lane, shooter, calibration);
+    m_view.SetInfo(QStringLiteral("Пристрелка стрелка %1 записана в файл %2.")
+                       .arg(shooter, ShooterZeroFolder() + u'/' + ShooterZeroFileName(shooter)));
+    ShooterNameChanged();
 }
 
 } // namespace ryvo

@@ -11,6 +11,7 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -41,6 +42,12 @@ public:
     void Button2Click();
     void ExitSaveClick();
     void Exit1Click();
+    // Keeps the lane's correction as it stands under the shooter's name (Пристрелка/).
+    void SaveForShooterClick();
+    // The lane number changed: the name follows the shooter standing at that lane.
+    void LaneNumberChanged();
+    // The name changed: the note beside it follows.
+    void ShooterNameChanged();
 
     void Tick();
     [[nodiscard]] bool Idle() const { return m_sequence.Idle(); }
@@ -78,6 +85,11 @@ private:
     void Report(const QString& text);
     [[nodiscard]] QString CalibrationPath() const;
     bool WithinPicture(float x, float y);
+    // The lane the number edit names, if it names one.
+    [[nodiscard]] std::optional<int> ChosenLane() const;
+    // Puts on the lane the zero a measurement corrects: the named shooter's, else its own.
+    void TakeZeroFor(int lane, const QString& shooter);
+    void WriteOwnCalibration();
 
     ProgramState& m_state;
     Services m_services;
@@ -88,6 +100,9 @@ private:
     ZeroingMode m_mode = ZeroingMode::Centre;
     ZeroingEdges m_edges;
     CalibrationBackup m_backup{};
+    // Whose zero each lane used on entry, and the lanes' own values then.
+    std::array<QString, kLaneCount> m_zeroShooterBackup;
+    std::array<LaneCalibration, kLaneCount> m_ownBackup{};
     // The measured scale before a too small one was replaced, to put back on cancel.
     std::optional<float> m_replacedScale;
     int m_counted = 0;

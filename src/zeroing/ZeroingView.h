@@ -19,6 +19,7 @@ enum class ZeroingControl {
     ExitSave,
     Exit1,
     ButShoot,
+    SaveForShooter,
 };
 
 // What a zeroing measurement needs of its window beyond the shared target picture.
@@ -38,6 +39,10 @@ public:
     virtual void HideMeanPoint() = 0;
     // The text of the lane number edit.
     [[nodiscard]] virtual QString LaneNumberText() const = 0;
+    // The name a zero is kept under ("Сохранить для стрелка"), and the note beside it.
+    [[nodiscard]] virtual QString ShooterNameText() const = 0;
+    virtual void SetShooterName(const QString& name) = 0;
+    virtual void SetShooterNote(const QString& text) = 0;
     // Gives the buttons' group the focus, so Return and Space reach no button.
     virtual void FocusButtons() = 0;
 };

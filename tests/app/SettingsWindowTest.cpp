@@ -1,6 +1,7 @@
 #include "app/TForm2.h"
 #include "app/TForm3.h"
 #include "calibration/Calibration.h"
+#include "calibration/ShooterZero.h"
 #include "platform/Dialogs.h"
 #include "support/TempDir.h"
 
@@ -226,12 +227,17 @@ TEST(TForm3, WriteButtonSavesTheCalibration) {
     SettingsWindow w;
     w.Open();
     w.Edit("EScaleL")->setText(QStringLiteral("1.75"));
+    // A shooter's zero on lane 3 stays out of the file: the lane's own value goes in.
+    const float ownCentX = w.state.settings.CentX[3];
+    SetLaneZero(w.state, 3, QStringLiteral("Иванов"), {40.0F, 0.0F, 1.0F, 1.0F, 1.0F, 1.0F});
     w.Get<QPushButton>("Button2")->click();
     EXPECT_EQ(w.Active(), QStringLiteral("TForm3"));
     Settings back;
     ApplyBuiltInDefaults(back);
     ASSERT_TRUE(ReadCalibration(back, w.dir.File(QStringLiteral("ryvw.dat")), false));
     EXPECT_FLOAT_EQ(back.ScaleL[0], 1.75F);
+    EXPECT_FLOAT_EQ(back.CentX[3], ownCentX);
+    EXPECT_FLOAT_EQ(w.state.settings.CentX[3], 40.0F);
     EXPECT_EQ(back.TimeTrace, w.state.settings.TimeTrace);
 }
 

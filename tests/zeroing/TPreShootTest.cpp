@@ -229,3 +229,38 @@ TEST(TPreShootWindow, TheMeanPointCrossIsDrawnOverTheHoles) {
     w.Get("ButCent")->click();
     EXPECT_FALSE(cross->isVisible());
 }
+
+TEST(TPreShootWindow, SaveForShooterWritesTheShootersFileOnly) {
+    Window w;
+    w.state.LaneShooter[0] = QStringLiteral("Иванов");
+    w.state.LaneShooter[1] = QStringLiteral("Петров");
+    w.state.settings.CentX[0] = -7.5F;
+    w.page.FormActivate();
+    auto* name = w.Get<QLineEdit>("ShooterName");
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), QStringLiteral("Иванов"));
+    QPushButton* save = w.Get("SaveForShooter");
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->text(), QStringLiteral("Сохранить для стрелка"));
+
+    save->click();
+    const QString file = QStringLiteral("Пристрелка/Иванов.dat");
+    ASSERT_TRUE(w.dir.Exists(file));
+    Settings expected = w.state.settings;
+    for (int lane = 1; lane < kLaneCount; ++lane) {
+        SetLaneCalibration(expected, lane, LaneCalibrationOf(w.state.settings, 0));
+    }
+    ASSERT_TRUE(WriteCalibration(expected, w.dir.File(QStringLiteral("expected.dat"))));
+    EXPECT_EQ(w.dir.Read(file), w.dir.Read(QStringLiteral("expected.dat")));
+    EXPECT_EQ(w.Get<QLabel>("ShooterZeroNote")->text(), QStringLiteral("(своя пристрелка)"));
+    EXPECT_FALSE(w.dir.Exists(QStringLiteral("ryvw.dat")));
+
+    // The name follows the lane number; a typed name is made safe for a file.
+    w.Get<QLineEdit>("Edit1")->setText(QStringLiteral("2"));
+    EXPECT_EQ(name->text(), QStringLiteral("Петров"));
+    EXPECT_EQ(w.Get<QLabel>("ShooterZeroNote")->text(), QString());
+    name->setText(QStringLiteral("Сидоров/Пётр"));
+    save->click();
+    EXPECT_TRUE(w.dir.Exists(QStringLiteral("Пристрелка/Сидоров_Пётр.dat")));
+    EXPECT_FALSE(w.dir.Exists(QStringLiteral("ryvw.dat")));
+}

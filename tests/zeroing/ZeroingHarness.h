@@ -49,6 +49,9 @@ public:
     }
     void HideMeanPoint() override { meanPoint.reset(); }
     QString LaneNumberText() const override { return laneNumber; }
+    QString ShooterNameText() const override { return shooterName; }
+    void SetShooterName(const QString& name) override { shooterName = name; }
+    void SetShooterNote(const QString& text) override { shooterNote = text; }
     void FocusButtons() override { ++focusButtons; }
 
     ImageCanvas target{505, 505, kButtonFace};
@@ -63,6 +66,8 @@ public:
     std::vector<QPoint> meanPoints;  // every place it was shown at, in order
     QString info;
     QString laneNumber = QStringLiteral("1");
+    QString shooterName;
+    QString shooterNote;
     QStringList activated;
     int focusButtons = 0;
 };
