@@ -4,6 +4,7 @@
 #include "app/TFirstStart.h"
 #include "app/TForm3.h"
 #include "app/TMainForm2.h"
+#include "archive/RelaySheet.h"
 #include "archive/TArchiv1.h"
 #include "archive/TArchiv2.h"
 #include "archive/TArchiv3.h"
@@ -23,6 +24,7 @@
 #include "zeroing/TPreShoot.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -180,15 +182,21 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
     if (className == QLatin1String("TPreShoot")) {
         return new TPreShoot(m_state, m_services);
     }
+    // The exercise windows know nothing of printing; their relay sheet is made here.
+    auto relaySheet = [this](int laneCount) {
+        MakeRelaySheet(m_state, m_services, laneCount, QDateTime::currentDateTime());
+    };
     if (className == QLatin1String("TShoot2")) {
-        auto* window = new TShoot2(m_state, m_services);
-        window->onRangeScreen = [this] { ToggleRangeScreen(); };
-        return window;
+        auto* two = new TShoot2(m_state, m_services);
+        two->onRelaySheet = relaySheet;
+        two->onRangeScreen = [this] { ToggleRangeScreen(); };
+        return two;
     }
     if (className == QLatin1String("TShoots5")) {
-        auto* window = new TShoots5(m_state, m_services);
-        window->onRangeScreen = [this] { ToggleRangeScreen(); };
-        return window;
+        auto* five = new TShoots5(m_state, m_services);
+        five->onRelaySheet = relaySheet;
+        five->onRangeScreen = [this] { ToggleRangeScreen(); };
+        return five;
     }
     if (className == QLatin1String("TSave_Print")) {
         return new TSave_Print(m_state, m_services);

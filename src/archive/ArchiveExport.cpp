@@ -19,26 +19,6 @@ int HitCount(const QString& text) {
     return ok ? count : 0; // "-": none
 }
 
-// Two decimals, as the record file holds them; the comma for Russian spreadsheets.
-QString Decimal(double value, QChar point) {
-    if (!std::isfinite(value)) {
-        return {};
-    }
-    QString text = QString::asprintf("%.2f", value);
-    text.replace(QChar(u'.'), point);
-    return text;
-}
-
-QString CsvField(const QString& text) {
-    if (!text.contains(QChar(u';')) && !text.contains(QChar(u'"')) &&
-        !text.contains(QChar(u'\n')) && !text.contains(QChar(u'\r'))) {
-        return text;
-    }
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return QChar(u'"') + quoted + QChar(u'"');
-}
-
 QString JsonString(const QString& text) {
     QString out = QStringLiteral("\"");
     for (const QChar c : text) {
@@ -59,6 +39,25 @@ QString JsonNumber(double value) {
 }
 
 } // namespace
+
+QString Decimal(double value, QChar point) {
+    if (!std::isfinite(value)) {
+        return {};
+    }
+    QString text = QString::asprintf("%.2f", value);
+    text.replace(QChar(u'.'), point);
+    return text;
+}
+
+QString CsvField(const QString& text) {
+    if (!text.contains(QChar(u';')) && !text.contains(QChar(u'"')) &&
+        !text.contains(QChar(u'\n')) && !text.contains(QChar(u'\r'))) {
+        return text;
+    }
+    QString quoted = text;
+    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return QChar(u'"') + quoted + QChar(u'"');
+}
 
 std::vector<ResultRecord> RecordsOfDate(const std::vector<ResultRecord>& records,
                                         const QString& date) {

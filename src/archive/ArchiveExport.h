@@ -20,6 +20,12 @@ struct ExportScope {
     std::optional<QString> date;
 };
 
+// Two decimals, as the record file holds them, with `point` as the decimal mark; empty for
+// what is no number.
+QString Decimal(double value, QChar point);
+// A CSV field, quoted when it holds a separator, a quote or a line end.
+QString CsvField(const QString& text);
+
 // Results for spreadsheets: UTF-8 with a byte-order mark, ";" between fields, decimal commas,
 // CR LF line ends, one row per record after a heading row. Hit counts are numbers (0 for
 // none), so the columns add up.

@@ -30,19 +30,6 @@ QString WithoutTrailingLineEnd(QString text) {
     return text;
 }
 
-QString TargetName(std::int32_t type) {
-    switch (type) {
-    case 1:
-        return QStringLiteral("Мишень N4");
-    case 2:
-        return QStringLiteral("Мишень спортивная");
-    case 3:
-        return QStringLiteral("Мишень полицейская");
-    default:
-        return QStringLiteral("Мишень: пользовательский тип");
-    }
-}
-
 void CentredText(Canvas& canvas, double left, double right, double y, const QString& text) {
     canvas.TextOut(T((left + right) * 0.5 - canvas.TextWidth(text) * 0.5), T(y), text);
 }
@@ -143,6 +130,19 @@ void DrawLibrary(Canvas& canvas, const TargetArea& t, const QImage& picture) {
 }
 
 } // namespace
+
+QString TargetName(std::int32_t type) {
+    switch (type) {
+    case 1:
+        return QStringLiteral("Мишень N4");
+    case 2:
+        return QStringLiteral("Мишень спортивная");
+    case 3:
+        return QStringLiteral("Мишень полицейская");
+    default:
+        return QStringLiteral("Мишень: пользовательский тип");
+    }
+}
 
 QStringList RecordFigureLines(const ResultRecord& record, const ZoneMaps* zones) {
     return GroupFigureLines(AnalyseGroup(record.Shots, record.TargetType, zones));

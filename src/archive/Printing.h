@@ -16,6 +16,9 @@ namespace ryvo {
 struct ProgramState;
 class ZoneMaps;
 
+// The target as the printed sheets name it.
+QString TargetName(std::int32_t type);
+
 // The group figures of a record's shots, scored for its target with the loaded pack's
 // `zones`, one line each: the lines the result sheet prints and the archived result view
 // shows.

@@ -52,7 +52,17 @@ void DisplayBatch::Repaint(PictureWidget* picture) {
 
 void DisplayBatch::RepaintArea(PictureWidget* picture, const QRect& area) {
     if (!m_whole.contains(picture)) {
-        m_areas[picture] += area;
+        Areas& pending = m_areas[picture];
+        // A hole repaired again and again within one frame adds nothing to the region; the
+        // latest areas are enough to see that.
+        constexpr size_t kRecent = 64;
+        const auto from =
+            pending.rects.size() > kRecent ? pending.rects.end() - kRecent : pending.rects.begin();
+        if (std::none_of(from, pending.rects.end(),
+                         [&area](const QRect& r) { return r.contains(area); })) {
+            pending.rects.push_back(area);
+            pending.region += area;
+        }
     }
     Schedule();
 }
@@ -87,7 +97,7 @@ void DisplayBatch::Flush() {
     }
     m_whole.clear();
     for (const auto& [picture, area] : m_areas) {
-        picture->update(area);
+        picture->update(area.region);
     }
     m_areas.clear();
 }

@@ -90,7 +90,11 @@ private:
     QTimer m_timer;
     QElapsedTimer m_sinceFlush;
     std::set<PictureWidget*> m_whole;
-    std::map<PictureWidget*, QRegion> m_areas;
+    struct Areas {
+        QRegion region;
+        std::vector<QRect> rects; // as added
+    };
+    std::map<PictureWidget*, Areas> m_areas;
     std::map<QWidget*, QPoint> m_moves;
 };
 

@@ -98,6 +98,10 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
            false);
     button(TwoButton::Print2, "Print2", QStringLiteral("Печать стрелка 2"), &TShoot2::Print2Click,
            false);
+    m_relaySheet =
+        NewButton("RelaySheet", QStringLiteral("Ведомость смены"), &TShoot2::RelaySheetClick);
+    m_relaySheet->setEnabled(false);
+    middle->addWidget(m_relaySheet);
     QPushButton* rangeScreen = NewButton("RangeScreen", QStringLiteral("Экран рубежа"));
     connect(rangeScreen, &QPushButton::clicked, this, [this] {
         if (onRangeScreen) {
@@ -235,6 +239,12 @@ void TShoot2::Print2Click() {
     m_run->Print2Click();
 }
 
+void TShoot2::RelaySheetClick() {
+    if (m_run->Idle() && m_relaySheet->isEnabled() && onRelaySheet) {
+        onRelaySheet(TwoShooterRun::kShooters);
+    }
+}
+
 PanelView& TShoot2::Lane(int lane) {
     return *m_lanes[static_cast<size_t>(std::clamp(lane, 0, 1))];
 }
@@ -257,6 +267,15 @@ void TShoot2::SetStartCaption(const QString& caption) {
 
 void TShoot2::SetEnabled(TwoButton button, bool enabled) {
     m_buttons.at(button)->setEnabled(enabled);
+    if (m_relaySheet == nullptr) {
+        return;
+    }
+    // The sheet is there while a result of the window's own series can be saved.
+    const auto results = {TwoButton::Save, TwoButton::Save2, TwoButton::Print, TwoButton::Print2};
+    m_relaySheet->setEnabled(std::any_of(results.begin(), results.end(), [this](TwoButton b) {
+        const auto it = m_buttons.find(b);
+        return it != m_buttons.end() && it->second->isEnabled();
+    }));
 }
 
 bool TShoot2::IsEnabled(TwoButton button) const {

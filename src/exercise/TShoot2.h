@@ -29,6 +29,9 @@ public:
     void Save2Click();
     void PrintClick();
     void Print2Click();
+    // "Ведомость смены": the composition root prints the sheet of the window's lanes.
+    void RelaySheetClick();
+    std::function<void(int laneCount)> onRelaySheet;
 
     TwoShooterRun& Run() { return *m_run; }
 
@@ -56,6 +59,7 @@ private:
     std::unique_ptr<TwoShooterRun> m_run;
     std::map<ViewItem, QLabel*> m_lamps;
     std::map<TwoButton, QPushButton*> m_buttons;
+    QPushButton* m_relaySheet = nullptr;
 };
 
 } // namespace ryvo

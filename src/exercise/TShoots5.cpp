@@ -153,13 +153,17 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     button(ViewButton::Save, "Save", QStringLiteral("Запись"), &TShoots5::SaveClick, 1, 0);
     button(ViewButton::Print, "Print", QStringLiteral("Печать"), &TShoots5::PrintClick, 1, 1);
     button(ViewButton::Exit, "Exit", QStringLiteral("&Выход"), &TShoots5::ExitClick, 0, 1);
+    m_relaySheet =
+        NewButton("RelaySheet", QStringLiteral("Ведомость смены"), &TShoots5::RelaySheetClick);
+    m_relaySheet->setEnabled(false);
+    buttons->addWidget(m_relaySheet, 2, 0, 1, 2);
     QPushButton* rangeScreen = NewButton("RangeScreen", QStringLiteral("Экран рубежа"));
     connect(rangeScreen, &QPushButton::clicked, this, [this] {
         if (onRangeScreen) {
             onRangeScreen();
         }
     });
-    buttons->addWidget(rangeScreen, 2, 0, 1, 2);
+    buttons->addWidget(rangeScreen, 3, 0, 1, 2);
     // A long message wraps, and is cut at the last line, within its place.
     m_status = Named(new FittedLabel(kStatusLines), "Status");
     ScaleText(m_status, kCaptionPoints);
@@ -236,6 +240,20 @@ void TShoots5::StartClick() {
 
 void TShoots5::SaveClick() {
     m_run.SaveClick();
+}
+
+void TShoots5::SetEnabled(ViewButton button, bool enabled) {
+    Panel().SetEnabled(button, enabled);
+    // The sheet is there while the window's own series can be saved.
+    if (button == ViewButton::Save && m_relaySheet != nullptr) {
+        m_relaySheet->setEnabled(enabled);
+    }
+}
+
+void TShoots5::RelaySheetClick() {
+    if (m_run.Idle() && m_relaySheet->isEnabled() && onRelaySheet) {
+        onRelaySheet(kLaneCount);
+    }
 }
 
 void TShoots5::PrintClick() {

@@ -27,6 +27,9 @@ public:
     void SaveClick();
     void PrintClick();
     void ExitClick();
+    // "Ведомость смены": the composition root prints the sheet of the window's lanes.
+    void RelaySheetClick();
+    std::function<void(int laneCount)> onRelaySheet;
     void Tar1Click() { TarClick(0); }
     void Tar2Click() { TarClick(1); }
     void Tar3Click() { TarClick(2); }
@@ -39,9 +42,7 @@ public:
     void Fill(ViewItem /*item*/, Color /*color*/) override {
         // The lamps of this window are filled by lane (FillLamp).
     }
-    void SetEnabled(ViewButton button, bool enabled) override {
-        Panel().SetEnabled(button, enabled);
-    }
+    void SetEnabled(ViewButton button, bool enabled) override;
     [[nodiscard]] bool IsEnabled(ViewButton button) const override {
         return Panel().IsEnabled(button);
     }
@@ -83,6 +84,7 @@ private:
     std::array<QLabel*, kLaneCount> m_flashLamps{};
     QLabel* m_status = nullptr;
     SeriesPanel* m_series = nullptr;
+    QPushButton* m_relaySheet = nullptr;
 };
 
 } // namespace ryvo

@@ -4,6 +4,7 @@
 #include "targets/Scoring.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace ryvo {
 
@@ -365,6 +366,23 @@ void TargetPanel::SetLevelBarGeometry(int y, int pen) {
     m_levelPen = pen;
 }
 
+namespace {
+
+bool SameRows(const QImage& image, const QRect& rows, const QImage& saved) {
+    if (saved.size() != rows.size() || saved.format() != image.format()) {
+        return false;
+    }
+    const auto bytes = static_cast<size_t>(image.bytesPerLine());
+    for (int y = 0; y < rows.height(); ++y) {
+        if (std::memcmp(image.constScanLine(rows.top() + y), saved.constScanLine(y), bytes) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 void TargetPanel::DrawLevelBar(std::int32_t level) {
     Canvas& bar = m_panelView.Picture(ViewPicture::SignalI);
     const int full = m_panelView.SignalLength();
@@ -373,11 +391,28 @@ void TargetPanel::DrawLevelBar(std::int32_t level) {
         signal > 0.0F
             ? static_cast<int>(static_cast<float>(level) * static_cast<float>(full) / signal)
             : 0;
+    // The bar is stroked with a wide pen at every dispatch: when the rows it covers still
+    // hold what the same bar left there, drawing it again would change no pixel.
+    const auto* image = dynamic_cast<const ImageCanvas*>(&bar);
+    QRect rows;
+    if (image != nullptr) {
+        const QImage& picture = image->Image();
+        rows = QRect(0, m_levelY - m_levelPen - 1, picture.width(), 2 * m_levelPen + 3)
+                   .intersected(picture.rect());
+        const DrawnBar drawn{length, full, m_levelY, m_levelPen};
+        if (drawn == m_drawnBar && SameRows(picture, rows, m_barRows)) {
+            return;
+        }
+        m_drawnBar = drawn;
+    }
     bar.SetPen(kBlack, m_levelPen, PenMode::Copy);
     bar.MoveTo(0, m_levelY);
     bar.LineTo(length, m_levelY);
     bar.SetPen(kButtonFace, m_levelPen, PenMode::Copy);
     bar.LineTo(full, m_levelY);
+    if (image != nullptr) {
+        m_barRows = image->Image().copy(rows);
+    }
     m_panelView.Repaint(ViewPicture::SignalI);
 }
 

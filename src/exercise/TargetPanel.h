@@ -5,6 +5,7 @@
 #include "exercise/ExerciseView.h"
 #include "targets/Marks.h"
 
+#include <QImage>
 #include <QPoint>
 #include <QString>
 
@@ -132,6 +133,16 @@ private:
     Color m_lastRim = kRed;
     int m_levelY = 0;
     int m_levelPen = 1;
+    // The level bar as last drawn and the rows of the picture it left.
+    struct DrawnBar {
+        int length = -1;
+        int full = -1;
+        int y = 0;
+        int pen = 0;
+        bool operator==(const DrawnBar&) const = default;
+    };
+    DrawnBar m_drawnBar;
+    QImage m_barRows;
 };
 
 } // namespace ryvo

@@ -3,7 +3,9 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace ryvo {
 
@@ -56,6 +58,7 @@ int PainterCanvas::Height() const {
 }
 
 void PainterCanvas::ApplyPen() {
+    m_penPending = false;
     if (m_penWidth <= 0) {
         m_painter.setPen(Qt::NoPen);
     } else {
@@ -71,6 +74,7 @@ void PainterCanvas::ApplyPen() {
 }
 
 void PainterCanvas::ApplyBrush() {
+    m_brushPending = false;
     switch (m_brushStyle) {
     case BrushStyle::Solid:
         m_painter.setBrush(QBrush(ToQColor(m_brushColor), Qt::SolidPattern));
@@ -91,13 +95,15 @@ void PainterCanvas::SetPen(Color color, int width, PenMode mode) {
     m_penColor = color;
     m_penWidth = width;
     m_penMode = mode;
-    ApplyPen();
+    // The painter takes pen and brush when something is drawn with them: the XOR trace and
+    // copied ellipses are not.
+    m_penPending = true;
 }
 
 void PainterCanvas::SetBrush(Color color, BrushStyle style) {
     m_brushColor = color;
     m_brushStyle = style;
-    ApplyBrush();
+    m_brushPending = true;
 }
 
 void PainterCanvas::SetFont(const FontSpec& font) {
@@ -113,6 +119,7 @@ void PainterCanvas::Rectangle(int x1, int y1, int x2, int y2) {
         FillRect(x1, y1, x2, y2);
         return;
     }
+    UseTools();
     // A stroked QRect covers its size plus the pen: w - 1 gives the exclusive right edge.
     m_painter.drawRect(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
 }
@@ -121,6 +128,7 @@ void PainterCanvas::FillRect(int x1, int y1, int x2, int y2) {
     if (x2 <= x1 || y2 <= y1 || m_brushStyle == BrushStyle::Clear) {
         return;
     }
+    UseTools(); // its raster operation
     m_painter.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), m_painter.brush());
 }
 
@@ -128,6 +136,16 @@ void PainterCanvas::Ellipse(int x1, int y1, int x2, int y2) {
     if (x2 <= x1 || y2 <= y1) {
         return;
     }
+    if (m_penWidth > 0 && m_penMode == PenMode::Copy && XorDirectly() &&
+        (m_brushStyle == BrushStyle::Solid || m_brushStyle == BrushStyle::Clear)) {
+        // Holes are drawn again whenever the trace passes over them: an ellipse of a size
+        // and look drawn before is copied from its first drawing.
+        if (const EllipseStamp* stamp = Stamp(x2 - x1, y2 - y1); stamp != nullptr) {
+            PutStamp(*stamp, x1, y1);
+            return;
+        }
+    }
+    UseTools();
     if (m_penWidth <= 0) {
         m_painter.drawEllipse(QRect(x1, y1, x2 - x1, y2 - y1));
         return;
@@ -165,6 +183,7 @@ void PainterCanvas::DrawSegment(QPoint from, QPoint to) {
     // per segment, so it is rasterised here like the 1-pixel line, doubled across its axis.
     const bool xorPair = m_penWidth == 2 && m_penMode == PenMode::Xor && m_image != nullptr;
     if (!thinOnImage && !xorPair) {
+        UseTools();
         m_painter.drawLine(from, to);
         return;
     }
@@ -193,6 +212,21 @@ void PainterCanvas::DrawSegment(QPoint from, QPoint to) {
             y += sy;
         }
     }
+    if (m_penMode == PenMode::Xor && XorDirectly()) {
+        // What the raster engine's XOR of a solid pen does, without a pen change and a
+        // span per point: the colour's RGB flips the pixel, alpha stays.
+        const auto flip = static_cast<QRgb>(ToQColor(m_penColor).rgb()) & 0x00FFFFFFU;
+        const QRect bounds = m_image->rect();
+        uchar* bits = m_image->bits();
+        const qsizetype stride = m_image->bytesPerLine();
+        for (const QPoint& p : m_points) {
+            if (bounds.contains(p)) {
+                reinterpret_cast<QRgb*>(bits + p.y() * stride)[p.x()] ^= flip;
+            }
+        }
+        return;
+    }
+    UseTools();
     if (xorPair) {
         QPen thin = m_painter.pen();
         thin.setWidth(1);
@@ -203,6 +237,76 @@ void PainterCanvas::DrawSegment(QPoint from, QPoint to) {
     } else {
         m_painter.drawPoints(m_points.data(), static_cast<int>(m_points.size()));
     }
+}
+
+const PainterCanvas::EllipseStamp* PainterCanvas::Stamp(int width, int height) {
+    const EllipseKey key{width, height, m_penColor, m_penWidth, m_brushColor, m_brushStyle};
+    for (const EllipseStamp& stamp : m_stamps) {
+        if (stamp.key == key) {
+            return stamp.usable ? &stamp : nullptr;
+        }
+    }
+    if (m_stamps.size() >= kMaxStamps) {
+        m_stamps.clear();
+    }
+    EllipseStamp& stamp = m_stamps.emplace_back();
+    stamp.key = key;
+    // Drawn once the way the painter draws it on the image, on a clear picture.
+    const int pad = m_penWidth + 2;
+    QImage picture(width + 2 * pad, height + 2 * pad, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    {
+        PainterCanvas probe(&picture);
+        probe.SetPen(m_penColor, m_penWidth, PenMode::Copy);
+        probe.SetBrush(m_brushColor, m_brushStyle);
+        probe.UseTools();
+        probe.m_painter.drawEllipse(QRect(pad, pad, width - 1, height - 1));
+    }
+    stamp.origin = QPoint(-pad, -pad);
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width();) {
+            const int alpha = qAlpha(line[x]);
+            if (alpha == 0) {
+                ++x;
+                continue;
+            }
+            if (alpha != 255) {
+                return nullptr; // blended pixels: left to the painter
+            }
+            const int start = x;
+            while (x < picture.width() && qAlpha(line[x]) == 255) {
+                stamp.pixels.push_back(line[x]);
+                ++x;
+            }
+            stamp.runs.push_back({y, start, x - start});
+        }
+    }
+    stamp.usable = true;
+    return &stamp;
+}
+
+void PainterCanvas::PutStamp(const EllipseStamp& stamp, int x1, int y1) {
+    uchar* bits = m_image->bits();
+    const qsizetype stride = m_image->bytesPerLine();
+    const QPoint at = QPoint(x1, y1) + stamp.origin;
+    const QRgb* pixels = stamp.pixels.data();
+    for (const EllipseStamp::Run& run : stamp.runs) {
+        const int y = at.y() + run.y;
+        const int from = std::max(at.x() + run.x, 0);
+        const int to = std::min(at.x() + run.x + run.count, m_image->width());
+        if (y >= 0 && y < m_image->height() && from < to) {
+            std::memcpy(reinterpret_cast<QRgb*>(bits + y * stride) + from,
+                        pixels + (from - at.x() - run.x),
+                        sizeof(QRgb) * static_cast<size_t>(to - from));
+        }
+        pixels += run.count;
+    }
+}
+
+bool PainterCanvas::XorDirectly() const {
+    return m_image != nullptr && m_image->format() == QImage::Format_RGB32 &&
+           !m_painter.hasClipping() && m_painter.transform().isIdentity();
 }
 
 void PainterCanvas::TextOut(int x, int y, const QString& text) {

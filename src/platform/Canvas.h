@@ -97,13 +97,53 @@ public:
     void SetPixel(int x, int y, Color color) override;
     [[nodiscard]] Color Pixel(int x, int y) const override;
 
-    QPainter& Painter() { return m_painter; }
+    QPainter& Painter() {
+        UseTools();
+        return m_painter;
+    }
 
 private:
     void ApplyPen();
+    void UseTools() {
+        if (m_penPending) {
+            ApplyPen();
+        }
+        if (m_brushPending) {
+            ApplyBrush();
+        }
+    }
     void ApplyBrush();
     // Line without its end point, as the 1-pixel device line is drawn.
     void DrawSegment(QPoint from, QPoint to);
+    // XOR lines may be written into the image's pixels (a plain RGB image, no clip or
+    // transform on the painter).
+    [[nodiscard]] bool XorDirectly() const;
+    // An ellipse as the painter draws it, as runs of opaque pixels from the box's corner.
+    struct EllipseKey {
+        int width = 0;
+        int height = 0;
+        Color pen = 0;
+        int penWidth = 0;
+        Color brush = 0;
+        BrushStyle brushStyle = BrushStyle::Solid;
+        bool operator==(const EllipseKey&) const = default;
+    };
+    struct EllipseStamp {
+        struct Run {
+            int y;
+            int x;
+            int count;
+        };
+        EllipseKey key;
+        bool usable = false;
+        QPoint origin;
+        std::vector<Run> runs;
+        std::vector<QRgb> pixels;
+    };
+    static constexpr size_t kMaxStamps = 16;
+    // Null when the ellipse does not come out as whole pixels.
+    const EllipseStamp* Stamp(int width, int height);
+    void PutStamp(const EllipseStamp& stamp, int x1, int y1);
 
     QPaintDevice* m_device;
     QImage* m_image; // set when the device is a QImage, for read-back
@@ -111,11 +151,15 @@ private:
     Color m_penColor = kBlack;
     int m_penWidth = 1;
     PenMode m_penMode = PenMode::Copy;
+    // Set but not yet given to the painter.
+    bool m_penPending = false;
+    bool m_brushPending = false;
     Color m_brushColor = kWhite;
     BrushStyle m_brushStyle = BrushStyle::Solid;
     FontSpec m_font;
     QPoint m_current;
     std::vector<QPoint> m_points; // scratch for rasterised lines
+    std::vector<EllipseStamp> m_stamps;
 };
 
 namespace detail {

@@ -88,4 +88,13 @@ std::int32_t ScoreShot(float x, float y, std::int32_t targetType, const ZoneMaps
     return 0;
 }
 
+std::vector<std::int32_t> PossibleScores(std::int32_t targetType) {
+    if (targetType == kTargetN4) {
+        // The rings count 10 down to 5; the blanked corners of the square count 0.
+        return {10, 9, 8, 7, 6, 5, 0};
+    }
+    // The sport rings and a library target's zone map may give any score.
+    return {10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0};
+}
+
 } // namespace ryvo

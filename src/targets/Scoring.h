@@ -3,6 +3,7 @@
 #include <QImage>
 
 #include <cstdint>
+#include <vector>
 
 namespace ryvo {
 
@@ -38,6 +39,9 @@ struct ShotScorer {
         return ScoreShot(x, y, targetType, zones);
     }
 };
+
+// The scores a hit on a target of the type can count, highest first.
+std::vector<std::int32_t> PossibleScores(std::int32_t targetType);
 
 // Score read from a zone map under the hole centre (x, y) on the square; grey values above
 // 10 count as 10.

@@ -89,8 +89,8 @@ void ExpectNoSeries(const QWidget& page, const QStringList& buttons, const QStri
 }
 
 const QStringList kSingleButtons = {"Save", "Print", "ViewShoots"};
-const QStringList kTwoButtons = {"Save", "Save2", "Print", "Print2"};
-const QStringList kFiveButtons = {"Save", "Print"};
+const QStringList kTwoButtons = {"Save", "Save2", "Print", "Print2", "RelaySheet"};
+const QStringList kFiveButtons = {"Save", "Print", "RelaySheet"};
 
 } // namespace
 
@@ -122,4 +122,47 @@ TEST(WindowResults, EachWindowSavesAndShowsOnlyItsOwnSeries) {
     w.Series(w.two, {1});
     w.Open(w.five, 31);
     ExpectNoSeries(w.five, kFiveButtons, {""});
+}
+
+TEST(WindowResults, TheRelaySheetFollowsTheWindowsOwnSeries) {
+    Windows w;
+    std::vector<int> asked;
+    w.two.onRelaySheet = [&](int lanes) { asked.push_back(lanes); };
+    w.five.onRelaySheet = [&](int lanes) { asked.push_back(lanes); };
+    auto sheet = [](QWidget& page) {
+        return page.findChild<QPushButton*>(QStringLiteral("RelaySheet"));
+    };
+
+    w.Open(w.two, 3);
+    // A series in which only shooter 2 fired has a sheet.
+    w.Series(w.two, {1});
+    EXPECT_FALSE(w.two.findChild<QPushButton*>(QStringLiteral("Save"))->isEnabled());
+    ASSERT_TRUE(sheet(w.two)->isEnabled());
+    sheet(w.two)->click();
+    EXPECT_EQ(asked, (std::vector<int>{2}));
+    // Not while a series runs, nor after one in which nobody fired.
+    w.two.findChild<QPushButton*>(QStringLiteral("Start"))->click();
+    w.Tick(w.two, 5);
+    EXPECT_FALSE(sheet(w.two)->isEnabled());
+    w.keyboard.Set(Key::Escape, true);
+    w.Tick(w.two, 3);
+    w.keyboard.Set(Key::Escape, false);
+    w.Tick(w.two, 3);
+    ASSERT_TRUE(w.two.Run().Idle());
+    EXPECT_FALSE(sheet(w.two)->isEnabled());
+    sheet(w.two)->click();
+    EXPECT_EQ(asked.size(), 1u);
+    w.Series(w.two, {0});
+
+    // Another window's series: no sheet in the five-lane window until it fires its own.
+    w.Open(w.five, 31);
+    EXPECT_FALSE(sheet(w.five)->isEnabled());
+    sheet(w.five)->click();
+    EXPECT_EQ(asked.size(), 1u);
+    w.Series(w.five, {0, 2});
+    ASSERT_TRUE(sheet(w.five)->isEnabled());
+    sheet(w.five)->click();
+    EXPECT_EQ(asked, (std::vector<int>{2, 5}));
+    w.Open(w.two, 3);
+    EXPECT_FALSE(sheet(w.two)->isEnabled());
 }

@@ -74,6 +74,48 @@ TEST(Canvas, LinesLeaveOutTheirEndPointAndXorUndoes) {
     EXPECT_EQ(canvas.Image(), before);
 }
 
+// The image canvas writes XOR lines into its pixels itself and copies an ellipse it drew
+// before; a canvas on an image of another format leaves both to the painter. The pictures
+// must be the same, also at the image's edges and for copy-mode drawing after an XOR pen.
+TEST(Canvas, DrawingOnTheImageMatchesThePainter) {
+    ImageCanvas direct(60, 40);
+    QImage image(60, 40, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        PainterCanvas painted(&image);
+        std::uint32_t seed = 7;
+        auto next = [&seed](int span) {
+            seed = seed * 1664525U + 1013904223U;
+            return static_cast<int>((seed >> 16) % static_cast<std::uint32_t>(span)) - 8;
+        };
+        for (int i = 0; i < 600; ++i) {
+            const Color color = i % 3 == 0 ? kYellow : (i % 3 == 1 ? kAqua : kButtonFace);
+            const int width = 1 + i % 2;
+            const QPoint from(next(76), next(56));
+            const QPoint to(next(76), next(56));
+            const int side = 3 + (i / 2) % 13;
+            for (Canvas* canvas : {static_cast<Canvas*>(&direct), static_cast<Canvas*>(&painted)}) {
+                canvas->SetPen(color, width, PenMode::Xor);
+                canvas->MoveTo(from.x(), from.y());
+                canvas->LineTo(to.x(), to.y());
+                if (i % 50 == 0) {
+                    canvas->SetBrush(kRed, BrushStyle::Solid);
+                    canvas->FillRect(from.x(), from.y(), from.x() + 5, from.y() + 4);
+                    canvas->SetPen(kBlack, 1, PenMode::Copy);
+                    canvas->Rectangle(to.x(), to.y(), to.x() + 6, to.y() + 6);
+                }
+                if (i % 3 != 2) {
+                    canvas->SetPen(i % 4 == 0 ? kRed : kBlack, width, PenMode::Copy);
+                    canvas->SetBrush(kWhite, i % 5 == 0 ? BrushStyle::Clear : BrushStyle::Solid);
+                    canvas->Ellipse(to.x(), from.y(), to.x() + side * 2,
+                                    from.y() + side * 2 + i % 2);
+                }
+            }
+        }
+    }
+    EXPECT_EQ(direct.Image(), image.convertToFormat(QImage::Format_RGB32));
+}
+
 TEST(Canvas, XorOfWhiteWithYellowGivesBlue) {
     ImageCanvas canvas(8, 8);
     canvas.SetPen(kYellow, 1, PenMode::Xor);
