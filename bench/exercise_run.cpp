@@ -4,9 +4,11 @@
 // on the same port and simulator (the run does not tick meanwhile), so both rates come from
 // the same run under the same load. Reports both against the line limit of 576 transactions
 // per second and their ratio, and the time from the start of the pass whose poll brought a
-// trigger to the repaint of the target with the new hole.
+// trigger to the repaint of the target with the new hole. `--range-screen` opens the range
+// screen (a window of its own) for the whole run.
 #include "BenchSim.h"
 #include "device/TFormShoot.h"
+#include "exercise/TRangeScreen.h"
 #include "exercise/TShoot1.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -37,6 +39,7 @@ int main(int argc, char** argv) {
     double window = 1.0;
     bool unpaced = false;
     bool waitFull = true;
+    bool rangeScreen = false;
     const QStringList args = QCoreApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--seconds") && i + 1 < args.size()) {
@@ -47,6 +50,8 @@ int main(int argc, char** argv) {
             unpaced = true;
         } else if (args[i] == QLatin1String("--no-full")) {
             waitFull = false;
+        } else if (args[i] == QLatin1String("--range-screen")) {
+            rangeScreen = true;
         }
     }
     const int pairs = std::max(1, static_cast<int>(seconds / (2.0 * window)));
@@ -103,6 +108,12 @@ int main(int argc, char** argv) {
     TShoot1 page(state, services);
     page.resize(1000, 700);
     page.show();
+    TRangeScreen screen(state);
+    if (rangeScreen) {
+        screen.OpenBeside(&page);
+        // As large as a full-HD second display.
+        screen.resize(1920, 1080);
+    }
 
     QElapsedTimer timer;
     timer.start();
@@ -229,6 +240,11 @@ int main(int argc, char** argv) {
     std::printf("%s, %zu pairs of %.1f s windows, trace %d%s; shots %u\n",
                 unpaced ? "unpaced" : "paced at 57600 baud", bareRates.size(), window,
                 state.TraceLength, waitFull ? " (full)" : "", state.run.ShotCount[0]);
+    if (rangeScreen) {
+        std::printf("range screen open: %lld reports, %d repaints, %.1f ms painting\n",
+                    static_cast<long long>(state.RangeScreen.Reports()), screen.Repaints(),
+                    static_cast<double>(screen.PaintNs()) / 1e6);
+    }
     std::printf("series: %.0f passes in %.2f s = %.1f passes/s = %.3f x 576/s\n", seriesPasses,
                 seriesNs / 1e9, seriesRate, seriesRate / 576.0);
     std::printf("bare poll loop: %.0f polls in %.2f s, %ld unanswered = %.1f polls/s = %.3f x "

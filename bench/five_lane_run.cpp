@@ -7,9 +7,11 @@
 //    again 40-80 ms after a shot, inside the lock-out. Reports triggers lost or counted
 //    twice, every pull acknowledged, and the time from the start of the pass whose poll
 //    brought a trigger frame of the selected lane to the repaint of the target with its hole.
+// `--range-screen` opens the range screen (a window of its own) in every series.
 #include "BenchSim.h"
 #include "device/SerialLink.h"
 #include "device/TFormShoot.h"
+#include "exercise/TRangeScreen.h"
 #include "exercise/TShoots5.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -34,13 +36,29 @@ using namespace ryvo;
 
 namespace {
 
+bool g_rangeScreen = false;
+
 struct Window : BenchRange {
     std::unique_ptr<TShoots5> page;
+    std::unique_ptr<TRangeScreen> screen;
 
     explicit Window(const QString& link) : BenchRange(link, 5) {
         page = std::make_unique<TShoots5>(state, services);
         page->resize(1029, 646);
         page->show();
+        if (g_rangeScreen) {
+            screen = std::make_unique<TRangeScreen>(state);
+            screen->OpenBeside(page.get());
+            // As large as a full-HD second display.
+            screen->resize(1920, 1080);
+        }
+    }
+    void ReportScreen() const {
+        if (screen) {
+            std::printf("range screen open: %lld reports, %d repaints, %.1f ms painting\n",
+                        static_cast<long long>(state.RangeScreen.Reports()), screen->Repaints(),
+                        static_cast<double>(screen->PaintNs()) / 1e6);
+        }
     }
     void Stop() {
         keyboard.Set(Key::Escape, true);
@@ -63,6 +81,7 @@ double RunPollRate(const QString& link, double seconds) {
     const double elapsed = static_cast<double>(timer.nsecsElapsed()) / 1e9;
     const auto rate = static_cast<double>(w.page->Run().Passes() - passes) / elapsed;
     w.Stop();
+    w.ReportScreen();
     return rate;
 }
 
@@ -149,6 +168,7 @@ int Soak(const QString& dirPath, int shots) {
     const double seriesSeconds = static_cast<double>(seriesTime.nsecsElapsed()) / 1e9;
     const std::uint64_t seriesPasses = w.page->Run().Passes() - passes;
     w.Stop();
+    w.ReportScreen();
     StopSimulator(*sim);
 
     // Acknowledges per lane with their times, from the simulator's log.
@@ -224,6 +244,8 @@ int main(int argc, char** argv) {
             rounds = std::max(1, args[++i].toInt());
         } else if (args[i] == QLatin1String("--no-soak")) {
             soak = false;
+        } else if (args[i] == QLatin1String("--range-screen")) {
+            g_rangeScreen = true;
         }
     }
     QTemporaryDir dir;

@@ -14,6 +14,7 @@
 #include "calibration/ShooterZero.h"
 #include "core/SettingsFile.h"
 #include "device/TInitial.h"
+#include "exercise/TRangeScreen.h"
 #include "exercise/TShoot1.h"
 #include "exercise/TShoot2.h"
 #include "exercise/TShoots5.h"
@@ -129,6 +130,7 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
         m_main = main;
         main->SetDemoAvailable(m_demo && m_demo->Available());
         main->onDemo = [this] { StartDemo(); };
+        main->onRangeScreen = [this] { ToggleRangeScreen(); };
         if (m_portBeforeDemo) {
             main->KeepSavedPort(m_demoLinkAtStart, m_portBeforeDemo->first,
                                 m_portBeforeDemo->second);
@@ -173,7 +175,9 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
         return new TGroupsForm(m_state, m_services);
     }
     if (className == QLatin1String("TShoot1")) {
-        return new TShoot1(m_state, m_services);
+        auto* window = new TShoot1(m_state, m_services);
+        window->onRangeScreen = [this] { ToggleRangeScreen(); };
+        return window;
     }
     if (className == QLatin1String("TPreShoot")) {
         return new TPreShoot(m_state, m_services);
@@ -185,17 +189,28 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
     if (className == QLatin1String("TShoot2")) {
         auto* two = new TShoot2(m_state, m_services);
         two->onRelaySheet = relaySheet;
+        two->onRangeScreen = [this] { ToggleRangeScreen(); };
         return two;
     }
     if (className == QLatin1String("TShoots5")) {
         auto* five = new TShoots5(m_state, m_services);
         five->onRelaySheet = relaySheet;
+        five->onRangeScreen = [this] { ToggleRangeScreen(); };
         return five;
     }
     if (className == QLatin1String("TSave_Print")) {
         return new TSave_Print(m_state, m_services);
     }
     return new PlaceholderPage(className, QString::fromUtf8(window.caption));
+}
+
+void RyvoApplication::ToggleRangeScreen() {
+    if (!m_rangeScreen) {
+        m_rangeScreen = std::make_unique<TRangeScreen>(m_state);
+        // The program ends with its frame, whether or not the range screen is open.
+        m_rangeScreen->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+    m_rangeScreen->Toggle(m_frame.get());
 }
 
 void RyvoApplication::DeviceInitialisation() {

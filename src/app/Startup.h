@@ -45,6 +45,7 @@ class ArchiveBrowser;
 class DemoDevice;
 class TFirstStart;
 class TInitial;
+class TRangeScreen;
 
 // The application object as the program runs it: its name, and Qt's own Russian texts for
 // standard buttons and file dialogs (the translator, or nullptr without one). No display
@@ -87,6 +88,9 @@ public:
     ProgramState& State() { return m_state; }
     TInitial* Initial() { return m_initial; }
     DemoDevice* Demo() { return m_demo.get(); }
+    // Opens the range screen beside the frame, or closes it; made on first use.
+    void ToggleRangeScreen();
+    [[nodiscard]] TRangeScreen* RangeScreen() const { return m_rangeScreen.get(); }
 
 private:
     Page* CreatePage(const WindowSpec& window);
@@ -109,6 +113,7 @@ private:
     std::optional<std::pair<QString, std::uint32_t>> m_portBeforeDemo;
     QString m_demoLinkAtStart;
     TFirstStart* m_firstStartPage = nullptr;
+    std::unique_ptr<TRangeScreen> m_rangeScreen;
 };
 
 } // namespace ryvo

@@ -174,6 +174,7 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
         Named(new QPushButton(QStringLiteral("Дополнительные настройки")), "BAdditionalSettings");
     auto* save = Named(new QPushButton(QStringLiteral("Сохранить настройки")), "SaveSettings");
     auto* exit = Named(new QPushButton(QStringLiteral("&Выход")), "Exit");
+    auto* rangeScreen = Named(new QPushButton(QStringLiteral("Экран рубежа")), "RangeScreen");
 
     auto* columns = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
@@ -186,8 +187,9 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     }
     for (QWidget* w : {static_cast<QWidget*>(groupTime), static_cast<QWidget*>(groupShooter),
                        static_cast<QWidget*>(groupSets), static_cast<QWidget*>(targs),
-                       static_cast<QWidget*>(additional), static_cast<QWidget*>(save),
-                       static_cast<QWidget*>(exit), static_cast<QWidget*>(m_pollRate)}) {
+                       static_cast<QWidget*>(rangeScreen), static_cast<QWidget*>(additional),
+                       static_cast<QWidget*>(save), static_cast<QWidget*>(exit),
+                       static_cast<QWidget*>(m_pollRate)}) {
         right->addWidget(w);
     }
     left->addStretch(1);
@@ -225,6 +227,11 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     connect(additional, &QPushButton::clicked, this, &TMainForm2::BAdditionalSettingsClick);
     connect(save, &QPushButton::clicked, this, &TMainForm2::SaveSettingsClick);
     connect(exit, &QPushButton::clicked, this, &TMainForm2::ExitClick);
+    connect(rangeScreen, &QPushButton::clicked, this, [this] {
+        if (onRangeScreen) {
+            onRangeScreen();
+        }
+    });
     ConnectDevice();
     setFocusProxy(m_beginShooting);
 }

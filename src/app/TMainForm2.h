@@ -81,6 +81,8 @@ public:
 
     // Ends the program; the composition root sets it (tests watch it).
     std::function<void()> onExit;
+    // Opens or closes the range screen.
+    std::function<void()> onRangeScreen;
 
     ~TMainForm2() override;
 

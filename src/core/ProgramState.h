@@ -2,6 +2,7 @@
 
 #include "core/DeviceValues.h"
 #include "core/PollMeter.h"
+#include "core/RangeScreenModel.h"
 #include "core/ResultRecord.h"
 #include "core/RunState.h"
 #include "core/Settings.h"
@@ -71,6 +72,8 @@ struct ProgramState {
     // The shooter standing at each lane ("" when none is assigned); set by the relay
     // assignment, shown above the lanes' targets and used by the saves of all lanes.
     std::array<QString, kLaneCount> LaneShooter;
+    // The figures the range screen shows; the exercise runs report shots and dispatch points.
+    RangeScreenModel RangeScreen;
     // Whose zero each lane's calibration in `settings` is: "" the lane's own (ryvw.dat), else
     // the shooter's whose file applies. While a shooter's zero applies, the lane's own values
     // wait in LaneOwnCalibration (calibration/ShooterZero.h keeps the two in step).

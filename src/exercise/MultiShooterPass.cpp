@@ -106,6 +106,7 @@ void MultiShooterRun::Pass(SeriesStep& series) {
     // Counters and dispatch: timers and clicks run here; the bars, Escape, the aiming point
     // or the trace's end, and the level bar.
     if (series.Dispatch()) {
+        ReportToRangeScreen();
         for (int lane = 0; lane < kLaneCount; ++lane) {
             if (run.LaneActive[Index(lane)] != 0) {
                 DrawLaneBar(lane);
@@ -206,6 +207,7 @@ void MultiShooterRun::RegisterSelectedLane(SeriesStep& series, int lane) {
         ShowRegisteredShot(m_state, panel, lane, m_savedLevel);
         run.AimX[i] = point->x;
         run.AimY[i] = point->y;
+        m_state.RangeScreen.Shot(m_state, lane, PlannedShots());
     }
     Acknowledge(lane);
 
@@ -244,6 +246,7 @@ void MultiShooterRun::RegisterOtherLane(SeriesStep& series, int lane) {
         if (run.LaneLit[i] != 0) {
             SmallTargetHole(lane);
         }
+        m_state.RangeScreen.Shot(m_state, lane, PlannedShots());
         DrawLaneBar(lane);
         OtherLaneSound(series);
         m_view.Present();

@@ -81,6 +81,16 @@ float MultiShooterRun::Seconds(std::uint32_t now, std::uint32_t start) {
     return static_cast<float>(now - start) * 0.001F;
 }
 
+void MultiShooterRun::ReportToRangeScreen() {
+    std::uint32_t lanes = 0;
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        if (m_state.LanePresent[Index(lane)] != 0) {
+            lanes |= LaneBit(lane);
+        }
+    }
+    m_state.RangeScreen.Dispatch(m_state, lanes, PlannedShots());
+}
+
 std::uint32_t MultiShooterRun::PlannedShots() const {
     // A lane holds at most kMaxShots shots; a larger number could never be reached.
     return std::min(m_state.settings.ShootsNumber, kMaxShots);
@@ -354,6 +364,7 @@ void MultiShooterRun::SeriesEnd() {
         }
     }
     status.SeriesEnded(totals);
+    ReportToRangeScreen();
 }
 
 void MultiShooterRun::RunEnd() {

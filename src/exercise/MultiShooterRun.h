@@ -85,6 +85,8 @@ private:
     static float Seconds(std::uint32_t now, std::uint32_t start);
     [[nodiscard]] bool FireTransfer() const;
     [[nodiscard]] std::uint32_t PlannedShots() const;
+    // The lanes' figures to the range screen (a dispatch point).
+    void ReportToRangeScreen();
     void TimeProc();
     // Hides the aiming point and its arrows and erases the live trace.
     void ClearAim(int lane);

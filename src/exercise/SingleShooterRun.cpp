@@ -313,6 +313,7 @@ void SingleShooterRun::Pass(SeriesStep& series) {
                 ShowRegisteredShot(m_state, panel, lane, m_savedLevel);
                 run.AimX[i] = point->x;
                 run.AimY[i] = point->y;
+                m_state.RangeScreen.Shot(m_state, lane, std::min(settings.ShootsNumber, kMaxShots));
             }
             panel.ShowMissIndicators(run.LastScore[i], run.AimX[i], run.AimY[i],
                                      LevelInWindow(m_state, m_savedLevel));
@@ -334,6 +335,8 @@ void SingleShooterRun::Pass(SeriesStep& series) {
     // Counters and dispatch: timers and input run here, then the aiming point (or the end of
     // the trace when the signal is lost) and the level bar.
     if (series.Dispatch()) {
+        m_state.RangeScreen.Dispatch(m_state, LaneBit(lane),
+                                     std::min(settings.ShootsNumber, kMaxShots));
         const std::int32_t lastLevel = device.LastLevel;
         if (LevelInWindow(m_state, lastLevel)) {
             panel.ShowAimPoint(panel.Scale(), run.AimY[i], run.AimX[i]);
@@ -377,6 +380,8 @@ void SingleShooterRun::SeriesEnd() {
     const auto i = static_cast<size_t>(Lane());
     const LaneTotal total{0, m_state.run.ShotCount[i], m_state.run.ScoreSum[i]};
     status.SeriesEnded(std::span(&total, 1));
+    m_state.RangeScreen.Dispatch(m_state, LaneBit(Lane()),
+                                 std::min(m_state.settings.ShootsNumber, kMaxShots));
 }
 
 void SingleShooterRun::RunEnd() {

@@ -98,6 +98,13 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
            &TShoot1::ViewShootsClick, 2, 0, 2)
         ->setEnabled(false);
     button(ViewButton::Exit, "Exit", QStringLiteral("&Выход"), &TShoot1::ExitClick, 0, 1);
+    QPushButton* rangeScreen = NewButton("RangeScreen", QStringLiteral("Экран рубежа"));
+    connect(rangeScreen, &QPushButton::clicked, this, [this] {
+        if (onRangeScreen) {
+            onRangeScreen();
+        }
+    });
+    buttons->addWidget(rangeScreen, 3, 0, 1, 2);
     side->addLayout(buttons);
 
     // The first shot's time is a caption-sized note; the rest are read from afar.

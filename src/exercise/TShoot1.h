@@ -45,6 +45,8 @@ public:
     // Measurement hook: after every repaint of the target. Ticks().onTick runs before
     // every tick.
     std::function<void()> onDisplayed;
+    // Opens or closes the range screen.
+    std::function<void()> onRangeScreen;
 
 protected:
     void PicturesResized() override;

@@ -126,6 +126,13 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
         NewButton("RelaySheet", QStringLiteral("Ведомость смены"), &TShoot2::RelaySheetClick);
     m_relaySheet->setEnabled(false);
     middle->addWidget(m_relaySheet);
+    QPushButton* rangeScreen = NewButton("RangeScreen", QStringLiteral("Экран рубежа"));
+    connect(rangeScreen, &QPushButton::clicked, this, [this] {
+        if (onRangeScreen) {
+            onRangeScreen();
+        }
+    });
+    middle->addWidget(rangeScreen);
     button(TwoButton::Exit, "Exit", QStringLiteral("Выход"), &TShoot2::ExitClick, true);
     series(1, "2");
     row->addLayout(middle);

@@ -49,6 +49,9 @@ public:
     void ActivateWindow(const QString& className) override;
     void Present() override { Display().Present(); }
 
+    // Opens or closes the range screen.
+    std::function<void()> onRangeScreen;
+
 protected:
     void PicturesResized() override;
 

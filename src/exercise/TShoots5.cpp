@@ -192,7 +192,14 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     m_relaySheet =
         NewButton("RelaySheet", QStringLiteral("Ведомость смены"), &TShoots5::RelaySheetClick);
     m_relaySheet->setEnabled(false);
-    buttons->addWidget(m_relaySheet, 2, 0, 1, 2);
+    buttons->addWidget(m_relaySheet, 2, 0);
+    QPushButton* rangeScreen = NewButton("RangeScreen", QStringLiteral("Экран рубежа"));
+    connect(rangeScreen, &QPushButton::clicked, this, [this] {
+        if (onRangeScreen) {
+            onRangeScreen();
+        }
+    });
+    buttons->addWidget(rangeScreen, 2, 1);
     // A long message wraps, and is cut at the last line, within its place.
     m_status = Named(new FittedLabel(kStatusLines), "Status");
     ScaleText(m_status, kCaptionPoints);

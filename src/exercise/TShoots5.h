@@ -65,6 +65,8 @@ public:
     // Measurement hooks: before every tick of the run, after every repaint of the target.
     std::function<void()> onTick;
     std::function<void()> onDisplayed;
+    // Opens or closes the range screen.
+    std::function<void()> onRangeScreen;
 
 protected:
     void PicturesResized() override;

@@ -133,6 +133,7 @@ void TwoShooterRun::Pass(SeriesStep& series) {
             Panel(lane).ClearLiveTrace();
         }
     }
+    m_two.RangeScreen.Dispatch(m_two, kTwoLanes, planned);
 }
 
 void TwoShooterRun::RegisterShot(SeriesStep& series, int lane) {
@@ -178,6 +179,7 @@ void TwoShooterRun::RegisterShot(SeriesStep& series, int lane) {
         }
     }
     panel.ShowStatistics(lane);
+    m_two.RangeScreen.Shot(m_two, lane, std::min(settings.ShootsNumber, kMaxShots));
     ShotSound(series, ryvo::LastShotWaits(run, m_two.LanePresent, kTwoLanes, settings.ShootsNumber,
                                           settings.TargetsChange != 0, LaneWeight::Active));
     run.ShotPending[i] = 0;

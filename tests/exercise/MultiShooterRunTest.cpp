@@ -800,3 +800,43 @@ TEST(MultiShooterRun, ALastShotHeardOutIsNotCutShortByABeepInTheSamePass) {
     h.run.Tick();
     EXPECT_EQ(h.RunPhase(), Phase::EndEscape);
 }
+
+TEST(MultiShooterRun, TheRangeScreenHearsOfShotsAndDispatchPointsOnly) {
+    FiveLaneHarness h(3);
+    h.state.settings.NumReps = 4; // a dispatch point every fifth pass
+    h.state.LaneShooter[1] = QStringLiteral("Сидоров");
+    RangeScreenModel& screen = h.state.RangeScreen;
+    h.Aim(1, 2000, -1200);
+    h.StartSeries();
+    ASSERT_EQ(h.RunPhase(), Phase::Series);
+    h.TickFor(200);
+    EXPECT_EQ(screen.Reports(), 0u) << "closed, the run's reports do no work";
+
+    screen.SetOpen(true);
+    const std::uint64_t passes = h.run.Passes();
+    h.TickFor(400);
+    const std::uint64_t ran = h.run.Passes() - passes;
+    ASSERT_GE(ran, 20u);
+    EXPECT_LE(screen.Reports(), ran / 5 + 1) << "reported at dispatch points, not per pass";
+    EXPECT_GE(screen.Reports(), ran / 5 - 1);
+    EXPECT_TRUE(screen.Lane(2).shown);
+    EXPECT_FALSE(screen.Lane(3).shown) << "absent";
+    EXPECT_EQ(screen.Lane(1).shooter, QStringLiteral("Сидоров"));
+
+    const std::uint64_t before = screen.Changes();
+    const std::uint64_t reports = screen.Reports();
+    h.model.Lane(1).triggers.Pull();
+    for (int i = 0; i < 100 && h.state.run.ShotCount[1] == 0; ++i) {
+        h.clock.Advance(10);
+        h.run.Tick();
+    }
+    ASSERT_EQ(h.state.run.ShotCount[1], 1u);
+    EXPECT_GT(screen.Changes(), before) << "the shot shows at once";
+    EXPECT_GT(screen.Reports(), reports);
+    EXPECT_EQ(screen.Lane(1).shots, 1u);
+    EXPECT_EQ(screen.Lane(1).planned, 10u);
+    EXPECT_EQ(screen.Lane(1).sum, h.state.run.ScoreSum[1]);
+    ASSERT_EQ(screen.Lane(1).holes.size(), 1u);
+    EXPECT_NEAR(screen.Lane(1).holes[0].x, 50.0F, 1.0F);
+    EXPECT_NEAR(screen.Lane(1).holes[0].y, -30.0F, 1.0F);
+}

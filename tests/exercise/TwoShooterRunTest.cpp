@@ -611,3 +611,35 @@ TEST(TwoShooterRun, ALaneThatIsDoneStopsAimingAndItsHolesStayClean) {
     }
     EXPECT_FALSE(lit.Panel(0).Visible(ViewItem::Gun2));
 }
+
+TEST(TwoShooterRun, TheRangeScreenFollowsBothShootersAtShotsAndEachPass) {
+    TwoHarness h(3);
+    h.state.settings.Time = 20;
+    h.state.LaneShooter = {QStringLiteral("Иванов"), QStringLiteral("Петров"), {}, {}, {}};
+    RangeScreenModel& screen = h.state.RangeScreen;
+    screen.SetOpen(true);
+    h.StartSeries();
+    ASSERT_EQ(h.run->RunPhase(), Phase::Series);
+    h.TickFor(100);
+    EXPECT_TRUE(screen.Lane(0).shown);
+    EXPECT_TRUE(screen.Lane(1).shown);
+    EXPECT_FALSE(screen.Lane(2).shown);
+    EXPECT_EQ(screen.Lane(1).shooter, QStringLiteral("Петров"));
+    EXPECT_EQ(screen.Lane(0).seconds, 20u);
+    // One report per pass (its dispatch point), none more.
+    EXPECT_LE(screen.Reports(), h.run->Passes());
+
+    const std::uint64_t before = screen.Changes();
+    h.ShootAt(1, 1000, 0);
+    ASSERT_EQ(h.state.run.ShotCount[1], 1u);
+    EXPECT_GT(screen.Changes(), before);
+    EXPECT_EQ(screen.Lane(1).shots, 1u);
+    EXPECT_EQ(screen.Lane(1).planned, 3u);
+    EXPECT_EQ(screen.Lane(1).sum, h.state.run.ScoreSum[1]);
+    ASSERT_EQ(screen.Lane(1).holes.size(), 1u);
+    EXPECT_NEAR(screen.Lane(1).holes[0].x, 25.0F, 1.0F);
+    EXPECT_EQ(screen.Lane(0).shots, 0u);
+
+    h.TickFor(2100);
+    EXPECT_EQ(screen.Lane(0).seconds, 18u) << "the time left follows the lane's clock";
+}
