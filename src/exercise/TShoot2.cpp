@@ -112,11 +112,12 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
            false);
     button(TwoButton::Print2, "Print2", QStringLiteral("Печать стрелка 2"), &TShoot2::Print2Click,
            false);
-    // "Смена" and "Записать всех" share a row: the column has no height to spare.
+    // "Смена" and "Записать всех" share a row, all three in a smaller type: the column has no
+    // height to spare on a 768-line screen.
     auto* relayRow = new QHBoxLayout;
     for (QPushButton* b :
          {m_relay->RelayButton(), m_relay->SaveAllButton(), m_relay->NextRelayButton()}) {
-        ScaleText(b, kCaptionPoints);
+        ScaleText(b, kCaptionPoints - 2.0);
     }
     relayRow->addWidget(m_relay->RelayButton());
     relayRow->addWidget(m_relay->SaveAllButton(), 1);
