@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # The folders of src/ that are checked. Widen this list to check more.
-folders=(platform core targets calibration device exercise archive app)
+folders=(platform core targets calibration device exercise zeroing archive app)
 if (($# > 0)); then
   folders=("$@")
 fi
