@@ -195,7 +195,7 @@ QString LaneShooterCaption(const ProgramState& state, int lane) {
     if (lane < 0 || lane >= kLaneCount) {
         return {};
     }
-    const QString shooter = state.LaneShooter[static_cast<size_t>(lane)].trimmed();
+    QString shooter = state.LaneShooter[static_cast<size_t>(lane)].trimmed();
     if (shooter.isEmpty() || !ShooterZeroApplies(state, lane)) {
         return shooter;
     }

@@ -16,7 +16,7 @@ constexpr QByteArrayView kHeader = "ryvo-lanes 1";
 // The line the record reader keeps.
 constexpr qsizetype kMaxNameLength = 98;
 // Far beyond five names; anything larger is not ours.
-constexpr qint64 kMaxFileSize = 64 * 1024;
+constexpr qint64 kMaxFileSize = qint64{64} * 1024;
 
 } // namespace
 
@@ -71,7 +71,7 @@ std::optional<LaneNames> NextRelay(const LaneNames& current, const LaneMask& lan
         return std::nullopt;
     }
     LaneNames relay = current;
-    size_t next = static_cast<size_t>(NextRelayStart(current, lanes, members));
+    auto next = static_cast<size_t>(NextRelayStart(current, lanes, members));
     for (size_t lane = 0; lane < relay.size(); ++lane) {
         if (lanes[lane] == 0) {
             continue;

@@ -70,7 +70,7 @@ QLabel* AddNameStrip(QWidget* picture, const char* name) {
 
 QString LaneNameText(const ProgramState& state, int lane) {
     if (lane < 0 || lane >= kLaneCount) {
-        return QString();
+        return {};
     }
     const QString& name = state.LaneShooter[static_cast<size_t>(lane)];
     return name.isEmpty() ? QStringLiteral("—") : name;

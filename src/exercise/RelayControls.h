@@ -37,9 +37,9 @@ public:
     RelayControls(ProgramState& state, std::vector<int> lanes, RunStatus& status, Dialogs* dialogs,
                   Hooks hooks, QWidget* window);
 
-    QPushButton* RelayButton() const { return m_relay; }
-    QPushButton* SaveAllButton() const { return m_saveAll; }
-    QPushButton* NextRelayButton() const { return m_nextRelay; }
+    [[nodiscard]] QPushButton* RelayButton() const { return m_relay; }
+    [[nodiscard]] QPushButton* SaveAllButton() const { return m_saveAll; }
+    [[nodiscard]] QPushButton* NextRelayButton() const { return m_nextRelay; }
 
     // A label that shows who stands at `lane` ("—" for nobody), with "(своя пристрелка)" when
     // `zeroNote` and their own zero applies; kept current by Refresh.
