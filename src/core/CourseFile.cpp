@@ -20,7 +20,7 @@ namespace {
 
 // Longer times are typing mistakes, and a day in milliseconds still fits 32 bits.
 constexpr double kMaxSeconds = 86400.0;
-constexpr qint64 kMaxFileBytes = 1024 * 1024;
+constexpr qint64 kMaxFileBytes = qint64{1024} * 1024;
 constexpr int kMaxTargetType = 999;
 
 QString Seconds(std::int32_t ms) {
@@ -59,6 +59,15 @@ const GradeName kGradeNames[] = {
     {kGradeSatisfactory, 2, false},
     {kGradePass, 0, true},
 };
+
+const QString& FiveGradeName(int rank) {
+    for (const GradeName& g : kGradeNames) {
+        if (!g.pass && g.rank == rank) {
+            return g.name;
+        }
+    }
+    return kGradeUnsatisfactory;
+}
 
 class Parser {
 public:
@@ -533,12 +542,7 @@ private:
         const QString* previous = nullptr;
         std::int32_t previousThreshold = 0;
         for (const auto& [rank, step] : g.steps) {
-            const QString& name =
-                g.passFail
-                    ? kGradePass
-                    : std::find_if(std::begin(kGradeNames), std::end(kGradeNames),
-                                   [&](const GradeName& n) { return !n.pass && n.rank == rank; })
-                          ->name;
+            const QString& name = g.passFail ? kGradePass : FiveGradeName(rank);
             if (step.first > most) {
                 Fail(QStringLiteral("порог %1 (%2) не достижим: в курсе %3 выстрелов")
                          .arg(Quoted(name))
