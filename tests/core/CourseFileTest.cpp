@@ -1,9 +1,12 @@
 #include "core/CourseFile.h"
 
+#include "core/CommandSounds.h"
 #include "core/CourseGrade.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 using namespace ryvo;
 
@@ -238,6 +241,102 @@ TEST(CourseFile, FindsStartDirectoryCoursesFirstAndReportsBrokenOnes) {
     const FoundCourses none = FindCourses(empty.Path(), QString());
     EXPECT_TRUE(none.courses.empty());
     EXPECT_TRUE(none.errors.isEmpty());
+}
+
+TEST(ShippedCourses, EveryOneParsesAndIsWhatItSays) {
+    const QString dataDir = qEnvironmentVariable("RYVO_DATA_DIR");
+    ASSERT_FALSE(dataDir.isEmpty());
+    const QStringList files = QDir(QDir(dataDir).filePath(kCourseFolder))
+                                  .entryList({QStringLiteral("*.course")}, QDir::Files);
+    test::TempDir start;
+    const FoundCourses found = FindCourses(start.Path(), dataDir);
+    EXPECT_TRUE(found.errors.isEmpty()) << found.errors.join(u'\n').toStdString();
+    ASSERT_GE(found.courses.size(), 6U);
+    EXPECT_EQ(found.courses.size(), static_cast<size_t>(files.size()));
+
+    std::map<QString, const Course*> byName;
+    for (const Course& c : found.courses) {
+        byName[c.name] = &c;
+        // Every command is one the default pack speaks.
+        for (const CourseStage& s : c.stages) {
+            for (const auto* list : {&s.commands, &s.endCommands}) {
+                for (const CourseCommand& command : *list) {
+                    EXPECT_TRUE(kCommandWords.contains(command.word))
+                        << c.name.toStdString() << ": " << command.word.toStdString();
+                }
+            }
+            EXPECT_TRUE(s.signalWord.isEmpty() || kCommandWords.contains(s.signalWord));
+        }
+    }
+    auto course = [&](const char* name) -> const Course& {
+        const auto it = byName.find(QString::fromUtf8(name));
+        EXPECT_NE(it, byName.end()) << name;
+        static const Course kNone;
+        return it == byName.end() ? kNone : *it->second;
+    };
+
+    const Course& plain = course("Серия 10 выстрелов");
+    ASSERT_EQ(plain.stages.size(), 1U);
+    EXPECT_EQ(plain.stages[0].shots, 10);
+    EXPECT_EQ(plain.stages[0].timeLimitMs, 0);
+    EXPECT_FALSE(plain.stages[0].targets[0]);
+    EXPECT_FALSE(plain.grade);
+
+    const Course& slow = course("Медленная стрельба на точность");
+    ASSERT_EQ(slow.stages.size(), 1U);
+    EXPECT_EQ(slow.stages[0].shots, 10);
+    EXPECT_EQ(slow.stages[0].timeLimitMs, 600000);
+
+    const Course& rapid = course("Скоростная стрельба 25 м");
+    ASSERT_EQ(rapid.stages.size(), 3U);
+    const std::int32_t lampsUp[] = {8000, 6000, 4000};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(rapid.stages[i].shots, 5);
+        ASSERT_TRUE(rapid.stages[i].lamps);
+        EXPECT_EQ(rapid.stages[i].lamps->upMs, lampsUp[i]);
+        EXPECT_EQ(rapid.stages[i].timeLimitMs, lampsUp[i]);
+    }
+
+    const Course& standard = course("Стандартный пистолет");
+    ASSERT_EQ(standard.stages.size(), 3U);
+    const std::int32_t limits[] = {150000, 20000, 10000};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(standard.stages[i].shots, 5);
+        EXPECT_EQ(standard.stages[i].timeLimitMs, limits[i]);
+    }
+
+    const Course& service = course("Служебное упражнение");
+    ASSERT_EQ(service.stages.size(), 1U);
+    const CourseStage& drill = service.stages[0];
+    ASSERT_FALSE(drill.commands.empty());
+    EXPECT_EQ(drill.commands[0].word, QStringLiteral("Заряжай"));
+    EXPECT_EQ(drill.signalWord, QStringLiteral("Огонь"));
+    EXPECT_EQ(drill.delayMinMs, 2000);
+    EXPECT_EQ(drill.delayMaxMs, 5000);
+    EXPECT_EQ(drill.shots, 3);
+    EXPECT_EQ(drill.timeLimitMs, 10000);
+    EXPECT_EQ(drill.targets[0], 1);
+    QStringList after;
+    for (const CourseCommand& c : drill.endCommands) {
+        after << c.word;
+    }
+    EXPECT_EQ(after, (QStringList{QStringLiteral("Стой"), QStringLiteral("Разряжай"),
+                                  QStringLiteral("Оружие к осмотру")}));
+    ASSERT_TRUE(service.grade);
+    EXPECT_EQ(service.grade->basis, GradeBasis::HitsInTime);
+    // Three hits in time are the best grade, none fails.
+    const auto best =
+        GradeCourse(service, {{{10, 1500, false}, {8, 3000, false}, {5, 9000, false}}});
+    EXPECT_EQ(best.grade, kGradeExcellent);
+    EXPECT_EQ(GradeCourse(service, {{{10, 1500, false}, {0, 3000, false}, {5, 11000, true}}}).grade,
+              kGradeSatisfactory);
+
+    const Course& reaction = course("Реакция");
+    ASSERT_EQ(reaction.stages.size(), 1U);
+    EXPECT_EQ(reaction.stages[0].shots, 1);
+    EXPECT_LT(reaction.stages[0].delayMinMs, reaction.stages[0].delayMaxMs);
+    ASSERT_TRUE(reaction.grade);
+    EXPECT_EQ(reaction.grade->basis, GradeBasis::ReactionMs);
 }
 
 } // namespace
