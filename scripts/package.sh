@@ -5,5 +5,7 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 cmake --preset dev
 cmake --build --preset dev
+# The version follows the commit, so an older package would stay beside the new one.
+rm -f build/ryvo_*.deb
 (cd build && cpack -G DEB)
 ls build/*.deb
