@@ -56,8 +56,13 @@ set(CPACK_PACKAGE_VERSION ${RYVO_VERSION})
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_PACKAGE_CONTACT "Ryvo developers <ryvo@ryvo.dev>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Desktop trainer for shooting ranges")
-set(CPACK_PACKAGE_DESCRIPTION "Draws and scores each lane's target, keeps the exercise clock, \
-drives target lamps, calibrates lanes and keeps an archive of results. Russian interface.")
+set(CPACK_PACKAGE_DESCRIPTION "\
+Ryvo follows the aiming point and the trigger of one to five training
+weapons on a shooting range. It draws and scores each lane's target, keeps
+the exercise clock, switches the target lamps, runs courses of fire, zeroes
+and calibrates the lanes and keeps an archive of results with export.
+The package also holds a device simulator (ryvo-sim) and a command-line
+reader of the archive (ryvo-archive). The interface is in Russian.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
