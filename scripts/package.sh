@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds Ryvo and its Debian package: build/ryvo_<version>_<arch>.deb.
+# Builds Ryvo and its Debian package: build/ryvo_<version>-1_<arch>.deb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
