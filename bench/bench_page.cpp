@@ -136,6 +136,15 @@ static void BM_RangeScreenClock(benchmark::State& bench) {
 }
 BENCHMARK(BM_RangeScreenClock)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
 
+// The whole screen, as an expose or a covering window gone asks (the targets drawn before).
+static void BM_RangeScreenWhole(benchmark::State& bench) {
+    RangeScreenAt1920x1080 range(static_cast<int>(bench.range(0)));
+    for (auto _ : bench) {
+        range.screen.repaint();
+    }
+}
+BENCHMARK(BM_RangeScreenWhole)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
