@@ -358,7 +358,7 @@ const QImage& TRangeScreen::TargetImage(int lane, int side, const RangeLane& fig
         changed += MarkArea(holes[s], side, true);
     }
     QPainter& marked = cached.marked->Painter();
-    for (const QRect& r : changed) {
+    for (const QRect& r : changed& QRect(0, 0, side, side)) {
         marked.drawImage(r.topLeft(), cached.plain->Image(), r);
     }
     DrawMark(*cached.marked, holes.back(), true);
