@@ -425,8 +425,9 @@ std::vector<QString> ArchiveIndex::Shooters(const QString& prefix) const {
     query.prepare(QStringLiteral("SELECT shooter, max(day * 10000 + minute) FROM results "
                                  "WHERE substr(shooter_key, 1, :n) = :key "
                                  "GROUP BY shooter_key ORDER BY shooter_key"));
-    query.bindValue(QStringLiteral(":n"), key.size());
-    query.bindValue(QStringLiteral(":key"), key);
+    query.bindValue(QStringLiteral(":n"), static_cast<int>(key.size()));
+    // A null text would bind as NULL and match nothing.
+    query.bindValue(QStringLiteral(":key"), key.isNull() ? QStringLiteral("") : key);
     if (query.exec()) {
         while (query.next()) {
             names.push_back(query.value(0).toString());
