@@ -1,4 +1,5 @@
 #include "archive/ArchiveIndex.h"
+#include "ArchiveTool.h"
 #include "archive/ArchiveProgress.h"
 #include "support/TempDir.h"
 
@@ -8,6 +9,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <cmath>
 
@@ -352,4 +354,81 @@ TEST(ArchiveProgress, ChartPointsAndGroupSummary) {
     // 5 and 6 on the first day, 8 thirty days on: a rise of 2.5 per 30 days, give or take
     // the hour between the first two.
     EXPECT_NEAR(orlov.trend, 2.5, 0.01);
+}
+
+namespace {
+
+QByteArray Expected(const char* name) {
+    QFile file(QStringLiteral(RYVO_INDEX_DATA "/") + QString::fromLatin1(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return file.readAll();
+}
+
+// The expected CSV files are kept with plain line ends and no byte-order mark.
+QByteArray AsStored(QByteArray csv) {
+    EXPECT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(csv.count("\r\n"), csv.count('\n'));
+    return csv.mid(3).replace("\r\n", "\n");
+}
+
+struct ToolRun {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+} // namespace
+
+TEST(ArchiveTool, ShooterAndSummaryFromTheIndex) {
+    IndexArchive archive;
+    auto tool = [&](QStringList args) {
+        ToolRun run;
+        args.insert(1, archive.dir.Path());
+        run.code = RunArchiveTool(args, run.out, run.err, QString(), archive.cache.Path());
+        return run;
+    };
+    ToolRun run = tool({"shooter", "ИВАНОВ ПЁТР"});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(AsStored(run.out), Expected("shooter.csv"));
+    run = tool({"shooter", "Иванов_Петр", "--from", "14.5.2024", "--to", "2024-05-20", "--format",
+                "json"});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, Expected("shooter-may.json"));
+    run = tool({"summary", "--group", "Взвод 1"});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(AsStored(run.out), Expected("summary.csv"));
+    run = tool({"summary", "--group", "взвод_1", "--from", "1.1.2024"});
+    EXPECT_EQ(AsStored(run.out), Expected("summary-2024.csv"));
+
+    // Nothing found is said and fails; wrong command lines fail with the usage.
+    run = tool({"shooter", "Нет Такого"});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(QString::fromUtf8(run.err).contains(QStringLiteral("Нет Такого")));
+    EXPECT_EQ(tool({"summary", "--group", "Взвод 1", "--to", "1.1.2000"}).code, 1);
+    for (const QStringList& wrong :
+         {QStringList{"shooter"}, QStringList{"shooter", "Иванов", "--from", "31.2.2024"},
+          QStringList{"shooter", "Иванов", "--from"}, QStringList{"summary"},
+          QStringList{"summary", "--group", "Взвод 1", "--format", "xml"},
+          QStringList{"shooter", "Иванов", "--group", "Взвод 1"}}) {
+        run = tool(wrong);
+        EXPECT_EQ(run.code, 2) << wrong.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains("ryvo-archive summary")) << wrong.join(' ').toStdString();
+    }
+
+    // The built program keeps its index in the user's cache folder.
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    test::TempDir home;
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home.Path());
+    program.setProcessEnvironment(env);
+    program.start(qEnvironmentVariable("RYVO_BIN_DIR") + QStringLiteral("/ryvo-archive"),
+                  {"summary", archive.dir.Path(), "--group", "Взвод_1"});
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    EXPECT_EQ(AsStored(program.readAllStandardOutput()), Expected("summary.csv"));
+    EXPECT_EQ(QDir(home.File(QStringLiteral("Ryvo for Windows/archive-index")))
+                  .entryList({"*.sqlite"})
+                  .size(),
+              1);
 }
