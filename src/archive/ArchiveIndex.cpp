@@ -33,18 +33,32 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
-FileStamp StampOf(const QString& groupPath) {
-    FileStamp stamp;
-    const QFileInfo info(groupPath);
-    stamp.size = info.size();
-    stamp.mtime = info.lastModified().toMSecsSinceEpoch();
-    // What lies beside a record changes the index's course and grade as well.
-    const QFileInfo beside(groupPath.chopped(4) + QStringLiteral(".rex"));
-    if (beside.isFile()) {
-        stamp.besideSize = beside.size();
-        stamp.besideMtime = beside.lastModified().toMSecsSinceEpoch();
+// The stamps of a month folder's group files, from one listing: its entries carry their
+// sizes and times, so no file is looked at twice.
+std::map<QString, FileStamp> MonthStamps(const QString& monthFolder) {
+    const QFileInfoList entries =
+        QDir(monthFolder)
+            .entryInfoList({QStringLiteral("*.rec"), QStringLiteral("*.rex")},
+                           QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    std::map<QString, FileStamp> stamps;
+    for (const QFileInfo& entry : entries) {
+        if (entry.fileName().endsWith(QLatin1String(".rec"))) {
+            FileStamp& stamp = stamps[entry.fileName()];
+            stamp.size = entry.size();
+            stamp.mtime = entry.lastModified().toMSecsSinceEpoch();
+        }
     }
-    return stamp;
+    // What lies beside a record changes the index's course and grade as well.
+    for (const QFileInfo& entry : entries) {
+        if (entry.fileName().endsWith(QLatin1String(".rex"))) {
+            const auto group = stamps.find(entry.fileName().chopped(4) + QStringLiteral(".rec"));
+            if (group != stamps.end()) {
+                group->second.besideSize = entry.size();
+                group->second.besideMtime = entry.lastModified().toMSecsSinceEpoch();
+            }
+        }
+    }
+    return stamps;
 }
 
 int LeadingNumber(const QString& text) {
@@ -152,7 +166,15 @@ bool ArchiveIndex::Open() {
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(m_filePath);
-    return db.open();
+    if (!db.open()) {
+        return false;
+    }
+    // A cache: a write-ahead log without a sync per step keeps a step quick, and an index a
+    // crash leaves damaged is made anew at the next opening.
+    QSqlQuery pragma(db);
+    pragma.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+    pragma.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+    return true;
 }
 
 bool ArchiveIndex::Usable() {
@@ -161,7 +183,11 @@ bool ArchiveIndex::Usable() {
         !query.next() || query.value(0).toInt() != kLayout) {
         return false;
     }
-    // A damaged page shows only when read; the check reads them all, in a few ms.
+    if (m_checked) {
+        return true;
+    }
+    // A damaged page shows only when read: the first step of each opening reads them all.
+    m_checked = true;
     return query.exec(QStringLiteral("PRAGMA quick_check")) && query.next() &&
            query.value(0).toString() == QLatin1String("ok");
 }
@@ -251,10 +277,13 @@ IndexSync ArchiveIndex::Sync(const IndexProgress& progress) {
         return outcome;
     }
     if (!Usable()) {
+        m_checked = true;
         // Nothing lives only in the index: a file that does not read is made anew.
         QSqlDatabase::database(m_connection).close();
         QFile::remove(m_filePath);
-        QFile::remove(m_filePath + QStringLiteral("-journal"));
+        for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+            QFile::remove(m_filePath + QLatin1String(suffix));
+        }
         if (!Open() || !CreateSchema()) {
             outcome.error = QStringLiteral("Индекс архива %1 не создаётся.").arg(m_filePath);
             return outcome;
@@ -286,10 +315,9 @@ IndexSync ArchiveIndex::Sync(const IndexProgress& progress) {
         const QString yearFolder = root.filePath(year);
         for (const QString& month : ListMonths(yearFolder)) {
             const QString monthFolder = QDir(yearFolder).filePath(month);
-            for (const QString& name : ListGroupFiles(monthFolder)) {
+            for (const auto& [name, stamp] : MonthStamps(monthFolder)) {
                 const QString relative = year + QChar(u'/') + month + QChar(u'/') + name;
                 const QString absolute = QDir(monthFolder).filePath(name);
-                const FileStamp stamp = StampOf(absolute);
                 const auto found = known.find(relative);
                 if (found == known.end() || !(found->second == stamp)) {
                     pending.push_back({relative, absolute, LeadingNumber(year), MonthNumber(month),
@@ -300,6 +328,10 @@ IndexSync ArchiveIndex::Sync(const IndexProgress& progress) {
                 }
             }
         }
+    }
+    if (known.empty() && pending.empty()) {
+        outcome.ok = true;
+        return outcome;
     }
     db.transaction();
     auto fail = [&] {

@@ -106,6 +106,7 @@ private:
     ScoreFunction m_score;
     QString m_filePath;
     QString m_connection;
+    bool m_checked = false;
 };
 
 } // namespace ryvo
