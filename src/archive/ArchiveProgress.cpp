@@ -10,6 +10,7 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <utility>
@@ -269,6 +270,71 @@ std::vector<ShooterSummary> SummariseGroup(const std::vector<IndexedResult>& res
         rows.push_back(s);
     }
     return rows;
+}
+
+GroupSummaryModel::GroupSummaryModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+QString GroupSummaryModel::Header(int column) {
+    static const std::array<const char*, kColumns> headers = {
+        "Стрелок", "Серий", "Выстрелов", "Среднее", "Лучшая сумма", "Тренд за 30 дней"};
+    return column >= 0 && column < kColumns
+               ? QString::fromUtf8(headers[static_cast<size_t>(column)])
+               : QString();
+}
+
+QString GroupSummaryModel::Cell(const ShooterSummary& row, int column) {
+    switch (column) {
+    case 0:
+        return row.shooter;
+    case 1:
+        return QString::number(row.series);
+    case 2:
+        return QString::number(row.shots);
+    case 3:
+        return Decimal(row.mean, QChar(u','));
+    case 4:
+        return QString::number(row.best);
+    case 5:
+        // A sign on every change, so a fall reads at a glance.
+        return (row.trend > 0.005 ? QStringLiteral("+") : QString()) +
+               Decimal(row.trend, QChar(u','));
+    default:
+        return {};
+    }
+}
+
+void GroupSummaryModel::SetRows(std::vector<ShooterSummary> rows) {
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+int GroupSummaryModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int GroupSummaryModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumns;
+}
+
+QVariant GroupSummaryModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) {
+        return Cell(m_rows[static_cast<size_t>(index.row())], index.column());
+    }
+    if (role == Qt::TextAlignmentRole && index.column() > 0) {
+        return static_cast<int>(Qt::AlignCenter);
+    }
+    return {};
+}
+
+QVariant GroupSummaryModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::DisplayRole && orientation == Qt::Horizontal) {
+        return Header(section);
+    }
+    return QAbstractTableModel::headerData(section, orientation, role);
 }
 
 QByteArray ShooterResultsCsv(const std::vector<IndexedResult>& results) {

@@ -124,6 +124,27 @@ struct ShooterSummary {
 // Sorted by name.
 std::vector<ShooterSummary> SummariseGroup(const std::vector<IndexedResult>& results);
 
+// A group's period summary as a table, one row per shooter.
+class GroupSummaryModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int kColumns = 6;
+    explicit GroupSummaryModel(QObject* parent = nullptr);
+    static QString Header(int column);
+    static QString Cell(const ShooterSummary& row, int column);
+    void SetRows(std::vector<ShooterSummary> rows);
+    [[nodiscard]] const std::vector<ShooterSummary>& Rows() const { return m_rows; }
+    [[nodiscard]] int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    [[nodiscard]] int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    [[nodiscard]] QVariant data(const QModelIndex& index,
+                                int role = Qt::DisplayRole) const override;
+    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
+                                      int role = Qt::DisplayRole) const override;
+
+private:
+    std::vector<ShooterSummary> m_rows;
+};
+
 // Exports in the archive export's manner: CSV for spreadsheets (UTF-8 with a byte-order mark,
 // ";", decimal commas, CR LF), JSON for scripts.
 QByteArray ShooterResultsCsv(const std::vector<IndexedResult>& results);
