@@ -30,7 +30,7 @@ QString DateTimeText(const IndexedResult& r) {
 }
 
 QDateTime When(const IndexedResult& r) {
-    return QDateTime(r.date, QTime(r.minute / 60 % 24, r.minute % 60));
+    return {r.date, QTime(r.minute / 60 % 24, r.minute % 60)};
 }
 
 QByteArray CsvImage(const QStringList& rows) {
@@ -252,7 +252,7 @@ std::vector<ShooterSummary> SummariseGroup(const std::vector<IndexedResult>& res
     for (auto& [key, c] : shooters) {
         ShooterSummary& s = c.summary;
         s.mean = s.shots > 0 ? static_cast<double>(c.sum) / s.shots : 0.0;
-        const double n = static_cast<double>(c.points.size());
+        const auto n = static_cast<double>(c.points.size());
         double sx = 0;
         double sy = 0;
         for (const auto& [x, y] : c.points) {

@@ -6,7 +6,6 @@
 #include <QLineSeries>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QScatterSeries>
 #include <QValueAxis>
 
 #include <array>
@@ -60,11 +59,12 @@ void ProgressChart::SetLines(std::vector<ChartLine> lines, const QString& title)
             first = first.isValid() ? std::min(first, p.when) : p.when;
             last = last.isValid() ? std::max(last, p.when) : p.when;
         }
-        auto* dots = new QScatterSeries;
+        // A thin line through the series' points: one path to draw, where markers each
+        // cost a scene item.
+        auto* dots = new QLineSeries;
         dots->setName(line.shooter);
-        dots->setMarkerSize(6.0);
-        dots->setColor(colour);
-        dots->setBorderColor(colour);
+        dots->setPen(QPen(colour.lighter(150), 1.0));
+        dots->setPointsVisible(line.points.size() <= 300);
         dots->replace(means);
         auto* average = new QLineSeries;
         average->setName(line.shooter + QStringLiteral(": скользящее среднее"));

@@ -15,7 +15,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QScatterSeries>
+#include <QLineSeries>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -190,7 +190,7 @@ TEST(ShooterCardWindow, ChartComparesShootersPrintsAndExports) {
     EXPECT_EQ(chart.Lines()[1].points.size(), 2U);
     const QList<QAbstractSeries*> series = chart.chart()->series();
     ASSERT_EQ(series.size(), 4); // points and moving average, per shooter
-    auto* dots = qobject_cast<QScatterSeries*>(series[0]);
+    auto* dots = qobject_cast<QLineSeries*>(series[0]);
     ASSERT_NE(dots, nullptr);
     ASSERT_EQ(dots->count(), 4);
     // Oldest first: 2023 (10 + 9) / 2, then the sport target's 10.
