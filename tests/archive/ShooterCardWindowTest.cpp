@@ -14,8 +14,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
-#include <QPushButton>
 #include <QLineSeries>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 
