@@ -10,6 +10,7 @@ packages=(
   libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-format
   fonts-liberation
+  espeak-ng
   qt6-translations-l10n
   xvfb x11-utils
   dpkg-dev file fakeroot
