@@ -1,5 +1,6 @@
 #include "archive/ArchiveIndex.h"
 
+#include "archive/ArchiveBeside.h"
 #include "archive/ArchiveBrowser.h"
 
 #include <QCryptographicHash>
@@ -21,7 +22,7 @@ namespace ryvo {
 namespace {
 
 // Raised whenever the tables change shape: an index of another layout is made anew.
-constexpr int kLayout = 1;
+constexpr int kLayout = 2;
 
 std::atomic<int> g_connections{0};
 
@@ -52,6 +53,7 @@ std::map<QString, FileStamp> MonthStamps(const QString& monthFolder) {
     for (const QFileInfo& entry : entries) {
         if (entry.fileName().endsWith(QLatin1String(".rex"))) {
             const auto group = stamps.find(entry.fileName().chopped(4) + QStringLiteral(".rec"));
+            // The entries' file is named by BesideEntriesPath: "<group>.rex".
             if (group != stamps.end()) {
                 group->second.besideSize = entry.size();
                 group->second.besideMtime = entry.lastModified().toMSecsSinceEpoch();
@@ -230,6 +232,7 @@ bool ArchiveIndex::ReadFile(const QString& relative, const QString& absolute, in
         return true; // gone or locked since it was listed: it has no records now
     }
     std::vector<ResultRecord> records = ParseGroupFile(file.readAll());
+    AttachBeside(absolute, records);
     QSqlQuery insert(db);
     insert.prepare(QStringLiteral("INSERT INTO results VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
                                   "?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
@@ -258,8 +261,8 @@ bool ArchiveIndex::ReadFile(const QString& relative, const QString& absolute, in
                                      record.SumText.toInt(),
                                      static_cast<double>(record.ShootTime),
                                      record.Comment,
-                                     QString(),
-                                     QString()};
+                                     record.Beside.value(QLatin1String("course")).toString(),
+                                     record.Beside.value(QLatin1String("grade")).toString()};
         for (qsizetype v = 0; v < values.size(); ++v) {
             insert.bindValue(static_cast<int>(v), values[v]);
         }

@@ -253,6 +253,65 @@ TEST(ArchiveIndex, AMissingOrDamagedIndexIsRebuiltFromTheFiles) {
     EXPECT_EQ(index.RecordCount(), 6);
 }
 
+TEST(ArchiveIndex, CourseAndGradeFromBesideTheArchive) {
+    IndexArchive archive;
+    const QString rex = QStringLiteral("2025/Январь/Взвод_1.rex");
+    // One entry pairs with the record; one names another shooter at that place.
+    archive.dir.Write(rex, QStringLiteral("{\"v\":1,\"record\":0,\"shooter\":\"Иванов Петр\","
+                                          "\"date\":\"10.1.2025\",\"time\":\"8:15\","
+                                          "\"course\":\"Упражнение 1\",\"grade\":\"хорошо\"}\n"
+                                          "{\"v\":1,\"record\":0,\"shooter\":\"Сидоров\","
+                                          "\"date\":\"10.1.2025\",\"time\":\"8:15\","
+                                          "\"grade\":\"плохо\"}\n")
+                               .toUtf8());
+    ArchiveIndex index = archive.Index();
+    ASSERT_TRUE(index.Sync().ok);
+    std::vector<IndexedResult> results = index.ShooterResults(QStringLiteral("Иванов Петр"));
+    ASSERT_EQ(results.size(), 4U);
+    EXPECT_EQ(results[0].course, QStringLiteral("Упражнение 1"));
+    EXPECT_EQ(results[0].grade, QStringLiteral("хорошо"));
+    EXPECT_EQ(TargetOrCourse(results[0]), QStringLiteral("Упражнение 1"));
+    EXPECT_TRUE(results[1].course.isEmpty());
+    ResultFilter course;
+    course.course = QStringLiteral("Упражнение 1");
+    EXPECT_EQ(index.ShooterResults(QStringLiteral("иванов петр"), course).size(), 1U);
+
+    // Only the entries' file changes (a later entry wins): the group file is read again.
+    QFile file(archive.dir.File(rex));
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write(QStringLiteral("{\"v\":1,\"record\":0,\"shooter\":\"Иванов Петр\",\"date\":"
+                              "\"10.1.2025\",\"time\":\"8:15\",\"course\":\"Упражнение 1\","
+                              "\"grade\":\"отлично\"}\n")
+                   .toUtf8());
+    file.close();
+    QFile stamp(archive.dir.File(rex));
+    ASSERT_TRUE(stamp.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(stamp.setFileTime(QDateTime::currentDateTime().addSecs(20),
+                                  QFileDevice::FileModificationTime));
+    stamp.close();
+    const IndexSync step = index.Sync();
+    EXPECT_EQ(step.filesRead, 1);
+    results = index.ShooterResults(QStringLiteral("Иванов Петр"));
+    EXPECT_EQ(results[0].grade, QStringLiteral("отлично"));
+
+    ShooterCard card(index);
+    ASSERT_TRUE(card.Show(QStringLiteral("Иванов Петр")));
+    const auto choice = std::find_if(card.Targets().begin(), card.Targets().end(),
+                                     [](const TargetChoice& t) { return t.course.has_value(); });
+    ASSERT_NE(choice, card.Targets().end());
+    EXPECT_EQ(choice->label, QStringLiteral("Упражнение 1"));
+    CardFilter filter;
+    filter.target = *choice;
+    card.SetFilter(filter);
+    ASSERT_EQ(card.Model().rowCount(), 1);
+    EXPECT_EQ(card.Model().data(card.Model().index(0, ShooterCardModel::kGradeColumn)).toString(),
+              QStringLiteral("отлично"));
+    // The N4 choice leaves the course's record out although it was shot at an N4.
+    filter.target = TargetChoice{QStringLiteral("Мишень N4"), 1, std::nullopt};
+    card.SetFilter(filter);
+    EXPECT_EQ(card.Model().rowCount(), 2);
+}
+
 TEST(ShooterCard, ListsFiltersAndOpensAShootersResults) {
     IndexArchive archive;
     ArchiveIndex index = archive.Index();
