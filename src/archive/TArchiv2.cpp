@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -76,6 +77,23 @@ TArchiv2::TArchiv2(ProgramState& state, const Services& services,
     connect(m_exit, &QPushButton::clicked, this, &TArchiv2::ExitClick);
     connect(m_exportDay, &QPushButton::clicked, this, &TArchiv2::ExportDayClick);
     connect(m_shooterCard, &QPushButton::clicked, this, &TArchiv2::ShooterCardClick);
+    // A right click on a row offers that shooter's card; a left click opens the target.
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_view, &QTableView::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex index = m_view->indexAt(at);
+        if (!index.isValid()) {
+            return;
+        }
+        m_view->selectRow(index.row());
+        auto* menu = new QMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->addAction(
+            QStringLiteral("Стрелок: %1")
+                .arg(m_model->data(m_model->index(index.row(), DayTableModel::kShooterColumn))
+                         .toString()),
+            this, &TArchiv2::ShooterCardClick);
+        menu->popup(m_view->viewport()->mapToGlobal(at));
+    });
     FitColumns();
 }
 

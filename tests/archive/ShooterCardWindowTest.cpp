@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineSeries>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -175,6 +176,18 @@ TEST(ShooterCardWindow, FromTheDayTableToEveryResultAndBackThroughTheResultView)
     range.stack.Activate(QStringLiteral("TArchiv3"));
     range.Click(*range.three, "Exit");
     EXPECT_EQ(range.stack.activated.back(), QStringLiteral("TArchiv2"));
+
+    // A right click on a name offers that shooter's card.
+    const QRect second = day->visualRect(day->model()->index(1, 0));
+    emit day->customContextMenuRequested(second.center());
+    auto* menu = range.two->findChild<QMenu*>();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("Стрелок: Орлов"));
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(range.stack.activated.back(), QStringLiteral("TShooterCard"));
+    EXPECT_EQ(card->Name(), QStringLiteral("Орлов"));
+    EXPECT_EQ(card->AllCount(), 2);
 }
 
 TEST(ShooterCardWindow, ChartComparesShootersPrintsAndExports) {
