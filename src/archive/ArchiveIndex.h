@@ -96,9 +96,10 @@ public:
 private:
     bool Open();
     bool CreateSchema();
+    bool CreateIndexes();
     bool Usable();
     bool ReadFile(const QString& relative, const QString& absolute, int year, int month,
-                  const QString& group);
+                  const QString& group, bool fresh);
     [[nodiscard]] std::vector<IndexedResult> Query(const QString& column, const QString& key,
                                                    const ResultFilter& filter) const;
 
