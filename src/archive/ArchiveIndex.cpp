@@ -349,6 +349,8 @@ IndexSync ArchiveIndex::Sync(const IndexProgress& progress) {
     }
     db.transaction();
     auto fail = [&] {
+        // The file may be damaged where the first check did not look: check it again next time.
+        m_checked = false;
         outcome.error = QStringLiteral("Индекс архива %1 не записывается: %2")
                             .arg(m_filePath, db.lastError().text());
         db.rollback();
