@@ -70,5 +70,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 # Qt and C++ runtime libraries come from the programs' links; Qt's Russian texts, the sound
 # back end's plugins and an Arial-compatible font are loaded at run time.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, libqt6multimedia6, fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-translations-l10n, libqt6multimedia6, libqt6sql6-sqlite, libqt6charts6, fonts-liberation")
 include(CPack)
