@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <set>
@@ -80,6 +81,78 @@ void ExpectKeptAside(const std::set<std::pair<qsizetype, QByteArray>>& tails, co
     }
 }
 
+// Where the last `lines` lines of an image ending in a line feed begin.
+qsizetype LastLinesStart(const QByteArray& image, int lines) {
+    qsizetype at = image.size() - 1;
+    for (int i = 0; i < lines && at >= 0; ++i) {
+        at = image.lastIndexOf('\n', at - 1);
+    }
+    return at + 1;
+}
+
+// Where the last item of a file begins, if the in-flight save `save` wrote it: a record, an
+// entry line or a trace block.
+std::optional<qsizetype> InFlightItem(const QString& path, const QByteArray& image, int save) {
+    if (path.endsWith(QLatin1String(".rec"))) {
+        const std::vector<ResultRecord> records = ParseGroupFile(image);
+        if (records.empty() || records.back().Comment != killsave::Comment(save) ||
+            CompleteRecordsEnd(image) != image.size()) {
+            return std::nullopt;
+        }
+        return LastLinesStart(image, 5 + records.back().ShotsMade);
+    }
+    if (path.endsWith(QLatin1String(".rex"))) {
+        const qsizetype start = LastLinesStart(image, 1);
+        if (image.endsWith('\n') &&
+            image.indexOf("\"grade\":\"" + QByteArray::number(save) + '/', start) > 0) {
+            return start;
+        }
+        return std::nullopt;
+    }
+    for (int lane = 0; lane < killsave::kLanes; ++lane) {
+        const QByteArray payload = killsave::Trace(save, lane);
+        const qsizetype start = image.size() - payload.size() - 12;
+        if (start > 0 && image.sliced(start, 4) == "TRCB" &&
+            image.sliced(start + 8).startsWith(payload)) {
+            return start;
+        }
+    }
+    return std::nullopt;
+}
+
+// A power cut mid-save loses part of the write not yet synced; a kill alone tears a write only
+// where it crosses a page. Cuts the newest file's last item, if the save in flight wrote it.
+// Returns the file cut.
+QString TearInFlight(const QString& group, int save, std::mt19937& random) {
+    QString newest;
+    auto newestTime = std::filesystem::file_time_type::min();
+    bool tie = false;
+    for (const QString& path : {group, BesideTracesPath(group), BesideEntriesPath(group)}) {
+        std::error_code error;
+        const auto time = std::filesystem::last_write_time(path.toStdString(), error);
+        if (error) {
+            continue;
+        }
+        tie = time == newestTime;
+        if (time > newestTime) {
+            newest = path;
+            newestTime = time;
+        }
+    }
+    if (newest.isEmpty() || tie) {
+        return {};
+    }
+    const QByteArray image = ReadAll(newest);
+    const auto start = InFlightItem(newest, image, save);
+    if (!start || image.size() - *start < 2) {
+        return {};
+    }
+    const qsizetype cut =
+        std::uniform_int_distribution<qsizetype>(*start + 1, image.size() - 1)(random);
+    QFile file(newest);
+    return file.open(QIODevice::ReadWrite) && file.resize(cut) ? newest : QString();
+}
+
 struct Totals {
     int count = 0;
     int sum = 0;
@@ -113,6 +186,7 @@ TEST(KillSave, SavesSurviveKillsMidSave) {
     ASSERT_TRUE(QDir().mkpath(start));
 
     TornTails torn;
+    std::map<QString, int> powerCuts; // by the file's suffix; "" when nothing was cut
     for (int kill = 0; kill < kills; ++kill) {
         QProcess child;
         child.start(QStringLiteral(RYVO_KILL_SAVE_CHILD), {start, cache, journal});
@@ -123,6 +197,14 @@ TEST(KillSave, SavesSurviveKillsMidSave) {
         ASSERT_EQ(child.exitStatus(), QProcess::CrashExit)
             << "kill " << kill << ": " << child.readAllStandardError().toStdString();
         torn.Look(group);
+        // Every third kill mid-save is a power cut as well.
+        const Journal sofar = ReadJournal(journal);
+        if (!sofar.begun.empty() && !sofar.done.contains(*sofar.begun.rbegin()) &&
+            random() % 3 == 0) {
+            const QString cut = TearInFlight(group, *sofar.begun.rbegin(), random);
+            powerCuts[cut.section(QChar(u'.'), -1)] += 1;
+            torn.Look(group);
+        }
     }
     // One save more, not killed: it cuts whatever the last kill tore.
     QProcess last;
@@ -193,9 +275,11 @@ TEST(KillSave, SavesSurviveKillsMidSave) {
                 << cacheDir.toStdString() << " lane " << lane;
         }
     }
-    std::printf("kills %d, saves begun %zu, done %zu, records %zu, torn tails .rec %zu .rex %zu "
-                ".trc %zu, lost %d, mismatches %d\n",
-                kills, saves.begun.size(), saves.done.size(), records.size(), torn.rec.size(),
-                torn.rex.size(), torn.trc.size(), lost, mismatches);
+    std::printf("kills %d, saves begun %zu, done %zu, records %zu, power cuts .rec %d .rex %d "
+                ".trc %d, torn tails seen .rec %zu .rex %zu .trc %zu, lost %d, mismatches %d\n",
+                kills, saves.begun.size(), saves.done.size(), records.size(),
+                powerCuts[QStringLiteral("rec")], powerCuts[QStringLiteral("rex")],
+                powerCuts[QStringLiteral("trc")], torn.rec.size(), torn.rex.size(), torn.trc.size(),
+                lost, mismatches);
     EXPECT_GT(saves.done.size(), 0U);
 }
