@@ -35,8 +35,8 @@ std::uint32_t ReadU32(QByteArrayView bytes, qsizetype at) {
     return qFromLittleEndian<std::uint32_t>(bytes.data() + at);
 }
 
-// The payload of the block at `offset`, if it is whole and its checksum holds.
-std::optional<QByteArrayView> BlockAt(QByteArrayView image, qsizetype offset) {
+// The size of the block at `offset`, magic and checksum included, if the image holds all of it.
+std::optional<qsizetype> BlockSizeAt(QByteArrayView image, qsizetype offset) {
     if (offset < kTraceHeader.size() || image.size() - offset < kBlockOverhead ||
         image.sliced(offset, 4) != kBlockMagic) {
         return std::nullopt;
@@ -45,8 +45,17 @@ std::optional<QByteArrayView> BlockAt(QByteArrayView image, qsizetype offset) {
     if (length > image.size() - offset - kBlockOverhead) {
         return std::nullopt;
     }
-    const QByteArrayView payload = image.sliced(offset + 8, length);
-    if (ReadU32(image, offset + 8 + length) != Crc32(payload)) {
+    return length + kBlockOverhead;
+}
+
+// The payload of the block at `offset`, if it is whole and its checksum holds.
+std::optional<QByteArrayView> BlockAt(QByteArrayView image, qsizetype offset) {
+    const auto size = BlockSizeAt(image, offset);
+    if (!size) {
+        return std::nullopt;
+    }
+    const QByteArrayView payload = image.sliced(offset + 8, *size - kBlockOverhead);
+    if (ReadU32(image, offset + 8 + payload.size()) != Crc32(payload)) {
         return std::nullopt;
     }
     return payload;
@@ -79,11 +88,17 @@ qsizetype CompleteTracesEnd(const QByteArray& image) {
     if (!image.startsWith(kTraceHeader)) {
         return 0;
     }
+    // Each block is synced before the next is written, so only the last can be torn. Cutting
+    // at a damaged block inside would move whole blocks aside and let new ones take their
+    // offsets, where older entries point; and checking every block made each save read the
+    // whole file's checksums.
     qsizetype end = kTraceHeader.size();
-    while (const auto payload = BlockAt(image, end)) {
-        end += payload->size() + kBlockOverhead;
+    qsizetype last = -1;
+    while (const auto size = BlockSizeAt(image, end)) {
+        last = end;
+        end += *size;
     }
-    return end;
+    return last >= 0 && !BlockAt(image, last) ? last : end;
 }
 
 bool AppendBesideEntry(const QString& groupPath, const BesideKey& key, const QJsonObject& members) {

@@ -52,7 +52,8 @@ std::optional<BesideTraceRef> TraceRefOf(const QJsonObject& members);
 void AttachBesideImage(const QByteArray& entries, std::vector<ResultRecord>& records);
 void AttachBeside(const QString& groupPath, std::vector<ResultRecord>& records);
 
-// Where the last complete block of a trace file image ends (0 for an empty or foreign one).
+// Where the last complete block of a trace file image ends (0 for an empty or foreign one):
+// blocks are walked by their lengths, and only the last one's checksum decides.
 qsizetype CompleteTracesEnd(const QByteArray& image);
 
 } // namespace ryvo
