@@ -163,7 +163,7 @@ std::optional<BesideTraceRef> AppendBesideTrace(const QString& groupPath,
     if (!existed) {
         SyncFolder(QFileInfo(path).absolutePath());
     }
-    return BesideTraceRef{keep, payload.size()};
+    return BesideTraceRef{keep, payload.size(), Crc32(payload)};
 }
 
 std::optional<QByteArray> ReadBesideTrace(const QString& groupPath, BesideTraceRef ref) {
@@ -182,7 +182,8 @@ std::optional<QByteArray> ReadBesideTrace(const QString& groupPath, BesideTraceR
     // The block is checked as a file image of its own: header, then it.
     const QByteArray image = kTraceHeader.toByteArray() + block;
     const auto payload = BlockAt(image, kTraceHeader.size());
-    if (!payload || payload->size() != ref.length) {
+    if (!payload || payload->size() != ref.length ||
+        (ref.crc && ReadU32(image, image.size() - 4) != *ref.crc)) {
         return std::nullopt;
     }
     return payload->toByteArray();
@@ -198,8 +199,13 @@ std::optional<BesideTraceRef> TraceRefOf(const QJsonObject& members) {
     if (!offset.isDouble() || !length.isDouble()) {
         return std::nullopt;
     }
-    return BesideTraceRef{static_cast<qint64>(offset.toDouble()),
-                          static_cast<qint64>(length.toDouble())};
+    BesideTraceRef ref{static_cast<qint64>(offset.toDouble()),
+                       static_cast<qint64>(length.toDouble())};
+    const QJsonValue crc = trace.toObject().value(QLatin1String("crc"));
+    if (crc.isDouble() && crc.toDouble() >= 0 && crc.toDouble() <= 0xFFFFFFFFU) {
+        ref.crc = static_cast<std::uint32_t>(crc.toDouble());
+    }
+    return ref;
 }
 
 void AttachBesideImage(const QByteArray& entries, std::vector<ResultRecord>& records) {

@@ -133,6 +133,18 @@ TEST(ArchiveBeside, OnlyTheLastTraceBlockIsTakenForTorn) {
     EXPECT_EQ(dir.Read(QStringLiteral("Взвод_1.trc.torn")).size(), 312);
     EXPECT_EQ(ReadBesideTrace(group, *fifth), QByteArray(300, 'e'));
     EXPECT_EQ(ReadBesideTrace(group, *third), QByteArray(300, 'c'));
+
+    // A damaged length takes the blocks from there aside; a new block of the same size then
+    // lies where an older entry points, and the entry's checksum tells them apart.
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(fifth->offset + 4));
+    file.write("\xFF\xFF\x00\x00", 4);
+    file.close();
+    const auto sixth = AppendBesideTrace(group, QByteArray(300, 'f'));
+    ASSERT_TRUE(sixth);
+    EXPECT_EQ(sixth->offset, fifth->offset);
+    EXPECT_FALSE(ReadBesideTrace(group, *fifth));
+    EXPECT_EQ(ReadBesideTrace(group, *sixth), QByteArray(300, 'f'));
 }
 
 TEST(ArchiveBeside, AForeignTraceFileIsLeftAloneAndTheRecordStillSaved) {
