@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Settings.h"
+#include "core/ShotHold.h"
 
 #include <array>
 #include <cstddef>
@@ -36,12 +37,16 @@ struct RunState {
     // time in ms since the series began and its score as scored when it was fired.
     std::array<std::vector<std::uint32_t>, kLaneCount> ShotMs;
     std::array<std::vector<std::int32_t>, kLaneCount> ShotScore;
+    // What the aiming trace said about each shot, where the window reads it (may be shorter
+    // than ShotPos: a shot beyond it has no figures).
+    std::array<std::vector<ShotHold>, kLaneCount> ShotHolds;
 
     // A new series: no shots kept for the lane.
     void ClearShots(std::size_t lane) {
         ShotPos[lane].clear();
         ShotMs[lane].clear();
         ShotScore[lane].clear();
+        ShotHolds[lane].clear();
     }
 };
 

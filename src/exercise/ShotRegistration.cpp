@@ -35,17 +35,29 @@ std::optional<ShotPoint> RegisterShot(ProgramState& state, TargetPanel& panel, i
     }
     point = RecordShot(run, lane, point, settings.Target[i], LoadedZones(state), now).point;
 
+    ShotHold hold;
     if (lit) {
         view.SetVisible(ViewItem::ImageActive, false);
+        std::optional<ShotPoint> jerkPoint;
         if (const auto index = JerkIndex(settings.TimePost, settings.TimeGun)) {
             const TracePoint& sample = panel.Trace().At(*index);
             const TargetPoint jerk = ToTarget(settings, lane, sample.x, sample.y);
             panel.ShowJerkMarker(jerk.x, jerk.y,
                                  settings.FlagPostGunEnable == 1 && WithinTarget(jerk.x, jerk.y));
+            // An entry beyond the trace taken so far is no aim.
+            if (*index < panel.TracePoints() && sample.x != kEmptyTrace) {
+                jerkPoint = ShotPoint{jerk.x, jerk.y};
+            }
         } else {
             panel.HideJerkMarker();
         }
+        const HoldTarget& target = panel.HoldTargetFor(
+            settings.Target[i], state.TargetLibrary ? &*state.TargetLibrary : nullptr);
+        hold = ComputeHoldFigures(panel.Aim(), now, point, jerkPoint, target);
     }
+    std::vector<ShotHold>& holds = state.run.ShotHolds[i];
+    holds.resize(run.ShotCount[i]);
+    holds.back() = hold;
     panel.DrawLastHoles(lane, lit);
     return point;
 }

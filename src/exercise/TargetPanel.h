@@ -3,6 +3,7 @@
 #include "core/ProgramState.h"
 #include "core/TraceBuffer.h"
 #include "exercise/ExerciseView.h"
+#include "exercise/HoldFigures.h"
 #include "targets/Marks.h"
 
 #include <QImage>
@@ -10,9 +11,13 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace ryvo {
+
+class ResourceLibrary;
+class ZoneMaps;
 
 // Texts of the level indicator.
 QString LevelText(const ProgramState& state, std::uint32_t level);
@@ -88,6 +93,11 @@ public:
     [[nodiscard]] PanelView& View() { return m_panelView; }
     [[nodiscard]] int TracePoints() const { return m_tracePoints; }
     [[nodiscard]] int TraceFull() const { return m_traceFull; }
+    // The lane's aim in target units at `tick`, for the figures of its shots (O(1)).
+    void RecordAim(float x, float y, std::uint32_t tick) { m_aim.Push(x, y, tick); }
+    [[nodiscard]] const HoldRecorder& Aim() const { return m_aim; }
+    // The figures' view of a target type, made once a series (or when the type changes).
+    const HoldTarget& HoldTargetFor(std::int32_t type, const ResourceLibrary* library);
     // TraceLength kept within what the list can hold (1..9999).
     [[nodiscard]] int EffectiveTraceLength() const;
     [[nodiscard]] int FrozenCount() const { return m_frozenCount; }
@@ -114,6 +124,12 @@ protected:
 
 private:
     TraceBuffer m_trace;
+    HoldRecorder m_aim;
+    HoldTarget m_holdTarget;
+    // Made again at each series; the pack's zone maps it points into are kept alive.
+    bool m_holdTargetMade = false;
+    std::int32_t m_holdTargetType = 0;
+    std::shared_ptr<const ZoneMaps> m_holdZones;
     int m_tracePoints = 0;
     int m_traceFull = 0;
     // Entries from here on are empty (the ring buffer is cleared lazily behind the trace).
