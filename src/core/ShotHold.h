@@ -20,6 +20,8 @@ struct ShotHold {
     // Path length of the aim over the last 1.0 s, in units and in millimetres.
     double len1 = 0.0;
     double len1mm = kNone;
+    // Millimetres per target unit of the shot's target (NaN: its size is not known).
+    double mmPerUnit = kNone;
     // Shares (0..1) of the last second's samples inside the 10 ring or best zone, and inside
     // a circle of that size around the second's mean aim point.
     double in10 = kNone;

@@ -163,6 +163,7 @@ ShotHold ComputeHoldFigures(const HoldRecorder& aim, std::uint32_t shotTick, Sho
     h.span = static_cast<double>(second.oldestAge) / 1000.0;
     h.len1 = second.length;
     h.move02 = second.lastMove;
+    h.mmPerUnit = target.mmPerUnit;
     if (HasFigure(target.mmPerUnit)) {
         h.len1mm = h.len1 * target.mmPerUnit;
     }

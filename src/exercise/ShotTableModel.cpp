@@ -1,5 +1,6 @@
 #include "exercise/ShotTableModel.h"
 
+#include "exercise/HoldFigures.h"
 #include "targets/Scoring.h"
 
 #include <algorithm>
@@ -50,10 +51,90 @@ QString ShotSeconds(std::uint32_t ms) {
     return QString::asprintf("%u.%02u", ms / 1000U, (ms % 1000U) / 10U);
 }
 
+double HoldLength(const ShotHold& hold, double units) {
+    return HasFigure(hold.mmPerUnit) ? units * hold.mmPerUnit : units;
+}
+
+QStringList HoldFigureLines(const HoldMeans& m) {
+    QStringList lines;
+    if (m.shots == 0) {
+        return lines;
+    }
+    const QString unit = m.mm ? QStringLiteral("мм") : QStringLiteral("ед.");
+    const auto number = [](double v, int decimals) {
+        return HasFigure(v) ? QString::number(v, 'f', decimals) : QStringLiteral("—");
+    };
+    const auto percent = [](double v) {
+        return HasFigure(v) ? QString::number(std::lround(v * 100.0)) + QStringLiteral(" %")
+                            : QStringLiteral("—");
+    };
+    // One line: the column beside the target keeps its rows for the table; what does not
+    // fit ends in an ellipsis and the label's tool tip has it all.
+    lines << QStringLiteral("Удерж. %1 с, след 1 с %2 %3, в 10 %4, устойч. %5, 0,2 с %6 %3, "
+                            "срыв %7 %3")
+                 .arg(number(m.hold, 1), number(m.len1, 1), unit, percent(m.in10),
+                      percent(m.steady), number(m.move02, 1), number(m.jerk, 1));
+    return lines;
+}
+
 ShotTableModel::ShotTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 ShotTableModel::Row ShotTableModel::RowOf(const RunState& run, size_t lane, size_t shot) {
-    return Row{run.ShotPos[lane][shot], run.ShotMs[lane][shot], run.ShotScore[lane][shot]};
+    const std::vector<ShotHold>& holds = run.ShotHolds[lane];
+    return Row{run.ShotPos[lane][shot], run.ShotMs[lane][shot], run.ShotScore[lane][shot],
+               shot < holds.size() ? holds[shot] : ShotHold{}};
+}
+
+void ShotTableModel::SetHoldColumns(bool shown) {
+    if (shown == m_holdColumns) {
+        return;
+    }
+    beginResetModel();
+    m_holdColumns = shown;
+    endResetModel();
+}
+
+bool ShotTableModel::InMillimetres() const {
+    const auto first =
+        std::find_if(m_rows.begin(), m_rows.end(), [](const Row& r) { return r.hold.valid; });
+    return first != m_rows.end() && HasFigure(first->hold.len1mm);
+}
+
+HoldMeans ShotTableModel::Means() const {
+    HoldMeans m;
+    m.mm = InMillimetres();
+    struct Mean {
+        double sum = 0.0;
+        int n = 0;
+        void Add(double v) {
+            if (HasFigure(v)) {
+                sum += v;
+                ++n;
+            }
+        }
+        [[nodiscard]] double Value() const { return n > 0 ? sum / n : ShotHold::kNone; }
+    };
+    Mean hold, len1, in10, steady, move02, jerk;
+    for (const Row& r : m_rows) {
+        if (!r.hold.valid) {
+            continue;
+        }
+        ++m.shots;
+        const double scale = m.mm ? HoldLength(r.hold, 1.0) : 1.0;
+        hold.Add(r.hold.hold);
+        len1.Add(r.hold.len1 * scale);
+        in10.Add(r.hold.in10);
+        steady.Add(r.hold.steady);
+        move02.Add(r.hold.move02 * scale);
+        jerk.Add(r.hold.jerk * scale);
+    }
+    m.hold = hold.Value();
+    m.len1 = len1.Value();
+    m.in10 = in10.Value();
+    m.steady = steady.Value();
+    m.move02 = move02.Value();
+    m.jerk = jerk.Value();
+    return m;
 }
 
 void ShotTableModel::Update(const RunState& run, int lane) {
@@ -82,6 +163,10 @@ void ShotTableModel::Update(const RunState& run, int lane) {
         AddToFigures(m_rows.back());
     }
     endInsertRows();
+    if (m_holdColumns) {
+        // The length units follow the first shot with figures.
+        emit headerDataChanged(Qt::Horizontal, Len1, Jerk);
+    }
 }
 
 void ShotTableModel::Clear() {
@@ -143,7 +228,10 @@ int ShotTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ShotTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
+    if (parent.isValid()) {
+        return 0;
+    }
+    return m_holdColumns ? ColumnCount : Hold;
 }
 
 QVariant ShotTableModel::data(const QModelIndex& index, int role) const {
@@ -179,6 +267,39 @@ QVariant ShotTableModel::data(const QModelIndex& index, int role) const {
         // The window's result label shows 0 for a miss and a dark target.
         return QString::number(IsHit(row.point, row.score) ? row.score : 0);
     default:
+        return HoldCell(row, index.column());
+    }
+}
+
+QVariant ShotTableModel::HoldCell(const Row& row, int column) const {
+    const ShotHold& h = row.hold;
+    if (!h.valid) {
+        return QStringLiteral("—");
+    }
+    const bool mm = InMillimetres();
+    const auto length = [&](double units) {
+        return HasFigure(units) ? QString::number(mm ? HoldLength(h, units) : units, 'f', 1)
+                                : QStringLiteral("—");
+    };
+    const auto percent = [](double v) {
+        return HasFigure(v) ? QString::number(std::lround(v * 100.0)) : QStringLiteral("—");
+    };
+    switch (column) {
+    case Hold:
+        return QString::number(h.hold, 'f', 1);
+    case Len1:
+        return length(h.len1);
+    case In10:
+        return percent(h.in10);
+    case Steady:
+        return percent(h.steady);
+    case Move02:
+        return length(h.move02);
+    case Jerk:
+        return length(h.jerk);
+    case JerkDir:
+        return h.jerkDirection >= 0 ? JerkDirectionWords(h.jerkDirection) : QStringLiteral("—");
+    default:
         return {};
     }
 }
@@ -193,6 +314,20 @@ QVariant ShotTableModel::headerData(int section, Qt::Orientation orientation, in
             return QStringLiteral("Секунд от начала серии");
         case Interval:
             return QStringLiteral("Секунд от предыдущего выстрела");
+        case Hold:
+            return QStringLiteral("Удержание: секунд от входа прицела в мишень до выстрела");
+        case Len1:
+            return QStringLiteral("Длина следа за последнюю секунду");
+        case In10:
+            return QStringLiteral("Доля последней секунды в десятке (лучшей зоне)");
+        case Steady:
+            return QStringLiteral("Доля последней секунды в круге десятки вокруг средней точки");
+        case Move02:
+            return QStringLiteral("Движение за последние 0,2 с");
+        case Jerk:
+            return QStringLiteral("Срыв: от точки срыва до точки выстрела");
+        case JerkDir:
+            return QStringLiteral("Куда ушёл прицел при срыве");
         default:
             return {};
         }
@@ -209,6 +344,20 @@ QVariant ShotTableModel::headerData(int section, Qt::Orientation orientation, in
         return QStringLiteral("Интервал");
     case Value:
         return QStringLiteral("Очки");
+    case Hold:
+        return QStringLiteral("Уд., с");
+    case Len1:
+        return InMillimetres() ? QStringLiteral("1 с, мм") : QStringLiteral("1 с, ед.");
+    case In10:
+        return QStringLiteral("В 10, %");
+    case Steady:
+        return QStringLiteral("Уст., %");
+    case Move02:
+        return InMillimetres() ? QStringLiteral("0,2 с, мм") : QStringLiteral("0,2 с, ед.");
+    case Jerk:
+        return InMillimetres() ? QStringLiteral("Срыв, мм") : QStringLiteral("Срыв, ед.");
+    case JerkDir:
+        return QStringLiteral("Куда");
     default:
         return {};
     }
