@@ -55,6 +55,8 @@ NewResult LaneResult(const ProgramState& state, int lane, const QString& shooter
     const auto& shots = state.run.ShotPos[i];
     const size_t count = std::min<size_t>(state.run.ShotCount[i], shots.size());
     result.shots.assign(shots.begin(), shots.begin() + static_cast<std::ptrdiff_t>(count));
+    result.beside = state.run.LaneBeside[i];
+    result.trace = state.run.LaneTrace[i];
     return result;
 }
 

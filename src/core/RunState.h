@@ -3,6 +3,11 @@
 #include "core/Settings.h"
 #include "core/ShotHold.h"
 
+#include <QByteArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -40,6 +45,10 @@ struct RunState {
     // What the aiming trace said about each shot, where the window reads it (may be shorter
     // than ShotPos: a shot beyond it has no figures).
     std::array<std::vector<ShotHold>, kLaneCount> ShotHolds;
+    // What a lane's record cannot hold and the archive keeps beside it: members of its entry
+    // ("shots", "course", ...) and one trace payload. The save of the lane takes both.
+    std::array<QJsonObject, kLaneCount> LaneBeside;
+    std::array<QByteArray, kLaneCount> LaneTrace;
 
     // A new series: no shots kept for the lane.
     void ClearShots(std::size_t lane) {
@@ -47,7 +56,13 @@ struct RunState {
         ShotMs[lane].clear();
         ShotScore[lane].clear();
         ShotHolds[lane].clear();
+        LaneBeside[lane] = QJsonObject();
+        LaneTrace[lane].clear();
     }
 };
+
+// Sets one member of shot `shot` (from 0) in the "shots" array of an entry, keeping the
+// shot's other members; the array grows to hold it.
+void SetShotMember(QJsonObject& beside, int shot, const QString& key, const QJsonValue& value);
 
 } // namespace ryvo
