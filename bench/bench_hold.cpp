@@ -1,11 +1,16 @@
 // Hold figures of one shot from a full aim ring, and the per-sample cost of recording aim.
+#include "archive/ArchiveBeside.h"
 #include "exercise/HoldFigures.h"
+#include "exercise/HoldTrace.h"
 
 #include "targets/Scoring.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QTemporaryDir>
+
 #include <cmath>
+#include <random>
 
 using namespace ryvo;
 
@@ -65,6 +70,57 @@ void BM_HoldRecordAim(benchmark::State& st) {
     }
 }
 BENCHMARK(BM_HoldRecordAim);
+
+// Ten shots 8 s apart at 500 samples a second with tremor: each shot's trace packed as its
+// follow-through ends, the record's payload taken.
+QByteArray TenShotTraces() {
+    HoldRecorder aim;
+    HoldTraces traces;
+    std::mt19937 random(7);
+    std::normal_distribution<float> tremor(0.0F, 0.4F);
+    std::uint32_t tick = 10'000;
+    for (int shot = 0; shot <= 10; ++shot) {
+        for (int i = 0; i < 4000; ++i) {
+            tick += 2;
+            const double t = tick / 1000.0;
+            const float x = static_cast<float>(8.0 * std::sin(1.3 * t)) + tremor(random);
+            const float y = static_cast<float>(6.0 * std::cos(0.9 * t)) + tremor(random);
+            aim.Push(x, y, tick);
+            traces.Add(x, y, tick);
+        }
+        if (shot < 10) {
+            traces.BeginShot(aim, shot, tick + 1);
+        }
+    }
+    return traces.Payload();
+}
+
+void BM_HoldTracesPackTenShots(benchmark::State& st) {
+    for (auto _ : st) {
+        benchmark::DoNotOptimize(TenShotTraces());
+    }
+    st.counters["payload_bytes"] = static_cast<double>(TenShotTraces().size());
+}
+BENCHMARK(BM_HoldTracesPackTenShots)->Unit(benchmark::kMillisecond);
+
+// Only the packing a series adds (the shots' own samples are taken in the passes anyway).
+void BM_HoldTracesKeepTenShotRecord(benchmark::State& st) {
+    const QByteArray payload = TenShotTraces();
+    QTemporaryDir dir;
+    const QString group = dir.filePath(QStringLiteral("g.rec"));
+    for (auto _ : st) {
+        benchmark::DoNotOptimize(AppendBesideTrace(group, payload));
+    }
+}
+BENCHMARK(BM_HoldTracesKeepTenShotRecord)->Unit(benchmark::kMillisecond);
+
+void BM_HoldTracesRead(benchmark::State& st) {
+    const QByteArray payload = TenShotTraces();
+    for (auto _ : st) {
+        benchmark::DoNotOptimize(ReadHoldTraces(payload));
+    }
+}
+BENCHMARK(BM_HoldTracesRead)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,7 +1,12 @@
 #pragma once
 
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace ryvo {
 
@@ -36,5 +41,38 @@ struct ShotHold {
 inline bool HasFigure(double v) {
     return !std::isnan(v);
 }
+
+// The shot's figures as members of its entry beside the archive ("shots"[shot]): "hold",
+// "len1", "len1mm", "in10", "steady", "move02", "jerk", "jerkDir" and "mmUnit" (mm per
+// unit); a figure that cannot be had is left out, a shot without figures adds nothing.
+void KeepHoldMembers(QJsonObject& beside, int shot, const ShotHold& hold);
+// The figures kept for one shot; invalid when it has none.
+ShotHold HoldFromMembers(const QJsonObject& shot);
+// The figures of each shot of a record's members ("shots"), in firing order.
+std::vector<ShotHold> HoldsOfRecord(const QJsonObject& beside);
+
+// Means of the hold figures over the shots that have them (NaN: none had the figure).
+struct HoldMeans {
+    int shots = 0;
+    double hold = ShotHold::kNone;
+    double len1 = ShotHold::kNone; // millimetres when `mm`, else target units
+    double in10 = ShotHold::kNone;
+    double steady = ShotHold::kNone;
+    double move02 = ShotHold::kNone;
+    double jerk = ShotHold::kNone;
+    bool mm = false;
+};
+// The means over the shots with figures; lengths in mm when the first such shot's target
+// size is known.
+HoldMeans MeanHolds(const std::vector<ShotHold>& holds);
+// The figures box's line for the means; none without a shot that has figures.
+QStringList HoldFigureLines(const HoldMeans& means);
+// A length of a shot's figures in mm where the target's size is known, else in units.
+double HoldLength(const ShotHold& hold, double units);
+
+// Direction of a move by (dx, dy) target units (y down) in one of eight sectors, -1 for none.
+int JerkDirection(double dx, double dy);
+// "вверх", "вправо-вверх", ... ; "" for none.
+QString JerkDirectionWords(int direction);
 
 } // namespace ryvo

@@ -200,24 +200,4 @@ ShotHold ComputeHoldFigures(const HoldRecorder& aim, std::uint32_t shotTick, Sho
     return h;
 }
 
-int JerkDirection(double dx, double dy) {
-    if (std::hypot(dx, dy) < 0.05 || std::isnan(dx) || std::isnan(dy)) {
-        return -1;
-    }
-    // Target y grows downwards; sector 0 is to the right, counted anticlockwise.
-    const double turns = std::atan2(-dy, dx) / (2.0 * std::numbers::pi);
-    const auto sector = static_cast<int>(std::lround(turns * 8.0));
-    return (sector % 8 + 8) % 8;
-}
-
-QString JerkDirectionWords(int direction) {
-    static const std::array<const char*, 8> kWords = {"вправо",      "вверх-вправо", "вверх",
-                                                      "вверх-влево", "влево",        "вниз-влево",
-                                                      "вниз",        "вниз-вправо"};
-    if (direction < 0 || direction >= 8) {
-        return {};
-    }
-    return QString::fromUtf8(kWords[static_cast<size_t>(direction)]);
-}
-
 } // namespace ryvo

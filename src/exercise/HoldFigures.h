@@ -99,9 +99,4 @@ HoldTarget MakeHoldTarget(std::int32_t type, const ResourceLibrary* library);
 ShotHold ComputeHoldFigures(const HoldRecorder& aim, std::uint32_t shotTick, ShotPoint shot,
                             std::optional<ShotPoint> jerkPoint, const HoldTarget& target);
 
-// Direction of a move by (dx, dy) target units (y down) in one of eight sectors, -1 for none.
-int JerkDirection(double dx, double dy);
-// "вверх", "вправо-вверх", ... ; "" for none.
-QString JerkDirectionWords(int direction);
-
 } // namespace ryvo

@@ -79,7 +79,9 @@ void MultiShooterRun::Pass(SeriesStep& series) {
             run.AimY[i] = aim.y;
         }
         if (poll.traceSample) {
-            panel.RecordAim(run.AimX[cur], run.AimY[cur], m_endTick);
+            if (panel.RecordAim(run.AimX[cur], run.AimY[cur], m_endTick)) {
+                run.LaneTrace[cur] = panel.TracesPayload();
+            }
         }
         device.LastLevel = device.Level[cur];
         // The shots of each lane.

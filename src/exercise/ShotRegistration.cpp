@@ -54,10 +54,13 @@ std::optional<ShotPoint> RegisterShot(ProgramState& state, TargetPanel& panel, i
         const HoldTarget& target = panel.HoldTargetFor(
             settings.Target[i], state.TargetLibrary ? &*state.TargetLibrary : nullptr);
         hold = ComputeHoldFigures(panel.Aim(), now, point, jerkPoint, target);
+        panel.BeginShotTrace(static_cast<int>(run.ShotCount[i]) - 1, now);
+        run.LaneTrace[i] = panel.TracesPayload();
     }
     std::vector<ShotHold>& holds = state.run.ShotHolds[i];
     holds.resize(run.ShotCount[i]);
     holds.back() = hold;
+    KeepHoldMembers(run.LaneBeside[i], static_cast<int>(run.ShotCount[i]) - 1, hold);
     panel.DrawLastHoles(lane, lit);
     return point;
 }

@@ -51,32 +51,6 @@ QString ShotSeconds(std::uint32_t ms) {
     return QString::asprintf("%u.%02u", ms / 1000U, (ms % 1000U) / 10U);
 }
 
-double HoldLength(const ShotHold& hold, double units) {
-    return HasFigure(hold.mmPerUnit) ? units * hold.mmPerUnit : units;
-}
-
-QStringList HoldFigureLines(const HoldMeans& m) {
-    QStringList lines;
-    if (m.shots == 0) {
-        return lines;
-    }
-    const QString unit = m.mm ? QStringLiteral("мм") : QStringLiteral("ед.");
-    const auto number = [](double v, int decimals) {
-        return HasFigure(v) ? QString::number(v, 'f', decimals) : QStringLiteral("—");
-    };
-    const auto percent = [](double v) {
-        return HasFigure(v) ? QString::number(std::lround(v * 100.0)) + QStringLiteral(" %")
-                            : QStringLiteral("—");
-    };
-    // One line: the column beside the target keeps its rows for the table; what does not
-    // fit ends in an ellipsis and the label's tool tip has it all.
-    lines << QStringLiteral("Удерж. %1 с, след 1 с %2 %3, в 10 %4, устойч. %5, 0,2 с %6 %3, "
-                            "срыв %7 %3")
-                 .arg(number(m.hold, 1), number(m.len1, 1), unit, percent(m.in10),
-                      percent(m.steady), number(m.move02, 1), number(m.jerk, 1));
-    return lines;
-}
-
 ShotTableModel::ShotTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 ShotTableModel::Row ShotTableModel::RowOf(const RunState& run, size_t lane, size_t shot) {
@@ -101,40 +75,12 @@ bool ShotTableModel::InMillimetres() const {
 }
 
 HoldMeans ShotTableModel::Means() const {
-    HoldMeans m;
-    m.mm = InMillimetres();
-    struct Mean {
-        double sum = 0.0;
-        int n = 0;
-        void Add(double v) {
-            if (HasFigure(v)) {
-                sum += v;
-                ++n;
-            }
-        }
-        [[nodiscard]] double Value() const { return n > 0 ? sum / n : ShotHold::kNone; }
-    };
-    Mean hold, len1, in10, steady, move02, jerk;
+    std::vector<ShotHold> holds;
+    holds.reserve(m_rows.size());
     for (const Row& r : m_rows) {
-        if (!r.hold.valid) {
-            continue;
-        }
-        ++m.shots;
-        const double scale = m.mm ? HoldLength(r.hold, 1.0) : 1.0;
-        hold.Add(r.hold.hold);
-        len1.Add(r.hold.len1 * scale);
-        in10.Add(r.hold.in10);
-        steady.Add(r.hold.steady);
-        move02.Add(r.hold.move02 * scale);
-        jerk.Add(r.hold.jerk * scale);
+        holds.push_back(r.hold);
     }
-    m.hold = hold.Value();
-    m.len1 = len1.Value();
-    m.in10 = in10.Value();
-    m.steady = steady.Value();
-    m.move02 = move02.Value();
-    m.jerk = jerk.Value();
-    return m;
+    return MeanHolds(holds);
 }
 
 void ShotTableModel::Update(const RunState& run, int lane) {

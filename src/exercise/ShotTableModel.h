@@ -2,6 +2,7 @@
 
 #include "core/RunState.h"
 #include "core/ShotHold.h"
+#include "exercise/HoldFigures.h"
 #include "targets/GroupAnalysis.h"
 
 #include <QAbstractTableModel>
@@ -18,23 +19,6 @@ QStringList SeriesFigureLines(const GroupFigures& figures);
 
 // Seconds with two decimals, as the window's clock shows them.
 QString ShotSeconds(std::uint32_t ms);
-
-// Means of the hold figures over the shots that have them (NaN: none had the figure).
-struct HoldMeans {
-    int shots = 0;
-    double hold = ShotHold::kNone;
-    double len1 = ShotHold::kNone; // millimetres when `mm`, else target units
-    double in10 = ShotHold::kNone;
-    double steady = ShotHold::kNone;
-    double move02 = ShotHold::kNone;
-    double jerk = ShotHold::kNone;
-    bool mm = false;
-};
-// The figures box's line for the means; none without a shot that has figures.
-QStringList HoldFigureLines(const HoldMeans& means);
-
-// A length of a shot's figures in mm where the target's size is known, else in units.
-double HoldLength(const ShotHold& hold, double units);
 
 // The shots of one lane's current series as a table: number, time since the series began,
 // interval since the previous shot, score as the window shows it (0 for a miss or a dark

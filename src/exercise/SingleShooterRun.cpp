@@ -290,7 +290,9 @@ void SingleShooterRun::Pass(SeriesStep& series) {
         run.AimX[i] = aim.x;
         run.AimY[i] = aim.y;
         if (poll.traceSample) {
-            panel.RecordAim(aim.x, aim.y, m_services.clock->TickCount());
+            if (panel.RecordAim(aim.x, aim.y, m_services.clock->TickCount())) {
+                run.LaneTrace[i] = panel.TracesPayload();
+            }
         }
         // The shot: its time when it is the last, its registration, its sound (the last one
         // heard to its end), then the miss indicators.

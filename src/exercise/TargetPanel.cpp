@@ -83,6 +83,7 @@ const HoldTarget& TargetPanel::HoldTargetFor(std::int32_t type, const ResourceLi
 
 void TargetPanel::ResetSeriesTrace() {
     m_aim.Clear();
+    m_traces.Clear();
     m_holdTargetMade = false;
     m_postGunShown = false;
     m_tracePoints = 0;

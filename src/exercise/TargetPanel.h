@@ -4,6 +4,7 @@
 #include "core/TraceBuffer.h"
 #include "exercise/ExerciseView.h"
 #include "exercise/HoldFigures.h"
+#include "exercise/HoldTrace.h"
 #include "targets/Marks.h"
 
 #include <QImage>
@@ -94,7 +95,14 @@ public:
     [[nodiscard]] int TracePoints() const { return m_tracePoints; }
     [[nodiscard]] int TraceFull() const { return m_traceFull; }
     // The lane's aim in target units at `tick`, for the figures of its shots (O(1)).
-    void RecordAim(float x, float y, std::uint32_t tick) { m_aim.Push(x, y, tick); }
+    // True when it completed a shot's follow-through: the kept traces changed.
+    bool RecordAim(float x, float y, std::uint32_t tick) {
+        m_aim.Push(x, y, tick);
+        return m_traces.Add(x, y, tick);
+    }
+    // The kept trace of shot `shot` (from 0) begins at `tick` from the aim recorded.
+    void BeginShotTrace(int shot, std::uint32_t tick) { m_traces.BeginShot(m_aim, shot, tick); }
+    [[nodiscard]] QByteArray TracesPayload() const { return m_traces.Payload(); }
     [[nodiscard]] const HoldRecorder& Aim() const { return m_aim; }
     // The figures' view of a target type, made once a series (or when the type changes).
     const HoldTarget& HoldTargetFor(std::int32_t type, const ResourceLibrary* library);
@@ -125,6 +133,7 @@ protected:
 private:
     TraceBuffer m_trace;
     HoldRecorder m_aim;
+    HoldTraces m_traces;
     HoldTarget m_holdTarget;
     // Made again at each series; the pack's zone maps it points into are kept alive.
     bool m_holdTargetMade = false;
