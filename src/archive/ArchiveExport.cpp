@@ -92,7 +92,7 @@ QStringList HoldCsvFields(const std::vector<ShotHold>& holds) {
         number(m.jerk)};
 }
 
-QString HoldJson(const QJsonObject& beside) {
+QString HoldJson(const QJsonObject& beside, size_t shotCount) {
     const QJsonArray shots = beside.value(QLatin1String("shots")).toArray();
     QStringList each;
     bool any = false;
@@ -112,6 +112,10 @@ QString HoldJson(const QJsonObject& beside) {
     }
     if (!any) {
         return {};
+    }
+    // One entry per shot of the record, as "shots" has.
+    while (static_cast<size_t>(each.size()) < shotCount) {
+        each << QStringLiteral("null");
     }
     return QStringLiteral(", \"hold\": [") + each.join(QStringLiteral(", ")) + QChar(u']');
 }
@@ -203,7 +207,7 @@ QByteArray ResultsJson(const std::vector<ResultRecord>& records, const ExportSco
                 QStringLiteral("sum\": ") + QString::number(HitCount(r.SumText)) + n +
                 QStringLiteral("comment\": ") + JsonString(r.Comment) + n +
                 QStringLiteral("shots\": [") + shots.join(QStringLiteral(", ")) + QChar(u']') +
-                HoldJson(r.Beside) + QChar(u'}');
+                HoldJson(r.Beside, r.Shots.size()) + QChar(u'}');
     }
     text += records.empty() ? QStringLiteral("]\n}\n") : QStringLiteral("\n  ]\n}\n");
     return text.toUtf8();

@@ -2,6 +2,7 @@
 
 #include "AimPath.h"
 
+#include "exercise/HoldTrace.h"
 #include "exercise/SeriesPanel.h"
 #include "targets/Scoring.h"
 
@@ -224,6 +225,21 @@ TEST(TShoot1Series, HoldFiguresStandInNarrowColumnsAndTheirMeansInTheFigures) {
     // Means over the two shots with figures (the second was in the 10 until it moved off).
     const int in10 = (100 + Cell(w, 1, ShotTableModel::In10).toInt() + 1) / 2;
     EXPECT_GT(Cell(w, 1, ShotTableModel::In10).toInt(), 0);
+
+    // What the save keeps beside the record: the two lit shots' figures and traces.
+    const std::vector<ShotHold> kept = HoldsOfRecord(w.state.run.LaneBeside[0]);
+    ASSERT_EQ(kept.size(), 2U);
+    EXPECT_NEAR(kept[0].hold, Cell(w, 0, ShotTableModel::Hold).toDouble(), 0.051);
+    EXPECT_DOUBLE_EQ(kept[0].in10, 1.0);
+    EXPECT_DOUBLE_EQ(kept[1].hold, 0.0);
+    const auto traces = ReadHoldTraces(w.state.run.LaneTrace[0]);
+    ASSERT_TRUE(traces.has_value());
+    ASSERT_EQ(traces->size(), 2U);
+    EXPECT_EQ((*traces)[1].shot, 1);
+    // The aim sat in the centre before the first shot and went far off before the second.
+    EXPECT_LE((*traces)[0].samples.front().ms, -1000);
+    EXPECT_NEAR((*traces)[0].samples.front().x, 0.0, 0.1);
+    EXPECT_GT(std::abs((*traces)[1].samples.back().x), 100.0F);
     EXPECT_TRUE(figures[6].contains(QStringLiteral("в 10 %1 %, устойч. 50 %").arg(in10)))
         << figures[6].toStdString();
 }
