@@ -9,6 +9,28 @@
 
 namespace ryvo {
 
+void KeepShotHold(ProgramState& state, TargetPanel& panel, int lane, std::optional<ShotPoint> point,
+                  std::optional<ShotPoint> jerkPoint, std::uint32_t now) {
+    const auto i = static_cast<size_t>(lane);
+    RunState& run = state.run;
+    if (run.ShotCount[i] == 0) {
+        return;
+    }
+    const int shot = static_cast<int>(run.ShotCount[i]) - 1;
+    ShotHold hold;
+    if (point) {
+        const HoldTarget& target = panel.HoldTargetFor(
+            state.settings.Target[i], state.TargetLibrary ? &*state.TargetLibrary : nullptr);
+        hold = ComputeHoldFigures(panel.Aim(), now, *point, jerkPoint, target);
+        panel.BeginShotTrace(shot, now);
+        run.LaneTrace[i] = panel.TracesPayload();
+    }
+    std::vector<ShotHold>& holds = run.ShotHolds[i];
+    holds.resize(run.ShotCount[i]);
+    holds.back() = hold;
+    KeepHoldMembers(run.LaneBeside[i], shot, hold);
+}
+
 std::optional<ShotPoint> RegisterShot(ProgramState& state, TargetPanel& panel, int lane,
                                       std::int32_t level, std::uint32_t now) {
     const auto i = static_cast<size_t>(lane);
@@ -35,10 +57,9 @@ std::optional<ShotPoint> RegisterShot(ProgramState& state, TargetPanel& panel, i
     }
     point = RecordShot(run, lane, point, settings.Target[i], LoadedZones(state), now).point;
 
-    ShotHold hold;
+    std::optional<ShotPoint> jerkPoint;
     if (lit) {
         view.SetVisible(ViewItem::ImageActive, false);
-        std::optional<ShotPoint> jerkPoint;
         if (const auto index = JerkIndex(settings.TimePost, settings.TimeGun)) {
             const TracePoint& sample = panel.Trace().At(*index);
             const TargetPoint jerk = ToTarget(settings, lane, sample.x, sample.y);
@@ -51,16 +72,9 @@ std::optional<ShotPoint> RegisterShot(ProgramState& state, TargetPanel& panel, i
         } else {
             panel.HideJerkMarker();
         }
-        const HoldTarget& target = panel.HoldTargetFor(
-            settings.Target[i], state.TargetLibrary ? &*state.TargetLibrary : nullptr);
-        hold = ComputeHoldFigures(panel.Aim(), now, point, jerkPoint, target);
-        panel.BeginShotTrace(static_cast<int>(run.ShotCount[i]) - 1, now);
-        run.LaneTrace[i] = panel.TracesPayload();
     }
-    std::vector<ShotHold>& holds = state.run.ShotHolds[i];
-    holds.resize(run.ShotCount[i]);
-    holds.back() = hold;
-    KeepHoldMembers(run.LaneBeside[i], static_cast<int>(run.ShotCount[i]) - 1, hold);
+    KeepShotHold(state, panel, lane, lit ? std::optional<ShotPoint>(point) : std::nullopt,
+                 jerkPoint, now);
     panel.DrawLastHoles(lane, lit);
     return point;
 }

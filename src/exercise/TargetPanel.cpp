@@ -81,10 +81,14 @@ const HoldTarget& TargetPanel::HoldTargetFor(std::int32_t type, const ResourceLi
     return m_holdTarget;
 }
 
-void TargetPanel::ResetSeriesTrace() {
+void TargetPanel::ResetHold() {
     m_aim.Clear();
     m_traces.Clear();
     m_holdTargetMade = false;
+}
+
+void TargetPanel::ResetSeriesTrace() {
+    ResetHold();
     m_postGunShown = false;
     m_tracePoints = 0;
     m_frozenCount = 0;

@@ -57,6 +57,8 @@ public:
     void EmptyTrace();
     // A new series counts its trace points and frozen trace from zero.
     void ResetSeriesTrace();
+    // A new series records its aim and keeps its traces from nothing.
+    void ResetHold();
     // Takes the trace at a shot; it is drawn by DrawPendingFreeze, on the next turn or
     // before anything else is drawn on the trace, so the hole is on screen first and the
     // picture ends up as if it had been drawn in between.
