@@ -84,7 +84,7 @@ QStringList HoldCsvFields(const std::vector<ShotHold>& holds) {
         return HasFigure(v) ? QString::number(std::lround(v * 100.0)) : QString();
     };
     if (m.shots == 0) {
-        return QStringList(7, QString());
+        return {QString(), QString(), QString(), QString(), QString(), QString(), QString()};
     }
     return {
         number(m.hold),  number(m.len1),    number(mmShots > 0 ? mm / mmShots : ShotHold::kNone),
@@ -96,7 +96,7 @@ QString HoldJson(const QJsonObject& beside, size_t shotCount) {
     const QJsonArray shots = beside.value(QLatin1String("shots")).toArray();
     QStringList each;
     bool any = false;
-    for (const QJsonValue& shot : shots) {
+    for (const auto& shot : shots) {
         QJsonObject figures;
         const QJsonObject one = shot.toObject();
         for (const char* key :

@@ -66,7 +66,7 @@ std::vector<ShotHold> HoldsOfRecord(const QJsonObject& beside) {
     std::vector<ShotHold> holds;
     const QJsonArray shots = beside.value(QLatin1String("shots")).toArray();
     holds.reserve(static_cast<size_t>(shots.size()));
-    for (const QJsonValue& shot : shots) {
+    for (const auto& shot : shots) {
         holds.push_back(HoldFromMembers(shot.toObject()));
     }
     return holds;

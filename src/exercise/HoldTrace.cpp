@@ -44,7 +44,7 @@ QByteArray Block(const ShotTrace& trace) {
     const auto count = static_cast<int>(std::min<size_t>(trace.samples.size(), kMaxSamples));
     // Columns of differences (modulo 2^16, so any jump comes back exact): they pack well.
     QByteArray raw;
-    raw.reserve(count * 6);
+    raw.reserve(static_cast<qsizetype>(count) * 6);
     std::uint16_t previous = 0;
     for (int i = 0; i < count; ++i) {
         const auto ms = static_cast<std::uint16_t>(static_cast<std::int16_t>(
@@ -115,6 +115,20 @@ bool HoldTraces::Add(float x, float y, std::uint32_t tick) {
     return false;
 }
 
+void HoldTraces::Finish() {
+    if (m_open) {
+        Close();
+    }
+}
+
+void HoldTraces::Resume(const QByteArray& payload) {
+    Clear();
+    if (const auto read = ReadHoldTraces(payload); read && !read->empty()) {
+        m_closed = payload.mid(kHeaderSize);
+        m_closedCount = static_cast<int>(read->size());
+    }
+}
+
 void HoldTraces::Close() {
     m_closed += Block(m_pending);
     ++m_closedCount;
@@ -183,9 +197,9 @@ std::optional<std::vector<ShotTrace>> ReadHoldTraces(const QByteArray& payload) 
         std::uint16_t x = 0;
         std::uint16_t y = 0;
         for (std::uint32_t i = 0; i < count; ++i) {
-            ms = static_cast<std::uint16_t>(ms + GetU16(raw, 2 * i));
-            x = static_cast<std::uint16_t>(x + GetU16(raw, 2 * (count + i)));
-            y = static_cast<std::uint16_t>(y + GetU16(raw, 2 * (2 * count + i)));
+            ms = static_cast<std::uint16_t>(ms + GetU16(raw, qsizetype{2} * i));
+            x = static_cast<std::uint16_t>(x + GetU16(raw, qsizetype{2} * (count + i)));
+            y = static_cast<std::uint16_t>(y + GetU16(raw, qsizetype{2} * (2 * count + i)));
             trace.samples[i] = {static_cast<float>(static_cast<std::int16_t>(x)) / scale,
                                 static_cast<float>(static_cast<std::int16_t>(y)) / scale,
                                 static_cast<std::int16_t>(ms)};

@@ -42,6 +42,11 @@ public:
     // changed). O(1) but for the packing of the completed shot.
     bool Add(float x, float y, std::uint32_t tick);
     [[nodiscard]] QByteArray Payload() const;
+    // Ends the shot still taking its follow-through with what it has.
+    void Finish();
+    // Goes on from a lane's earlier payload (the five-lane window traces the lane selected);
+    // a payload that does not read starts afresh.
+    void Resume(const QByteArray& payload);
 
 private:
     void Close();

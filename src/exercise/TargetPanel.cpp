@@ -87,6 +87,11 @@ void TargetPanel::ResetHold() {
     m_holdTargetMade = false;
 }
 
+QByteArray TargetPanel::FinishTraces() {
+    m_traces.Finish();
+    return m_traces.Payload();
+}
+
 void TargetPanel::ResetSeriesTrace() {
     ResetHold();
     m_postGunShown = false;

@@ -105,6 +105,10 @@ public:
     // The kept trace of shot `shot` (from 0) begins at `tick` from the aim recorded.
     void BeginShotTrace(int shot, std::uint32_t tick) { m_traces.BeginShot(m_aim, shot, tick); }
     [[nodiscard]] QByteArray TracesPayload() const { return m_traces.Payload(); }
+    // The panel goes over to another lane: the traces so far, finished (nothing when none);
+    // then, after ResetSeriesTrace, the new lane's earlier traces are gone on from.
+    [[nodiscard]] QByteArray FinishTraces();
+    void ResumeTraces(const QByteArray& earlier) { m_traces.Resume(earlier); }
     [[nodiscard]] const HoldRecorder& Aim() const { return m_aim; }
     // The figures' view of a target type, made once a series (or when the type changes).
     const HoldTarget& HoldTargetFor(std::int32_t type, const ResourceLibrary* library);

@@ -111,3 +111,30 @@ TEST(HoldTraces, TornDamagedOrForeignPayloadsAreNotRead) {
     // No shot, no payload.
     EXPECT_TRUE(HoldTraces{}.Payload().isEmpty());
 }
+
+TEST(HoldTraces, GoOnFromALanesEarlierPayload) {
+    HoldRecorder aim;
+    HoldTraces lane;
+    Wander w;
+    for (int i = 0; i < 2000; ++i) {
+        const HoldSample s = w.Next();
+        aim.Push(s.x, s.y, s.tick);
+    }
+    lane.BeginShot(aim, 0, w.tick);
+    // The panel leaves the lane during the follow-through: what it has is kept.
+    lane.Finish();
+    const QByteArray first = lane.Payload();
+    ASSERT_EQ(ReadHoldTraces(first)->size(), 1U);
+
+    HoldTraces back;
+    back.Resume(first);
+    back.BeginShot(aim, 1, w.tick + 10);
+    const auto both = ReadHoldTraces(back.Payload());
+    ASSERT_TRUE(both.has_value());
+    ASSERT_EQ(both->size(), 2U);
+    EXPECT_EQ((*both)[0].shot, 0);
+    EXPECT_EQ((*both)[1].shot, 1);
+    // A payload that does not read is no start.
+    back.Resume(first.left(first.size() - 1));
+    EXPECT_TRUE(back.Payload().isEmpty());
+}
