@@ -111,6 +111,22 @@ TEST(ArchiveBeside, AForeignTraceFileIsLeftAloneAndTheRecordStillSaved) {
     const auto records = ReadBack(dir);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_FALSE(TraceRefOf(records[0].Beside).has_value());
+
+    // "Записать всех" says so too, and counts the lane as saved.
+    ProgramState state;
+    state.StartDir = dir.Path();
+    state.GroupName = kGroup;
+    state.LanePresent[0] = 1;
+    state.LaneShooter[0] = QStringLiteral("Сидоров");
+    state.run.ShotPos[0] = {{1, 1}};
+    state.run.ShotCount[0] = 1;
+    state.run.LaneTrace[0] = QByteArray(8, 't');
+    AllLanesSave saves({0});
+    const SaveAllOutcome all = saves.Save(state, kSaved);
+    EXPECT_EQ(all.saved, std::vector<int>{0});
+    const auto message = SaveAllMessage(all);
+    ASSERT_TRUE(message.has_value());
+    EXPECT_TRUE(message->text.contains(QStringLiteral("Мишень 1 (Сидоров)")));
 }
 
 TEST(ArchiveBeside, ALaneSaveKeepsTheSeriesMembersAndANewSeriesDropsThem) {
