@@ -54,7 +54,7 @@ SeriesPanel::SeriesPanel(const QString& title, const char* suffix, QWidget* pare
 void SeriesPanel::ShowShots(const RunState& run, int lane) {
     m_model.Update(run, lane);
     QStringList lines = SeriesFigureLines(m_model.Figures());
-    if (m_model.HoldColumns()) {
+    if (m_holdMeans) {
         lines << HoldFigureLines(m_model.Means());
     }
     const QString text = lines.join(QLatin1Char('\n'));
@@ -63,9 +63,10 @@ void SeriesPanel::ShowShots(const RunState& run, int lane) {
     }
 }
 
-void SeriesPanel::ShowHoldFigures(bool shown) {
+void SeriesPanel::ShowHoldFigures(bool shown, bool means) {
     m_model.SetHoldColumns(shown);
-    m_figures->SetLines(kFigureLines + (shown ? kHoldLines : 0));
+    m_holdMeans = shown && means;
+    m_figures->SetLines(kFigureLines + (m_holdMeans ? kHoldLines : 0));
     auto* header = m_table->horizontalHeader();
     // The shot's own columns share the width; the figures' narrow ones take what they need.
     for (int c = ShotTableModel::Hold; c < m_model.columnCount(); ++c) {

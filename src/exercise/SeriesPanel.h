@@ -26,8 +26,10 @@ public:
     SeriesPanel(const QString& title, const char* suffix, QWidget* parent = nullptr);
 
     void ShowShots(const RunState& run, int lane);
-    // The hold figures in narrow columns and their means under the group figures.
-    void ShowHoldFigures(bool shown);
+    // The hold figures in narrow columns and, with `means`, their means under the group
+    // figures (a line more: the windows with two tables or five lanes have no room for it on
+    // a 768-line screen).
+    void ShowHoldFigures(bool shown, bool means = true);
     // Selects and shows the row of shot `shot` (from 0); none when negative.
     void ShowReplayShot(int shot);
 
@@ -45,6 +47,7 @@ private:
     FittedLabel* m_figures;
     QTableView* m_table;
     bool m_replaying = false;
+    bool m_holdMeans = false;
 };
 
 } // namespace ryvo
