@@ -36,12 +36,15 @@ struct RunState {
     // time in ms since the series began and its score as scored when it was fired.
     std::array<std::vector<std::uint32_t>, kLaneCount> ShotMs;
     std::array<std::vector<std::int32_t>, kLaneCount> ShotScore;
+    // Set for a shot of a course fired after its stage's time; empty outside a course.
+    std::array<std::vector<std::uint8_t>, kLaneCount> ShotLate;
 
     // A new series: no shots kept for the lane.
     void ClearShots(std::size_t lane) {
         ShotPos[lane].clear();
         ShotMs[lane].clear();
         ShotScore[lane].clear();
+        ShotLate[lane].clear();
     }
 };
 

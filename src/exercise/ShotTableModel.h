@@ -20,8 +20,9 @@ QString ShotSeconds(std::uint32_t ms);
 
 // The shots of one lane's current series as a table: number, time since the series began,
 // interval since the previous shot, score as the window shows it (0 for a miss or a dark
-// target, which say so in their tool tip). Update is called when the lane's shots changed; a
-// new shot adds a row and its figures in O(shots), so the run never pays for the whole group.
+// target, which say so in their tool tip), a course's late shot marked. Update is called when the
+// lane's shots changed; a new shot adds a row and its figures in O(shots), so the run never pays
+// for the whole group.
 class ShotTableModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -49,6 +50,7 @@ private:
         ShotPoint point;
         std::uint32_t ms = 0;
         std::int32_t score = 0;
+        bool late = false;
         bool operator==(const Row&) const = default;
     };
     static Row RowOf(const RunState& run, size_t lane, size_t shot);

@@ -1,0 +1,376 @@
+#include "exercise/CourseRun.h"
+
+#include "core/ProgramState.h"
+#include "platform/Sound.h"
+#include "targets/LightScript.h"
+
+#include <QJsonArray>
+
+#include <algorithm>
+#include <random>
+
+namespace ryvo {
+
+namespace {
+
+const QString kFailGrade = QStringLiteral("неудовлетворительно");
+
+// The script's own pacing: each lamp command waits this long before the next line.
+constexpr std::int32_t kLampStepMs = 20;
+
+QString Seconds(std::uint32_t ms) {
+    return QString::number(static_cast<double>(ms) / 1000.0, 'f', 2);
+}
+
+QString ShotsWord(std::int32_t n) {
+    const std::int32_t tens = n % 100;
+    const std::int32_t ones = n % 10;
+    if (tens >= 11 && tens <= 14) {
+        return QStringLiteral("выстрелов");
+    }
+    if (ones == 1) {
+        return QStringLiteral("выстрел");
+    }
+    if (ones >= 2 && ones <= 4) {
+        return QStringLiteral("выстрела");
+    }
+    return QStringLiteral("выстрелов");
+}
+
+QString GradeOf(const std::optional<GradeRule>& rule, const CourseLaneResult& result) {
+    if (!rule) {
+        return {};
+    }
+    std::int32_t value = result.total;
+    switch (rule->basis) {
+    case GradeBasis::Sum:
+        break;
+    case GradeBasis::HitsAtOrAbove:
+    case GradeBasis::HitsInTime:
+        value = 0;
+        for (const CourseStageResult& stage : result.stages) {
+            for (const CourseShot& shot : stage.shots) {
+                const bool counts = rule->basis == GradeBasis::HitsAtOrAbove
+                                        ? shot.score >= std::max(rule->minScore, 1)
+                                        : shot.score > 0 && !shot.late;
+                value += counts ? 1 : 0;
+            }
+        }
+        break;
+    case GradeBasis::ReactionMs:
+        for (const GradeStep& step : rule->steps) {
+            if (result.reactionMs &&
+                static_cast<std::int64_t>(*result.reactionMs) <= step.threshold) {
+                return step.grade;
+            }
+        }
+        return rule->failGrade.isEmpty() ? kFailGrade : rule->failGrade;
+    }
+    for (const GradeStep& step : rule->steps) {
+        if (value >= step.threshold) {
+            return step.grade;
+        }
+    }
+    return rule->failGrade.isEmpty() ? kFailGrade : rule->failGrade;
+}
+
+} // namespace
+
+DrawMs SeededDraw(std::uint32_t seed) {
+    auto engine = std::make_shared<std::mt19937>(seed);
+    return [engine](std::int32_t lo, std::int32_t hi) {
+        if (hi <= lo) {
+            return lo;
+        }
+        return std::uniform_int_distribution<std::int32_t>(lo, hi)(*engine);
+    };
+}
+
+DrawMs RandomDraw() {
+    return SeededDraw(std::random_device{}());
+}
+
+QString StageText(const Course& course, int index) {
+    const auto count = static_cast<int>(course.stages.size());
+    if (index < 0 || index >= count) {
+        return {};
+    }
+    const CourseStage& stage = course.stages[static_cast<size_t>(index)];
+    QString text = QStringLiteral("Этап %1 из %2: %3 %4")
+                       .arg(index + 1)
+                       .arg(count)
+                       .arg(stage.shots)
+                       .arg(ShotsWord(stage.shots));
+    if (stage.timeLimitMs > 0) {
+        text += QStringLiteral(" за %1 с").arg(static_cast<double>(stage.timeLimitMs) / 1000.0);
+    }
+    return text;
+}
+
+QString StageLine(const Course& course, int index) {
+    const QString next = index + 1 < static_cast<int>(course.stages.size())
+                             ? StageText(course, index + 1).replace(0, 1, QStringLiteral("э"))
+                             : QStringLiteral("итог упражнения");
+    return StageText(course, index) + QStringLiteral(". Далее: ") + next;
+}
+
+QString CourseResultText(const CourseLaneResult& result) {
+    QStringList sums;
+    for (const CourseStageResult& stage : result.stages) {
+        sums << QString::number(stage.sum);
+    }
+    QString text = sums.size() > 1 ? QStringLiteral("сумма %1 = %2")
+                                         .arg(sums.join(QStringLiteral(" + ")))
+                                         .arg(result.total)
+                                   : QStringLiteral("сумма %1").arg(result.total);
+    if (!result.grade.isEmpty()) {
+        text += QStringLiteral(", «%1»").arg(result.grade);
+    }
+    if (result.reactionMs) {
+        text += QStringLiteral(", реакция %1 с").arg(Seconds(*result.reactionMs));
+    }
+    return text;
+}
+
+CourseRun::CourseRun(Course course, ProgramState& state, Sound* sound, LaneSet lanes)
+    : m_course(std::move(course)), m_state(state), m_sound(sound), m_lanes(lanes) {}
+
+CourseRun::~CourseRun() {
+    Restore();
+}
+
+void CourseRun::Restore() {
+    if (m_saved) {
+        m_state.settings = *m_saved;
+        m_state.ScriptLines = m_savedScript;
+        m_saved.reset();
+    }
+}
+
+std::vector<QString> CourseRun::LampLines(const CourseStage& stage) const {
+    if (!stage.lampScript.isEmpty()) {
+        LoadedScript script = LoadScriptFile(m_state.PathFor(stage.lampScript));
+        return script.lines;
+    }
+    std::vector<QString> lines;
+    if (!stage.lamps) {
+        lines.emplace_back(QStringLiteral("10"));
+        return lines;
+    }
+    int lanes = 0;
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        lanes += (m_lanes & LaneBit(lane)) != 0 ? 1 : 0;
+    }
+    // The commands' own steps are taken off the pauses, so the lamps turn at their times.
+    const auto pause = [&](std::int32_t ms) {
+        const std::int32_t left = std::max(0, ms - lanes * kLampStepMs);
+        return QStringLiteral("3 %1").arg(static_cast<double>(left) / 1000.0, 0, 'f', 2);
+    };
+    const LampTiming t = *stage.lamps;
+    const std::int32_t cycle = std::max(1, t.upMs + t.downMs);
+    const std::int32_t span = stage.timeLimitMs + static_cast<std::int32_t>(kLateShotWindowMs);
+    const std::int32_t cycles = t.downMs > 0 ? std::max(1, (span + cycle - 1) / cycle) : 1;
+    for (std::int32_t c = 0; c < cycles; ++c) {
+        // One cycle takes 2 * lanes + 2 lines; a script holds at most kMaxScriptLines.
+        if (static_cast<int>(lines.size()) + 2 * lanes + 3 > kMaxScriptLines) {
+            break;
+        }
+        for (int lane = 0; lane < kLaneCount; ++lane) {
+            if ((m_lanes & LaneBit(lane)) != 0) {
+                lines.push_back(QStringLiteral("1 %1").arg(lane));
+            }
+        }
+        lines.push_back(pause(t.upMs));
+        for (int lane = 0; lane < kLaneCount; ++lane) {
+            if ((m_lanes & LaneBit(lane)) != 0) {
+                lines.push_back(QStringLiteral("2 %1").arg(lane));
+            }
+        }
+        if (t.downMs > 0 && c + 1 < cycles) {
+            lines.push_back(pause(t.downMs));
+        }
+    }
+    lines.emplace_back(QStringLiteral("10"));
+    return lines;
+}
+
+void CourseRun::BeginStage(int index) {
+    if (index < 0 || index >= StageCount()) {
+        return;
+    }
+    if (!m_saved) {
+        m_saved = m_state.settings;
+        m_savedScript = m_state.ScriptLines;
+    }
+    m_stage = index;
+    const CourseStage& stage = m_course.stages[static_cast<size_t>(index)];
+    Settings& s = m_state.settings;
+    s = *m_saved;
+    s.ShootsNumber = static_cast<std::uint32_t>(std::max(0, stage.shots));
+    // The course watches the stage time itself, so shots after it are still seen.
+    s.Time = 0;
+    s.RepeatEnabled = 0;
+    s.TargetsChange = 0;
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        if (const auto& target = stage.targets[static_cast<size_t>(lane)]) {
+            s.Target[static_cast<size_t>(lane)] = *target;
+        }
+    }
+    const bool lamps = stage.lamps.has_value() || !stage.lampScript.isEmpty();
+    s.SmartTarget = lamps ? 1U : 0U;
+    m_state.ScriptLines = lamps ? LampLines(stage) : m_savedScript;
+    m_nextPar = 0;
+}
+
+void CourseRun::StageGo(std::uint32_t now) {
+    m_signal = now;
+    m_nextPar = 0;
+}
+
+void CourseRun::Pass(std::uint32_t now) {
+    if (m_stage < 0) {
+        return;
+    }
+    const CourseStage& stage = m_course.stages[static_cast<size_t>(m_stage)];
+    const std::uint32_t since = now - m_signal;
+    if (m_nextPar < stage.parTimesMs.size() &&
+        since >= static_cast<std::uint32_t>(std::max(0, stage.parTimesMs[m_nextPar]))) {
+        ++m_nextPar;
+        if (m_sound != nullptr) {
+            m_sound->Beep();
+        }
+    }
+    if (stage.timeLimitMs <= 0) {
+        return;
+    }
+    const auto limit = static_cast<std::uint32_t>(stage.timeLimitMs);
+    RunState& run = m_state.run;
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        const auto i = static_cast<size_t>(lane);
+        if ((m_lanes & LaneBit(lane)) != 0 && run.LaneActive[i] != 0 &&
+            now - run.StartTick[i] >= limit + kLateShotWindowMs) {
+            run.LaneActive[i] = 0;
+            run.ShootTime[i] = static_cast<float>(limit) / 1000.0F;
+        }
+    }
+}
+
+void CourseRun::Shot(int lane) {
+    if (m_stage < 0 || lane < 0 || lane >= kLaneCount) {
+        return;
+    }
+    const CourseStage& stage = m_course.stages[static_cast<size_t>(m_stage)];
+    const auto i = static_cast<size_t>(lane);
+    RunState& run = m_state.run;
+    const size_t n = run.ShotMs[i].size();
+    if (n == 0) {
+        return;
+    }
+    run.ShotLate[i].resize(n, 0);
+    const bool late = stage.timeLimitMs > 0 &&
+                      run.ShotMs[i][n - 1] > static_cast<std::uint32_t>(stage.timeLimitMs);
+    run.ShotLate[i][n - 1] = late ? 1 : 0;
+    if (late && !stage.lateShotsScore && n <= run.ShotScore[i].size()) {
+        std::int32_t& score = run.ShotScore[i][n - 1];
+        if (score > 0) {
+            run.ScoreSum[i] -= score;
+            score = 0;
+        }
+    }
+}
+
+void CourseRun::EndStage() {
+    if (m_stage < 0) {
+        return;
+    }
+    const RunState& run = m_state.run;
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        if ((m_lanes & LaneBit(lane)) == 0) {
+            continue;
+        }
+        const auto i = static_cast<size_t>(lane);
+        CourseLaneResult& result = m_results[i];
+        result.stages.resize(static_cast<size_t>(m_stage) + 1);
+        CourseStageResult& stage = result.stages[static_cast<size_t>(m_stage)];
+        stage = {};
+        const size_t count = std::min({static_cast<size_t>(run.ShotCount[i]), run.ShotPos[i].size(),
+                                       run.ShotMs[i].size(), run.ShotScore[i].size()});
+        std::uint32_t before = 0;
+        for (size_t s = 0; s < count; ++s) {
+            CourseShot shot;
+            shot.point = run.ShotPos[i][s];
+            shot.ms = run.ShotMs[i][s];
+            shot.splitMs = shot.ms - std::min(before, shot.ms);
+            before = shot.ms;
+            shot.score = run.ShotScore[i][s];
+            shot.late = s < run.ShotLate[i].size() && run.ShotLate[i][s] != 0;
+            stage.sum += std::max(0, shot.score);
+            stage.late += shot.late ? 1 : 0;
+            if (!result.reactionMs) {
+                result.reactionMs = shot.ms;
+            }
+            stage.shots.push_back(shot);
+        }
+    }
+}
+
+void CourseRun::Finish() {
+    Restore();
+    RunState& run = m_state.run;
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        if ((m_lanes & LaneBit(lane)) == 0) {
+            continue;
+        }
+        const auto i = static_cast<size_t>(lane);
+        CourseLaneResult& result = m_results[i];
+        result.total = 0;
+        run.ClearShots(i);
+        for (const CourseStageResult& stage : result.stages) {
+            result.total += stage.sum;
+            for (const CourseShot& shot : stage.shots) {
+                run.ShotPos[i].push_back(shot.point);
+                run.ShotMs[i].push_back(shot.ms);
+                run.ShotScore[i].push_back(shot.score);
+                run.ShotLate[i].push_back(shot.late ? 1 : 0);
+            }
+        }
+        run.ShotCount[i] = static_cast<std::uint32_t>(run.ShotPos[i].size());
+        run.ScoreSum[i] = result.total;
+        result.grade = GradeOf(m_course.grade, result);
+    }
+    m_finished = true;
+}
+
+const CourseLaneResult& CourseRun::Result(int lane) const {
+    return m_results[static_cast<size_t>(std::clamp(lane, 0, kLaneCount - 1))];
+}
+
+QJsonObject CourseRun::Beside(int lane) const {
+    const CourseLaneResult& result = Result(lane);
+    QJsonObject beside;
+    beside.insert(QStringLiteral("course"), m_course.name);
+    QJsonArray stages;
+    QJsonArray shots;
+    for (const CourseStageResult& stage : result.stages) {
+        stages.append(QJsonObject{{QStringLiteral("shots"), static_cast<int>(stage.shots.size())},
+                                  {QStringLiteral("sum"), stage.sum},
+                                  {QStringLiteral("late"), stage.late}});
+        for (const CourseShot& shot : stage.shots) {
+            shots.append(
+                QJsonObject{{QStringLiteral("t"), static_cast<double>(shot.ms) / 1000.0},
+                            {QStringLiteral("split"), static_cast<double>(shot.splitMs) / 1000.0},
+                            {QStringLiteral("late"), shot.late}});
+        }
+    }
+    beside.insert(QStringLiteral("stages"), stages);
+    beside.insert(QStringLiteral("shots"), shots);
+    if (!result.grade.isEmpty()) {
+        beside.insert(QStringLiteral("grade"), result.grade);
+    }
+    if (result.reactionMs) {
+        beside.insert(QStringLiteral("reaction"), static_cast<double>(*result.reactionMs) / 1000.0);
+    }
+    return beside;
+}
+
+} // namespace ryvo
