@@ -207,7 +207,11 @@ void SingleShooterRun::AddCourseSteps() {
         SeriesStart();
         status.CourseLine(StageLine(m_course->GetCourse(), stage));
     };
-    m_courseHooks.go = [this] { SeriesGo(); };
+    m_courseHooks.go = [this] {
+        SeriesGo();
+        // The series' start empties the status line; the stage stays on it.
+        status.CourseLine(StageLine(m_course->GetCourse(), m_course->StageIndex()));
+    };
     m_courseHooks.pass = PassRef::To<&SingleShooterRun::Pass>(*this);
     m_courseHooks.timers = &timers;
     m_courseHooks.interval = m_state.settings.NumReps;

@@ -1,3 +1,4 @@
+#include "FiveLaneHarness.h"
 #include "RunHarness.h"
 
 #include "device/DeviceProtocol.h"
@@ -272,4 +273,55 @@ TEST(CourseRun, StageLinesAndResultText) {
     r.grade = QStringLiteral("хорошо");
     r.reactionMs = 850;
     EXPECT_EQ(CourseResultText(r), QStringLiteral("сумма 45 + 27 = 72, «хорошо», реакция 0.85 с"));
+}
+
+TEST(CourseRun, FiveLaneWindowRunsACourseForEveryPresentLane) {
+    test::FiveLaneHarness h(2);
+    Course course;
+    course.name = QStringLiteral("Пара");
+    CourseStage stage;
+    stage.shots = 2;
+    stage.timeLimitMs = 5000;
+    stage.targets[1] = kTargetN4;
+    course.stages = {stage};
+    course.grade =
+        GradeRule{GradeBasis::Sum, 0, {{QStringLiteral("зачёт"), 15}}, QStringLiteral("незачёт")};
+    h.state.ChosenCourse = course;
+    h.run.courseDraw = SeededDraw(3);
+    h.run.FormActivate();
+    h.run.StartClick();
+    h.TickFor(20);
+    ASSERT_EQ(h.RunPhase(), RunSequence::Phase::Series);
+    EXPECT_EQ(h.state.settings.Target[1], kTargetN4);
+    EXPECT_EQ(h.run.status.Text(),
+              QStringLiteral("Этап 1 из 1: 2 выстрела за 5 с. Далее: итог упражнения"));
+    h.Aim(0, 0, 0);
+    h.Aim(1, 0, 0);
+    h.TickFor(200);
+    h.Fire(0);
+    h.Fire(1);
+    h.Fire(0);
+    // Lane 2 is late (not the selected lane: its shot goes the other lanes' way).
+    h.TickFor(5000);
+    ASSERT_EQ(h.RunPhase(), RunSequence::Phase::Series);
+    h.Fire(1);
+    h.TickFor(100);
+    ASSERT_NE(h.run.ActiveCourse(), nullptr);
+    ASSERT_TRUE(h.run.ActiveCourse()->Finished());
+    const CourseLaneResult& first = h.run.ActiveCourse()->Result(0);
+    const CourseLaneResult& second = h.run.ActiveCourse()->Result(1);
+    ASSERT_EQ(first.stages.size(), 1u);
+    ASSERT_EQ(second.stages.size(), 1u);
+    EXPECT_EQ(first.stages[0].late, 0);
+    EXPECT_EQ(second.stages[0].late, 1);
+    EXPECT_TRUE(second.stages[0].shots[1].late);
+    EXPECT_EQ(second.stages[0].shots[1].score, 0);
+    EXPECT_EQ(first.total, 20);
+    EXPECT_EQ(first.grade, QStringLiteral("зачёт"));
+    EXPECT_EQ(second.total, second.stages[0].shots[0].score);
+    EXPECT_EQ(second.grade, QStringLiteral("незачёт"));
+    EXPECT_TRUE(h.run.status.Text().contains(QStringLiteral("стрелок 1 — сумма 20, «зачёт»")))
+        << h.run.status.Text().toStdString();
+    EXPECT_TRUE(h.run.status.Text().contains(QStringLiteral("стрелок 2 — ")));
+    EXPECT_EQ(h.state.settings.Target[1], 2) << "the main window's target back";
 }
