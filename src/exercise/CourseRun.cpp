@@ -49,7 +49,7 @@ QString GradeOf(const std::optional<GradeRule>& rule, const CourseLaneResult& re
     case GradeBasis::HitsInTime:
         value = 0;
         for (const CourseStageResult& stage : result.stages) {
-            for (const CourseShot& shot : stage.shots) {
+            for (const CourseShotTime& shot : stage.shots) {
                 const bool counts = rule->basis == GradeBasis::HitsAtOrAbove
                                         ? shot.score >= std::max(rule->minScore, 1)
                                         : shot.score > 0 && !shot.late;
@@ -297,7 +297,7 @@ void CourseRun::EndStage() {
                                        run.ShotMs[i].size(), run.ShotScore[i].size()});
         std::uint32_t before = 0;
         for (size_t s = 0; s < count; ++s) {
-            CourseShot shot;
+            CourseShotTime shot;
             shot.point = run.ShotPos[i][s];
             shot.ms = run.ShotMs[i][s];
             shot.splitMs = shot.ms - std::min(before, shot.ms);
@@ -327,7 +327,7 @@ void CourseRun::Finish() {
         run.ClearShots(i);
         for (const CourseStageResult& stage : result.stages) {
             result.total += stage.sum;
-            for (const CourseShot& shot : stage.shots) {
+            for (const CourseShotTime& shot : stage.shots) {
                 run.ShotPos[i].push_back(shot.point);
                 run.ShotMs[i].push_back(shot.ms);
                 run.ShotScore[i].push_back(shot.score);
@@ -355,7 +355,7 @@ QJsonObject CourseRun::Beside(int lane) const {
         stages.append(QJsonObject{{QStringLiteral("shots"), static_cast<int>(stage.shots.size())},
                                   {QStringLiteral("sum"), stage.sum},
                                   {QStringLiteral("late"), stage.late}});
-        for (const CourseShot& shot : stage.shots) {
+        for (const CourseShotTime& shot : stage.shots) {
             shots.append(
                 QJsonObject{{QStringLiteral("t"), static_cast<double>(shot.ms) / 1000.0},
                             {QStringLiteral("split"), static_cast<double>(shot.splitMs) / 1000.0},

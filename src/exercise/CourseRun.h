@@ -26,7 +26,7 @@ DrawMs SeededDraw(std::uint32_t seed);
 DrawMs RandomDraw();
 
 // One shot of a course: its time from the stage's start signal and from the shot before.
-struct CourseShot {
+struct CourseShotTime {
     ShotPoint point;
     std::uint32_t ms = 0;
     std::uint32_t splitMs = 0;
@@ -35,7 +35,7 @@ struct CourseShot {
 };
 
 struct CourseStageResult {
-    std::vector<CourseShot> shots;
+    std::vector<CourseShotTime> shots;
     std::int32_t sum = 0;
     int late = 0;
 };
