@@ -110,11 +110,12 @@ StepResult StageStep::Advance(RunSequence& run) {
     auto end = std::make_shared<StageClock>();
     run.Add<CallStep>(
         [course, hooks, end, &run] {
-            end->start = run.Now();
             course->EndStage();
             if (hooks->end) {
                 hooks->end();
             }
+            // After the series' end has put its lamp bytes on the line.
+            end->start = run.Now();
         },
         StepResult::Continue, RunSequence::Phase::Series);
     for (const CourseCommand& command : stage.endCommands) {
