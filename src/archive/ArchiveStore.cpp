@@ -1,5 +1,7 @@
 #include "archive/ArchiveStore.h"
 
+#include "archive/ArchiveBeside.h"
+#include "archive/DiskSync.h"
 #include "core/ProgramState.h"
 #include "platform/TextFile.h"
 #include "targets/Scoring.h"
@@ -9,20 +11,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <string_view>
 #include <unordered_set>
-
-#if defined(Q_OS_WIN)
-#define NOMINMAX
-#define WIN32_LEAN_AND_MEAN
-#include <io.h>
-#include <windows.h>
-#elif defined(Q_OS_UNIX)
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace ryvo {
 
@@ -138,35 +129,30 @@ std::optional<ShotPoint> ParseShot(QByteArrayView line) {
     return ShotPoint{*x, *y};
 }
 
-// Flushes Qt's buffer and the system's cache of the file to the disk.
-bool SyncToDisk(QFile& file) {
-    if (!file.flush()) {
-        return false;
+// The record is in its file: its trace, then the entry pointing to it. Either failing
+// leaves the record as one without them.
+void WriteBeside(AppendOutcome& outcome, const QByteArray& recordImage, const NewResult& result) {
+    const std::vector<ResultRecord> written = ParseGroupFile(recordImage);
+    if (written.empty()) {
+        return;
     }
-#if defined(Q_OS_WIN)
-    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()));
-    return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != 0;
-#elif defined(Q_OS_UNIX)
-    // File systems that cannot sync say so with EINVAL; there is nothing more to do there.
-    return ::fsync(file.handle()) == 0 || errno == EINVAL;
-#else
-    return true;
-#endif
-}
-
-// A new directory entry reaches the disk with its folder (POSIX); Windows file systems
-// journal it with the file itself.
-void SyncFolder(const QString& path) {
-#if defined(Q_OS_UNIX)
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+    const QString failed = QStringLiteral("Результат записан, но не удалось записать %1.");
+    QJsonObject members = result.beside;
+    if (!result.trace.isEmpty()) {
+        if (const auto ref = AppendBesideTrace(outcome.path, result.trace)) {
+            members.insert(QLatin1String("trace"),
+                           QJsonObject{{QLatin1String("offset"), ref->offset},
+                                       {QLatin1String("length"), ref->length}});
+        } else {
+            outcome.besideError =
+                failed.arg(QDir::toNativeSeparators(BesideTracesPath(outcome.path)));
+        }
     }
-#else
-    Q_UNUSED(path);
-#endif
+    const BesideKey key{outcome.record, written.front().Shooter, written.front().Date,
+                        written.front().Time};
+    if (!AppendBesideEntry(outcome.path, key, members)) {
+        outcome.besideError = failed.arg(QDir::toNativeSeparators(BesideEntriesPath(outcome.path)));
+    }
 }
 
 } // namespace
@@ -273,16 +259,9 @@ AppendOutcome AppendResult(const QString& startDir, const QString& groupName, co
     // so it is cut off first, and kept beside the file rather than thrown away.
     const QByteArray old = file.readAll();
     const qsizetype keep = CompleteRecordsEnd(old);
-    if (keep < old.size()) {
-        QFile aside(outcome.path + QStringLiteral(".torn"));
-        const QByteArray tail = old.sliced(keep);
-        if (!aside.open(QIODevice::WriteOnly | QIODevice::Append) ||
-            aside.write(tail) != tail.size() || !SyncToDisk(aside) || !file.resize(keep)) {
-            outcome.error = writeError;
-            return outcome;
-        }
-        aside.close();
-        SyncFolder(folder);
+    if (!CutTornTail(file, outcome.path, old, keep)) {
+        outcome.error = writeError;
+        return outcome;
     }
     const QByteArray bytes = RecordImage(time, result);
     // One write, then on to the disk, so a save reported done survives a power cut.
@@ -301,6 +280,10 @@ AppendOutcome AppendResult(const QString& startDir, const QString& groupName, co
         SyncFolder(startDir);
     }
     outcome.ok = true;
+    outcome.record = static_cast<int>(CompleteRecords(SplitLines(old.first(keep))).size());
+    if (!result.beside.isEmpty() || !result.trace.isEmpty()) {
+        WriteBeside(outcome, bytes, result);
+    }
     return outcome;
 }
 
@@ -415,6 +398,7 @@ bool ReadGroupFile(ArchiveTables& tables, const QString& path, const ScoreFuncti
         return false;
     }
     tables.ArchiveRecords = ParseGroupFile(file.readAll());
+    AttachBeside(path, tables.ArchiveRecords);
     for (ResultRecord& record : tables.ArchiveRecords) {
         DeriveStatistics(record, score);
     }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QJsonObject>
 #include <QString>
 
 #include <array>
@@ -59,6 +60,9 @@ struct NewResult {
     float shootTime = 0.0F;
     QString comment;
     std::vector<ShotPoint> shots;
+    // Kept beside the group file: the entry's members and one trace payload.
+    QJsonObject beside;
+    QByteArray trace;
 };
 
 // The bytes one record adds to a group file (cp1251, CR LF).
@@ -67,12 +71,16 @@ QByteArray RecordImage(const SaveTime& time, const NewResult& result);
 struct AppendOutcome {
     bool ok = false;
     QString path;
-    QString error; // for the user, when not ok
+    QString error;   // for the user, when not ok
+    int record = -1; // the record's position in the group file, when ok
+    // The record is saved but what goes beside it is not (or only in part), for the user.
+    QString besideError;
 };
 
 // Appends one record to the group file of the save time's month, creating the folders. A
 // torn record at the end of the file is moved to "<file>.torn" first. The record goes out
-// in one write and is synced to the disk, with the folders of any file newly created.
+// in one write and is synced to the disk, with the folders of any file newly created. Then
+// the trace and the entry beside the group file, if the result has any.
 AppendOutcome AppendResult(const QString& startDir, const QString& groupName, const SaveTime& time,
                            const NewResult& result);
 

@@ -55,6 +55,8 @@ NewResult LaneResult(const ProgramState& state, int lane, const QString& shooter
     const auto& shots = state.run.ShotPos[i];
     const size_t count = std::min<size_t>(state.run.ShotCount[i], shots.size());
     result.shots.assign(shots.begin(), shots.begin() + static_cast<std::ptrdiff_t>(count));
+    result.beside = state.run.LaneBeside[i];
+    result.trace = state.run.LaneTrace[i];
     return result;
 }
 
@@ -127,6 +129,9 @@ SaveAllOutcome AllLanesSave::Save(ProgramState& state, const SaveTime& time, con
         if (appended.ok) {
             m_saved[i] = true;
             outcome.saved.push_back(lane);
+            if (!appended.besideError.isEmpty()) {
+                outcome.besideFailed.push_back(LaneFailure{lane, shooter, appended.besideError});
+            }
         } else {
             outcome.failed.push_back(LaneFailure{lane, shooter, appended.error});
         }
@@ -160,7 +165,16 @@ std::optional<UserMessage> SaveAllMessage(const SaveAllOutcome& outcome) {
                            QStringLiteral("Ошибка!"), MessageIcon::Warning};
     }
     if (outcome.failed.empty()) {
-        return std::nullopt;
+        if (outcome.besideFailed.empty()) {
+            return std::nullopt;
+        }
+        QStringList lines;
+        for (const LaneFailure& failed : outcome.besideFailed) {
+            lines << QStringLiteral("Мишень %1 (%2): %3")
+                         .arg(QString::number(failed.lane + 1), failed.shooter, failed.error);
+        }
+        return UserMessage{lines.join(QLatin1Char('\n')), QStringLiteral("Внимание!"),
+                           MessageIcon::Warning};
     }
     QStringList lines;
     for (const LaneFailure& failed : outcome.failed) {

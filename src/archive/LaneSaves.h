@@ -44,6 +44,8 @@ struct SaveAllOutcome {
     std::vector<int> saved;
     std::vector<int> noShooter;
     std::vector<LaneFailure> failed;
+    // Saved, but what goes beside the record is not (its error says what).
+    std::vector<LaneFailure> besideFailed;
     // Nothing written: no group, or a name that cannot name a file.
     std::optional<QString> refused;
 };

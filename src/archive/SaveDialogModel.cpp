@@ -134,6 +134,10 @@ SaveDialogOutcome SaveDialogModel::Save(const QString& group, const QString& sho
             QStringLiteral("Ошибка!"), MessageIcon::Error};
         return outcome;
     }
+    if (!appended.besideError.isEmpty()) {
+        outcome.message =
+            UserMessage{appended.besideError, QStringLiteral("Внимание!"), MessageIcon::Warning};
+    }
     outcome.handBack = true;
     return outcome;
 }

@@ -2,6 +2,7 @@
 
 #include "core/RunState.h"
 
+#include <QJsonObject>
 #include <QString>
 
 #include <array>
@@ -30,6 +31,9 @@ struct ResultRecord {
     std::int32_t ShotsMade = 0;
     QString Comment;
     std::vector<ShotPoint> Shots; // every shot of the record, in firing order
+    // Members of the record's entry beside the archive (course, times, figures, trace);
+    // empty when it has none.
+    QJsonObject Beside;
 };
 
 // The record tables the save dialog, the archive browser and printing share.

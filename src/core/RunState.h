@@ -2,6 +2,11 @@
 
 #include "core/Settings.h"
 
+#include <QByteArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +43,10 @@ struct RunState {
     std::array<std::vector<std::int32_t>, kLaneCount> ShotScore;
     // Set for a shot of a course fired after its stage's time; empty outside a course.
     std::array<std::vector<std::uint8_t>, kLaneCount> ShotLate;
+    // What a lane's record cannot hold and the archive keeps beside it: members of its entry
+    // ("shots", "course", ...) and one trace payload. The save of the lane takes both.
+    std::array<QJsonObject, kLaneCount> LaneBeside;
+    std::array<QByteArray, kLaneCount> LaneTrace;
 
     // A new series: no shots kept for the lane.
     void ClearShots(std::size_t lane) {
@@ -45,7 +54,13 @@ struct RunState {
         ShotMs[lane].clear();
         ShotScore[lane].clear();
         ShotLate[lane].clear();
+        LaneBeside[lane] = QJsonObject();
+        LaneTrace[lane].clear();
     }
 };
+
+// Sets one member of shot `shot` (from 0) in the "shots" array of an entry, keeping the
+// shot's other members; the array grows to hold it.
+void SetShotMember(QJsonObject& beside, int shot, const QString& key, const QJsonValue& value);
 
 } // namespace ryvo

@@ -311,6 +311,7 @@ void CourseRun::EndStage() {
             }
             stage.shots.push_back(shot);
         }
+        stage.besideShots = run.LaneBeside[i].value(QLatin1String("shots")).toArray();
     }
 }
 
@@ -324,19 +325,32 @@ void CourseRun::Finish() {
         const auto i = static_cast<size_t>(lane);
         CourseLaneResult& result = m_results[i];
         result.total = 0;
+        // One stage's trace is the record's trace; the shots of several are not one trace.
+        const QByteArray trace = result.stages.size() == 1 ? run.LaneTrace[i] : QByteArray();
         run.ClearShots(i);
+        run.LaneTrace[i] = trace;
+        QJsonArray besideShots;
         for (const CourseStageResult& stage : result.stages) {
             result.total += stage.sum;
-            for (const CourseShotTime& shot : stage.shots) {
+            for (size_t s = 0; s < stage.shots.size(); ++s) {
+                const CourseShotTime& shot = stage.shots[s];
                 run.ShotPos[i].push_back(shot.point);
                 run.ShotMs[i].push_back(shot.ms);
                 run.ShotScore[i].push_back(shot.score);
                 run.ShotLate[i].push_back(shot.late ? 1 : 0);
+                besideShots.append(static_cast<qsizetype>(s) < stage.besideShots.size()
+                                       ? stage.besideShots.at(static_cast<qsizetype>(s))
+                                       : QJsonValue(QJsonObject()));
             }
         }
         run.ShotCount[i] = static_cast<std::uint32_t>(run.ShotPos[i].size());
         run.ScoreSum[i] = result.total;
         result.grade = GradeOf(m_course.grade, result);
+        QJsonObject& beside = run.LaneBeside[i];
+        if (!besideShots.isEmpty()) {
+            beside.insert(QLatin1String("shots"), besideShots);
+        }
+        AddBeside(lane, beside);
     }
     m_finished = true;
 }
@@ -345,32 +359,30 @@ const CourseLaneResult& CourseRun::Result(int lane) const {
     return m_results[static_cast<size_t>(std::clamp(lane, 0, kLaneCount - 1))];
 }
 
-QJsonObject CourseRun::Beside(int lane) const {
+void CourseRun::AddBeside(int lane, QJsonObject& beside) const {
     const CourseLaneResult& result = Result(lane);
-    QJsonObject beside;
-    beside.insert(QStringLiteral("course"), m_course.name);
+    beside.insert(QLatin1String("course"), m_course.name);
     QJsonArray stages;
-    QJsonArray shots;
+    int shot = 0;
     for (const CourseStageResult& stage : result.stages) {
-        stages.append(QJsonObject{{QStringLiteral("shots"), static_cast<int>(stage.shots.size())},
-                                  {QStringLiteral("sum"), stage.sum},
-                                  {QStringLiteral("late"), stage.late}});
-        for (const CourseShotTime& shot : stage.shots) {
-            shots.append(
-                QJsonObject{{QStringLiteral("t"), static_cast<double>(shot.ms) / 1000.0},
-                            {QStringLiteral("split"), static_cast<double>(shot.splitMs) / 1000.0},
-                            {QStringLiteral("late"), shot.late}});
+        stages.append(QJsonObject{{QLatin1String("shots"), static_cast<int>(stage.shots.size())},
+                                  {QLatin1String("sum"), stage.sum},
+                                  {QLatin1String("late"), stage.late}});
+        for (const CourseShotTime& s : stage.shots) {
+            SetShotMember(beside, shot, QStringLiteral("t"), static_cast<double>(s.ms) / 1000.0);
+            SetShotMember(beside, shot, QStringLiteral("split"),
+                          static_cast<double>(s.splitMs) / 1000.0);
+            SetShotMember(beside, shot, QStringLiteral("late"), s.late);
+            ++shot;
         }
     }
-    beside.insert(QStringLiteral("stages"), stages);
-    beside.insert(QStringLiteral("shots"), shots);
+    beside.insert(QLatin1String("stages"), stages);
     if (!result.grade.isEmpty()) {
-        beside.insert(QStringLiteral("grade"), result.grade);
+        beside.insert(QLatin1String("grade"), result.grade);
     }
     if (result.reactionMs) {
-        beside.insert(QStringLiteral("reaction"), static_cast<double>(*result.reactionMs) / 1000.0);
+        beside.insert(QLatin1String("reaction"), static_cast<double>(*result.reactionMs) / 1000.0);
     }
-    return beside;
 }
 
 } // namespace ryvo

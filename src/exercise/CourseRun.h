@@ -4,6 +4,7 @@
 #include "core/RunState.h"
 #include "exercise/ShotRules.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
 
@@ -38,6 +39,8 @@ struct CourseStageResult {
     std::vector<CourseShotTime> shots;
     std::int32_t sum = 0;
     int late = 0;
+    // The per-shot members other work put beside the stage's shots (one object per shot).
+    QJsonArray besideShots;
 };
 
 struct CourseLaneResult {
@@ -88,8 +91,9 @@ public:
 
     [[nodiscard]] const CourseLaneResult& Result(int lane) const;
     [[nodiscard]] bool Finished() const { return m_finished; }
-    // The members kept beside the lane's record.
-    [[nodiscard]] QJsonObject Beside(int lane) const;
+    // Adds the course's members to those kept beside the lane's record: "course", "stages",
+    // "grade", "reaction", and per shot "t", "split", "late".
+    void AddBeside(int lane, QJsonObject& beside) const;
 
 private:
     void Restore();

@@ -140,7 +140,9 @@ TEST(LaneSaves, AFailingLaneIsNamedAndTheOthersKept) {
     const AppendFunction failSidorov = [](const QString& startDir, const QString& group,
                                           const SaveTime& t, const NewResult& result) {
         if (result.shooter == QStringLiteral("Сидоров")) {
-            return AppendOutcome{false, QString(), QStringLiteral("диск полон")};
+            AppendOutcome full;
+            full.error = QStringLiteral("диск полон");
+            return full;
         }
         return AppendResult(startDir, group, t, result);
     };

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonObject>
+
 using namespace ryvo;
 using Phase = SingleShooterRun::Phase;
 using test::RunHarness;
@@ -129,6 +132,8 @@ TEST(CourseRun, TwoStagesRunWithCommandsDelayLateShotAndGrade) {
 
     h.Fire(0, 0);
     ASSERT_EQ(h.state.run.ShotCount[0], 1u);
+    // Another feature's figure of that shot, kept through the course.
+    SetShotMember(h.state.run.LaneBeside[0], 0, QStringLiteral("hold"), 1.5);
     const std::int32_t firstScore = h.state.run.ShotScore[0][0];
     EXPECT_GT(firstScore, 0);
     // The par beep at 3 s from the signal.
@@ -154,11 +159,12 @@ TEST(CourseRun, TwoStagesRunWithCommandsDelayLateShotAndGrade) {
     const std::uint32_t stop = h.When("stoj");
     ASSERT_NE(stop, 0u);
     h.Run(2000);
-    // "Разряжай" (a beep) 1.5 s after "Стой", and the next stage's "Заряжай" at once after it.
-    const std::uint32_t zar2 = h.When("zar", 1);
-    ASSERT_NE(zar2, 0u);
-    EXPECT_NEAR(static_cast<double>(zar2 - stop), 1500.0, 5.0);
+    // "Разряжай" (a beep) 1.5 s after "Стой", and the next stage at once after it: its start
+    // puts the lamps-off bytes on the line in that tick, before its "Заряжай".
+    ASSERT_NE(h.When("zar", 1), 0u);
     EXPECT_EQ(h.heard[h.heard.size() - 2].second.call, RecordingSound::Call::Beep);
+    const std::uint32_t next = LampByteAt(h.model.Log(), kSteadyLampOff, stop + 1);
+    EXPECT_NEAR(static_cast<double>(next - stop), 1500.0, 5.0);
 
     // Stage 2: its target as set, lamps up for 4 s from the signal.
     h.Run(1200);
@@ -202,6 +208,29 @@ TEST(CourseRun, TwoStagesRunWithCommandsDelayLateShotAndGrade) {
     EXPECT_EQ(h.state.settings.ShootsNumber, before.ShootsNumber);
     EXPECT_EQ(h.state.settings.SmartTarget, before.SmartTarget);
     EXPECT_EQ(h.state.ScriptLines, std::vector<QString>{QStringLiteral("10")});
+
+    // What the save keeps beside the record.
+    const QJsonObject& beside = h.state.run.LaneBeside[0];
+    EXPECT_EQ(beside.value(QStringLiteral("course")).toString(), QStringLiteral("Проверка"));
+    EXPECT_EQ(beside.value(QStringLiteral("grade")).toString(),
+              QStringLiteral("удовлетворительно"));
+    EXPECT_DOUBLE_EQ(beside.value(QStringLiteral("reaction")).toDouble(),
+                     *result.reactionMs / 1000.0);
+    const QJsonArray stages = beside.value(QStringLiteral("stages")).toArray();
+    ASSERT_EQ(stages.size(), 2);
+    EXPECT_EQ(stages[0].toObject().value(QStringLiteral("late")).toInt(), 1);
+    EXPECT_EQ(stages[1].toObject().value(QStringLiteral("sum")).toInt(), result.stages[1].sum);
+    const QJsonArray shots = beside.value(QStringLiteral("shots")).toArray();
+    ASSERT_EQ(shots.size(), 4);
+    const QJsonObject first = shots[0].toObject();
+    EXPECT_DOUBLE_EQ(first.value(QStringLiteral("hold")).toDouble(), 1.5);
+    EXPECT_DOUBLE_EQ(first.value(QStringLiteral("t")).toDouble(),
+                     h.state.run.ShotMs[0][0] / 1000.0);
+    EXPECT_FALSE(first.value(QStringLiteral("late")).toBool());
+    EXPECT_TRUE(shots[1].toObject().value(QStringLiteral("late")).toBool());
+    EXPECT_FALSE(shots[2].toObject().contains(QStringLiteral("hold")));
+    EXPECT_DOUBLE_EQ(shots[3].toObject().value(QStringLiteral("split")).toDouble(),
+                     result.stages[1].shots[1].splitMs / 1000.0);
 }
 
 TEST(CourseRun, EscapeBeforeTheSignalEndsTheCourseAndRestoresTheSettings) {

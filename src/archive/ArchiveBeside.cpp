@@ -1,0 +1,239 @@
+#include "archive/ArchiveBeside.h"
+
+#include "archive/DiskSync.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QtEndian>
+
+#include <array>
+#include <cstdint>
+
+namespace ryvo {
+
+namespace {
+
+constexpr QByteArrayView kTraceHeader{"RYVOTRC\x01", 8};
+constexpr QByteArrayView kBlockMagic{"TRCB", 4};
+constexpr qsizetype kBlockOverhead = 12; // magic, length, checksum
+constexpr std::array<const char*, 5> kKeyMembers = {"v", "record", "shooter", "date", "time"};
+
+std::uint32_t Crc32(QByteArrayView bytes) {
+    std::uint32_t crc = 0xFFFFFFFFU;
+    for (const char c : bytes) {
+        crc ^= static_cast<std::uint8_t>(c);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1U) ^ (0xEDB88320U & (0U - (crc & 1U)));
+        }
+    }
+    return ~crc;
+}
+
+std::uint32_t ReadU32(QByteArrayView bytes, qsizetype at) {
+    return qFromLittleEndian<std::uint32_t>(bytes.data() + at);
+}
+
+// The payload of the block at `offset`, if it is whole and its checksum holds.
+std::optional<QByteArrayView> BlockAt(QByteArrayView image, qsizetype offset) {
+    if (offset < kTraceHeader.size() || image.size() - offset < kBlockOverhead ||
+        image.sliced(offset, 4) != kBlockMagic) {
+        return std::nullopt;
+    }
+    const qsizetype length = ReadU32(image, offset + 4);
+    if (length > image.size() - offset - kBlockOverhead) {
+        return std::nullopt;
+    }
+    const QByteArrayView payload = image.sliced(offset + 8, length);
+    if (ReadU32(image, offset + 8 + length) != Crc32(payload)) {
+        return std::nullopt;
+    }
+    return payload;
+}
+
+// Where the last complete line of a JSON Lines image ends.
+qsizetype CompleteLinesEnd(const QByteArray& image) {
+    return image.lastIndexOf('\n') + 1;
+}
+
+} // namespace
+
+QString BesideEntriesPath(const QString& groupPath) {
+    QString path = groupPath;
+    if (path.endsWith(QLatin1String(".rec"), Qt::CaseInsensitive)) {
+        path.chop(4);
+    }
+    return path + QStringLiteral(".rex");
+}
+
+QString BesideTracesPath(const QString& groupPath) {
+    QString path = groupPath;
+    if (path.endsWith(QLatin1String(".rec"), Qt::CaseInsensitive)) {
+        path.chop(4);
+    }
+    return path + QStringLiteral(".trc");
+}
+
+qsizetype CompleteTracesEnd(const QByteArray& image) {
+    if (!image.startsWith(kTraceHeader)) {
+        return 0;
+    }
+    qsizetype end = kTraceHeader.size();
+    while (const auto payload = BlockAt(image, end)) {
+        end += payload->size() + kBlockOverhead;
+    }
+    return end;
+}
+
+bool AppendBesideEntry(const QString& groupPath, const BesideKey& key, const QJsonObject& members) {
+    QJsonObject entry = members;
+    entry.insert(QLatin1String("v"), 1);
+    entry.insert(QLatin1String("record"), key.record);
+    entry.insert(QLatin1String("shooter"), key.shooter);
+    entry.insert(QLatin1String("date"), key.date);
+    entry.insert(QLatin1String("time"), key.time);
+    const QByteArray line = QJsonDocument(entry).toJson(QJsonDocument::Compact) + '\n';
+
+    const QString path = BesideEntriesPath(groupPath);
+    const bool existed = QFile::exists(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) {
+        return false;
+    }
+    const QByteArray old = file.readAll();
+    const qsizetype keep = CompleteLinesEnd(old);
+    if (!CutTornTail(file, path, old, keep) || !file.seek(keep) ||
+        file.write(line) != line.size() || !SyncToDisk(file)) {
+        return false;
+    }
+    if (!existed) {
+        SyncFolder(QFileInfo(path).absolutePath());
+    }
+    return true;
+}
+
+std::optional<BesideTraceRef> AppendBesideTrace(const QString& groupPath,
+                                                const QByteArray& payload) {
+    const QString path = BesideTracesPath(groupPath);
+    const bool existed = QFile::exists(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) {
+        return std::nullopt;
+    }
+    QByteArray old = file.readAll();
+    if (old.size() < kTraceHeader.size() && kTraceHeader.startsWith(old)) {
+        // New, or torn inside its header: nothing of a trace in it yet.
+        if (!file.resize(0) || file.write(kTraceHeader.toByteArray()) != kTraceHeader.size()) {
+            return std::nullopt;
+        }
+        old = kTraceHeader.toByteArray();
+    } else if (!old.startsWith(kTraceHeader)) {
+        return std::nullopt; // another version or another file: left as it is
+    }
+    const qsizetype keep = CompleteTracesEnd(old);
+    QByteArray block;
+    block.reserve(payload.size() + kBlockOverhead);
+    block.append(kBlockMagic.data(), kBlockMagic.size());
+    std::array<char, 4> word{};
+    qToLittleEndian(static_cast<std::uint32_t>(payload.size()), word.data());
+    block.append(word.data(), 4);
+    block.append(payload);
+    qToLittleEndian(Crc32(payload), word.data());
+    block.append(word.data(), 4);
+    if (!CutTornTail(file, path, old, keep) || !file.seek(keep) ||
+        file.write(block) != block.size() || !SyncToDisk(file)) {
+        return std::nullopt;
+    }
+    if (!existed) {
+        SyncFolder(QFileInfo(path).absolutePath());
+    }
+    return BesideTraceRef{keep, payload.size()};
+}
+
+std::optional<QByteArray> ReadBesideTrace(const QString& groupPath, BesideTraceRef ref) {
+    QFile file(BesideTracesPath(groupPath));
+    if (ref.offset < kTraceHeader.size() || ref.length < 0 || !file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QByteArray header = file.read(kTraceHeader.size());
+    if (header != kTraceHeader || !file.seek(ref.offset)) {
+        return std::nullopt;
+    }
+    const QByteArray block = file.read(ref.length + kBlockOverhead);
+    if (block.size() != ref.length + kBlockOverhead) {
+        return std::nullopt;
+    }
+    // The block is checked as a file image of its own: header, then it.
+    const QByteArray image = kTraceHeader.toByteArray() + block;
+    const auto payload = BlockAt(image, kTraceHeader.size());
+    if (!payload || payload->size() != ref.length) {
+        return std::nullopt;
+    }
+    return payload->toByteArray();
+}
+
+std::optional<BesideTraceRef> TraceRefOf(const QJsonObject& members) {
+    const QJsonValue trace = members.value(QLatin1String("trace"));
+    if (!trace.isObject()) {
+        return std::nullopt;
+    }
+    const QJsonValue offset = trace.toObject().value(QLatin1String("offset"));
+    const QJsonValue length = trace.toObject().value(QLatin1String("length"));
+    if (!offset.isDouble() || !length.isDouble()) {
+        return std::nullopt;
+    }
+    return BesideTraceRef{static_cast<qint64>(offset.toDouble()),
+                          static_cast<qint64>(length.toDouble())};
+}
+
+void AttachBesideImage(const QByteArray& entries, std::vector<ResultRecord>& records) {
+    for (ResultRecord& record : records) {
+        record.Beside = QJsonObject();
+    }
+    qsizetype start = 0;
+    const qsizetype end = CompleteLinesEnd(entries);
+    while (start < end) {
+        const qsizetype next = entries.indexOf('\n', start) + 1;
+        QJsonParseError error{};
+        const QJsonDocument doc =
+            QJsonDocument::fromJson(entries.sliced(start, next - start), &error);
+        start = next;
+        if (error.error != QJsonParseError::NoError || !doc.isObject()) {
+            continue;
+        }
+        QJsonObject entry = doc.object();
+        const QJsonValue position = entry.value(QLatin1String("record"));
+        if (!position.isDouble()) {
+            continue;
+        }
+        const double index = position.toDouble();
+        if (index < 0 || index >= static_cast<double>(records.size()) ||
+            index != static_cast<double>(static_cast<qsizetype>(index))) {
+            continue;
+        }
+        ResultRecord& record = records[static_cast<size_t>(index)];
+        if (entry.value(QLatin1String("shooter")).toString() != record.Shooter ||
+            entry.value(QLatin1String("date")).toString() != record.Date ||
+            entry.value(QLatin1String("time")).toString() != record.Time) {
+            continue;
+        }
+        for (const char* key : kKeyMembers) {
+            entry.remove(QLatin1String(key));
+        }
+        record.Beside = entry;
+    }
+}
+
+void AttachBeside(const QString& groupPath, std::vector<ResultRecord>& records) {
+    QFile file(BesideEntriesPath(groupPath));
+    if (!file.open(QIODevice::ReadOnly)) {
+        for (ResultRecord& record : records) {
+            record.Beside = QJsonObject();
+        }
+        return;
+    }
+    AttachBesideImage(file.readAll(), records);
+}
+
+} // namespace ryvo
