@@ -365,7 +365,11 @@ void CourseRun::AddBeside(int lane, QJsonObject& beside) const {
     QJsonArray stages;
     int shot = 0;
     for (const CourseStageResult& stage : result.stages) {
-        stages.append(QJsonObject{{QLatin1String("shots"), static_cast<int>(stage.shots.size())},
+        const auto index = static_cast<size_t>(stages.size());
+        const std::int32_t planned =
+            index < m_course.stages.size() ? m_course.stages[index].shots : 0;
+        stages.append(QJsonObject{{QLatin1String("planned"), planned},
+                                  {QLatin1String("shots"), static_cast<int>(stage.shots.size())},
                                   {QLatin1String("sum"), stage.sum},
                                   {QLatin1String("late"), stage.late}});
         for (const CourseShotTime& s : stage.shots) {

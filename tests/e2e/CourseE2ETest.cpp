@@ -1,3 +1,5 @@
+#include "archive/ArchiveStore.h"
+#include "archive/LaneSaves.h"
 #include "core/Course.h"
 #include "exercise/TShoot1.h"
 #include "platform/Clock.h"
@@ -7,10 +9,14 @@
 #include "platform/Sound.h"
 #include "support/ExerciseSettings.h"
 #include "support/SimProcess.h"
+#include "support/TempDir.h"
+#include "targets/Scoring.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonObject>
 
 #include <algorithm>
 #include <cstdlib>
@@ -136,6 +142,27 @@ TEST(CourseE2E, ServiceDrillThroughThePortIsTimedMarkedAndGraded) {
     EXPECT_EQ(state.run.ShotCount[0], 3u);
     EXPECT_EQ(state.run.ScoreSum[0], 20);
     EXPECT_EQ(state.settings.ShootsNumber, 10u) << "the main window's settings back";
+
+    // Saved as the save dialog saves, and read back with what goes beside the record.
+    test::TempDir dir;
+    state.StartDir = dir.Path();
+    const AppendOutcome saved =
+        AppendLaneResult(state, 0, QStringLiteral("Взвод"), SaveTime{2026, 12, 8, 21, 0},
+                         QStringLiteral("Петров"), QString());
+    ASSERT_TRUE(saved.ok) << saved.error.toStdString();
+    EXPECT_TRUE(saved.besideError.isEmpty()) << saved.besideError.toStdString();
+    ArchiveTables tables;
+    ASSERT_TRUE(ReadGroupFile(tables, saved.path, ShotScorer{}));
+    ASSERT_EQ(tables.ArchiveRecords.size(), 1u);
+    const ResultRecord& record = tables.ArchiveRecords[0];
+    EXPECT_EQ(record.Shots.size(), 3u);
+    EXPECT_EQ(record.PlannedShots, 3) << "the course's planned shots";
+    EXPECT_EQ(record.Beside.value(QStringLiteral("course")).toString(), course->GetCourse().name);
+    EXPECT_EQ(record.Beside.value(QStringLiteral("grade")).toString(), QStringLiteral("хорошо"));
+    const QJsonArray savedShots = record.Beside.value(QStringLiteral("shots")).toArray();
+    ASSERT_EQ(savedShots.size(), 3);
+    EXPECT_TRUE(savedShots[2].toObject().value(QStringLiteral("late")).toBool());
+    EXPECT_NEAR(savedShots[1].toObject().value(QStringLiteral("split")).toDouble(), 1.0, 0.15);
 
     // The commands on the run's clock: "Заряжай" (a beep), the signal 1 s + the delay later,
     // "Стой" (a beep) and "Разряжай" 1 s after it.
