@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-multimedia-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-format
   fonts-liberation
+  espeak-ng
   qt6-translations-l10n
   xvfb x11-utils
   dpkg-dev file fakeroot

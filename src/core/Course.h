@@ -31,6 +31,8 @@ struct CourseStage {
     // Before the start signal, at their times from the stage's beginning.
     std::vector<CourseCommand> commands;
     std::int32_t preparationMs = 0;
+    // The command sounded as the start signal ("Огонь"); empty: the start sound of the settings.
+    QString signalWord;
     // A random delay before the start signal, drawn in [delayMinMs, delayMaxMs].
     std::int32_t delayMinMs = 0;
     std::int32_t delayMaxMs = 0;

@@ -27,7 +27,8 @@ endforeach()
 set(usr ${SCRATCH}/root/usr)
 set(expected bin/ryvo bin/ryvo-sim bin/ryvo-launch share/applications/ryvo.desktop
     share/icons/hicolor/scalable/apps/ryvo.svg share/ryvo/Targets/strings.txt
-    share/ryvo/Targets/1001.png share/ryvo/Targets/1001.zones.png share/ryvo/Sounds/strings.txt)
+    share/ryvo/Targets/1001.png share/ryvo/Targets/1001.zones.png share/ryvo/Sounds/strings.txt
+    share/ryvo/Sounds/2451.wav share/ryvo/Упражнения/05-служебное.course)
 if(WITH_ARCHIVE)
   list(APPEND expected bin/ryvo-archive)
 endif()

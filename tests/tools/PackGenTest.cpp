@@ -1,6 +1,7 @@
 #include "PackGen.h"
 
 #include "calibration/Calibration.h"
+#include "core/CommandSounds.h"
 #include "core/ProgramState.h"
 #include "platform/TextFile.h"
 #include "platform/ZoneMaps.h"
@@ -10,6 +11,7 @@
 #include "zeroing/Zeroing.h"
 
 #include <QDir>
+#include <QStandardPaths>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -300,4 +302,75 @@ TEST(PackGen, WithoutPacksOnlyTheBuiltInTargetsAndNoSounds) {
     ReloadSounds(state);
     EXPECT_TRUE(state.StartSound.has_value());
     EXPECT_FALSE(state.ShotSound.has_value());
+}
+
+namespace {
+
+// The command waves of a pack, by word; fails the test when one is missing or malformed.
+std::vector<Wave> CommandWaves(const QString& dir) {
+    const auto pack = ResourceLibrary::Load(QStringLiteral("Sounds"), {dir});
+    std::vector<Wave> waves;
+    if (!pack) {
+        ADD_FAILURE() << "no sound pack in " << dir.toStdString();
+        return waves;
+    }
+    EXPECT_EQ(pack->String(kCommandCountId), QString::number(kCommandWords.size()));
+    for (const QString& word : kCommandWords) {
+        const auto bytes = CommandSound(*pack, word);
+        const auto wave = bytes ? ParseWav(*bytes) : std::nullopt;
+        EXPECT_TRUE(wave.has_value()) << word.toStdString();
+        waves.push_back(wave.value_or(Wave{}));
+    }
+    return waves;
+}
+
+} // namespace
+
+TEST(PackGen, CommandsAreSpokenOrToneWithoutAVoice) {
+    test::TempDir toned;
+    ASSERT_TRUE(packgen::WriteSoundPack(toned.Path(), QStringLiteral("/no/such/espeak-ng")));
+    const std::vector<Wave> tones = CommandWaves(toned.Path());
+    ASSERT_EQ(tones.size(), 6U);
+    for (size_t i = 0; i < tones.size(); ++i) {
+        EXPECT_NEAR(Seconds(tones[i]), 0.3, 0.001) << i;
+        EXPECT_NE(CrossingsPerSecond(tones[i]), CrossingsPerSecond(tones[(i + 1) % 6])) << i;
+    }
+    if (QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty()) {
+        GTEST_SKIP() << "espeak-ng is not installed";
+    }
+    test::TempDir spoken;
+    ASSERT_TRUE(packgen::WriteSoundPack(spoken.Path()));
+    const std::vector<Wave> words = CommandWaves(spoken.Path());
+    ASSERT_EQ(words.size(), 6U);
+    // Speech, not the tones: each word its own length, the longest the longest phrase.
+    const auto longest = std::max_element(words.begin(), words.end(), [](auto& a, auto& b) {
+        return a.samples.size() < b.samples.size();
+    });
+    EXPECT_EQ(kCommandWords[static_cast<int>(longest - words.begin())],
+              QStringLiteral("Оружие к осмотру"));
+    EXPECT_GT(Seconds(*longest), 0.8);
+    for (const Wave& w : words) {
+        EXPECT_GT(Seconds(w), 0.2);
+        EXPECT_NE(w.samples.size(), tones[0].samples.size());
+    }
+}
+
+TEST(PackGen, TheBuiltPackHasTheCommandsAndARangeReplacesThem) {
+    const QString dataDir = qEnvironmentVariable("RYVO_DATA_DIR");
+    ASSERT_FALSE(dataDir.isEmpty());
+    EXPECT_EQ(CommandWaves(dataDir).size(), 6U);
+
+    // A range's own pack in the start directory is used instead, word by word.
+    test::TempDir start;
+    const QByteArray own = packgen::MakeWav({1, 2, 3});
+    start.Write(QStringLiteral("Sounds/strings.txt"), "2004\t2\n2401\tСвисток\n2402\tОгонь\n");
+    start.Write(QStringLiteral("Sounds/2452.wav"), own);
+    ProgramState state;
+    state.StartDir = start.Path();
+    state.DataDir = dataDir;
+    LoadSoundLibrary(state);
+    ASSERT_TRUE(state.SoundLibrary.has_value());
+    EXPECT_EQ(CommandSound(*state.SoundLibrary, QStringLiteral(" огонь ")), own);
+    EXPECT_FALSE(CommandSound(*state.SoundLibrary, QStringLiteral("Свисток"))); // no wave
+    EXPECT_FALSE(CommandSound(*state.SoundLibrary, QStringLiteral("Заряжай")));
 }

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QProcess>
 #include <QSaveFile>
 #include <QStringList>
 
@@ -14,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <optional>
 
 namespace ryvo::packgen {
 
@@ -322,6 +324,81 @@ struct Sound {
     std::vector<double> wave;
 };
 
+// The spoken commands, in the pack's order (ids 2401.. and 2451..).
+const char* const kCommandWords[] = {"Заряжай",          "Огонь", "Стой", "Разряжай",
+                                     "Оружие к осмотру", "Время"};
+
+// A short tone of its own pitch per command, when no voice is at hand.
+std::vector<double> CommandTone(int index) {
+    std::vector<double> wave(static_cast<size_t>(0.3 * kSampleRate));
+    const double pitch = 520.0 + 90.0 * index;
+    for (size_t i = 0; i < wave.size(); ++i) {
+        const double t = static_cast<double>(i) / kSampleRate;
+        const double envelope = std::min({1.0, t / 0.01, (0.3 - t) / 0.03});
+        wave[i] = envelope * std::sin(kTwoPi * pitch * t);
+    }
+    return wave;
+}
+
+// The samples of a mono 16-bit PCM wave at kSampleRate. The data size is not trusted: a
+// synthesiser writing to a pipe cannot know it and puts a placeholder there.
+std::optional<std::vector<double>> WaveSamples(const QByteArray& b) {
+    auto u16 = [&](qsizetype at) {
+        return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) |
+                                          static_cast<std::uint8_t>(b[at + 1]) << 8);
+    };
+    auto u32 = [&](qsizetype at) {
+        return static_cast<std::uint32_t>(u16(at)) | static_cast<std::uint32_t>(u16(at + 2)) << 16;
+    };
+    if (b.size() < 12 || b.left(4) != "RIFF" || b.mid(8, 4) != "WAVE") {
+        return std::nullopt;
+    }
+    bool formatOk = false;
+    for (qsizetype at = 12; at + 8 <= b.size();) {
+        const QByteArray id = b.mid(at, 4);
+        const std::uint32_t size = u32(at + 4);
+        if (id == "fmt " && at + 24 <= b.size()) {
+            formatOk = u16(at + 8) == 1 && u16(at + 10) == 1 && u32(at + 12) == kSampleRate &&
+                       u16(at + 22) == 16;
+        } else if (id == "data") {
+            if (!formatOk) {
+                return std::nullopt;
+            }
+            std::vector<double> wave;
+            for (qsizetype i = at + 8; i + 1 < b.size(); i += 2) {
+                wave.push_back(static_cast<std::int16_t>(u16(i)) / 32768.0);
+            }
+            return wave;
+        }
+        at += 8 + static_cast<qsizetype>(size) + (size & 1U);
+    }
+    return std::nullopt;
+}
+
+// The text spoken in Russian by `program` (espeak-ng), without the silence around it;
+// nullopt when the program is missing or fails.
+std::optional<std::vector<double>> Speak(const QString& program, const QString& text) {
+    QProcess process;
+    process.start(program, {QStringLiteral("-v"), QStringLiteral("ru"), QStringLiteral("-s"),
+                            QStringLiteral("140"), QStringLiteral("--stdout"), text});
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        process.kill();
+        return std::nullopt;
+    }
+    auto wave = WaveSamples(process.readAllStandardOutput());
+    if (!wave) {
+        return std::nullopt;
+    }
+    auto loud = [](double v) { return std::abs(v) > 0.01; };
+    const auto first = std::find_if(wave->begin(), wave->end(), loud);
+    const auto last = std::find_if(wave->rbegin(), wave->rend(), loud).base();
+    if (first >= last) {
+        return std::nullopt;
+    }
+    return std::vector<double>(first, last);
+}
+
 } // namespace
 
 QByteArray MakeWav(const std::vector<std::int16_t>& samples, int sampleRate) {
@@ -412,7 +489,7 @@ bool WriteTargetPack(const QString& dataDir) {
     return WriteStrings(folder, strings) && ok;
 }
 
-bool WriteSoundPack(const QString& dataDir) {
+bool WriteSoundPack(const QString& dataDir, const QString& speechProgram) {
     const QString folder = QDir(dataDir).filePath(QStringLiteral("Sounds"));
     if (!QDir().mkpath(folder)) {
         std::fprintf(stderr, "packgen: cannot create %s\n", qPrintable(folder));
@@ -440,6 +517,20 @@ bool WriteSoundPack(const QString& dataDir) {
                 QDir(folder).filePath(QStringLiteral("%1.wav").arg(group + 51 + item));
             ok = WriteFile(file, MakeWav(ToPcm(groups[g][i].wave))) && ok;
         }
+    }
+    strings << QStringLiteral("2004\t%1").arg(std::size(kCommandWords));
+    bool spoken = true;
+    for (int i = 0; i < static_cast<int>(std::size(kCommandWords)); ++i) {
+        const QString word = QString::fromUtf8(kCommandWords[i]);
+        auto wave = Speak(speechProgram, word);
+        spoken = spoken && wave.has_value();
+        strings << QStringLiteral("%1\t%2").arg(2401 + i).arg(word);
+        const QString file = QDir(folder).filePath(QStringLiteral("%1.wav").arg(2451 + i));
+        ok = WriteFile(file, MakeWav(ToPcm(wave ? *wave : CommandTone(i)))) && ok;
+    }
+    if (!spoken) {
+        std::fprintf(stderr, "packgen: %s cannot speak Russian here; commands are tones\n",
+                     qPrintable(speechProgram));
     }
     return WriteStrings(folder, strings) && ok;
 }

@@ -16,6 +16,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const bool targets = ryvo::packgen::WriteTargetPack(args[1]);
-    const bool sounds = ryvo::packgen::WriteSoundPack(args[1]);
+    // RYVO_ESPEAK names another synthesiser (or none, to get the tones).
+    const QString speech = qEnvironmentVariableIsSet("RYVO_ESPEAK")
+                               ? qEnvironmentVariable("RYVO_ESPEAK")
+                               : QStringLiteral("espeak-ng");
+    const bool sounds = ryvo::packgen::WriteSoundPack(args[1], speech);
     return targets && sounds ? 0 : 1;
 }
