@@ -1,5 +1,6 @@
 #include "exercise/CourseRun.h"
 
+#include "core/CourseGrade.h"
 #include "core/ProgramState.h"
 #include "platform/Sound.h"
 #include "targets/LightScript.h"
@@ -12,8 +13,6 @@
 namespace ryvo {
 
 namespace {
-
-const QString kFailGrade = QStringLiteral("неудовлетворительно");
 
 // The script's own pacing: each lamp command waits this long before the next line.
 constexpr std::int32_t kLampStepMs = 20;
@@ -35,43 +34,6 @@ QString ShotsWord(std::int32_t n) {
         return QStringLiteral("выстрела");
     }
     return QStringLiteral("выстрелов");
-}
-
-QString GradeOf(const std::optional<GradeRule>& rule, const CourseLaneResult& result) {
-    if (!rule) {
-        return {};
-    }
-    std::int32_t value = result.total;
-    switch (rule->basis) {
-    case GradeBasis::Sum:
-        break;
-    case GradeBasis::HitsAtOrAbove:
-    case GradeBasis::HitsInTime:
-        value = 0;
-        for (const CourseStageResult& stage : result.stages) {
-            for (const CourseShotTime& shot : stage.shots) {
-                const bool counts = rule->basis == GradeBasis::HitsAtOrAbove
-                                        ? shot.score >= std::max(rule->minScore, 1)
-                                        : shot.score > 0 && !shot.late;
-                value += counts ? 1 : 0;
-            }
-        }
-        break;
-    case GradeBasis::ReactionMs:
-        for (const GradeStep& step : rule->steps) {
-            if (result.reactionMs &&
-                static_cast<std::int64_t>(*result.reactionMs) <= step.threshold) {
-                return step.grade;
-            }
-        }
-        return rule->failGrade.isEmpty() ? kFailGrade : rule->failGrade;
-    }
-    for (const GradeStep& step : rule->steps) {
-        if (value >= step.threshold) {
-            return step.grade;
-        }
-    }
-    return rule->failGrade.isEmpty() ? kFailGrade : rule->failGrade;
 }
 
 } // namespace
@@ -306,9 +268,6 @@ void CourseRun::EndStage() {
             shot.late = s < run.ShotLate[i].size() && run.ShotLate[i][s] != 0;
             stage.sum += std::max(0, shot.score);
             stage.late += shot.late ? 1 : 0;
-            if (!result.reactionMs) {
-                result.reactionMs = shot.ms;
-            }
             stage.shots.push_back(shot);
         }
         stage.besideShots = run.LaneBeside[i].value(QLatin1String("shots")).toArray();
@@ -324,14 +283,12 @@ void CourseRun::Finish() {
         }
         const auto i = static_cast<size_t>(lane);
         CourseLaneResult& result = m_results[i];
-        result.total = 0;
         // One stage's trace is the record's trace; the shots of several are not one trace.
         const QByteArray trace = result.stages.size() == 1 ? run.LaneTrace[i] : QByteArray();
         run.ClearShots(i);
         run.LaneTrace[i] = trace;
         QJsonArray besideShots;
         for (const CourseStageResult& stage : result.stages) {
-            result.total += stage.sum;
             for (size_t s = 0; s < stage.shots.size(); ++s) {
                 const CourseShotTime& shot = stage.shots[s];
                 run.ShotPos[i].push_back(shot.point);
@@ -344,8 +301,23 @@ void CourseRun::Finish() {
             }
         }
         run.ShotCount[i] = static_cast<std::uint32_t>(run.ShotPos[i].size());
-        run.ScoreSum[i] = result.total;
-        result.grade = GradeOf(m_course.grade, result);
+        std::vector<std::vector<CourseShot>> graded;
+        for (const CourseStageResult& stage : result.stages) {
+            std::vector<CourseShot>& shots = graded.emplace_back();
+            for (const CourseShotTime& shot : stage.shots) {
+                // Misses and dark shots score nothing; a late shot's score was taken already.
+                shots.push_back(
+                    {std::max(0, shot.score), static_cast<std::int32_t>(shot.ms), shot.late});
+            }
+        }
+        const CourseResult course = GradeCourse(m_course, graded);
+        result.total = course.total;
+        run.ScoreSum[i] = course.total;
+        result.reactionMs = course.reactionMs
+                                ? std::optional<std::uint32_t>(
+                                      static_cast<std::uint32_t>(std::max(0, *course.reactionMs)))
+                                : std::nullopt;
+        result.grade = course.grade;
         QJsonObject& beside = run.LaneBeside[i];
         if (!besideShots.isEmpty()) {
             beside.insert(QLatin1String("shots"), besideShots);

@@ -46,7 +46,7 @@ struct CourseStageResult {
 struct CourseLaneResult {
     std::vector<CourseStageResult> stages;
     std::int32_t total = 0;
-    // The first shot's time from its signal.
+    // The first shot's time from its signal (the mean over the stages).
     std::optional<std::uint32_t> reactionMs;
     QString grade;
 };

@@ -1,5 +1,6 @@
 #include "exercise/CourseSteps.h"
 
+#include "core/CommandSounds.h"
 #include "core/ProgramState.h"
 #include "platform/Sound.h"
 
@@ -17,13 +18,12 @@ bool CourseGoesOn(RunSequence& run) {
 
 } // namespace
 
-CommandSound PackCommandSound(const ProgramState& state) {
+CommandSoundOf PackCommandSound(const ProgramState& state) {
     return [&state](const QString& word) -> std::optional<QByteArray> {
         if (state.SoundAvailable == 0 || !state.SoundLibrary) {
             return std::nullopt;
         }
-        const std::optional<int> id = state.SoundLibrary->IdOf(word);
-        return id ? state.SoundLibrary->Raw(*id) : std::nullopt;
+        return CommandSound(*state.SoundLibrary, word);
     };
 }
 
@@ -94,7 +94,12 @@ StepResult StageStep::Advance(RunSequence& run) {
     }
     run.Add<RandomDelayStep>(begin, stage.preparationMs, stage.delayMinMs, stage.delayMaxMs,
                              m_draw);
-    run.Add<CommandStep>(begin, 0, QString(), m_hooks.signal, CourseShow{});
+    // The signal: the stage's spoken command, or the start sound of the settings.
+    if (stage.signalWord.isEmpty()) {
+        run.Add<CommandStep>(begin, 0, QString(), m_hooks.signal, CourseShow{});
+    } else {
+        run.Add<CommandStep>(begin, 0, stage.signalWord, sound(stage.signalWord), m_hooks.show);
+    }
     // The series' first pass comes in the tick of the signal: its clock starts there.
     CourseRun* course = &m_course;
     const StageHooks* hooks = &m_hooks;

@@ -22,10 +22,10 @@ struct StageClock {
 };
 
 // A command's sound by its word; nullopt: a beep stands for it.
-using CommandSound = std::function<std::optional<QByteArray>(const QString& word)>;
+using CommandSoundOf = std::function<std::optional<QByteArray>(const QString& word)>;
 // The sound pack's sound whose string is the word (a range's own recording in the start
 // directory's Sounds/ comes first, as for every sound); none while sounds do not work.
-CommandSound PackCommandSound(const ProgramState& state);
+CommandSoundOf PackCommandSound(const ProgramState& state);
 
 // What a window shows of the course: a command's word, a stage's line.
 using CourseShow = std::function<void(const QString& text)>;
@@ -84,7 +84,7 @@ struct StageHooks {
     std::uint32_t interval = 0;
     std::function<void()> end;
     CourseShow show;
-    CommandSound sound;
+    CommandSoundOf sound;
     // The start signal; a beep when absent.
     std::optional<QByteArray> signal;
 };

@@ -89,15 +89,4 @@ std::optional<QByteArray> ResourceLibrary::Raw(int id) const {
     return file.readAll();
 }
 
-std::optional<int> ResourceLibrary::IdOf(const QString& text) const {
-    std::optional<int> found;
-    for (auto it = m_strings.constBegin(); it != m_strings.constEnd(); ++it) {
-        if ((!found || it.key() < *found) &&
-            it.value().trimmed().compare(text.trimmed(), Qt::CaseInsensitive) == 0) {
-            found = it.key();
-        }
-    }
-    return found;
-}
-
 } // namespace ryvo

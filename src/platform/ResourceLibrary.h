@@ -27,8 +27,6 @@ public:
     // Null image when there is no picture of that id or it cannot be decoded.
     [[nodiscard]] QImage Bitmap(int id) const;
     [[nodiscard]] std::optional<QByteArray> Raw(int id) const;
-    // The smallest id whose string is `text` (case aside), or nullopt.
-    [[nodiscard]] std::optional<int> IdOf(const QString& text) const;
     // The zone maps beside the pictures, read once with the pack.
     [[nodiscard]] const std::shared_ptr<const ZoneMaps>& Zones() const { return m_zones; }
 
