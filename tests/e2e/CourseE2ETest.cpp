@@ -1,5 +1,6 @@
 #include "archive/ArchiveStore.h"
 #include "archive/LaneSaves.h"
+#include "archive/ResultView.h"
 #include "core/Course.h"
 #include "exercise/TShoot1.h"
 #include "platform/Clock.h"
@@ -163,6 +164,16 @@ TEST(CourseE2E, ServiceDrillThroughThePortIsTimedMarkedAndGraded) {
     ASSERT_EQ(savedShots.size(), 3);
     EXPECT_TRUE(savedShots[2].toObject().value(QStringLiteral("late")).toBool());
     EXPECT_NEAR(savedShots[1].toObject().value(QStringLiteral("split")).toDouble(), 1.0, 0.15);
+    // The archived result view of that record.
+    state.archive.DayRecords = tables.ArchiveRecords;
+    state.archive.CurrentRecord = 0;
+    ResultView view(state);
+    ASSERT_TRUE(view.Activate());
+    EXPECT_EQ(view.Texts().Course, course->GetCourse().name);
+    EXPECT_EQ(view.Texts().Grade, QStringLiteral("хорошо"));
+    EXPECT_TRUE(view.Texts().CourseLines.contains(QStringLiteral("3) ")))
+        << view.Texts().CourseLines.toStdString();
+    EXPECT_TRUE(view.Texts().CourseLines.endsWith(QStringLiteral("поздно")));
 
     // The commands on the run's clock: "Заряжай" (a beep), the signal 1 s + the delay later,
     // "Стой" (a beep) and "Разряжай" 1 s after it.
