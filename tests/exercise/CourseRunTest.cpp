@@ -1,6 +1,7 @@
 #include "FiveLaneHarness.h"
 #include "RunHarness.h"
 
+#include "core/CourseFile.h"
 #include "device/DeviceProtocol.h"
 #include "exercise/CourseSteps.h"
 #include "support/TempDir.h"
@@ -355,4 +356,49 @@ TEST(CourseRun, FiveLaneWindowRunsACourseForEveryPresentLane) {
         << h.run.status.Text().toStdString();
     EXPECT_TRUE(h.run.status.Text().contains(QStringLiteral("стрелок 2 — ")));
     EXPECT_EQ(h.state.settings.Target[1], 2) << "the main window's target back";
+}
+
+TEST(CourseRun, EveryShippedCourseRunsToItsEnd) {
+    const FoundCourses found = FindCourses(QString(), qEnvironmentVariable("RYVO_DATA_DIR"));
+    ASSERT_GE(found.courses.size(), 6u);
+    for (const Course& course : found.courses) {
+        SCOPED_TRACE(course.name.toStdString());
+        RunHarness h;
+        const Settings before = h.state.settings;
+        h.state.ChosenCourse = course;
+        h.run.courseDraw = SeededDraw(11);
+        h.model.Lane(0).aim = std::make_unique<sim::FixedAim>(sim::Signal{0, 0});
+        h.run.FormActivate();
+        h.run.StartClick();
+        // A shot every 0.6 s while a stage's series runs: every stage in its time.
+        std::uint32_t lastPull = 0;
+        for (int tick = 0; tick < 200000 && !h.run.Idle(); ++tick) {
+            h.clock.Advance(20);
+            h.run.Tick();
+            if (h.run.CurrentPhase() == Phase::LastShotSound) {
+                h.sound.FinishPlayback();
+            }
+            if (h.run.CurrentPhase() == Phase::Series && h.clock.TickCount() - lastPull >= 600 &&
+                h.clock.TickCount() - h.state.run.StartTick[0] >= 300) {
+                h.model.Lane(0).triggers.Pull();
+                lastPull = h.clock.TickCount();
+            }
+        }
+        ASSERT_TRUE(h.run.Idle());
+        ASSERT_NE(h.run.ActiveCourse(), nullptr);
+        ASSERT_TRUE(h.run.ActiveCourse()->Finished());
+        const CourseLaneResult& result = h.run.ActiveCourse()->Result(0);
+        ASSERT_EQ(result.stages.size(), course.stages.size());
+        std::uint32_t shots = 0;
+        for (size_t s = 0; s < course.stages.size(); ++s) {
+            EXPECT_EQ(result.stages[s].shots.size(), static_cast<size_t>(course.stages[s].shots));
+            EXPECT_EQ(result.stages[s].late, 0);
+            shots += static_cast<std::uint32_t>(course.stages[s].shots);
+        }
+        EXPECT_EQ(h.state.run.ShotCount[0], shots);
+        EXPECT_EQ(result.grade.isEmpty(), !course.grade.has_value());
+        EXPECT_EQ(h.state.settings.ShootsNumber, before.ShootsNumber);
+        EXPECT_EQ(h.state.settings.Target[0], before.Target[0]);
+        EXPECT_EQ(h.state.settings.SmartTarget, before.SmartTarget);
+    }
 }
