@@ -62,7 +62,7 @@ NewResult LaneResult(const ProgramState& state, int lane, const QString& shooter
     const QJsonArray stages = result.beside.value(QLatin1String("stages")).toArray();
     if (!stages.isEmpty()) {
         std::int32_t planned = 0;
-        for (const QJsonValue& stage : stages) {
+        for (const auto& stage : stages) {
             planned += stage.toObject().value(QLatin1String("planned")).toInt();
         }
         result.plannedShots = planned;

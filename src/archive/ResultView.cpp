@@ -17,7 +17,7 @@ QStringList CourseResultLines(const QJsonObject& beside) {
     const auto seconds = [](double s) { return QString::number(s, 'f', 2); };
     QStringList sums;
     int total = 0;
-    for (const QJsonValue& stage : beside.value(QLatin1String("stages")).toArray()) {
+    for (const auto& stage : beside.value(QLatin1String("stages")).toArray()) {
         const int sum = stage.toObject().value(QLatin1String("sum")).toInt();
         sums << QString::number(sum);
         total += sum;

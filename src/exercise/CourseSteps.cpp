@@ -129,8 +129,8 @@ StepResult StageStep::Advance(RunSequence& run) {
     return StepResult::Continue;
 }
 
-void AddCourse(RunSequence& sequence, CourseRun& course, const StageHooks& hooks, DrawMs draw,
-               std::function<void()> finished) {
+void AddCourse(RunSequence& sequence, CourseRun& course, const StageHooks& hooks,
+               const DrawMs& draw, std::function<void()> finished) {
     for (int stage = 0; stage < course.StageCount(); ++stage) {
         sequence.Add<StageStep>(course, stage, hooks, draw);
     }

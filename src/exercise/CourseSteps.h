@@ -107,7 +107,7 @@ private:
 
 // The course's steps after the run's start: its stages, then `finished` once the course's
 // result is in (also after Escape).
-void AddCourse(RunSequence& sequence, CourseRun& course, const StageHooks& hooks, DrawMs draw,
-               std::function<void()> finished);
+void AddCourse(RunSequence& sequence, CourseRun& course, const StageHooks& hooks,
+               const DrawMs& draw, std::function<void()> finished);
 
 } // namespace ryvo
