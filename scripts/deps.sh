@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config mold
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-multimedia-dev libgl-dev
+  libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-format
   fonts-liberation
   espeak-ng

@@ -10,6 +10,7 @@
 #include "archive/TArchiv3.h"
 #include "archive/TGroupsForm.h"
 #include "archive/TSave_Print.h"
+#include "archive/TShooterCard.h"
 #include "calibration/Calibration.h"
 #include "calibration/ShooterZero.h"
 #include "core/SettingsFile.h"
@@ -170,6 +171,9 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
     }
     if (className == QLatin1String("TArchiv3")) {
         return new TArchiv3(m_state, m_services);
+    }
+    if (className == QLatin1String("TShooterCard")) {
+        return new TShooterCard(m_state, m_services);
     }
     if (className == QLatin1String("TGroupsForm")) {
         return new TGroupsForm(m_state, m_services);

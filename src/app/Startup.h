@@ -23,13 +23,14 @@ struct WindowSpec {
 };
 
 // The windows in creation order; the backdrop frame is the first.
-inline constexpr std::array<WindowSpec, 15> kWindowOrder = {{
+inline constexpr std::array<WindowSpec, 16> kWindowOrder = {{
     {"TForm2", kProductName},
     {"TInitial", "Инициализация"},
     {"TGroupsForm", "Groups"},
     {"TArchiv1", "Выбор группы"},
     {"TArchiv2", "Выбранная группа"},
     {"TArchiv3", "Мишень"},
+    {"TShooterCard", "Стрелок"},
     {"TForm3", "Дополнительные параметры"},
     {"TSave_Print", "Запись / Печать"},
     {"TShoot1", "Стрельба"},

@@ -13,8 +13,20 @@
 #include <QDir>
 
 #include <clocale>
+#include <cstddef>
+#include <cstdio>
+#include <span>
+#include <string_view>
 
 int main(int argc, char* argv[]) {
+    // Answered before Qt starts, so it needs no display.
+    const std::span args(argv, static_cast<std::size_t>(argc));
+    for (const char* arg : args.empty() ? args : args.subspan(1)) {
+        if (std::string_view(arg) == "--version") {
+            std::printf("Ryvo %s\n", RYVO_VERSION);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     // Stored files use the C conventions for numbers whatever the user's locale is.
     std::setlocale(LC_NUMERIC, "C");

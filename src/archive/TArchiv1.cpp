@@ -1,6 +1,7 @@
 #include "archive/TArchiv1.h"
 
 #include "archive/ArchiveExport.h"
+#include "archive/TShooterCard.h"
 #include "core/ProgramState.h"
 #include "platform/Widgets.h"
 
@@ -138,6 +139,8 @@ TArchiv1::TArchiv1(ProgramState& state, const Services& services,
     m_exit->setShortcut(QKeySequence(Qt::Key_Escape));
     m_exportMonth =
         Named(new QPushButton(QStringLiteral("Месяц группы в CSV"), this), "ExportMonth");
+    m_shooterCard = Named(new QPushButton(QStringLiteral("Стрелок"), this), "ShooterCard");
+    grid->addWidget(m_shooterCard, 3, 1);
     grid->addWidget(m_exportMonth, 3, 2);
     grid->addWidget(m_exit, 3, 3);
     grid->setRowStretch(1, 1);
@@ -148,6 +151,8 @@ TArchiv1::TArchiv1(ProgramState& state, const Services& services,
     OnItemChosen(m_lists[3], [this](int) { ListBox4Click(); });
     connect(m_exit, &QPushButton::clicked, this, &TArchiv1::ExitClick);
     connect(m_exportMonth, &QPushButton::clicked, this, &TArchiv1::ExportMonthClick);
+    connect(m_shooterCard, &QPushButton::clicked, this,
+            [this] { OpenShooterCard(*this, QString()); });
     Sync();
 }
 

@@ -49,6 +49,7 @@ private:
     std::array<QListWidget*, 4> m_lists{};
     QLabel* m_note;
     QPushButton* m_exit;
+    QPushButton* m_shooterCard;
     QPushButton* m_exportMonth;
     ProgramState& m_state;
 };

@@ -2,6 +2,7 @@
 
 #include "archive/ArchiveExport.h"
 #include "archive/Printing.h"
+#include "archive/TShooterCard.h"
 #include "core/ProgramState.h"
 #include "platform/Dialogs.h"
 #include "platform/Widgets.h"
@@ -10,6 +11,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -53,6 +55,7 @@ TArchiv2::TArchiv2(ProgramState& state, const Services& services,
     m_showTarget = Named(new QPushButton(QStringLiteral("Показать мишень"), this), "ShowTarget");
     m_print = Named(new QPushButton(QStringLiteral("Печать"), this), "Print");
     m_exportDay = Named(new QPushButton(QStringLiteral("Таблица в CSV"), this), "ExportDay");
+    m_shooterCard = Named(new QPushButton(QStringLiteral("Стрелок"), this), "ShooterCard");
     m_exit = Named(new QPushButton(QStringLiteral("Выход"), this), "Exit");
     m_exit->setShortcut(QKeySequence(Qt::Key_Escape));
 
@@ -63,6 +66,7 @@ TArchiv2::TArchiv2(ProgramState& state, const Services& services,
     buttons->addWidget(m_showTarget);
     buttons->addWidget(m_print);
     buttons->addWidget(m_exportDay);
+    buttons->addWidget(m_shooterCard);
     buttons->addStretch(1);
     buttons->addWidget(m_exit);
     layout->addLayout(buttons);
@@ -72,6 +76,24 @@ TArchiv2::TArchiv2(ProgramState& state, const Services& services,
     connect(m_print, &QPushButton::clicked, this, &TArchiv2::PrintClick);
     connect(m_exit, &QPushButton::clicked, this, &TArchiv2::ExitClick);
     connect(m_exportDay, &QPushButton::clicked, this, &TArchiv2::ExportDayClick);
+    connect(m_shooterCard, &QPushButton::clicked, this, &TArchiv2::ShooterCardClick);
+    // A right click on a row offers that shooter's card; a left click opens the target.
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_view, &QTableView::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex index = m_view->indexAt(at);
+        if (!index.isValid()) {
+            return;
+        }
+        m_view->selectRow(index.row());
+        auto* menu = new QMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->addAction(
+            QStringLiteral("Стрелок: %1")
+                .arg(m_model->data(m_model->index(index.row(), DayTableModel::kShooterColumn))
+                         .toString()),
+            this, &TArchiv2::ShooterCardClick);
+        menu->popup(m_view->viewport()->mapToGlobal(at));
+    });
     FitColumns();
 }
 
@@ -130,6 +152,16 @@ void TArchiv2::ExportDayClick() {
         ExportCsvAs(*m_services.dialogs, m_state.StartDir, m_state.archive.DayRecords,
                     m_browser->Scope(true));
     }
+}
+
+void TArchiv2::ShooterCardClick() {
+    // The shooter of the chosen row; without one, the card asks for a name.
+    const QModelIndexList rows = m_view->selectionModel()->selectedRows();
+    const auto& day = m_state.archive.DayRecords;
+    const int row = rows.isEmpty() ? -1 : rows.front().row();
+    OpenShooterCard(*this, row >= 0 && row < static_cast<int>(day.size())
+                               ? day[static_cast<size_t>(row)].Shooter
+                               : QString());
 }
 
 void TArchiv2::ExitClick() {

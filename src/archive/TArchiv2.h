@@ -31,6 +31,8 @@ public slots:
     void ExitClick();
     // The day's table as a CSV file.
     void ExportDayClick();
+    // "Стрелок": every result of the chosen row's shooter.
+    void ShooterCardClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -49,6 +51,7 @@ private:
     QPushButton* m_print;
     QPushButton* m_exit;
     QPushButton* m_exportDay;
+    QPushButton* m_shooterCard;
 };
 
 } // namespace ryvo

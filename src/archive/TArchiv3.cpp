@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace ryvo {
 
@@ -332,7 +333,8 @@ void TArchiv3::PrintTargetClick() {
 }
 
 void TArchiv3::ExitClick() {
-    ActivateWindow(QStringLiteral("TArchiv2"));
+    const QString back = std::exchange(m_returnTo, QStringLiteral("TArchiv2"));
+    ActivateWindow(back);
 }
 
 } // namespace ryvo

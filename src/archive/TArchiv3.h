@@ -25,6 +25,8 @@ public:
     void FormActivate() override;
     bool PreviewKey(int qtKey, const QString& text) override;
     ResultView& View() { return m_view; }
+    // Exit goes back to this window once, then to the day table again.
+    void ReturnTo(const QString& className) { m_returnTo = className; }
     [[nodiscard]] const QImage& TargetImage() const;
     [[nodiscard]] const QImage& ArrowImage() const;
 
@@ -69,6 +71,7 @@ private:
     QLabel* m_hint;
     QPushButton* m_printTarget;
     QPushButton* m_exit;
+    QString m_returnTo = QStringLiteral("TArchiv2");
 };
 
 } // namespace ryvo

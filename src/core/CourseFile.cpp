@@ -147,9 +147,7 @@ private:
         }
         if (n < min || n > max) {
             Fail(QStringLiteral("%1 %2 вне пределов %3–%4")
-                     .arg(what, Quoted(text))
-                     .arg(min)
-                     .arg(max));
+                     .arg(what, Quoted(text), QString::number(min), QString::number(max)));
             return std::nullopt;
         }
         return n;

@@ -48,6 +48,57 @@ void DrawFitted(QPainter& p, const QRect& box, const QString& text, int pixels) 
     p.drawText(box, Qt::AlignHCenter | Qt::AlignVCenter, shown);
 }
 
+// The last hole's ring: three times the hole's radius (twice the mark radius, in target units).
+int RingRadius(int side) {
+    return std::max(6,
+                    static_cast<int>(6.0F * kShotMarkRadius * static_cast<float>(side) * 0.005F));
+}
+int RingPen(int side) {
+    return std::max(2, side / 120);
+}
+
+// The box of the figure line `n` in a tile.
+QRect LineBox(const RangeTile& tile, int n) {
+    return {tile.figures.left(), tile.figures.top() + n * tile.linePixels, tile.figures.width(),
+            tile.linePixels};
+}
+
+// Where a hole of the range screen goes on a target `side` pixels wide: an earlier hole, or
+// the last one with its ring. Empty for a dark shot or one off the target, which are not drawn.
+QRect MarkArea(const ShotPoint& hole, int side, bool last) {
+    if (hole.x == kDarkShotPosition || !WithinTarget(hole.x, hole.y)) {
+        return {};
+    }
+    const QRect area = HoleArea(hole, HoleStyle::DoubleRadius, side);
+    if (!last) {
+        return area;
+    }
+    const int reach = RingRadius(side) + RingPen(side);
+    const QPoint centre = area.center();
+    return area.united(QRect(centre - QPoint(reach, reach), centre + QPoint(reach, reach)));
+}
+
+// Draws a hole as MarkArea places it; returns the area it covered.
+QRect DrawMark(Canvas& picture, const ShotPoint& hole, bool last) {
+    const int side = picture.Width();
+    const QRect area = MarkArea(hole, side, last);
+    if (area.isEmpty()) {
+        return area;
+    }
+    if (!last) {
+        DrawHole(picture, hole, HoleStyle::DoubleRadius, kBlack, kWhite);
+        return area;
+    }
+    // The last hole: red, and ringed so it tells itself apart without colour too.
+    const QPoint centre = DrawHole(picture, hole, HoleStyle::DoubleRadius, kRed, kRed).center();
+    const int radius = RingRadius(side);
+    picture.SetPen(kRed, RingPen(side), PenMode::Copy);
+    picture.SetBrush(kRed, BrushStyle::Clear);
+    picture.Ellipse(centre.x() - radius, centre.y() - radius, centre.x() + radius,
+                    centre.y() + radius);
+    return area;
+}
+
 } // namespace
 
 std::vector<RangeTile> RangeTiles(QSize area, const std::vector<int>& lanes) {
@@ -185,13 +236,8 @@ bool TRangeScreen::Follow() {
         m_pending = QRegion(rect());
     } else {
         for (const RangeTile& tile : Tiles()) {
-            const RangeLane& now = m_state.RangeScreen.Lane(tile.lane);
-            RangeLane& drawn = m_drawn[Index(tile.lane)];
-            if (now == drawn) {
-                continue;
-            }
-            drawn.seconds = now.seconds;
-            m_pending += now == drawn ? tile.TimeLine() : tile.Whole();
+            m_pending +=
+                ChangedArea(tile, m_drawn[Index(tile.lane)], m_state.RangeScreen.Lane(tile.lane));
         }
     }
     for (int lane = 0; lane < kLaneCount; ++lane) {
@@ -201,16 +247,61 @@ bool TRangeScreen::Follow() {
     return true;
 }
 
+QRegion TRangeScreen::ChangedArea(const RangeTile& tile, const RangeLane& was,
+                                  const RangeLane& now) const {
+    QRegion area;
+    if (was == now) {
+        return area;
+    }
+    if (NameLine(tile.lane, was) != NameLine(tile.lane, now)) {
+        area += tile.name;
+    }
+    const QStringList wasLines = FigureLines(was);
+    const QStringList nowLines = FigureLines(now);
+    for (int n = 0; n < nowLines.size(); ++n) {
+        if (wasLines[n] != nowLines[n]) {
+            area += LineBox(tile, n);
+        }
+    }
+    if (was.target != now.target) {
+        return area + tile.target;
+    }
+    if (was.holes == now.holes) {
+        return area;
+    }
+    const size_t before = was.holes.size();
+    if (now.holes.size() < before ||
+        !std::equal(was.holes.begin(), was.holes.end(), now.holes.begin())) {
+        // A new series: the whole target.
+        return area + tile.target;
+    }
+    // New holes: where they go, each marked as the last (the screen may have shown any of
+    // them so), and the hole marked before them.
+    const int side = tile.target.width();
+    QRegion holes;
+    for (size_t s = before == 0 ? 0 : before - 1; s < now.holes.size(); ++s) {
+        holes += MarkArea(now.holes[s], side, true);
+    }
+    holes.translate(tile.target.topLeft());
+    return area + (holes & tile.target);
+}
+
 QString TRangeScreen::NameLine(int lane) const {
-    const QString& name = m_state.RangeScreen.Lane(lane).shooter;
-    if (name.isEmpty()) {
+    return NameLine(lane, m_state.RangeScreen.Lane(lane));
+}
+
+QString TRangeScreen::NameLine(int lane, const RangeLane& figures) {
+    if (figures.shooter.isEmpty()) {
         return QStringLiteral("Направление %1").arg(lane + 1);
     }
-    return QStringLiteral("%1. %2").arg(lane + 1).arg(name);
+    return QStringLiteral("%1. %2").arg(lane + 1).arg(figures.shooter);
 }
 
 QStringList TRangeScreen::FigureLines(int lane) const {
-    const RangeLane& figures = m_state.RangeScreen.Lane(lane);
+    return FigureLines(m_state.RangeScreen.Lane(lane));
+}
+
+QStringList TRangeScreen::FigureLines(const RangeLane& figures) {
     return {QStringLiteral("Выстрелы: %1 из %2").arg(figures.shots).arg(figures.planned),
             QStringLiteral("Сумма: %1").arg(figures.sum),
             figures.timeLimited ? QStringLiteral("Осталось: %1 с").arg(figures.seconds)
@@ -227,10 +318,10 @@ std::vector<RangeTile> TRangeScreen::Tiles() const {
     return RangeTiles(size(), lanes);
 }
 
-const QImage& TRangeScreen::TargetPicture(int lane, int side) {
+const QImage& TRangeScreen::TargetImage(int lane, int side, const RangeLane& figures) {
     CachedTarget& cached = m_targets[Index(lane)];
-    const std::int32_t type = m_state.RangeScreen.Lane(lane).target;
-    if (cached.type != type || cached.side != side || cached.image.isNull()) {
+    const std::int32_t type = figures.target;
+    if (cached.type != type || cached.side != side || cached.background.isNull()) {
         ImageCanvas picture(side, side, kWhite);
         if (type == kTargetN4) {
             DrawN4Target(picture);
@@ -242,36 +333,37 @@ const QImage& TRangeScreen::TargetPicture(int lane, int side) {
         }
         cached.type = type;
         cached.side = side;
-        cached.image = picture.Image();
+        cached.background = picture.Image();
+        cached.marked.reset();
     }
-    return cached.image;
-}
-
-void TRangeScreen::DrawTarget(QPainter& painter, const RangeTile& tile, const RangeLane& figures) {
-    const int side = tile.target.width();
-    ImageCanvas picture(side, side, kWhite);
-    picture.StretchDraw(0, 0, side, side, TargetPicture(tile.lane, side));
-    const size_t count = figures.holes.size();
-    for (size_t s = 0; s < count; ++s) {
-        const ShotPoint& hole = figures.holes[s];
-        if (hole.x == kDarkShotPosition || !WithinTarget(hole.x, hole.y)) {
-            continue;
+    const std::vector<ShotPoint>& holes = figures.holes;
+    const size_t before = cached.holes.size();
+    if (cached.marked == nullptr || holes.size() < before ||
+        !std::equal(cached.holes.begin(), cached.holes.end(), holes.begin())) {
+        // Another target, size or series: the bare target again.
+        for (auto* canvas : {&cached.plain, &cached.marked}) {
+            *canvas = std::make_unique<ImageCanvas>(side, side, kWhite);
+            (*canvas)->StretchDraw(0, 0, side, side, cached.background);
         }
-        if (s + 1 < count) {
-            DrawHole(picture, hole, HoleStyle::DoubleRadius, kBlack, kWhite);
-            continue;
-        }
-        // The last hole: red, and ringed so it tells itself apart without colour too.
-        const QPoint centre = DrawHole(picture, hole, HoleStyle::DoubleRadius, kRed, kRed).center();
-        // Three times the hole's radius (twice the mark radius, in target units).
-        const int radius = std::max(
-            6, static_cast<int>(6.0F * kShotMarkRadius * static_cast<float>(side) * 0.005F));
-        picture.SetPen(kRed, std::max(2, side / 120), PenMode::Copy);
-        picture.SetBrush(kRed, BrushStyle::Clear);
-        picture.Ellipse(centre.x() - radius, centre.y() - radius, centre.x() + radius,
-                        centre.y() + radius);
+        cached.holes.clear();
     }
-    painter.drawImage(tile.target.topLeft(), picture.Image());
+    if (holes.size() == cached.holes.size()) {
+        return cached.marked->Image();
+    }
+    // The holes before the last join the plain picture (the one marked so far among them);
+    // the marked picture takes them from there and marks the new last hole.
+    QRegion changed;
+    for (size_t s = cached.holes.empty() ? 0 : cached.holes.size() - 1; s + 1 < holes.size(); ++s) {
+        changed += DrawMark(*cached.plain, holes[s], false);
+        changed += MarkArea(holes[s], side, true);
+    }
+    QPainter& marked = cached.marked->Painter();
+    for (const QRect& r : changed& QRect(0, 0, side, side)) {
+        marked.drawImage(r.topLeft(), cached.plain->Image(), r);
+    }
+    DrawMark(*cached.marked, holes.back(), true);
+    cached.holes = holes;
+    return cached.marked->Image();
 }
 
 void TRangeScreen::paintEvent(QPaintEvent* event) {
@@ -279,24 +371,34 @@ void TRangeScreen::paintEvent(QPaintEvent* event) {
     timer.start();
     QPainter p(this);
     const QRegion& area = event->region();
-    for (const QRect& r : area) {
+    const std::vector<RangeTile> tiles = Tiles();
+    QRegion background = area;
+    for (const RangeTile& tile : tiles) {
+        background -= tile.target;
+    }
+    for (const QRect& r : background) {
         p.fillRect(r, kBackground);
     }
-    for (const RangeTile& tile : Tiles()) {
+    for (const RangeTile& tile : tiles) {
         if (!area.intersects(tile.Whole())) {
             continue;
         }
         const RangeLane& figures = m_state.RangeScreen.Lane(tile.lane);
-        if (area.intersects(tile.target)) {
-            DrawTarget(p, tile, figures);
+        const QRegion target = area & tile.target;
+        if (!target.isEmpty()) {
+            const QImage& image = TargetImage(tile.lane, tile.target.width(), figures);
+            for (const QRect& r : target) {
+                p.drawImage(r.topLeft(), image, r.translated(-tile.target.topLeft()));
+            }
         }
-        p.setPen(kNameColour);
-        DrawFitted(p, tile.name, NameLine(tile.lane), tile.linePixels * 4 / 5);
+        if (area.intersects(tile.name)) {
+            p.setPen(kNameColour);
+            DrawFitted(p, tile.name, NameLine(tile.lane, figures), tile.linePixels * 4 / 5);
+        }
         p.setPen(kTextColour);
-        const QStringList lines = FigureLines(tile.lane);
+        const QStringList lines = FigureLines(figures);
         for (int n = 0; n < lines.size(); ++n) {
-            const QRect box(tile.figures.left(), tile.figures.top() + n * tile.linePixels,
-                            tile.figures.width(), tile.linePixels);
+            const QRect box = LineBox(tile, n);
             if (area.intersects(box)) {
                 DrawFitted(p, box, lines[n], tile.linePixels * 4 / 5);
             }

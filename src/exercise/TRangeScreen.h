@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/ProgramState.h"
+#include "platform/Canvas.h"
 
 #include <QImage>
-#include <QPainter>
 #include <QRect>
 #include <QRegion>
 #include <QStringList>
@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace ryvo {
@@ -55,11 +56,14 @@ public:
     // The lines of a lane as drawn: shooter, shots of planned, sum, time.
     [[nodiscard]] QString NameLine(int lane) const;
     [[nodiscard]] QStringList FigureLines(int lane) const;
+    static QString NameLine(int lane, const RangeLane& figures);
+    static QStringList FigureLines(const RangeLane& figures);
     [[nodiscard]] std::vector<RangeTile> Tiles() const;
     // Repaints asked for since the window was made (the figures changed).
     [[nodiscard]] int Repaints() const { return m_repaints; }
     // Takes the latest figures now; true when they changed since the last look. Only what
-    // changed is repainted: the clock's line alone when only the time moved.
+    // changed is repainted: the lines whose text changed and, for a shot, the new hole and the
+    // one marked before it.
     bool Follow();
     // Time spent painting since the window was made, for measurements.
     [[nodiscard]] qint64 PaintNs() const { return m_paintNs; }
@@ -71,8 +75,11 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    const QImage& TargetPicture(int lane, int side);
-    void DrawTarget(QPainter& painter, const RangeTile& tile, const RangeLane& figures);
+    // The lane's target at `side` pixels with its holes, the last one marked.
+    const QImage& TargetImage(int lane, int side, const RangeLane& figures);
+    // The area of the screen that differs between the lane drawn as `was` and as `now`.
+    [[nodiscard]] QRegion ChangedArea(const RangeTile& tile, const RangeLane& was,
+                                      const RangeLane& now) const;
 
     ProgramState& m_state;
     QTimer m_follow;
@@ -82,10 +89,17 @@ private:
     QRegion m_pending;
     qint64 m_paintNs = 0;
     int m_repaints = 0;
+    // A lane's target drawn once for its type and size; a shot adds its hole to the pictures
+    // instead of drawing the target and every hole anew.
     struct CachedTarget {
         std::int32_t type = -2;
         int side = 0;
-        QImage image;
+        QImage background;
+        // The background with every hole but the last.
+        std::unique_ptr<ImageCanvas> plain;
+        // As plain, with the last hole marked: what the screen shows.
+        std::unique_ptr<ImageCanvas> marked;
+        std::vector<ShotPoint> holes;
     };
     std::array<CachedTarget, kLaneCount> m_targets;
 };

@@ -2,6 +2,7 @@
 
 #include "calibration/Calibration.h"
 #include "exercise/TRangeScreen.h"
+#include "targets/Scoring.h"
 
 #include <gtest/gtest.h>
 
@@ -182,4 +183,75 @@ TEST(TRangeScreen, WithASecondScreenItOpensFullScreenThere) {
     const QString output = QString::fromLocal8Bit(child.readAll());
     EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
     EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << output.toStdString();
+}
+
+// What the screen shows, pieced together from the repaints of only what changed, is at each
+// step what a screen opened on the same figures paints whole: shots, the clock, a resize, a
+// new target type, a new series, a shot off the target, a name.
+TEST(TRangeScreen, RepaintsOfWhatChangedAddUpToTheWholePicture) {
+    ProgramState state;
+    state.LanePresent = {1, 0, 1, 0, 0};
+    state.settings.Target.fill(kTargetSport);
+    state.settings.Target[2] = kTargetN4;
+    state.settings.ShootsNumber = 10;
+    state.settings.Time = 60;
+    for (auto& holes : state.run.ShotPos) {
+        holes.resize(10);
+    }
+    state.LaneShooter[0] = QStringLiteral("Иванов");
+    TRangeScreen screen(state);
+    screen.OpenBeside(nullptr);
+    screen.resize(900, 600);
+    QCoreApplication::processEvents();
+    screen.repaint();
+
+    int step = 0;
+    auto expectWhole = [&] {
+        ++step;
+        ASSERT_TRUE(screen.Follow()) << step;
+        screen.repaint(screen.PendingArea());
+        const QImage shown = screen.screen()->grabWindow(screen.winId()).toImage();
+        QImage whole;
+        {
+            TRangeScreen fresh(state);
+            fresh.resize(screen.size());
+            whole = fresh.grab().toImage();
+        }
+        state.RangeScreen.SetOpen(true); // closed by the fresh screen going
+        ASSERT_EQ(shown.size(), whole.size()) << step;
+        EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB32),
+                  whole.convertToFormat(QImage::Format_RGB32))
+            << "step " << step;
+    };
+    auto shoot = [&](int lane, ShotPoint at) {
+        const auto i = static_cast<size_t>(lane);
+        state.run.ShotPos[i][state.run.ShotCount[i]++] = at;
+        state.run.ScoreSum[i] += 9;
+        state.RangeScreen.Shot(state, lane, 10);
+    };
+
+    shoot(0, {10.0F, -20.0F});
+    shoot(0, {12.0F, -16.0F}); // over the first: the ring leaves it black
+    shoot(2, {-30.0F, 40.0F});
+    expectWhole();
+    state.run.LaneActive = {1, 0, 1, 0, 0};
+    state.run.ElapsedSec = {1, 0, 1, 0, 0};
+    state.RangeScreen.Dispatch(state, 0b101, 10);
+    expectWhole();
+    screen.resize(1100, 640);
+    QCoreApplication::processEvents();
+    screen.repaint();
+    shoot(0, {-50.0F, 50.0F});
+    expectWhole();
+    state.settings.Target[2] = kTargetSport;
+    state.RangeScreen.Dispatch(state, 0b101, 10);
+    expectWhole();
+    state.run.ShotCount[0] = 0;
+    state.run.ScoreSum[0] = 0;
+    shoot(0, {70.0F, 0.0F});  // a new series
+    shoot(0, {150.0F, 0.0F}); // off the target: the one before is no longer the last
+    expectWhole();
+    state.LaneShooter[2] = QStringLiteral("Кузнецова");
+    state.RangeScreen.Dispatch(state, 0b101, 10);
+    expectWhole();
 }

@@ -18,7 +18,9 @@ endif()
 run(dpkg-deb -x ${debs} ${SCRATCH}/root)
 
 execute_process(COMMAND dpkg-deb -f ${debs} Depends OUTPUT_VARIABLE depends)
-foreach(dep IN ITEMS qt6-translations-l10n libqt6widgets6 libqt6serialport6 libqt6multimedia6)
+# The SQLite driver of the archive index is a plugin: no link names it.
+foreach(dep IN ITEMS qt6-translations-l10n libqt6widgets6 libqt6serialport6 libqt6multimedia6
+                     libqt6sql6-sqlite libqt6charts6)
   if(NOT depends MATCHES "${dep}")
     message(FATAL_ERROR "package does not depend on ${dep}: ${depends}")
   endif()
@@ -28,15 +30,33 @@ set(usr ${SCRATCH}/root/usr)
 set(expected bin/ryvo bin/ryvo-sim bin/ryvo-launch share/applications/ryvo.desktop
     share/icons/hicolor/scalable/apps/ryvo.svg share/ryvo/Targets/strings.txt
     share/ryvo/Targets/1001.png share/ryvo/Targets/1001.zones.png share/ryvo/Sounds/strings.txt
-    share/ryvo/Sounds/2451.wav share/ryvo/Упражнения/05-служебное.course)
+    share/ryvo/Sounds/2451.wav share/ryvo/Упражнения/05-служебное.course
+    share/doc/ryvo/copyright share/doc/ryvo/changelog.Debian.gz
+    share/metainfo/dev.ryvo.ryvo.metainfo.xml share/man/ru/man1/ryvo.1.gz
+    share/man/ru/man1/ryvo-launch.1.gz share/man/ru/man1/ryvo-sim.1.gz)
 if(WITH_ARCHIVE)
-  list(APPEND expected bin/ryvo-archive)
+  list(APPEND expected bin/ryvo-archive share/man/ru/man1/ryvo-archive.1.gz)
 endif()
 foreach(f IN LISTS expected)
   if(NOT EXISTS ${usr}/${f})
     message(FATAL_ERROR "package lacks /usr/${f}")
   endif()
 endforeach()
+
+file(READ ${usr}/share/doc/ryvo/copyright copyright)
+if(NOT copyright MATCHES "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+   OR NOT copyright MATCHES "\nFiles: \\*\nCopyright: 2026 Ryvo developers\nLicense: Expat\n")
+  message(FATAL_ERROR "copyright file does not give the MIT licence:\n${copyright}")
+endif()
+
+# The program names the package's version, less the packaging revision.
+execute_process(COMMAND dpkg-deb -f ${debs} Version OUTPUT_VARIABLE version
+                OUTPUT_STRIP_TRAILING_WHITESPACE)
+execute_process(COMMAND ${usr}/bin/ryvo --version RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+string(REGEX REPLACE "-1$" "" upstream "${version}")
+if(NOT rc EQUAL 0 OR NOT out STREQUAL "Ryvo ${upstream}\n" OR upstream STREQUAL version)
+  message(FATAL_ERROR "package ${version}, ryvo --version (${rc}) printed: ${out}")
+endif()
 
 # The installed simulator runs on the system's libraries.
 execute_process(COMMAND ${usr}/bin/ryvo-sim --help RESULT_VARIABLE rc ERROR_VARIABLE err)

@@ -2,6 +2,8 @@
 
 #include "archive/ArchiveBrowser.h"
 #include "archive/ArchiveExport.h"
+#include "archive/ArchiveIndex.h"
+#include "archive/ArchiveProgress.h"
 #include "archive/ArchiveStore.h"
 #include "core/ProgramState.h"
 #include "targets/Scoring.h"
@@ -21,6 +23,9 @@ const char* kUsage =
     "  ryvo-archive list ПАПКА\n"
     "  ryvo-archive export ПАПКА --year ГОД --month МЕСЯЦ --group ГРУППА [--date ДАТА]"
     " [--format csv|json]\n"
+    "  ryvo-archive shooter ПАПКА ИМЯ [--from ДАТА] [--to ДАТА] [--format csv|json]\n"
+    "  ryvo-archive summary ПАПКА --group ГРУППА [--from ДАТА] [--to ДАТА] [--format csv|json]\n"
+    "ДАТА — 7.12.2008 или 2008-12-07. "
     "МЕСЯЦ — номер (1-12) или название (\"Декабрь\"); ГРУППА — как в архиве (\"Взвод_1\").\n";
 
 int Fail(QByteArray& err, const QString& message, int code) {
@@ -68,10 +73,91 @@ int List(const QString& startDir, QByteArray& out) {
     return 0;
 }
 
+// shooter and summary: the options after the command's fixed arguments.
+struct IndexOptions {
+    ResultFilter filter;
+    QString group;
+    QString format = QStringLiteral("csv");
+};
+
+std::optional<IndexOptions> ReadIndexOptions(const QStringList& args, qsizetype first,
+                                             bool withGroup, QByteArray& err) {
+    IndexOptions options;
+    for (qsizetype i = first; i < args.size(); i += 2) {
+        if (i + 1 >= args.size()) {
+            Fail(err, QStringLiteral("Нет значения у %1.").arg(args[i]), 2);
+            return std::nullopt;
+        }
+        const QString& value = args[i + 1];
+        if (args[i] == QLatin1String("--from") || args[i] == QLatin1String("--to")) {
+            const QDate date = ParseArchiveDate(value);
+            if (!date.isValid()) {
+                Fail(err, QStringLiteral("Дата указана неверно: %1.").arg(value), 2);
+                return std::nullopt;
+            }
+            (args[i] == QLatin1String("--from") ? options.filter.from : options.filter.to) = date;
+        } else if (args[i] == QLatin1String("--format")) {
+            options.format = value;
+        } else if (withGroup && args[i] == QLatin1String("--group")) {
+            options.group = value;
+        } else {
+            Fail(err, QStringLiteral("Неизвестный параметр: %1.").arg(args[i]), 2);
+            return std::nullopt;
+        }
+    }
+    if (options.format != QLatin1String("csv") && options.format != QLatin1String("json")) {
+        Fail(err, QStringLiteral("Формат может быть csv или json, а не %1.").arg(options.format),
+             2);
+        return std::nullopt;
+    }
+    return options;
+}
+
+int FromIndex(const QStringList& args, const ProgramState& state, const QString& cacheDir,
+              QByteArray& out, QByteArray& err) {
+    const bool shooter = args[0] == QLatin1String("shooter");
+    if (shooter && args.size() < 3) {
+        return Fail(err, QStringLiteral("Команде shooter нужны папка и имя стрелка."), 2);
+    }
+    const std::optional<IndexOptions> options =
+        ReadIndexOptions(args, shooter ? 3 : 2, !shooter, err);
+    if (!options) {
+        return 2;
+    }
+    if (!shooter && options->group.isEmpty()) {
+        return Fail(err, QStringLiteral("Команде summary нужна --group."), 2);
+    }
+    ArchiveIndex index(state.StartDir, ShotScorer{LoadedZones(state)}, cacheDir);
+    const IndexSync sync = index.Sync();
+    if (!sync.ok) {
+        return Fail(err, sync.error, 1);
+    }
+    const bool csv = options->format == QLatin1String("csv");
+    if (shooter) {
+        const std::vector<IndexedResult> results = index.ShooterResults(args[2], options->filter);
+        if (results.empty()) {
+            return Fail(err, QStringLiteral("Результатов стрелка %1 в архиве нет.").arg(args[2]),
+                        1);
+        }
+        // The name as last saved heads the JSON, whichever spelling was asked for.
+        out += csv ? ShooterResultsCsv(results)
+                   : ShooterResultsJson(index.ShooterResults(args[2]).front().shooter, results);
+        return 0;
+    }
+    const std::vector<IndexedResult> results = index.GroupResults(options->group, options->filter);
+    if (results.empty()) {
+        return Fail(err, QStringLiteral("Результатов группы %1 в архиве нет.").arg(options->group),
+                    1);
+    }
+    const std::vector<ShooterSummary> rows = SummariseGroup(results);
+    out += csv ? SummaryCsv(rows) : SummaryJson(results.front().group, rows);
+    return 0;
+}
+
 } // namespace
 
 int RunArchiveTool(const QStringList& args, QByteArray& out, QByteArray& err,
-                   const QString& dataDir) {
+                   const QString& dataDir, const QString& cacheDir) {
     if (args.size() < 2) {
         return Fail(err, QStringLiteral("Не указаны команда и папка."), 2);
     }
@@ -90,6 +176,9 @@ int RunArchiveTool(const QStringList& args, QByteArray& out, QByteArray& err,
             return Fail(err, QStringLiteral("Команде list нужна только папка."), 2);
         }
         return List(startDir, out);
+    }
+    if (command == QLatin1String("shooter") || command == QLatin1String("summary")) {
+        return FromIndex(args, state, cacheDir, out, err);
     }
     if (command != QLatin1String("export")) {
         return Fail(err, QStringLiteral("Неизвестная команда: %1.").arg(command), 2);

@@ -1,6 +1,7 @@
 #include "ArchiveTool.h"
 
 #include "core/DataDir.h"
+#include "core/Product.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -10,6 +11,8 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // The program's name, so the archive index in the cache folder is the program's own.
+    QCoreApplication::setApplicationName(QString::fromUtf8(ryvo::kProductName));
     std::setlocale(LC_NUMERIC, "C");
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
