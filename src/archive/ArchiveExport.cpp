@@ -84,6 +84,8 @@ QByteArray ResultsCsv(const std::vector<ResultRecord>& records, const ExportScop
         header << QString::number(score);
     }
     header << QStringLiteral("Промахи") << QStringLiteral("Сумма") << QStringLiteral("Комментарий");
+    // A course's record: the course and its grade, kept beside the archive; empty otherwise.
+    header << QStringLiteral("Упражнение") << QStringLiteral("Оценка");
     QString text = header.join(QChar(u';')) + QStringLiteral("\r\n");
     for (const ResultRecord& r : records) {
         QStringList row = {CsvField(scope.group),
@@ -99,6 +101,8 @@ QByteArray ResultsCsv(const std::vector<ResultRecord>& records, const ExportScop
             row << QString::number(HitCount(hits));
         }
         row << CsvField(r.SumText) << CsvField(r.Comment);
+        row << CsvField(r.Beside.value(QLatin1String("course")).toString())
+            << CsvField(r.Beside.value(QLatin1String("grade")).toString());
         text += row.join(QChar(u';')) + QStringLiteral("\r\n");
     }
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();

@@ -237,3 +237,21 @@ TEST(ArchiveTool, TheBuiltProgramFindsThePacksOfItsDataDirectory) {
     EXPECT_EQ(out, Tool(a.Export() + QStringList{"--format", "json"}, dataDir).out);
     EXPECT_FALSE(out.contains("\"sum\": 0,")) << out.toStdString();
 }
+
+TEST(ArchiveExport, CsvCarriesTheCourseAndGradeKeptBesideARecord) {
+    ResultRecord plain;
+    plain.Date = QStringLiteral("8.12.2026");
+    plain.Hits.fill(QStringLiteral("-"));
+    plain.SumText = QStringLiteral("20");
+    ResultRecord course = plain;
+    course.Beside.insert(QStringLiteral("course"), QStringLiteral("Служебное; упражнение"));
+    course.Beside.insert(QStringLiteral("grade"), QStringLiteral("хорошо"));
+    const QString csv = QString::fromUtf8(
+        ResultsCsv({plain, course}, ExportScope{QStringLiteral("Взвод"), 2026, 12, {}}));
+    const QStringList lines = csv.split(QStringLiteral("\r\n"));
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral(";Комментарий;Упражнение;Оценка")));
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(";20;;;"))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral(";20;;\"Служебное; упражнение\";хорошо")))
+        << lines[2].toStdString();
+}
