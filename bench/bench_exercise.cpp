@@ -172,6 +172,42 @@ static void BM_Pass(benchmark::State& state) {
 }
 BENCHMARK(BM_Pass)->Arg(10)->Arg(9999);
 
+// The same pass inside a course's stage: the course's checks (par beeps, the stage time, a
+// shot's lateness) on top.
+static void BM_PassInCourse(benchmark::State& state) {
+    Rig rig(static_cast<int>(state.range(0)));
+    Course course;
+    course.name = QStringLiteral("Замер");
+    CourseStage stage;
+    stage.shots = 1000;
+    // Far beyond the run: the clock goes 1 ms a pass, and the stage must not end.
+    stage.timeLimitMs = 2000000000;
+    stage.parTimesMs = {1900000000};
+    course.stages = {stage};
+    rig.program.ChosenCourse = course;
+    rig.run.courseDraw = SeededDraw(1);
+    rig.run.FormActivate();
+    rig.run.StartClick();
+    for (int i = 0; i < 200 && rig.run.CurrentPhase() != SingleShooterRun::Phase::Series; ++i) {
+        rig.clock.Advance(1);
+        rig.run.Tick();
+    }
+    if (rig.run.CurrentPhase() != SingleShooterRun::Phase::Series) {
+        state.SkipWithError("the stage did not start");
+        return;
+    }
+    for (int i = 0; i < state.range(0) + 2; ++i) {
+        rig.clock.Advance(1);
+        rig.run.Tick();
+    }
+    for (auto _ : state) {
+        rig.clock.Advance(1);
+        rig.run.Tick();
+    }
+    state.counters["passes"] = static_cast<double>(rig.run.Passes());
+}
+BENCHMARK(BM_PassInCourse)->Arg(10)->Arg(9999);
+
 // What the shot table and its figures cost the run when a shot comes after about N others
 // (N = the argument; the table grows by 50 shots, then starts again at N).
 void BM_ShotTableNewShot(benchmark::State& state) {

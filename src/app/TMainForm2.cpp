@@ -1,6 +1,8 @@
 #include "app/TMainForm2.h"
 
 #include "app/TForm2.h"
+#include "core/CourseChoice.h"
+#include "core/CourseFile.h"
 #include "core/SettingsFile.h"
 #include "device/TFormShoot.h"
 #include "device/TInitialCheck.h"
@@ -169,6 +171,13 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     groupsLayout->setContentsMargins(0, 0, 0, 0);
     groupsLayout->addWidget(groups, 2);
     groupsLayout->addWidget(relay, 1);
+    m_comboBoxCourse = Named(new QComboBox, "ComboBoxCourse");
+    m_comboBoxCourse->setToolTip(
+        QStringLiteral("Что выполняют окна стрельбы: обычную серию или упражнение из файла"));
+    m_comboBoxCourse->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_comboBoxCourse->setMinimumContentsLength(12);
+    auto* courseRow =
+        Row(Named(new QLabel(QStringLiteral("Упражнение")), "LabelCourse"), m_comboBoxCourse);
     auto* targs = Named(new QPushButton(QStringLiteral("Установить мишени")), "Targs");
     auto* additional =
         Named(new QPushButton(QStringLiteral("Дополнительные настройки")), "BAdditionalSettings");
@@ -176,6 +185,12 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     auto* exit = Named(new QPushButton(QStringLiteral("&Выход")), "Exit");
     auto* rangeScreen = Named(new QPushButton(QStringLiteral("Экран рубежа")), "RangeScreen");
 
+    // Side by side, so the column keeps its height with the exercise list.
+    auto* targsRow = new QWidget;
+    auto* targsLayout = new QHBoxLayout(targsRow);
+    targsLayout->setContentsMargins(0, 0, 0, 0);
+    targsLayout->addWidget(targs, 1);
+    targsLayout->addWidget(rangeScreen, 1);
     auto* columns = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
@@ -186,10 +201,9 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
         left->addWidget(w);
     }
     for (QWidget* w : {static_cast<QWidget*>(groupTime), static_cast<QWidget*>(groupShooter),
-                       static_cast<QWidget*>(groupSets), static_cast<QWidget*>(targs),
-                       static_cast<QWidget*>(rangeScreen), static_cast<QWidget*>(additional),
-                       static_cast<QWidget*>(save), static_cast<QWidget*>(exit),
-                       static_cast<QWidget*>(m_pollRate)}) {
+                       static_cast<QWidget*>(groupSets), courseRow, targsRow,
+                       static_cast<QWidget*>(additional), static_cast<QWidget*>(save),
+                       static_cast<QWidget*>(exit), static_cast<QWidget*>(m_pollRate)}) {
         right->addWidget(w);
     }
     left->addStretch(1);
@@ -232,6 +246,7 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
             onRangeScreen();
         }
     });
+    connect(m_comboBoxCourse, &QComboBox::activated, this, &TMainForm2::CourseChosen);
     ConnectDevice();
     setFocusProxy(m_beginShooting);
 }
@@ -247,6 +262,35 @@ void TMainForm2::Construct() {
     }
     m_comboBoxTarget->setCurrentIndex(-1);
     ShowChoice(ChoiceFromSettings(m_state.settings, count, CurrentChoice()));
+}
+
+void TMainForm2::LoadCourses() {
+    // A course with an error is not offered; the files are read again each time.
+    m_courses = FindCourses(m_state.StartDir, m_state.DataDir).courses;
+    const QString kept =
+        m_state.ChosenCourse ? m_state.ChosenCourse->name.simplified() : ReadCourseChoice(m_state);
+    m_state.ChosenCourse = CourseNamed(m_courses, kept);
+    m_comboBoxCourse->clear();
+    m_comboBoxCourse->addItem(QStringLiteral("Обычная серия"));
+    int chosen = 0;
+    for (size_t i = 0; i < m_courses.size(); ++i) {
+        m_comboBoxCourse->addItem(m_courses[i].name);
+        m_comboBoxCourse->setItemData(static_cast<int>(i) + 1, m_courses[i].description,
+                                      Qt::ToolTipRole);
+        if (m_state.ChosenCourse && m_courses[i].name.simplified() == kept) {
+            chosen = static_cast<int>(i) + 1;
+        }
+    }
+    m_comboBoxCourse->setCurrentIndex(chosen);
+}
+
+void TMainForm2::CourseChosen(int index) {
+    if (index <= 0 || static_cast<size_t>(index) > m_courses.size()) {
+        m_state.ChosenCourse.reset();
+    } else {
+        m_state.ChosenCourse = m_courses[static_cast<size_t>(index) - 1];
+    }
+    WriteCourseChoice(m_state);
 }
 
 MainChoice TMainForm2::CurrentChoice() const {
@@ -316,6 +360,7 @@ void TMainForm2::UpdateEnabling() {
 }
 
 void TMainForm2::FormActivate() {
+    LoadCourses();
     // Back from a run: what its polls gave.
     ShowPollRate();
     m_beginShooting->setFocus();

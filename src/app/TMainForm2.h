@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainChoice.h"
+#include "core/Course.h"
 #include "core/ProgramState.h"
 #include "platform/Page.h"
 #include "platform/Services.h"
@@ -9,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -88,6 +90,9 @@ public:
 
 private:
     void UpdateEnabling();
+    // The courses found anew, the one kept beside the settings chosen.
+    void LoadCourses();
+    void CourseChosen(int index);
     // The device handlers live in a file of their own.
     void ConnectDevice();
     void CheckDeviceStep();
@@ -102,6 +107,9 @@ private:
     QRadioButton* m_sport;
     QRadioButton* m_otherTarget;
     QComboBox* m_comboBoxTarget;
+    // "Упражнение": the plain series, then the courses found.
+    QComboBox* m_comboBoxCourse;
+    std::vector<Course> m_courses;
     QRadioButton* m_time[4];
     QSpinBox* m_upDownTime;
     QRadioButton* m_shoots[4];

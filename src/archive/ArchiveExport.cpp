@@ -152,6 +152,8 @@ QByteArray ResultsCsv(const std::vector<ResultRecord>& records, const ExportScop
            << QStringLiteral("След за 1 с, мм") << QStringLiteral("В 10, %")
            << QStringLiteral("Устойчивость, %") << QStringLiteral("За 0,2 с, ед.")
            << QStringLiteral("Срыв, ед.");
+    // A course's record: the course and its grade, kept beside the archive; empty otherwise.
+    header << QStringLiteral("Упражнение") << QStringLiteral("Оценка");
     QString text = header.join(QChar(u';')) + QStringLiteral("\r\n");
     for (const ResultRecord& r : records) {
         QStringList row = {CsvField(scope.group),
@@ -168,6 +170,8 @@ QByteArray ResultsCsv(const std::vector<ResultRecord>& records, const ExportScop
         }
         row << CsvField(r.SumText) << CsvField(r.Comment);
         row << HoldCsvFields(HoldsOfRecord(r.Beside));
+        row << CsvField(r.Beside.value(QLatin1String("course")).toString())
+            << CsvField(r.Beside.value(QLatin1String("grade")).toString());
         text += row.join(QChar(u';')) + QStringLiteral("\r\n");
     }
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();

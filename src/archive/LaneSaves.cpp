@@ -3,6 +3,7 @@
 #include "core/ProgramState.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QStringList>
 
 #include <algorithm>
@@ -57,6 +58,16 @@ NewResult LaneResult(const ProgramState& state, int lane, const QString& shooter
     result.shots.assign(shots.begin(), shots.begin() + static_cast<std::ptrdiff_t>(count));
     result.beside = state.run.LaneBeside[i];
     result.trace = state.run.LaneTrace[i];
+    // A course plans the shots of all its stages, each stage with a time of its own.
+    const QJsonArray stages = result.beside.value(QLatin1String("stages")).toArray();
+    if (!stages.isEmpty()) {
+        std::int32_t planned = 0;
+        for (const auto& stage : stages) {
+            planned += stage.toObject().value(QLatin1String("planned")).toInt();
+        }
+        result.plannedShots = planned;
+        result.timeLimit = 0;
+    }
     return result;
 }
 

@@ -4,7 +4,9 @@
 #include "platform/Canvas.h"
 #include "targets/Marks.h"
 
+#include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 namespace ryvo {
 
@@ -23,7 +25,16 @@ struct ResultTexts {
     QString Comm;
     // Group figures of the shots, one line each, as the printed sheet gives them.
     QString Figures;
+    // A course's record (kept beside the archive): its name, grade, and the lines of its
+    // stages, reaction and shot times; all empty for any other record.
+    QString Course;
+    QString Grade;
+    QString CourseLines;
 };
+
+// "Этапы: 45 + 27 = 72", "Реакция: 0.85 с", "Выстрелы: 1) 1.25 с; 2) 2.10 с (+0.85) поздно; …"
+// from the members kept beside a record; none without a course.
+QStringList CourseResultLines(const QJsonObject& beside);
 // `zones`: the loaded pack's zone maps, for the figures.
 ResultTexts TextsOf(const ResultRecord& record, const QString& groupName, const ZoneMaps* zones);
 

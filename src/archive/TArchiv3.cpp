@@ -140,6 +140,13 @@ TArchiv3::TArchiv3(ProgramState& state, const Services& services, QWidget* paren
     pair("NumShoots2T", QStringLiteral("Число выстрелов:"), m_numShoots2);
     pair("Time2T", QStringLiteral("Время стрельбы:"), m_time2);
     pair("SymT", QStringLiteral("Сумма:"), m_sym);
+    // A course's record only.
+    m_course = Value("Course", info);
+    m_grade = Value("Grade", info);
+    pair("CourseT", QStringLiteral("Курс:"), m_course);
+    m_courseCaption = grid->itemAtPosition(grid->rowCount() - 1, 0)->widget();
+    pair("GradeT", QStringLiteral("Оценка:"), m_grade);
+    m_gradeCaption = grid->itemAtPosition(grid->rowCount() - 1, 0)->widget();
     grid->setColumnStretch(1, 1);
 
     auto* commBox = Named(new QGroupBox(QStringLiteral("Комментарий"), this), "CommG");
@@ -159,6 +166,11 @@ TArchiv3::TArchiv3(ProgramState& state, const Services& services, QWidget* paren
     // The lines wrap to the column the other boxes make, so the target keeps its room.
     m_figures->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     figuresLayout->addWidget(m_figures);
+    m_courseLines = Named(new QLabel(figuresBox), "CourseLines");
+    m_courseLines->setWordWrap(true);
+    m_courseLines->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_courseLines->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    figuresLayout->addWidget(m_courseLines);
 
     m_viewShoots = Named(new QPushButton(kViewShootsCaption, this), "ViewShoots");
     m_hint = Named(new QLabel(QStringLiteral("Shift или эта кнопка — следующий выстрел, "
@@ -265,6 +277,17 @@ void TArchiv3::FormActivate() {
     m_comm->setText(t.Comm);
     m_figures->setText(t.Figures);
     m_figures->setAccessibleDescription(t.Figures);
+    const bool course = !t.Course.isEmpty();
+    m_course->setText(t.Course);
+    m_grade->setText(t.Grade);
+    m_courseLines->setText(t.CourseLines);
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_course), m_courseCaption, static_cast<QWidget*>(m_courseLines)}) {
+        w->setVisible(course);
+    }
+    for (QWidget* w : {static_cast<QWidget*>(m_grade), m_gradeCaption}) {
+        w->setVisible(course && !t.Grade.isEmpty());
+    }
     Redraw();
     m_viewShoots->setFocus();
 }

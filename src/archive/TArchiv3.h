@@ -62,6 +62,11 @@ private:
     QLabel* m_sym;
     QLabel* m_comm;
     QLabel* m_figures;
+    QLabel* m_course;
+    QLabel* m_grade;
+    QLabel* m_courseLines;
+    QWidget* m_courseCaption;
+    QWidget* m_gradeCaption;
     QPushButton* m_viewShoots;
     QLabel* m_hint;
     QPushButton* m_printTarget;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Course.h"
 #include "core/DeviceValues.h"
 #include "core/PollMeter.h"
 #include "core/RangeScreenModel.h"
@@ -61,6 +62,8 @@ struct ProgramState {
 
     // The target light script in use; ends with the line "10" when complete.
     std::vector<QString> ScriptLines;
+    // The course the exercise windows run; none: the plain series of the settings.
+    std::optional<Course> ChosenCourse;
 
     RunState run;
     ArchiveTables archive;

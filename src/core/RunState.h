@@ -45,6 +45,8 @@ struct RunState {
     // What the aiming trace said about each shot, where the window reads it (may be shorter
     // than ShotPos: a shot beyond it has no figures).
     std::array<std::vector<ShotHold>, kLaneCount> ShotHolds;
+    // Set for a shot of a course fired after its stage's time; empty outside a course.
+    std::array<std::vector<std::uint8_t>, kLaneCount> ShotLate;
     // What a lane's record cannot hold and the archive keeps beside it: members of its entry
     // ("shots", "course", ...) and one trace payload. The save of the lane takes both.
     std::array<QJsonObject, kLaneCount> LaneBeside;
@@ -56,6 +58,7 @@ struct RunState {
         ShotMs[lane].clear();
         ShotScore[lane].clear();
         ShotHolds[lane].clear();
+        ShotLate[lane].clear();
         LaneBeside[lane] = QJsonObject();
         LaneTrace[lane].clear();
     }

@@ -40,6 +40,12 @@ void LampRunner::Start(std::uint32_t now) {
     script.Start(now);
 }
 
+void LampRunner::StartAtOnce(std::uint32_t now) {
+    scriptPos = 0;
+    script.interval = 0;
+    script.Start(now);
+}
+
 void LampRunner::Stop() {
     script.Stop();
     for (LogicalTimer& t : flash) {

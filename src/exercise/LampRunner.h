@@ -61,6 +61,9 @@ public:
 
     void AddTo(TimerSet& timers);
     void Start(std::uint32_t now);
+    // The script's first line at the next dispatch point (a course's lamps go up with the
+    // start signal).
+    void StartAtOnce(std::uint32_t now);
     void Stop();
     void SetLanes(LaneSet lanes) { m_rules.lanes = lanes; }
 

@@ -56,6 +56,9 @@ void MultiShooterRun::Pass(SeriesStep& series) {
                 run.ShootTime[i] = static_cast<float>(settings.Time);
             }
         }
+        if (m_course) {
+            m_course->Pass(m_endTick);
+        }
         // The clock.
         TimeProc();
         // The poll of the selected lane (and of the lanes with news).
@@ -204,6 +207,9 @@ void MultiShooterRun::RegisterSelectedLane(SeriesStep& series, int lane) {
     }
     m_state.Device.LastLevel = m_savedLevel;
     if (const auto point = RegisterShot(m_state, panel, lane, m_savedLevel, now)) {
+        if (m_course) {
+            m_course->Shot(lane);
+        }
         if (LastShotWaits()) {
             series.AwaitSound(m_sound.ToCompletion());
         } else {
@@ -248,6 +254,9 @@ void MultiShooterRun::RegisterOtherLane(SeriesStep& series, int lane) {
         // At the lane's current aim: no trace of it is kept, so no jerk marker either.
         RecordShot(run, lane, ShotPoint{run.AimX[i], run.AimY[i]}, m_state.settings.Target[i],
                    LoadedZones(m_state), now);
+        if (m_course) {
+            m_course->Shot(lane);
+        }
         if (run.LaneLit[i] != 0) {
             SmallTargetHole(lane);
         }

@@ -186,12 +186,18 @@ void MultiShooterRun::StartClick() {
     lamps.scriptPos = 0;
     // What stands on the device from before is no shot; a pull from now on is.
     FetchStandingReports(m_state, m_services.clock, kAllLanes, 1);
-    m_sequence.Begin(m_state.settings.RepeatEnabled != 0);
+    m_course.reset();
+    const bool course = m_state.ChosenCourse.has_value();
+    m_sequence.Begin(course || m_state.settings.RepeatEnabled != 0);
     m_sequence.Add<KeyReleaseStep>(kStartKeyRounds, Key::Space,
                                    RunSequence::Phase::StartKeyRelease);
     m_sequence.Add<CallStep>([this] { RunStart(); }, StepResult::Continue,
                              RunSequence::Phase::StartKeyRelease);
-    AddSeries();
+    if (course) {
+        AddCourseSteps();
+    } else {
+        AddSeries();
+    }
     // The run ends once Escape is up; no key release follows.
     m_sequence.Add<EndStep>(0, [this] { RunEnd(); });
     m_sequence.Add<CallStep>([this] { ClosePort(m_state); }, StepResult::Continue,
@@ -223,6 +229,52 @@ void MultiShooterRun::AddSeries() {
             },
             [this](RunSequence& /*run*/) { AddSeries(); });
     }
+}
+
+void MultiShooterRun::AddCourseSteps() {
+    LaneSet lanes = 0;
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        if (m_state.LanePresent[Index(lane)] != 0) {
+            lanes |= LaneBit(lane);
+        }
+    }
+    m_course = std::make_unique<CourseRun>(*m_state.ChosenCourse, m_state, m_services.sound, lanes);
+    m_courseHooks.start = [this](int stage) {
+        SeriesStart();
+        status.CourseLine(StageLine(m_course->GetCourse(), stage));
+    };
+    m_courseHooks.go = [this] {
+        SeriesGo();
+        // The series' start empties the status line; the stage stays on it.
+        status.CourseLine(StageLine(m_course->GetCourse(), m_course->StageIndex()));
+    };
+    m_courseHooks.pass = PassRef::To<&MultiShooterRun::Pass>(*this);
+    m_courseHooks.timers = &timers;
+    m_courseHooks.interval = m_state.settings.NumReps;
+    m_courseHooks.end = [this] { SeriesEnd(); };
+    m_courseHooks.show = [this](const QString& word) {
+        status.CourseLine(StageLine(m_course->GetCourse(), m_course->StageIndex()) +
+                          QStringLiteral(" — «%1»").arg(word));
+    };
+    m_courseHooks.sound = PackCommandSound(m_state);
+    m_courseHooks.signal =
+        m_state.SoundAvailable != 0 ? m_state.StartSound : std::optional<QByteArray>();
+    AddCourse(m_sequence, *m_course, m_courseHooks, courseDraw, [this] { CourseEnded(); });
+}
+
+void MultiShooterRun::CourseEnded() {
+    QStringList lanes;
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        if ((m_course->Lanes() & LaneBit(lane)) != 0) {
+            lanes << QStringLiteral("стрелок %1 — %2")
+                         .arg(lane + 1)
+                         .arg(CourseResultText(m_course->Result(lane)));
+        }
+    }
+    status.CourseEnded(m_course->GetCourse().name + QStringLiteral(": ") +
+                       lanes.join(QStringLiteral("; ")));
+    panel.ShowStatistics(Lane());
+    RedrawButtons();
 }
 
 void MultiShooterRun::Tick() {
@@ -327,7 +379,9 @@ void MultiShooterRun::SeriesGo() {
 
     lamps.scriptPos = 0;
     const bool smart = m_state.settings.SmartTarget != 0;
-    if (smart) {
+    if (smart && m_course) {
+        lamps.StartAtOnce(now);
+    } else if (smart) {
         lamps.Start(now);
     }
     run.LaneLit.fill(smart ? 0 : 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ProgramState.h"
+#include "exercise/CourseSteps.h"
 #include "exercise/LampRunner.h"
 #include "exercise/LogicalTimers.h"
 #include "exercise/MultiShooterView.h"
@@ -12,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 namespace ryvo {
 
@@ -63,6 +65,11 @@ public:
     // The status line: series totals of every present lane, saved or not, a silent device.
     RunStatus status;
 
+    // Draws the courses' random delays; tests give a seeded one.
+    DrawMs courseDraw = RandomDraw();
+    // The course being run or last run; null after a plain series.
+    [[nodiscard]] const CourseRun* ActiveCourse() const { return m_course.get(); }
+
     // Passes run (each polls the selected lane once), for measurements.
     [[nodiscard]] std::uint64_t Passes() const { return m_passes; }
 
@@ -80,6 +87,9 @@ private:
     void Pass(SeriesStep& series);
     void SeriesEnd();
     void RunEnd();
+    // The chosen course in place of the series and its repeats.
+    void AddCourseSteps();
+    void CourseEnded();
     [[nodiscard]] int Lane() const;
     // Seconds from `start` to `now`.
     static float Seconds(std::uint32_t now, std::uint32_t start);
@@ -125,6 +135,8 @@ private:
     // The latest pass or shot: a series that ends in this pass ended then, before the
     // last shot's sound.
     std::uint32_t m_endTick = 0;
+    std::unique_ptr<CourseRun> m_course;
+    StageHooks m_courseHooks;
 };
 
 } // namespace ryvo

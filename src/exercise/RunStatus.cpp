@@ -93,6 +93,16 @@ void RunStatus::SavedByWindow(const QString& line) {
     Set(line);
 }
 
+void RunStatus::CourseLine(const QString& line) {
+    Set(line);
+}
+
+void RunStatus::CourseEnded(const QString& line) {
+    m_unsaved = true;
+    m_seenSaves = m_state.SaveCount;
+    Set(line + QStringLiteral(". Результат не записан"));
+}
+
 void RunStatus::ReplayStarted() {
     m_beforeReplay = m_line;
     if (m_hint != ReplayHintText()) {

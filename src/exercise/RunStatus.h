@@ -40,6 +40,10 @@ public:
     void NoSeries();
     // The window saved its series itself (all lanes at once) and says how it went.
     void SavedByWindow(const QString& line);
+    // A course: the stage, what comes next and the command just given.
+    void CourseLine(const QString& line);
+    // The course is over: its result, not yet saved.
+    void CourseEnded(const QString& line);
 
     void ReplayStarted();
     void ReplayShot(int number, std::int32_t score);

@@ -3,6 +3,8 @@
 #include "exercise/HoldFigures.h"
 #include "targets/Scoring.h"
 
+#include <QColor>
+
 #include <algorithm>
 #include <cmath>
 
@@ -55,8 +57,9 @@ ShotTableModel::ShotTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 ShotTableModel::Row ShotTableModel::RowOf(const RunState& run, size_t lane, size_t shot) {
     const std::vector<ShotHold>& holds = run.ShotHolds[lane];
+    const bool late = shot < run.ShotLate[lane].size() && run.ShotLate[lane][shot] != 0;
     return Row{run.ShotPos[lane][shot], run.ShotMs[lane][shot], run.ShotScore[lane][shot],
-               shot < holds.size() ? holds[shot] : ShotHold{}};
+               shot < holds.size() ? holds[shot] : ShotHold{}, late};
 }
 
 void ShotTableModel::SetHoldColumns(bool shown) {
@@ -189,7 +192,13 @@ QVariant ShotTableModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     }
+    if (row.late && role == Qt::ForegroundRole) {
+        return QColor(Qt::red);
+    }
     if (role == Qt::ToolTipRole && index.column() == Value) {
+        if (row.late) {
+            return QStringLiteral("После времени этапа");
+        }
         if (IsDark(row.point, row.score)) {
             return QStringLiteral("По тёмной мишени");
         }
@@ -208,10 +217,16 @@ QVariant ShotTableModel::data(const QModelIndex& index, int role) const {
         return ShotSeconds(row.ms);
     case Interval:
         // Times are taken from one clock in firing order; a wrapped tick still subtracts.
-        return r == 0 ? QStringLiteral("—") : ShotSeconds(row.ms - m_rows[r - 1].ms);
-    case Value:
+        if (r == 0) {
+            return QStringLiteral("—");
+        }
+        // A course's next stage counts from its own signal.
+        return ShotSeconds(row.ms < m_rows[r - 1].ms ? row.ms : row.ms - m_rows[r - 1].ms);
+    case Value: {
         // The window's result label shows 0 for a miss and a dark target.
-        return QString::number(IsHit(row.point, row.score) ? row.score : 0);
+        const QString score = QString::number(IsHit(row.point, row.score) ? row.score : 0);
+        return row.late ? score + QStringLiteral(" поздно") : score;
+    }
     default:
         return HoldCell(row, index.column());
     }

@@ -22,8 +22,9 @@ QString ShotSeconds(std::uint32_t ms);
 
 // The shots of one lane's current series as a table: number, time since the series began,
 // interval since the previous shot, score as the window shows it (0 for a miss or a dark
-// target, which say so in their tool tip). Update is called when the lane's shots changed; a
-// new shot adds a row and its figures in O(shots), so the run never pays for the whole group.
+// target, which say so in their tool tip), a course's late shot marked. Update is called when the
+// lane's shots changed; a new shot adds a row and its figures in O(shots), so the run never pays
+// for the whole group.
 class ShotTableModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -70,9 +71,10 @@ private:
         std::uint32_t ms = 0;
         std::int32_t score = 0;
         ShotHold hold;
+        bool late = false;
         // The shot, not its figures (which a NaN would never let equal).
         bool operator==(const Row& o) const {
-            return point == o.point && ms == o.ms && score == o.score;
+            return point == o.point && ms == o.ms && score == o.score && late == o.late;
         }
     };
     [[nodiscard]] QVariant HoldCell(const Row& row, int column) const;

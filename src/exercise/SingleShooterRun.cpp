@@ -158,12 +158,18 @@ void SingleShooterRun::StartClick() {
     PortFree = 0;
     // What stands on the device from before is no shot; a pull from now on is.
     FetchStandingReports(m_state, m_services.clock, LaneBit(0) | LaneBit(1), kFlushRounds);
-    m_sequence.Begin(m_state.settings.RepeatEnabled != 0);
+    m_course.reset();
+    const bool course = m_state.ChosenCourse.has_value();
+    m_sequence.Begin(course || m_state.settings.RepeatEnabled != 0);
     m_sequence.Add<KeyReleaseStep>(kStartKeyRounds, Key::Space,
                                    RunSequence::Phase::StartKeyRelease);
     m_sequence.Add<CallStep>([this] { RunStart(); }, StepResult::Continue,
                              RunSequence::Phase::StartKeyRelease);
-    AddSeries();
+    if (course) {
+        AddCourseSteps();
+    } else {
+        AddSeries();
+    }
     m_sequence.Add<EndStep>(kEndKeyRounds, [this] { RunEnd(); });
     m_sequence.Add<CallStep>([this] { ClosePort(m_state); }, StepResult::Continue,
                              RunSequence::Phase::EndKeyRelease);
@@ -192,6 +198,43 @@ void SingleShooterRun::AddSeries() {
             },
             [this](RunSequence& /*run*/) { AddSeries(); });
     }
+}
+
+void SingleShooterRun::AddCourseSteps() {
+    m_course = std::make_unique<CourseRun>(*m_state.ChosenCourse, m_state, m_services.sound,
+                                           LaneBit(Lane()));
+    m_courseHooks.start = [this](int stage) {
+        SeriesStart();
+        status.CourseLine(StageLine(m_course->GetCourse(), stage));
+    };
+    m_courseHooks.go = [this] {
+        SeriesGo();
+        // The series' start empties the status line; the stage stays on it.
+        status.CourseLine(StageLine(m_course->GetCourse(), m_course->StageIndex()));
+    };
+    m_courseHooks.pass = PassRef::To<&SingleShooterRun::Pass>(*this);
+    m_courseHooks.timers = &timers;
+    m_courseHooks.interval = m_state.settings.NumReps;
+    m_courseHooks.end = [this] {
+        SeriesEnd();
+        // Not startable between stages.
+        m_view.SetEnabled(ViewButton::Start, false);
+    };
+    m_courseHooks.show = [this](const QString& word) {
+        status.CourseLine(StageLine(m_course->GetCourse(), m_course->StageIndex()) +
+                          QStringLiteral(" — «%1»").arg(word));
+    };
+    m_courseHooks.sound = PackCommandSound(m_state);
+    m_courseHooks.signal =
+        m_state.SoundAvailable != 0 ? m_state.StartSound : std::optional<QByteArray>();
+    AddCourse(m_sequence, *m_course, m_courseHooks, courseDraw, [this] { CourseEnded(); });
+}
+
+void SingleShooterRun::CourseEnded() {
+    const auto& course = m_course->GetCourse();
+    status.CourseEnded(course.name + QStringLiteral(": ") +
+                       CourseResultText(m_course->Result(Lane())));
+    panel.ShowStatistics(Lane());
 }
 
 void SingleShooterRun::RunStart() {
@@ -256,7 +299,11 @@ void SingleShooterRun::SeriesGo() {
     // The script's commands for the window's own lane only.
     lamps.SetLanes(LaneBit(Lane()));
     if (m_state.settings.SmartTarget != 0) {
-        lamps.Start(now);
+        if (m_course) {
+            lamps.StartAtOnce(now);
+        } else {
+            lamps.Start(now);
+        }
         m_state.run.LaneLit[i] = 0;
     } else {
         m_state.run.LaneLit[i] = 1;
@@ -276,6 +323,9 @@ void SingleShooterRun::Pass(SeriesStep& series) {
         ++m_passes;
         // The clock.
         UpdateTimer(run, settings, lane, m_services.clock->TickCount(), m_view);
+        if (m_course) {
+            m_course->Pass(m_services.clock->TickCount());
+        }
         // The poll; a usable sample of the lane goes on the trace.
         PortFree = 0;
         const LanePoll poll = PollLane(m_state, m_services.clock, lane);
@@ -307,6 +357,9 @@ void SingleShooterRun::Pass(SeriesStep& series) {
             }
             if (const auto point = RegisterShot(m_state, panel, lane, m_savedLevel,
                                                 m_services.clock->TickCount())) {
+                if (m_course) {
+                    m_course->Shot(lane);
+                }
                 if (ShotsSound()) {
                     if (LastShotWaits(run, m_state.LanePresent, LaneBit(lane),
                                       settings.ShootsNumber, false, LaneWeight::Active)) {

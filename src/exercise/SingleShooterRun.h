@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ProgramState.h"
+#include "exercise/CourseSteps.h"
 #include "exercise/ExerciseView.h"
 #include "exercise/LampRunner.h"
 #include "exercise/LogicalTimers.h"
@@ -11,6 +12,7 @@
 #include "platform/Services.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace ryvo {
 
@@ -70,6 +72,11 @@ public:
     RunStatus status;
     int PortFree = 1;
 
+    // Draws the courses' random delays; tests give a seeded one.
+    DrawMs courseDraw = RandomDraw();
+    // The course being run or last run; null after a plain series.
+    [[nodiscard]] const CourseRun* ActiveCourse() const { return m_course.get(); }
+
     // Passes run since the window was created (for measurements).
     [[nodiscard]] std::uint64_t Passes() const { return m_passes; }
 
@@ -90,6 +97,9 @@ private:
     void Pass(SeriesStep& series);
     void SeriesEnd();
     void RunEnd();
+    // The chosen course in place of the series and its repeats.
+    void AddCourseSteps();
+    void CourseEnded();
     // The save dialog (mode 0) or the print dialog (mode 1) for the last series.
     void OpenSaveDialog(ViewButton button, std::int32_t mode);
     // Says when the target's picture is missing, if `complain`.
@@ -106,6 +116,8 @@ private:
     // The target shows the holes of the last series (not emptied since).
     bool m_showsSeries = false;
     std::uint64_t m_passes = 0;
+    std::unique_ptr<CourseRun> m_course;
+    StageHooks m_courseHooks;
 };
 
 } // namespace ryvo

@@ -242,3 +242,44 @@ TEST(TMainForm2, SaveWritesWhatTheWindowShows) {
     EXPECT_TRUE(written.contains("RepeatTime = -1\r\n"));
     EXPECT_TRUE(written.contains("Time = 10\r\n"));
 }
+
+TEST(TMainForm2, ExerciseListOffersTheCoursesFoundAndKeepsTheChoice) {
+    MainWindow w;
+    auto* combo = w.Get<QComboBox>("ComboBoxCourse");
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->count(), 1);
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("Обычная серия"));
+    EXPECT_FALSE(w.state.ChosenCourse.has_value());
+
+    w.dir.Write(QStringLiteral("Упражнения/1.course"),
+                QStringLiteral("курс: Проба\nэтап:\n  выстрелы: 2\n").toUtf8());
+    w.dir.Write(QStringLiteral("Упражнения/2.course"),
+                QStringLiteral("курс: С ошибкой\nэтап:\n  выстрелы: много\n").toUtf8());
+    w.page->FormActivate();
+    ASSERT_EQ(combo->count(), 2) << "a course with an error is not offered";
+    EXPECT_EQ(combo->itemText(1), QStringLiteral("Проба"));
+    EXPECT_EQ(combo->currentIndex(), 0);
+
+    combo->setCurrentIndex(1);
+    emit combo->activated(1);
+    ASSERT_TRUE(w.state.ChosenCourse.has_value());
+    EXPECT_EQ(w.state.ChosenCourse->stages.size(), 1u);
+    EXPECT_TRUE(w.dir.Exists(QStringLiteral("ryvw.crs")));
+    const QByteArray settings = w.dir.Exists(QStringLiteral("ryvw.cfg"))
+                                    ? w.dir.Read(QStringLiteral("ryvw.cfg"))
+                                    : QByteArray();
+    EXPECT_FALSE(settings.contains("Проба")) << "not in the settings file";
+
+    // Next start: the choice read back from its file.
+    w.state.ChosenCourse.reset();
+    w.page->FormActivate();
+    EXPECT_EQ(combo->currentIndex(), 1);
+    ASSERT_TRUE(w.state.ChosenCourse.has_value());
+    EXPECT_EQ(w.state.ChosenCourse->name, QStringLiteral("Проба"));
+
+    combo->setCurrentIndex(0);
+    emit combo->activated(0);
+    EXPECT_FALSE(w.state.ChosenCourse.has_value());
+    w.page->FormActivate();
+    EXPECT_EQ(combo->currentIndex(), 0);
+}

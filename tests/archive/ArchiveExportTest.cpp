@@ -275,9 +275,10 @@ TEST(ArchiveExport, HoldFiguresKeptBesideARecordGoIntoBothExports) {
     const QList<QByteArray> lines = ResultsCsv({with, without}, scope).mid(3).split('\n');
     ASSERT_GE(lines.size(), 3);
     EXPECT_TRUE(lines[0].endsWith(";Удержание, с;След за 1 с, ед.;След за 1 с, мм;В 10, %;"
-                                  "Устойчивость, %;За 0,2 с, ед.;Срыв, ед.\r"));
-    EXPECT_TRUE(lines[1].endsWith(";3,00;15,00;37,50;50;50;1,00;3,00\r")) << lines[1].toStdString();
-    EXPECT_TRUE(lines[2].endsWith(";;;;;;;\r")) << lines[2].toStdString();
+                                  "Устойчивость, %;За 0,2 с, ед.;Срыв, ед.;Упражнение;Оценка\r"));
+    EXPECT_TRUE(lines[1].endsWith(";3,00;15,00;37,50;50;50;1,00;3,00;;\r"))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(";;;;;;;;;\r")) << lines[2].toStdString();
 
     const QByteArray json = ResultsJson({with, without}, scope);
     EXPECT_TRUE(json.contains(R"("hold": [{"hold":2,"in10":1,"jerk":3,"jerkDir":"вверх",)"
@@ -295,4 +296,22 @@ TEST(ArchiveExport, HoldFiguresKeptBesideARecordGoIntoBothExports) {
     EXPECT_EQ(HoldFigureLines(m),
               QStringList{QStringLiteral("Удерж. 3.0 с, след 1 с 37.5 мм, в 10 50 %, устойч. 50 "
                                          "%, 0,2 с 2.5 мм, срыв 7.5 мм")});
+}
+
+TEST(ArchiveExport, CsvCarriesTheCourseAndGradeKeptBesideARecord) {
+    ResultRecord plain;
+    plain.Date = QStringLiteral("8.12.2026");
+    plain.Hits.fill(QStringLiteral("-"));
+    plain.SumText = QStringLiteral("20");
+    ResultRecord course = plain;
+    course.Beside.insert(QStringLiteral("course"), QStringLiteral("Служебное; упражнение"));
+    course.Beside.insert(QStringLiteral("grade"), QStringLiteral("хорошо"));
+    const QString csv = QString::fromUtf8(
+        ResultsCsv({plain, course}, ExportScope{QStringLiteral("Взвод"), 2026, 12, {}}));
+    const QStringList lines = csv.split(QStringLiteral("\r\n"));
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral(";Срыв, ед.;Упражнение;Оценка")));
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(";20;;;;;;;;;;"))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral(";20;;;;;;;;;\"Служебное; упражнение\";хорошо")))
+        << lines[2].toStdString();
 }

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <cmath>
 #include <memory>
@@ -234,4 +236,26 @@ TEST(ResultView, LibraryPictureOrAnEmptySquareWithALine) {
 
     View noPack(Record(3, {}));
     EXPECT_FALSE(noPack.view.Render(canvas).isEmpty());
+}
+
+TEST(ResultView, CourseKeptBesideTheRecordIsShownAndARecordWithoutShowsNone) {
+    ResultRecord r = Record(1, {{0, 0}, {5, 5}, {-400, 0}});
+    EXPECT_EQ(TextsOf(r, QString(), nullptr).Course, QString());
+    EXPECT_EQ(TextsOf(r, QString(), nullptr).CourseLines, QString());
+
+    r.Beside = QJsonDocument::fromJson(R"({"course": "Служебное упражнение", "grade": "хорошо",
+        "reaction": 0.85,
+        "stages": [{"planned": 2, "shots": 2, "sum": 19, "late": 0},
+                   {"planned": 1, "shots": 1, "sum": 0, "late": 1}],
+        "shots": [{"t": 0.85, "split": 0.85, "late": false, "hold": 1.2},
+                  {"t": 1.9, "split": 1.05, "late": false},
+                  {"t": 3.4, "split": 3.4, "late": true}]})")
+                   .object();
+    View v(r);
+    const ResultTexts& t = v.view.Texts();
+    EXPECT_EQ(t.Course, QStringLiteral("Служебное упражнение"));
+    EXPECT_EQ(t.Grade, QStringLiteral("хорошо"));
+    EXPECT_EQ(t.CourseLines, QStringLiteral("Этапы: 19 + 0 = 19\nРеакция: 0.85 с\nВыстрелы: 1) "
+                                            "0.85 с; 2) 1.90 с (+1.05); 3) 3.40 с (+3.40) поздно"));
+    EXPECT_EQ(t.Sym, QStringLiteral("27")) << "the record's own fields as they are";
 }

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "exercise/ShotTableModel.h"
+
 #include <QLabel>
+#include <QTableView>
 
 using namespace ryvo;
 using ryvo::test::Window;
@@ -175,4 +178,36 @@ TEST(TShoot1Status, SilentDeviceMidSeriesIsSaidUntilItAnswers) {
     ASSERT_TRUE(w.page.Run().Idle());
     EXPECT_EQ(Status(w),
               QStringLiteral("Серия окончена: 1 выстр., сумма 10. Результат не записан"));
+}
+
+TEST(TShoot1Status, CourseShowsItsStageMarksALateShotAndEndsWithTheGrade) {
+    Window w;
+    Course course;
+    course.name = QStringLiteral("Скорость");
+    CourseStage stage;
+    stage.shots = 2;
+    stage.timeLimitMs = 1000;
+    course.stages = {stage};
+    course.grade = GradeRule{GradeBasis::HitsInTime,
+                             0,
+                             {{QStringLiteral("выполнено"), 2}},
+                             QStringLiteral("не выполнено")};
+    w.state.ChosenCourse = course;
+    w.page.Run().courseDraw = SeededDraw(1);
+    Start(w);
+    EXPECT_EQ(Status(w), QStringLiteral("Этап 1 из 1: 2 выстрела за 1 с. Далее: итог упражнения"));
+    Shoot(w);
+    w.Tick(100);
+    Shoot(w);
+    w.Tick(5);
+    ASSERT_TRUE(w.page.Run().Idle());
+    auto* table = w.page.findChild<QTableView*>(QStringLiteral("ShotTable"));
+    ASSERT_NE(table, nullptr);
+    QAbstractItemModel* model = table->model();
+    ASSERT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(model->index(0, ShotTableModel::Value).data().toString(), QStringLiteral("10"));
+    EXPECT_EQ(model->index(1, ShotTableModel::Value).data().toString(), QStringLiteral("0 поздно"));
+    EXPECT_EQ(Status(w), QStringLiteral("Скорость: сумма 10, «не выполнено», реакция 0.30 с. "
+                                        "Результат не записан"));
+    EXPECT_TRUE(w.Button("Save")->isEnabled());
 }
