@@ -1,0 +1,144 @@
+// The trace file beside the archive on arbitrary images: where its complete blocks end,
+// reading a block at any place (a payload comes back only when its block holds there, whole
+// and checked), and appending after a torn or foreign image: the new block reads back whole,
+// the blocks before it stay as they were, a torn tail is kept aside and another version is
+// left untouched.
+
+#include "FuzzSupport.h"
+
+#include "archive/ArchiveBeside.h"
+
+#include <QtEndian>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+using namespace ryvo;
+
+namespace {
+
+const QByteArray kHeader("RYVOTRC\x01", 8);
+
+std::uint32_t Crc32(QByteArrayView bytes) {
+    std::uint32_t crc = 0xFFFFFFFFU;
+    for (const char c : bytes) {
+        crc ^= static_cast<std::uint8_t>(c);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 1U) != 0 ? (crc >> 1U) ^ 0xEDB88320U : crc >> 1U;
+        }
+    }
+    return ~crc;
+}
+
+std::uint32_t U32At(const QByteArray& image, qsizetype at) {
+    return qFromLittleEndian<std::uint32_t>(image.constData() + at);
+}
+
+qint64 I64At(const QByteArray& image, qsizetype at) {
+    return qFromLittleEndian<qint64>(image.constData() + at);
+}
+
+// A payload read at `ref` is the block the image holds there.
+void CheckRead(const QString& group, const QByteArray& image, BesideTraceRef ref) {
+    const auto payload = ReadBesideTrace(group, ref);
+    if (!payload) {
+        return;
+    }
+    FUZZ_CHECK(image.startsWith(kHeader));
+    FUZZ_CHECK(ref.offset >= kHeader.size() && ref.length >= 0);
+    FUZZ_CHECK(ref.length <= image.size() && ref.offset <= image.size() - ref.length - 12);
+    const qsizetype at = ref.offset;
+    FUZZ_CHECK(image.sliced(at, 4) == "TRCB");
+    FUZZ_CHECK(U32At(image, at + 4) == static_cast<std::uint32_t>(ref.length));
+    FUZZ_CHECK(*payload == image.sliced(at + 8, ref.length));
+    FUZZ_CHECK(U32At(image, at + 8 + ref.length) == Crc32(*payload));
+}
+
+// The blocks from the header to `end`, as (offset, payload size).
+std::vector<BesideTraceRef> Blocks(const QByteArray& image, qsizetype end) {
+    std::vector<BesideTraceRef> blocks;
+    qsizetype at = kHeader.size();
+    while (at < end) {
+        FUZZ_CHECK(end - at >= 12 && image.sliced(at, 4) == "TRCB");
+        const qint64 length = U32At(image, at + 4);
+        FUZZ_CHECK(length <= end - at - 12);
+        FUZZ_CHECK(U32At(image, at + 8 + length) == Crc32(image.sliced(at + 8, length)));
+        blocks.push_back({at, length});
+        at += length + 12;
+    }
+    FUZZ_CHECK(at == end);
+    return blocks;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const QString dir = ryvo::fuzz::ScratchDir();
+    static const QString group = dir + QStringLiteral("/Группа.rec");
+    static const QString traces = BesideTracesPath(group);
+    const QByteArray image(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+
+    // Where the complete blocks end, and each of them read by its place.
+    const qsizetype end = CompleteTracesEnd(image);
+    FUZZ_CHECK(end >= 0 && end <= image.size());
+    FUZZ_CHECK(image.startsWith(kHeader) ? end >= kHeader.size() : end == 0);
+    const std::vector<BesideTraceRef> blocks =
+        end > 0 ? Blocks(image, end) : std::vector<BesideTraceRef>{};
+    FUZZ_CHECK(CompleteTracesEnd(image.left(end)) == end);
+
+    QFile::remove(traces + QStringLiteral(".torn"));
+    ryvo::fuzz::PutFile(traces, data, size);
+    for (const BesideTraceRef& block : blocks) {
+        const auto payload = ReadBesideTrace(group, block);
+        FUZZ_CHECK(payload && *payload == image.sliced(block.offset + 8, block.length));
+    }
+    // Refs an entry may hold: every place of a small image with the length a block there
+    // claims, and ones taken from the image's last bytes (negative, huge, past the end).
+    if (image.size() <= 512) {
+        for (qsizetype at = 0; at + 8 <= image.size(); ++at) {
+            CheckRead(group, image, {at, U32At(image, at + 4)});
+        }
+    }
+    if (image.size() >= 16) {
+        const qint64 offset = I64At(image, image.size() - 16);
+        const qint64 length = I64At(image, image.size() - 8);
+        CheckRead(group, image, {offset, length});
+        CheckRead(group, image, {offset & 0xFFF, length & 0xFFF});
+        CheckRead(group, image, {offset & 0xFFF, length});
+        CheckRead(group, image, {offset, length & 0xFFF});
+    }
+
+    // Append a block made of the image's first bytes.
+    const QByteArray payload = image.left(std::min<qsizetype>(image.size(), 100));
+    const auto ref = AppendBesideTrace(group, payload);
+    const QByteArray after = ryvo::fuzz::GetFile(traces);
+    const bool ours = image.startsWith(kHeader);
+    const bool fresh = image.size() < kHeader.size() && kHeader.startsWith(image);
+    if (!ours && !fresh) {
+        // Another version or another file: left as it was.
+        FUZZ_CHECK(!ref);
+        FUZZ_CHECK(after == image);
+        FUZZ_CHECK(!QFile::exists(traces + QStringLiteral(".torn")));
+        return 0;
+    }
+    FUZZ_CHECK(ref.has_value());
+    const qsizetype keep = ours ? end : kHeader.size();
+    FUZZ_CHECK(ref->offset == keep && ref->length == payload.size());
+    FUZZ_CHECK(after.size() == keep + payload.size() + 12);
+    FUZZ_CHECK(after.startsWith(ours ? image.left(end) : kHeader));
+    FUZZ_CHECK(CompleteTracesEnd(after) == after.size());
+    const auto back = ReadBesideTrace(group, *ref);
+    FUZZ_CHECK(back && *back == payload);
+    for (const BesideTraceRef& block : blocks) {
+        const auto earlier = ReadBesideTrace(group, block);
+        FUZZ_CHECK(earlier && *earlier == image.sliced(block.offset + 8, block.length));
+    }
+    // A torn tail is kept aside, not lost.
+    if (ours && end < image.size()) {
+        FUZZ_CHECK(ryvo::fuzz::GetFile(traces + QStringLiteral(".torn")) == image.sliced(end));
+    } else {
+        FUZZ_CHECK(!QFile::exists(traces + QStringLiteral(".torn")));
+    }
+    return 0;
+}
