@@ -9,6 +9,7 @@
 #include <QtEndian>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 namespace ryvo {
@@ -157,7 +158,9 @@ std::optional<QByteArray> ReadBesideTrace(const QString& groupPath, BesideTraceR
         return std::nullopt;
     }
     const QByteArray header = file.read(kTraceHeader.size());
-    if (header != kTraceHeader || !file.seek(ref.offset)) {
+    // A damaged entry may name a size past the file: nothing is read (or allocated) for it.
+    if (header != kTraceHeader || ref.offset > file.size() ||
+        ref.length > file.size() - ref.offset - kBlockOverhead || !file.seek(ref.offset)) {
         return std::nullopt;
     }
     const QByteArray block = file.read(ref.length + kBlockOverhead);
@@ -180,11 +183,22 @@ std::optional<BesideTraceRef> TraceRefOf(const QJsonObject& members) {
     }
     const QJsonValue offset = trace.toObject().value(QLatin1String("offset"));
     const QJsonValue length = trace.toObject().value(QLatin1String("length"));
-    if (!offset.isDouble() || !length.isDouble()) {
+    // Whole numbers a file position can be; others (1e300, 8.5) name no block.
+    auto position = [](const QJsonValue& value) -> std::optional<qint64> {
+        constexpr double kLargest = 9007199254740992.0; // 2^53, still exact in a double
+        const double number = value.toDouble(-1);
+        if (!value.isDouble() || !(number >= 0 && number <= kLargest) ||
+            number != std::floor(number)) {
+            return std::nullopt;
+        }
+        return static_cast<qint64>(number);
+    };
+    const auto at = position(offset);
+    const auto size = position(length);
+    if (!at || !size) {
         return std::nullopt;
     }
-    return BesideTraceRef{static_cast<qint64>(offset.toDouble()),
-                          static_cast<qint64>(length.toDouble())};
+    return BesideTraceRef{*at, *size};
 }
 
 void AttachBesideImage(const QByteArray& entries, std::vector<ResultRecord>& records) {
