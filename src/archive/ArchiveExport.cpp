@@ -1,11 +1,14 @@
 #include "archive/ArchiveExport.h"
 
 #include "archive/ArchiveStore.h"
+#include "core/ShotHold.h"
 #include "platform/Dialogs.h"
 #include "platform/TextFile.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 
 #include <cmath>
 
@@ -59,6 +62,66 @@ QString CsvField(const QString& text) {
     return QChar(u'"') + quoted + QChar(u'"');
 }
 
+namespace {
+
+QStringList HoldCsvFields(const std::vector<ShotHold>& holds) {
+    // Means in units (and the path in mm where known), whatever the table shows.
+    std::vector<ShotHold> inUnits = holds;
+    for (ShotHold& h : inUnits) {
+        h.mmPerUnit = ShotHold::kNone;
+    }
+    const HoldMeans m = MeanHolds(inUnits);
+    double mm = 0.0;
+    int mmShots = 0;
+    for (const ShotHold& h : holds) {
+        if (h.valid && HasFigure(h.len1mm)) {
+            mm += h.len1mm;
+            ++mmShots;
+        }
+    }
+    const auto number = [](double v) { return HasFigure(v) ? Decimal(v, QChar(u',')) : QString(); };
+    const auto percent = [](double v) {
+        return HasFigure(v) ? QString::number(std::lround(v * 100.0)) : QString();
+    };
+    if (m.shots == 0) {
+        return {QString(), QString(), QString(), QString(), QString(), QString(), QString()};
+    }
+    return {
+        number(m.hold),  number(m.len1),    number(mmShots > 0 ? mm / mmShots : ShotHold::kNone),
+        percent(m.in10), percent(m.steady), number(m.move02),
+        number(m.jerk)};
+}
+
+QString HoldJson(const QJsonObject& beside, size_t shotCount) {
+    const QJsonArray shots = beside.value(QLatin1String("shots")).toArray();
+    QStringList each;
+    bool any = false;
+    for (const auto& shot : shots) {
+        QJsonObject figures;
+        const QJsonObject one = shot.toObject();
+        for (const char* key :
+             {"hold", "len1", "len1mm", "in10", "steady", "move02", "jerk", "jerkDir"}) {
+            if (one.contains(QLatin1String(key))) {
+                figures.insert(QLatin1String(key), one.value(QLatin1String(key)));
+            }
+        }
+        any = any || !figures.isEmpty();
+        each << (figures.isEmpty()
+                     ? QStringLiteral("null")
+                     : QString::fromUtf8(QJsonDocument(figures).toJson(QJsonDocument::Compact)));
+    }
+    if (!any) {
+        return {};
+    }
+    // One entry per shot of the record, as "shots" has.
+    while (static_cast<size_t>(each.size()) < shotCount) {
+        each << QStringLiteral("null");
+    }
+    return QStringLiteral(", \"hold\": [") + each.join(QStringLiteral(", ")) + QChar(u']');
+}
+
+} // namespace
+
 std::vector<ResultRecord> RecordsOfDate(const std::vector<ResultRecord>& records,
                                         const QString& date) {
     std::vector<ResultRecord> day;
@@ -84,6 +147,11 @@ QByteArray ResultsCsv(const std::vector<ResultRecord>& records, const ExportScop
         header << QString::number(score);
     }
     header << QStringLiteral("Промахи") << QStringLiteral("Сумма") << QStringLiteral("Комментарий");
+    // The means of the hold figures kept beside the record; empty for one without them.
+    header << QStringLiteral("Удержание, с") << QStringLiteral("След за 1 с, ед.")
+           << QStringLiteral("След за 1 с, мм") << QStringLiteral("В 10, %")
+           << QStringLiteral("Устойчивость, %") << QStringLiteral("За 0,2 с, ед.")
+           << QStringLiteral("Срыв, ед.");
     QString text = header.join(QChar(u';')) + QStringLiteral("\r\n");
     for (const ResultRecord& r : records) {
         QStringList row = {CsvField(scope.group),
@@ -99,6 +167,7 @@ QByteArray ResultsCsv(const std::vector<ResultRecord>& records, const ExportScop
             row << QString::number(HitCount(hits));
         }
         row << CsvField(r.SumText) << CsvField(r.Comment);
+        row << HoldCsvFields(HoldsOfRecord(r.Beside));
         text += row.join(QChar(u';')) + QStringLiteral("\r\n");
     }
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
@@ -137,8 +206,8 @@ QByteArray ResultsJson(const std::vector<ResultRecord>& records, const ExportSco
                 QStringLiteral("misses\": ") + QString::number(HitCount(r.Hits[kMissColumn])) + n +
                 QStringLiteral("sum\": ") + QString::number(HitCount(r.SumText)) + n +
                 QStringLiteral("comment\": ") + JsonString(r.Comment) + n +
-                QStringLiteral("shots\": [") + shots.join(QStringLiteral(", ")) +
-                QStringLiteral("]}");
+                QStringLiteral("shots\": [") + shots.join(QStringLiteral(", ")) + QChar(u']') +
+                HoldJson(r.Beside, r.Shots.size()) + QChar(u'}');
     }
     text += records.empty() ? QStringLiteral("]\n}\n") : QStringLiteral("\n  ]\n}\n");
     return text.toUtf8();

@@ -1,6 +1,7 @@
 #include "archive/Printing.h"
 
 #include "core/ProgramState.h"
+#include "core/ShotHold.h"
 #include "targets/GroupAnalysis.h"
 #include "targets/Scoring.h"
 #include "targets/TargetDrawing.h"
@@ -232,6 +233,13 @@ void DrawResultSheet(Canvas& canvas, int dpi, const ResultRecord& record, const 
         DrawSport(canvas, target);
     } else {
         DrawLibrary(canvas, target, library);
+    }
+
+    // The hold figures' means kept beside the record, under the target.
+    double holdY = target.B + 2 * target.G + L * 0.5;
+    for (const QString& line : HoldFigureLines(MeanHolds(HoldsOfRecord(record.Beside)))) {
+        CentredText(canvas, 0, W, holdY, line);
+        holdY += L;
     }
 
     canvas.SetPen(kBlack, 8);

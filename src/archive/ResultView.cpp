@@ -2,6 +2,7 @@
 
 #include "archive/Printing.h"
 #include "core/ProgramState.h"
+#include "core/ShotHold.h"
 #include "targets/Scoring.h"
 #include "targets/TargetDrawing.h"
 
@@ -17,7 +18,10 @@ ResultTexts TextsOf(const ResultRecord& record, const QString& groupName, const 
     t.Time2 = QString::asprintf("%5.2f", static_cast<double>(record.ShootTime));
     t.Sym = record.SumText;
     t.Comm = record.Comment;
-    t.Figures = RecordFigureLines(record, zones).join(QChar(u'\n'));
+    // The hold figures' means where the record has them kept beside it.
+    t.Figures = (RecordFigureLines(record, zones) +
+                 HoldFigureLines(MeanHolds(HoldsOfRecord(record.Beside))))
+                    .join(QChar(u'\n'));
     return t;
 }
 

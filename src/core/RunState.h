@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Settings.h"
+#include "core/ShotHold.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -41,6 +42,9 @@ struct RunState {
     // time in ms since the series began and its score as scored when it was fired.
     std::array<std::vector<std::uint32_t>, kLaneCount> ShotMs;
     std::array<std::vector<std::int32_t>, kLaneCount> ShotScore;
+    // What the aiming trace said about each shot, where the window reads it (may be shorter
+    // than ShotPos: a shot beyond it has no figures).
+    std::array<std::vector<ShotHold>, kLaneCount> ShotHolds;
     // What a lane's record cannot hold and the archive keeps beside it: members of its entry
     // ("shots", "course", ...) and one trace payload. The save of the lane takes both.
     std::array<QJsonObject, kLaneCount> LaneBeside;
@@ -51,6 +55,7 @@ struct RunState {
         ShotPos[lane].clear();
         ShotMs[lane].clear();
         ShotScore[lane].clear();
+        ShotHolds[lane].clear();
         LaneBeside[lane] = QJsonObject();
         LaneTrace[lane].clear();
     }

@@ -154,7 +154,12 @@ void MultiShooterRun::TarClick(int lane) {
     if (lane < 0 || lane >= kLaneCount || m_state.LanePresent[Index(lane)] == 0) {
         return; // an absent lane's picture ignores clicks
     }
+    // The traces kept go with their lane; the aim recorded starts afresh.
+    if (const QByteArray kept = panel.FinishTraces(); !kept.isEmpty()) {
+        m_state.run.LaneTrace[Index(Lane())] = kept;
+    }
     panel.ResetSeriesTrace();
+    panel.ResumeTraces(m_state.run.LaneTrace[Index(lane)]);
     ClearAim(Lane());
     PreviousLane = Lane();
     m_state.CurrentLane = lane;

@@ -78,6 +78,11 @@ void MultiShooterRun::Pass(SeriesStep& series) {
             run.AimX[i] = aim.x;
             run.AimY[i] = aim.y;
         }
+        if (poll.traceSample) {
+            if (panel.RecordAim(run.AimX[cur], run.AimY[cur], m_endTick)) {
+                run.LaneTrace[cur] = panel.TracesPayload();
+            }
+        }
         device.LastLevel = device.Level[cur];
         // The shots of each lane.
         for (int lane = 0; lane < kLaneCount; ++lane) {

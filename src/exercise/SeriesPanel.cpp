@@ -53,9 +53,24 @@ SeriesPanel::SeriesPanel(const QString& title, const char* suffix, QWidget* pare
 
 void SeriesPanel::ShowShots(const RunState& run, int lane) {
     m_model.Update(run, lane);
-    const QString text = SeriesFigureLines(m_model.Figures()).join(QLatin1Char('\n'));
+    QStringList lines = SeriesFigureLines(m_model.Figures());
+    if (m_holdMeans) {
+        lines << HoldFigureLines(m_model.Means());
+    }
+    const QString text = lines.join(QLatin1Char('\n'));
     if (m_figures->text() != text) {
         m_figures->setText(text);
+    }
+}
+
+void SeriesPanel::ShowHoldFigures(bool shown, bool means) {
+    m_model.SetHoldColumns(shown);
+    m_holdMeans = shown && means;
+    m_figures->SetLines(kFigureLines + (m_holdMeans ? kHoldLines : 0));
+    auto* header = m_table->horizontalHeader();
+    // The shot's own columns share the width; the figures' narrow ones take what they need.
+    for (int c = ShotTableModel::Hold; c < m_model.columnCount(); ++c) {
+        header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     }
 }
 

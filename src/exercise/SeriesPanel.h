@@ -2,6 +2,8 @@
 
 #include "exercise/ShotTableModel.h"
 
+#include "platform/FittedLabel.h"
+
 #include <QGroupBox>
 
 class QLabel;
@@ -18,10 +20,16 @@ class SeriesPanel final : public QGroupBox {
 public:
     // The most lines the group figures take (SeriesFigureLines).
     static constexpr int kFigureLines = 6;
+    // And the hold figures' means (HoldFigureLines) where they are shown.
+    static constexpr int kHoldLines = 1;
 
     SeriesPanel(const QString& title, const char* suffix, QWidget* parent = nullptr);
 
     void ShowShots(const RunState& run, int lane);
+    // The hold figures in narrow columns and, with `means`, their means under the group
+    // figures (a line more: the windows with two tables or five lanes have no room for it on
+    // a 768-line screen).
+    void ShowHoldFigures(bool shown, bool means = true);
     // Selects and shows the row of shot `shot` (from 0); none when negative.
     void ShowReplayShot(int shot);
 
@@ -36,9 +44,10 @@ private:
     void FitRows();
 
     ShotTableModel m_model;
-    QLabel* m_figures;
+    FittedLabel* m_figures;
     QTableView* m_table;
     bool m_replaying = false;
+    bool m_holdMeans = false;
 };
 
 } // namespace ryvo

@@ -9,6 +9,28 @@
 
 namespace ryvo {
 
+void KeepShotHold(ProgramState& state, TargetPanel& panel, int lane, std::optional<ShotPoint> point,
+                  std::optional<ShotPoint> jerkPoint, std::uint32_t now) {
+    const auto i = static_cast<size_t>(lane);
+    RunState& run = state.run;
+    if (run.ShotCount[i] == 0) {
+        return;
+    }
+    const int shot = static_cast<int>(run.ShotCount[i]) - 1;
+    ShotHold hold;
+    if (point) {
+        const HoldTarget& target = panel.HoldTargetFor(
+            state.settings.Target[i], state.TargetLibrary ? &*state.TargetLibrary : nullptr);
+        hold = ComputeHoldFigures(panel.Aim(), now, *point, jerkPoint, target);
+        panel.BeginShotTrace(shot, now);
+        run.LaneTrace[i] = panel.TracesPayload();
+    }
+    std::vector<ShotHold>& holds = run.ShotHolds[i];
+    holds.resize(run.ShotCount[i]);
+    holds.back() = hold;
+    KeepHoldMembers(run.LaneBeside[i], shot, hold);
+}
+
 std::optional<ShotPoint> RegisterShot(ProgramState& state, TargetPanel& panel, int lane,
                                       std::int32_t level, std::uint32_t now) {
     const auto i = static_cast<size_t>(lane);
@@ -35,6 +57,7 @@ std::optional<ShotPoint> RegisterShot(ProgramState& state, TargetPanel& panel, i
     }
     point = RecordShot(run, lane, point, settings.Target[i], LoadedZones(state), now).point;
 
+    std::optional<ShotPoint> jerkPoint;
     if (lit) {
         view.SetVisible(ViewItem::ImageActive, false);
         if (const auto index = JerkIndex(settings.TimePost, settings.TimeGun)) {
@@ -42,10 +65,16 @@ std::optional<ShotPoint> RegisterShot(ProgramState& state, TargetPanel& panel, i
             const TargetPoint jerk = ToTarget(settings, lane, sample.x, sample.y);
             panel.ShowJerkMarker(jerk.x, jerk.y,
                                  settings.FlagPostGunEnable == 1 && WithinTarget(jerk.x, jerk.y));
+            // An entry beyond the trace taken so far is no aim.
+            if (*index < panel.TracePoints() && sample.x != kEmptyTrace) {
+                jerkPoint = ShotPoint{jerk.x, jerk.y};
+            }
         } else {
             panel.HideJerkMarker();
         }
     }
+    KeepShotHold(state, panel, lane, lit ? std::optional<ShotPoint>(point) : std::nullopt,
+                 jerkPoint, now);
     panel.DrawLastHoles(lane, lit);
     return point;
 }

@@ -17,6 +17,12 @@ namespace ryvo {
 std::optional<ShotPoint> RegisterShot(ProgramState& state, TargetPanel& panel, int lane,
                                       std::int32_t level, std::uint32_t now);
 
+// The figures of the lane's newest shot from the panel's recorded aim, kept in the run (the
+// table's ShotHolds, the record's members beside the archive) and its trace begun. `point`
+// is the shot point of a lit lane, nullopt for a dark shot (no figures, no trace).
+void KeepShotHold(ProgramState& state, TargetPanel& panel, int lane, std::optional<ShotPoint> point,
+                  std::optional<ShotPoint> jerkPoint, std::uint32_t now);
+
 // After the shot's sound: the trigger taken, the statistics and the level text shown, and
 // the shot on the screen at once.
 void ShowRegisteredShot(ProgramState& state, TargetPanel& panel, int lane, std::int32_t level);

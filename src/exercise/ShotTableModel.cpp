@@ -1,5 +1,6 @@
 #include "exercise/ShotTableModel.h"
 
+#include "exercise/HoldFigures.h"
 #include "targets/Scoring.h"
 
 #include <algorithm>
@@ -53,7 +54,33 @@ QString ShotSeconds(std::uint32_t ms) {
 ShotTableModel::ShotTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 ShotTableModel::Row ShotTableModel::RowOf(const RunState& run, size_t lane, size_t shot) {
-    return Row{run.ShotPos[lane][shot], run.ShotMs[lane][shot], run.ShotScore[lane][shot]};
+    const std::vector<ShotHold>& holds = run.ShotHolds[lane];
+    return Row{run.ShotPos[lane][shot], run.ShotMs[lane][shot], run.ShotScore[lane][shot],
+               shot < holds.size() ? holds[shot] : ShotHold{}};
+}
+
+void ShotTableModel::SetHoldColumns(bool shown) {
+    if (shown == m_holdColumns) {
+        return;
+    }
+    beginResetModel();
+    m_holdColumns = shown;
+    endResetModel();
+}
+
+bool ShotTableModel::InMillimetres() const {
+    const auto first =
+        std::find_if(m_rows.begin(), m_rows.end(), [](const Row& r) { return r.hold.valid; });
+    return first != m_rows.end() && HasFigure(first->hold.len1mm);
+}
+
+HoldMeans ShotTableModel::Means() const {
+    std::vector<ShotHold> holds;
+    holds.reserve(m_rows.size());
+    for (const Row& r : m_rows) {
+        holds.push_back(r.hold);
+    }
+    return MeanHolds(holds);
 }
 
 void ShotTableModel::Update(const RunState& run, int lane) {
@@ -82,6 +109,10 @@ void ShotTableModel::Update(const RunState& run, int lane) {
         AddToFigures(m_rows.back());
     }
     endInsertRows();
+    if (m_holdColumns) {
+        // The length units follow the first shot with figures.
+        emit headerDataChanged(Qt::Horizontal, Len1, Jerk);
+    }
 }
 
 void ShotTableModel::Clear() {
@@ -143,7 +174,10 @@ int ShotTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ShotTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
+    if (parent.isValid()) {
+        return 0;
+    }
+    return m_holdColumns ? ColumnCount : Hold;
 }
 
 QVariant ShotTableModel::data(const QModelIndex& index, int role) const {
@@ -179,6 +213,39 @@ QVariant ShotTableModel::data(const QModelIndex& index, int role) const {
         // The window's result label shows 0 for a miss and a dark target.
         return QString::number(IsHit(row.point, row.score) ? row.score : 0);
     default:
+        return HoldCell(row, index.column());
+    }
+}
+
+QVariant ShotTableModel::HoldCell(const Row& row, int column) const {
+    const ShotHold& h = row.hold;
+    if (!h.valid) {
+        return QStringLiteral("—");
+    }
+    const bool mm = InMillimetres();
+    const auto length = [&](double units) {
+        return HasFigure(units) ? QString::number(mm ? HoldLength(h, units) : units, 'f', 1)
+                                : QStringLiteral("—");
+    };
+    const auto percent = [](double v) {
+        return HasFigure(v) ? QString::number(std::lround(v * 100.0)) : QStringLiteral("—");
+    };
+    switch (column) {
+    case Hold:
+        return QString::number(h.hold, 'f', 1);
+    case Len1:
+        return length(h.len1);
+    case In10:
+        return percent(h.in10);
+    case Steady:
+        return percent(h.steady);
+    case Move02:
+        return length(h.move02);
+    case Jerk:
+        return length(h.jerk);
+    case JerkDir:
+        return h.jerkDirection >= 0 ? JerkDirectionWords(h.jerkDirection) : QStringLiteral("—");
+    default:
         return {};
     }
 }
@@ -193,6 +260,20 @@ QVariant ShotTableModel::headerData(int section, Qt::Orientation orientation, in
             return QStringLiteral("Секунд от начала серии");
         case Interval:
             return QStringLiteral("Секунд от предыдущего выстрела");
+        case Hold:
+            return QStringLiteral("Удержание: секунд от входа прицела в мишень до выстрела");
+        case Len1:
+            return QStringLiteral("Длина следа за последнюю секунду");
+        case In10:
+            return QStringLiteral("Доля последней секунды в десятке (лучшей зоне)");
+        case Steady:
+            return QStringLiteral("Доля последней секунды в круге десятки вокруг средней точки");
+        case Move02:
+            return QStringLiteral("Движение за последние 0,2 с");
+        case Jerk:
+            return QStringLiteral("Срыв: от точки срыва до точки выстрела");
+        case JerkDir:
+            return QStringLiteral("Куда ушёл прицел при срыве");
         default:
             return {};
         }
@@ -209,6 +290,20 @@ QVariant ShotTableModel::headerData(int section, Qt::Orientation orientation, in
         return QStringLiteral("Интервал");
     case Value:
         return QStringLiteral("Очки");
+    case Hold:
+        return QStringLiteral("Уд., с");
+    case Len1:
+        return InMillimetres() ? QStringLiteral("1 с, мм") : QStringLiteral("1 с, ед.");
+    case In10:
+        return QStringLiteral("В 10, %");
+    case Steady:
+        return QStringLiteral("Уст., %");
+    case Move02:
+        return InMillimetres() ? QStringLiteral("0,2 с, мм") : QStringLiteral("0,2 с, ед.");
+    case Jerk:
+        return InMillimetres() ? QStringLiteral("Срыв, мм") : QStringLiteral("Срыв, ед.");
+    case JerkDir:
+        return QStringLiteral("Куда");
     default:
         return {};
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/RunState.h"
+#include "core/ShotHold.h"
+#include "exercise/HoldFigures.h"
 #include "targets/GroupAnalysis.h"
 
 #include <QAbstractTableModel>
@@ -25,7 +27,21 @@ QString ShotSeconds(std::uint32_t ms);
 class ShotTableModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Number, Time, Interval, Value, ColumnCount };
+    enum Column {
+        Number,
+        Time,
+        Interval,
+        Value,
+        // What the aiming trace said, for windows that show it.
+        Hold,
+        Len1,
+        In10,
+        Steady,
+        Move02,
+        Jerk,
+        JerkDir,
+        ColumnCount
+    };
 
     explicit ShotTableModel(QObject* parent = nullptr);
 
@@ -33,6 +49,10 @@ public:
     // shots that are not the ones shown (a new series) fill the table anew.
     void Update(const RunState& run, int lane);
     void Clear();
+    // Shows the hold figures' columns (windows that compute them).
+    void SetHoldColumns(bool shown);
+    [[nodiscard]] bool HoldColumns() const { return m_holdColumns; }
+    [[nodiscard]] HoldMeans Means() const;
 
     [[nodiscard]] int Lane() const { return m_lane; }
     [[nodiscard]] const GroupFigures& Figures() const { return m_figures; }
@@ -49,14 +69,22 @@ private:
         ShotPoint point;
         std::uint32_t ms = 0;
         std::int32_t score = 0;
-        bool operator==(const Row&) const = default;
+        ShotHold hold;
+        // The shot, not its figures (which a NaN would never let equal).
+        bool operator==(const Row& o) const {
+            return point == o.point && ms == o.ms && score == o.score;
+        }
     };
+    [[nodiscard]] QVariant HoldCell(const Row& row, int column) const;
+    // Lengths are in mm: the first shot with figures has a known target size.
+    [[nodiscard]] bool InMillimetres() const;
     static Row RowOf(const RunState& run, size_t lane, size_t shot);
     void Reset(const RunState& run, size_t lane, size_t count);
     // Adds the row's shot to the figures.
     void AddToFigures(const Row& row);
 
     int m_lane = -1;
+    bool m_holdColumns = false;
     std::vector<Row> m_rows;
     GroupFigures m_figures;
     // The hits that take part, and the sums of their coordinates.

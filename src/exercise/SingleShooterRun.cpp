@@ -289,6 +289,11 @@ void SingleShooterRun::Pass(SeriesStep& series) {
         const TargetPoint aim = ToTarget(settings, lane, device.PosX[i], device.PosY[i]);
         run.AimX[i] = aim.x;
         run.AimY[i] = aim.y;
+        if (poll.traceSample) {
+            if (panel.RecordAim(aim.x, aim.y, m_services.clock->TickCount())) {
+                run.LaneTrace[i] = panel.TracesPayload();
+            }
+        }
         // The shot: its time when it is the last, its registration, its sound (the last one
         // heard to its end), then the miss indicators.
         run.ShotPending[i] = device.Trigger[i] == 1 ? 1 : 0;

@@ -150,6 +150,7 @@ TShoot1::TShoot1(ProgramState& state, const Services& services, QWidget* parent)
     Named(new QLabel(this), "Label1")->hide();
     // The series takes what height the column has left.
     m_series = new SeriesPanel(QStringLiteral("Серия"), "");
+    m_series->ShowHoldFigures(true);
     ScaleText(m_series, kCaptionPoints);
     panel.SetSeries(m_series);
     side->addWidget(m_series, 1);

@@ -96,6 +96,7 @@ TShoot2::TShoot2(ProgramState& state, const Services& services, QWidget* parent)
     auto series = [this, middle](int lane, const char* suffix) {
         auto* panel = new SeriesPanel(
             lane == 0 ? QStringLiteral("Стрелок 1") : QStringLiteral("Стрелок 2"), suffix);
+        panel->ShowHoldFigures(true, false);
         ScaleText(panel, kCaptionPoints);
         ScaleSize(panel, kSeriesWidth);
         m_lanes[static_cast<size_t>(lane)]->SetSeries(panel);

@@ -208,6 +208,7 @@ TShoots5::TShoots5(ProgramState& state, const Services& services, QWidget* paren
     controls->addStretch(1);
     // The selected lane's series takes what height the column has left.
     m_series = new SeriesPanel(QStringLiteral("Серия"), "");
+    m_series->ShowHoldFigures(true, false);
     ScaleText(m_series, kCaptionPoints);
     // As wide as the signal group below the wider statistics: on a 4:3 screen the large
     // target stays well the largest thing of the window.

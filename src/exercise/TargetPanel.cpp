@@ -1,6 +1,7 @@
 #include "exercise/TargetPanel.h"
 
 #include "calibration/Calibration.h"
+#include "platform/ResourceLibrary.h"
 #include "targets/Scoring.h"
 
 #include <algorithm>
@@ -70,7 +71,29 @@ void TargetPanel::EmptyTrace() {
     m_traceFull = 0;
 }
 
+const HoldTarget& TargetPanel::HoldTargetFor(std::int32_t type, const ResourceLibrary* library) {
+    if (!m_holdTargetMade || type != m_holdTargetType) {
+        m_holdZones = library != nullptr ? library->Zones() : nullptr;
+        m_holdTarget = MakeHoldTarget(type, library);
+        m_holdTargetType = type;
+        m_holdTargetMade = true;
+    }
+    return m_holdTarget;
+}
+
+void TargetPanel::ResetHold() {
+    m_aim.Clear();
+    m_traces.Clear();
+    m_holdTargetMade = false;
+}
+
+QByteArray TargetPanel::FinishTraces() {
+    m_traces.Finish();
+    return m_traces.Payload();
+}
+
 void TargetPanel::ResetSeriesTrace() {
+    ResetHold();
     m_postGunShown = false;
     m_tracePoints = 0;
     m_frozenCount = 0;

@@ -3,6 +3,8 @@
 #include "core/ProgramState.h"
 #include "core/TraceBuffer.h"
 #include "exercise/ExerciseView.h"
+#include "exercise/HoldFigures.h"
+#include "exercise/HoldTrace.h"
 #include "targets/Marks.h"
 
 #include <QImage>
@@ -10,9 +12,13 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace ryvo {
+
+class ResourceLibrary;
+class ZoneMaps;
 
 // Texts of the level indicator.
 QString LevelText(const ProgramState& state, std::uint32_t level);
@@ -51,6 +57,8 @@ public:
     void EmptyTrace();
     // A new series counts its trace points and frozen trace from zero.
     void ResetSeriesTrace();
+    // A new series records its aim and keeps its traces from nothing.
+    void ResetHold();
     // Takes the trace at a shot; it is drawn by DrawPendingFreeze, on the next turn or
     // before anything else is drawn on the trace, so the hole is on screen first and the
     // picture ends up as if it had been drawn in between.
@@ -88,6 +96,22 @@ public:
     [[nodiscard]] PanelView& View() { return m_panelView; }
     [[nodiscard]] int TracePoints() const { return m_tracePoints; }
     [[nodiscard]] int TraceFull() const { return m_traceFull; }
+    // The lane's aim in target units at `tick`, for the figures of its shots (O(1)).
+    // True when it completed a shot's follow-through: the kept traces changed.
+    bool RecordAim(float x, float y, std::uint32_t tick) {
+        m_aim.Push(x, y, tick);
+        return m_traces.Add(x, y, tick);
+    }
+    // The kept trace of shot `shot` (from 0) begins at `tick` from the aim recorded.
+    void BeginShotTrace(int shot, std::uint32_t tick) { m_traces.BeginShot(m_aim, shot, tick); }
+    [[nodiscard]] QByteArray TracesPayload() const { return m_traces.Payload(); }
+    // The panel goes over to another lane: the traces so far, finished (nothing when none);
+    // then, after ResetSeriesTrace, the new lane's earlier traces are gone on from.
+    [[nodiscard]] QByteArray FinishTraces();
+    void ResumeTraces(const QByteArray& earlier) { m_traces.Resume(earlier); }
+    [[nodiscard]] const HoldRecorder& Aim() const { return m_aim; }
+    // The figures' view of a target type, made once a series (or when the type changes).
+    const HoldTarget& HoldTargetFor(std::int32_t type, const ResourceLibrary* library);
     // TraceLength kept within what the list can hold (1..9999).
     [[nodiscard]] int EffectiveTraceLength() const;
     [[nodiscard]] int FrozenCount() const { return m_frozenCount; }
@@ -114,6 +138,13 @@ protected:
 
 private:
     TraceBuffer m_trace;
+    HoldRecorder m_aim;
+    HoldTraces m_traces;
+    HoldTarget m_holdTarget;
+    // Made again at each series; the pack's zone maps it points into are kept alive.
+    bool m_holdTargetMade = false;
+    std::int32_t m_holdTargetType = 0;
+    std::shared_ptr<const ZoneMaps> m_holdZones;
     int m_tracePoints = 0;
     int m_traceFull = 0;
     // Entries from here on are empty (the ring buffer is cleared lazily behind the trace).

@@ -1,5 +1,7 @@
 #include "exercise/TwoShooterRun.h"
 
+#include "exercise/ShotRegistration.h"
+
 #include "calibration/Calibration.h"
 #include "device/TFormShoot.h"
 #include "exercise/LaneClock.h"
@@ -73,6 +75,9 @@ void TwoShooterRun::Pass(SeriesStep& series) {
                     const TargetPoint aim = ToTarget(settings, lane, x, y);
                     run.AimX[i] = aim.x;
                     run.AimY[i] = aim.y;
+                    if (panel.RecordAim(aim.x, aim.y, m_services.clock->TickCount())) {
+                        run.LaneTrace[i] = panel.TracesPayload();
+                    }
                 }
                 panel.ShowAimPoint(panel.Scale(), std::trunc(run.AimY[i]), std::trunc(run.AimX[i]));
             } else {
@@ -171,13 +176,17 @@ void TwoShooterRun::RegisterShot(SeriesStep& series, int lane) {
     }
     panel.ShowMiss(run.LastScore[i], static_cast<int>(x), static_cast<int>(y),
                    LevelInWindow(m_two, m_two.Device.LastLevel));
+    std::optional<ShotPoint> jerkPoint;
     if (settings.EnableTrace == 1 && lit) {
         panel.TailShoot();
+        jerkPoint = ShotPoint{panel.PostGunX(), panel.PostGunY()};
         // The hole lies over the shot traces, as drawn before them and erased after.
         if (hole) {
             panel.DrawHole(x, y, kBlack, kWhite, HoleStyle::OnePixel);
         }
     }
+    KeepShotHold(m_two, panel, lane, lit ? std::optional<ShotPoint>(ShotPoint{x, y}) : std::nullopt,
+                 jerkPoint, now);
     panel.ShowStatistics(lane);
     m_two.RangeScreen.Shot(m_two, lane, std::min(settings.ShootsNumber, kMaxShots));
     ShotSound(series, ryvo::LastShotWaits(run, m_two.LanePresent, kTwoLanes, settings.ShootsNumber,

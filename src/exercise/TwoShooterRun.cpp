@@ -236,6 +236,7 @@ void TwoShooterRun::SeriesStart() {
         std::fill(device.TraceHistX[i].begin(), device.TraceHistX[i].end(), 0.0F);
         std::fill(device.TraceHistY[i].begin(), device.TraceHistY[i].end(), 0.0F);
         Panel(lane).ResetSeries();
+        Panel(lane).ResetHold();
     }
     device.LastLevel = 0;
     for (int lane = 0; lane < kShooters; ++lane) {

@@ -1,6 +1,9 @@
 #include "archive/ArchiveExport.h"
 #include "ArchiveTool.h"
+#include "core/RunState.h"
+#include "core/ShotHold.h"
 #include "support/TempDir.h"
+#include "targets/Scoring.h"
 
 #include <gtest/gtest.h>
 
@@ -236,4 +239,60 @@ TEST(ArchiveTool, TheBuiltProgramFindsThePacksOfItsDataDirectory) {
     // silhouette scores: without the pack's zone map the sum would be 0.
     EXPECT_EQ(out, Tool(a.Export() + QStringList{"--format", "json"}, dataDir).out);
     EXPECT_FALSE(out.contains("\"sum\": 0,")) << out.toStdString();
+}
+
+TEST(ArchiveExport, HoldFiguresKeptBesideARecordGoIntoBothExports) {
+    ResultRecord with;
+    with.Date = QStringLiteral("1.2.2026");
+    with.Shots = {{0.0F, 0.0F}, {1.0F, 1.0F}, {kDarkShotPosition, kDarkShotPosition}};
+    ShotHold a;
+    a.valid = true;
+    a.hold = 2.0;
+    a.len1 = 10.0;
+    a.len1mm = 25.0;
+    a.mmPerUnit = 2.5;
+    a.in10 = 1.0;
+    a.steady = 0.5;
+    a.move02 = 1.0;
+    a.jerk = 3.0;
+    a.jerkDirection = JerkDirection(0.0, -3.0);
+    ShotHold b = a;
+    b.hold = 4.0;
+    b.len1 = 20.0;
+    b.len1mm = 50.0;
+    b.in10 = 0.0;
+    b.jerk = ShotHold::kNone;
+    b.jerkDirection = -1;
+    KeepHoldMembers(with.Beside, 0, a);
+    KeepHoldMembers(with.Beside, 1, b);
+    KeepHoldMembers(with.Beside, 2, ShotHold{}); // dark: nothing
+    // Another feature's member of the same shot stays.
+    SetShotMember(with.Beside, 0, QStringLiteral("t"), 1.5);
+    ResultRecord without = with;
+    without.Beside = QJsonObject();
+
+    const ExportScope scope{QStringLiteral("G"), 2026, 2, {}};
+    const QList<QByteArray> lines = ResultsCsv({with, without}, scope).mid(3).split('\n');
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines[0].endsWith(";Удержание, с;След за 1 с, ед.;След за 1 с, мм;В 10, %;"
+                                  "Устойчивость, %;За 0,2 с, ед.;Срыв, ед.\r"));
+    EXPECT_TRUE(lines[1].endsWith(";3,00;15,00;37,50;50;50;1,00;3,00\r")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(";;;;;;;\r")) << lines[2].toStdString();
+
+    const QByteArray json = ResultsJson({with, without}, scope);
+    EXPECT_TRUE(json.contains(R"("hold": [{"hold":2,"in10":1,"jerk":3,"jerkDir":"вверх",)"
+                              R"("len1":10,"len1mm":25,"move02":1,"steady":0.5}, )"
+                              R"({"hold":4,"in10":0,"len1":20,"len1mm":50,"move02":1,)"
+                              R"("steady":0.5}, null]})"))
+        << json.toStdString();
+    EXPECT_EQ(json.count("\"hold\": ["), 1) << "the record without figures has none";
+
+    // And read back as the view and the sheet take them.
+    const std::vector<ShotHold> holds = HoldsOfRecord(with.Beside);
+    ASSERT_EQ(holds.size(), 2U) << "the dark shot kept nothing";
+    EXPECT_EQ(holds[0].jerkDirection, a.jerkDirection);
+    const HoldMeans m = MeanHolds(holds);
+    EXPECT_EQ(HoldFigureLines(m),
+              QStringList{QStringLiteral("Удерж. 3.0 с, след 1 с 37.5 мм, в 10 50 %, устойч. 50 "
+                                         "%, 0,2 с 2.5 мм, срыв 7.5 мм")});
 }

@@ -1,5 +1,7 @@
 #include "archive/Printing.h"
+#include "archive/ResultView.h"
 #include "core/ProgramState.h"
+#include "core/ShotHold.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -215,4 +217,36 @@ TEST(Printing, DayTableContinuesOnFurtherPages) {
         rule = At(first, x, first.height() / 2) == kBlack;
     }
     EXPECT_TRUE(rule);
+}
+
+TEST(Printing, HoldFiguresKeptBesideTheRecordArePrintedUnderTheTargetAndShownInTheView) {
+    ResultRecord r = Sheet(2, {{0, 0}, {5, 5}});
+    ShotHold h;
+    h.valid = true;
+    h.hold = 2.5;
+    h.len1 = 12.0;
+    h.len1mm = 30.0;
+    h.mmPerUnit = 2.5;
+    h.in10 = 0.75;
+    h.steady = 1.0;
+    h.move02 = 2.0;
+    h.jerk = 1.0;
+    h.jerkDirection = 2;
+    KeepHoldMembers(r.Beside, 0, h);
+    KeepHoldMembers(r.Beside, 1, h);
+    const QString line = QStringLiteral(
+        "Удерж. 2.5 с, след 1 с 30.0 мм, в 10 75 %, устойч. 100 %, 0,2 с 5.0 мм, срыв 2.5 мм");
+    ImagePrinter printer;
+    ASSERT_TRUE(PrintTarget(printer, r, QStringLiteral("Взвод"), ProgramState()).ok);
+    EXPECT_TRUE(Contains(printer.pages[0].texts, line));
+    EXPECT_TRUE(TextsOf(r, QString(), nullptr).Figures.endsWith(QChar(u'\n') + line));
+
+    // A record without them prints and shows as it did.
+    ResultRecord bare = r;
+    bare.Beside = QJsonObject();
+    ImagePrinter plain;
+    ASSERT_TRUE(PrintTarget(plain, bare, QStringLiteral("Взвод"), ProgramState()).ok);
+    EXPECT_EQ(plain.pages[0].texts.size() + 1, printer.pages[0].texts.size());
+    EXPECT_EQ(TextsOf(bare, QString(), nullptr).Figures,
+              RecordFigureLines(bare, nullptr).join(QChar(u'\n')));
 }

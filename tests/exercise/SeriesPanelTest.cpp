@@ -2,7 +2,9 @@
 
 #include "AimPath.h"
 
+#include "exercise/HoldTrace.h"
 #include "exercise/SeriesPanel.h"
+#include "targets/Scoring.h"
 
 #include <gtest/gtest.h>
 
@@ -172,4 +174,72 @@ TEST(TShoot1Series, ADarkTargetShotIsCountedApartAndReadsZero) {
     EXPECT_EQ(Cell(w, 0, 3), QStringLiteral("0"));
     EXPECT_TRUE(Figures(w).contains(QStringLiteral("По тёмной мишени: 1")));
     EXPECT_TRUE(Figures(w).startsWith(QStringLiteral("СТП: попаданий нет")));
+}
+
+TEST(TShoot1Series, HoldFiguresStandInNarrowColumnsAndTheirMeansInTheFigures) {
+    Window w;
+    w.state.settings.ShootsNumber = 3;
+    w.state.settings.Target[0] = kTargetSport;
+    w.page.resize(1366, 768);
+    w.page.show();
+    QCoreApplication::processEvents();
+    w.page.FormActivate();
+    w.Button("Start")->click();
+    w.Tick(30);
+    ASSERT_EQ(w.page.Run().CurrentPhase(), Phase::Series);
+    // A still hold in the centre for well over a second, then a shot aimed off the target,
+    // then one on a dark lane.
+    w.model.Lane(0).aim = std::make_unique<sim::FixedAim>(sim::Signal{0, 0});
+    w.Tick(150);
+    ShootAt(w, 0, 0);
+    ShootAt(w, 30000, 30000);
+    w.state.run.LaneLit[0] = 0;
+    ShootAt(w, 0, 0);
+    w.Tick(5);
+
+    const QAbstractItemModel* m = Table(w)->model();
+    QStringList headers;
+    for (int c = 0; c < m->columnCount(); ++c) {
+        headers << m->headerData(c, Qt::Horizontal).toString();
+    }
+    EXPECT_EQ(headers, (QStringList{"№", "Время", "Интервал", "Очки", "Уд., с", "1 с, мм",
+                                    "В 10, %", "Уст., %", "0,2 с, мм", "Срыв, мм", "Куда"}));
+    ASSERT_EQ(m->rowCount(), 3);
+    EXPECT_GE(Cell(w, 0, ShotTableModel::Hold).toDouble(), 1.5);
+    EXPECT_EQ(Cell(w, 0, ShotTableModel::Len1), QStringLiteral("0.0"));
+    EXPECT_EQ(Cell(w, 0, ShotTableModel::In10), QStringLiteral("100"));
+    EXPECT_EQ(Cell(w, 0, ShotTableModel::Steady), QStringLiteral("100"));
+    EXPECT_EQ(Cell(w, 0, ShotTableModel::Move02), QStringLiteral("0.0"));
+    EXPECT_EQ(Cell(w, 0, ShotTableModel::Jerk), QStringLiteral("0.0"));
+    EXPECT_EQ(Cell(w, 0, ShotTableModel::JerkDir), QStringLiteral("—"));
+    // Off the target at the pull: no hold; the move there shows in the path.
+    EXPECT_EQ(Cell(w, 1, ShotTableModel::Hold), QStringLiteral("0.0"));
+    EXPECT_GT(Cell(w, 1, ShotTableModel::Len1).toDouble(), 100.0);
+    // A dark shot has none.
+    for (int c = ShotTableModel::Hold; c < ShotTableModel::ColumnCount; ++c) {
+        EXPECT_EQ(Cell(w, 2, c), QStringLiteral("—")) << c;
+    }
+    const QStringList figures = Figures(w).split(QLatin1Char('\n'));
+    ASSERT_EQ(figures.size(), 7);
+    EXPECT_TRUE(figures[6].startsWith(QStringLiteral("Удерж. ")));
+    // Means over the two shots with figures (the second was in the 10 until it moved off).
+    const int in10 = (100 + Cell(w, 1, ShotTableModel::In10).toInt() + 1) / 2;
+    EXPECT_GT(Cell(w, 1, ShotTableModel::In10).toInt(), 0);
+
+    // What the save keeps beside the record: the two lit shots' figures and traces.
+    const std::vector<ShotHold> kept = HoldsOfRecord(w.state.run.LaneBeside[0]);
+    ASSERT_EQ(kept.size(), 2U);
+    EXPECT_NEAR(kept[0].hold, Cell(w, 0, ShotTableModel::Hold).toDouble(), 0.051);
+    EXPECT_DOUBLE_EQ(kept[0].in10, 1.0);
+    EXPECT_DOUBLE_EQ(kept[1].hold, 0.0);
+    const auto traces = ReadHoldTraces(w.state.run.LaneTrace[0]);
+    ASSERT_TRUE(traces.has_value());
+    ASSERT_EQ(traces->size(), 2U);
+    EXPECT_EQ((*traces)[1].shot, 1);
+    // The aim sat in the centre before the first shot and went far off before the second.
+    EXPECT_LE((*traces)[0].samples.front().ms, -1000);
+    EXPECT_NEAR((*traces)[0].samples.front().x, 0.0, 0.1);
+    EXPECT_GT(std::abs((*traces)[1].samples.back().x), 100.0F);
+    EXPECT_TRUE(figures[6].contains(QStringLiteral("в 10 %1 %, устойч. 50 %").arg(in10)))
+        << figures[6].toStdString();
 }

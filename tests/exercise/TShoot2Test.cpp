@@ -4,6 +4,8 @@
 #include "support/RecordingNavigator.h"
 #include "support/SimRig.h"
 
+#include "exercise/ShotTableModel.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -187,6 +189,18 @@ TEST(TShoot2Window, EachShooterHasASeriesPanelOfItsOwn) {
         << w.Text("GroupFigures1").toStdString();
     EXPECT_TRUE(w.Text("GroupFigures2").contains(QStringLiteral("(правее)")))
         << w.Text("GroupFigures2").toStdString();
+    // Each shooter's hold figures from that shooter's own aim: shooter 1 held still, shooter
+    // 2 moved right within the last second.
+    for (const char* name : {"ShotTable1", "ShotTable2"}) {
+        const QAbstractItemModel* m = table(name)->model();
+        ASSERT_EQ(m->columnCount(), ShotTableModel::ColumnCount) << name;
+        EXPECT_GT(m->data(m->index(0, ShotTableModel::Hold)).toDouble(), 0.2) << name;
+    }
+    const QAbstractItemModel* first = table("ShotTable1")->model();
+    EXPECT_EQ(first->data(first->index(0, ShotTableModel::Len1)).toString(), QStringLiteral("0.0"));
+    EXPECT_GT(second->data(second->index(0, ShotTableModel::Len1)).toDouble(), 10.0);
+    EXPECT_EQ(HoldsOfRecord(w.state.run.LaneBeside[1]).size(), 1U);
+    EXPECT_FALSE(w.state.run.LaneTrace[1].isEmpty());
 
     // Both series panels sit between the targets, within the window.
     const auto onPage = [&](const char* name) {
