@@ -2,16 +2,19 @@
 // reading a block at any place (a payload comes back only when its block holds there, whole
 // and checked), and appending after a torn or foreign image: the new block reads back whole,
 // the blocks before it stay as they were, a torn tail is kept aside and another version is
-// left untouched.
+// left untouched. The aiming traces kept in the blocks are decoded from any bytes as well: a
+// payload that reads goes on (as a lane resumes it) to the same traces.
 
 #include "FuzzSupport.h"
 
 #include "archive/ArchiveBeside.h"
+#include "exercise/HoldTrace.h"
 
 #include <QtEndian>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <vector>
 
 using namespace ryvo;
@@ -71,6 +74,49 @@ std::vector<BesideTraceRef> Blocks(const QByteArray& image, qsizetype end) {
     return blocks;
 }
 
+bool SameTraces(const std::vector<ShotTrace>& a, const std::vector<ShotTrace>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& s, const auto& t) {
+        return s.shot == t.shot &&
+               std::equal(s.samples.begin(), s.samples.end(), t.samples.begin(), t.samples.end(),
+                          [](const TracedSample& p, const TracedSample& q) {
+                              return ryvo::fuzz::SameFloat(p.x, q.x) &&
+                                     ryvo::fuzz::SameFloat(p.y, q.y) && p.ms == q.ms;
+                          });
+    });
+}
+
+void CheckHoldTraces(const QByteArray& payload) {
+    const auto traces = ReadHoldTraces(payload);
+    if (!traces || traces->empty()) {
+        return;
+    }
+    HoldTraces resumed;
+    resumed.Resume(payload);
+    const auto again = ReadHoldTraces(resumed.Payload());
+    FUZZ_CHECK(again.has_value());
+    if (payload[4] == HoldTraces::kScale && payload[5] == 0) {
+        FUZZ_CHECK(SameTraces(*again, *traces));
+        return;
+    }
+    // Another scale is packed again at ours: the same samples, positions within its rounding
+    // and range.
+    FUZZ_CHECK(again->size() == traces->size());
+    constexpr float kStep = 1.0F / HoldTraces::kScale;
+    constexpr float kLargest = 32767.0F / HoldTraces::kScale;
+    for (size_t i = 0; i < traces->size(); ++i) {
+        const ShotTrace& a = (*traces)[i];
+        const ShotTrace& b = (*again)[i];
+        FUZZ_CHECK(a.shot == b.shot && a.samples.size() == b.samples.size());
+        for (size_t k = 0; k < a.samples.size(); ++k) {
+            FUZZ_CHECK(a.samples[k].ms == b.samples[k].ms);
+            FUZZ_CHECK(std::fabs(std::clamp(a.samples[k].x, -kLargest, kLargest) -
+                                 b.samples[k].x) <= kStep / 2 + 1e-3F);
+            FUZZ_CHECK(std::fabs(std::clamp(a.samples[k].y, -kLargest, kLargest) -
+                                 b.samples[k].y) <= kStep / 2 + 1e-3F);
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -85,6 +131,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(image.startsWith(kHeader) ? end >= kHeader.size() : end == 0);
     const std::vector<BesideTraceRef> blocks =
         end > 0 ? Blocks(image, end) : std::vector<BesideTraceRef>{};
+    CheckHoldTraces(image);
+    for (const BesideTraceRef& block : blocks) {
+        CheckHoldTraces(image.sliced(block.offset + 8, block.length));
+    }
     FUZZ_CHECK(CompleteTracesEnd(image.left(end)) == end);
 
     QFile::remove(traces + QStringLiteral(".torn"));
