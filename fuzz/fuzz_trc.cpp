@@ -56,21 +56,31 @@ void CheckRead(const QString& group, const QByteArray& image, BesideTraceRef ref
     FUZZ_CHECK(U32At(image, at + 4) == static_cast<std::uint32_t>(ref.length));
     FUZZ_CHECK(*payload == image.sliced(at + 8, ref.length));
     FUZZ_CHECK(U32At(image, at + 8 + ref.length) == Crc32(*payload));
+    FUZZ_CHECK(!ref.crc || *ref.crc == Crc32(*payload));
 }
 
-// The blocks from the header to `end`, as (offset, payload size).
-std::vector<BesideTraceRef> Blocks(const QByteArray& image, qsizetype end) {
-    std::vector<BesideTraceRef> blocks;
+struct Block {
+    BesideTraceRef ref;
+    bool whole = false; // its checksum holds
+};
+
+// The blocks walked by their lengths from the header, and where the complete ones end: only
+// the last block's checksum decides, since only the last can be torn by a save.
+std::vector<Block> Blocks(const QByteArray& image, qsizetype* end) {
+    std::vector<Block> blocks;
     qsizetype at = kHeader.size();
-    while (at < end) {
-        FUZZ_CHECK(end - at >= 12 && image.sliced(at, 4) == "TRCB");
+    while (image.size() - at >= 12 && image.sliced(at, 4) == "TRCB" &&
+           U32At(image, at + 4) <= static_cast<std::uint64_t>(image.size() - at - 12)) {
         const qint64 length = U32At(image, at + 4);
-        FUZZ_CHECK(length <= end - at - 12);
-        FUZZ_CHECK(U32At(image, at + 8 + length) == Crc32(image.sliced(at + 8, length)));
-        blocks.push_back({at, length});
+        const bool whole = U32At(image, at + 8 + length) == Crc32(image.sliced(at + 8, length));
+        blocks.push_back({{at, length}, whole});
         at += length + 12;
     }
-    FUZZ_CHECK(at == end);
+    if (!blocks.empty() && !blocks.back().whole) {
+        at = blocks.back().ref.offset;
+        blocks.pop_back();
+    }
+    *end = at;
     return blocks;
 }
 
@@ -127,21 +137,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Where the complete blocks end, and each of them read by its place.
     const qsizetype end = CompleteTracesEnd(image);
-    FUZZ_CHECK(end >= 0 && end <= image.size());
-    FUZZ_CHECK(image.startsWith(kHeader) ? end >= kHeader.size() : end == 0);
-    const std::vector<BesideTraceRef> blocks =
-        end > 0 ? Blocks(image, end) : std::vector<BesideTraceRef>{};
+    qsizetype walked = 0;
+    const std::vector<Block> blocks =
+        image.startsWith(kHeader) ? Blocks(image, &walked) : std::vector<Block>{};
+    FUZZ_CHECK(end == walked);
     CheckHoldTraces(image);
-    for (const BesideTraceRef& block : blocks) {
-        CheckHoldTraces(image.sliced(block.offset + 8, block.length));
+    for (const Block& block : blocks) {
+        CheckHoldTraces(image.sliced(block.ref.offset + 8, block.ref.length));
     }
-    FUZZ_CHECK(CompleteTracesEnd(image.left(end)) == end);
 
     QFile::remove(traces + QStringLiteral(".torn"));
     ryvo::fuzz::PutFile(traces, data, size);
-    for (const BesideTraceRef& block : blocks) {
-        const auto payload = ReadBesideTrace(group, block);
-        FUZZ_CHECK(payload && *payload == image.sliced(block.offset + 8, block.length));
+    for (const Block& block : blocks) {
+        const auto payload = ReadBesideTrace(group, block.ref);
+        FUZZ_CHECK(payload.has_value() == block.whole);
+        FUZZ_CHECK(!payload || *payload == image.sliced(block.ref.offset + 8, block.ref.length));
     }
     // Refs an entry may hold: every place of a small image with the length a block there
     // claims, and ones taken from the image's last bytes (negative, huge, past the end).
@@ -157,6 +167,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckRead(group, image, {offset & 0xFFF, length & 0xFFF});
         CheckRead(group, image, {offset & 0xFFF, length});
         CheckRead(group, image, {offset, length & 0xFFF});
+        CheckRead(group, image,
+                  {offset & 0xFFF, length & 0xFFF, static_cast<std::uint32_t>(length >> 32)});
     }
 
     // Append a block made of the image's first bytes.
@@ -178,11 +190,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(after.size() == keep + payload.size() + 12);
     FUZZ_CHECK(after.startsWith(ours ? image.left(end) : kHeader));
     FUZZ_CHECK(CompleteTracesEnd(after) == after.size());
+    FUZZ_CHECK(ref->crc == Crc32(payload));
     const auto back = ReadBesideTrace(group, *ref);
     FUZZ_CHECK(back && *back == payload);
-    for (const BesideTraceRef& block : blocks) {
-        const auto earlier = ReadBesideTrace(group, block);
-        FUZZ_CHECK(earlier && *earlier == image.sliced(block.offset + 8, block.length));
+    for (const Block& block : blocks) {
+        const auto earlier = ReadBesideTrace(group, block.ref);
+        FUZZ_CHECK(earlier.has_value() == block.whole);
+        FUZZ_CHECK(!earlier || *earlier == image.sliced(block.ref.offset + 8, block.ref.length));
     }
     // A torn tail is kept aside, not lost.
     if (ours && end < image.size()) {

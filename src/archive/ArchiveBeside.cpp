@@ -36,8 +36,8 @@ std::uint32_t ReadU32(QByteArrayView bytes, qsizetype at) {
     return qFromLittleEndian<std::uint32_t>(bytes.data() + at);
 }
 
-// The payload of the block at `offset`, if it is whole and its checksum holds.
-std::optional<QByteArrayView> BlockAt(QByteArrayView image, qsizetype offset) {
+// The size of the block at `offset`, magic and checksum included, if the image holds all of it.
+std::optional<qsizetype> BlockSizeAt(QByteArrayView image, qsizetype offset) {
     if (offset < kTraceHeader.size() || image.size() - offset < kBlockOverhead ||
         image.sliced(offset, 4) != kBlockMagic) {
         return std::nullopt;
@@ -46,8 +46,17 @@ std::optional<QByteArrayView> BlockAt(QByteArrayView image, qsizetype offset) {
     if (length > image.size() - offset - kBlockOverhead) {
         return std::nullopt;
     }
-    const QByteArrayView payload = image.sliced(offset + 8, length);
-    if (ReadU32(image, offset + 8 + length) != Crc32(payload)) {
+    return length + kBlockOverhead;
+}
+
+// The payload of the block at `offset`, if it is whole and its checksum holds.
+std::optional<QByteArrayView> BlockAt(QByteArrayView image, qsizetype offset) {
+    const auto size = BlockSizeAt(image, offset);
+    if (!size) {
+        return std::nullopt;
+    }
+    const QByteArrayView payload = image.sliced(offset + 8, *size - kBlockOverhead);
+    if (ReadU32(image, offset + 8 + payload.size()) != Crc32(payload)) {
         return std::nullopt;
     }
     return payload;
@@ -80,11 +89,17 @@ qsizetype CompleteTracesEnd(const QByteArray& image) {
     if (!image.startsWith(kTraceHeader)) {
         return 0;
     }
+    // Each block is synced before the next is written, so only the last can be torn. Cutting
+    // at a damaged block inside would move whole blocks aside and let new ones take their
+    // offsets, where older entries point; and checking every block made each save read the
+    // whole file's checksums.
     qsizetype end = kTraceHeader.size();
-    while (const auto payload = BlockAt(image, end)) {
-        end += payload->size() + kBlockOverhead;
+    qsizetype last = -1;
+    while (const auto size = BlockSizeAt(image, end)) {
+        last = end;
+        end += *size;
     }
-    return end;
+    return last >= 0 && !BlockAt(image, last) ? last : end;
 }
 
 bool AppendBesideEntry(const QString& groupPath, const BesideKey& key, const QJsonObject& members) {
@@ -149,7 +164,7 @@ std::optional<BesideTraceRef> AppendBesideTrace(const QString& groupPath,
     if (!existed) {
         SyncFolder(QFileInfo(path).absolutePath());
     }
-    return BesideTraceRef{keep, payload.size()};
+    return BesideTraceRef{keep, payload.size(), Crc32(payload)};
 }
 
 std::optional<QByteArray> ReadBesideTrace(const QString& groupPath, BesideTraceRef ref) {
@@ -170,7 +185,8 @@ std::optional<QByteArray> ReadBesideTrace(const QString& groupPath, BesideTraceR
     // The block is checked as a file image of its own: header, then it.
     const QByteArray image = kTraceHeader.toByteArray() + block;
     const auto payload = BlockAt(image, kTraceHeader.size());
-    if (!payload || payload->size() != ref.length) {
+    if (!payload || payload->size() != ref.length ||
+        (ref.crc && ReadU32(image, image.size() - 4) != *ref.crc)) {
         return std::nullopt;
     }
     return payload->toByteArray();
@@ -198,7 +214,12 @@ std::optional<BesideTraceRef> TraceRefOf(const QJsonObject& members) {
     if (!at || !size) {
         return std::nullopt;
     }
-    return BesideTraceRef{*at, *size};
+    BesideTraceRef ref{*at, *size};
+    const QJsonValue crc = trace.toObject().value(QLatin1String("crc"));
+    if (crc.isDouble() && crc.toDouble() >= 0 && crc.toDouble() <= 0xFFFFFFFFU) {
+        ref.crc = static_cast<std::uint32_t>(crc.toDouble());
+    }
+    return ref;
 }
 
 void AttachBesideImage(const QByteArray& entries, std::vector<ResultRecord>& records) {

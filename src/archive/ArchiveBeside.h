@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -30,8 +31,14 @@ struct BesideKey {
 
 // Where one trace payload lies in "<group>.trc".
 struct BesideTraceRef {
-    qint64 offset = 0; // the block's start
-    qint64 length = 0; // the payload's size
+    BesideTraceRef(qint64 at = 0, qint64 size = 0, std::optional<std::uint32_t> sum = std::nullopt)
+        : offset(at), length(size), crc(sum) {}
+
+    qint64 offset; // the block's start
+    qint64 length; // the payload's size
+    // The payload's CRC-32, so a block that took the place of one cut aside is not taken for
+    // it; entries written before it was kept have none.
+    std::optional<std::uint32_t> crc;
 };
 
 // Appends one line to "<group>.rex", synced; a torn last line is cut off and kept in
@@ -52,7 +59,8 @@ std::optional<BesideTraceRef> TraceRefOf(const QJsonObject& members);
 void AttachBesideImage(const QByteArray& entries, std::vector<ResultRecord>& records);
 void AttachBeside(const QString& groupPath, std::vector<ResultRecord>& records);
 
-// Where the last complete block of a trace file image ends (0 for an empty or foreign one).
+// Where the last complete block of a trace file image ends (0 for an empty or foreign one):
+// blocks are walked by their lengths, and only the last one's checksum decides.
 qsizetype CompleteTracesEnd(const QByteArray& image);
 
 } // namespace ryvo

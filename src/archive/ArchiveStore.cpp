@@ -142,7 +142,8 @@ void WriteBeside(AppendOutcome& outcome, const QByteArray& recordImage, const Ne
         if (const auto ref = AppendBesideTrace(outcome.path, result.trace)) {
             members.insert(QLatin1String("trace"),
                            QJsonObject{{QLatin1String("offset"), ref->offset},
-                                       {QLatin1String("length"), ref->length}});
+                                       {QLatin1String("length"), ref->length},
+                                       {QLatin1String("crc"), static_cast<qint64>(*ref->crc)}});
         } else {
             outcome.besideError =
                 failed.arg(QDir::toNativeSeparators(BesideTracesPath(outcome.path)));

@@ -125,6 +125,53 @@ TEST(ArchiveBeside, TornTailsAreCutAsideAndEarlierTracesStillRead) {
     EXPECT_EQ(ReadBesideTrace(dir.File(kGroupFile), *TraceRefOf(records[1].Beside)), second);
 }
 
+// Blocks are synced one by one, so only the last can be torn. A block damaged inside the file
+// (a flipped bit) keeps the blocks after it, which entries point to; a last block whose bytes
+// are all there but never reached the disk (zeros) is cut aside.
+TEST(ArchiveBeside, OnlyTheLastTraceBlockIsTakenForTorn) {
+    test::TempDir dir;
+    const QString group = dir.File(QStringLiteral("Взвод_1.rec"));
+    const auto first = AppendBesideTrace(group, QByteArray(300, 'a'));
+    const auto second = AppendBesideTrace(group, QByteArray(300, 'b'));
+    const auto third = AppendBesideTrace(group, QByteArray(300, 'c'));
+    ASSERT_TRUE(first && second && third);
+    QFile file(BesideTracesPath(group));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(second->offset + 20));
+    file.write("X");
+    file.close();
+
+    const auto fourth = AppendBesideTrace(group, QByteArray(300, 'd'));
+    ASSERT_TRUE(fourth);
+    EXPECT_EQ(fourth->offset, third->offset + 312);
+    EXPECT_FALSE(QFile::exists(BesideTracesPath(group) + QStringLiteral(".torn")));
+    EXPECT_EQ(ReadBesideTrace(group, *third), QByteArray(300, 'c'));
+    EXPECT_FALSE(ReadBesideTrace(group, *second));
+
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(fourth->offset + 8));
+    file.write(QByteArray(300, '\0'));
+    file.close();
+    const auto fifth = AppendBesideTrace(group, QByteArray(300, 'e'));
+    ASSERT_TRUE(fifth);
+    EXPECT_EQ(fifth->offset, fourth->offset);
+    EXPECT_EQ(dir.Read(QStringLiteral("Взвод_1.trc.torn")).size(), 312);
+    EXPECT_EQ(ReadBesideTrace(group, *fifth), QByteArray(300, 'e'));
+    EXPECT_EQ(ReadBesideTrace(group, *third), QByteArray(300, 'c'));
+
+    // A damaged length takes the blocks from there aside; a new block of the same size then
+    // lies where an older entry points, and the entry's checksum tells them apart.
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(fifth->offset + 4));
+    file.write("\xFF\xFF\x00\x00", 4);
+    file.close();
+    const auto sixth = AppendBesideTrace(group, QByteArray(300, 'f'));
+    ASSERT_TRUE(sixth);
+    EXPECT_EQ(sixth->offset, fifth->offset);
+    EXPECT_FALSE(ReadBesideTrace(group, *fifth));
+    EXPECT_EQ(ReadBesideTrace(group, *sixth), QByteArray(300, 'f'));
+}
+
 TEST(ArchiveBeside, AForeignTraceFileIsLeftAloneAndTheRecordStillSaved) {
     test::TempDir dir;
     dir.Write(QStringLiteral("2026/Декабрь/Взвод_1.trc"), "RYVOTRC\x02 a later version");
