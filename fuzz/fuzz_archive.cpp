@@ -37,7 +37,9 @@ std::optional<SaveTime> WrittenTime(const ResultRecord& r) {
 }
 
 NewResult AsNewResult(const ResultRecord& r) {
-    return {r.Shooter, r.TargetType, r.PlannedShots, r.TimeLimit, r.ShootTime, r.Comment, r.Shots};
+    return {r.Shooter,   r.TargetType, r.PlannedShots,
+            r.TimeLimit, r.ShootTime,  r.Comment,
+            r.Shots,     {},           {}};
 }
 
 QString Blanked(QString text) {

@@ -9,6 +9,7 @@
 #include <QtEndian>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 namespace ryvo {
@@ -172,7 +173,9 @@ std::optional<QByteArray> ReadBesideTrace(const QString& groupPath, BesideTraceR
         return std::nullopt;
     }
     const QByteArray header = file.read(kTraceHeader.size());
-    if (header != kTraceHeader || !file.seek(ref.offset)) {
+    // A damaged entry may name a size past the file: nothing is read (or allocated) for it.
+    if (header != kTraceHeader || ref.offset > file.size() ||
+        ref.length > file.size() - ref.offset - kBlockOverhead || !file.seek(ref.offset)) {
         return std::nullopt;
     }
     const QByteArray block = file.read(ref.length + kBlockOverhead);
@@ -196,11 +199,22 @@ std::optional<BesideTraceRef> TraceRefOf(const QJsonObject& members) {
     }
     const QJsonValue offset = trace.toObject().value(QLatin1String("offset"));
     const QJsonValue length = trace.toObject().value(QLatin1String("length"));
-    if (!offset.isDouble() || !length.isDouble()) {
+    // Whole numbers a file position can be; others (1e300, 8.5) name no block.
+    auto position = [](const QJsonValue& value) -> std::optional<qint64> {
+        constexpr double kLargest = 9007199254740992.0; // 2^53, still exact in a double
+        const double number = value.toDouble(-1);
+        if (!value.isDouble() || !(number >= 0 && number <= kLargest) ||
+            number != std::floor(number)) {
+            return std::nullopt;
+        }
+        return static_cast<qint64>(number);
+    };
+    const auto at = position(offset);
+    const auto size = position(length);
+    if (!at || !size) {
         return std::nullopt;
     }
-    BesideTraceRef ref{static_cast<qint64>(offset.toDouble()),
-                       static_cast<qint64>(length.toDouble())};
+    BesideTraceRef ref{*at, *size};
     const QJsonValue crc = trace.toObject().value(QLatin1String("crc"));
     if (crc.isDouble() && crc.toDouble() >= 0 && crc.toDouble() <= 0xFFFFFFFFU) {
         ref.crc = static_cast<std::uint32_t>(crc.toDouble());

@@ -124,7 +124,14 @@ void HoldTraces::Finish() {
 void HoldTraces::Resume(const QByteArray& payload) {
     Clear();
     if (const auto read = ReadHoldTraces(payload); read && !read->empty()) {
-        m_closed = payload.mid(kHeaderSize);
+        if (GetU16(payload, 4) == static_cast<std::uint32_t>(kScale)) {
+            m_closed = payload.mid(kHeaderSize);
+        } else {
+            // Blocks of another scale would read at ours: packed again, positions kept.
+            for (const ShotTrace& trace : *read) {
+                m_closed += Block(trace);
+            }
+        }
         m_closedCount = static_cast<int>(read->size());
     }
 }

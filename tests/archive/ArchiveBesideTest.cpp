@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QJsonArray>
 
+#include <limits>
+
 namespace ryvo {
 namespace {
 
@@ -71,6 +73,29 @@ TEST(ArchiveBeside, EntriesAndTracesPairWithTheirRecordsAndNoOther) {
     // A reference that does not name a whole block reads nothing.
     EXPECT_FALSE(ReadBesideTrace(dir.File(kGroupFile), {ref->offset, ref->length - 1}));
     EXPECT_FALSE(ReadBesideTrace(dir.File(kGroupFile), {ref->offset + 4, ref->length}));
+}
+
+// A damaged entry may name any place and size: a size past the file reads nothing and takes
+// no memory for it, and numbers no file position can be give no reference at all.
+TEST(ArchiveBeside, ADamagedTraceReferenceReadsNothing) {
+    test::TempDir dir;
+    ASSERT_TRUE(AppendResult(dir.Path(), kGroup, kSaved,
+                             Series(QStringLiteral("Петров"), {}, QByteArray(100, 'x')))
+                    .ok);
+    const QString group = dir.File(kGroupFile);
+    EXPECT_FALSE(ReadBesideTrace(group, {8, qint64{1} << 40}));
+    EXPECT_FALSE(ReadBesideTrace(group, {8, std::numeric_limits<qint64>::max()}));
+    EXPECT_FALSE(ReadBesideTrace(group, {std::numeric_limits<qint64>::max(), 100}));
+    for (const double bad : {1e300, -1e300, 8.5, 9.3e18}) {
+        const QJsonObject asOffset{
+            {QStringLiteral("trace"),
+             QJsonObject{{QStringLiteral("offset"), bad}, {QStringLiteral("length"), 100}}}};
+        const QJsonObject asLength{
+            {QStringLiteral("trace"),
+             QJsonObject{{QStringLiteral("offset"), 8}, {QStringLiteral("length"), bad}}}};
+        EXPECT_FALSE(TraceRefOf(asOffset).has_value()) << bad;
+        EXPECT_FALSE(TraceRefOf(asLength).has_value()) << bad;
+    }
 }
 
 TEST(ArchiveBeside, TornTailsAreCutAsideAndEarlierTracesStillRead) {

@@ -138,3 +138,30 @@ TEST(HoldTraces, GoOnFromALanesEarlierPayload) {
     back.Resume(first.left(first.size() - 1));
     EXPECT_TRUE(back.Payload().isEmpty());
 }
+
+// A payload packed at another fixed-point scale reads; going on from it keeps its positions.
+TEST(HoldTraces, GoingOnFromAnotherScaleKeepsThePositions) {
+    HoldRecorder aim;
+    Wander w;
+    for (int i = 0; i < 500; ++i) {
+        const HoldSample s = w.Next();
+        aim.Push(s.x, s.y, s.tick);
+    }
+    HoldTraces lane;
+    lane.BeginShot(aim, 0, w.tick);
+    lane.Finish();
+    QByteArray eighths = lane.Payload();
+    eighths[4] = 8; // scale 1/8: the same numbers, twice the positions
+    const auto read = ReadHoldTraces(eighths);
+    ASSERT_TRUE(read && read->size() == 1U && !(*read)[0].samples.empty());
+
+    HoldTraces back;
+    back.Resume(eighths);
+    const auto again = ReadHoldTraces(back.Payload());
+    ASSERT_TRUE(again && again->size() == 1U);
+    ASSERT_EQ((*again)[0].samples.size(), (*read)[0].samples.size());
+    for (size_t i = 0; i < (*read)[0].samples.size(); ++i) {
+        EXPECT_EQ((*again)[0].samples[i].x, (*read)[0].samples[i].x) << i;
+        EXPECT_EQ((*again)[0].samples[i].y, (*read)[0].samples[i].y) << i;
+    }
+}
