@@ -118,27 +118,6 @@ IndexedResult FromRow(const QSqlQuery& query) {
 
 } // namespace
 
-QString NameKey(const QString& name) {
-    QString key = name.toLower();
-    key.replace(QChar(u'ё'), QChar(u'е'));
-    key.replace(QChar(u'_'), QChar(u' '));
-    return key.simplified();
-}
-
-QDate ParseArchiveDate(const QString& text) {
-    const QStringList dotted = text.split(QChar(u'.'));
-    if (dotted.size() == 3) {
-        bool okDay = false;
-        bool okMonth = false;
-        bool okYear = false;
-        const int day = dotted[0].toInt(&okDay);
-        const int month = dotted[1].toInt(&okMonth);
-        const int year = dotted[2].toInt(&okYear);
-        return okDay && okMonth && okYear ? QDate(year, month, day) : QDate();
-    }
-    return QDate::fromString(text, Qt::ISODate);
-}
-
 ArchiveIndex::ArchiveIndex(QString startDir, ScoreFunction score, QString cacheDir)
     : m_startDir(std::move(startDir)), m_score(std::move(score)),
       m_connection(QStringLiteral("ryvo-archive-index-%1").arg(g_connections++)) {

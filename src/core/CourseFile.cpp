@@ -1,6 +1,6 @@
 #include "core/CourseFile.h"
 
-#include "core/CourseGrade.h"
+#include "core/CourseParser.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,14 +14,7 @@
 #include <cmath>
 #include <map>
 
-namespace ryvo {
-
-namespace {
-
-// Longer times are typing mistakes, and a day in milliseconds still fits 32 bits.
-constexpr double kMaxSeconds = 86400.0;
-constexpr qint64 kMaxFileBytes = qint64{1024} * 1024;
-constexpr int kMaxTargetType = 999;
+namespace ryvo::courseparse {
 
 QString Seconds(std::int32_t ms) {
     return QString::number(ms / 1000.0, 'g', 7);
@@ -30,35 +23,6 @@ QString Seconds(std::int32_t ms) {
 QString Quoted(const QString& text) {
     return QStringLiteral("«%1»").arg(text);
 }
-
-struct StageDraft {
-    CourseStage stage;
-    int line = 0;
-    QHash<QString, int> seen; // key -> line
-    std::vector<int> commandLines;
-    int parLine = 0;
-};
-
-struct GradeDraft {
-    GradeRule rule;
-    int line = 0;
-    std::map<int, std::pair<std::int32_t, int>> steps; // rank -> threshold, line
-    bool passFail = false;
-    bool fiveGrades = false;
-};
-
-// The grades a file may give, best first; a rank orders them.
-struct GradeName {
-    QString name;
-    int rank;
-    bool pass;
-};
-const GradeName kGradeNames[] = {
-    {kGradeExcellent, 0, false},
-    {kGradeGood, 1, false},
-    {kGradeSatisfactory, 2, false},
-    {kGradePass, 0, true},
-};
 
 const QString& FiveGradeName(int rank) {
     for (const GradeName& g : kGradeNames) {
@@ -69,537 +33,350 @@ const QString& FiveGradeName(int rank) {
     return kGradeUnsatisfactory;
 }
 
-class Parser {
-public:
-    explicit Parser(QString path) { m_course.path = std::move(path); }
+CourseParseResult Parser::Run(const QString& text) {
+    QStringList lines = text.split(u'\n');
+    for (int i = 0; i < lines.size() && m_error.isEmpty(); ++i) {
+        m_line = i + 1;
+        QString line = lines[i];
+        if (i == 0 && line.startsWith(QChar(0xFEFF))) {
+            line.remove(0, 1);
+        }
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(u'#')) {
+            continue;
+        }
+        const qsizetype colon = line.indexOf(u':');
+        if (colon < 0) {
+            Fail(QStringLiteral("нет двоеточия: строка пишется как «ключ: значение»"));
+            break;
+        }
+        const QString key = line.left(colon).simplified().toLower();
+        const QString value = line.mid(colon + 1).trimmed();
+        Take(key, value);
+    }
+    if (m_error.isEmpty()) {
+        Finish();
+    }
+    CourseParseResult result;
+    if (m_error.isEmpty()) {
+        result.course = std::move(m_course);
+    } else {
+        result.error = m_error;
+        result.line = m_errorLine;
+    }
+    return result;
+}
 
-    CourseParseResult Run(const QString& text) {
-        QStringList lines = text.split(u'\n');
-        for (int i = 0; i < lines.size() && m_error.isEmpty(); ++i) {
-            m_line = i + 1;
-            QString line = lines[i];
-            if (i == 0 && line.startsWith(QChar(0xFEFF))) {
-                line.remove(0, 1);
-            }
-            line = line.trimmed();
-            if (line.isEmpty() || line.startsWith(u'#')) {
-                continue;
-            }
-            const qsizetype colon = line.indexOf(u':');
-            if (colon < 0) {
-                Fail(QStringLiteral("нет двоеточия: строка пишется как «ключ: значение»"));
-                break;
-            }
-            const QString key = line.left(colon).simplified().toLower();
-            const QString value = line.mid(colon + 1).trimmed();
-            Take(key, value);
-        }
-        if (m_error.isEmpty()) {
-            Finish();
-        }
-        CourseParseResult result;
-        if (m_error.isEmpty()) {
-            result.course = std::move(m_course);
+bool Parser::Fail(const QString& what, int line) {
+    if (m_error.isEmpty()) {
+        m_errorLine = line < 0 ? m_line : line;
+        m_error =
+            m_errorLine > 0 ? QStringLiteral("Строка %1: %2").arg(m_errorLine).arg(what) : what;
+    }
+    return false;
+}
+
+std::optional<std::int32_t> Parser::TimeMs(const QString& what, const QString& text) {
+    QString t = text.trimmed();
+    t.replace(u',', u'.');
+    bool ok = false;
+    const double s = t.toDouble(&ok);
+    if (!ok || !std::isfinite(s)) {
+        Fail(QStringLiteral("%1 %2 не число").arg(what, Quoted(text)));
+        return std::nullopt;
+    }
+    if (s < 0) {
+        Fail(QStringLiteral("%1 %2 меньше нуля").arg(what, Quoted(text)));
+        return std::nullopt;
+    }
+    if (s > kMaxSeconds) {
+        Fail(QStringLiteral("%1 %2 больше суток").arg(what, Quoted(text)));
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(std::llround(s * 1000.0));
+}
+
+std::optional<std::int32_t> Parser::Count(const QString& what, const QString& text, int min,
+                                          int max) {
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    if (!ok) {
+        Fail(QStringLiteral("%1 %2 не целое число").arg(what, Quoted(text)));
+        return std::nullopt;
+    }
+    if (n < min || n > max) {
+        Fail(QStringLiteral("%1 %2 вне пределов %3–%4")
+                 .arg(what, Quoted(text), QString::number(min), QString::number(max)));
+        return std::nullopt;
+    }
+    return n;
+}
+
+bool Parser::Once(const QString& key) {
+    auto it = m_stage->seen.constFind(key);
+    if (it != m_stage->seen.constEnd()) {
+        return Fail(
+            QStringLiteral("%1 уже задано в этом этапе (строка %2)").arg(Quoted(key)).arg(*it));
+    }
+    m_stage->seen.insert(key, m_line);
+    return true;
+}
+
+std::optional<CourseCommand> Parser::Command(const QString& key, const QString& value) {
+    const qsizetype space = value.indexOf(QRegularExpression(QStringLiteral("\\s")));
+    if (value.isEmpty() || space < 0) {
+        Fail(QStringLiteral("%1 пишется как «время слово», например «%1: 0 Заряжай»").arg(key));
+        return std::nullopt;
+    }
+    const auto at = TimeMs(QStringLiteral("время команды"), value.left(space));
+    if (!at) {
+        return std::nullopt;
+    }
+    return CourseCommand{value.mid(space + 1).trimmed(), *at};
+}
+
+void Parser::Take(const QString& key, const QString& value) {
+    if (key == QStringLiteral("курс")) {
+        if (!m_course.name.isEmpty()) {
+            Fail(QStringLiteral("название курса уже задано (строка %1)").arg(m_nameLine));
+        } else if (value.isEmpty()) {
+            Fail(QStringLiteral("пустое название курса"));
         } else {
-            result.error = m_error;
-            result.line = m_errorLine;
+            m_course.name = value;
+            m_nameLine = m_line;
         }
-        return result;
+    } else if (key == QStringLiteral("описание")) {
+        // Several lines make one description, a line each.
+        m_course.description +=
+            (m_course.description.isEmpty() ? QString() : QStringLiteral("\n")) + value;
+    } else if (key == QStringLiteral("этап")) {
+        CloseStage();
+        m_stage = StageDraft{};
+        m_stage->line = m_line;
+        m_stage->stage.title = value;
+    } else if (key == QStringLiteral("оценка")) {
+        TakeGradeBasis(value);
+    } else if (auto grade = std::find_if(std::begin(kGradeNames), std::end(kGradeNames),
+                                         [&](const GradeName& g) { return g.name == key; });
+               grade != std::end(kGradeNames)) {
+        TakeGradeStep(*grade, value);
+    } else if (key.startsWith(QStringLiteral("мишень"))) {
+        TakeTarget(key, value);
+    } else {
+        TakeStageKey(key, value);
     }
+}
 
-private:
-    bool Fail(const QString& what, int line = -1) {
-        if (m_error.isEmpty()) {
-            m_errorLine = line < 0 ? m_line : line;
-            m_error =
-                m_errorLine > 0 ? QStringLiteral("Строка %1: %2").arg(m_errorLine).arg(what) : what;
-        }
-        return false;
+void Parser::TakeStageKey(const QString& key, const QString& value) {
+    static const QSet<QString> kStageKeys = {
+        QStringLiteral("команда"), QStringLiteral("подготовка"), QStringLiteral("задержка"),
+        QStringLiteral("сигнал"),  QStringLiteral("выстрелы"),   QStringLiteral("время"),
+        QStringLiteral("пар"),     QStringLiteral("подсветка"),  QStringLiteral("сценарий"),
+        QStringLiteral("поздние"), QStringLiteral("после"),
+    };
+    if (!kStageKeys.contains(key)) {
+        Fail(QStringLiteral("неизвестный ключ %1").arg(Quoted(key)));
+        return;
     }
-
-    // A time in seconds (a decimal point or comma) as milliseconds.
-    std::optional<std::int32_t> TimeMs(const QString& what, const QString& text) {
-        QString t = text.trimmed();
-        t.replace(u',', u'.');
-        bool ok = false;
-        const double s = t.toDouble(&ok);
-        if (!ok || !std::isfinite(s)) {
-            Fail(QStringLiteral("%1 %2 не число").arg(what, Quoted(text)));
-            return std::nullopt;
-        }
-        if (s < 0) {
-            Fail(QStringLiteral("%1 %2 меньше нуля").arg(what, Quoted(text)));
-            return std::nullopt;
-        }
-        if (s > kMaxSeconds) {
-            Fail(QStringLiteral("%1 %2 больше суток").arg(what, Quoted(text)));
-            return std::nullopt;
-        }
-        return static_cast<std::int32_t>(std::llround(s * 1000.0));
+    if (!m_stage) {
+        Fail(QStringLiteral("%1 вне этапа: сначала строка «этап:»").arg(Quoted(key)));
+        return;
     }
-
-    std::optional<std::int32_t> Count(const QString& what, const QString& text, int min, int max) {
-        bool ok = false;
-        const int n = text.trimmed().toInt(&ok);
-        if (!ok) {
-            Fail(QStringLiteral("%1 %2 не целое число").arg(what, Quoted(text)));
-            return std::nullopt;
-        }
-        if (n < min || n > max) {
-            Fail(QStringLiteral("%1 %2 вне пределов %3–%4")
-                     .arg(what, Quoted(text), QString::number(min), QString::number(max)));
-            return std::nullopt;
-        }
-        return n;
+    // Commands may be many; every other key is given once per stage.
+    const bool repeats = key == QStringLiteral("команда") || key == QStringLiteral("после");
+    if (!repeats && !Once(key)) {
+        return;
     }
-
-    // Keys of a stage may each be given once per stage.
-    bool Once(const QString& key) {
-        auto it = m_stage->seen.constFind(key);
-        if (it != m_stage->seen.constEnd()) {
-            return Fail(
-                QStringLiteral("%1 уже задано в этом этапе (строка %2)").arg(Quoted(key)).arg(*it));
-        }
-        m_stage->seen.insert(key, m_line);
-        return true;
-    }
-
-    std::optional<CourseCommand> Command(const QString& key, const QString& value) {
-        const qsizetype space = value.indexOf(QRegularExpression(QStringLiteral("\\s")));
-        if (value.isEmpty() || space < 0) {
-            Fail(QStringLiteral("%1 пишется как «время слово», например «%1: 0 Заряжай»").arg(key));
-            return std::nullopt;
-        }
-        const auto at = TimeMs(QStringLiteral("время команды"), value.left(space));
-        if (!at) {
-            return std::nullopt;
-        }
-        return CourseCommand{value.mid(space + 1).trimmed(), *at};
-    }
-
-    void Take(const QString& key, const QString& value) {
-        if (key == QStringLiteral("курс")) {
-            if (!m_course.name.isEmpty()) {
-                Fail(QStringLiteral("название курса уже задано (строка %1)").arg(m_nameLine));
-            } else if (value.isEmpty()) {
-                Fail(QStringLiteral("пустое название курса"));
+    CourseStage& s = m_stage->stage;
+    if (key == QStringLiteral("команда") || key == QStringLiteral("после")) {
+        if (auto command = Command(key, value)) {
+            if (key == QStringLiteral("команда")) {
+                s.commands.push_back(*command);
+                m_stage->commandLines.push_back(m_line);
             } else {
-                m_course.name = value;
-                m_nameLine = m_line;
+                s.endCommands.push_back(*command);
             }
-        } else if (key == QStringLiteral("описание")) {
-            // Several lines make one description, a line each.
-            m_course.description +=
-                (m_course.description.isEmpty() ? QString() : QStringLiteral("\n")) + value;
-        } else if (key == QStringLiteral("этап")) {
-            CloseStage();
-            m_stage = StageDraft{};
-            m_stage->line = m_line;
-            m_stage->stage.title = value;
-        } else if (key == QStringLiteral("оценка")) {
-            TakeGradeBasis(value);
-        } else if (auto grade = std::find_if(std::begin(kGradeNames), std::end(kGradeNames),
-                                             [&](const GradeName& g) { return g.name == key; });
-                   grade != std::end(kGradeNames)) {
-            TakeGradeStep(*grade, value);
-        } else if (key.startsWith(QStringLiteral("мишень"))) {
-            TakeTarget(key, value);
+        }
+    } else if (key == QStringLiteral("подготовка")) {
+        if (auto ms = TimeMs(QStringLiteral("подготовка"), value)) {
+            s.preparationMs = *ms;
+        }
+    } else if (key == QStringLiteral("задержка")) {
+        TakeDelay(value);
+    } else if (key == QStringLiteral("сигнал")) {
+        if (value.isEmpty()) {
+            Fail(QStringLiteral("пустой сигнал: нужно слово команды, например «Огонь»"));
+        }
+        s.signalWord = value;
+    } else if (key == QStringLiteral("выстрелы")) {
+        if (auto n = Count(QStringLiteral("число выстрелов"), value, 1, kMaxCourseShots)) {
+            s.shots = *n;
+        }
+    } else if (key == QStringLiteral("время")) {
+        if (value.toLower() == QStringLiteral("нет")) {
+            s.timeLimitMs = 0;
+        } else if (auto ms = TimeMs(QStringLiteral("время"), value)) {
+            s.timeLimitMs = *ms;
+        }
+    } else if (key == QStringLiteral("пар")) {
+        TakePar(value);
+    } else if (key == QStringLiteral("подсветка")) {
+        TakeLamps(value);
+    } else if (key == QStringLiteral("сценарий")) {
+        if (m_stage->seen.contains(QStringLiteral("подсветка"))) {
+            Fail(QStringLiteral("у этапа уже есть «подсветка»: сценарий и подсветка вместе не "
+                                "задаются"));
+        } else if (value.isEmpty()) {
+            Fail(QStringLiteral("пустое имя файла сценария"));
+        }
+        s.lampScript = value;
+    } else if (key == QStringLiteral("поздние")) {
+        const QString v = value.simplified().toLower();
+        if (v == QStringLiteral("считать")) {
+            s.lateShotsScore = true;
+        } else if (v == QStringLiteral("не считать")) {
+            s.lateShotsScore = false;
         } else {
-            TakeStageKey(key, value);
+            Fail(QStringLiteral("«поздние»: нужно «считать» или «не считать», а не %1")
+                     .arg(Quoted(value)));
         }
     }
+}
 
-    void TakeStageKey(const QString& key, const QString& value) {
-        static const QSet<QString> kStageKeys = {
-            QStringLiteral("команда"), QStringLiteral("подготовка"), QStringLiteral("задержка"),
-            QStringLiteral("сигнал"),  QStringLiteral("выстрелы"),   QStringLiteral("время"),
-            QStringLiteral("пар"),     QStringLiteral("подсветка"),  QStringLiteral("сценарий"),
-            QStringLiteral("поздние"), QStringLiteral("после"),
-        };
-        if (!kStageKeys.contains(key)) {
+void Parser::TakeDelay(const QString& value) {
+    QString v = value;
+    v.replace(QChar(0x2013), u'-'); // en dash, as typed in Russian text
+    const QStringList parts = v.split(u'-');
+    if (parts.size() > 2) {
+        Fail(QStringLiteral("задержка %1: нужно «от-до» в секундах, например «2-5»")
+                 .arg(Quoted(value)));
+        return;
+    }
+    const auto min = TimeMs(QStringLiteral("задержка"), parts.front());
+    if (!min) {
+        return;
+    }
+    const auto max = parts.size() == 2 ? TimeMs(QStringLiteral("задержка"), parts.back()) : min;
+    if (!max) {
+        return;
+    }
+    if (*min > *max) {
+        Fail(QStringLiteral("задержка %1: начало больше конца").arg(Quoted(value)));
+        return;
+    }
+    m_stage->stage.delayMinMs = *min;
+    m_stage->stage.delayMaxMs = *max;
+}
+
+void Parser::TakePar(const QString& value) {
+    const QStringList parts =
+        value.split(QRegularExpression(QStringLiteral("[\\s;]+")), Qt::SkipEmptyParts);
+    if (parts.isEmpty()) {
+        Fail(QStringLiteral("«пар»: нужны времена в секундах через пробел"));
+        return;
+    }
+    std::vector<std::int32_t> times;
+    for (const QString& part : parts) {
+        auto ms = TimeMs(QStringLiteral("пар"), part);
+        if (!ms) {
+            return;
+        }
+        if (*ms == 0) {
+            Fail(QStringLiteral("пар %1: время должно быть больше нуля").arg(Quoted(part)));
+            return;
+        }
+        times.push_back(*ms);
+    }
+    std::sort(times.begin(), times.end());
+    m_stage->stage.parTimesMs = std::move(times);
+    m_stage->parLine = m_line;
+}
+
+void Parser::TakeLamps(const QString& value) {
+    if (m_stage->seen.contains(QStringLiteral("сценарий"))) {
+        Fail(QStringLiteral("у этапа уже есть «сценарий»: сценарий и подсветка вместе не "
+                            "задаются"));
+        return;
+    }
+    QString v = value;
+    v.replace(u'/', u' ');
+    const QStringList parts =
+        v.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    if (parts.size() != 2) {
+        Fail(QStringLiteral("«подсветка»: нужно «горит гаснет» в секундах, например «8 7»"));
+        return;
+    }
+    const auto up = TimeMs(QStringLiteral("подсветка"), parts[0]);
+    const auto down = up ? TimeMs(QStringLiteral("подсветка"), parts[1]) : std::nullopt;
+    if (!down) {
+        return;
+    }
+    if (*up == 0) {
+        Fail(QStringLiteral("подсветка горит 0 с"));
+        return;
+    }
+    m_stage->stage.lamps = LampTiming{*up, *down};
+}
+
+void Parser::TakeTarget(const QString& key, const QString& value) {
+    // "мишень" for every lane, "мишень 2" for lane 2.
+    const QString laneText = key.mid(QStringLiteral("мишень").size()).trimmed();
+    int first = 0;
+    int last = kLaneCount - 1;
+    if (!laneText.isEmpty()) {
+        bool ok = false;
+        const int lane = laneText.toInt(&ok);
+        if (!ok) {
             Fail(QStringLiteral("неизвестный ключ %1").arg(Quoted(key)));
             return;
         }
-        if (!m_stage) {
-            Fail(QStringLiteral("%1 вне этапа: сначала строка «этап:»").arg(Quoted(key)));
+        if (lane < 1 || lane > kLaneCount) {
+            Fail(QStringLiteral("мишень %1: номер мишени вне пределов 1–%2")
+                     .arg(lane)
+                     .arg(kLaneCount));
             return;
         }
-        // Commands may be many; every other key is given once per stage.
-        const bool repeats = key == QStringLiteral("команда") || key == QStringLiteral("после");
-        if (!repeats && !Once(key)) {
-            return;
-        }
-        CourseStage& s = m_stage->stage;
-        if (key == QStringLiteral("команда") || key == QStringLiteral("после")) {
-            if (auto command = Command(key, value)) {
-                if (key == QStringLiteral("команда")) {
-                    s.commands.push_back(*command);
-                    m_stage->commandLines.push_back(m_line);
-                } else {
-                    s.endCommands.push_back(*command);
-                }
-            }
-        } else if (key == QStringLiteral("подготовка")) {
-            if (auto ms = TimeMs(QStringLiteral("подготовка"), value)) {
-                s.preparationMs = *ms;
-            }
-        } else if (key == QStringLiteral("задержка")) {
-            TakeDelay(value);
-        } else if (key == QStringLiteral("сигнал")) {
-            if (value.isEmpty()) {
-                Fail(QStringLiteral("пустой сигнал: нужно слово команды, например «Огонь»"));
-            }
-            s.signalWord = value;
-        } else if (key == QStringLiteral("выстрелы")) {
-            if (auto n = Count(QStringLiteral("число выстрелов"), value, 1, kMaxCourseShots)) {
-                s.shots = *n;
-            }
-        } else if (key == QStringLiteral("время")) {
-            if (value.toLower() == QStringLiteral("нет")) {
-                s.timeLimitMs = 0;
-            } else if (auto ms = TimeMs(QStringLiteral("время"), value)) {
-                s.timeLimitMs = *ms;
-            }
-        } else if (key == QStringLiteral("пар")) {
-            TakePar(value);
-        } else if (key == QStringLiteral("подсветка")) {
-            TakeLamps(value);
-        } else if (key == QStringLiteral("сценарий")) {
-            if (m_stage->seen.contains(QStringLiteral("подсветка"))) {
-                Fail(QStringLiteral("у этапа уже есть «подсветка»: сценарий и подсветка вместе не "
-                                    "задаются"));
-            } else if (value.isEmpty()) {
-                Fail(QStringLiteral("пустое имя файла сценария"));
-            }
-            s.lampScript = value;
-        } else if (key == QStringLiteral("поздние")) {
-            const QString v = value.simplified().toLower();
-            if (v == QStringLiteral("считать")) {
-                s.lateShotsScore = true;
-            } else if (v == QStringLiteral("не считать")) {
-                s.lateShotsScore = false;
-            } else {
-                Fail(QStringLiteral("«поздние»: нужно «считать» или «не считать», а не %1")
-                         .arg(Quoted(value)));
-            }
-        }
+        first = last = lane - 1;
     }
-
-    void TakeDelay(const QString& value) {
-        QString v = value;
-        v.replace(QChar(0x2013), u'-'); // en dash, as typed in Russian text
-        const QStringList parts = v.split(u'-');
-        if (parts.size() > 2) {
-            Fail(QStringLiteral("задержка %1: нужно «от-до» в секундах, например «2-5»")
+    if (!m_stage) {
+        Fail(QStringLiteral("%1 вне этапа: сначала строка «этап:»").arg(Quoted(key)));
+        return;
+    }
+    if (!Once(laneText.isEmpty() ? key : QStringLiteral("мишень %1").arg(first + 1))) {
+        return;
+    }
+    const QString v = value.simplified().toLower();
+    std::optional<std::int32_t> type;
+    if (v == QStringLiteral("n4") || v == QStringLiteral("н4")) {
+        type = 1;
+    } else if (v == QStringLiteral("спортивная")) {
+        type = 2;
+    } else if (v != QStringLiteral("как задано")) {
+        bool ok = false;
+        type = v.toInt(&ok);
+        if (!ok || *type < 1 || *type > kMaxTargetType) {
+            Fail(QStringLiteral("мишень %1: нужно «N4», «спортивная», «как задано» или "
+                                "номер типа мишени")
                      .arg(Quoted(value)));
             return;
         }
-        const auto min = TimeMs(QStringLiteral("задержка"), parts.front());
-        if (!min) {
-            return;
-        }
-        const auto max = parts.size() == 2 ? TimeMs(QStringLiteral("задержка"), parts.back()) : min;
-        if (!max) {
-            return;
-        }
-        if (*min > *max) {
-            Fail(QStringLiteral("задержка %1: начало больше конца").arg(Quoted(value)));
-            return;
-        }
-        m_stage->stage.delayMinMs = *min;
-        m_stage->stage.delayMaxMs = *max;
     }
-
-    void TakePar(const QString& value) {
-        const QStringList parts =
-            value.split(QRegularExpression(QStringLiteral("[\\s;]+")), Qt::SkipEmptyParts);
-        if (parts.isEmpty()) {
-            Fail(QStringLiteral("«пар»: нужны времена в секундах через пробел"));
-            return;
+    for (int lane = first; lane <= last; ++lane) {
+        // A lane's own line wins over the line for all, whichever comes first.
+        const bool own = m_stage->seen.contains(QStringLiteral("мишень %1").arg(lane + 1));
+        if (laneText.isEmpty() && own) {
+            continue;
         }
-        std::vector<std::int32_t> times;
-        for (const QString& part : parts) {
-            auto ms = TimeMs(QStringLiteral("пар"), part);
-            if (!ms) {
-                return;
-            }
-            if (*ms == 0) {
-                Fail(QStringLiteral("пар %1: время должно быть больше нуля").arg(Quoted(part)));
-                return;
-            }
-            times.push_back(*ms);
-        }
-        std::sort(times.begin(), times.end());
-        m_stage->stage.parTimesMs = std::move(times);
-        m_stage->parLine = m_line;
+        m_stage->stage.targets[static_cast<size_t>(lane)] = type;
     }
+}
 
-    void TakeLamps(const QString& value) {
-        if (m_stage->seen.contains(QStringLiteral("сценарий"))) {
-            Fail(QStringLiteral("у этапа уже есть «сценарий»: сценарий и подсветка вместе не "
-                                "задаются"));
-            return;
-        }
-        QString v = value;
-        v.replace(u'/', u' ');
-        const QStringList parts =
-            v.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
-        if (parts.size() != 2) {
-            Fail(QStringLiteral("«подсветка»: нужно «горит гаснет» в секундах, например «8 7»"));
-            return;
-        }
-        const auto up = TimeMs(QStringLiteral("подсветка"), parts[0]);
-        const auto down = up ? TimeMs(QStringLiteral("подсветка"), parts[1]) : std::nullopt;
-        if (!down) {
-            return;
-        }
-        if (*up == 0) {
-            Fail(QStringLiteral("подсветка горит 0 с"));
-            return;
-        }
-        m_stage->stage.lamps = LampTiming{*up, *down};
-    }
+} // namespace ryvo::courseparse
 
-    void TakeTarget(const QString& key, const QString& value) {
-        // "мишень" for every lane, "мишень 2" for lane 2.
-        const QString laneText = key.mid(QStringLiteral("мишень").size()).trimmed();
-        int first = 0;
-        int last = kLaneCount - 1;
-        if (!laneText.isEmpty()) {
-            bool ok = false;
-            const int lane = laneText.toInt(&ok);
-            if (!ok) {
-                Fail(QStringLiteral("неизвестный ключ %1").arg(Quoted(key)));
-                return;
-            }
-            if (lane < 1 || lane > kLaneCount) {
-                Fail(QStringLiteral("мишень %1: номер мишени вне пределов 1–%2")
-                         .arg(lane)
-                         .arg(kLaneCount));
-                return;
-            }
-            first = last = lane - 1;
-        }
-        if (!m_stage) {
-            Fail(QStringLiteral("%1 вне этапа: сначала строка «этап:»").arg(Quoted(key)));
-            return;
-        }
-        if (!Once(laneText.isEmpty() ? key : QStringLiteral("мишень %1").arg(first + 1))) {
-            return;
-        }
-        const QString v = value.simplified().toLower();
-        std::optional<std::int32_t> type;
-        if (v == QStringLiteral("n4") || v == QStringLiteral("н4")) {
-            type = 1;
-        } else if (v == QStringLiteral("спортивная")) {
-            type = 2;
-        } else if (v != QStringLiteral("как задано")) {
-            bool ok = false;
-            type = v.toInt(&ok);
-            if (!ok || *type < 1 || *type > kMaxTargetType) {
-                Fail(QStringLiteral("мишень %1: нужно «N4», «спортивная», «как задано» или "
-                                    "номер типа мишени")
-                         .arg(Quoted(value)));
-                return;
-            }
-        }
-        for (int lane = first; lane <= last; ++lane) {
-            // A lane's own line wins over the line for all, whichever comes first.
-            const bool own = m_stage->seen.contains(QStringLiteral("мишень %1").arg(lane + 1));
-            if (laneText.isEmpty() && own) {
-                continue;
-            }
-            m_stage->stage.targets[static_cast<size_t>(lane)] = type;
-        }
-    }
+namespace ryvo {
 
-    void TakeGradeBasis(const QString& value) {
-        if (m_grade) {
-            Fail(QStringLiteral("оценка уже задана (строка %1)").arg(m_grade->line));
-            return;
-        }
-        GradeDraft draft;
-        draft.line = m_line;
-        const QString v = value.simplified().toLower();
-        static const QRegularExpression kHitsFrom(QStringLiteral("^попадания от (\\S+)$"));
-        const auto match = kHitsFrom.match(v);
-        if (v == QStringLiteral("сумма")) {
-            draft.rule.basis = GradeBasis::Sum;
-        } else if (v == QStringLiteral("попадания в срок")) {
-            draft.rule.basis = GradeBasis::HitsInTime;
-        } else if (v == QStringLiteral("реакция")) {
-            draft.rule.basis = GradeBasis::ReactionMs;
-        } else if (match.hasMatch()) {
-            const auto score = Count(QStringLiteral("очки"), match.captured(1), 1, 10);
-            if (!score) {
-                return;
-            }
-            draft.rule.basis = GradeBasis::HitsAtOrAbove;
-            draft.rule.minScore = *score;
-        } else {
-            Fail(QStringLiteral("оценка %1: нужно «сумма», «попадания от N», «попадания в "
-                                "срок» или «реакция»")
-                     .arg(Quoted(value)));
-            return;
-        }
-        m_grade = draft;
-    }
-
-    void TakeGradeStep(const GradeName& grade, const QString& value) {
-        if (!m_grade) {
-            Fail(QStringLiteral("порог %1 без строки «оценка:» перед ним").arg(Quoted(grade.name)));
-            return;
-        }
-        if (m_grade->steps.contains(grade.rank) &&
-            (grade.pass ? m_grade->passFail : m_grade->fiveGrades)) {
-            Fail(QStringLiteral("порог %1 уже задан (строка %2)")
-                     .arg(Quoted(grade.name))
-                     .arg(m_grade->steps[grade.rank].second));
-            return;
-        }
-        if (grade.pass ? m_grade->fiveGrades : m_grade->passFail) {
-            Fail(QStringLiteral("«выполнено» не задаётся вместе с «отлично», «хорошо», "
-                                "«удовлетворительно»"));
-            return;
-        }
-        std::optional<std::int32_t> threshold;
-        if (m_grade->rule.basis == GradeBasis::ReactionMs) {
-            threshold = TimeMs(QStringLiteral("порог"), value);
-        } else {
-            threshold = Count(QStringLiteral("порог"), value, 0, 10 * kMaxCourseShots);
-        }
-        if (!threshold) {
-            return;
-        }
-        (grade.pass ? m_grade->passFail : m_grade->fiveGrades) = true;
-        m_grade->steps[grade.rank] = {*threshold, m_line};
-    }
-
-    void CloseStage() {
-        if (!m_stage || !m_error.isEmpty()) {
-            return;
-        }
-        CourseStage& s = m_stage->stage;
-        if (s.shots == 0) {
-            Fail(QStringLiteral("в этапе не задано число выстрелов («выстрелы:»)"), m_stage->line);
-            return;
-        }
-        for (size_t i = 0; i < s.commands.size(); ++i) {
-            if (s.commands[i].atMs > s.preparationMs) {
-                Fail(QStringLiteral("команда %1 в %2 с — позже конца подготовки (%3 с)")
-                         .arg(Quoted(s.commands[i].word), Seconds(s.commands[i].atMs),
-                              Seconds(s.preparationMs)),
-                     m_stage->commandLines[i]);
-                return;
-            }
-        }
-        if (s.timeLimitMs > 0 && !s.parTimesMs.empty() && s.parTimesMs.back() > s.timeLimitMs) {
-            Fail(QStringLiteral("пар %1 с — позже конца времени этапа (%2 с)")
-                     .arg(Seconds(s.parTimesMs.back()), Seconds(s.timeLimitMs)),
-                 m_stage->parLine);
-            return;
-        }
-        auto byTime = [](const CourseCommand& a, const CourseCommand& b) {
-            return a.atMs < b.atMs;
-        };
-        std::stable_sort(s.commands.begin(), s.commands.end(), byTime);
-        std::stable_sort(s.endCommands.begin(), s.endCommands.end(), byTime);
-        if (s.title.isEmpty()) {
-            s.title = QStringLiteral("Этап %1").arg(m_course.stages.size() + 1);
-        }
-        m_totalShots += s.shots;
-        m_course.stages.push_back(std::move(s));
-        m_stage.reset();
-    }
-
-    void FinishGrade() {
-        if (!m_grade) {
-            return;
-        }
-        GradeDraft& g = *m_grade;
-        if (g.steps.empty()) {
-            Fail(QStringLiteral("у оценки нет порогов: нужны «отлично», «хорошо», "
-                                "«удовлетворительно» или «выполнено»"),
-                 g.line);
-            return;
-        }
-        const bool lowerIsBetter = g.rule.basis == GradeBasis::ReactionMs;
-        std::int32_t most = 0;
-        switch (g.rule.basis) {
-        case GradeBasis::Sum:
-            most = 10 * m_totalShots;
-            break;
-        case GradeBasis::HitsAtOrAbove:
-        case GradeBasis::HitsInTime:
-            most = m_totalShots;
-            break;
-        case GradeBasis::ReactionMs:
-            most = static_cast<std::int32_t>(kMaxSeconds * 1000);
-            break;
-        }
-        const QString* previous = nullptr;
-        std::int32_t previousThreshold = 0;
-        for (const auto& [rank, step] : g.steps) {
-            const QString& name = g.passFail ? kGradePass : FiveGradeName(rank);
-            if (step.first > most) {
-                Fail(QStringLiteral("порог %1 (%2) не достижим: в курсе %3 выстрелов")
-                         .arg(Quoted(name))
-                         .arg(step.first)
-                         .arg(m_totalShots),
-                     step.second);
-                return;
-            }
-            if (previous != nullptr && (lowerIsBetter ? step.first <= previousThreshold
-                                                      : step.first >= previousThreshold)) {
-                Fail(QStringLiteral("порог %1 должен быть %2, чем порог %3")
-                         .arg(Quoted(name),
-                              lowerIsBetter ? QStringLiteral("больше") : QStringLiteral("меньше"),
-                              Quoted(*previous)),
-                     step.second);
-                return;
-            }
-            previous = &name;
-            previousThreshold = step.first;
-            g.rule.steps.push_back(GradeStep{name, step.first});
-        }
-        g.rule.failGrade = g.passFail ? kGradeNotPass : kGradeUnsatisfactory;
-        m_course.grade = g.rule;
-    }
-
-    void Finish() {
-        CloseStage();
-        if (!m_error.isEmpty()) {
-            return;
-        }
-        if (m_course.name.isEmpty()) {
-            Fail(QStringLiteral("нет названия курса (строка «курс:»)"), 0);
-            return;
-        }
-        if (m_course.stages.empty()) {
-            Fail(QStringLiteral("в курсе нет ни одного этапа (строка «этап:»)"), 0);
-            return;
-        }
-        if (m_totalShots > kMaxCourseShots) {
-            Fail(QStringLiteral("в курсе %1 выстрелов, больше %2")
-                     .arg(m_totalShots)
-                     .arg(kMaxCourseShots),
-                 0);
-            return;
-        }
-        FinishGrade();
-    }
-
-    Course m_course;
-    std::optional<StageDraft> m_stage;
-    std::optional<GradeDraft> m_grade;
-    int m_line = 0;
-    int m_nameLine = 0;
-    int m_totalShots = 0;
-    QString m_error;
-    int m_errorLine = 0;
-};
-
-} // namespace
+using courseparse::kMaxFileBytes;
+using courseparse::Parser;
 
 CourseParseResult ParseCourse(const QString& text, const QString& path) {
     return Parser(path).Run(text);
