@@ -130,6 +130,12 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     setsLayout->addWidget(m_taleEnable);
     setsLayout->addWidget(m_gunEnable);
     setsLayout->addWidget(m_postGunEnable);
+    m_tracePhases =
+        Named(new QCheckBox(QStringLiteral("Фазы прицеливания цветом")), "CBTracePhases");
+    m_tracePhases->setToolTip(
+        QStringLiteral("След выстрела по времени до него: раньше 1 с, последняя 1 с, последние "
+                       "0,2 с, 0,5 с после выстрела"));
+    setsLayout->addWidget(m_tracePhases);
 
     // Repeat.
     auto* groupRepeat = Named(new QGroupBox, "GroupBox1");
@@ -247,6 +253,10 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
         }
     });
     connect(m_comboBoxCourse, &QComboBox::activated, this, &TMainForm2::CourseChosen);
+    connect(m_tracePhases, &QCheckBox::clicked, this, [this](bool on) {
+        m_state.Display.tracePhases = on;
+        WriteDisplayOptions(m_state);
+    });
     ConnectDevice();
     setFocusProxy(m_beginShooting);
 }
@@ -361,6 +371,7 @@ void TMainForm2::UpdateEnabling() {
 
 void TMainForm2::FormActivate() {
     LoadCourses();
+    m_tracePhases->setChecked(m_state.Display.tracePhases);
     // Back from a run: what its polls gave.
     ShowPollRate();
     m_beginShooting->setFocus();

@@ -119,6 +119,8 @@ private:
     QCheckBox* m_taleEnable;
     QCheckBox* m_gunEnable;
     QCheckBox* m_postGunEnable;
+    // Kept beside the settings as soon as it changes, as the course is.
+    QCheckBox* m_tracePhases;
     QCheckBox* m_repeatSeries;
     QSpinBox* m_upDownSeries;
     QPushButton* m_beginShooting;

@@ -73,6 +73,7 @@ void GlobalInitialisation(ProgramState& state) {
     state.LoadedGroup = -1;
     state.Remarks = ReadRemarks(state.PathFor(QString::fromLatin1(kRemarksFileName)));
     ReadLaneShooters(state);
+    state.Display = ReadDisplayOptions(state);
     ApplySignalLimits(state);
     ReloadSounds(state);
     if (state.settings.IO_Serial == 1) {

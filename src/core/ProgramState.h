@@ -2,6 +2,7 @@
 
 #include "core/Course.h"
 #include "core/DeviceValues.h"
+#include "core/DisplayOptions.h"
 #include "core/PollMeter.h"
 #include "core/RangeScreenModel.h"
 #include "core/ResultRecord.h"
@@ -64,6 +65,8 @@ struct ProgramState {
     std::vector<QString> ScriptLines;
     // The course the exercise windows run; none: the plain series of the settings.
     std::optional<Course> ChosenCourse;
+    // Kept beside the settings (core/DisplayOptions.h); read at start-up.
+    DisplayOptions Display;
 
     RunState run;
     ArchiveTables archive;

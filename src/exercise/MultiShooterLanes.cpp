@@ -44,6 +44,7 @@ void MultiShooterRun::DrawLargeTarget(bool complain) {
         m_services.dialogs->Message(MissingPictureMessage(m_state.settings.Target[Index(lane)]),
                                     QStringLiteral("Error"), MessageIcon::Error);
     }
+    panel.ShowPhaseLegend();
     m_view.Repaint(ViewPicture::Target);
 }
 

@@ -96,6 +96,7 @@ void SingleShooterRun::DrawEmptyTarget(bool complain) {
             MissingPictureMessage(m_state.settings.Target[static_cast<size_t>(lane)]),
             QStringLiteral("Error"), MessageIcon::Error);
     }
+    panel.ShowPhaseLegend();
     m_view.Repaint(ViewPicture::Target);
     m_view.Repaint(ViewPicture::SignalI);
 }

@@ -101,6 +101,8 @@ void TargetPanel::ResetSeriesTrace() {
     m_frozenPixels.clear();
     m_erasePixels.clear();
     m_freezePending = false;
+    m_frozenByPhase = false;
+    m_phased = {};
 }
 
 void TargetPanel::SetHoleLook(HoleStyle style, Color lastRim) {
@@ -320,7 +322,8 @@ void TargetPanel::FreezeTrace(int lane) {
     }
     // A shot before the last one was drawn: that one goes on the picture first.
     DrawPendingFreeze();
-    if (m_frozenCount > 0 && m_panelState.run.ShotCount[LaneIndex(lane)] > 0) {
+    // A trace drawn by phase is not erased by drawing it again: what lay under it goes back.
+    if (!m_frozenByPhase && m_frozenCount > 0 && m_panelState.run.ShotCount[LaneIndex(lane)] > 0) {
         m_erasePixels = std::move(m_frozenPixels);
     }
     m_frozenPixels.clear();
@@ -342,6 +345,7 @@ void TargetPanel::FreezeTrace(int lane) {
     }
     m_frozenLane = lane;
     m_frozenLit = m_panelState.run.LaneLit[LaneIndex(lane)] != 0;
+    m_frozenByPhase = TakePhasedSamples();
     m_freezePending = true;
 }
 
@@ -350,6 +354,10 @@ void TargetPanel::DrawPendingFreeze() {
         return;
     }
     m_freezePending = false;
+    if (m_frozenByPhase) {
+        DrawPhased(true);
+        return;
+    }
     Canvas& target = m_panelView.Picture(ViewPicture::Target);
     target.SetPen(kAqua, 2, PenMode::Xor);
     target.Polyline(m_erasePixels);
@@ -373,6 +381,12 @@ void TargetPanel::DrawFrozenTraceAgain() {
     m_frozenPixels.clear();
     for (const TracePoint& p : m_frozenPoints) {
         m_frozenPixels.push_back(TracePixel(m_frozenLane, p));
+    }
+    if (m_frozenByPhase) {
+        // Nothing of the last picture is left to put back.
+        m_phased.under = QImage();
+        DrawPhased(false);
+        return;
     }
     if (m_frozenPixels.empty()) {
         return;

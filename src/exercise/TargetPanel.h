@@ -67,6 +67,11 @@ public:
     // The picture was drawn anew, maybe at another size: the frozen trace of the last shot
     // goes on it again, under the last two holes.
     void DrawFrozenTraceAgain();
+    // With the aiming phases shown, their legend in the lower right corner of the picture
+    // just drawn anew.
+    void ShowPhaseLegend();
+    // The frozen trace on the picture is drawn by aiming phase.
+    [[nodiscard]] bool FrozenByPhase() const { return m_frozenByPhase; }
 
     virtual void ShowAimPoint(float k, float y, float x);
     // The trigger-jerk marker at (x, y), or hidden.
@@ -100,10 +105,13 @@ public:
     // True when it completed a shot's follow-through: the kept traces changed.
     bool RecordAim(float x, float y, std::uint32_t tick) {
         m_aim.Push(x, y, tick);
+        if (m_phased.awaitingFollowThrough) {
+            FollowThrough(tick);
+        }
         return m_traces.Add(x, y, tick);
     }
     // The kept trace of shot `shot` (from 0) begins at `tick` from the aim recorded.
-    void BeginShotTrace(int shot, std::uint32_t tick) { m_traces.BeginShot(m_aim, shot, tick); }
+    void BeginShotTrace(int shot, std::uint32_t tick);
     [[nodiscard]] QByteArray TracesPayload() const { return m_traces.Payload(); }
     // The panel goes over to another lane: the traces so far, finished (nothing when none);
     // then, after ResetSeriesTrace, the new lane's earlier traces are gone on from.
@@ -137,6 +145,27 @@ protected:
     bool m_postGunShown = false;
 
 private:
+    // The frozen trace by aiming phase is drawn in copy mode, under the live XOR trace: the
+    // samples of the frozen trace with their times, and what lay under it on the picture
+    // (without the live trace), which the next shot's trace puts back before it is drawn.
+    struct PhasedTrace {
+        std::vector<HoldSample> samples; // oldest first
+        std::uint32_t shotTick = 0;
+        bool awaitingFollowThrough = false;
+        QRect area;
+        QImage under;
+    };
+    // Takes the samples of the trace just frozen from the aim recorded (with their ticks);
+    // false when the picture cannot be read back, so the trace is drawn as before.
+    bool TakePhasedSamples();
+    void FollowThrough(std::uint32_t tick);
+    // Puts back what lay under the last phased trace and draws the current one, the last two
+    // holes over it; with `liveOnPicture` the live trace is lifted off the places touched
+    // and laid on again, so erasing it later leaves the colours as drawn.
+    void DrawPhased(bool liveOnPicture);
+    // The live trace segments that touch `area`, drawn again (XOR).
+    void XorLiveTrace(const QRect& area);
+
     TraceBuffer m_trace;
     HoldRecorder m_aim;
     HoldTraces m_traces;
@@ -156,6 +185,8 @@ private:
     std::vector<QPoint> m_frozenPixels;
     std::vector<QPoint> m_erasePixels;
     bool m_freezePending = false;
+    bool m_frozenByPhase = false;
+    PhasedTrace m_phased;
     int m_frozenLane = 0;
     // The lane was lit when its trace was frozen: a lamp that goes out before the trace is
     // drawn does not take the shot's hole off the top of it.

@@ -77,18 +77,37 @@ void DrawPhasedTrace(Canvas& canvas, const std::vector<PhaseRun>& runs, int widt
     }
 }
 
-QSize DrawPhaseLegend(Canvas& canvas, int x, int y) {
-    constexpr int kPad = 4;
-    constexpr int kSwatch = 18;
-    canvas.SetFont(FontSpec{QStringLiteral("Arial"), 11, false, false, kBlack});
-    int textWidth = 0;
+namespace {
+
+constexpr int kLegendPad = 4;
+constexpr int kLegendSwatch = 18;
+
+int LegendLineHeight(Canvas& canvas) {
     int lineHeight = 0;
     for (int i = 0; i < kTracePhaseCount; ++i) {
-        const QString caption = PhaseCaption(static_cast<TracePhase>(i));
-        textWidth = std::max(textWidth, canvas.TextWidth(caption));
-        lineHeight = std::max(lineHeight, canvas.TextHeight(caption));
+        lineHeight =
+            std::max(lineHeight, canvas.TextHeight(PhaseCaption(static_cast<TracePhase>(i))));
     }
-    const QSize size(kPad * 3 + kSwatch + textWidth, kPad * 2 + lineHeight * kTracePhaseCount);
+    return lineHeight;
+}
+
+} // namespace
+
+QSize PhaseLegendSize(Canvas& canvas) {
+    canvas.SetFont(FontSpec{QStringLiteral("Arial"), 11, false, false, kBlack});
+    int textWidth = 0;
+    for (int i = 0; i < kTracePhaseCount; ++i) {
+        textWidth = std::max(textWidth, canvas.TextWidth(PhaseCaption(static_cast<TracePhase>(i))));
+    }
+    return {kLegendPad * 3 + kLegendSwatch + textWidth,
+            kLegendPad * 2 + LegendLineHeight(canvas) * kTracePhaseCount};
+}
+
+QSize DrawPhaseLegend(Canvas& canvas, int x, int y) {
+    constexpr int kPad = kLegendPad;
+    constexpr int kSwatch = kLegendSwatch;
+    const QSize size = PhaseLegendSize(canvas);
+    const int lineHeight = LegendLineHeight(canvas);
     canvas.SetPen(kGray);
     canvas.SetBrush(kWhite);
     canvas.Rectangle(x, y, x + size.width(), y + size.height());

@@ -36,5 +36,7 @@ struct PhaseRun {
 void DrawPhasedTrace(Canvas& canvas, const std::vector<PhaseRun>& runs, int width = 2);
 // A small boxed legend, its top-left corner at (x, y); returns its size.
 QSize DrawPhaseLegend(Canvas& canvas, int x, int y);
+// The size DrawPhaseLegend takes on `canvas` (sets the canvas's font).
+[[nodiscard]] QSize PhaseLegendSize(Canvas& canvas);
 
 } // namespace ryvo

@@ -1,6 +1,7 @@
 #include "app/MainChoice.h"
 #include "app/TForm2.h"
 #include "app/TMainForm2.h"
+#include "core/DisplayOptions.h"
 #include "core/SettingsFile.h"
 #include "platform/Dialogs.h"
 #include "support/TempDir.h"
@@ -282,4 +283,32 @@ TEST(TMainForm2, ExerciseListOffersTheCoursesFoundAndKeepsTheChoice) {
     EXPECT_FALSE(w.state.ChosenCourse.has_value());
     w.page->FormActivate();
     EXPECT_EQ(combo->currentIndex(), 0);
+}
+
+TEST(TMainForm2, TracePhasesOptionIsKeptBesideTheSettingsAndReadAtTheNextStart) {
+    MainWindow w;
+    auto* box = w.Get<QCheckBox>("CBTracePhases");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), QStringLiteral("Фазы прицеливания цветом"));
+    EXPECT_FALSE(box->isChecked()) << "off without a file";
+    EXPECT_FALSE(w.state.Display.tracePhases);
+
+    box->click();
+    EXPECT_TRUE(w.state.Display.tracePhases);
+    EXPECT_EQ(w.dir.Read(QString::fromLatin1(kDisplayOptionsFileName)),
+              QByteArray("Ryvo options 1\r\nTracePhases=1\r\n"));
+    EXPECT_FALSE(w.dir.Exists(QStringLiteral("ryvw.cfg"))) << "the settings file is not written";
+
+    // A restart reads it back, and the box shows it.
+    ProgramState next;
+    next.StartDir = w.dir.Path();
+    GlobalInitialisation(next);
+    EXPECT_TRUE(next.Display.tracePhases);
+    w.state.Display = {};
+    w.page->FormActivate();
+    EXPECT_FALSE(box->isChecked());
+    box->click();
+    box->click();
+    GlobalInitialisation(next);
+    EXPECT_FALSE(next.Display.tracePhases) << "switched off again";
 }
