@@ -117,10 +117,9 @@ void TargetPanel::DrawPhased(bool liveOnPicture) {
         XorLiveTrace(touched);
     }
     if (!old.isEmpty()) {
+        // The holes drawn since then are the last two, drawn again below.
         target.StretchDraw(old.left(), old.top(), old.right() + 1, old.bottom() + 1,
                            m_phased.under);
-        // Holes drawn since the picture was kept, or rimmed otherwise since.
-        RepairHoles(m_frozenLane, {old});
     }
     m_phased.area = area;
     m_phased.under = pixels.size() >= 2 ? image->Image().copy(area) : QImage();

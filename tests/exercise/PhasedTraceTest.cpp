@@ -104,8 +104,10 @@ int ForeignPixels(const QImage& image) {
 
 TEST(PhasedTrace, ColoursFollowTheTimeFromTheShotAndTheFollowThroughComesWhenComplete) {
     PhasedPanel p;
-    p.Path(kShot1, -2000, 0, FirstPath);
-    p.Shoot(kShot1, {80.0F, -50.0F});
+    // The last sample before the shot is 150 ms old: times count from the shot itself.
+    p.Path(kShot1, -2000, -150, FirstPath);
+    const QPointF last = FirstPath(-150);
+    p.Shoot(kShot1, {static_cast<float>(last.x()), static_cast<float>(last.y())});
     ASSERT_TRUE(p.panel.FrozenByPhase());
     p.Path(kShot1, 10, 400, FirstPath);
     const Color follow = PhaseColor(TracePhase::FollowThrough);
@@ -117,12 +119,13 @@ TEST(PhasedTrace, ColoursFollowTheTimeFromTheShotAndTheFollowThroughComesWhenCom
     const QImage image = p.view.target.Image();
     EXPECT_EQ(ForeignPixels(image), 0);
     EXPECT_EQ(p.At(p.Pixel(FirstPath(-1500))), PhaseColor(TracePhase::Earlier));
+    EXPECT_EQ(p.At(p.Pixel(FirstPath(-1050))), PhaseColor(TracePhase::Earlier));
     EXPECT_EQ(p.At(p.Pixel(FirstPath(-600))), PhaseColor(TracePhase::LastSecond));
-    EXPECT_EQ(p.At(p.Pixel(FirstPath(-100))), PhaseColor(TracePhase::LastFifth));
+    EXPECT_EQ(p.At(p.Pixel(FirstPath(-190))), PhaseColor(TracePhase::LastFifth));
     EXPECT_EQ(p.At(p.Pixel(FirstPath(250))), follow);
     // The follow-through ends 0.5 s after the shot.
     EXPECT_EQ(p.At(p.Pixel(FirstPath(590))), kWhite);
-    EXPECT_EQ(test::HoleSpecks(image, {80.0F, -50.0F}, HoleStyle::Normal), 0)
+    EXPECT_EQ(test::HoleSpecks(image, p.state.run.ShotPos[0][0], HoleStyle::Normal), 0)
         << "the hole lies over its trace";
 }
 
