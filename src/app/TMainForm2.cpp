@@ -127,15 +127,15 @@ TMainForm2::TMainForm2(ProgramState& state, const Services& services, QWidget* p
     m_gunEnable = Named(new QCheckBox(QStringLiteral("Наличие точки прицеливания")), "GunEnable");
     m_postGunEnable =
         Named(new QCheckBox(QStringLiteral("Наличие \"срыва курка\"")), "PostGunEnable");
-    setsLayout->addWidget(m_taleEnable);
-    setsLayout->addWidget(m_gunEnable);
-    setsLayout->addWidget(m_postGunEnable);
     m_tracePhases =
         Named(new QCheckBox(QStringLiteral("Фазы прицеливания цветом")), "CBTracePhases");
     m_tracePhases->setToolTip(
         QStringLiteral("След выстрела по времени до него: раньше 1 с, последняя 1 с, последние "
                        "0,2 с, 0,5 с после выстрела"));
-    setsLayout->addWidget(m_tracePhases);
+    // Beside the trace it colours, so the column keeps its height.
+    setsLayout->addWidget(Row(m_taleEnable, m_tracePhases));
+    setsLayout->addWidget(m_gunEnable);
+    setsLayout->addWidget(m_postGunEnable);
 
     // Repeat.
     auto* groupRepeat = Named(new QGroupBox, "GroupBox1");
