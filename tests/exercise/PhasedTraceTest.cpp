@@ -1,4 +1,5 @@
 // The frozen trace drawn by aiming phase: colours by time from the shot, cleanly replaced.
+#include "FiveLaneHarness.h"
 #include "HolePixels.h"
 #include "RecordingView.h"
 #include "RunHarness.h"
@@ -184,4 +185,30 @@ TEST(PhasedTrace, TheSingleWindowShowsTheLegendOnlyWithTheOption) {
         }
         EXPECT_EQ(h.run.panel.FrozenByPhase(), on);
     }
+}
+
+TEST(PhasedTrace, TheFiveLaneWindowDrawsItsTracedLaneByPhase) {
+    test::FiveLaneHarness h;
+    h.state.Display.tracePhases = true;
+    h.model.Lane(0).aim = std::make_unique<sim::NoiseAim>(sim::Signal{0, 0}, 300, 3);
+    h.StartSeries();
+    h.TickFor(1500);
+    h.Fire(0);
+    h.TickFor(700);
+    // Escape ends the series and takes the live trace off.
+    h.keyboard.Set(Key::Escape, true);
+    h.TickFor(50);
+    h.keyboard.Set(Key::Escape, false);
+    h.TickFor(50);
+    ASSERT_EQ(h.state.run.ShotCount[0], 1u);
+    ASSERT_TRUE(h.run.Idle());
+    EXPECT_TRUE(h.run.panel.FrozenByPhase());
+    const QImage image = h.view.target.Image();
+    const QSize legend = PhaseLegendSize(h.view.target);
+    const QRect corner(image.width() - legend.width() - 2, image.height() - legend.height() - 2,
+                       legend.width(), legend.height());
+    const Color blue = PhaseColor(TracePhase::LastSecond);
+    EXPECT_GT(CountColour(image, blue) - CountColour(image, blue, corner), 0) << "the legend";
+    EXPECT_GT(CountColour(image, blue, corner), 0) << "the last second of the trace";
+    EXPECT_GT(CountColour(image, PhaseColor(TracePhase::FollowThrough), corner), 0);
 }
