@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/UserMessage.h"
 #include "platform/Printer.h"
+#include "platform/UserMessage.h"
 
 #include <QByteArray>
 #include <QDateTime>
