@@ -47,7 +47,7 @@ std::optional<CourseEntry> CourseOfRecord(const QJsonObject& beside) {
             entry.shots.emplace_back();
             continue;
         }
-        entry.shots.push_back(
+        entry.shots.emplace_back(
             CourseShotEntry{*t, FiniteOf(shot.value(QLatin1String("split"))).value_or(0.0),
                             shot.value(QLatin1String("late")).toBool()});
     }
