@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
@@ -41,6 +42,26 @@ constexpr std::array<WindowSection, 17> kSections = {{
     {"TForm2", ""},
 }};
 
+// Pictures of the windows fit the help window's width when the page loads them, as a web
+// browser fits them by the page's style.
+class ManualBrowser final : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QVariant loadResource(int type, const QUrl& name) override {
+        QVariant resource = QTextBrowser::loadResource(type, name);
+        if (type != QTextDocument::ImageResource || resource.typeId() != QMetaType::QByteArray) {
+            return resource;
+        }
+        const QImage image = QImage::fromData(resource.toByteArray());
+        const int room = qMax(320, viewport()->width() - 100);
+        if (image.isNull() || image.width() <= room) {
+            return resource;
+        }
+        return image.scaledToWidth(room, Qt::SmoothTransformation);
+    }
+};
+
 } // namespace
 
 QString HelpSection(const QString& className) {
@@ -58,7 +79,7 @@ QString ManualPath(const QString& dataDir) {
 
 HelpWindow::HelpWindow(QString manualPath, QWidget* parent)
     : QWidget(parent, Qt::Window), m_manualPath(std::move(manualPath)),
-      m_browser(new QTextBrowser(this)) {
+      m_browser(new ManualBrowser(this)) {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Руководство инструктора"));
     m_browser->setObjectName(QStringLiteral("HelpText"));
@@ -73,6 +94,10 @@ HelpWindow::HelpWindow(QString manualPath, QWidget* parent)
 }
 
 void HelpWindow::ShowSection(const QString& anchor) {
+    // Shown first, so the pictures are fitted to the width the window has.
+    show();
+    raise();
+    activateWindow();
     if (QFileInfo::exists(m_manualPath)) {
         QUrl url = QUrl::fromLocalFile(QFileInfo(m_manualPath).absoluteFilePath());
         if (!anchor.isEmpty()) {
@@ -89,9 +114,6 @@ void HelpWindow::ShowSection(const QString& anchor) {
                            "пакет ryvo заново или соберите программу со всеми целями.</p>")
                 .arg(QDir::toNativeSeparators(m_manualPath).toHtmlEscaped()));
     }
-    show();
-    raise();
-    activateWindow();
 }
 
 } // namespace ryvo
