@@ -3,6 +3,7 @@
 // directory of its own with a group and a few months of results, so the pictures show what
 // an instructor sees and stay current with the windows.
 #include "app/Startup.h"
+#include "app/TMainForm2.h"
 #include "archive/ArchiveStore.h"
 #include "exercise/RelayDialog.h"
 #include "exercise/TShoot1.h"
@@ -36,8 +37,8 @@ using namespace ryvo;
 
 namespace {
 
-constexpr int kWidth = 1024;
-constexpr int kHeight = 700;
+constexpr int kWidth = 1280;
+constexpr int kHeight = 800;
 // Device signal per unit of the made-up aims below: holes across the inner rings.
 constexpr int kSpread = 12;
 
@@ -126,7 +127,18 @@ public:
         m_frame = &frame;
         m_clock = &clock;
 
-        Page* main = frame.ActivePage();
+        // The in-process device answers in no time; the picture shows what a real line at
+        // 57600 baud gives (about 530 polls a second).
+        state.Polls.Reset(LowLatency::NotApplicable);
+        for (int i = 0; i < 100; ++i) {
+            state.Polls.Add(i % 9 == 0 ? 1 : 2);
+        }
+        auto* main = dynamic_cast<TMainForm2*>(frame.ActivePage());
+        if (main == nullptr) {
+            Fail("the main window is not in front");
+            return 1;
+        }
+        main->ShowPollRate();
         Grab(QStringLiteral("main"));
         frame.Activate(QStringLiteral("TForm3"));
         Grab(QStringLiteral("settings"));
