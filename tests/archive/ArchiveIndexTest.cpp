@@ -546,11 +546,6 @@ TEST(ArchiveIndex, HoldFigureMeansWhereTheRecordHasThem) {
         EXPECT_TRUE(std::isnan(results[i].hold.len1mm)) << i;
     }
     EXPECT_EQ(results[0].grade, QStringLiteral("хорошо"));
-
-    const std::vector<ProgressPoint> in10 = HoldPoints(results, HoldFigure::In10, 3);
-    ASSERT_EQ(in10.size(), 1U);
-    EXPECT_DOUBLE_EQ(in10[0].mean, 75.0);
-    EXPECT_TRUE(HoldPoints(results, HoldFigure::Jerk, 3).size() == 1U);
 }
 
 TEST(ArchiveIndex, AnIndexOfTheEarlierLayoutIsRebuiltWithTheHoldFigures) {
@@ -617,9 +612,6 @@ TEST(ArchiveProgress, HoldChartPointsOnlyWhereTheFigureIs) {
     EXPECT_DOUBLE_EQ(jerk[1].average, 3.0);
     EXPECT_DOUBLE_EQ(HoldAxisTop(HoldFigure::Jerk, {{QStringLiteral("A"), jerk}}), 4.4);
     EXPECT_DOUBLE_EQ(HoldAxisTop(HoldFigure::Steady, {}), 100.0);
-    EXPECT_TRUE(ProgressCsv({{QStringLiteral("A"), jerk}}, HoldFigureName(HoldFigure::Jerk))
-                    .contains("Стрелок;Дата;Время;Срыв, ед.;Скользящее среднее\r\n"
-                              "A;01.03.2024;10:00;2,00;2,00\r\nA;04.03.2024;10:00;4,00;3,00\r\n"));
 }
 
 TEST(ArchiveTool, ShooterCarriesTheHoldMeans) {
