@@ -1,9 +1,11 @@
 #include "app/Startup.h"
 
 #include "app/DemoDevice.h"
+#include "app/HelpWindow.h"
 #include "app/TFirstStart.h"
 #include "app/TForm3.h"
 #include "app/TMainForm2.h"
+#include "archive/LaneSaves.h"
 #include "archive/RelaySheet.h"
 #include "archive/TArchiv1.h"
 #include "archive/TArchiv2.h"
@@ -15,6 +17,7 @@
 #include "calibration/ShooterZero.h"
 #include "core/SettingsFile.h"
 #include "device/TInitial.h"
+#include "exercise/RelayControls.h"
 #include "exercise/TRangeScreen.h"
 #include "exercise/TShoot1.h"
 #include "exercise/TShoot2.h"
@@ -83,6 +86,7 @@ void RyvoApplication::CreateWindows() {
     m_firstStart = !m_demoAtStart &&
                    !QFileInfo::exists(m_state.PathFor(QString::fromLatin1(kSettingsFileName)));
     m_frame = std::make_unique<TForm2>();
+    m_frame->onHelp = [this](const QString& className) { ShowHelp(className); };
     for (size_t i = 1; i < kWindowOrder.size(); ++i) {
         m_frame->AddPage(CreatePage(kWindowOrder[i]));
     }
@@ -192,12 +196,14 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
     };
     if (className == QLatin1String("TShoot2")) {
         auto* two = new TShoot2(m_state, m_services);
+        two->Relay().SetSaving(std::make_unique<ArchiveRelaySaving>(two->Relay().Lanes()));
         two->onRelaySheet = relaySheet;
         two->onRangeScreen = [this] { ToggleRangeScreen(); };
         return two;
     }
     if (className == QLatin1String("TShoots5")) {
         auto* five = new TShoots5(m_state, m_services);
+        five->Relay().SetSaving(std::make_unique<ArchiveRelaySaving>(five->Relay().Lanes()));
         five->onRelaySheet = relaySheet;
         five->onRangeScreen = [this] { ToggleRangeScreen(); };
         return five;
@@ -215,6 +221,14 @@ void RyvoApplication::ToggleRangeScreen() {
         m_rangeScreen->setAttribute(Qt::WA_QuitOnClose, false);
     }
     m_rangeScreen->Toggle(m_frame.get());
+}
+
+void RyvoApplication::ShowHelp(const QString& className) {
+    if (!m_help) {
+        m_help = std::make_unique<HelpWindow>(ManualPath(m_state.DataDir));
+        m_help->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+    m_help->ShowSection(HelpSection(className));
 }
 
 void RyvoApplication::DeviceInitialisation() {
