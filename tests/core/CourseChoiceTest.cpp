@@ -1,5 +1,4 @@
 #include "core/CourseChoice.h"
-#include "core/DisplayOptions.h"
 #include "core/ProgramState.h"
 #include "support/TempDir.h"
 
@@ -36,24 +35,4 @@ TEST(CourseChoice, NameKeptBesideTheSettingsAndFoundAmongTheCourses) {
     EXPECT_EQ(ParseCourseChoice("1\tИванов\r\n"), QString());
     EXPECT_EQ(ParseCourseChoice(CourseChoiceImage(QStringLiteral("Две\nстроки"))),
               QStringLiteral("Две строки"));
-}
-
-TEST(DisplayOptions, AMissingOrForeignFileLeavesThePhasesOff) {
-    test::TempDir dir;
-    ProgramState state;
-    state.StartDir = dir.Path();
-    EXPECT_FALSE(ReadDisplayOptions(state).tracePhases);
-    state.Display.tracePhases = true;
-    ASSERT_TRUE(WriteDisplayOptions(state));
-    EXPECT_TRUE(ReadDisplayOptions(state).tracePhases);
-
-    // Another file's bytes, a value other than 1, or a course choice file: off.
-    for (const QByteArray& bytes :
-         {QByteArray("TracePhases=1\r\n"), QByteArray("Ryvo options 1\r\nTracePhases=yes\r\n"),
-          CourseChoiceImage(QStringLiteral("TracePhases=1")), QByteArray(5000, '1')}) {
-        dir.Write(QString::fromLatin1(kDisplayOptionsFileName), bytes);
-        EXPECT_FALSE(ReadDisplayOptions(state).tracePhases) << bytes.left(40).toStdString();
-    }
-    // Options of a later version are passed over; LF line ends read too.
-    EXPECT_TRUE(ParseDisplayOptions("Ryvo options 1\nZoom=2\nTracePhases = 1\n").tracePhases);
 }
