@@ -1,0 +1,441 @@
+#include "Monkey.h"
+
+#include "MonkeyRig.h"
+
+#include "app/TForm2.h"
+#include "exercise/TRangeScreen.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTabBar>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <array>
+#include <cstdio>
+
+namespace ryvo::monkey {
+
+namespace {
+
+constexpr int kTickMs = 10;
+
+// Buttons of the main window that open the other windows (or start work in it).
+constexpr std::array<const char*, 11> kOpeners = {
+    "BeginShooting",       "PreShooting", "Archive",     "Groups",     "Relay",       "Targs",
+    "BAdditionalSettings", "RangeScreen", "CheckDevice", "FindDevice", "SaveSettings"};
+
+const QString kCyrillic =
+    QStringLiteral("абвгдеёжзийклмнопрстуфхцчшщъыьэюяАБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ");
+const QString kLatin = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
+const QString kOther = QStringLiteral("0123456789 .,-_/\\:*?\"<>|;%+=#'");
+
+bool Interactive(const QWidget* w) {
+    return qobject_cast<const QAbstractButton*>(w) != nullptr ||
+           qobject_cast<const QComboBox*>(w) != nullptr ||
+           qobject_cast<const QAbstractItemView*>(w) != nullptr ||
+           qobject_cast<const QLineEdit*>(w) != nullptr ||
+           qobject_cast<const QAbstractSpinBox*>(w) != nullptr ||
+           qobject_cast<const QAbstractSlider*>(w) != nullptr ||
+           qobject_cast<const QTabBar*>(w) != nullptr ||
+           qobject_cast<const QPlainTextEdit*>(w) != nullptr ||
+           qobject_cast<const QTextEdit*>(w) != nullptr;
+}
+
+bool Editable(const QWidget* w) {
+    if (const auto* line = qobject_cast<const QLineEdit*>(w)) {
+        return !line->isReadOnly();
+    }
+    if (const auto* spin = qobject_cast<const QAbstractSpinBox*>(w)) {
+        return !spin->isReadOnly();
+    }
+    if (const auto* plain = qobject_cast<const QPlainTextEdit*>(w)) {
+        return !plain->isReadOnly();
+    }
+    if (const auto* rich = qobject_cast<const QTextEdit*>(w)) {
+        return !rich->isReadOnly();
+    }
+    return false;
+}
+
+// Inside an item view (its viewport and editors): the view itself is what gets picked.
+bool InsideItemView(const QWidget* w, const QWidget* root) {
+    for (const QWidget* p = w->parentWidget(); p != nullptr && p != root; p = p->parentWidget()) {
+        if (qobject_cast<const QAbstractItemView*>(p) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+QString Describe(const QWidget* w) {
+    QString text = QString::fromLatin1(w->metaObject()->className());
+    if (!w->objectName().isEmpty()) {
+        text += QStringLiteral(" '") + w->objectName() + QLatin1Char('\'');
+    }
+    if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
+        text += QStringLiteral(" \"") + button->text() + QLatin1Char('"');
+    }
+    return text;
+}
+
+QString WindowName(const QWidget* w) {
+    if (qobject_cast<const QMessageBox*>(w) != nullptr) {
+        return QStringLiteral("QMessageBox");
+    }
+    QString name = QString::fromLatin1(w->metaObject()->className());
+    name.remove(QStringLiteral("ryvo::"));
+    return name;
+}
+
+// A typed character as a keyboard sends it: the key and its text.
+void SendChar(QWidget* w, QChar ch) {
+    const int key = ch.toUpper().unicode();
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(ch));
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(ch));
+    QPointer<QWidget> guard(w);
+    QApplication::sendEvent(w, &press);
+    if (guard) {
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+} // namespace
+
+Monkey::Monkey(std::uint32_t seed, std::chrono::seconds duration, Program program, ActionLog& log,
+               Watchdog& watchdog)
+    : m_rng(seed), m_deadline(std::chrono::steady_clock::now() + duration),
+      m_program(std::move(program)), m_log(log), m_watchdog(watchdog) {}
+
+Monkey::~Monkey() = default;
+
+int Monkey::Below(int n) {
+    return n <= 0 ? 0 : static_cast<int>(m_rng() % static_cast<std::uint32_t>(n));
+}
+
+void Monkey::Note(const QString& action) {
+    if (trace) {
+        std::printf("%s\n", action.toUtf8().constData());
+    }
+    m_log.Add(action.toStdString());
+}
+
+void Monkey::Run() {
+    QTimer heartbeat;
+    QObject::connect(&heartbeat, &QTimer::timeout, [this] { m_watchdog.Tick(); });
+    heartbeat.start(20);
+    StartProgram();
+    QTimer::singleShot(kTickMs, this, &Monkey::Tick);
+    QApplication::exec();
+    m_watchdog.Pause(true);
+}
+
+void Monkey::StartProgram() {
+    // Start-up blocks for the device check by design.
+    m_watchdog.Pause(true);
+    m_session = m_program.start();
+    ++m_starts;
+    m_watchdog.Pause(false);
+    Note(QStringLiteral("start %1").arg(m_starts));
+}
+
+void Monkey::Tick() {
+    if (m_done) {
+        return;
+    }
+    // The next tick is armed first: a modal window this one opens is answered by it.
+    QTimer::singleShot(kTickMs, this, &Monkey::Tick);
+    ++m_depth;
+    if (!m_ending && std::chrono::steady_clock::now() >= m_deadline) {
+        m_ending = true;
+        ReleaseHeldKeys(true);
+        Note(QStringLiteral("time is up"));
+    }
+    if (m_ending) {
+        EndProgram();
+    } else {
+        m_program.range->Step();
+        ReleaseHeldKeys(false);
+        Act();
+    }
+    --m_depth;
+}
+
+void Monkey::ReleaseHeldKeys(bool all) {
+    for (auto& [widget, ticks] : m_heldKeys) {
+        if (--ticks <= 0 || all) {
+            if (widget) {
+                QTest::keyRelease(widget, Qt::Key_Space);
+            }
+            ticks = 0;
+        }
+    }
+    std::erase_if(m_heldKeys, [](const auto& held) { return held.second <= 0; });
+}
+
+// The program ends its own way: modal windows answered, then the frame closed.
+void Monkey::EndProgram() {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        ActOnModal(modal);
+        return;
+    }
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        popup->close();
+        return;
+    }
+    if (m_session && m_session->app->Frame().isVisible()) {
+        Note(QStringLiteral("close the frame"));
+        m_session->app->Frame().close();
+        return;
+    }
+    if (m_depth == 1) {
+        m_done = true;
+        m_session.reset();
+        QApplication::exit(0);
+    }
+}
+
+void Monkey::Act() {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        m_windows.insert(WindowName(modal));
+        ActOnModal(modal);
+        return;
+    }
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        if (Chance(30)) {
+            Note(QStringLiteral("Escape on popup"));
+            QTest::keyClick(popup, Qt::Key_Escape);
+        } else {
+            const QPoint at(Below(popup->width()), Below(popup->height()));
+            Note(QStringLiteral("click popup at %1,%2").arg(at.x()).arg(at.y()));
+            QTest::mouseClick(popup, Qt::LeftButton, Qt::NoModifier, at);
+        }
+        return;
+    }
+    TForm2& frame = m_session->app->Frame();
+    if (!frame.isVisible()) {
+        // The program ended (Exit or Escape on the main window): start it again, once no
+        // handler of the old one is still on the stack.
+        if (m_depth == 1) {
+            Note(QStringLiteral("program ended"));
+            m_session.reset();
+            StartProgram();
+        }
+        return;
+    }
+    TRangeScreen* screen = m_session->app->RangeScreen();
+    if (screen != nullptr && screen->isVisible() && Chance(5)) {
+        m_windows.insert(QStringLiteral("TRangeScreen"));
+        ActOnPage(screen, QStringLiteral("TRangeScreen"));
+        return;
+    }
+    Page* page = frame.ActivePage();
+    if (page == nullptr) {
+        return;
+    }
+    m_windows.insert(page->ClassName());
+    ActOnPage(page, page->ClassName());
+}
+
+void Monkey::ActOnModal(QWidget* modal) {
+    const QString window = WindowName(modal);
+    if (Chance(80) || m_ending) {
+        std::vector<QAbstractButton*> buttons;
+        for (QAbstractButton* b : modal->findChildren<QAbstractButton*>()) {
+            if (b->isVisible() && b->isEnabled()) {
+                buttons.push_back(b);
+            }
+        }
+        if (!buttons.empty() && !(m_ending && Chance(50))) {
+            Click(buttons[static_cast<size_t>(Below(static_cast<int>(buttons.size())))], window);
+            return;
+        }
+        if (m_ending) {
+            Note(window + QStringLiteral(": Escape"));
+            QTest::keyClick(modal, Qt::Key_Escape);
+            return;
+        }
+    }
+    ActOnPage(modal, window);
+}
+
+void Monkey::ActOnPage(QWidget* root, const QString& window) {
+    const int roll = Below(100);
+    if (roll < 50) {
+        if (QWidget* w = PickWidget(root, !Chance(10))) {
+            Click(w, window);
+        }
+    } else if (roll < 75) {
+        PressKey(root, window);
+    } else if (roll < 92) {
+        TypeText(root, window);
+    } else {
+        OpenFromMain(root);
+    }
+}
+
+QWidget* Monkey::PickWidget(QWidget* root, bool interactiveOnly) {
+    std::vector<QWidget*> candidates;
+    for (QWidget* w : root->findChildren<QWidget*>()) {
+        if (!w->isVisible() || !w->isEnabled() || w->width() <= 0 || w->height() <= 0 ||
+            InsideItemView(w, root)) {
+            continue;
+        }
+        if (!interactiveOnly || Interactive(w)) {
+            candidates.push_back(w);
+        }
+    }
+    if (candidates.empty()) {
+        return nullptr;
+    }
+    return candidates[static_cast<size_t>(Below(static_cast<int>(candidates.size())))];
+}
+
+void Monkey::Click(QWidget* w, const QString& window) {
+    // Leaving the program is allowed, but seldom: it would cut every run short.
+    if (window == QLatin1String("TMainForm2") && w->objectName() == QLatin1String("Exit") &&
+        !Chance(3)) {
+        return;
+    }
+    if (qobject_cast<QAbstractItemView*>(w) != nullptr) {
+        ClickItem(w, window);
+        return;
+    }
+    const bool button = qobject_cast<QAbstractButton*>(w) != nullptr;
+    const QPoint at = button ? w->rect().center() : QPoint(Below(w->width()), Below(w->height()));
+    const int how = Below(100);
+    if (how < 5) {
+        Note(window + QStringLiteral(": right-click ") + Describe(w));
+        QTest::mouseClick(w, Qt::RightButton, Qt::NoModifier, at);
+    } else if (how < 10) {
+        Note(window + QStringLiteral(": double-click ") + Describe(w));
+        QTest::mouseDClick(w, Qt::LeftButton, Qt::NoModifier, at);
+    } else {
+        Note(window + QStringLiteral(": click ") + Describe(w));
+        QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, at);
+    }
+}
+
+void Monkey::ClickItem(QWidget* widget, const QString& window) {
+    auto* view = qobject_cast<QAbstractItemView*>(widget);
+    QAbstractItemModel* model = view->model();
+    QWidget* viewport = view->viewport();
+    QPoint at(Below(viewport->width()), Below(viewport->height()));
+    QString what = QStringLiteral("empty place");
+    if (model != nullptr && model->rowCount(view->rootIndex()) > 0 &&
+        model->columnCount(view->rootIndex()) > 0) {
+        const int row = Below(model->rowCount(view->rootIndex()));
+        const int column = Below(model->columnCount(view->rootIndex()));
+        const QRect rect = view->visualRect(model->index(row, column, view->rootIndex()));
+        if (rect.isValid() && viewport->rect().contains(rect.center())) {
+            at = rect.center();
+            what = QStringLiteral("cell %1,%2").arg(row).arg(column);
+        }
+    }
+    const bool twice = Chance(25);
+    Note(window + (twice ? QStringLiteral(": double-click ") : QStringLiteral(": click ")) + what +
+         QStringLiteral(" of ") + Describe(view));
+    if (twice) {
+        QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, at);
+    } else {
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at);
+    }
+}
+
+void Monkey::PressKey(QWidget* root, const QString& window) {
+    QWidget* focus = QApplication::focusWidget();
+    QWidget* target = focus != nullptr && root->isAncestorOf(focus) ? focus : root;
+    constexpr std::array<Qt::Key, 12> kKeys = {
+        Qt::Key_Space, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Shift, Qt::Key_Up,    Qt::Key_Down,
+        Qt::Key_Left,  Qt::Key_Right,  Qt::Key_F5,     Qt::Key_Tab,   Qt::Key_Enter, Qt::Key_0};
+    Qt::Key key = kKeys[static_cast<size_t>(Below(static_cast<int>(kKeys.size())))];
+    if (key == Qt::Key_0) {
+        key = static_cast<Qt::Key>(Qt::Key_0 + Below(10));
+    }
+    if (key == Qt::Key_Escape && window == QLatin1String("TMainForm2") && !Chance(3)) {
+        return;
+    }
+    if (key == Qt::Key_Space && Chance(15)) {
+        // Held for a while: runs wait for it to be let go.
+        const int ticks = 5 + Below(150);
+        Note(window + QStringLiteral(": hold Space for %1 ticks on ").arg(ticks) +
+             Describe(target));
+        m_heldKeys.emplace_back(target, ticks);
+        QTest::keyPress(target, Qt::Key_Space);
+        return;
+    }
+    Note(window + QStringLiteral(": key %1 on ").arg(QKeySequence(key).toString()) +
+         Describe(target));
+    QTest::keyClick(target, key);
+}
+
+void Monkey::TypeText(QWidget* root, const QString& window) {
+    std::vector<QWidget*> edits;
+    for (QWidget* w : root->findChildren<QWidget*>()) {
+        if (w->isVisible() && w->isEnabled() && Editable(w)) {
+            edits.push_back(w);
+        }
+    }
+    if (edits.empty()) {
+        PressKey(root, window);
+        return;
+    }
+    QWidget* edit = edits[static_cast<size_t>(Below(static_cast<int>(edits.size())))];
+    QString text;
+    const int length = Chance(10) ? 60 + Below(200) : Below(12);
+    const int alphabet = Below(4);
+    for (int i = 0; i < length; ++i) {
+        const QString& from = alphabet == 0   ? kCyrillic
+                              : alphabet == 1 ? kLatin
+                              : alphabet == 2 ? kOther
+                                              : (Chance(50) ? kCyrillic : kOther);
+        text += from[Below(static_cast<int>(from.size()))];
+    }
+    const bool replace = Chance(40);
+    Note(window + QStringLiteral(": type \"") + text + QStringLiteral("\"") +
+         (replace ? QStringLiteral(" over the text of ") : QStringLiteral(" into ")) +
+         Describe(edit));
+    QPointer<QWidget> guard(edit);
+    QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, edit->rect().center());
+    if (guard && replace) {
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        if (guard) {
+            QTest::keyClick(edit, Qt::Key_Backspace);
+        }
+    }
+    for (const QChar ch : text) {
+        if (!guard || !guard->isVisible()) {
+            return;
+        }
+        SendChar(guard, ch);
+    }
+    if (guard && guard->isVisible() && Chance(30)) {
+        QTest::keyClick(guard, Qt::Key_Return);
+    }
+}
+
+void Monkey::OpenFromMain(QWidget* root) {
+    auto* page = qobject_cast<Page*>(root);
+    if (page == nullptr || page->ClassName() != QLatin1String("TMainForm2")) {
+        // Back towards the main window, as most windows leave on Escape.
+        Note(WindowName(root) + QStringLiteral(": Escape to leave"));
+        QTest::keyClick(root, Qt::Key_Escape);
+        return;
+    }
+    const char* name = kOpeners[static_cast<size_t>(Below(static_cast<int>(kOpeners.size())))];
+    auto* button = root->findChild<QAbstractButton*>(QString::fromLatin1(name));
+    if (button != nullptr && button->isVisible() && button->isEnabled()) {
+        Click(button, page->ClassName());
+    }
+}
+
+} // namespace ryvo::monkey
