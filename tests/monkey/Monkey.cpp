@@ -171,15 +171,21 @@ void Monkey::Tick() {
 }
 
 void Monkey::ReleaseHeldKeys(bool all) {
-    for (auto& [widget, ticks] : m_heldKeys) {
-        if (--ticks <= 0 || all) {
-            if (widget) {
-                QTest::keyRelease(widget, Qt::Key_Space);
+    for (HeldKey& held : m_heldKeys) {
+        if (--held.ticks <= 0 || all) {
+            // The program tracks keys from the application's events: a key let go over a
+            // widget that is gone is let go over the frame.
+            QWidget* target = held.widget;
+            if (target == nullptr && m_session) {
+                target = &m_session->app->Frame();
             }
-            ticks = 0;
+            if (target != nullptr) {
+                QTest::keyRelease(target, static_cast<Qt::Key>(held.key));
+            }
+            held.ticks = 0;
         }
     }
-    std::erase_if(m_heldKeys, [](const auto& held) { return held.second <= 0; });
+    std::erase_if(m_heldKeys, [](const HeldKey& held) { return held.ticks <= 0; });
 }
 
 // The program ends its own way: modal windows answered, then the frame closed.
@@ -227,6 +233,7 @@ void Monkey::Act() {
         // handler of the old one is still on the stack.
         if (m_depth == 1) {
             Note(QStringLiteral("program ended"));
+            ReleaseHeldKeys(true);
             m_session.reset();
             StartProgram();
         }
@@ -364,13 +371,19 @@ void Monkey::PressKey(QWidget* root, const QString& window) {
     if (key == Qt::Key_Escape && window == QLatin1String("TMainForm2") && !Chance(3)) {
         return;
     }
-    if (key == Qt::Key_Space && Chance(15)) {
-        // Held for a while: runs wait for it to be let go.
-        const int ticks = 5 + Below(150);
-        Note(window + QStringLiteral(": hold Space for %1 ticks on ").arg(ticks) +
+    // Keys the runs read as held (start, stop, cancel) stay down for some ticks: a press
+    // and release within one dispatch would never be seen held.
+    const bool held = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Escape ||
+                      key == Qt::Key_Up || key == Qt::Key_Shift;
+    if (held && Chance(60)) {
+        const int ticks = 1 + (Chance(20) ? Below(150) : Below(15));
+        Note(window +
+             QStringLiteral(": hold %1 for %2 ticks on ")
+                 .arg(QKeySequence(key).toString())
+                 .arg(ticks) +
              Describe(target));
-        m_heldKeys.emplace_back(target, ticks);
-        QTest::keyPress(target, Qt::Key_Space);
+        m_heldKeys.push_back({target, key, ticks});
+        QTest::keyPress(target, key);
         return;
     }
     Note(window + QStringLiteral(": key %1 on ").arg(QKeySequence(key).toString()) +

@@ -76,7 +76,12 @@ private:
     Watchdog& m_watchdog;
     std::unique_ptr<Session> m_session;
     std::set<QString> m_windows;
-    std::vector<std::pair<QPointer<QWidget>, int>> m_heldKeys;
+    struct HeldKey {
+        QPointer<QWidget> widget;
+        int key;
+        int ticks;
+    };
+    std::vector<HeldKey> m_heldKeys;
     int m_starts = 0;
     bool m_ending = false;
     int m_depth = 0; // ticks running, one inside another while a modal window is up

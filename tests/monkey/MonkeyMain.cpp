@@ -44,11 +44,13 @@ void TellSeed() {
     std::fflush(stderr);
 }
 
+#if !defined(__SANITIZE_ADDRESS__)
 void OnFatalSignal(int signal) {
     TellSeed();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
+#endif
 
 struct Options {
     int seconds = 60;
