@@ -5,6 +5,7 @@
 #include "archive/GroupStore.h"
 #include "calibration/Calibration.h"
 #include "core/CourseFile.h"
+#include "core/LaneAssignment.h"
 #include "core/Settings.h"
 #include "core/SettingsFile.h"
 #include "targets/LightScript.h"
@@ -55,6 +56,12 @@ QString GroupListProblem(const QFileInfo& info, const QByteArray& bytes) {
     }
     return GroupImage(*members) == bytes ? QString()
                                          : QStringLiteral("does not read back as its members");
+}
+
+QString LaneShootersProblem(const QByteArray& bytes) {
+    return LaneShootersImage(ParseLaneShooters(bytes)) == bytes
+               ? QString()
+               : QStringLiteral("does not read back as the shooters at the lanes");
 }
 
 QString ScriptProblem(const QString& path) {
@@ -153,6 +160,8 @@ AuditResult AuditStartDir(const QString& startDir) {
         }
         if (info.fileName() == QLatin1String(kSettingsFileName)) {
             problem = SettingsProblem(path, bytes);
+        } else if (info.fileName() == QLatin1String(kLaneShootersFileName)) {
+            problem = LaneShootersProblem(bytes);
         } else if (suffix == QLatin1String("dat")) {
             problem = CalibrationProblem(path, bytes);
         } else if (suffix == QLatin1String("grp")) {

@@ -14,9 +14,9 @@ struct AuditResult {
 };
 
 // Reads every file below the start directory back with the program's own readers: settings,
-// calibration and shooter zeros, groups, light scripts, courses, every record of every group
-// file complete, the entries beside it paired with their records and their traces readable,
-// no torn parts; printed documents are whole PDF files.
+// the shooters at the lanes, calibration and shooter zeros, groups, light scripts, courses, every
+// record of every group file complete, the entries beside it paired with their records and their
+// traces readable, no torn parts; printed documents are whole PDF files.
 AuditResult AuditStartDir(const QString& startDir);
 
 } // namespace ryvo::monkey
