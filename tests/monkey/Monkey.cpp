@@ -142,7 +142,9 @@ void Monkey::Run() {
 void Monkey::StartProgram() {
     // Start-up blocks for the device check by design.
     m_watchdog.Pause(true);
+    m_starting = true;
     m_session = m_program.start();
+    m_starting = false;
     ++m_starts;
     m_watchdog.Pause(false);
     Note(QStringLiteral("start %1").arg(m_starts));
@@ -154,6 +156,10 @@ void Monkey::Tick() {
     }
     // The next tick is armed first: a modal window this one opens is answered by it.
     QTimer::singleShot(kTickMs, this, &Monkey::Tick);
+    if (m_starting) {
+        // Start-up lets the event loop paint the frame before the device check.
+        return;
+    }
     ++m_depth;
     if (!m_ending && std::chrono::steady_clock::now() >= m_deadline) {
         m_ending = true;

@@ -86,6 +86,7 @@ private:
     bool m_ending = false;
     int m_depth = 0; // ticks running, one inside another while a modal window is up
     bool m_done = false;
+    bool m_starting = false;
 };
 
 } // namespace ryvo::monkey
