@@ -445,9 +445,12 @@ void Monkey::TypeText(QWidget* root, const QString& window) {
 void Monkey::OpenFromMain(QWidget* root) {
     auto* page = qobject_cast<Page*>(root);
     if (page == nullptr || page->ClassName() != QLatin1String("TMainForm2")) {
-        // Back towards the main window, as most windows leave on Escape.
-        Note(WindowName(root) + QStringLiteral(": Escape to leave"));
-        QTest::keyClick(root, Qt::Key_Escape);
+        // Back towards the main window, as most windows leave on Escape; held a little, as
+        // the runs read it.
+        const int ticks = 1 + Below(10);
+        Note(WindowName(root) + QStringLiteral(": hold Escape for %1 ticks to leave").arg(ticks));
+        m_heldKeys.push_back({root, Qt::Key_Escape, ticks});
+        QTest::keyPress(root, Qt::Key_Escape);
         return;
     }
     const char* name = kOpeners[static_cast<size_t>(Below(static_cast<int>(kOpeners.size())))];
