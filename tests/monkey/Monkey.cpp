@@ -171,7 +171,9 @@ void Monkey::Tick() {
     } else {
         m_program.range->Step();
         ReleaseHeldKeys(false);
-        Act();
+        if (!TypeNext()) {
+            Act();
+        }
     }
     --m_depth;
 }
@@ -240,6 +242,7 @@ void Monkey::Act() {
         if (m_depth == 1) {
             Note(QStringLiteral("program ended"));
             ReleaseHeldKeys(true);
+            m_typing = {};
             m_session.reset();
             StartProgram();
         }
@@ -431,15 +434,30 @@ void Monkey::TypeText(QWidget* root, const QString& window) {
             QTest::keyClick(edit, Qt::Key_Backspace);
         }
     }
-    for (const QChar ch : text) {
-        if (!guard || !guard->isVisible()) {
-            return;
+    // One character per tick, as typing lets the event loop turn between keys.
+    m_typing = {guard, text, Chance(30)};
+}
+
+bool Monkey::TypeNext() {
+    // A modal window or a popup that came up meanwhile takes the keys from the edit.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!m_typing.widget || !m_typing.widget->isVisible() ||
+        QApplication::activePopupWidget() != nullptr ||
+        (modal != nullptr && modal != m_typing.widget && !modal->isAncestorOf(m_typing.widget))) {
+        m_typing = {};
+        return false;
+    }
+    if (m_typing.rest.isEmpty()) {
+        if (m_typing.enter) {
+            QTest::keyClick(m_typing.widget, Qt::Key_Return);
         }
-        SendChar(guard, ch);
+        m_typing = {};
+        return true;
     }
-    if (guard && guard->isVisible() && Chance(30)) {
-        QTest::keyClick(guard, Qt::Key_Return);
-    }
+    const QChar ch = m_typing.rest.front();
+    m_typing.rest.remove(0, 1);
+    SendChar(m_typing.widget, ch);
+    return true;
 }
 
 void Monkey::OpenFromMain(QWidget* root) {

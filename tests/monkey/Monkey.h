@@ -60,6 +60,8 @@ private:
     void ClickItem(QWidget* view, const QString& window);
     void PressKey(QWidget* root, const QString& window);
     void TypeText(QWidget* root, const QString& window);
+    // Sends the next character of the text being typed; false when none is being typed.
+    bool TypeNext();
     void OpenFromMain(QWidget* root);
     void EndProgram();
     void StartProgram();
@@ -82,6 +84,12 @@ private:
         int ticks;
     };
     std::vector<HeldKey> m_heldKeys;
+    struct Typing {
+        QPointer<QWidget> widget;
+        QString rest;
+        bool enter = false;
+    };
+    Typing m_typing;
     int m_starts = 0;
     bool m_ending = false;
     int m_depth = 0; // ticks running, one inside another while a modal window is up
