@@ -457,6 +457,7 @@ bool Monkey::TypeNext() {
     const QChar ch = m_typing.rest.front();
     m_typing.rest.remove(0, 1);
     SendChar(m_typing.widget, ch);
+    ++m_typed;
     return true;
 }
 

@@ -48,6 +48,8 @@ public:
 
     [[nodiscard]] const std::set<QString>& WindowsReached() const { return m_windows; }
     [[nodiscard]] int Starts() const { return m_starts; }
+    // Characters typed, one event each beside the actions.
+    [[nodiscard]] std::uint64_t Typed() const { return m_typed; }
     // Prints every action as it is sent.
     bool trace = false;
 
@@ -91,6 +93,7 @@ private:
     };
     Typing m_typing;
     int m_starts = 0;
+    std::uint64_t m_typed = 0;
     bool m_ending = false;
     int m_depth = 0; // ticks running, one inside another while a modal window is up
     bool m_done = false;

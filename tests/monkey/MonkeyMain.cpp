@@ -174,11 +174,14 @@ int main(int argc, char* argv[]) {
     for (const QString& window : monkey.WindowsReached()) {
         windows << window;
     }
-    std::printf("ryvo-monkey: seed %u, %d s, %llu events sent, %d starts, %d triggers, %d device "
-                "faults, %d message boxes, %d file choices\n",
-                options.seed, options.seconds, static_cast<unsigned long long>(log.Count()),
-                monkey.Starts(), range.triggers, range.faults, dialogs.messages,
-                dialogs.fileDialogs);
+    std::printf("ryvo-monkey: seed %u, %d s, %llu events sent (%llu actions, %llu typed "
+                "characters), %d starts, %d triggers, %d device faults, %d message boxes, %d file "
+                "choices\n",
+                options.seed, options.seconds,
+                static_cast<unsigned long long>(log.Count() + monkey.Typed()),
+                static_cast<unsigned long long>(log.Count()),
+                static_cast<unsigned long long>(monkey.Typed()), monkey.Starts(), range.triggers,
+                range.faults, dialogs.messages, dialogs.fileDialogs);
     std::printf("windows reached (%lld): %s\n", static_cast<long long>(windows.size()),
                 windows.join(QStringLiteral(", ")).toUtf8().constData());
     std::printf("longest event loop gap: %lld ms\n",
