@@ -413,7 +413,7 @@ void Monkey::TypeText(QWidget* root, const QString& window) {
     }
     QWidget* edit = edits[static_cast<size_t>(Below(static_cast<int>(edits.size())))];
     QString text;
-    const int length = Chance(10) ? 60 + Below(200) : Below(12);
+    const int length = Chance(4) ? 40 + Below(160) : Below(12);
     const int alphabet = Below(4);
     for (int i = 0; i < length; ++i) {
         const QString& from = alphabet == 0   ? kCyrillic
@@ -472,7 +472,22 @@ void Monkey::OpenFromMain(QWidget* root) {
         QTest::keyPress(root, Qt::Key_Escape);
         return;
     }
-    const char* name = kOpeners[static_cast<size_t>(Below(static_cast<int>(kOpeners.size())))];
+    if (Chance(30)) {
+        // Who shoots decides the exercise window: one of the four choices, then the start.
+        constexpr std::array<const char*, 4> kShooters = {"Shooter1", "Shooter2", "Shooter3",
+                                                          "OtherShooter"};
+        auto* choice = root->findChild<QAbstractButton*>(QString::fromLatin1(
+            kShooters[static_cast<size_t>(Below(static_cast<int>(kShooters.size())))]));
+        if (choice != nullptr && choice->isVisible() && choice->isEnabled()) {
+            Click(choice, page->ClassName());
+        }
+        if (m_session->app->Frame().ActivePage() != page) {
+            return;
+        }
+    }
+    const char* name = Chance(30) ? "BeginShooting"
+                                  : kOpeners[static_cast<size_t>(
+                                        Below(static_cast<int>(kOpeners.size())))];
     auto* button = root->findChild<QAbstractButton*>(QString::fromLatin1(name));
     if (button != nullptr && button->isVisible() && button->isEnabled()) {
         Click(button, page->ClassName());
