@@ -10,16 +10,19 @@
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QTabBar>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -327,7 +330,13 @@ void Monkey::Click(QWidget* w, const QString& window) {
         return;
     }
     const bool button = qobject_cast<QAbstractButton*>(w) != nullptr;
-    const QPoint at = button ? w->rect().center() : QPoint(Below(w->width()), Below(w->height()));
+    // A check box or radio button takes clicks on its box and text only, which a wide one
+    // does not reach to its middle.
+    const bool box =
+        qobject_cast<QCheckBox*>(w) != nullptr || qobject_cast<QRadioButton*>(w) != nullptr;
+    const QPoint at = box      ? QPoint(std::min(6, w->width() / 2), w->height() / 2)
+                      : button ? w->rect().center()
+                               : QPoint(Below(w->width()), Below(w->height()));
     const int how = Below(100);
     if (how < 5) {
         Note(window + QStringLiteral(": right-click ") + Describe(w));
@@ -485,9 +494,9 @@ void Monkey::OpenFromMain(QWidget* root) {
             return;
         }
     }
-    const char* name = Chance(30) ? "BeginShooting"
-                                  : kOpeners[static_cast<size_t>(
-                                        Below(static_cast<int>(kOpeners.size())))];
+    const char* name =
+        Chance(30) ? "BeginShooting"
+                   : kOpeners[static_cast<size_t>(Below(static_cast<int>(kOpeners.size())))];
     auto* button = root->findChild<QAbstractButton*>(QString::fromLatin1(name));
     if (button != nullptr && button->isVisible() && button->isEnabled()) {
         Click(button, page->ClassName());
