@@ -1,25 +1,17 @@
 #include "Monkey.h"
 
 #include "MonkeyRig.h"
+#include "MonkeyWidgets.h"
 
 #include "app/TForm2.h"
 #include "exercise/TRangeScreen.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
-#include <QAbstractSlider>
-#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QTabBar>
 #include <QTest>
-#include <QTextEdit>
 #include <QTimer>
 
 #include <algorithm>
@@ -41,76 +33,6 @@ const QString kCyrillic =
     QStringLiteral("абвгдеёжзийклмнопрстуфхцчшщъыьэюяАБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ");
 const QString kLatin = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
 const QString kOther = QStringLiteral("0123456789 .,-_/\\:*?\"<>|;%+=#'");
-
-bool Interactive(const QWidget* w) {
-    return qobject_cast<const QAbstractButton*>(w) != nullptr ||
-           qobject_cast<const QComboBox*>(w) != nullptr ||
-           qobject_cast<const QAbstractItemView*>(w) != nullptr ||
-           qobject_cast<const QLineEdit*>(w) != nullptr ||
-           qobject_cast<const QAbstractSpinBox*>(w) != nullptr ||
-           qobject_cast<const QAbstractSlider*>(w) != nullptr ||
-           qobject_cast<const QTabBar*>(w) != nullptr ||
-           qobject_cast<const QPlainTextEdit*>(w) != nullptr ||
-           qobject_cast<const QTextEdit*>(w) != nullptr;
-}
-
-bool Editable(const QWidget* w) {
-    if (const auto* line = qobject_cast<const QLineEdit*>(w)) {
-        return !line->isReadOnly();
-    }
-    if (const auto* spin = qobject_cast<const QAbstractSpinBox*>(w)) {
-        return !spin->isReadOnly();
-    }
-    if (const auto* plain = qobject_cast<const QPlainTextEdit*>(w)) {
-        return !plain->isReadOnly();
-    }
-    if (const auto* rich = qobject_cast<const QTextEdit*>(w)) {
-        return !rich->isReadOnly();
-    }
-    return false;
-}
-
-// Inside an item view (its viewport and editors): the view itself is what gets picked.
-bool InsideItemView(const QWidget* w, const QWidget* root) {
-    for (const QWidget* p = w->parentWidget(); p != nullptr && p != root; p = p->parentWidget()) {
-        if (qobject_cast<const QAbstractItemView*>(p) != nullptr) {
-            return true;
-        }
-    }
-    return false;
-}
-
-QString Describe(const QWidget* w) {
-    QString text = QString::fromLatin1(w->metaObject()->className());
-    if (!w->objectName().isEmpty()) {
-        text += QStringLiteral(" '") + w->objectName() + QLatin1Char('\'');
-    }
-    if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
-        text += QStringLiteral(" \"") + button->text() + QLatin1Char('"');
-    }
-    return text;
-}
-
-QString WindowName(const QWidget* w) {
-    if (qobject_cast<const QMessageBox*>(w) != nullptr) {
-        return QStringLiteral("QMessageBox");
-    }
-    QString name = QString::fromLatin1(w->metaObject()->className());
-    name.remove(QStringLiteral("ryvo::"));
-    return name;
-}
-
-// A typed character as a keyboard sends it: the key and its text.
-void SendChar(QWidget* w, QChar ch) {
-    const int key = ch.toUpper().unicode();
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(ch));
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(ch));
-    QPointer<QWidget> guard(w);
-    QApplication::sendEvent(w, &press);
-    if (guard) {
-        QApplication::sendEvent(w, &release);
-    }
-}
 
 } // namespace
 
