@@ -1,6 +1,7 @@
 #include "archive/ArchiveExport.h"
 
 #include "archive/ArchiveStore.h"
+#include "archive/CourseBeside.h"
 #include "core/ShotHold.h"
 #include "platform/Dialogs.h"
 #include "platform/TextFile.h"
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLocale>
 
 #include <cmath>
 
@@ -62,23 +64,15 @@ QString CsvField(const QString& text) {
     return QChar(u'"') + quoted + QChar(u'"');
 }
 
-namespace {
+QStringList HoldCsvHeader() {
+    return {QStringLiteral("Удержание, с"),    QStringLiteral("След за 1 с, ед."),
+            QStringLiteral("След за 1 с, мм"), QStringLiteral("В 10, %"),
+            QStringLiteral("Устойчивость, %"), QStringLiteral("За 0,2 с, ед."),
+            QStringLiteral("Срыв, ед.")};
+}
 
-QStringList HoldCsvFields(const std::vector<ShotHold>& holds) {
-    // Means in units (and the path in mm where known), whatever the table shows.
-    std::vector<ShotHold> inUnits = holds;
-    for (ShotHold& h : inUnits) {
-        h.mmPerUnit = ShotHold::kNone;
-    }
-    const HoldMeans m = MeanHolds(inUnits);
-    double mm = 0.0;
-    int mmShots = 0;
-    for (const ShotHold& h : holds) {
-        if (h.valid && HasFigure(h.len1mm)) {
-            mm += h.len1mm;
-            ++mmShots;
-        }
-    }
+QStringList HoldCsvFields(const RecordHoldMeans& means) {
+    const HoldMeans& m = means.units;
     const auto number = [](double v) { return HasFigure(v) ? Decimal(v, QChar(u',')) : QString(); };
     const auto percent = [](double v) {
         return HasFigure(v) ? QString::number(std::lround(v * 100.0)) : QString();
@@ -86,11 +80,11 @@ QStringList HoldCsvFields(const std::vector<ShotHold>& holds) {
     if (m.shots == 0) {
         return {QString(), QString(), QString(), QString(), QString(), QString(), QString()};
     }
-    return {
-        number(m.hold),  number(m.len1),    number(mmShots > 0 ? mm / mmShots : ShotHold::kNone),
-        percent(m.in10), percent(m.steady), number(m.move02),
-        number(m.jerk)};
+    return {number(m.hold),    number(m.len1),   number(means.len1mm), percent(m.in10),
+            percent(m.steady), number(m.move02), number(m.jerk)};
 }
+
+namespace {
 
 QString HoldJson(const QJsonObject& beside, size_t shotCount) {
     const QJsonArray shots = beside.value(QLatin1String("shots")).toArray();
@@ -118,6 +112,47 @@ QString HoldJson(const QJsonObject& beside, size_t shotCount) {
         each << QStringLiteral("null");
     }
     return QStringLiteral(", \"hold\": [") + each.join(QStringLiteral(", ")) + QChar(u']');
+}
+
+QString Compact(const QJsonObject& object) {
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+// A course's record: its name, grade, stage sums and reaction, and per shot its time, split
+// and whether it came late; nothing for any other record.
+QString CourseJson(const QJsonObject& beside, size_t shotCount) {
+    const std::optional<CourseEntry> entry = CourseOfRecord(beside);
+    if (!entry) {
+        return {};
+    }
+    QString text = QStringLiteral(", \"course\": ") + JsonString(entry->course) +
+                   QStringLiteral(", \"grade\": ") +
+                   (entry->grade.isEmpty() ? QStringLiteral("null") : JsonString(entry->grade));
+    QStringList stages;
+    for (const CourseStageEntry& s : entry->stages) {
+        stages << Compact(QJsonObject{{QLatin1String("planned"), s.planned},
+                                      {QLatin1String("shots"), s.shots},
+                                      {QLatin1String("sum"), s.sum},
+                                      {QLatin1String("late"), s.late}});
+    }
+    text +=
+        QStringLiteral(", \"stages\": [") + stages.join(QStringLiteral(", ")) +
+        QStringLiteral("], \"total\": ") + QString::number(entry->total) +
+        QStringLiteral(", \"reaction\": ") +
+        (entry->reaction ? QString::number(*entry->reaction, 'g', QLocale::FloatingPointShortest)
+                         : QStringLiteral("null"));
+    QStringList times;
+    for (const auto& shot : entry->shots) {
+        times << (shot ? Compact(QJsonObject{{QLatin1String("t"), shot->t},
+                                             {QLatin1String("split"), shot->split},
+                                             {QLatin1String("late"), shot->late}})
+                       : QStringLiteral("null"));
+    }
+    // One entry per shot of the record, as "shots" has.
+    while (static_cast<size_t>(times.size()) < shotCount) {
+        times << QStringLiteral("null");
+    }
+    return text + QStringLiteral(", \"times\": [") + times.join(QStringLiteral(", ")) + QChar(u']');
 }
 
 } // namespace
@@ -148,10 +183,7 @@ QByteArray ResultsCsv(const std::vector<ResultRecord>& records, const ExportScop
     }
     header << QStringLiteral("Промахи") << QStringLiteral("Сумма") << QStringLiteral("Комментарий");
     // The means of the hold figures kept beside the record; empty for one without them.
-    header << QStringLiteral("Удержание, с") << QStringLiteral("След за 1 с, ед.")
-           << QStringLiteral("След за 1 с, мм") << QStringLiteral("В 10, %")
-           << QStringLiteral("Устойчивость, %") << QStringLiteral("За 0,2 с, ед.")
-           << QStringLiteral("Срыв, ед.");
+    header << HoldCsvHeader();
     // A course's record: the course and its grade, kept beside the archive; empty otherwise.
     header << QStringLiteral("Упражнение") << QStringLiteral("Оценка");
     QString text = header.join(QChar(u';')) + QStringLiteral("\r\n");
@@ -169,9 +201,10 @@ QByteArray ResultsCsv(const std::vector<ResultRecord>& records, const ExportScop
             row << QString::number(HitCount(hits));
         }
         row << CsvField(r.SumText) << CsvField(r.Comment);
-        row << HoldCsvFields(HoldsOfRecord(r.Beside));
-        row << CsvField(r.Beside.value(QLatin1String("course")).toString())
-            << CsvField(r.Beside.value(QLatin1String("grade")).toString());
+        row << HoldCsvFields(MeansOfRecord(HoldsOfRecord(r.Beside)));
+        const std::optional<CourseEntry> course = CourseOfRecord(r.Beside);
+        row << CsvField(course ? course->course : QString())
+            << CsvField(course ? course->grade : QString());
         text += row.join(QChar(u';')) + QStringLiteral("\r\n");
     }
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
@@ -211,7 +244,8 @@ QByteArray ResultsJson(const std::vector<ResultRecord>& records, const ExportSco
                 QStringLiteral("sum\": ") + QString::number(HitCount(r.SumText)) + n +
                 QStringLiteral("comment\": ") + JsonString(r.Comment) + n +
                 QStringLiteral("shots\": [") + shots.join(QStringLiteral(", ")) + QChar(u']') +
-                HoldJson(r.Beside, r.Shots.size()) + QChar(u'}');
+                HoldJson(r.Beside, r.Shots.size()) + CourseJson(r.Beside, r.Shots.size()) +
+                QChar(u'}');
     }
     text += records.empty() ? QStringLiteral("]\n}\n") : QStringLiteral("\n  ]\n}\n");
     return text.toUtf8();
