@@ -4,6 +4,7 @@
 #include "app/TFirstStart.h"
 #include "app/TForm3.h"
 #include "app/TMainForm2.h"
+#include "archive/LaneSaves.h"
 #include "archive/RelaySheet.h"
 #include "archive/TArchiv1.h"
 #include "archive/TArchiv2.h"
@@ -15,6 +16,7 @@
 #include "calibration/ShooterZero.h"
 #include "core/SettingsFile.h"
 #include "device/TInitial.h"
+#include "exercise/RelayControls.h"
 #include "exercise/TRangeScreen.h"
 #include "exercise/TShoot1.h"
 #include "exercise/TShoot2.h"
@@ -192,12 +194,14 @@ Page* RyvoApplication::CreatePage(const WindowSpec& window) {
     };
     if (className == QLatin1String("TShoot2")) {
         auto* two = new TShoot2(m_state, m_services);
+        two->Relay().SetSaving(std::make_unique<ArchiveRelaySaving>(two->Relay().Lanes()));
         two->onRelaySheet = relaySheet;
         two->onRangeScreen = [this] { ToggleRangeScreen(); };
         return two;
     }
     if (className == QLatin1String("TShoots5")) {
         auto* five = new TShoots5(m_state, m_services);
+        five->Relay().SetSaving(std::make_unique<ArchiveRelaySaving>(five->Relay().Lanes()));
         five->onRelaySheet = relaySheet;
         five->onRangeScreen = [this] { ToggleRangeScreen(); };
         return five;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/UserMessage.h"
+#include "platform/UserMessage.h"
 
 #include <QString>
 

@@ -2,6 +2,7 @@
 
 #include "core/ProgramState.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QJsonArray>
 #include <QStringList>
@@ -199,6 +200,15 @@ std::optional<UserMessage> SaveAllMessage(const SaveAllOutcome& outcome) {
                        "и нажмите \"Записать всех\" ещё раз.")
             .arg(lines.join(QLatin1Char('\n')), others),
         QStringLiteral("Ошибка!"), MessageIcon::Error};
+}
+
+ArchiveRelaySaving::ArchiveRelaySaving(std::vector<int> lanes) : m_saves(std::move(lanes)) {
+    now = [] { return SaveTime::From(QDateTime::currentDateTime()); };
+}
+
+RelaySaveReport ArchiveRelaySaving::SaveAll(ProgramState& state) {
+    const SaveAllOutcome outcome = m_saves.Save(state, now());
+    return RelaySaveReport{SaveAllText(outcome), SaveAllMessage(outcome)};
 }
 
 } // namespace ryvo

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "archive/ArchiveStore.h"
-#include "archive/UserMessage.h"
+#include "core/RelaySaving.h"
 #include "core/Settings.h"
+#include "platform/UserMessage.h"
 
 #include <QString>
 
@@ -83,5 +84,28 @@ private:
 QString SaveAllText(const SaveAllOutcome& outcome);
 // A message box for a refusal or a failed lane; nullopt when every lane went as it should.
 std::optional<UserMessage> SaveAllMessage(const SaveAllOutcome& outcome);
+
+// "Записать всех" of a relay window, into the archive.
+class ArchiveRelaySaving final : public RelaySaving {
+public:
+    explicit ArchiveRelaySaving(std::vector<int> lanes);
+
+    void SeriesStarted() override { m_saves.SeriesStarted(); }
+    void MarkSaved(int lane) override { m_saves.MarkSaved(lane); }
+    [[nodiscard]] std::vector<int> FiredLanes(const ProgramState& state) const override {
+        return m_saves.FiredLanes(state);
+    }
+    [[nodiscard]] bool AllSaved(const ProgramState& state) const override {
+        return m_saves.AllSaved(state);
+    }
+    [[nodiscard]] bool AnySaved() const override { return m_saves.AnySaved(); }
+    RelaySaveReport SaveAll(ProgramState& state) override;
+
+    // The save time; tests fix it.
+    std::function<SaveTime()> now;
+
+private:
+    AllLanesSave m_saves;
+};
 
 } // namespace ryvo

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "archive/UserMessage.h"
 #include "core/ResultRecord.h"
 #include "platform/Printer.h"
+#include "platform/UserMessage.h"
 
 #include <QImage>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "archive/UserMessage.h"
 #include "platform/Printer.h"
+#include "platform/UserMessage.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "archive/ArchiveStore.h"
-#include "archive/UserMessage.h"
+#include "platform/UserMessage.h"
 
 #include <QDateTime>
 #include <QString>

@@ -8,7 +8,6 @@
 #include "platform/Dialogs.h"
 #include "platform/Widgets.h"
 
-#include <QDateTime>
 #include <QEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -79,14 +78,18 @@ QString LaneNameText(const ProgramState& state, int lane) {
 RelayControls::RelayControls(ProgramState& state, std::vector<int> lanes, RunStatus& status,
                              Dialogs* dialogs, Hooks hooks, QWidget* window)
     : QObject(window), m_state(state), m_lanes(std::move(lanes)), m_status(status),
-      m_dialogs(dialogs), m_hooks(std::move(hooks)), m_window(window), m_saves(m_lanes) {
+      m_dialogs(dialogs), m_hooks(std::move(hooks)), m_window(window) {
     m_relay = Named(new QPushButton(QStringLiteral("Смена")), "Relay");
     m_saveAll = Named(new QPushButton(kSaveAll), "SaveAll");
     m_nextRelay = Named(new QPushButton(QStringLiteral("Следующая смена")), "NextRelay");
     connect(m_relay, &QPushButton::clicked, this, &RelayControls::RelayClick);
     connect(m_saveAll, &QPushButton::clicked, this, &RelayControls::SaveAllClick);
     connect(m_nextRelay, &QPushButton::clicked, this, &RelayControls::NextRelayClick);
-    now = [] { return SaveTime::From(QDateTime::currentDateTime()); };
+}
+
+void RelayControls::SetSaving(std::unique_ptr<RelaySaving> saving) {
+    m_saves = std::move(saving);
+    Refresh();
 }
 
 void RelayControls::ShowName(QLabel* label, int lane, bool zeroNote) {
@@ -133,11 +136,12 @@ void RelayControls::Refresh() {
     RefreshNames();
     const bool idle = m_hooks.idle();
     const bool onHand = idle && m_hooks.seriesOnHand();
-    const bool allSaved = onHand && m_saves.AllSaved(m_state);
+    const bool canSave = onHand && m_saves != nullptr;
+    const bool allSaved = canSave && m_saves->AllSaved(m_state);
     m_relay->setEnabled(idle);
-    m_saveAll->setEnabled(onHand && !allSaved && !m_saves.FiredLanes(m_state).empty());
+    m_saveAll->setEnabled(canSave && !allSaved && !m_saves->FiredLanes(m_state).empty());
     m_saveAll->setText(allSaved ? kAllSaved : kSaveAll);
-    m_nextRelay->setEnabled(onHand && m_saves.AnySaved());
+    m_nextRelay->setEnabled(canSave && m_saves->AnySaved());
 }
 
 void RelayControls::Say(const QString& line) {
@@ -148,14 +152,17 @@ void RelayControls::Say(const QString& line) {
 }
 
 void RelayControls::SeriesStarted() {
-    m_saves.SeriesStarted();
+    if (m_saves != nullptr) {
+        m_saves->SeriesStarted();
+    }
     m_seenSaves = m_state.SaveCount;
     Refresh();
 }
 
 void RelayControls::Activated(bool ownDialog) {
-    if (ownDialog && m_state.SaveDialogMode == 0 && m_state.SaveCount != m_seenSaves) {
-        m_saves.MarkSaved(m_state.CurrentLane);
+    if (ownDialog && m_state.SaveDialogMode == 0 && m_state.SaveCount != m_seenSaves &&
+        m_saves != nullptr) {
+        m_saves->MarkSaved(m_state.CurrentLane);
     }
     m_seenSaves = m_state.SaveCount;
     Refresh();
@@ -169,24 +176,24 @@ void RelayControls::RelayClick() {
 }
 
 void RelayControls::SaveAllClick() {
-    if (!m_hooks.idle() || !m_hooks.seriesOnHand()) {
+    if (!m_hooks.idle() || !m_hooks.seriesOnHand() || m_saves == nullptr) {
         return;
     }
-    if (m_saves.AllSaved(m_state)) {
+    if (m_saves->AllSaved(m_state)) {
         Say(QStringLiteral("Эта серия уже записана"));
         return;
     }
-    const SaveAllOutcome outcome = m_saves.Save(m_state, now());
+    const RelaySaveReport report = m_saves->SaveAll(m_state);
     m_seenSaves = m_state.SaveCount;
-    Say(SaveAllText(outcome));
+    Say(report.status);
     Refresh();
-    if (const auto message = SaveAllMessage(outcome); message && m_dialogs != nullptr) {
+    if (const auto& message = report.message; message && m_dialogs != nullptr) {
         m_dialogs->Message(message->text, message->caption, message->icon, message->buttons);
     }
 }
 
 void RelayControls::NextRelayClick() {
-    if (!m_hooks.idle() || !m_saves.AnySaved()) {
+    if (!m_hooks.idle() || m_saves == nullptr || !m_saves->AnySaved()) {
         return;
     }
     const bool listed = AssignFromList(m_state, m_lanes);
@@ -195,7 +202,7 @@ void RelayControls::NextRelayClick() {
         WriteLaneShooters(m_state);
         ApplyShooterZeros(m_state);
     }
-    m_saves.SeriesStarted();
+    m_saves->SeriesStarted();
     m_hooks.readyForSeries();
     QStringList names;
     const LaneMask lanes = RelayLanes(m_state, m_lanes);

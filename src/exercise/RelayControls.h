@@ -1,12 +1,13 @@
 #pragma once
 
-#include "archive/LaneSaves.h"
+#include "core/RelaySaving.h"
 
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QLabel;
@@ -59,9 +60,10 @@ public:
     void SaveAllClick();
     void NextRelayClick();
 
-    [[nodiscard]] const AllLanesSave& Saves() const { return m_saves; }
-    // The save time of "Записать всех"; tests fix it.
-    std::function<SaveTime()> now;
+    // The lanes the window serves.
+    [[nodiscard]] const std::vector<int>& Lanes() const { return m_lanes; }
+    // Where "Записать всех" writes; until one is given the relay cannot be saved.
+    void SetSaving(std::unique_ptr<RelaySaving> saving);
 
 private:
     void RefreshNames();
@@ -75,7 +77,7 @@ private:
     Dialogs* m_dialogs;
     Hooks m_hooks;
     QWidget* m_window;
-    AllLanesSave m_saves;
+    std::unique_ptr<RelaySaving> m_saves;
     QPushButton* m_relay;
     QPushButton* m_saveAll;
     QPushButton* m_nextRelay;

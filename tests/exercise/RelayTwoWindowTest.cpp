@@ -1,3 +1,4 @@
+#include "archive/LaneSaves.h"
 #include "exercise/RelayControls.h"
 #include "exercise/TShoot2.h"
 
@@ -59,7 +60,9 @@ TEST(RelayTwoWindow, BothShootersNamedAndSavedInOneStep) {
     ApplyShooterZeros(state);
     TShoot2 page(state, services);
     page.SetNavigator(&navigator);
-    page.Relay().now = [] { return SaveTime{2008, 12, 7, 9, 5}; };
+    auto saving = std::make_unique<ArchiveRelaySaving>(page.Relay().Lanes());
+    saving->now = [] { return SaveTime{2008, 12, 7, 9, 5}; };
+    page.Relay().SetSaving(std::move(saving));
     auto button = [&](const char* name) { return page.findChild<QPushButton*>(name); };
     auto text = [&](const char* name) { return page.findChild<QLabel*>(name)->text(); };
     auto tick = [&](int times) {

@@ -1,3 +1,4 @@
+#include "archive/LaneSaves.h"
 #include "exercise/RelayControls.h"
 #include "exercise/RelayDialog.h"
 #include "exercise/TShoots5.h"
@@ -68,7 +69,9 @@ struct Window {
         state.GroupMembers = Members();
         page = std::make_unique<TShoots5>(state, services);
         page->SetNavigator(&navigator);
-        page->Relay().now = [] { return SaveTime{2008, 12, 7, 9, 5}; };
+        auto saving = std::make_unique<ArchiveRelaySaving>(page->Relay().Lanes());
+        saving->now = [] { return SaveTime{2008, 12, 7, 9, 5}; };
+        page->Relay().SetSaving(std::move(saving));
     }
     QPushButton* Button(const char* name) { return page->findChild<QPushButton*>(name); }
     QString Text(const char* name) { return page->findChild<QLabel*>(name)->text(); }
