@@ -9,6 +9,16 @@
 
 namespace ryvo {
 
+namespace {
+
+// A series that ends at its last shot keeps no follow-through for it: the replay still runs
+// to the shot, where the hole appears.
+double EndMs(const ShotTrace& trace) {
+    return std::max<double>(trace.samples.back().ms, 0.0);
+}
+
+} // namespace
+
 void TracePlayer::Load(std::vector<ShotTrace> traces, std::vector<ShotPoint> shots) {
     m_traces.clear();
     for (ShotTrace& trace : traces) {
@@ -36,6 +46,17 @@ void TracePlayer::Start(int index) {
     m_playing = true;
     m_anchorMs = m_traces[static_cast<size_t>(m_index)].samples.front().ms;
     m_anchorTick = m_clock->TickCount();
+}
+
+bool TracePlayer::PlayShot(int shot) {
+    const auto found = std::find_if(m_traces.begin(), m_traces.end(),
+                                    [shot](const ShotTrace& t) { return t.shot == shot; });
+    if (found == m_traces.end()) {
+        m_playing = false;
+        return false;
+    }
+    Start(static_cast<int>(found - m_traces.begin()));
+    return true;
 }
 
 double TracePlayer::Raw() const {
@@ -88,7 +109,7 @@ bool TracePlayer::Advance() {
     if (!m_playing || m_paused || m_index + 1 >= Count()) {
         return false;
     }
-    const double last = m_traces[static_cast<size_t>(m_index)].samples.back().ms;
+    const double last = EndMs(m_traces[static_cast<size_t>(m_index)]);
     if ((Raw() - last) / m_speed < kLingerMs) {
         return false;
     }
@@ -104,14 +125,14 @@ std::int32_t TracePlayer::Position() const {
     if (!m_playing) {
         return 0;
     }
-    const auto& samples = m_traces[static_cast<size_t>(m_index)].samples;
-    const double raw = std::clamp(Raw(), static_cast<double>(samples.front().ms),
-                                  static_cast<double>(samples.back().ms));
+    const ShotTrace& trace = m_traces[static_cast<size_t>(m_index)];
+    const double raw =
+        std::clamp(Raw(), static_cast<double>(trace.samples.front().ms), EndMs(trace));
     return static_cast<std::int32_t>(std::floor(raw));
 }
 
 bool TracePlayer::AtEnd() const {
-    return m_playing && Position() >= m_traces[static_cast<size_t>(m_index)].samples.back().ms;
+    return m_playing && Position() >= EndMs(m_traces[static_cast<size_t>(m_index)]);
 }
 
 void TracePlayer::DrawFrame(Canvas& target) const {

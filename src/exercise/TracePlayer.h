@@ -30,6 +30,9 @@ public:
 
     // Plays trace `index` (clamped) from its first sample.
     void Start(int index = 0);
+    // Plays the trace of the record's shot `shot` from its start; false (and stopped) when
+    // that shot has none.
+    bool PlayShot(int shot);
     void Stop() { m_playing = false; }
     [[nodiscard]] bool Playing() const { return m_playing; }
 

@@ -55,6 +55,19 @@ TEST(TracePlayer, FirstFrameShowsNothingYetAndLastFrameTheWholeShot) {
     EXPECT_EQ(last.Pixel(200, 240), kRed);
     EXPECT_EQ(last.Pixel(200, 232), kWhite);
     EXPECT_EQ(last.Pixel(250, 240), kWhite); // past +17 units nothing is drawn
+
+    // A series' last shot has no follow-through kept: its hole still comes at the shot.
+    ShotTrace cut = Sweep(0);
+    cut.samples.resize(1500);
+    player.Load({cut}, {{0.0F, 20.0F}});
+    player.Start();
+    clock.Advance(2999);
+    EXPECT_FALSE(player.AtEnd());
+    clock.Advance(1);
+    EXPECT_TRUE(player.AtEnd());
+    ImageCanvas shot(400, 400);
+    player.DrawFrame(shot);
+    EXPECT_EQ(shot.Pixel(200, 240), kRed);
 }
 
 TEST(TracePlayer, SpeedPauseAndStepsFollowTheClock) {
