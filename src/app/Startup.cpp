@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/DemoDevice.h"
+#include "app/HelpWindow.h"
 #include "app/TFirstStart.h"
 #include "app/TForm3.h"
 #include "app/TMainForm2.h"
@@ -85,6 +86,7 @@ void RyvoApplication::CreateWindows() {
     m_firstStart = !m_demoAtStart &&
                    !QFileInfo::exists(m_state.PathFor(QString::fromLatin1(kSettingsFileName)));
     m_frame = std::make_unique<TForm2>();
+    m_frame->onHelp = [this](const QString& className) { ShowHelp(className); };
     for (size_t i = 1; i < kWindowOrder.size(); ++i) {
         m_frame->AddPage(CreatePage(kWindowOrder[i]));
     }
@@ -219,6 +221,14 @@ void RyvoApplication::ToggleRangeScreen() {
         m_rangeScreen->setAttribute(Qt::WA_QuitOnClose, false);
     }
     m_rangeScreen->Toggle(m_frame.get());
+}
+
+void RyvoApplication::ShowHelp(const QString& className) {
+    if (!m_help) {
+        m_help = std::make_unique<HelpWindow>(ManualPath(m_state.DataDir));
+        m_help->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+    m_help->ShowSection(HelpSection(className));
 }
 
 void RyvoApplication::DeviceInitialisation() {

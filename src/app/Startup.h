@@ -44,6 +44,7 @@ inline constexpr std::array<WindowSpec, 16> kWindowOrder = {{
 
 class ArchiveBrowser;
 class DemoDevice;
+class HelpWindow;
 class TFirstStart;
 class TInitial;
 class TRangeScreen;
@@ -92,6 +93,9 @@ public:
     // Opens the range screen beside the frame, or closes it; made on first use.
     void ToggleRangeScreen();
     [[nodiscard]] TRangeScreen* RangeScreen() const { return m_rangeScreen.get(); }
+    // Opens the manual at the section of a window (F1 there); made on first use.
+    void ShowHelp(const QString& className);
+    [[nodiscard]] HelpWindow* Help() const { return m_help.get(); }
 
 private:
     Page* CreatePage(const WindowSpec& window);
@@ -115,6 +119,7 @@ private:
     QString m_demoLinkAtStart;
     TFirstStart* m_firstStartPage = nullptr;
     std::unique_ptr<TRangeScreen> m_rangeScreen;
+    std::unique_ptr<HelpWindow> m_help;
 };
 
 } // namespace ryvo

@@ -87,6 +87,11 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
             }
             m_previewedEvent = event;
             m_previewedReceiver = widget;
+            // Help is the frame's, whatever the window does with its keys.
+            if (keyEvent->key() == Qt::Key_F1 && onHelp) {
+                onHelp(page->ClassName());
+                return true;
+            }
             if (page->PreviewKey(keyEvent->key(), keyEvent->text())) {
                 return true;
             }

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 class QLabel;
 class QStackedWidget;
 
@@ -31,6 +33,9 @@ public:
     void Activate(const QString& className) override;
     [[nodiscard]] Page* Find(const QString& className) const override;
     [[nodiscard]] Page* ActivePage() const override;
+
+    // F1 in any window: asks for the manual at that window's section (its class name).
+    std::function<void(const QString& className)> onHelp;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,6 +1,7 @@
 #include "archive/ArchiveExport.h"
 
 #include "archive/ArchiveStore.h"
+#include "archive/CourseBeside.h"
 #include "core/ShotHold.h"
 #include "platform/Dialogs.h"
 #include "platform/TextFile.h"
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLocale>
 
 #include <cmath>
 
@@ -120,6 +122,47 @@ QString HoldJson(const QJsonObject& beside, size_t shotCount) {
     return QStringLiteral(", \"hold\": [") + each.join(QStringLiteral(", ")) + QChar(u']');
 }
 
+QString Compact(const QJsonObject& object) {
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+// A course's record: its name, grade, stage sums and reaction, and per shot its time, split
+// and whether it came late; nothing for any other record.
+QString CourseJson(const QJsonObject& beside, size_t shotCount) {
+    const std::optional<CourseEntry> entry = CourseOfRecord(beside);
+    if (!entry) {
+        return {};
+    }
+    QString text = QStringLiteral(", \"course\": ") + JsonString(entry->course) +
+                   QStringLiteral(", \"grade\": ") +
+                   (entry->grade.isEmpty() ? QStringLiteral("null") : JsonString(entry->grade));
+    QStringList stages;
+    for (const CourseStageEntry& s : entry->stages) {
+        stages << Compact(QJsonObject{{QLatin1String("planned"), s.planned},
+                                      {QLatin1String("shots"), s.shots},
+                                      {QLatin1String("sum"), s.sum},
+                                      {QLatin1String("late"), s.late}});
+    }
+    text +=
+        QStringLiteral(", \"stages\": [") + stages.join(QStringLiteral(", ")) +
+        QStringLiteral("], \"total\": ") + QString::number(entry->total) +
+        QStringLiteral(", \"reaction\": ") +
+        (entry->reaction ? QString::number(*entry->reaction, 'g', QLocale::FloatingPointShortest)
+                         : QStringLiteral("null"));
+    QStringList times;
+    for (const auto& shot : entry->shots) {
+        times << (shot ? Compact(QJsonObject{{QLatin1String("t"), shot->t},
+                                             {QLatin1String("split"), shot->split},
+                                             {QLatin1String("late"), shot->late}})
+                       : QStringLiteral("null"));
+    }
+    // One entry per shot of the record, as "shots" has.
+    while (static_cast<size_t>(times.size()) < shotCount) {
+        times << QStringLiteral("null");
+    }
+    return text + QStringLiteral(", \"times\": [") + times.join(QStringLiteral(", ")) + QChar(u']');
+}
+
 } // namespace
 
 std::vector<ResultRecord> RecordsOfDate(const std::vector<ResultRecord>& records,
@@ -170,8 +213,9 @@ QByteArray ResultsCsv(const std::vector<ResultRecord>& records, const ExportScop
         }
         row << CsvField(r.SumText) << CsvField(r.Comment);
         row << HoldCsvFields(HoldsOfRecord(r.Beside));
-        row << CsvField(r.Beside.value(QLatin1String("course")).toString())
-            << CsvField(r.Beside.value(QLatin1String("grade")).toString());
+        const std::optional<CourseEntry> course = CourseOfRecord(r.Beside);
+        row << CsvField(course ? course->course : QString())
+            << CsvField(course ? course->grade : QString());
         text += row.join(QChar(u';')) + QStringLiteral("\r\n");
     }
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
@@ -211,7 +255,8 @@ QByteArray ResultsJson(const std::vector<ResultRecord>& records, const ExportSco
                 QStringLiteral("sum\": ") + QString::number(HitCount(r.SumText)) + n +
                 QStringLiteral("comment\": ") + JsonString(r.Comment) + n +
                 QStringLiteral("shots\": [") + shots.join(QStringLiteral(", ")) + QChar(u']') +
-                HoldJson(r.Beside, r.Shots.size()) + QChar(u'}');
+                HoldJson(r.Beside, r.Shots.size()) + CourseJson(r.Beside, r.Shots.size()) +
+                QChar(u'}');
     }
     text += records.empty() ? QStringLiteral("]\n}\n") : QStringLiteral("\n  ]\n}\n");
     return text.toUtf8();

@@ -1,5 +1,6 @@
 #include "archive/Printing.h"
 
+#include "archive/CoursePrint.h"
 #include "core/ProgramState.h"
 #include "core/ShotHold.h"
 #include "targets/GroupAnalysis.h"
@@ -212,9 +213,18 @@ void DrawResultSheet(Canvas& canvas, int dpi, const ResultRecord& record, const 
         QStringLiteral("Сумма:  %1").arg(record.SumText),
     };
     double lineY = y + h;
+    double linesRight = x;
     for (const QString& line : lines) {
         canvas.TextOut(x, T(lineY), line);
+        linesRight = std::max(linesRight, static_cast<double>(x + canvas.TextWidth(line)));
         lineY += L;
+    }
+    // A course's record: its summary beside the lines, the shot times under the target,
+    // which gives up the height they need.
+    const std::optional<CourseEntry> course = CourseOfRecord(record.Beside);
+    if (course) {
+        DrawCourseSummary(canvas, std::max(W * 0.6, linesRight + 5 * s), W - 10 * s, y + h, L,
+                          *course);
     }
     const double sumY = lineY - L;
     CentredText(canvas, 0, W, sumY + 1.5 * L, QStringLiteral("Комментарий:"));
@@ -222,11 +232,19 @@ void DrawResultSheet(Canvas& canvas, int dpi, const ResultRecord& record, const 
     DrawGroupFigures(canvas, W, sumY + 4 * L, L, record, zones);
 
     TargetArea target;
-    const int side = T(W * 0.8);
+    target.B = T(110 * s);
+    QStringList shotLines;
+    int side = T(W * 0.8);
+    if (course) {
+        // Under the target: the shot lines and a line of hold figures; the target keeps at
+        // least half the page's width.
+        const int fit = static_cast<int>((canvas.Height() - target.B - W * 0.5) / L - 1.5);
+        shotLines = WrappedShotLines(canvas, CourseShotTexts(*course), W - 20 * s, fit);
+        side = T(W * 0.8 - L * static_cast<double>(shotLines.size()));
+    }
     target.E = side * 0.005;
     target.G = target.E * 100;
-    target.D = T(W * 0.1);
-    target.B = T(110 * s);
+    target.D = course ? T((W - side) * 0.5) : T(W * 0.1);
     if (record.TargetType == 1) {
         DrawN4(canvas, target);
     } else if (record.TargetType == 2) {
@@ -235,8 +253,13 @@ void DrawResultSheet(Canvas& canvas, int dpi, const ResultRecord& record, const 
         DrawLibrary(canvas, target, library);
     }
 
-    // The hold figures' means kept beside the record, under the target.
+    // Under the target: the course's shot times, then the hold figures' means kept beside
+    // the record.
     double holdY = target.B + 2 * target.G + L * 0.5;
+    for (const QString& line : shotLines) {
+        CentredText(canvas, 0, W, holdY, line);
+        holdY += L;
+    }
     for (const QString& line : HoldFigureLines(MeanHolds(HoldsOfRecord(record.Beside)))) {
         CentredText(canvas, 0, W, holdY, line);
         holdY += L;

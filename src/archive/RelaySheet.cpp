@@ -2,6 +2,7 @@
 
 #include "archive/ArchiveExport.h"
 #include "archive/ArchiveStore.h"
+#include "archive/CoursePrint.h"
 #include "archive/Printing.h"
 #include "core/ProgramState.h"
 #include "platform/Canvas.h"
@@ -48,18 +49,6 @@ struct RowTexts {
     QStringList hits;
     QString misses, sum, time, meanPoint, spread;
 };
-
-// A name cut to fit its column, so that it never runs into the next.
-QString Elided(Canvas& canvas, QString text, double width) {
-    if (canvas.TextWidth(text) <= width) {
-        return text;
-    }
-    const QString ellipsis = QStringLiteral("…");
-    while (!text.isEmpty() && canvas.TextWidth(text + ellipsis) > width) {
-        text.chop(1);
-    }
-    return text + ellipsis;
-}
 
 RowTexts PageTexts(const RelaySheet& sheet, const RelayRow& row) {
     RowTexts t;
@@ -129,6 +118,12 @@ RelaySheet BuildRelaySheet(const ProgramState& state, std::span<const int> lanes
         row.meanX = figures.meanX;
         row.meanY = figures.meanY;
         row.extremeSpread = figures.extremeSpread;
+        if (const auto course = CourseOfRecord(state.run.LaneBeside[i])) {
+            row.course = course->course;
+            row.grade = course->grade;
+            row.stages = CourseStagesText(*course);
+            row.reaction = CourseReactionText(*course);
+        }
         for (const std::int32_t score : PossibleScores(row.targetType)) {
             scores.insert(score);
         }
@@ -136,6 +131,33 @@ RelaySheet BuildRelaySheet(const ProgramState& state, std::span<const int> lanes
     }
     sheet.scores.assign(scores.begin(), scores.end());
     return sheet;
+}
+
+bool RelayHasCourse(const RelaySheet& sheet) {
+    return std::any_of(sheet.rows.begin(), sheet.rows.end(),
+                       [](const RelayRow& row) { return !row.course.isEmpty(); });
+}
+
+QStringList RelayCourseLines(const RelaySheet& sheet) {
+    QStringList lines;
+    for (const RelayRow& row : sheet.rows) {
+        if (row.course.isEmpty()) {
+            continue;
+        }
+        QStringList parts{row.course};
+        if (!row.grade.isEmpty()) {
+            parts << QStringLiteral("Оценка: ") + row.grade;
+        }
+        for (const QString& part : {row.stages, row.reaction}) {
+            if (!part.isEmpty()) {
+                parts << part;
+            }
+        }
+        lines << QStringLiteral("%1. ").arg(row.lane + 1) +
+                     (row.shooter.isEmpty() ? kNobody : row.shooter) + QStringLiteral(" — ") +
+                     parts.join(QStringLiteral("; "));
+    }
+    return lines;
 }
 
 QString RelayTargetLine(const RelaySheet& sheet) {
@@ -183,13 +205,23 @@ void DrawRelaySheet(Canvas& canvas, int dpi, const RelaySheet& sheet) {
     canvas.SetFont(text);
     const double cy = canvas.TextHeight(heading);
     const double line = 1.4 * cy;
-    const QString header[] = {
+    QStringList header = {
         QStringLiteral("Дата:  %1        Время:  %2").arg(sheet.date, sheet.time),
         QStringLiteral("Группа:  %1").arg(sheet.group.isEmpty() ? kNobody : sheet.group),
-        RelayTargetLine(sheet),
-        QStringLiteral("Количество выстрелов:  %1").arg(sheet.plannedShots),
-        TimeLimitText(sheet.timeLimit),
-    };
+        RelayTargetLine(sheet)};
+    if (RelayHasCourse(sheet)) {
+        // The main window's shots and time were not what the lanes fired.
+        QStringList names;
+        for (const RelayRow& row : sheet.rows) {
+            if (!row.course.isEmpty() && !names.contains(row.course)) {
+                names << row.course;
+            }
+        }
+        header << QStringLiteral("Упражнение:  ") + names.join(QStringLiteral(", "));
+    } else {
+        header << QStringLiteral("Количество выстрелов:  %1").arg(sheet.plannedShots)
+               << TimeLimitText(sheet.timeLimit);
+    }
     for (const QString& entry : header) {
         canvas.TextOut(T(margin), T(y), entry);
         y += line;
@@ -243,8 +275,8 @@ void DrawRelaySheet(Canvas& canvas, int dpi, const RelaySheet& sheet) {
         const RowTexts t = PageTexts(sheet, row);
         centred(0, 1, rowTop, rh, QString::number(row.lane + 1));
         canvas.TextOut(T(bounds[1] + 0.3 * cy), T(rowTop + (rh - cy) * 0.5),
-                       Elided(canvas, row.shooter.isEmpty() ? kNobody : row.shooter,
-                              bounds[2] - bounds[1] - 0.6 * cy));
+                       ElidedText(canvas, row.shooter.isEmpty() ? kNobody : row.shooter,
+                                  bounds[2] - bounds[1] - 0.6 * cy));
         for (qsizetype k = 0; k < t.hits.size(); ++k) {
             const auto c = firstScore + static_cast<size_t>(k);
             centred(c, c + 1, rowTop, rh, t.hits[k]);
@@ -269,7 +301,18 @@ void DrawRelaySheet(Canvas& canvas, int dpi, const RelaySheet& sheet) {
         canvas.LineTo(T(bounds[k]), T(bottom));
     }
 
-    y = bottom + 3 * line;
+    // The lanes' courses and grades under the table.
+    y = bottom + line;
+    const QStringList courses = RelayCourseLines(sheet);
+    if (!courses.isEmpty()) {
+        canvas.TextOut(T(left), T(y), QStringLiteral("Упражнения и оценки:"));
+        y += line;
+        for (const QString& entry : courses) {
+            canvas.TextOut(T(left), T(y), ElidedText(canvas, entry, width));
+            y += line;
+        }
+    }
+    y += 2 * line;
     const QString name = QStringLiteral("Руководитель стрельбы:");
     canvas.TextOut(T(left), T(y), name);
     const double nameEnd = left + canvas.TextWidth(name) + cy;
@@ -308,6 +351,11 @@ QByteArray RelaySheetCsv(const RelaySheet& sheet) {
     header << QStringLiteral("Промахи") << QStringLiteral("Сумма")
            << QStringLiteral("Время стрельбы, с") << QStringLiteral("СТП x")
            << QStringLiteral("СТП y") << QStringLiteral("Наибольший разброс");
+    // Only a relay that ran a course has these.
+    const bool courses = RelayHasCourse(sheet);
+    if (courses) {
+        header << QStringLiteral("Упражнение") << QStringLiteral("Оценка");
+    }
     QString text = header.join(QChar(u';')) + QStringLiteral("\r\n");
     const QChar comma(u',');
     for (const RelayRow& row : sheet.rows) {
@@ -328,6 +376,9 @@ QByteArray RelaySheetCsv(const RelaySheet& sheet) {
                << (figures ? Decimal(row.meanX, comma) : QString())
                << (figures ? Decimal(row.meanY, comma) : QString())
                << (figures ? Decimal(row.extremeSpread, comma) : QString());
+        if (courses) {
+            fields << CsvField(row.course) << CsvField(row.grade);
+        }
         text += fields.join(QChar(u';')) + QStringLiteral("\r\n");
     }
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();

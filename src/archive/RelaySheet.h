@@ -33,6 +33,11 @@ struct RelayRow {
     double meanX = 0.0;
     double meanY = 0.0;
     double extremeSpread = 0.0;
+    // The lane's course, kept beside its record: empty after a plain series.
+    QString course;
+    QString grade;
+    QString stages;   // "Этапы: 45 + 27 = 72"
+    QString reaction; // "Реакция: 0.85 с"
 };
 
 // The series of all lanes of one relay, for the printed sheet and its CSV.
@@ -57,6 +62,12 @@ RelaySheet BuildRelaySheet(const ProgramState& state, std::span<const int> lanes
 
 // The line that names the targets: one name, or each lane's when they differ.
 QString RelayTargetLine(const RelaySheet& sheet);
+
+// Whether a lane ran a course: the sheet then names it and each lane's grade.
+bool RelayHasCourse(const RelaySheet& sheet);
+// "1. Петров — Служебное; Оценка: хорошо; Этапы: 45 + 27 = 72; Реакция: 0.85 с", one per
+// lane that ran a course.
+QStringList RelayCourseLines(const RelaySheet& sheet);
 
 // One A4 page: heading, exercise, a ruled row per lane, the instructor's name and signature.
 void DrawRelaySheet(Canvas& canvas, int dpi, const RelaySheet& sheet);

@@ -7,56 +7,9 @@
 #include "targets/Scoring.h"
 #include "targets/TargetDrawing.h"
 
-#include <QJsonArray>
-
 #include <algorithm>
 
 namespace ryvo {
-
-QStringList CourseResultLines(const QJsonObject& beside) {
-    QStringList lines;
-    if (!beside.contains(QLatin1String("course"))) {
-        return lines;
-    }
-    const auto seconds = [](double s) { return QString::number(s, 'f', 2); };
-    QStringList sums;
-    int total = 0;
-    for (const auto& stage : beside.value(QLatin1String("stages")).toArray()) {
-        const int sum = stage.toObject().value(QLatin1String("sum")).toInt();
-        sums << QString::number(sum);
-        total += sum;
-    }
-    if (sums.size() > 1) {
-        lines << QStringLiteral("Этапы: %1 = %2").arg(sums.join(QStringLiteral(" + "))).arg(total);
-    }
-    if (beside.contains(QLatin1String("reaction"))) {
-        lines << QStringLiteral("Реакция: %1 с")
-                     .arg(seconds(beside.value(QLatin1String("reaction")).toDouble()));
-    }
-    QStringList shots;
-    const QJsonArray all = beside.value(QLatin1String("shots")).toArray();
-    for (qsizetype i = 0; i < all.size(); ++i) {
-        const QJsonObject shot = all.at(i).toObject();
-        if (!shot.contains(QLatin1String("t"))) {
-            continue;
-        }
-        QString text = QStringLiteral("%1) %2 с")
-                           .arg(i + 1)
-                           .arg(seconds(shot.value(QLatin1String("t")).toDouble()));
-        const double split = shot.value(QLatin1String("split")).toDouble();
-        if (i > 0 && split > 0.0) {
-            text += QStringLiteral(" (+%1)").arg(seconds(split));
-        }
-        if (shot.value(QLatin1String("late")).toBool()) {
-            text += QStringLiteral(" поздно");
-        }
-        shots << text;
-    }
-    if (!shots.isEmpty()) {
-        lines << QStringLiteral("Выстрелы: ") + shots.join(QStringLiteral("; "));
-    }
-    return lines;
-}
 
 ResultTexts TextsOf(const ResultRecord& record, const QString& groupName, const ZoneMaps* zones) {
     ResultTexts t;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/CourseBeside.h"
 #include "core/ResultRecord.h"
 #include "core/ShotHold.h"
 #include "platform/Canvas.h"
@@ -37,9 +38,6 @@ struct ResultTexts {
     QString CourseLines;
 };
 
-// "Этапы: 45 + 27 = 72", "Реакция: 0.85 с", "Выстрелы: 1) 1.25 с; 2) 2.10 с (+0.85) поздно; …"
-// from the members kept beside a record; none without a course.
-QStringList CourseResultLines(const QJsonObject& beside);
 // `zones`: the loaded pack's zone maps, for the figures.
 ResultTexts TextsOf(const ResultRecord& record, const QString& groupName, const ZoneMaps* zones);
 

@@ -52,6 +52,9 @@ void TwoShooterRun::Pass(SeriesStep& series) {
                 run.ShootTime[i] = static_cast<float>(settings.Time);
             }
         }
+        if (m_course) {
+            m_course->Pass(m_endTick);
+        }
         // The clock of each lane.
         for (int lane = 0; lane < kShooters; ++lane) {
             UpdateTimer(run, settings, lane, m_services.clock->TickCount(), m_view.Lane(lane));
@@ -157,6 +160,9 @@ void TwoShooterRun::RegisterShot(SeriesStep& series, int lane) {
         RecordShot(run, lane, ShotPoint{x, y}, settings.Target[i], LoadedZones(m_two), now);
     if (!shot.recorded) {
         return;
+    }
+    if (m_course) {
+        m_course->Shot(lane);
     }
     const double seconds = static_cast<double>(now - run.StartTick[i]) * 0.001;
     if (shot.first) {

@@ -175,12 +175,18 @@ void TwoShooterRun::StartClick() {
         }
         m_two.Device.Trigger[Index(lane)] = 0;
     }
-    m_sequence.Begin(m_two.settings.RepeatEnabled != 0);
+    m_course.reset();
+    const bool course = m_two.ChosenCourse.has_value();
+    m_sequence.Begin(course || m_two.settings.RepeatEnabled != 0);
     m_sequence.Add<KeyReleaseStep>(kStartKeyRounds, Key::Space,
                                    RunSequence::Phase::StartKeyRelease);
     m_sequence.Add<CallStep>([this] { RunStart(); }, StepResult::Continue,
                              RunSequence::Phase::StartKeyRelease);
-    AddSeries();
+    if (course) {
+        AddCourseSteps();
+    } else {
+        AddSeries();
+    }
     // The run ends once Escape is up; no key release follows.
     m_sequence.Add<EndStep>(0, [this] { RunEnd(); });
     m_sequence.Add<CallStep>(
@@ -207,13 +213,90 @@ void TwoShooterRun::RunStart() {
     }
 }
 
+void TwoShooterRun::AddCourseSteps() {
+    LaneSet lanes = 0;
+    for (int lane = 0; lane < kShooters; ++lane) {
+        if (m_two.LanePresent[Index(lane)] == 1) {
+            lanes |= LaneBit(lane);
+        }
+    }
+    m_course = std::make_unique<CourseRun>(*m_two.ChosenCourse, m_two, m_services.sound, lanes);
+    m_courseHooks.start = [this](int stage) {
+        // Nobody to shoot: the course's remaining steps pass at once.
+        if (!PrepareSeries()) {
+            m_sequence.EndRepeats();
+        }
+        status.CourseLine(StageLine(m_course->GetCourse(), stage));
+    };
+    m_courseHooks.go = [this] {
+        SeriesGo();
+        // The series' start empties the status line; the stage stays on it.
+        status.CourseLine(StageLine(m_course->GetCourse(), m_course->StageIndex()));
+    };
+    m_courseHooks.pass = PassRef::To<&TwoShooterRun::Pass>(*this);
+    m_courseHooks.timers = &timers;
+    m_courseHooks.interval = 0;
+    m_courseHooks.end = [this] { SeriesEnd(); };
+    m_courseHooks.show = [this](const QString& word) {
+        status.CourseLine(StageLine(m_course->GetCourse(), m_course->StageIndex()) +
+                          QStringLiteral(" — «%1»").arg(word));
+    };
+    m_courseHooks.sound = PackCommandSound(m_two);
+    m_courseHooks.signal =
+        m_two.SoundAvailable != 0 ? m_two.StartSound : std::optional<QByteArray>();
+    AddCourse(m_sequence, *m_course, m_courseHooks, courseDraw, [this] { CourseEnded(); });
+}
+
+void TwoShooterRun::CourseEnded() {
+    QStringList lanes;
+    for (int lane = 0; lane < kShooters; ++lane) {
+        if ((m_course->Lanes() & LaneBit(lane)) != 0) {
+            lanes << QStringLiteral("стрелок %1 — %2")
+                         .arg(lane + 1)
+                         .arg(CourseResultText(m_course->Result(lane)));
+        }
+        // The course's shots of all stages, as one series.
+        Panel(lane).ShowStatistics(lane);
+    }
+    status.CourseEnded(m_course->GetCourse().name + QStringLiteral(": ") +
+                       lanes.join(QStringLiteral("; ")));
+}
+
 void TwoShooterRun::SeriesStart() {
-    m_view.SetEnabled(TwoButton::Start, false);
-    if (m_two.LanePresent[0] != 1 && m_two.LanePresent[1] != 1) {
+    if (!PrepareSeries()) {
         // No series: the end of the run follows at the next tick.
         m_sequence.EndRepeats();
         m_sequence.Add<CallStep>([] {}, StepResult::Done, RunSequence::Phase::EndEscape);
         return;
+    }
+    const bool repeats = m_two.settings.RepeatEnabled != 0;
+    m_sequence.Add<SoundStep>(m_two, &ProgramState::StartSound, kStartBeeps);
+    // The first pass comes at the next tick.
+    m_sequence.Add<CallStep>([this] { SeriesGo(); }, StepResult::Done, RunSequence::Phase::Series);
+    // One dispatch point every pass.
+    m_sequence.Add<SeriesStep>(PassRef::To<&TwoShooterRun::Pass>(*this), &timers, 0U);
+    // The pause's first turn comes in the tick the series ends; the end of the run at the
+    // next tick.
+    m_sequence.Add<CallStep>([this] { SeriesEnd(); },
+                             repeats ? StepResult::Continue : StepResult::Done,
+                             RunSequence::Phase::Series);
+    if (repeats) {
+        // Escape is not read in the pause.
+        m_sequence.Add<PauseStep>(
+            m_two.settings, false, kCountdown,
+            [this](const QString& text, std::uint32_t pauseStart) {
+                // Lane 0's entry counts the pause.
+                m_two.run.ElapsedSec[0] = (m_services.clock->TickCount() - pauseStart) / 1000U;
+                m_view.SetStartCaption(text);
+            },
+            [this](RunSequence& /*run*/) { AddSeries(); });
+    }
+}
+
+bool TwoShooterRun::PrepareSeries() {
+    m_view.SetEnabled(TwoButton::Start, false);
+    if (m_two.LanePresent[0] != 1 && m_two.LanePresent[1] != 1) {
+        return false;
     }
     m_showsSeries = true;
     RunState& run = m_two.run;
@@ -262,29 +345,7 @@ void TwoShooterRun::SeriesStart() {
     for (ViewItem item : {ViewItem::Image1, ViewItem::Image2, ViewItem::Image3, ViewItem::Image4}) {
         m_view.SetLampVisible(item, false);
     }
-
-    const bool repeats = m_two.settings.RepeatEnabled != 0;
-    m_sequence.Add<SoundStep>(m_two, &ProgramState::StartSound, kStartBeeps);
-    // The first pass comes at the next tick.
-    m_sequence.Add<CallStep>([this] { SeriesGo(); }, StepResult::Done, RunSequence::Phase::Series);
-    // One dispatch point every pass.
-    m_sequence.Add<SeriesStep>(PassRef::To<&TwoShooterRun::Pass>(*this), &timers, 0U);
-    // The pause's first turn comes in the tick the series ends; the end of the run at the
-    // next tick.
-    m_sequence.Add<CallStep>([this] { SeriesEnd(); },
-                             repeats ? StepResult::Continue : StepResult::Done,
-                             RunSequence::Phase::Series);
-    if (repeats) {
-        // Escape is not read in the pause.
-        m_sequence.Add<PauseStep>(
-            m_two.settings, false, kCountdown,
-            [this](const QString& text, std::uint32_t pauseStart) {
-                // Lane 0's entry counts the pause.
-                m_two.run.ElapsedSec[0] = (m_services.clock->TickCount() - pauseStart) / 1000U;
-                m_view.SetStartCaption(text);
-            },
-            [this](RunSequence& /*run*/) { AddSeries(); });
-    }
+    return true;
 }
 
 void TwoShooterRun::SeriesGo() {

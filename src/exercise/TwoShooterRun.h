@@ -2,6 +2,7 @@
 
 #include "core/ProgramState.h"
 #include "core/TraceBuffer.h"
+#include "exercise/CourseSteps.h"
 #include "exercise/ExerciseView.h"
 #include "exercise/LampRunner.h"
 #include "exercise/LogicalTimers.h"
@@ -80,11 +81,21 @@ public:
     // What the last series came to, whether it is saved, a silent device.
     RunStatus status;
 
+    // Draws the courses' random delays; tests give a seeded one.
+    DrawMs courseDraw = RandomDraw();
+    // The course being run or last run; null after a plain series.
+    [[nodiscard]] const CourseRun* ActiveCourse() const { return m_course.get(); }
+
 private:
     // The run's steps: a series with its start and end, then the pause before the next.
     void RunStart();
     void AddSeries();
     void SeriesStart();
+    // The lanes and lamps made ready for a series; false when nobody takes part.
+    bool PrepareSeries();
+    // The chosen course's stages in place of the series, each a series of the window.
+    void AddCourseSteps();
+    void CourseEnded();
     void SeriesGo();
     // One pass of the series, in the order of its steps.
     void Pass(SeriesStep& series);
@@ -118,6 +129,8 @@ private:
     std::array<bool, kShooters> m_aimLive{};
     std::uint64_t m_passes = 0;
     std::uint64_t m_polls = 0;
+    std::unique_ptr<CourseRun> m_course;
+    StageHooks m_courseHooks;
 };
 
 } // namespace ryvo

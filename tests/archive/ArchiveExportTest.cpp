@@ -1,5 +1,6 @@
 #include "archive/ArchiveExport.h"
 #include "ArchiveTool.h"
+#include "archive/ArchiveBeside.h"
 #include "core/RunState.h"
 #include "core/ShotHold.h"
 #include "support/TempDir.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonDocument>
 #include <QProcess>
 
 using namespace ryvo;
@@ -61,6 +63,13 @@ struct ToolRun {
 ToolRun Tool(const QStringList& args, const QString& dataDir = QString()) {
     ToolRun run;
     run.code = RunArchiveTool(args, run.out, run.err, dataDir);
+    return run;
+}
+
+// The index the shooter and summary commands read goes to `cacheDir`.
+ToolRun RunTool(const QStringList& args, const QString& cacheDir) {
+    ToolRun run;
+    run.code = RunArchiveTool(args, run.out, run.err, QString(), cacheDir);
     return run;
 }
 
@@ -314,4 +323,45 @@ TEST(ArchiveExport, CsvCarriesTheCourseAndGradeKeptBesideARecord) {
     EXPECT_TRUE(lines[1].endsWith(QStringLiteral(";20;;;;;;;;;;"))) << lines[1].toStdString();
     EXPECT_TRUE(lines[2].endsWith(QStringLiteral(";20;;;;;;;;;\"Служебное; упражнение\";хорошо")))
         << lines[2].toStdString();
+}
+
+// A course record and a plain one of one group, the course kept in the group's ".rex".
+TEST(ArchiveTool, ACourseKeptBesideARecordIsExportedWithItsTimesAndGrade) {
+    test::TempDir dir;
+    QDir().mkpath(dir.File(QStringLiteral("2026/Декабрь")));
+    const QString group = dir.File(QStringLiteral("2026/Декабрь/Смена.rec"));
+    dir.Write(QStringLiteral("2026/Декабрь/Смена.rec"),
+              test::Cp1251Lines("Петров\n8.12.2026 9:5\n2 0 3 0\n3    4.20\n\n"
+                                "   0.00            0.00\n  15.00            0.00\n"
+                                "  30.00            0.00\n"
+                                "Орлов\n8.12.2026 9:20\n2 0 1 0\n1    2.00\n\n"
+                                "   0.00            0.00\n"));
+    const QJsonObject course = QJsonDocument::fromJson(R"({"course": "Служебное \"А\"",
+        "grade": "хорошо", "reaction": 0.85,
+        "stages": [{"planned": 2, "shots": 2, "sum": 19, "late": 0},
+                   {"planned": 1, "shots": 1, "sum": 0, "late": 1}],
+        "shots": [{"t": 0.85, "split": 0.85, "late": false, "hold": 1.2},
+                  {"t": 1.9, "split": 1.05, "late": false},
+                  {"hold": 2}]})")
+                                   .object();
+    ASSERT_TRUE(AppendBesideEntry(
+        group,
+        BesideKey{0, QStringLiteral("Петров"), QStringLiteral("8.12.2026"), QStringLiteral("9:5")},
+        course));
+    const ToolRun json = Tool({"export", dir.Path(), "--year", "2026", "--month", "12", "--group",
+                               "Смена", "--format", "json"});
+    ASSERT_EQ(json.code, 0) << json.err.toStdString();
+    EXPECT_EQ(json.out, Expected("course.json"));
+
+    // The shooter's results list the course and grade too; Орлов's plain series has none.
+    const ToolRun shooter = RunTool({"shooter", dir.Path(), "Петров", "--format", "json"},
+                                    dir.File(QStringLiteral("cache")));
+    ASSERT_EQ(shooter.code, 0) << shooter.err.toStdString();
+    EXPECT_TRUE(shooter.out.contains("\"course\": \"Служебное \\\"А\\\"\""))
+        << shooter.out.toStdString();
+    EXPECT_TRUE(shooter.out.contains("\"grade\": \"хорошо\""));
+    const ToolRun other = RunTool({"shooter", dir.Path(), "Орлов", "--format", "json"},
+                                  dir.File(QStringLiteral("cache")));
+    ASSERT_EQ(other.code, 0) << other.err.toStdString();
+    EXPECT_FALSE(other.out.contains("\"course\""));
 }

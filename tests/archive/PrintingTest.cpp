@@ -1,6 +1,7 @@
 #include "archive/Printing.h"
 #include "archive/ResultView.h"
 #include "core/ProgramState.h"
+#include "core/RunState.h"
 #include "core/ShotHold.h"
 #include "support/TempDir.h"
 
@@ -8,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -249,4 +251,55 @@ TEST(Printing, HoldFiguresKeptBesideTheRecordArePrintedUnderTheTargetAndShownInT
     EXPECT_EQ(plain.pages[0].texts.size() + 1, printer.pages[0].texts.size());
     EXPECT_EQ(TextsOf(bare, QString(), nullptr).Figures,
               RecordFigureLines(bare, nullptr).join(QChar(u'\n')));
+}
+
+TEST(Printing, CourseKeptBesideTheRecordIsPrintedWithItsShotTimes) {
+    ResultRecord r = Sheet(1, {{0, 0}, {50, 50}});
+    r.Beside = QJsonDocument::fromJson(R"({"course": "Служебное упражнение", "grade": "хорошо",
+        "reaction": 0.85,
+        "stages": [{"planned": 1, "shots": 1, "sum": 10, "late": 0},
+                   {"planned": 1, "shots": 1, "sum": 0, "late": 1}],
+        "shots": [{"t": 0.85, "split": 0.85, "late": false},
+                  {"t": 4.1, "split": 3.25, "late": true}]})")
+                   .object();
+    ImagePrinter printer;
+    ASSERT_TRUE(PrintTarget(printer, r, QStringLiteral("Взвод"), ProgramState()).ok);
+    ASSERT_EQ(printer.pages.size(), 1u);
+    const auto& texts = printer.pages[0].texts;
+    for (const char* text :
+         {"Упражнение:  Служебное упражнение", "Оценка:  хорошо", "Этапы: 10 + 0 = 10",
+          "Реакция: 0.85 с", "Выстрелы: 1) 0.85 с; 2) 4.10 с (+3.25) поздно", "Сумма:  27"}) {
+        EXPECT_TRUE(Contains(texts, QString::fromUtf8(text))) << text;
+    }
+    // The target gives up a line of height to the shot times, centred as before, and the
+    // holes stay on it: found from its frame's left edge (the pen is 4 wide).
+    const QImage& page = printer.pages[0].image;
+    int left = 0;
+    while (left < kCx && At(page, left, 982) != kBlack) {
+        ++left;
+    }
+    const double side = page.width() - 2.0 * (left + 2);
+    EXPECT_LT(side, 0.8 * page.width() - 10);
+    const double e = side / 200;
+    EXPECT_TRUE(
+        AnyBlackNear(page, static_cast<int>(kCx + 52 * e - 2), static_cast<int>(682 + 150 * e)));
+    EXPECT_EQ(At(page, kCx + 50 * e, 682 + 150 * e), kWhite) << "the hole's white fill";
+    EXPECT_EQ(At(page, kCx + 50 * kE + 2 * kE - 2, kCy + 50 * kE), kWhite)
+        << "not where the full-size target would put it";
+
+    // A thousand timed shots still print on one page, the last line cut with "…".
+    for (int i = 0; i < 1000; ++i) {
+        SetShotMember(r.Beside, i, QStringLiteral("t"), 1.0 + i);
+        SetShotMember(r.Beside, i, QStringLiteral("split"), 1.0);
+    }
+    ImagePrinter many;
+    ASSERT_TRUE(PrintTarget(many, r, QStringLiteral("Взвод"), ProgramState()).ok);
+    ASSERT_EQ(many.pages.size(), 1u);
+    const auto lines =
+        std::count_if(many.pages[0].texts.begin(), many.pages[0].texts.end(),
+                      [](const QString& t) { return t.contains(QStringLiteral(") ")); });
+    EXPECT_GT(lines, 3);
+    EXPECT_LT(lines, 20);
+    EXPECT_TRUE(std::any_of(many.pages[0].texts.begin(), many.pages[0].texts.end(),
+                            [](const QString& t) { return t.endsWith(QStringLiteral("…")); }));
 }

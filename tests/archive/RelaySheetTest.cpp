@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 
 #include <algorithm>
 
@@ -202,4 +203,33 @@ TEST(RelaySheet, WrittenBesideThePrintAndTheUserToldWhere) {
     ASSERT_EQ(dialogs.texts.size(), 2);
     EXPECT_TRUE(dialogs.texts[1].startsWith(QStringLiteral("Ведомость не напечатана.")));
     EXPECT_EQ(dialogs.icons[1], MessageIcon::Error);
+}
+
+TEST(RelaySheet, CourseAndGradePerLaneWhereTheLaneRanOne) {
+    ProgramState state = Relay();
+    state.run.LaneBeside[0] = QJsonDocument::fromJson(R"({"course": "Служебное", "grade":
+        "хорошо", "reaction": 0.85, "stages": [{"sum": 19}, {"sum": 8}]})")
+                                  .object();
+    state.run.LaneBeside[2] =
+        QJsonDocument::fromJson(R"({"course": "Служебное", "stages": [{"sum": 15}]})").object();
+    const RelaySheet sheet = FiveLaneSheet(state);
+    EXPECT_EQ(RelayCourseLines(sheet),
+              (QStringList{QStringLiteral("1. Петров — Служебное; Оценка: хорошо; Этапы: 19 + 8 = "
+                                          "27; Реакция: 0.85 с"),
+                           QStringLiteral("3. Иванов \"Ваня\" — Служебное")}));
+
+    ImagePrinter printer;
+    ASSERT_TRUE(PrintRelaySheet(printer, sheet).ok);
+    const auto& texts = printer.pages[0].texts;
+    EXPECT_TRUE(Contains(texts, QStringLiteral("Упражнение:  Служебное")));
+    EXPECT_TRUE(Contains(texts, RelayCourseLines(sheet).front()));
+    // The main window's shots and time were not what a course fired.
+    EXPECT_FALSE(Contains(texts, QStringLiteral("Количество выстрелов:  5")));
+
+    const QList<QByteArray> csv = RelaySheetCsv(sheet).split('\n');
+    ASSERT_EQ(csv.size(), 6);
+    EXPECT_TRUE(csv[0].endsWith(";Наибольший разброс;Упражнение;Оценка\r"));
+    EXPECT_TRUE(csv[1].endsWith(";50,00;Служебное;хорошо\r")) << csv[1].toStdString();
+    EXPECT_TRUE(csv[2].endsWith(";;;;;\r")) << csv[2].toStdString();
+    EXPECT_TRUE(csv[3].endsWith(";55,00;Служебное;\r")) << csv[3].toStdString();
 }

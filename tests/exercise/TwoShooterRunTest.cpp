@@ -2,6 +2,7 @@
 #include "TwoShooterHarness.h"
 
 #include "calibration/Calibration.h"
+#include "exercise/CourseRun.h"
 #include "targets/Marks.h"
 #include "targets/Scoring.h"
 
@@ -642,4 +643,68 @@ TEST(TwoShooterRun, TheRangeScreenFollowsBothShootersAtShotsAndEachPass) {
 
     h.TickFor(2100);
     EXPECT_EQ(screen.Lane(0).seconds, 18u) << "the time left follows the lane's clock";
+}
+
+// Two stages, each a series of the window for both shooters: a late shot in the first, a
+// target of the stage's own, the main window's settings back at the end.
+TEST(TwoShooterRun, RunsTheChosenCourseForBothShooters) {
+    TwoHarness h;
+    Course course;
+    course.name = QStringLiteral("Двое");
+    CourseStage first;
+    first.shots = 1;
+    first.timeLimitMs = 2000;
+    first.targets[1] = kTargetN4;
+    CourseStage second;
+    second.shots = 1;
+    course.stages = {first, second};
+    course.grade =
+        GradeRule{GradeBasis::Sum, 0, {{QStringLiteral("зачёт"), 15}}, QStringLiteral("незачёт")};
+    h.state.ChosenCourse = course;
+    h.run->courseDraw = SeededDraw(5);
+    const Settings before = h.state.settings;
+    h.run->FormActivate();
+    h.run->StartClick();
+    h.TickFor(30);
+    ASSERT_EQ(h.run->RunPhase(), Phase::Series);
+    ASSERT_NE(h.run->ActiveCourse(), nullptr);
+    EXPECT_EQ(h.state.settings.Target[1], kTargetN4);
+    EXPECT_TRUE(h.run->status.Text().startsWith(QStringLiteral("Этап 1 из 2: 1 выстрел за 2 с")))
+        << h.run->status.Text().toStdString();
+
+    h.ShootAt(0, 0, 0);
+    h.TickFor(2000);
+    h.ShootAt(1, 0, 0); // past the stage's 2 s
+    h.TickFor(200);
+    ASSERT_EQ(h.run->ActiveCourse()->StageIndex(), 1);
+    ASSERT_EQ(h.run->RunPhase(), Phase::Series);
+    EXPECT_EQ(h.state.settings.Target[1], before.Target[1]) << "the second stage: as set";
+    h.ShootAt(0, 0, 0);
+    h.ShootAt(1, 0, 0);
+    h.TickFor(200);
+
+    ASSERT_TRUE(h.run->Idle());
+    const CourseRun& ran = *h.run->ActiveCourse();
+    ASSERT_TRUE(ran.Finished());
+    const CourseLaneResult& one = ran.Result(0);
+    const CourseLaneResult& two = ran.Result(1);
+    ASSERT_EQ(one.stages.size(), 2u);
+    ASSERT_EQ(two.stages.size(), 2u);
+    EXPECT_EQ(one.stages[0].late, 0);
+    ASSERT_EQ(two.stages[0].shots.size(), 1u);
+    EXPECT_TRUE(two.stages[0].shots[0].late);
+    EXPECT_EQ(two.stages[0].shots[0].score, 0);
+    EXPECT_EQ(one.total, 20);
+    EXPECT_EQ(one.grade, QStringLiteral("зачёт"));
+    EXPECT_EQ(two.grade, QStringLiteral("незачёт"));
+    // Each lane's record: both stages' shots, and the course beside it.
+    EXPECT_EQ(h.state.run.ShotCount[0], 2u);
+    EXPECT_EQ(h.state.run.ShotCount[1], 2u);
+    EXPECT_EQ(h.state.run.LaneBeside[1].value(QStringLiteral("grade")).toString(),
+              QStringLiteral("незачёт"));
+    EXPECT_TRUE(
+        h.run->status.Text().contains(QStringLiteral("стрелок 1 — сумма 10 + 10 = 20, «зачёт»")))
+        << h.run->status.Text().toStdString();
+    EXPECT_TRUE(h.view.IsEnabled(TwoButton::Save2));
+    EXPECT_EQ(h.state.settings, before);
 }

@@ -31,6 +31,7 @@ set(expected bin/ryvo bin/ryvo-sim bin/ryvo-launch share/applications/ryvo.deskt
     share/icons/hicolor/scalable/apps/ryvo.svg share/ryvo/Targets/strings.txt
     share/ryvo/Targets/1001.png share/ryvo/Targets/1001.zones.png share/ryvo/Sounds/strings.txt
     share/ryvo/Sounds/2451.wav share/ryvo/Упражнения/05-служебное.course
+    share/ryvo/manual/index.html share/ryvo/manual/images/main.png
     share/doc/ryvo/copyright share/doc/ryvo/changelog.Debian.gz
     share/metainfo/dev.ryvo.ryvo.metainfo.xml share/man/ru/man1/ryvo.1.gz
     share/man/ru/man1/ryvo-launch.1.gz share/man/ru/man1/ryvo-sim.1.gz)
@@ -40,6 +41,25 @@ endif()
 foreach(f IN LISTS expected)
   if(NOT EXISTS ${usr}/${f})
     message(FATAL_ERROR "package lacks /usr/${f}")
+  endif()
+endforeach()
+
+# The manual F1 opens: a section for the windows, and every picture it shows is packaged.
+file(READ ${usr}/share/ryvo/manual/index.html manual)
+foreach(anchor IN ITEMS device first-start series relays courses zeroing archive card export)
+  if(NOT manual MATCHES "<a name=\"${anchor}\">")
+    message(FATAL_ERROR "the manual has no section \"${anchor}\"")
+  endif()
+endforeach()
+string(REGEX MATCHALL "src=\"images/[^\"]+\"" pictures "${manual}")
+list(LENGTH pictures picture_count)
+if(picture_count LESS 10)
+  message(FATAL_ERROR "the manual shows ${picture_count} pictures")
+endif()
+foreach(picture IN LISTS pictures)
+  string(REGEX REPLACE "^src=\"(.*)\"$" "\\1" picture "${picture}")
+  if(NOT EXISTS ${usr}/share/ryvo/manual/${picture})
+    message(FATAL_ERROR "the manual shows ${picture}, which the package lacks")
   endif()
 endforeach()
 
