@@ -64,23 +64,15 @@ QString CsvField(const QString& text) {
     return QChar(u'"') + quoted + QChar(u'"');
 }
 
-namespace {
+QStringList HoldCsvHeader() {
+    return {QStringLiteral("Удержание, с"),    QStringLiteral("След за 1 с, ед."),
+            QStringLiteral("След за 1 с, мм"), QStringLiteral("В 10, %"),
+            QStringLiteral("Устойчивость, %"), QStringLiteral("За 0,2 с, ед."),
+            QStringLiteral("Срыв, ед.")};
+}
 
-QStringList HoldCsvFields(const std::vector<ShotHold>& holds) {
-    // Means in units (and the path in mm where known), whatever the table shows.
-    std::vector<ShotHold> inUnits = holds;
-    for (ShotHold& h : inUnits) {
-        h.mmPerUnit = ShotHold::kNone;
-    }
-    const HoldMeans m = MeanHolds(inUnits);
-    double mm = 0.0;
-    int mmShots = 0;
-    for (const ShotHold& h : holds) {
-        if (h.valid && HasFigure(h.len1mm)) {
-            mm += h.len1mm;
-            ++mmShots;
-        }
-    }
+QStringList HoldCsvFields(const RecordHoldMeans& means) {
+    const HoldMeans& m = means.units;
     const auto number = [](double v) { return HasFigure(v) ? Decimal(v, QChar(u',')) : QString(); };
     const auto percent = [](double v) {
         return HasFigure(v) ? QString::number(std::lround(v * 100.0)) : QString();
@@ -88,11 +80,11 @@ QStringList HoldCsvFields(const std::vector<ShotHold>& holds) {
     if (m.shots == 0) {
         return {QString(), QString(), QString(), QString(), QString(), QString(), QString()};
     }
-    return {
-        number(m.hold),  number(m.len1),    number(mmShots > 0 ? mm / mmShots : ShotHold::kNone),
-        percent(m.in10), percent(m.steady), number(m.move02),
-        number(m.jerk)};
+    return {number(m.hold),    number(m.len1),   number(means.len1mm), percent(m.in10),
+            percent(m.steady), number(m.move02), number(m.jerk)};
 }
+
+namespace {
 
 QString HoldJson(const QJsonObject& beside, size_t shotCount) {
     const QJsonArray shots = beside.value(QLatin1String("shots")).toArray();
@@ -191,10 +183,7 @@ QByteArray ResultsCsv(const std::vector<ResultRecord>& records, const ExportScop
     }
     header << QStringLiteral("Промахи") << QStringLiteral("Сумма") << QStringLiteral("Комментарий");
     // The means of the hold figures kept beside the record; empty for one without them.
-    header << QStringLiteral("Удержание, с") << QStringLiteral("След за 1 с, ед.")
-           << QStringLiteral("След за 1 с, мм") << QStringLiteral("В 10, %")
-           << QStringLiteral("Устойчивость, %") << QStringLiteral("За 0,2 с, ед.")
-           << QStringLiteral("Срыв, ед.");
+    header << HoldCsvHeader();
     // A course's record: the course and its grade, kept beside the archive; empty otherwise.
     header << QStringLiteral("Упражнение") << QStringLiteral("Оценка");
     QString text = header.join(QChar(u';')) + QStringLiteral("\r\n");
@@ -212,7 +201,7 @@ QByteArray ResultsCsv(const std::vector<ResultRecord>& records, const ExportScop
             row << QString::number(HitCount(hits));
         }
         row << CsvField(r.SumText) << CsvField(r.Comment);
-        row << HoldCsvFields(HoldsOfRecord(r.Beside));
+        row << HoldCsvFields(MeansOfRecord(HoldsOfRecord(r.Beside)));
         const std::optional<CourseEntry> course = CourseOfRecord(r.Beside);
         row << CsvField(course ? course->course : QString())
             << CsvField(course ? course->grade : QString());

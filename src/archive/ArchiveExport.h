@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ResultRecord.h"
+#include "core/ShotHold.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,6 +26,11 @@ struct ExportScope {
 QString Decimal(double value, QChar point);
 // A CSV field, quoted when it holds a separator, a quote or a line end.
 QString CsvField(const QString& text);
+
+// The hold figures' columns of a CSV: captions, and a record's means (lengths in units and
+// the last second's path in mm, shares in per cent); empty fields for a record without them.
+QStringList HoldCsvHeader();
+QStringList HoldCsvFields(const RecordHoldMeans& means);
 
 // Results for spreadsheets: UTF-8 with a byte-order mark, ";" between fields, decimal commas,
 // CR LF line ends, one row per record after a heading row. Hit counts are numbers (0 for

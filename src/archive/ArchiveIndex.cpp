@@ -22,7 +22,7 @@ namespace ryvo {
 namespace {
 
 // Raised whenever the tables change shape: an index of another layout is made anew.
-constexpr int kLayout = 2;
+constexpr int kLayout = 3;
 
 std::atomic<int> g_connections{0};
 
@@ -78,42 +78,6 @@ int MonthNumber(const QString& folder) {
         }
     }
     return 0;
-}
-
-int DayNumber(const QDate& date) {
-    return date.isValid() ? date.year() * 10000 + date.month() * 100 + date.day() : 0;
-}
-
-const char* kColumns = "file, position, year, month, grp, day, minute, date_text, time_text, "
-                       "shooter, target, planned, time_limit, shots, sum, shoot_time, comment, "
-                       "course, grade";
-
-IndexedResult FromRow(const QSqlQuery& query) {
-    IndexedResult r;
-    int c = 0;
-    r.file = query.value(c++).toString();
-    r.position = query.value(c++).toInt();
-    r.year = query.value(c++).toInt();
-    r.month = query.value(c++).toInt();
-    r.group = query.value(c++).toString();
-    const int day = query.value(c++).toInt();
-    if (day > 0) {
-        r.date = QDate(day / 10000, day / 100 % 100, day % 100);
-    }
-    r.minute = query.value(c++).toInt();
-    r.dateText = query.value(c++).toString();
-    r.timeText = query.value(c++).toString();
-    r.shooter = query.value(c++).toString();
-    r.targetType = query.value(c++).toInt();
-    r.plannedShots = query.value(c++).toInt();
-    r.timeLimit = query.value(c++).toInt();
-    r.shots = query.value(c++).toInt();
-    r.sum = query.value(c++).toInt();
-    r.shootTime = query.value(c++).toDouble();
-    r.comment = query.value(c++).toString();
-    r.course = query.value(c++).toString();
-    r.grade = query.value(c++).toString();
-    return r;
 }
 
 } // namespace
@@ -190,11 +154,14 @@ bool ArchiveIndex::CreateSchema() {
         QStringLiteral("CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT)"),
         QStringLiteral("CREATE TABLE files (path TEXT PRIMARY KEY, size INTEGER, mtime INTEGER, "
                        "beside_size INTEGER, beside_mtime INTEGER)"),
-        QStringLiteral("CREATE TABLE results (file TEXT, position INTEGER, year INTEGER, month "
-                       "INTEGER, grp TEXT, grp_key TEXT, day INTEGER, minute INTEGER, date_text "
-                       "TEXT, time_text TEXT, shooter TEXT, shooter_key TEXT, target INTEGER, "
-                       "planned INTEGER, time_limit INTEGER, shots INTEGER, sum INTEGER, "
-                       "shoot_time REAL, comment TEXT, course TEXT, grade TEXT)"),
+        QStringLiteral(
+            "CREATE TABLE results (file TEXT, position INTEGER, year INTEGER, month "
+            "INTEGER, grp TEXT, grp_key TEXT, day INTEGER, minute INTEGER, date_text "
+            "TEXT, time_text TEXT, shooter TEXT, shooter_key TEXT, target INTEGER, "
+            "planned INTEGER, time_limit INTEGER, shots INTEGER, sum INTEGER, "
+            "shoot_time REAL, comment TEXT, course TEXT, grade TEXT, hold_shots INTEGER, "
+            "hold REAL, len1 REAL, len1mm REAL, in10 REAL, steady REAL, move02 REAL, "
+            "jerk REAL)"),
         QStringLiteral("INSERT INTO meta VALUES ('layout', '%1')").arg(kLayout),
     };
     for (const QString& statement : statements) {
@@ -225,20 +192,26 @@ bool ArchiveIndex::ReadFile(const QString& relative, const QString& absolute, in
     AttachBeside(absolute, records);
     QSqlQuery insert(db);
     insert.prepare(QStringLiteral("INSERT INTO results VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                                  "?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+                                  "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     const QString groupKey = NameKey(group);
     for (size_t i = 0; i < records.size(); ++i) {
         ResultRecord& record = records[i];
         DeriveStatistics(record, m_score);
         const QStringList clock = record.Time.split(QChar(u':'));
         const int minute = clock.size() == 2 ? clock[0].toInt() * 60 + clock[1].toInt() : 0;
+        const RecordHoldMeans hold = MeansOfRecord(HoldsOfRecord(record.Beside));
+        const bool held = hold.units.shots > 0;
+        // NULL for a figure the record does not have, so a query cannot take it for 0.
+        const auto figure = [held](double v) {
+            return held && HasFigure(v) ? QVariant(v) : QVariant(QMetaType(QMetaType::Double));
+        };
         const QVariantList values = {relative,
                                      static_cast<int>(i),
                                      year,
                                      month,
                                      group,
                                      groupKey,
-                                     DayNumber(ParseArchiveDate(record.Date)),
+                                     IndexDay(ParseArchiveDate(record.Date)),
                                      minute,
                                      record.Date,
                                      record.Time,
@@ -252,7 +225,15 @@ bool ArchiveIndex::ReadFile(const QString& relative, const QString& absolute, in
                                      static_cast<double>(record.ShootTime),
                                      record.Comment,
                                      record.Beside.value(QLatin1String("course")).toString(),
-                                     record.Beside.value(QLatin1String("grade")).toString()};
+                                     record.Beside.value(QLatin1String("grade")).toString(),
+                                     hold.units.shots,
+                                     figure(hold.units.hold),
+                                     figure(hold.units.len1),
+                                     figure(hold.len1mm),
+                                     figure(hold.units.in10),
+                                     figure(hold.units.steady),
+                                     figure(hold.units.move02),
+                                     figure(hold.units.jerk)};
         for (qsizetype v = 0; v < values.size(); ++v) {
             insert.bindValue(static_cast<int>(v), values[v]);
         }
@@ -381,101 +362,6 @@ IndexSync ArchiveIndex::Sync(const IndexProgress& progress) {
     }
     outcome.ok = true;
     return outcome;
-}
-
-std::vector<IndexedResult> ArchiveIndex::Query(const QString& column, const QString& key,
-                                               const ResultFilter& filter) const {
-    std::vector<IndexedResult> results;
-    if (!QSqlDatabase::contains(m_connection)) {
-        return results;
-    }
-    QString sql = QStringLiteral("SELECT %1 FROM results WHERE %2 = :key")
-                      .arg(QLatin1String(kColumns), column);
-    if (filter.from) {
-        sql += QStringLiteral(" AND day >= :from");
-    }
-    if (filter.to) {
-        sql += QStringLiteral(" AND day <= :to");
-    }
-    if (filter.targetType) {
-        sql += QStringLiteral(" AND target = :target");
-    }
-    if (filter.course) {
-        sql += QStringLiteral(" AND course = :course");
-    }
-    if (filter.group) {
-        sql += QStringLiteral(" AND grp_key = :group");
-    }
-    sql += QStringLiteral(" ORDER BY day DESC, minute DESC, file DESC, position DESC");
-    QSqlQuery query(QSqlDatabase::database(m_connection));
-    query.setForwardOnly(true);
-    query.prepare(sql);
-    query.bindValue(QStringLiteral(":key"), key);
-    if (filter.from) {
-        query.bindValue(QStringLiteral(":from"), DayNumber(*filter.from));
-    }
-    if (filter.to) {
-        query.bindValue(QStringLiteral(":to"), DayNumber(*filter.to));
-    }
-    if (filter.targetType) {
-        query.bindValue(QStringLiteral(":target"), *filter.targetType);
-    }
-    if (filter.course) {
-        query.bindValue(QStringLiteral(":course"), *filter.course);
-    }
-    if (filter.group) {
-        query.bindValue(QStringLiteral(":group"), NameKey(*filter.group));
-    }
-    if (!query.exec()) {
-        return results;
-    }
-    while (query.next()) {
-        results.push_back(FromRow(query));
-    }
-    return results;
-}
-
-std::vector<IndexedResult> ArchiveIndex::ShooterResults(const QString& name,
-                                                        const ResultFilter& filter) const {
-    return Query(QStringLiteral("shooter_key"), NameKey(name), filter);
-}
-
-std::vector<IndexedResult> ArchiveIndex::GroupResults(const QString& group,
-                                                      const ResultFilter& filter) const {
-    return Query(QStringLiteral("grp_key"), NameKey(group), filter);
-}
-
-std::vector<QString> ArchiveIndex::Shooters(const QString& prefix) const {
-    std::vector<QString> names;
-    if (!QSqlDatabase::contains(m_connection)) {
-        return names;
-    }
-    const QString key = NameKey(prefix);
-    QSqlQuery query(QSqlDatabase::database(m_connection));
-    query.setForwardOnly(true);
-    // With max() SQLite takes the bare column from the row of the latest record.
-    query.prepare(QStringLiteral("SELECT shooter, max(day * 10000 + minute) FROM results "
-                                 "WHERE substr(shooter_key, 1, :n) = :key "
-                                 "GROUP BY shooter_key ORDER BY shooter_key"));
-    query.bindValue(QStringLiteral(":n"), static_cast<int>(key.size()));
-    // A null text would bind as NULL and match nothing.
-    query.bindValue(QStringLiteral(":key"), key.isNull() ? QStringLiteral("") : key);
-    if (query.exec()) {
-        while (query.next()) {
-            names.push_back(query.value(0).toString());
-        }
-    }
-    return names;
-}
-
-int ArchiveIndex::RecordCount() const {
-    if (!QSqlDatabase::contains(m_connection)) {
-        return 0;
-    }
-    QSqlQuery query(QSqlDatabase::database(m_connection));
-    return query.exec(QStringLiteral("SELECT count(*) FROM results")) && query.next()
-               ? query.value(0).toInt()
-               : 0;
 }
 
 } // namespace ryvo

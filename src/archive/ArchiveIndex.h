@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/ArchiveStore.h"
+#include "core/ShotHold.h"
 
 #include <QDate>
 #include <QString>
@@ -17,6 +18,8 @@ QString NameKey(const QString& name);
 
 // A record's date: "d.m.yyyy" as the archive stores it, or "yyyy-mm-dd"; invalid otherwise.
 QDate ParseArchiveDate(const QString& text);
+// A date as the index sorts it (yyyymmdd); 0 for an invalid one.
+int IndexDay(const QDate& date);
 
 // One archived record as the index holds it: where it lies and what a card or a summary shows.
 struct IndexedResult {
@@ -39,6 +42,8 @@ struct IndexedResult {
     QString comment;
     QString course; // from the data beside the archive; empty when there is none
     QString grade;
+    // The means of the hold figures kept beside the record; hold.units.shots 0 when it has none.
+    RecordHoldMeans hold;
 
     // Sum per shot; 0 for a series without shots.
     [[nodiscard]] double Mean() const { return shots > 0 ? static_cast<double>(sum) / shots : 0.0; }

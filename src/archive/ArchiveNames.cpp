@@ -25,4 +25,8 @@ QDate ParseArchiveDate(const QString& text) {
     return QDate::fromString(text, Qt::ISODate);
 }
 
+int IndexDay(const QDate& date) {
+    return date.isValid() ? date.year() * 10000 + date.month() * 100 + date.day() : 0;
+}
+
 } // namespace ryvo

@@ -34,6 +34,25 @@ QDateTime When(const IndexedResult& r) {
     return {r.date, QTime(r.minute / 60 % 24, r.minute % 60)};
 }
 
+// The means of a record's hold figures; a figure it does not have is left out.
+QJsonObject HoldJson(const RecordHoldMeans& means) {
+    const HoldMeans& m = means.units;
+    QJsonObject o{{QStringLiteral("shots"), m.shots}};
+    const auto put = [&o](const char* key, double v, double scale) {
+        if (HasFigure(v)) {
+            o.insert(QLatin1String(key), std::round(v * scale) / scale);
+        }
+    };
+    put("hold", m.hold, 100);
+    put("len1", m.len1, 100);
+    put("len1mm", means.len1mm, 10);
+    put("in10", m.in10, 1000);
+    put("steady", m.steady, 1000);
+    put("move02", m.move02, 100);
+    put("jerk", m.jerk, 100);
+    return o;
+}
+
 QByteArray CsvImage(const QStringList& rows) {
     return QByteArray("\xEF\xBB\xBF") +
            (rows.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
@@ -201,26 +220,38 @@ std::optional<ResultRecord> ReadIndexedRecord(const QString& startDir, const Ind
 }
 
 std::vector<ProgressPoint> ProgressPoints(const std::vector<IndexedResult>& results, int window) {
-    std::vector<const IndexedResult*> kept;
+    return ProgressPoints(results, window, [](const IndexedResult& r) -> std::optional<double> {
+        return r.shots > 0 ? std::optional(r.Mean()) : std::nullopt;
+    });
+}
+
+std::vector<ProgressPoint> ProgressPoints(const std::vector<IndexedResult>& results, int window,
+                                          const ChartValue& value) {
+    std::vector<std::pair<const IndexedResult*, double>> kept;
     for (const IndexedResult& r : results) {
-        if (r.shots > 0 && r.date.isValid()) {
-            kept.push_back(&r);
+        if (!r.date.isValid()) {
+            continue;
+        }
+        if (const std::optional<double> v = value(r); v && std::isfinite(*v)) {
+            kept.emplace_back(&r, *v);
         }
     }
-    std::stable_sort(kept.begin(), kept.end(), [](const IndexedResult* a, const IndexedResult* b) {
-        return std::pair(a->date, a->minute) < std::pair(b->date, b->minute);
+    std::stable_sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) {
+        return std::pair(a.first->date, a.first->minute) <
+               std::pair(b.first->date, b.first->minute);
     });
     window = std::max(window, 1);
     std::vector<ProgressPoint> points;
     points.reserve(kept.size());
     double running = 0.0;
     for (size_t i = 0; i < kept.size(); ++i) {
-        running += kept[i]->Mean();
+        running += kept[i].second;
         if (i >= static_cast<size_t>(window)) {
-            running -= kept[i - static_cast<size_t>(window)]->Mean();
+            running -= kept[i - static_cast<size_t>(window)].second;
         }
         const size_t count = std::min(i + 1, static_cast<size_t>(window));
-        points.push_back({When(*kept[i]), kept[i]->Mean(), running / static_cast<double>(count)});
+        points.push_back(
+            {When(*kept[i].first), kept[i].second, running / static_cast<double>(count)});
     }
     return points;
 }
@@ -341,19 +372,19 @@ QVariant GroupSummaryModel::headerData(int section, Qt::Orientation orientation,
 }
 
 QByteArray ShooterResultsCsv(const std::vector<IndexedResult>& results) {
-    QStringList rows{QStringLiteral("Дата;Время;Группа;Стрелок;Мишень / "
-                                    "упражнение;Выстрелов;Сумма;Среднее;Оценка;Комментарий")};
+    // The hold figures' means come last, empty for a record without them.
+    QStringList rows{(QStringList{QStringLiteral("Дата;Время;Группа;Стрелок;Мишень / "
+                                                 "упражнение;Выстрелов;Сумма;Среднее;Оценка;"
+                                                 "Комментарий")}
+                      << HoldCsvHeader())
+                         .join(QChar(u';'))};
     for (const IndexedResult& r : results) {
-        rows << QStringList{CsvField(r.dateText),
-                            CsvField(r.timeText),
-                            CsvField(r.group),
-                            CsvField(r.shooter),
-                            CsvField(TargetOrCourse(r)),
-                            QString::number(r.shots),
-                            QString::number(r.sum),
-                            r.shots > 0 ? Decimal(r.Mean(), QChar(u',')) : QString(),
-                            CsvField(r.grade),
-                            CsvField(r.comment)}
+        rows << (QStringList{CsvField(r.dateText), CsvField(r.timeText), CsvField(r.group),
+                             CsvField(r.shooter), CsvField(TargetOrCourse(r)),
+                             QString::number(r.shots), QString::number(r.sum),
+                             r.shots > 0 ? Decimal(r.Mean(), QChar(u',')) : QString(),
+                             CsvField(r.grade), CsvField(r.comment)}
+                 << HoldCsvFields(r.hold))
                     .join(QChar(u';'));
     }
     return CsvImage(rows);
@@ -379,6 +410,9 @@ QByteArray ShooterResultsJson(const QString& shooter, const std::vector<IndexedR
         }
         if (!r.grade.isEmpty()) {
             o.insert(QStringLiteral("grade"), r.grade);
+        }
+        if (r.hold.units.shots > 0) {
+            o.insert(QStringLiteral("hold"), HoldJson(r.hold));
         }
         array.append(o);
     }
@@ -417,8 +451,9 @@ QByteArray SummaryJson(const QString& group, const std::vector<ShooterSummary>& 
         .toJson(QJsonDocument::Indented);
 }
 
-QByteArray ProgressCsv(const std::vector<ChartLine>& lines) {
-    QStringList rows{QStringLiteral("Стрелок;Дата;Время;Среднее;Скользящее среднее")};
+QByteArray ProgressCsv(const std::vector<ChartLine>& lines, const QString& valueName) {
+    QStringList rows{
+        QStringLiteral("Стрелок;Дата;Время;%1;Скользящее среднее").arg(CsvField(valueName))};
     for (const ChartLine& line : lines) {
         for (const ProgressPoint& p : line.points) {
             rows << QStringList{CsvField(line.shooter),

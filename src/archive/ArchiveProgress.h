@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -108,6 +109,11 @@ struct ProgressPoint {
 // Oldest first, from results in any order; series without shots or date are left out. The
 // average is over the last `window` points (fewer at the start).
 std::vector<ProgressPoint> ProgressPoints(const std::vector<IndexedResult>& results, int window);
+// The value a chart draws for one result; nullopt leaves the result out.
+using ChartValue = std::function<std::optional<double>(const IndexedResult&)>;
+// As above, of any value: only the results that have it are points.
+std::vector<ProgressPoint> ProgressPoints(const std::vector<IndexedResult>& results, int window,
+                                          const ChartValue& value);
 
 // A group's period, per shooter.
 struct ShooterSummary {
@@ -156,6 +162,8 @@ struct ChartLine {
     QString shooter;
     std::vector<ProgressPoint> points;
 };
-QByteArray ProgressCsv(const std::vector<ChartLine>& lines);
+// `valueName` heads the points' column.
+QByteArray ProgressCsv(const std::vector<ChartLine>& lines,
+                       const QString& valueName = QStringLiteral("Среднее"));
 
 } // namespace ryvo

@@ -3,11 +3,14 @@
 #include <QChart>
 #include <QDateTimeAxis>
 #include <QFile>
+#include <QLabel>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QVBoxLayout>
 #include <QValueAxis>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -21,12 +24,34 @@ const std::array<QColor, 6> kColours = {QColor(0, 90, 200),  QColor(200, 40, 40)
 
 } // namespace
 
-ProgressChart::ProgressChart(QWidget* parent) : QChartView(new QChart, parent) {
+ProgressChart::ProgressChart(QWidget* parent)
+    : QChartView(new QChart, parent), m_empty(new QLabel(this)) {
     setRenderHint(QPainter::Antialiasing);
     chart()->legend()->setAlignment(Qt::AlignBottom);
+    m_empty->setObjectName(QStringLiteral("EmptyNote"));
+    m_empty->setAlignment(Qt::AlignCenter);
+    m_empty->setWordWrap(true);
+    m_empty->hide();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_empty);
 }
 
-void ProgressChart::SetLines(std::vector<ChartLine> lines, const QString& title) {
+void ProgressChart::SetEmptyText(const QString& text) {
+    m_empty->setText(text);
+    ShowEmptyNote();
+}
+
+bool ProgressChart::HasPoints() const {
+    return std::any_of(m_lines.begin(), m_lines.end(),
+                       [](const ChartLine& line) { return !line.points.empty(); });
+}
+
+void ProgressChart::ShowEmptyNote() {
+    m_empty->setVisible(!m_empty->text().isEmpty() && !HasPoints());
+}
+
+void ProgressChart::SetLines(std::vector<ChartLine> lines, const QString& title,
+                             const ChartAxis& axis) {
     m_lines = std::move(lines);
     QChart* c = chart();
     c->removeAllSeries();
@@ -39,8 +64,8 @@ void ProgressChart::SetLines(std::vector<ChartLine> lines, const QString& title)
     time->setFormat(QStringLiteral("dd.MM.yyyy"));
     time->setTitleText(QStringLiteral("Дата"));
     auto* score = new QValueAxis;
-    score->setRange(0.0, 10.0);
-    score->setTitleText(QStringLiteral("Среднее за выстрел"));
+    score->setRange(0.0, axis.top);
+    score->setTitleText(axis.title);
     c->addAxis(time, Qt::AlignBottom);
     c->addAxis(score, Qt::AlignLeft);
     QDateTime first;
@@ -81,6 +106,7 @@ void ProgressChart::SetLines(std::vector<ChartLine> lines, const QString& title)
         // A day's margin on each side, so a single point is not on the frame.
         time->setRange(first.addDays(-1), last.addDays(1));
     }
+    ShowEmptyNote();
 }
 
 QImage ProgressChart::Picture(QSize size) {

@@ -1,5 +1,6 @@
 #include "archive/TShooterCard.h"
 
+#include "archive/HoldProgress.h"
 #include "archive/Printing.h"
 #include "archive/ProgressChart.h"
 #include "archive/TArchiv3.h"
@@ -26,6 +27,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace ryvo {
@@ -113,6 +115,12 @@ TShooterCard::TShooterCard(ProgramState& state, const Services& services, QStrin
     m_window->setRange(1, 50);
     m_window->setValue(5);
     m_chart = Named(new ProgressChart(this), "Chart");
+    m_holdFigure = Named(new QComboBox(this), "HoldFigure");
+    for (int f = 0; f < kHoldFigureCount; ++f) {
+        m_holdFigure->addItem(HoldFigureName(static_cast<HoldFigure>(f)));
+    }
+    m_holdChart = Named(new ProgressChart(this), "HoldChart");
+    m_holdChart->SetEmptyText(QStringLiteral("Нет данных об удержании"));
     m_summaryView = Named(ReadOnlyTable(m_summary, this), "Summary");
 
     m_tabs = Named(new QTabWidget(this), "Tabs");
@@ -128,6 +136,16 @@ TShooterCard::TShooterCard(ProgramState& state, const Services& services, QStrin
     chartLayout->addLayout(chartRow);
     chartLayout->addWidget(m_chart, 1);
     m_tabs->addTab(chartPage, QStringLiteral("График"));
+    // The same shooters, filters and moving average as the score chart.
+    auto* holdPage = new QWidget(this);
+    auto* holdLayout = new QVBoxLayout(holdPage);
+    auto* holdRow = new QHBoxLayout;
+    holdRow->addWidget(new QLabel(QStringLiteral("Показатель:"), holdPage));
+    holdRow->addWidget(m_holdFigure);
+    holdRow->addStretch(1);
+    holdLayout->addLayout(holdRow);
+    holdLayout->addWidget(m_holdChart, 1);
+    m_tabs->addTab(holdPage, QStringLiteral("Удержание"));
     m_tabs->addTab(m_summaryView, QStringLiteral("Сводка группы"));
 
     m_showTarget = Named(new QPushButton(QStringLiteral("Показать мишень"), this), "ShowTarget");
@@ -180,6 +198,7 @@ TShooterCard::TShooterCard(ProgramState& state, const Services& services, QStrin
     }
     connect(m_compare, &QComboBox::currentTextChanged, this, &TShooterCard::FilterChanged);
     connect(m_window, &QSpinBox::valueChanged, this, &TShooterCard::FilterChanged);
+    connect(m_holdFigure, &QComboBox::currentIndexChanged, this, &TShooterCard::FilterChanged);
     connect(m_results, &QTableView::doubleClicked, this, &TShooterCard::ShowTargetClick);
     connect(m_showTarget, &QPushButton::clicked, this, &TShooterCard::ShowTargetClick);
     connect(m_print, &QPushButton::clicked, this, &TShooterCard::PrintChartClick);
@@ -316,9 +335,13 @@ QString TShooterCard::SummaryGroup() const {
 void TShooterCard::Redraw() {
     m_results->resizeColumnsToContents();
     const int window = m_window->value();
+    const auto figure = static_cast<HoldFigure>(std::max(m_holdFigure->currentIndex(), 0));
     std::vector<ChartLine> lines;
+    std::vector<ChartLine> holdLines;
     if (!m_card->Name().isEmpty()) {
-        lines.push_back({m_card->Name(), ProgressPoints(m_card->Model().Results(), window)});
+        const std::vector<IndexedResult>& mine = m_card->Model().Results();
+        lines.push_back({m_card->Name(), ProgressPoints(mine, window)});
+        holdLines.push_back({m_card->Name(), HoldPoints(mine, figure, window)});
     }
     // The compared shooter under the same filters.
     const QString other = m_compare->currentText().simplified();
@@ -327,9 +350,13 @@ void TShooterCard::Redraw() {
         std::erase_if(theirs, [&](const IndexedResult& r) { return !m_card->Filter().Keeps(r); });
         if (!theirs.empty()) {
             lines.push_back({theirs.front().shooter, ProgressPoints(theirs, window)});
+            holdLines.push_back({theirs.front().shooter, HoldPoints(theirs, figure, window)});
         }
     }
     m_chart->SetLines(std::move(lines), QStringLiteral("Среднее за выстрел"));
+    const QString figureName = HoldFigureName(figure);
+    const double top = HoldAxisTop(figure, holdLines);
+    m_holdChart->SetLines(std::move(holdLines), figureName, ChartAxis{figureName, top});
     const QString group = SummaryGroup();
     m_summary->SetRows(group.isEmpty()
                            ? std::vector<ShooterSummary>{}
@@ -375,8 +402,13 @@ void TShooterCard::ShowTargetClick() {
     ActivateWindow(QStringLiteral("TArchiv3"));
 }
 
+ProgressChart& TShooterCard::ShownChart() {
+    return m_tabs->currentIndex() == kHoldTab ? *m_holdChart : *m_chart;
+}
+
 void TShooterCard::PrintChartClick() {
-    if (m_services.printer == nullptr || m_chart->Lines().empty()) {
+    ProgressChart& chart = ShownChart();
+    if (m_services.printer == nullptr || !chart.HasPoints()) {
         return;
     }
     Printer& printer = *m_services.printer;
@@ -387,7 +419,7 @@ void TShooterCard::PrintChartClick() {
     // Landscape proportions on the page's width, drawn at the printer's resolution.
     const int width = canvas->Width();
     const int height = width * 2 / 3;
-    canvas->StretchDraw(0, 0, width, height, m_chart->Picture(QSize(1500, 1000)));
+    canvas->StretchDraw(0, 0, width, height, chart.Picture(QSize(1500, 1000)));
     const PrintOutcome outcome = printer.EndDocument();
     if (const auto message = PrintOutcomeMessage(outcome); message && m_services.dialogs) {
         m_services.dialogs->Message(message->text, message->caption, message->icon,
@@ -396,7 +428,8 @@ void TShooterCard::PrintChartClick() {
 }
 
 void TShooterCard::SavePdfClick() {
-    if (m_services.dialogs == nullptr || m_chart->Lines().empty()) {
+    ProgressChart& chart = ShownChart();
+    if (m_services.dialogs == nullptr || !chart.HasPoints()) {
         return;
     }
     std::optional<QString> path =
@@ -407,7 +440,7 @@ void TShooterCard::SavePdfClick() {
     if (!path->endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
         *path += QStringLiteral(".pdf");
     }
-    if (!m_chart->SavePdf(*path)) {
+    if (!chart.SavePdf(*path)) {
         Tell(QStringLiteral("Файл %1 не удалось записать.").arg(*path),
              QStringLiteral("График в PDF"));
     }
@@ -422,6 +455,9 @@ void TShooterCard::ExportCsvClick() {
     switch (m_tabs->currentIndex()) {
     case kChartTab:
         bytes = ProgressCsv(m_chart->Lines());
+        break;
+    case kHoldTab:
+        bytes = ProgressCsv(m_holdChart->Lines(), m_holdFigure->currentText());
         break;
     case kSummaryTab:
         bytes = SummaryCsv(m_summary->Rows());

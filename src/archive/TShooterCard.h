@@ -32,7 +32,8 @@ class TShooterCard final : public Page {
 public:
     static constexpr int kResultsTab = 0;
     static constexpr int kChartTab = 1;
-    static constexpr int kSummaryTab = 2;
+    static constexpr int kHoldTab = 2;
+    static constexpr int kSummaryTab = 3;
 
     // `cacheDir` empty: the index lives in the program's cache folder.
     TShooterCard(ProgramState& state, const Services& services, QString cacheDir = QString(),
@@ -45,6 +46,7 @@ public:
 
     [[nodiscard]] ShooterCard* Card() { return m_card.get(); }
     [[nodiscard]] ProgressChart& Chart() { return *m_chart; }
+    [[nodiscard]] ProgressChart& HoldChart() { return *m_holdChart; }
     [[nodiscard]] GroupSummaryModel& Summary() { return *m_summary; }
     [[nodiscard]] ArchiveIndex* Index() { return m_index.get(); }
 
@@ -62,6 +64,8 @@ private:
     void Redraw();
     [[nodiscard]] ResultFilter PeriodFilter() const;
     [[nodiscard]] QString SummaryGroup() const;
+    // The chart the open tab shows: the hold chart on its tab, else the score chart.
+    [[nodiscard]] ProgressChart& ShownChart();
     void Tell(const QString& text, const QString& caption);
 
     ProgramState& m_state;
@@ -86,6 +90,8 @@ private:
     QComboBox* m_compare;
     QSpinBox* m_window;
     ProgressChart* m_chart;
+    QComboBox* m_holdFigure;
+    ProgressChart* m_holdChart;
     QTableView* m_summaryView;
     QPushButton* m_showTarget;
     QPushButton* m_print;

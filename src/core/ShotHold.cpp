@@ -120,6 +120,26 @@ HoldMeans MeanHolds(const std::vector<ShotHold>& holds) {
     return m;
 }
 
+RecordHoldMeans MeansOfRecord(const std::vector<ShotHold>& holds) {
+    std::vector<ShotHold> inUnits = holds;
+    for (ShotHold& h : inUnits) {
+        h.mmPerUnit = ShotHold::kNone;
+    }
+    RecordHoldMeans means{MeanHolds(inUnits)};
+    double mm = 0.0;
+    int mmShots = 0;
+    for (const ShotHold& h : holds) {
+        if (h.valid && HasFigure(h.len1mm)) {
+            mm += h.len1mm;
+            ++mmShots;
+        }
+    }
+    if (mmShots > 0) {
+        means.len1mm = mm / mmShots;
+    }
+    return means;
+}
+
 int JerkDirection(double dx, double dy) {
     if (std::hypot(dx, dy) < 0.05 || std::isnan(dx) || std::isnan(dy)) {
         return -1;

@@ -65,6 +65,13 @@ struct HoldMeans {
 // The means over the shots with figures; lengths in mm when the first such shot's target
 // size is known.
 HoldMeans MeanHolds(const std::vector<ShotHold>& holds);
+// A record's means as the exports and the archive index keep them: lengths in target units
+// whatever the target, and the last second's path in mm over the shots whose size is known.
+struct RecordHoldMeans {
+    HoldMeans units; // units.shots 0: the record has no figures
+    double len1mm = ShotHold::kNone;
+};
+RecordHoldMeans MeansOfRecord(const std::vector<ShotHold>& holds);
 // The figures box's line for the means; none without a shot that has figures.
 QStringList HoldFigureLines(const HoldMeans& means);
 // One shot's figures, a line each ("Удержание: 4.2 с", ...), lengths as HoldLength gives

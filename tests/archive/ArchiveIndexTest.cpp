@@ -2,6 +2,7 @@
 #include "ArchiveTool.h"
 #include "archive/ArchiveBeside.h"
 #include "archive/ArchiveProgress.h"
+#include "archive/HoldProgress.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include <cmath>
 
@@ -500,4 +503,136 @@ TEST(ArchiveTool, ShooterAndSummaryFromTheIndex) {
                   .entryList({"*.sqlite"})
                   .size(),
               1);
+}
+
+namespace {
+
+// Hold figures beside May's platoon file: two shots of its record (the second without a
+// jerk point or a known size); and an entry of January 2025 whose shot has none.
+void WriteHoldEntries(const IndexArchive& archive) {
+    archive.dir.Write(
+        QStringLiteral("2024/Май/Взвод_1.rex"),
+        QStringLiteral(
+            "{\"v\":1,\"record\":0,\"shooter\":\"иванов  петр\",\"date\":\"14.5.2024\","
+            "\"time\":\"9:0\",\"shots\":[{\"hold\":2,\"len1\":10,\"len1mm\":25,\"mmUnit\":2.5,"
+            "\"in10\":0.5,\"steady\":0.9,\"move02\":1,\"jerk\":3,\"jerkDir\":\"вверх\"},"
+            "{\"hold\":4.5,\"len1\":20,\"in10\":1,\"steady\":0.7,\"move02\":3}]}\n")
+            .toUtf8());
+    archive.dir.Write(QStringLiteral("2025/Январь/Взвод_1.rex"),
+                      QStringLiteral("{\"v\":1,\"record\":0,\"shooter\":\"Иванов Петр\","
+                                     "\"date\":\"10.1.2025\",\"time\":\"8:15\",\"grade\":"
+                                     "\"хорошо\",\"shots\":[{\"len1\":4}]}\n")
+                          .toUtf8());
+}
+
+} // namespace
+
+TEST(ArchiveIndex, HoldFigureMeansWhereTheRecordHasThem) {
+    IndexArchive archive;
+    WriteHoldEntries(archive);
+    ArchiveIndex index = archive.Index();
+    ASSERT_TRUE(index.Sync().ok);
+    const std::vector<IndexedResult> results = index.GroupResults(QStringLiteral("Взвод 1"));
+    ASSERT_EQ(results.size(), 4U);
+    // Newest first: 10.1.2025, 14.5.2024, 3.12.2023 twice.
+    const IndexedResult& held = results[1];
+    ASSERT_EQ(held.dateText, QStringLiteral("14.5.2024"));
+    const HoldMeans& m = held.hold.units;
+    EXPECT_EQ(m.shots, 2);
+    EXPECT_DOUBLE_EQ(m.hold, 3.25);
+    EXPECT_DOUBLE_EQ(m.len1, 15.0); // units, although the first shot's size is known
+    EXPECT_DOUBLE_EQ(held.hold.len1mm, 25.0);
+    EXPECT_DOUBLE_EQ(m.in10, 0.75);
+    EXPECT_DOUBLE_EQ(m.steady, 0.8);
+    EXPECT_DOUBLE_EQ(m.move02, 2.0);
+    EXPECT_DOUBLE_EQ(m.jerk, 3.0);
+    // No figures read back as none, not as zeros.
+    for (const size_t i : {0U, 2U, 3U}) {
+        EXPECT_EQ(results[i].hold.units.shots, 0) << i;
+        EXPECT_TRUE(std::isnan(results[i].hold.units.hold)) << i;
+        EXPECT_TRUE(std::isnan(results[i].hold.units.len1)) << i;
+        EXPECT_TRUE(std::isnan(results[i].hold.len1mm)) << i;
+    }
+    EXPECT_EQ(results[0].grade, QStringLiteral("хорошо"));
+}
+
+TEST(ArchiveIndex, AnIndexOfTheEarlierLayoutIsRebuiltWithTheHoldFigures) {
+    IndexArchive archive;
+    WriteHoldEntries(archive);
+    QString path;
+    {
+        ArchiveIndex index = archive.Index();
+        ASSERT_TRUE(index.Sync().ok);
+        path = index.FilePath();
+    }
+    {
+        // As the previous version left it: in step with the files, without the figures.
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "old");
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        for (const char* sql :
+             {"CREATE TABLE old AS SELECT file, position, year, month, grp, grp_key, day, minute, "
+              "date_text, time_text, shooter, shooter_key, target, planned, time_limit, shots, "
+              "sum, shoot_time, comment, course, grade FROM results",
+              "DROP TABLE results", "ALTER TABLE old RENAME TO results",
+              "UPDATE meta SET value = '2' WHERE key = 'layout'"}) {
+            ASSERT_TRUE(q.exec(QString::fromUtf8(sql))) << sql;
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("old"));
+    ArchiveIndex index = archive.Index();
+    const IndexSync sync = index.Sync();
+    ASSERT_TRUE(sync.ok) << sync.error.toStdString();
+    EXPECT_TRUE(sync.rebuilt);
+    EXPECT_EQ(sync.filesRead, 4);
+    const std::vector<IndexedResult> results = index.ShooterResults(QStringLiteral("иванов петр"));
+    ASSERT_EQ(results.size(), 4U);
+    EXPECT_EQ(results[2].hold.units.shots, 2);
+    EXPECT_EQ(results[0].grade, QStringLiteral("хорошо"));
+}
+
+TEST(ArchiveProgress, HoldChartPointsOnlyWhereTheFigureIs) {
+    auto result = [](QDate date, int shots, double steady, double jerk) {
+        IndexedResult r;
+        r.date = date;
+        r.minute = 600;
+        r.shots = 5;
+        r.hold.units.shots = shots;
+        r.hold.units.steady = steady;
+        r.hold.units.jerk = jerk;
+        return r;
+    };
+    const double none = ShotHold::kNone;
+    const QDate d(2024, 3, 1);
+    const std::vector<IndexedResult> results = {
+        result(d.addDays(3), 2, 0.9, 4.0), result(d.addDays(2), 0, none, none),
+        result(d.addDays(1), 3, 0.5, none), result(d, 1, 0.4, 2.0), result(QDate(), 1, 1.0, 1.0)};
+    const std::vector<ProgressPoint> steady = HoldPoints(results, HoldFigure::Steady, 2);
+    ASSERT_EQ(steady.size(), 3U);
+    EXPECT_EQ(steady[0].when.date(), d);
+    EXPECT_DOUBLE_EQ(steady[0].mean, 40.0);
+    EXPECT_DOUBLE_EQ(steady[1].average, 45.0);
+    EXPECT_DOUBLE_EQ(steady[2].mean, 90.0);
+    EXPECT_DOUBLE_EQ(steady[2].average, 70.0);
+    const std::vector<ProgressPoint> jerk = HoldPoints(results, HoldFigure::Jerk, 5);
+    ASSERT_EQ(jerk.size(), 2U);
+    EXPECT_DOUBLE_EQ(jerk[1].average, 3.0);
+    EXPECT_DOUBLE_EQ(HoldAxisTop(HoldFigure::Jerk, {{QStringLiteral("A"), jerk}}), 4.4);
+    EXPECT_DOUBLE_EQ(HoldAxisTop(HoldFigure::Steady, {}), 100.0);
+}
+
+TEST(ArchiveTool, ShooterCarriesTheHoldMeans) {
+    IndexArchive archive;
+    WriteHoldEntries(archive);
+    for (const auto& [format, expected] :
+         {std::pair("csv", "shooter-hold.csv"), std::pair("json", "shooter-hold.json")}) {
+        ToolRun run;
+        run.code = RunArchiveTool({"shooter", archive.dir.Path(), "Иванов Пётр", "--from",
+                                   "1.5.2024", "--to", "31.5.2024", "--format", format},
+                                  run.out, run.err, QString(), archive.cache.Path());
+        ASSERT_EQ(run.code, 0) << run.err.toStdString();
+        EXPECT_EQ(format == std::string("csv") ? AsStored(run.out) : run.out, Expected(expected))
+            << run.out.toStdString();
+    }
 }

@@ -1,3 +1,4 @@
+#include "archive/ArchiveBeside.h"
 #include "archive/ArchiveBrowser.h"
 #include "archive/ArchiveStore.h"
 #include "archive/ProgressChart.h"
@@ -13,6 +14,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QJsonArray>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
@@ -242,4 +244,57 @@ TEST(ShooterCardWindow, ChartComparesShootersPrintsAndExports) {
     EXPECT_EQ(range.dir.Read(QStringLiteral("данные.csv")), ProgressCsv(chart.Lines()));
     EXPECT_EQ(range.dir.Read(QStringLiteral("данные.csv")).count("\r\n"), 1 + 4 + 2);
     EXPECT_TRUE(range.dialogs.messages.empty());
+}
+
+TEST(ShooterCardWindow, HoldChartBesideTheScoreChartWithItsEmptyState) {
+    Range range;
+    range.card->Preset(QStringLiteral("Петров"), QStringLiteral("TArchiv2"));
+    range.stack.Activate(QStringLiteral("TShooterCard"));
+    range.Child<QTabWidget>(*range.card, "Tabs")->setCurrentIndex(TShooterCard::kHoldTab);
+    const ProgressChart& hold = range.card->HoldChart();
+    const auto* empty = range.Child<QLabel>(hold, "EmptyNote");
+    ASSERT_EQ(hold.Lines().size(), 1U);
+    EXPECT_TRUE(hold.Lines()[0].points.empty());
+    EXPECT_FALSE(empty->isHidden());
+    EXPECT_EQ(empty->text(), QStringLiteral("Нет данных об удержании"));
+    // Nothing to save or print: no file is asked for.
+    range.dialogs.fileAnswers = {range.dir.File(QStringLiteral("пусто.pdf"))};
+    range.Click(*range.card, "SavePdf");
+    range.Click(*range.card, "PrintChart");
+    EXPECT_EQ(range.dialogs.fileAnswers.size(), 1U);
+    EXPECT_EQ(range.printer.documents, 0);
+
+    // Figures beside Петров's two series of the platoon in 2024 and 2025.
+    for (const auto& [folder, steady] :
+         {std::pair("2024/Июнь", 0.5), std::pair("2025/Январь", 0.9)}) {
+        const QString group =
+            range.dir.File(QString::fromUtf8(folder) + QStringLiteral("/Взвод_1.rec"));
+        QFile file(group);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << folder;
+        const ResultRecord r = ParseGroupFile(file.readAll()).at(0);
+        const QJsonObject shot{{"hold", 3.0}, {"len1", 12.0}, {"steady", steady}};
+        ASSERT_TRUE(AppendBesideEntry(group, {0, r.Shooter, r.Date, r.Time},
+                                      {{"shots", QJsonArray{shot, shot}}}));
+    }
+    range.stack.Activate(QStringLiteral("TShooterCard"));
+    auto* figure = range.Child<QComboBox>(*range.card, "HoldFigure");
+    figure->setCurrentIndex(figure->findText(QStringLiteral("Устойчивость, %")));
+    ASSERT_EQ(hold.Lines()[0].points.size(), 2U);
+    EXPECT_DOUBLE_EQ(hold.Lines()[0].points[0].mean, 50.0);
+    EXPECT_DOUBLE_EQ(hold.Lines()[0].points[1].average, 70.0);
+    EXPECT_TRUE(empty->isHidden());
+
+    // The open tab's chart is what is printed, saved and exported.
+    range.Click(*range.card, "PrintChart");
+    EXPECT_EQ(range.printer.documents, 1);
+    range.Click(*range.card, "SavePdf");
+    QFile pdf(range.dir.File(QStringLiteral("пусто.pdf")));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));
+    range.dialogs.fileAnswers = {range.dir.File(QStringLiteral("удержание.csv"))};
+    range.Click(*range.card, "ExportCsv");
+    const QByteArray csv = range.dir.Read(QStringLiteral("удержание.csv"));
+    EXPECT_EQ(csv, ProgressCsv(hold.Lines(), QStringLiteral("Устойчивость, %")));
+    EXPECT_TRUE(csv.contains("Устойчивость, %;Скользящее среднее\r\n"));
+    EXPECT_EQ(csv.count("\r\n"), 1 + 2);
 }
