@@ -2,11 +2,15 @@
 #include "archive/ArchiveBeside.h"
 #include "exercise/HoldFigures.h"
 #include "exercise/HoldTrace.h"
+#include "exercise/TracePlayer.h"
+#include "platform/Clock.h"
+#include "targets/TargetDrawing.h"
 
 #include "targets/Scoring.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -122,6 +126,38 @@ void BM_HoldTracesRead(benchmark::State& st) {
 }
 BENCHMARK(BM_HoldTracesRead)->Unit(benchmark::kMillisecond);
 
+// One replay frame on a 1920 x 1080 target: the target picture (drawn once, copied each
+// frame) and the whole trace of a shot in phase colours with its hole and legend, the
+// heaviest frame of a shot. Frames a second must stay above the display's 60.
+void BM_ReplayFrame1920x1080(benchmark::State& st) {
+    const auto traces = ReadHoldTraces(TenShotTraces());
+    ManualClock clock;
+    TracePlayer player(clock);
+    player.Load(*traces, std::vector<ShotPoint>(10));
+    player.Start(4);
+    clock.Advance(4000);
+    ImageCanvas background(1920, 1080);
+    DrawSportTarget(background);
+    ImageCanvas frame(1920, 1080);
+    for (auto _ : st) {
+        frame.StretchDraw(0, 0, 1920, 1080, background.Image());
+        player.DrawFrame(frame);
+        benchmark::DoNotOptimize(frame.Image().constBits());
+    }
+    st.counters["frames_per_s"] =
+        benchmark::Counter(static_cast<double>(st.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ReplayFrame1920x1080)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv); // fonts for the legend and the ring numbers
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -261,6 +261,9 @@ void AttachBesideImage(const QByteArray& entries, std::vector<ResultRecord>& rec
 }
 
 void AttachBeside(const QString& groupPath, std::vector<ResultRecord>& records) {
+    for (ResultRecord& record : records) {
+        record.GroupFile = groupPath;
+    }
     QFile file(BesideEntriesPath(groupPath));
     if (!file.open(QIODevice::ReadOnly)) {
         for (ResultRecord& record : records) {

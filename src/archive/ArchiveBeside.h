@@ -55,7 +55,7 @@ std::optional<BesideTraceRef> TraceRefOf(const QJsonObject& members);
 
 // Gives each record its entry's members (ResultRecord::Beside), pairing by position and
 // first lines; the last of several entries for one record wins. Records without one keep
-// an empty object.
+// an empty object. AttachBeside also names the group file in each record (GroupFile).
 void AttachBesideImage(const QByteArray& entries, std::vector<ResultRecord>& records);
 void AttachBeside(const QString& groupPath, std::vector<ResultRecord>& records);
 

@@ -1,5 +1,6 @@
 #include "archive/ArchiveProgress.h"
 
+#include "archive/ArchiveBeside.h"
 #include "archive/ArchiveExport.h"
 #include "archive/Printing.h"
 
@@ -203,6 +204,8 @@ std::optional<ResultRecord> ReadIndexedRecord(const QString& startDir, const Ind
         return std::nullopt;
     }
     std::vector<ResultRecord> records = ParseGroupFile(file.readAll());
+    // Its figures and trace, as when the record is opened from the day table.
+    AttachBeside(file.fileName(), records);
     if (result.position < 0 || static_cast<size_t>(result.position) >= records.size()) {
         return std::nullopt;
     }

@@ -1,10 +1,13 @@
 #include "archive/ResultView.h"
 
+#include "archive/ArchiveBeside.h"
 #include "archive/Printing.h"
 #include "core/ProgramState.h"
 #include "core/ShotHold.h"
 #include "targets/Scoring.h"
 #include "targets/TargetDrawing.h"
+
+#include <algorithm>
 
 namespace ryvo {
 
@@ -28,6 +31,14 @@ ResultTexts TextsOf(const ResultRecord& record, const QString& groupName, const 
     return t;
 }
 
+std::optional<QByteArray> KeptTracePayload(const ResultRecord& record) {
+    const auto ref = TraceRefOf(record.Beside);
+    if (!ref || record.GroupFile.isEmpty()) {
+        return std::nullopt;
+    }
+    return ReadBesideTrace(record.GroupFile, *ref);
+}
+
 ResultView::ResultView(const ProgramState& state) : m_state(state) {}
 
 bool ResultView::Activate() {
@@ -36,6 +47,8 @@ bool ResultView::Activate() {
     const bool found = index >= 0 && static_cast<size_t>(index) < day.size();
     m_record = found ? day[static_cast<size_t>(index)] : ResultRecord();
     m_texts = TextsOf(m_record, m_state.GroupName, LoadedZones(m_state));
+    m_holds = HoldsOfRecord(m_record.Beside);
+    m_replayShot = -1;
     m_stepping = false;
     m_stepped = false;
     m_current = 0;
@@ -71,10 +84,18 @@ QString ResultView::Render(Canvas& target) const {
         }
     }
 
+    const auto& shots = m_record.Shots;
+    if (m_replayShot >= 0) {
+        // The shots before the one replayed; its own hole comes with the frame.
+        const auto before = static_cast<size_t>(m_replayShot);
+        for (size_t i = 0; i < before && i < shots.size(); ++i) {
+            DrawHole(target, shots[i], HoleStyle::ReplayDisc, kWhite, kBlack);
+        }
+        return note;
+    }
     // Shots whose centre lies on the image, bounds included, as white holes.
     const double k = width * 0.005;
     const double side = 200 * k;
-    const auto& shots = m_record.Shots;
     for (const ShotPoint& shot : shots) {
         const double x = shot.x * k + 100 * k;
         const double y = shot.y * k + 100 * k;
@@ -113,6 +134,7 @@ void ResultView::ViewShootsClick() {
         Next();
         return;
     }
+    m_replayShot = -1;
     m_captionRed = true;
     if (m_record.Shots.empty()) {
         End();
@@ -156,6 +178,25 @@ void ResultView::Stop() {
     if (m_stepping) {
         End();
     }
+}
+
+void ResultView::ShowReplay(int shot) {
+    if (shot >= 0 && m_stepping) {
+        End();
+    }
+    m_replayShot = std::max(shot, -1);
+}
+
+QString ResultView::ShotFiguresText() const {
+    const int shot = m_replayShot >= 0 ? m_replayShot : m_stepping ? m_current - 1 : -1;
+    if (shot < 0 || static_cast<size_t>(shot) >= m_holds.size()) {
+        return {};
+    }
+    const QStringList lines = ShotHoldLines(m_holds[static_cast<size_t>(shot)]);
+    if (lines.isEmpty()) {
+        return {};
+    }
+    return (QStringList{QStringLiteral("Выстрел N %1").arg(shot + 1)} + lines).join(QChar(u'\n'));
 }
 
 void ResultView::End() {

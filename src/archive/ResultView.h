@@ -2,12 +2,17 @@
 
 #include "archive/CourseBeside.h"
 #include "core/ResultRecord.h"
+#include "core/ShotHold.h"
 #include "platform/Canvas.h"
 #include "targets/Marks.h"
 
+#include <QByteArray>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
+#include <vector>
 
 namespace ryvo {
 
@@ -38,9 +43,14 @@ ResultTexts TextsOf(const ResultRecord& record, const QString& groupName, const 
 
 inline const QString kViewShootsCaption = QStringLiteral("Просмотреть выстрелы");
 
+// The trace payload kept beside the record's group file; nothing when it has none or the
+// block there is not the one its entry names.
+std::optional<QByteArray> KeptTracePayload(const ResultRecord& record);
+
 // The archived result view without widgets: one record of DayRecords, its target with the
 // shots, and the step-through of the shots in firing order. Every picture is drawn from
 // the state, so it comes out the same at any size and as often as the window repaints.
+// A record with its trace kept beside it can also be replayed in motion, shot by shot.
 class ResultView {
 public:
     explicit ResultView(const ProgramState& state);
@@ -52,7 +62,8 @@ public:
     [[nodiscard]] const ResultTexts& Texts() const { return m_texts; }
 
     // The target, the shots and the marks of the step-through. Returns the one line to show
-    // when a library picture could not be drawn (the square is then left empty).
+    // when a library picture could not be drawn (the square is then left empty). While
+    // replaying: the target and the holes of the shots before the one playing.
     QString Render(Canvas& target) const;
     // The miss arrow of the current shot over the cleared picture.
     void RenderArrow(Canvas& arrow) const;
@@ -64,6 +75,13 @@ public:
     void Next();
     // Escape: ends the step-through with the current shot left red.
     void Stop();
+
+    // The shot (from 0) a replay in motion is showing, -1 when none plays. A replay ends a
+    // step-through; a step-through started ends the replay.
+    void ShowReplay(int shot);
+    [[nodiscard]] int ReplayShot() const { return m_replayShot; }
+    // The figures of the shot stepped to or replayed, with its number; empty when none.
+    [[nodiscard]] QString ShotFiguresText() const;
 
     [[nodiscard]] bool Stepping() const { return m_stepping; }
     [[nodiscard]] int CurrentShot() const { return m_current; } // 1-based; 0 before the first step
@@ -81,11 +99,13 @@ private:
     const ProgramState& m_state;
     ResultRecord m_record;
     ResultTexts m_texts;
+    std::vector<ShotHold> m_holds;
     bool m_stepping = false;
     bool m_stepped = false; // the shots are black discs since the last activation
     int m_current = 0;
     int m_repainted = 0; // shots 1..m_repainted painted black once more, in order
     int m_red = 0;       // the shot painted red, 0 none
+    int m_replayShot = -1;
     bool m_captionRed = false;
     bool m_missShown = false;
     MissDirection m_arrow = MissDirection::None;

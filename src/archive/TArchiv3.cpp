@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -178,6 +179,7 @@ TArchiv3::TArchiv3(ProgramState& state, const Services& services, QWidget* paren
                               this),
                    "ViewHint");
     m_hint->setWordWrap(true);
+    auto* replayControls = BuildReplayControls();
     m_printTarget = Named(new QPushButton(QStringLiteral("Печать"), this), "PrintTarget");
     m_exit = Named(new QPushButton(QStringLiteral("&Выход"), this), "Exit");
 
@@ -187,6 +189,7 @@ TArchiv3::TArchiv3(ProgramState& state, const Services& services, QWidget* paren
     side->addWidget(figuresBox);
     side->addWidget(m_viewShoots);
     side->addWidget(m_hint);
+    side->addLayout(replayControls);
     side->addWidget(m_printTarget);
     side->addStretch(1);
     side->addWidget(m_exit);
@@ -225,6 +228,9 @@ TArchiv3::TArchiv3(ProgramState& state, const Services& services, QWidget* paren
     layout->addLayout(targetColumn, 1);
 
     connect(m_viewShoots, &QPushButton::clicked, this, &TArchiv3::ViewShootsClick);
+    if (services.clock != nullptr) {
+        m_player.SetClock(*services.clock);
+    }
     connect(m_printTarget, &QPushButton::clicked, this, &TArchiv3::PrintTargetClick);
     connect(m_exit, &QPushButton::clicked, this, &TArchiv3::ExitClick);
 }
@@ -248,24 +254,50 @@ void TArchiv3::ResizeTarget(int side) {
 }
 
 void TArchiv3::Redraw() {
-    const QString note = m_view.Render(*m_target);
-    m_libraryNote->setText(note);
-    m_libraryNote->setVisible(!note.isEmpty());
-    m_view.RenderArrow(*m_arrow);
-    m_fail->setVisible(m_view.MissShown());
-    m_arrowView->setVisible(m_view.MissShown());
+    ShowReplayState();
     m_viewShoots->setText(m_view.ButtonCaption());
     if (m_view.CaptionRed()) {
         QPalette palette = m_viewShoots->palette();
         palette.setColor(QPalette::ButtonText, Qt::red);
         m_viewShoots->setPalette(palette);
     }
+    if (m_player.Playing()) {
+        DrawReplayFrame(true);
+        return;
+    }
+    const QString note = m_view.Render(*m_target);
+    m_libraryNote->setText(note);
+    m_libraryNote->setVisible(!note.isEmpty());
+    m_view.RenderArrow(*m_arrow);
+    m_fail->setVisible(m_view.MissShown());
+    m_arrowView->setVisible(m_view.MissShown());
     m_targetView->update();
     m_arrowView->update();
 }
 
+void TArchiv3::DrawReplayFrame(bool shotChanged) {
+    if (!m_player.Playing()) {
+        Redraw();
+        return;
+    }
+    if (shotChanged || !m_replayBackground || m_replayBackground->Width() != m_target->Width()) {
+        ShowReplayState();
+        m_replayBackground = std::make_unique<ImageCanvas>(m_target->Width(), m_target->Height());
+        const QString note = m_view.Render(*m_replayBackground);
+        m_libraryNote->setText(note);
+        m_libraryNote->setVisible(!note.isEmpty());
+        m_fail->setVisible(false);
+        m_arrowView->setVisible(false);
+    }
+    const QImage& background = m_replayBackground->Image();
+    m_target->StretchDraw(0, 0, background.width(), background.height(), background);
+    m_player.DrawFrame(*m_target);
+    m_targetView->update();
+}
+
 void TArchiv3::FormActivate() {
     m_view.Activate();
+    LoadReplay();
     const ResultTexts& t = m_view.Texts();
     m_group->setText(t.Group);
     m_shooter->setText(t.Shooter);
@@ -293,11 +325,17 @@ void TArchiv3::FormActivate() {
 }
 
 void TArchiv3::ViewShootsClick() {
+    m_player.Stop();
     m_view.ViewShootsClick();
     Redraw();
 }
 
 bool TArchiv3::PreviewKey(int qtKey, const QString& /*text*/) {
+    if (m_player.Playing() && qtKey == Qt::Key_Escape) {
+        m_player.Stop();
+        Redraw();
+        return true;
+    }
     if (!m_view.Stepping()) {
         return false;
     }
@@ -333,6 +371,9 @@ void TArchiv3::PrintTargetClick() {
 }
 
 void TArchiv3::ExitClick() {
+    // A replay left running would go on drawing behind the other windows.
+    m_player.Stop();
+    m_frames->stop();
     const QString back = std::exchange(m_returnTo, QStringLiteral("TArchiv2"));
     ActivateWindow(back);
 }

@@ -1,13 +1,18 @@
 #pragma once
 
 #include "archive/ResultView.h"
+#include "exercise/TracePlayer.h"
+#include "platform/Clock.h"
 #include "platform/Page.h"
 #include "platform/Services.h"
 
 #include <memory>
 
+class QBoxLayout;
+class QComboBox;
 class QLabel;
 class QPushButton;
+class QTimer;
 class QWidget;
 
 namespace ryvo {
@@ -30,8 +35,13 @@ public:
     [[nodiscard]] const QImage& TargetImage() const;
     [[nodiscard]] const QImage& ArrowImage() const;
 
+    // One frame of the replay at the clock's time; a timer calls it at the display rate.
+    void ReplayTick();
+
 public slots:
     void ViewShootsClick();
+    void ReplayClick();
+    void ReplayPauseClick();
     void PrintTargetClick();
     void ExitClick();
 
@@ -42,12 +52,21 @@ private:
     class Picture;
     void Redraw();
     void ResizeTarget(int side);
+    // The target and the holes under the replay's trace, redrawn when its shot changes.
+    void DrawReplayFrame(bool shotChanged);
+    void ShowReplayState();
+    QBoxLayout* BuildReplayControls();
+    // The record's kept traces into the player; none when they do not read as its own.
+    void LoadReplay();
 
     ProgramState& m_state;
     Services m_services;
     ResultView m_view;
+    SteadyClock m_steadyClock;
+    TracePlayer m_player{m_steadyClock};
     std::unique_ptr<ImageCanvas> m_target;
     std::unique_ptr<ImageCanvas> m_arrow;
+    std::unique_ptr<ImageCanvas> m_replayBackground;
     Picture* m_targetView;
     Picture* m_arrowView;
     QWidget* m_targetArea;
@@ -68,6 +87,14 @@ private:
     QWidget* m_courseCaption;
     QWidget* m_gradeCaption;
     QPushButton* m_viewShoots;
+    QPushButton* m_replay;
+    QComboBox* m_speed;
+    QPushButton* m_pause;
+    QPushButton* m_previous;
+    QPushButton* m_next;
+    QWidget* m_shotFiguresBox;
+    QLabel* m_shotFigures;
+    QTimer* m_frames;
     QLabel* m_hint;
     QPushButton* m_printTarget;
     QPushButton* m_exit;

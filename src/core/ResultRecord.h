@@ -34,6 +34,9 @@ struct ResultRecord {
     // Members of the record's entry beside the archive (course, times, figures, trace);
     // empty when it has none.
     QJsonObject Beside;
+    // The group file the record was read from, beside which its trace lies; empty when not
+    // read from one.
+    QString GroupFile;
 };
 
 // The record tables the save dialog, the archive browser and printing share.

@@ -182,4 +182,31 @@ QStringList HoldFigureLines(const HoldMeans& m) {
     return lines;
 }
 
+QStringList ShotHoldLines(const ShotHold& h) {
+    QStringList lines;
+    if (!h.valid) {
+        return lines;
+    }
+    const QString unit = HasFigure(h.mmPerUnit) ? QStringLiteral("мм") : QStringLiteral("ед.");
+    const auto length = [&](double units) {
+        return HasFigure(units) ? QString::number(HoldLength(h, units), 'f', 1) + QChar(u' ') + unit
+                                : QStringLiteral("—");
+    };
+    const auto percent = [](double v) {
+        return HasFigure(v) ? QString::number(std::lround(v * 100.0)) + QStringLiteral(" %")
+                            : QStringLiteral("—");
+    };
+    lines << QStringLiteral("Удержание: %1 с").arg(QString::number(h.hold, 'f', 1))
+          << QStringLiteral("След за 1 с: %1").arg(length(h.len1))
+          << QStringLiteral("В 10: %1").arg(percent(h.in10))
+          << QStringLiteral("Устойчивость: %1").arg(percent(h.steady))
+          << QStringLiteral("За 0,2 с: %1").arg(length(h.move02));
+    QString jerk = QStringLiteral("Срыв: %1").arg(length(h.jerk));
+    if (h.jerkDirection >= 0) {
+        jerk += QChar(u' ') + JerkDirectionWords(h.jerkDirection);
+    }
+    lines << jerk;
+    return lines;
+}
+
 } // namespace ryvo

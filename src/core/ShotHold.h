@@ -74,6 +74,9 @@ struct RecordHoldMeans {
 RecordHoldMeans MeansOfRecord(const std::vector<ShotHold>& holds);
 // The figures box's line for the means; none without a shot that has figures.
 QStringList HoldFigureLines(const HoldMeans& means);
+// One shot's figures, a line each ("Удержание: 4.2 с", ...), lengths as HoldLength gives
+// them; none for a shot without figures.
+QStringList ShotHoldLines(const ShotHold& hold);
 // A length of a shot's figures in mm where the target's size is known, else in units.
 double HoldLength(const ShotHold& hold, double units);
 

@@ -1,6 +1,9 @@
 #include "exercise/SingleShooterRun.h"
 
+#include "exercise/HoldTrace.h"
 #include "exercise/RunSteps.h"
+#include "exercise/TracePlayer.h"
+#include "platform/Clock.h"
 #include "targets/Scoring.h"
 
 #include <algorithm>
@@ -11,18 +14,21 @@ namespace ryvo {
 namespace {
 
 constexpr int kReplayKeyRounds = 10;
+// About the display rate; each frame is drawn at the clock's time.
+constexpr std::uint32_t kFrameMs = 16;
 
 const QString kViewShootsCaption = QStringLiteral("Просмотреть выстрелы");
 
 } // namespace
 
 // The replay of the last series, one shot per press of the Up key (or of the button), Escape
-// ends it. A step of the window's own, with the shot it shows.
+// ends it. A step of the window's own, with the shot it shows. Where the series kept its
+// traces, each shot's aiming plays in motion and its hole appears at the shot.
 class SingleShooterRun::ReplayStep final : public RunStep {
 public:
     enum class State { UpRelease, WaitPress, WaitUpRelease, KeyRelease };
 
-    explicit ReplayStep(SingleShooterRun& run) : m_run(run) {}
+    explicit ReplayStep(SingleShooterRun& run) : m_run(run), m_player(*run.m_services.clock) {}
 
     StepResult Advance(RunSequence& sequence) override;
     [[nodiscard]] RunSequence::Phase Phase() const override { return RunSequence::Phase::Window; }
@@ -33,11 +39,17 @@ public:
 private:
     void Show();
     void Finish();
+    // The next frame of the shot playing, when one is due.
+    void DrawMotion();
+    void DrawHolesBefore(size_t shot);
 
     SingleShooterRun& m_run;
     State m_state = State::UpRelease;
     KeyRelease m_keys;
     size_t m_shot = 0;
+    TracePlayer m_player;
+    std::uint32_t m_frameTick = 0;
+    bool m_lastFrameDrawn = false;
 };
 
 void SingleShooterRun::Redraw() {
@@ -114,10 +126,16 @@ void SingleShooterRun::ReplayStep::Show() {
     const auto& shots = r.m_state.run.ShotPos[lane];
     r.m_view.SetText(ViewText::ViewShootsCaption,
                      QStringLiteral("Выстрел N ") + QString::number(m_shot + 1));
-    if (m_shot > 0) {
-        r.DrawReplayHole(m_shot - 1, kBlack);
+    if (m_player.PlayShot(static_cast<int>(m_shot))) {
+        m_lastFrameDrawn = false;
+        m_frameTick = r.m_services.clock->TickCount() - kFrameMs;
+        DrawMotion();
+    } else {
+        if (m_shot > 0) {
+            r.DrawReplayHole(m_shot - 1, kBlack);
+        }
+        r.DrawReplayHole(m_shot, kRed);
     }
-    r.DrawReplayHole(m_shot, kRed);
     r.m_view.ReplayShot(static_cast<int>(m_shot));
     const ShotPoint p = m_shot < shots.size() ? shots[m_shot] : ShotPoint{};
     const std::int32_t score =
@@ -150,8 +168,39 @@ void SingleShooterRun::ReplayStep::Next() {
     }
 }
 
+void SingleShooterRun::ReplayStep::DrawHolesBefore(size_t shot) {
+    m_run.DrawEmptyTarget(false);
+    for (size_t s = 0; s < shot; ++s) {
+        m_run.DrawReplayHole(s, kBlack);
+    }
+}
+
+void SingleShooterRun::ReplayStep::DrawMotion() {
+    if (!m_player.Playing() || m_lastFrameDrawn) {
+        return;
+    }
+    const std::uint32_t now = m_run.m_services.clock->TickCount();
+    if (now - m_frameTick < kFrameMs) {
+        return;
+    }
+    m_frameTick = now;
+    // Once whole, the shot stays as it is until the next press.
+    m_lastFrameDrawn = m_player.AtEnd();
+    DrawHolesBefore(m_shot);
+    m_player.DrawFrame(m_run.m_view.Picture(ViewPicture::Target));
+    m_run.m_view.Repaint(ViewPicture::Target);
+}
+
 void SingleShooterRun::ReplayStep::Finish() {
     SingleShooterRun& r = m_run;
+    if (m_player.Playing()) {
+        // Every hole again, as the replay began.
+        m_player.Stop();
+        DrawHolesBefore(r.m_state.run.ShotCount[static_cast<size_t>(r.Lane())]);
+        if (r.Held(Key::Escape)) {
+            r.DrawReplayHole(m_shot, kRed);
+        }
+    }
     if (!r.Held(Key::Escape)) {
         r.DrawReplayHole(m_shot, kBlack);
     }
@@ -179,6 +228,12 @@ StepResult SingleShooterRun::ReplayStep::Advance(RunSequence& sequence) {
             Finish();
             return StepResult::Running;
         }
+        const auto lane = static_cast<size_t>(m_run.Lane());
+        const auto& shots = m_run.m_state.run.ShotPos[lane];
+        const auto traces = ReadHoldTraces(m_run.m_state.run.LaneTrace[lane]);
+        const auto made = static_cast<std::ptrdiff_t>(std::min<size_t>(count, shots.size()));
+        m_player.Load(traces ? *traces : std::vector<ShotTrace>(),
+                      std::vector<ShotPoint>(shots.begin(), shots.begin() + made));
         for (size_t s = 0; s < count; ++s) {
             m_run.DrawReplayHole(s, kBlack);
         }
@@ -186,6 +241,7 @@ StepResult SingleShooterRun::ReplayStep::Advance(RunSequence& sequence) {
         return StepResult::Running;
     }
     case State::WaitPress:
+        DrawMotion();
         if (sequence.Held(Key::Escape)) {
             Finish();
         } else if (sequence.Held(Key::Up)) {
@@ -193,6 +249,7 @@ StepResult SingleShooterRun::ReplayStep::Advance(RunSequence& sequence) {
         }
         return StepResult::Running;
     case State::WaitUpRelease:
+        DrawMotion();
         if (sequence.Held(Key::Escape)) {
             Finish();
         } else if (!sequence.Held(Key::Up)) {

@@ -1,5 +1,6 @@
 #include "archive/ArchiveIndex.h"
 #include "ArchiveTool.h"
+#include "archive/ArchiveBeside.h"
 #include "archive/ArchiveProgress.h"
 #include "archive/HoldProgress.h"
 #include "support/TempDir.h"
@@ -357,10 +358,17 @@ TEST(ShooterCard, ListsFiltersAndOpensAShootersResults) {
     card.SetFilter({});
     ASSERT_EQ(model.rowCount(), 4);
 
-    // A row opens the record it names, with the statistics of the day table.
+    // A row opens the record it names, with the statistics of the day table and what is
+    // kept beside it.
+    const IndexedResult& row = model.Results()[2];
+    const QString group = archive.dir.File(QStringLiteral("2024/Май/Взвод_1.rec"));
+    ASSERT_TRUE(AppendBesideEntry(group, {row.position, row.shooter, row.dateText, row.timeText},
+                                  {{QStringLiteral("grade"), QStringLiteral("хорошо")}}));
     const std::optional<ResultRecord> record =
         ReadIndexedRecord(archive.dir.Path(), model.Results()[2], RingScore);
     ASSERT_TRUE(record);
+    EXPECT_EQ(record->Beside.value(QLatin1String("grade")).toString(), QStringLiteral("хорошо"));
+    EXPECT_EQ(record->GroupFile, group);
     EXPECT_EQ(record->Shooter, QStringLiteral("иванов  петр"));
     EXPECT_EQ(record->SumText, QStringLiteral("10"));
     EXPECT_EQ(record->Hits[kMissColumn], QStringLiteral("1"));

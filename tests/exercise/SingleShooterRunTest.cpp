@@ -401,6 +401,50 @@ TEST(SingleShooterRun, ReplayStepsThroughFiveShotsOnUp) {
     EXPECT_EQ(h.view.Text(ViewText::ViewShootsCaption), QStringLiteral("Просмотреть выстрелы"));
 }
 
+TEST(SingleShooterRun, ReplayPlaysEachShotsKeptTraceInMotion) {
+    RunHarness h;
+    h.state.settings.ShootsNumber = 2;
+    h.StartSeries();
+    h.ShootAt(-400, 300, 3500);
+    h.ShootAt(400, -300, 3500);
+    h.TickWhile(Phase::EndEscape);
+    h.TickWhile(Phase::EndKeyRelease);
+    ASSERT_TRUE(h.run.Idle());
+    const ShotPoint first = h.state.run.ShotPos[0][0];
+    const ShotPoint second = h.state.run.ShotPos[0][1];
+    const auto at = [&](ShotPoint p) {
+        return h.view.target.Pixel(ToPixels(p.x, 526), ToPixels(p.y, 526));
+    };
+
+    h.run.ViewShootsClick();
+    h.run.Tick();
+    // The aim of the 3 s before the shot plays first; the hole comes with the shot.
+    EXPECT_NE(at(first), kRed);
+    h.TickFor(2900);
+    EXPECT_NE(at(first), kRed);
+    h.TickFor(200);
+    EXPECT_EQ(at(first), kRed);
+
+    h.keyboard.Set(Key::Up, true);
+    h.TickFor(30);
+    h.keyboard.Set(Key::Up, false);
+    h.TickFor(30);
+    EXPECT_EQ(h.view.Text(ViewText::ViewShootsCaption), QStringLiteral("Выстрел N 2"));
+    EXPECT_EQ(at(first), kBlack);
+    EXPECT_NE(at(second), kRed);
+    h.TickFor(3100);
+    EXPECT_EQ(at(second), kRed);
+
+    // Past the last shot every hole is back, black.
+    h.keyboard.Set(Key::Up, true);
+    h.TickFor(30);
+    h.keyboard.Set(Key::Up, false);
+    h.TickFor(30);
+    EXPECT_TRUE(h.run.Idle());
+    EXPECT_EQ(at(first), kBlack);
+    EXPECT_EQ(at(second), kBlack);
+}
+
 TEST(SingleShooterRun, HandOverToTheSaveDialogAndExitOnlyWhenIdle) {
     RunHarness h;
     h.state.settings.ShootsNumber = 1;
