@@ -2,6 +2,7 @@
 
 #include "archive/ArchiveBeside.h"
 #include "archive/ArchiveBrowser.h"
+#include "platform/FolderListing.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -34,29 +35,26 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
-// The stamps of a month folder's group files, from one listing: its entries carry their
-// sizes and times, so no file is looked at twice.
+// The stamps of a month folder's group files, from one listing with one look at each file.
 std::map<QString, FileStamp> MonthStamps(const QString& monthFolder) {
-    const QFileInfoList entries =
-        QDir(monthFolder)
-            .entryInfoList({QStringLiteral("*.rec"), QStringLiteral("*.rex")},
-                           QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    const std::vector<ListedFile> entries =
+        ListFiles(monthFolder, {QStringLiteral(".rec"), QStringLiteral(".rex")});
     std::map<QString, FileStamp> stamps;
-    for (const QFileInfo& entry : entries) {
-        if (entry.fileName().endsWith(QLatin1String(".rec"))) {
-            FileStamp& stamp = stamps[entry.fileName()];
-            stamp.size = entry.size();
-            stamp.mtime = entry.lastModified().toMSecsSinceEpoch();
+    for (const ListedFile& entry : entries) {
+        if (entry.name.endsWith(QLatin1String(".rec"))) {
+            FileStamp& stamp = stamps[entry.name];
+            stamp.size = entry.size;
+            stamp.mtime = entry.modifiedMs;
         }
     }
     // What lies beside a record changes the index's course and grade as well.
-    for (const QFileInfo& entry : entries) {
-        if (entry.fileName().endsWith(QLatin1String(".rex"))) {
-            const auto group = stamps.find(entry.fileName().chopped(4) + QStringLiteral(".rec"));
+    for (const ListedFile& entry : entries) {
+        if (entry.name.endsWith(QLatin1String(".rex"))) {
             // The entries' file is named by BesideEntriesPath: "<group>.rex".
+            const auto group = stamps.find(entry.name.chopped(4) + QStringLiteral(".rec"));
             if (group != stamps.end()) {
-                group->second.besideSize = entry.size();
-                group->second.besideMtime = entry.lastModified().toMSecsSinceEpoch();
+                group->second.besideSize = entry.size;
+                group->second.besideMtime = entry.modifiedMs;
             }
         }
     }
@@ -267,6 +265,7 @@ IndexSync ArchiveIndex::Sync(const IndexProgress& progress) {
     QSqlDatabase db = QSqlDatabase::database(m_connection);
     std::map<QString, FileStamp> known;
     QSqlQuery query(db);
+    query.setForwardOnly(true);
     if (query.exec(
             QStringLiteral("SELECT path, size, mtime, beside_size, beside_mtime FROM files"))) {
         while (query.next()) {
@@ -289,13 +288,14 @@ IndexSync ArchiveIndex::Sync(const IndexProgress& progress) {
         const QString yearFolder = root.filePath(year);
         for (const QString& month : ListMonths(yearFolder)) {
             const QString monthFolder = QDir(yearFolder).filePath(month);
+            const QString prefix = year + QChar(u'/') + month + QChar(u'/');
             for (const auto& [name, stamp] : MonthStamps(monthFolder)) {
-                const QString relative = year + QChar(u'/') + month + QChar(u'/') + name;
-                const QString absolute = QDir(monthFolder).filePath(name);
+                const QString relative = prefix + name;
                 const auto found = known.find(relative);
                 if (found == known.end() || !(found->second == stamp)) {
-                    pending.push_back({relative, absolute, LeadingNumber(year), MonthNumber(month),
-                                       GroupOfFile(name), stamp});
+                    pending.push_back({relative, monthFolder + QChar(u'/') + name,
+                                       LeadingNumber(year), MonthNumber(month), GroupOfFile(name),
+                                       stamp});
                 }
                 if (found != known.end()) {
                     known.erase(found);
