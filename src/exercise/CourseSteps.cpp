@@ -2,6 +2,7 @@
 
 #include "core/CommandSounds.h"
 #include "core/ProgramState.h"
+#include "exercise/RunStatus.h"
 #include "platform/Sound.h"
 
 namespace ryvo {
@@ -25,6 +26,26 @@ CommandSoundOf PackCommandSound(const ProgramState& state) {
         }
         return CommandSound(*state.SoundLibrary, word);
     };
+}
+
+StageHooks CourseHooks(const CourseRun& course, const ProgramState& state, RunStatus& status,
+                       std::function<void()> seriesStart, std::function<void()> seriesGo) {
+    StageHooks hooks;
+    hooks.start = [&course, &status, seriesStart = std::move(seriesStart)](int stage) {
+        seriesStart();
+        status.CourseLine(StageLine(course.GetCourse(), stage));
+    };
+    hooks.go = [&course, &status, seriesGo = std::move(seriesGo)] {
+        seriesGo();
+        status.CourseLine(StageLine(course.GetCourse(), course.StageIndex()));
+    };
+    hooks.show = [&course, &status](const QString& word) {
+        status.CourseLine(StageLine(course.GetCourse(), course.StageIndex()) +
+                          QStringLiteral(" — «%1»").arg(word));
+    };
+    hooks.sound = PackCommandSound(state);
+    hooks.signal = state.SoundAvailable != 0 ? state.StartSound : std::optional<QByteArray>();
+    return hooks;
 }
 
 CommandStep::CommandStep(std::shared_ptr<const StageClock> clock, std::int32_t atMs, QString word,

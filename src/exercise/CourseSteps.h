@@ -89,6 +89,14 @@ struct StageHooks {
     std::optional<QByteArray> signal;
 };
 
+class RunStatus;
+
+// What every window's course shares: the stage on the status line from the stage's start (the
+// series' start empties the line, so it goes back after `seriesGo`), each spoken command beside
+// it, the pack's commands and the start signal. The window adds its pass, timers and end.
+StageHooks CourseHooks(const CourseRun& course, const ProgramState& state, RunStatus& status,
+                       std::function<void()> seriesStart, std::function<void()> seriesGo);
+
 // One stage: at its turn the stage's settings go in place and the window's series starts;
 // then its commands, the preparation and the random delay, the signal, the series, the
 // series end and the commands after it follow as steps of their own.

@@ -204,15 +204,8 @@ void SingleShooterRun::AddSeries() {
 void SingleShooterRun::AddCourseSteps() {
     m_course = std::make_unique<CourseRun>(*m_state.ChosenCourse, m_state, m_services.sound,
                                            LaneBit(Lane()));
-    m_courseHooks.start = [this](int stage) {
-        SeriesStart();
-        status.CourseLine(StageLine(m_course->GetCourse(), stage));
-    };
-    m_courseHooks.go = [this] {
-        SeriesGo();
-        // The series' start empties the status line; the stage stays on it.
-        status.CourseLine(StageLine(m_course->GetCourse(), m_course->StageIndex()));
-    };
+    m_courseHooks = CourseHooks(
+        *m_course, m_state, status, [this] { SeriesStart(); }, [this] { SeriesGo(); });
     m_courseHooks.pass = PassRef::To<&SingleShooterRun::Pass>(*this);
     m_courseHooks.timers = &timers;
     m_courseHooks.interval = m_state.settings.NumReps;
@@ -221,13 +214,6 @@ void SingleShooterRun::AddCourseSteps() {
         // Not startable between stages.
         m_view.SetEnabled(ViewButton::Start, false);
     };
-    m_courseHooks.show = [this](const QString& word) {
-        status.CourseLine(StageLine(m_course->GetCourse(), m_course->StageIndex()) +
-                          QStringLiteral(" — «%1»").arg(word));
-    };
-    m_courseHooks.sound = PackCommandSound(m_state);
-    m_courseHooks.signal =
-        m_state.SoundAvailable != 0 ? m_state.StartSound : std::optional<QByteArray>();
     AddCourse(m_sequence, *m_course, m_courseHooks, courseDraw, [this] { CourseEnded(); });
 }
 

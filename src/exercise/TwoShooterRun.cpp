@@ -221,29 +221,19 @@ void TwoShooterRun::AddCourseSteps() {
         }
     }
     m_course = std::make_unique<CourseRun>(*m_two.ChosenCourse, m_two, m_services.sound, lanes);
-    m_courseHooks.start = [this](int stage) {
-        // Nobody to shoot: the course's remaining steps pass at once.
-        if (!PrepareSeries()) {
-            m_sequence.EndRepeats();
-        }
-        status.CourseLine(StageLine(m_course->GetCourse(), stage));
-    };
-    m_courseHooks.go = [this] {
-        SeriesGo();
-        // The series' start empties the status line; the stage stays on it.
-        status.CourseLine(StageLine(m_course->GetCourse(), m_course->StageIndex()));
-    };
+    m_courseHooks = CourseHooks(
+        *m_course, m_two, status,
+        [this] {
+            // Nobody to shoot: the course's remaining steps pass at once.
+            if (!PrepareSeries()) {
+                m_sequence.EndRepeats();
+            }
+        },
+        [this] { SeriesGo(); });
     m_courseHooks.pass = PassRef::To<&TwoShooterRun::Pass>(*this);
     m_courseHooks.timers = &timers;
     m_courseHooks.interval = 0;
     m_courseHooks.end = [this] { SeriesEnd(); };
-    m_courseHooks.show = [this](const QString& word) {
-        status.CourseLine(StageLine(m_course->GetCourse(), m_course->StageIndex()) +
-                          QStringLiteral(" — «%1»").arg(word));
-    };
-    m_courseHooks.sound = PackCommandSound(m_two);
-    m_courseHooks.signal =
-        m_two.SoundAvailable != 0 ? m_two.StartSound : std::optional<QByteArray>();
     AddCourse(m_sequence, *m_course, m_courseHooks, courseDraw, [this] { CourseEnded(); });
 }
 
