@@ -345,7 +345,7 @@ void TargetPanel::FreezeTrace(int lane) {
     }
     m_frozenLane = lane;
     m_frozenLit = m_panelState.run.LaneLit[LaneIndex(lane)] != 0;
-    m_frozenByPhase = TakePhasedSamples();
+    m_frozenByPhase = TakePhasedSamples(static_cast<int>(m_frozenPoints.size()));
     m_freezePending = true;
 }
 

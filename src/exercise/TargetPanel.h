@@ -137,6 +137,14 @@ protected:
     QPoint TracePixel(int lane, const TracePoint& point);
     // How RepairHoles draws this panel's holes: their style and the last hole's rim.
     void SetHoleLook(HoleStyle style, Color lastRim);
+    // With "Фазы прицеливания цветом": the trace of the shot just registered on `lane`, its
+    // newest `count` aim samples, drawn by phase at once (the follow-through added later);
+    // false when it is drawn as before.
+    bool DrawShotTraceByPhase(int lane, bool lit, int count);
+    // The picture was drawn afresh: nothing of the last phased trace is on it.
+    void ForgetPhasedTrace();
+    // The live trace segments that touch `area`, drawn again (XOR).
+    virtual void XorLiveTrace(const QRect& area);
 
     ProgramState& m_panelState;
     PanelView& m_panelView;
@@ -157,14 +165,12 @@ private:
     };
     // Takes the samples of the trace just frozen from the aim recorded (with their ticks);
     // false when the picture cannot be read back, so the trace is drawn as before.
-    bool TakePhasedSamples();
+    bool TakePhasedSamples(int count);
     void FollowThrough(std::uint32_t tick);
     // Puts back what lay under the last phased trace and draws the current one, the last two
     // holes over it; with `liveOnPicture` the live trace is lifted off the places touched
     // and laid on again, so erasing it later leaves the colours as drawn.
     void DrawPhased(bool liveOnPicture);
-    // The live trace segments that touch `area`, drawn again (XOR).
-    void XorLiveTrace(const QRect& area);
 
     TraceBuffer m_trace;
     HoldRecorder m_aim;

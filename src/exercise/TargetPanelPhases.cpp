@@ -25,13 +25,13 @@ void TargetPanel::BeginShotTrace(int shot, std::uint32_t tick) {
     }
 }
 
-bool TargetPanel::TakePhasedSamples() {
+bool TargetPanel::TakePhasedSamples(int count) {
     if (!m_panelState.Display.tracePhases ||
         dynamic_cast<const ImageCanvas*>(&m_panelView.Picture(ViewPicture::Target)) == nullptr) {
         return false;
     }
     // The aim is recorded with every trace sample: the newest samples are the frozen ones.
-    const int count = std::min(static_cast<int>(m_frozenPoints.size()), m_aim.Size());
+    count = std::min(count, m_aim.Size());
     m_phased.samples.clear();
     m_phased.samples.reserve(static_cast<size_t>(count));
     for (int i = count - 1; i >= 0; --i) {
@@ -40,6 +40,21 @@ bool TargetPanel::TakePhasedSamples() {
     m_phased.shotTick = count > 0 ? m_aim.At(0).tick : 0;
     m_phased.awaitingFollowThrough = count > 0;
     return true;
+}
+
+bool TargetPanel::DrawShotTraceByPhase(int lane, bool lit, int count) {
+    if (m_panelState.settings.EnableTrace != 1 || !TakePhasedSamples(count)) {
+        return false;
+    }
+    m_frozenLane = lane;
+    m_frozenLit = lit;
+    m_freezePending = false;
+    DrawPhased(true);
+    return true;
+}
+
+void TargetPanel::ForgetPhasedTrace() {
+    m_phased = {};
 }
 
 void TargetPanel::FollowThrough(std::uint32_t tick) {

@@ -101,6 +101,7 @@ void TwoShooterPanel::ResetSeries() {
     m_shotTrace.clear();
     // The target was drawn afresh: the last series' shot trace is not on it any more.
     m_shotTraceDrawn = false;
+    ForgetPhasedTrace();
 }
 
 void TwoShooterPanel::EraseGun() {
@@ -142,16 +143,31 @@ void TwoShooterPanel::TailDraw(bool active, std::int32_t level) {
     }
 }
 
+void TwoShooterPanel::XorLiveTrace(const QRect& area) {
+    // On the picture between two passes: the segments between the entries 1 .. m_traceCount.
+    for (int j = 1; j < m_traceCount; ++j) {
+        const QPoint a = Pixel(j);
+        const QPoint b = Pixel(j + 1);
+        if (SegmentArea(a, b).intersects(area)) {
+            DrawTraceSegment(a.x(), a.y(), 0, b.x(), b.y());
+        }
+    }
+}
+
 void TwoShooterPanel::TailShoot() {
     if (m_shotTraceDrawn) {
         ErasePolyline(kAqua, m_shotTrace);
+        m_shotTraceDrawn = false;
     }
     m_shotTrace.clear();
-    for (int j = 0; j <= m_traceCount; ++j) {
-        m_shotTrace.push_back(Pixel(j));
+    const bool lit = m_panelState.run.LaneLit[static_cast<size_t>(m_lane)] != 0;
+    if (!DrawShotTraceByPhase(m_lane, lit, m_traceCount + 1)) {
+        for (int j = 0; j <= m_traceCount; ++j) {
+            m_shotTrace.push_back(Pixel(j));
+        }
+        DrawPolyline(kAqua, m_shotTrace);
+        m_shotTraceDrawn = true;
     }
-    DrawPolyline(kAqua, m_shotTrace);
-    m_shotTraceDrawn = true;
 
     Settings& settings = m_panelState.settings;
     if (settings.TimeGun < 1) {

@@ -39,9 +39,10 @@ private:
 
 // One shooter's side of the two-shooter window: a target panel that draws its aiming trace
 // from the lane's position history (a yellow XOR polyline growing at the aiming point and
-// shrinking at its tail), the shot trace and trigger-jerk marker of the last shot in cyan,
-// the miss pictures and the grey-out of a lane that takes no part. The ring buffer holds the
-// history; the panel's own trace of single-lane windows is not used here.
+// shrinking at its tail), the shot trace and trigger-jerk marker of the last shot in cyan
+// (the trace by aiming phase with "Фазы прицеливания цветом"), the miss pictures and the
+// grey-out of a lane that takes no part. The ring buffer holds the history; the panel's own
+// trace of single-lane windows is not used here.
 class TwoShooterPanel final : public TargetPanel {
 public:
     TwoShooterPanel(ProgramState& state, PanelView& view, int lane, TraceBuffer& ring);
@@ -69,6 +70,7 @@ public:
 
 protected:
     void ShowStatisticsOf(const RunState& run, int lane) override;
+    void XorLiveTrace(const QRect& area) override;
 
 private:
     [[nodiscard]] QPoint Pixel(int entry) const;

@@ -85,6 +85,8 @@ void TwoShooterRun::DrawTargets(bool tellMissing) {
         }
         if (m_two.LanePresent[Index(lane)] != 1) {
             Panel(lane).GreyOut();
+        } else {
+            Panel(lane).ShowPhaseLegend();
         }
         panel.Repaint(ViewPicture::Target);
         panel.Repaint(ViewPicture::SignalI);

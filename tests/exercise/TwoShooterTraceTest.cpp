@@ -1,6 +1,7 @@
 #include "TwoShooterHarness.h"
 
 #include "calibration/Calibration.h"
+#include "exercise/TracePhases.h"
 #include "exercise/TwoShooterPanel.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <map>
 #include <random>
 
 using namespace ryvo;
@@ -182,6 +184,83 @@ TEST(TwoShooterTrace, HistoryOfTheLongestTraceStaysInsideItsEntries) {
     EXPECT_EQ(history.Entry(0).x, static_cast<float>(kTraceEntries + 4));
     EXPECT_EQ(history.Entry(1).x, static_cast<float>(kTraceEntries + 4));
     EXPECT_EQ(history.Entry(kMaxTraceLength).x, 6.0F);
+}
+
+// With "Фазы прицеливания цветом" the shot trace is drawn by phase under the XOR live trace,
+// which must still erase cleanly, and the next shot's trace puts back what lay under it.
+TEST(TwoShooterTrace, ShotTraceByPhaseUnderTheLiveTraceGivesWayToTheNext) {
+    ProgramState state;
+    test::UseSingleShooterSettings(state, 10, 2);
+    Settings& s = state.settings;
+    s.CentX[0] = s.CentY[0] = 0.0F; // raw r is 100 r target units
+    s.ScaleL[0] = s.ScaleR[0] = s.ScaleU[0] = s.ScaleD[0] = 1.0F;
+    s.TimeGun = 10;
+    state.TraceLength = 300;
+    state.Display.tracePhases = true;
+    state.run.LaneLit[0] = 1;
+    test::RecordingPanel view;
+    TraceBuffer ring;
+    TwoShooterPanel panel(state, view, 0, ring);
+    panel.ResetSeries();
+    const Color background = view.target.Pixel(0, 0);
+    const auto px = [](QPointF t) {
+        return QPoint(ToPixels(static_cast<float>(t.x()), 363),
+                      ToPixels(static_cast<float>(t.y()), 363));
+    };
+    const auto at = [&](QPointF t) { return view.target.Pixel(px(t).x(), px(t).y()); };
+    const auto phase = [](int p) { return PhaseColor(static_cast<TracePhase>(p)); };
+    const auto colours = [&](const QRect& outside) {
+        std::map<Color, int> n;
+        const QImage image = view.target.Image();
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                n[FromQColor(QColor(image.pixel(x, y)))] += outside.contains(x, y) ? 0 : 1;
+            }
+        }
+        return n;
+    };
+    // A pass every 10 ms, as the run makes it: the aim, a shot, the trace's step.
+    const auto passes = [&](std::uint32_t shot, int from, int to, auto where) {
+        for (int ms = from; ms <= to; ms += 10) {
+            const QPointF raw = where(ms) / 100.0;
+            state.Device.TraceHistX[0][0] = static_cast<float>(raw.x());
+            state.Device.TraceHistY[0][0] = static_cast<float>(raw.y());
+            const TargetPoint aim =
+                ToTarget(s, 0, static_cast<float>(raw.x()), static_cast<float>(raw.y()));
+            panel.RecordAim(aim.x, aim.y, shot + static_cast<std::uint32_t>(ms));
+            if (ms == 0) {
+                panel.TailShoot();
+            }
+            panel.TailDraw(true, 4000);
+        }
+    };
+
+    const auto first = [](int ms) {
+        return ms <= 0 ? QPointF(80.0 + ms * 0.08, -50.0) : QPointF(80.0, -50.0 + ms * 0.2);
+    };
+    passes(10000, -2000, 600, first);
+    panel.ClearLiveTrace();
+    auto left = colours({});
+    for (const Color c : {background, phase(0), phase(1), phase(2), phase(3)}) {
+        left.erase(c);
+    }
+    EXPECT_TRUE(left.empty()) << "XOR left " << left.size() << " other colours, e.g. " << std::hex
+                              << left.begin()->first;
+    EXPECT_EQ(at(first(-1500)), phase(0));
+    EXPECT_EQ(at(first(-600)), phase(1));
+    EXPECT_EQ(at(first(-190)), phase(2));
+    EXPECT_EQ(at(first(250)), phase(3)) << "the follow-through is added after 0.5 s";
+    EXPECT_EQ(at(first(590)), background);
+
+    const auto second = [](int ms) { return QPointF(-20.0 + ms * 0.03, 60.0); };
+    passes(15000, -1500, 200, second);
+    panel.ClearLiveTrace();
+    const QRect area =
+        QRect(px(second(-1500)), px(second(200))).normalized().adjusted(-5, -5, 5, 5);
+    for (int p = 0; p < kTracePhaseCount; ++p) {
+        EXPECT_EQ(colours(area)[phase(p)], 0) << "phase " << p << " of the first trace";
+    }
+    EXPECT_EQ(at(second(-180)), phase(2));
 }
 
 namespace {

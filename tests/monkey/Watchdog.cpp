@@ -3,6 +3,16 @@
 #include <cstdio>
 #include <cstdlib>
 
+#if defined(__linux__)
+#include <csignal>
+#include <execinfo.h>
+#include <pthread.h>
+#include <unistd.h>
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/common_interface_defs.h>
+#endif
+
 namespace ryvo::monkey {
 
 namespace {
@@ -14,6 +24,24 @@ std::int64_t NowMs() {
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
+
+#if defined(__linux__)
+constexpr int kStackSignal = SIGUSR2;
+std::atomic<bool> g_stackPrinted{false};
+
+// Runs on the stalled GUI thread: where it is stuck is what the report needs.
+void PrintStack(int /*signal*/) {
+    constexpr char kTitle[] = "the GUI thread at the stall:\n";
+    (void)!::write(STDERR_FILENO, kTitle, sizeof kTitle - 1);
+#if defined(__SANITIZE_ADDRESS__)
+    __sanitizer_print_stack_trace();
+#else
+    void* frames[64];
+    ::backtrace_symbols_fd(frames, ::backtrace(frames, 64), STDERR_FILENO);
+#endif
+    g_stackPrinted = true;
+}
+#endif
 
 } // namespace
 
@@ -36,7 +64,15 @@ std::string ActionLog::Tail() const {
 }
 
 Watchdog::Watchdog(std::uint32_t seed, const ActionLog& log, std::chrono::milliseconds limit)
-    : m_seed(seed), m_log(log), m_limit(limit), m_lastTick(NowMs()), m_thread([this] { Watch(); }) {
+    : m_seed(seed), m_log(log), m_limit(limit), m_lastTick(NowMs()) {
+#if defined(__linux__)
+    m_gui = ::pthread_self();
+    struct sigaction action {};
+    action.sa_handler = PrintStack;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(kStackSignal, &action, nullptr);
+#endif
+    m_thread = std::thread([this] { Watch(); });
 }
 
 Watchdog::~Watchdog() {
@@ -71,6 +107,12 @@ void Watchdog::Watch() {
                          "last actions:\n%s",
                          static_cast<long long>(silent), m_seed, m_log.Tail().c_str());
             std::fflush(stderr);
+#if defined(__linux__)
+            ::pthread_kill(m_gui, kStackSignal);
+            for (int wait = 0; wait < 100 && !g_stackPrinted; ++wait) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+#endif
             std::abort();
         }
     }

@@ -8,6 +8,10 @@
 #include <string>
 #include <thread>
 
+#if defined(__linux__)
+#include <pthread.h>
+#endif
+
 namespace ryvo::monkey {
 
 // The last actions sent, kept for the report of a failure.
@@ -24,8 +28,9 @@ private:
     std::atomic<std::uint64_t> m_count{0};
 };
 
-// Aborts the process, with the seed and the last actions, when the GUI thread has not ticked
-// for longer than the limit: a stalled event loop.
+// Aborts the process, with the seed, the last actions and (on Linux) the GUI thread's stack,
+// when the GUI thread has not ticked for longer than the limit: a stalled event loop. Made on
+// the GUI thread.
 class Watchdog {
 public:
     Watchdog(std::uint32_t seed, const ActionLog& log, std::chrono::milliseconds limit);
@@ -51,6 +56,9 @@ private:
     std::atomic<std::int64_t> m_longest{0};
     std::atomic<bool> m_paused{true};
     std::atomic<bool> m_stop{false};
+#if defined(__linux__)
+    pthread_t m_gui{};
+#endif
     std::thread m_thread;
 };
 
