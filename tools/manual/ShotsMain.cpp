@@ -18,6 +18,8 @@
 #include "SimulatedPort.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
@@ -32,6 +34,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <utility>
 
 using namespace ryvo;
 
@@ -280,6 +283,17 @@ private:
         Click(m_frame->ActivePage(), "Exit");
         Click(day, "ShooterCard");
         Page* card = m_frame->ActivePage();
+        // The autumn the archive was given, without the series fired today: the same
+        // pictures on any day.
+        if (auto* whole = card->findChild<QCheckBox*>(QStringLiteral("WholeTime"))) {
+            whole->setChecked(false);
+        }
+        for (const auto& [name, date] :
+             {std::pair{"From", QDate(2026, 9, 1)}, std::pair{"To", QDate(2026, 11, 30)}}) {
+            if (auto* edit = card->findChild<QDateEdit*>(QString::fromLatin1(name))) {
+                edit->setDate(date);
+            }
+        }
         Grab(QStringLiteral("card"));
         if (auto* tabs = card->findChild<QTabWidget*>()) {
             tabs->setCurrentIndex(1);
