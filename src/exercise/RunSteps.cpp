@@ -116,6 +116,7 @@ StepResult SeriesStep::Advance(RunSequence& run) {
         m_resuming = false;
         return m_stop ? StepResult::Continue : StepResult::Running;
     }
+    const std::uint32_t began = run.Now();
     for (;;) {
         m_sound.reset();
         m_dispatched = false;
@@ -127,7 +128,7 @@ StepResult SeriesStep::Advance(RunSequence& run) {
         if (m_stop) {
             return StepResult::Continue;
         }
-        if (m_dispatched) {
+        if (m_dispatched || run.Now() - began >= kLongestTickMs) {
             return StepResult::Running;
         }
     }

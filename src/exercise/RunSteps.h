@@ -92,6 +92,11 @@ struct PassRef {
 // sound is over ("resuming").
 class SeriesStep final : public RunStep {
 public:
+    // A tick gives the event loop its turn after this long even before the dispatch point: a
+    // silent device makes each poll wait out its read time-out, and a large redraw interval
+    // would hold the window for seconds. The count of passes to the dispatch point goes on.
+    static constexpr std::uint32_t kLongestTickMs = 100;
+
     SeriesStep(PassRef pass, TimerSet* timers, std::uint32_t interval);
     StepResult Advance(RunSequence& run) override;
     [[nodiscard]] RunSequence::Phase Phase() const override;

@@ -29,6 +29,8 @@ struct StepRig {
     int resumed = 0;
     int series = 0;
     int limit = 1000;
+    // How long each pass takes (a poll that waits out its read time-out).
+    std::uint32_t passMs = 0;
     bool soundAtLast = false;
     QStringList log;
 
@@ -70,6 +72,7 @@ struct StepRig {
             ++resumed;
         } else {
             ++passes;
+            clock.Advance(passMs);
             if (soundAtLast && passes == limit) {
                 auto done = std::make_shared<bool>(false);
                 sound.PlayToCompletion("shot", [done](bool) { *done = true; });
@@ -124,6 +127,29 @@ TEST(RunSequence, SeriesTicksDispatchPointsAndTheEnd) {
         r.Tick();
         EXPECT_TRUE(r.run.Idle());
     }
+}
+
+// A silent device makes each poll wait out its time-out: a large redraw interval must not
+// hold the event loop for all its passes, and the dispatch points stay where they were.
+TEST(RunSequence, SlowPassesGiveTheEventLoopItsTurnBeforeTheDispatchPoint) {
+    StepRig r;
+    r.limit = 5000;
+    r.passMs = 59;
+    r.state.SoundAvailable = 0;
+    r.Begin(1000, false, 1);
+    r.Tick();
+    r.Tick();
+    ASSERT_EQ(r.run.CurrentPhase(), Phase::Series);
+    const int before = r.passes;
+    const std::uint32_t start = r.clock.TickCount();
+    r.Tick();
+    EXPECT_EQ(r.passes - before, 2) << "back to the event loop after 100 ms of passes";
+    EXPECT_LE(r.clock.TickCount() - start, 10 + 2 * 59U);
+    while (r.passes < 1001 && r.run.CurrentPhase() == Phase::Series) {
+        EXPECT_EQ(r.timerTicks, 0) << "pass " << r.passes;
+        r.Tick();
+    }
+    EXPECT_EQ(r.timerTicks, 1) << "the timers fire at the 1001st pass, as before";
 }
 
 TEST(RunSequence, ThePauseCountsDownReadsEscapeOnlyIfToldAndRepeatsTheSeries) {
