@@ -121,6 +121,9 @@ RelaySheet BuildRelaySheet(const ProgramState& state, std::span<const int> lanes
         if (const auto course = CourseOfRecord(state.run.LaneBeside[i])) {
             row.course = course->course;
             row.grade = course->grade;
+            for (const CourseStageEntry& stage : course->stages) {
+                row.coursePlanned += stage.planned;
+            }
             row.stages = CourseStagesText(*course);
             row.reaction = CourseReactionText(*course);
         }
@@ -359,14 +362,13 @@ QByteArray RelaySheetCsv(const RelaySheet& sheet) {
     QString text = header.join(QChar(u';')) + QStringLiteral("\r\n");
     const QChar comma(u',');
     for (const RelayRow& row : sheet.rows) {
-        QStringList fields = {CsvField(sheet.date),
-                              CsvField(sheet.time),
-                              CsvField(sheet.group),
-                              QString::number(row.targetType),
-                              QString::number(sheet.plannedShots),
-                              QString::number(sheet.timeLimit),
-                              QString::number(row.lane + 1),
-                              CsvField(row.shooter)};
+        QStringList fields = {
+            CsvField(sheet.date), CsvField(sheet.time), CsvField(sheet.group),
+            QString::number(row.targetType),
+            // A course's own shots; its stages have time limits of their own.
+            QString::number(row.course.isEmpty() ? sheet.plannedShots : row.coursePlanned),
+            row.course.isEmpty() ? QString::number(sheet.timeLimit) : QString(),
+            QString::number(row.lane + 1), CsvField(row.shooter)};
         for (const std::int32_t score : sheet.scores) {
             fields << QString::number(row.hitsPerScore[static_cast<size_t>(score)]);
         }

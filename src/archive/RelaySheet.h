@@ -36,8 +36,9 @@ struct RelayRow {
     // The lane's course, kept beside its record: empty after a plain series.
     QString course;
     QString grade;
-    QString stages;   // "Этапы: 45 + 27 = 72"
-    QString reaction; // "Реакция: 0.85 с"
+    int coursePlanned = 0; // the shots its stages asked for
+    QString stages;        // "Этапы: 45 + 27 = 72"
+    QString reaction;      // "Реакция: 0.85 с"
 };
 
 // The series of all lanes of one relay, for the printed sheet and its CSV.

@@ -208,7 +208,8 @@ TEST(RelaySheet, WrittenBesideThePrintAndTheUserToldWhere) {
 TEST(RelaySheet, CourseAndGradePerLaneWhereTheLaneRanOne) {
     ProgramState state = Relay();
     state.run.LaneBeside[0] = QJsonDocument::fromJson(R"({"course": "Служебное", "grade":
-        "хорошо", "reaction": 0.85, "stages": [{"sum": 19}, {"sum": 8}]})")
+        "хорошо", "reaction": 0.85, "stages": [{"sum": 19, "planned": 6}, {"sum": 8,
+        "planned": 4}]})")
                                   .object();
     state.run.LaneBeside[2] =
         QJsonDocument::fromJson(R"({"course": "Служебное", "stages": [{"sum": 15}]})").object();
@@ -232,4 +233,7 @@ TEST(RelaySheet, CourseAndGradePerLaneWhereTheLaneRanOne) {
     EXPECT_TRUE(csv[1].endsWith(";50,00;Служебное;хорошо\r")) << csv[1].toStdString();
     EXPECT_TRUE(csv[2].endsWith(";;;;;\r")) << csv[2].toStdString();
     EXPECT_TRUE(csv[3].endsWith(";55,00;Служебное;\r")) << csv[3].toStdString();
+    // Shots asked for and time limit: the course's own, the main window's for a plain series.
+    EXPECT_EQ(csv[1].split(';').mid(4, 2), (QList<QByteArray>{"10", ""}));
+    EXPECT_EQ(csv[2].split(';').mid(4, 2), (QList<QByteArray>{"5", "30"}));
 }
