@@ -219,3 +219,49 @@ TEST(ExerciseE2E, ShotsFiredThroughThePortFillTheWindowsShotTable) {
     EXPECT_EQ(figures[4], QStringLiteral("Вне мишени: 0"));
     EXPECT_EQ(figures[5], QStringLiteral("По тёмной мишени: 0"));
 }
+
+TEST(ExerciseE2E, ASilentDeviceLeavesTheWindowItsTurnWhateverTheRedrawInterval) {
+    // A redraw interval of 1000 passes, and the device silent for 1.5 s: each poll waits out
+    // the port's read time-out, and a tick must still come back to the event loop.
+    test::SimProcess sim("level 0 4000\naim 0 fixed 1000 0\ntrigger 0 3000\n");
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    QElapsedTimer sinceSim;
+    sinceSim.start();
+
+    ProgramState state;
+    test::UseSingleShooterSettings(state, 1, 2);
+    state.settings.SerialPort = sim.Link();
+    state.settings.NumReps = 1000;
+    SteadyClock clock;
+    ScriptedKeyboard keyboard;
+    ScriptedDialogs dialogs;
+    QtSerialPortFactory ports;
+    RecordingSound sound;
+    Services services{&clock, &keyboard, &dialogs, &ports, &sound};
+    TShoot1 page(state, services);
+
+    page.FormActivate();
+    page.StartClick();
+    bool paused = false;
+    bool resumed = false;
+    qint64 longestTick = 0;
+    QElapsedTimer tick;
+    while (!page.Run().Idle() && sinceSim.elapsed() < 20000) {
+        if (!paused && sinceSim.elapsed() >= 1000) {
+            sim.Pause();
+            paused = true;
+        }
+        if (paused && !resumed && sinceSim.elapsed() >= 2500) {
+            sim.Resume();
+            resumed = true;
+        }
+        tick.start();
+        page.Run().Tick();
+        longestTick = std::max(longestTick, tick.elapsed());
+    }
+    sim.Resume();
+    ASSERT_TRUE(page.Run().Idle()) << "the series did not end";
+    EXPECT_EQ(state.run.ShotCount[0], 1u);
+    // 100 ms of passes and the one under way (60 ms); the device stayed silent for 1500 ms.
+    EXPECT_LT(longestTick, 1000) << "a tick held the window while the device was silent";
+}
