@@ -105,7 +105,11 @@ TEST(ProgramE2E, DeviceSwitchedOnAfterStartupIsFoundByF5) {
                   .arg(port));
     EXPECT_EQ(state.LanePresent, (std::array<std::int32_t, 5>{}));
 
-    test::SimProcess sim("level 0 4000\naim 0 fixed 0 0\ntrigger 0 1500 2500 3500\n", {}, port);
+    // Pulls until well after the search, which takes longer on a loaded machine: the series
+    // needs one after its start.
+    test::SimProcess sim(
+        "level 0 4000\naim 0 fixed 0 0\ntrigger 0 1500 2500 3500 5000 7000 9000 12000 15000\n", {},
+        port);
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
     QKeyEvent f5(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
     QApplication::sendEvent(main, &f5);
