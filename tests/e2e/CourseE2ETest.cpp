@@ -137,7 +137,7 @@ TEST(CourseE2E, ServiceDrillThroughThePortIsTimedMarkedAndGraded) {
     EXPECT_TRUE(shots[2].late);
     EXPECT_EQ(shots[0].score, 10);
     EXPECT_LE(shots[2].score, 0) << "late (and dark, the lamps down): scores nothing";
-    EXPECT_NEAR(static_cast<double>(shots[1].splitMs), 1000.0, 150.0);
+    EXPECT_NEAR(static_cast<double>(shots[1].splitMs), 1000.0, 300.0);
     EXPECT_EQ(result.total, 20);
     EXPECT_EQ(result.grade, QStringLiteral("хорошо"));
     EXPECT_EQ(state.run.ShotCount[0], 3u);
@@ -163,7 +163,7 @@ TEST(CourseE2E, ServiceDrillThroughThePortIsTimedMarkedAndGraded) {
     const QJsonArray savedShots = record.Beside.value(QStringLiteral("shots")).toArray();
     ASSERT_EQ(savedShots.size(), 3);
     EXPECT_TRUE(savedShots[2].toObject().value(QStringLiteral("late")).toBool());
-    EXPECT_NEAR(savedShots[1].toObject().value(QStringLiteral("split")).toDouble(), 1.0, 0.15);
+    EXPECT_NEAR(savedShots[1].toObject().value(QStringLiteral("split")).toDouble(), 1.0, 0.3);
     // The archived result view of that record.
     state.archive.DayRecords = tables.ArchiveRecords;
     state.archive.CurrentRecord = 0;
@@ -215,8 +215,9 @@ TEST(CourseE2E, ServiceDrillThroughThePortIsTimedMarkedAndGraded) {
     std::cout << "course step deviation, ms: signal " << commandDev[0] << ", end command "
               << commandDev[1] << ", lamps " << lampDev << "; median " << Median(commandDev)
               << ", max " << *std::max_element(commandDev.begin(), commandDev.end()) << '\n';
-    // Within one pass of their times; a loaded machine may stretch a pass.
+    // Within a few passes of their times: a loaded machine stretches passes (the figures above
+    // are what a quiet one shows); a step missed or taken a stage late is a second off.
     for (std::uint32_t d : commandDev) {
-        EXPECT_LE(d, 30u);
+        EXPECT_LE(d, 150u);
     }
 }
