@@ -3,6 +3,7 @@
 #include <QJsonArray>
 
 #include <cmath>
+#include <map>
 
 namespace ryvo {
 
@@ -36,6 +37,9 @@ std::optional<CourseEntry> CourseOfRecord(const QJsonObject& beside) {
         s.shots = stage.value(QLatin1String("shots")).toInt();
         s.sum = stage.value(QLatin1String("sum")).toInt();
         s.late = stage.value(QLatin1String("late")).toInt();
+        if (const QJsonValue target = stage.value(QLatin1String("target")); target.isDouble()) {
+            s.target = target.toInt();
+        }
         entry.total += s.sum;
         entry.stages.push_back(s);
     }
@@ -52,6 +56,21 @@ std::optional<CourseEntry> CourseOfRecord(const QJsonObject& beside) {
                             shot.value(QLatin1String("late")).toBool()});
     }
     return entry;
+}
+
+std::optional<std::int32_t> CourseRecordTarget(const CourseEntry& entry) {
+    std::map<std::int32_t, int> shots;
+    std::optional<std::int32_t> chosen;
+    for (const CourseStageEntry& stage : entry.stages) {
+        if (!stage.target) {
+            continue;
+        }
+        const int n = shots[*stage.target] += stage.shots;
+        if (!chosen || n >= shots[*chosen]) {
+            chosen = stage.target;
+        }
+    }
+    return chosen;
 }
 
 QString CourseStagesText(const CourseEntry& entry) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -16,6 +17,7 @@ struct CourseStageEntry {
     int shots = 0;
     int sum = 0;
     int late = 0;
+    std::optional<std::int32_t> target; // the lane's target in the stage; none kept before
 };
 
 struct CourseShotEntry {
@@ -36,6 +38,10 @@ struct CourseEntry {
 
 // Nothing for a record without a course.
 std::optional<CourseEntry> CourseOfRecord(const QJsonObject& beside);
+
+// The target a record of the course is kept with: the one most of its shots were fired at (on
+// a tie the later stage's); none when no stage kept its target.
+std::optional<std::int32_t> CourseRecordTarget(const CourseEntry& entry);
 
 // "Этапы: 45 + 27 = 72"; empty for a course of one stage, whose sum is the record's.
 QString CourseStagesText(const CourseEntry& entry);

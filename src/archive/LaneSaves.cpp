@@ -1,5 +1,6 @@
 #include "archive/LaneSaves.h"
 
+#include "archive/CourseBeside.h"
 #include "core/ProgramState.h"
 
 #include <QDateTime>
@@ -68,6 +69,10 @@ NewResult LaneResult(const ProgramState& state, int lane, const QString& shooter
         }
         result.plannedShots = planned;
         result.timeLimit = 0;
+    }
+    // A course's stages set targets of their own; the main window's settings are back by now.
+    if (const auto course = CourseOfRecord(result.beside)) {
+        result.targetType = CourseRecordTarget(*course).value_or(result.targetType);
     }
     return result;
 }

@@ -121,6 +121,7 @@ RelaySheet BuildRelaySheet(const ProgramState& state, std::span<const int> lanes
         if (const auto course = CourseOfRecord(state.run.LaneBeside[i])) {
             row.course = course->course;
             row.grade = course->grade;
+            row.targetType = CourseRecordTarget(*course).value_or(row.targetType);
             for (const CourseStageEntry& stage : course->stages) {
                 row.coursePlanned += stage.planned;
             }

@@ -340,10 +340,18 @@ void CourseRun::AddBeside(int lane, QJsonObject& beside) const {
         const auto index = static_cast<size_t>(stages.size());
         const std::int32_t planned =
             index < m_course.stages.size() ? m_course.stages[index].shots : 0;
+        // The stage's own target, or the main window's ("as set"), back in place by now.
+        std::int32_t target = m_state.settings.Target[static_cast<size_t>(lane)];
+        if (index < m_course.stages.size()) {
+            if (const auto& own = m_course.stages[index].targets[static_cast<size_t>(lane)]) {
+                target = *own;
+            }
+        }
         stages.append(QJsonObject{{QLatin1String("planned"), planned},
                                   {QLatin1String("shots"), static_cast<int>(stage.shots.size())},
                                   {QLatin1String("sum"), stage.sum},
-                                  {QLatin1String("late"), stage.late}});
+                                  {QLatin1String("late"), stage.late},
+                                  {QLatin1String("target"), target}});
         for (const CourseShotTime& s : stage.shots) {
             SetShotMember(beside, shot, QStringLiteral("t"), static_cast<double>(s.ms) / 1000.0);
             SetShotMember(beside, shot, QStringLiteral("split"),

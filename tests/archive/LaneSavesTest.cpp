@@ -1,4 +1,5 @@
 #include "archive/LaneSaves.h"
+#include "archive/RelaySheet.h"
 #include "archive/SaveDialogModel.h"
 #include "core/ProgramState.h"
 #include "platform/Printer.h"
@@ -7,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 using namespace ryvo;
 
@@ -214,4 +217,29 @@ TEST(LaneSaves, TheSaveDialogOffersTheLanesShooter) {
     state.SaveDialogShooter = QStringLiteral("Стрелок 2");
     dialog.Activate();
     EXPECT_EQ(dialog.View().shooter, QStringLiteral("Стрелок 2"));
+}
+
+// A course's stages set their own targets, and by the save the main window's are back: the
+// record and the relay sheet keep the target most of the lane's shots were fired at.
+TEST(LaneSaves, ACourseIsKeptWithTheTargetItsShotsWereFiredAt) {
+    test::TempDir dir;
+    ProgramState state;
+    FiveLaneSeries(state, dir.Path());
+    const auto beside = [](const char* stages) {
+        return QJsonDocument::fromJson(QByteArray(R"({"course": "Курс", "stages": )") + stages +
+                                       "}")
+            .object();
+    };
+    state.run.LaneBeside[0] = beside(R"([{"shots": 3, "target": 2}, {"shots": 2, "target": 3}])");
+    state.run.LaneBeside[1] = beside(R"([{"shots": 1, "target": 3}, {"shots": 1, "target": 1}])");
+    state.run.LaneBeside[3] = beside(R"([{"shots": 4}])"); // kept before stages named targets
+    EXPECT_EQ(LaneResult(state, 0, {}, {}).targetType, 2);
+    EXPECT_EQ(LaneResult(state, 1, {}, {}).targetType, 1) << "a tie: the later stage's";
+    EXPECT_EQ(LaneResult(state, 3, {}, {}).targetType, 3) << "the main window's";
+    EXPECT_EQ(LaneResult(state, 4, {}, {}).targetType, 2) << "no course";
+    const std::vector<int> lanes = {0, 1, 3, 4};
+    const RelaySheet sheet = BuildRelaySheet(state, lanes, Dec7());
+    ASSERT_EQ(sheet.rows.size(), 4u);
+    EXPECT_EQ(sheet.rows[0].targetType, 2);
+    EXPECT_EQ(sheet.rows[1].targetType, 1);
 }

@@ -224,6 +224,9 @@ TEST(CourseRun, TwoStagesRunWithCommandsDelayLateShotAndGrade) {
     ASSERT_EQ(stages.size(), 2);
     EXPECT_EQ(stages[0].toObject().value(QStringLiteral("late")).toInt(), 1);
     EXPECT_EQ(stages[1].toObject().value(QStringLiteral("sum")).toInt(), result.stages[1].sum);
+    // Each stage's target: its own, then the main window's ("as set").
+    EXPECT_EQ(stages[0].toObject().value(QStringLiteral("target")).toInt(), kTargetN4);
+    EXPECT_EQ(stages[1].toObject().value(QStringLiteral("target")).toInt(), before.Target[0]);
     const QJsonArray shots = beside.value(QStringLiteral("shots")).toArray();
     ASSERT_EQ(shots.size(), 4);
     const QJsonObject first = shots[0].toObject();
