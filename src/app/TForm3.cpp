@@ -380,7 +380,10 @@ TForm3::Outcome TForm3::Apply() {
     s.NumReps = static_cast<std::uint32_t>(*reps);
     m_state.TraceLength = ComputeTraceLength(s);
     s.IO_Serial = m_checkBox1->isChecked() ? 1 : 0;
-    const QString port = m_editCom->text();
+    // The settings file keeps the port as one word: a blank typed by the way would cut the
+    // name at the next start, and no port name has one.
+    QString port = m_editCom->text();
+    port.removeIf([](QChar c) { return c.isSpace(); });
     s.SerialPort = (port.startsWith(u'/') ? port : QStringLiteral("COM") + port).left(kMaxPortText);
     return Outcome::Done;
 }

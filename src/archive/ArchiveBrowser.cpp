@@ -2,6 +2,7 @@
 
 #include "archive/ArchiveStore.h"
 #include "core/ProgramState.h"
+#include "platform/FolderListing.h"
 #include "targets/Scoring.h"
 
 #include <QCollator>
@@ -208,7 +209,7 @@ void ArchiveBrowser::ChooseGroup(int index) {
     m_state.GroupName = name;
     ArchiveTables& tables = m_state.archive;
     const QString& file = m_groupFiles[static_cast<size_t>(index)];
-    const QString path = QDir(MonthFolder()).filePath(file);
+    const QString path = PathInFolder(MonthFolder(), file);
     QStringList note;
     // Never the dates of the group read before: a file that does not read empties the tables.
     if (ReadGroupFile(tables, path, ShotScorer{LoadedZones(m_state)})) {

@@ -3,6 +3,7 @@
 #include "archive/ArchiveBeside.h"
 #include "archive/DiskSync.h"
 #include "core/ProgramState.h"
+#include "platform/FolderListing.h"
 #include "platform/TextFile.h"
 #include "targets/Scoring.h"
 
@@ -239,7 +240,7 @@ AppendOutcome AppendResult(const QString& startDir, const QString& groupName, co
     }
     const QString yearFolder = QDir(startDir).filePath(QString::number(time.year));
     const QString folder = MonthFolderPath(startDir, time.year, time.month);
-    outcome.path = QDir(folder).filePath(GroupFileName(groupName));
+    outcome.path = PathInFolder(folder, GroupFileName(groupName));
     const bool yearExisted = QFileInfo(yearFolder).isDir();
     const bool monthExisted = QFileInfo(folder).isDir();
     if (!QDir().mkpath(folder)) {

@@ -1,6 +1,7 @@
 #include "archive/GroupStore.h"
 
 #include "archive/ArchiveStore.h"
+#include "platform/FolderListing.h"
 #include "platform/TextFile.h"
 
 #include <QDir>
@@ -9,7 +10,7 @@
 namespace ryvo {
 
 QString GroupListPath(const QString& startDir, const QString& name) {
-    return QDir(startDir).filePath(name + QStringLiteral(".grp"));
+    return PathInFolder(startDir, name + QStringLiteral(".grp"));
 }
 
 std::vector<QString> ListGroups(const QString& startDir) {

@@ -23,6 +23,13 @@ bool Wanted(const QString& name, const std::vector<QString>& suffixes) {
 
 } // namespace
 
+QString PathInFolder(const QString& folder, const QString& name) {
+    if (folder.isEmpty()) {
+        return QStringLiteral("./") + name;
+    }
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
 #if defined(Q_OS_UNIX)
 
 std::vector<ListedFile> ListFiles(const QString& folder, const std::vector<QString>& suffixes) {

@@ -18,4 +18,8 @@ struct ListedFile {
 // step of the archive index lists thousands of them.
 std::vector<ListedFile> ListFiles(const QString& folder, const std::vector<QString>& suffixes);
 
+// `name` in `folder`. Unlike QDir::filePath, a name that Qt would take for a path of its own
+// (a leading ":" names a built-in resource) stays a file of the folder: group names are typed.
+QString PathInFolder(const QString& folder, const QString& name);
+
 } // namespace ryvo

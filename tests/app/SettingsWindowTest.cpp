@@ -119,6 +119,12 @@ TEST(TForm3, PortNumberRules) {
     EXPECT_EQ(w.Edit("EditCom")->text(), QStringLiteral("/tmp/ryvo-sim"));
     w.Get<QPushButton>("Exit")->click();
     EXPECT_EQ(w.state.settings.SerialPort, QStringLiteral("/tmp/ryvo-sim"));
+
+    // The settings file keeps the port as one word: blanks typed in it are left out.
+    w.Open();
+    w.Edit("EditCom")->setText(QStringLiteral(" 1 2\t"));
+    w.Get<QPushButton>("Exit")->click();
+    EXPECT_EQ(w.state.settings.SerialPort, QStringLiteral("COM12"));
 }
 
 TEST(TForm3, ApplyTimesAndConversionErrors) {

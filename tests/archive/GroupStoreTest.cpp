@@ -1,9 +1,12 @@
 #include "archive/GroupStore.h"
+#include "archive/ArchiveStore.h"
 #include "support/TempDir.h"
+#include "targets/Scoring.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 
 using namespace ryvo;
 
@@ -45,4 +48,27 @@ TEST(GroupStore, FilesInTheStartDirectory) {
     EXPECT_FALSE(ReadGroup(start, QStringLiteral("../evil")).has_value());
     EXPECT_FALSE(DeleteGroup(start, QStringLiteral("..")));
     EXPECT_FALSE(QFile::exists(QDir(start).filePath(QStringLiteral("../evil.grp"))));
+}
+
+// Qt takes a path that begins with ":" for one of its built-in resources: a group typed so
+// must still be a file of the start directory, read back as written.
+TEST(GroupStore, ANameBeginningWithAColonIsAFileOfItsFolder) {
+    test::TempDir dir;
+    const QString name = QStringLiteral(":2.<%,%");
+    ASSERT_TRUE(WriteGroup(dir.Path(), name, {"Иван"}));
+    EXPECT_TRUE(QFileInfo::exists(dir.Path() + QStringLiteral("/:2.<%,%.grp")));
+    EXPECT_EQ(ReadGroup(dir.Path(), name), (std::vector<QString>{"Иван"}));
+    EXPECT_TRUE(DeleteGroup(dir.Path(), name));
+
+    NewResult result;
+    result.shooter = QStringLiteral("Иван");
+    result.targetType = 1;
+    result.shots = {{1.0F, 2.0F}};
+    const AppendOutcome saved =
+        AppendResult(dir.Path(), QStringLiteral(":Взвод"), SaveTime{2026, 12, 9, 10, 5}, result);
+    ASSERT_TRUE(saved.ok) << saved.error.toStdString();
+    EXPECT_EQ(saved.path, MonthFolderPath(dir.Path(), 2026, 12) + QStringLiteral("/:Взвод.rec"));
+    ArchiveTables tables;
+    ASSERT_TRUE(ReadGroupFile(tables, saved.path, ShotScorer{}));
+    EXPECT_EQ(tables.ArchiveRecords.size(), 1u);
 }
