@@ -6,6 +6,7 @@
 
 #include <QImage>
 
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -26,6 +27,17 @@ inline int HoleSpecks(const QImage& picture, ShotPoint shot, HoleStyle style,
             const QRgb p = picture.pixel(x, y) & kRgbMask;
             const bool speck = colour ? p == (ToQColor(*colour).rgb() & kRgbMask) : p != kRgbMask;
             n += mask.Pixel(x, y) == kLime && speck ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+// How many pixels of each colour a picture has outside `outside`.
+inline std::map<Color, int> PixelColours(const QImage& image, const QRect& outside = {}) {
+    std::map<Color, int> n;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            n[FromQColor(QColor(image.pixel(x, y)))] += outside.contains(x, y) ? 0 : 1;
         }
     }
     return n;

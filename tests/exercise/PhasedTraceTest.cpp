@@ -14,15 +14,8 @@ using namespace ryvo;
 
 namespace {
 
-// Pixels of each colour outside `outside`.
 std::map<Color, int> Colours(const QImage& image, const QRect& outside = {}) {
-    std::map<Color, int> n;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            n[FromQColor(QColor(image.pixel(x, y)))] += outside.contains(x, y) ? 0 : 1;
-        }
-    }
-    return n;
+    return test::PixelColours(image, outside);
 }
 
 Color Phase(int p) {

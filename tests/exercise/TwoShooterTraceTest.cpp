@@ -1,3 +1,4 @@
+#include "HolePixels.h"
 #include "TwoShooterHarness.h"
 
 #include "calibration/Calibration.h"
@@ -210,14 +211,7 @@ TEST(TwoShooterTrace, ShotTraceByPhaseUnderTheLiveTraceGivesWayToTheNext) {
     const auto at = [&](QPointF t) { return view.target.Pixel(px(t).x(), px(t).y()); };
     const auto phase = [](int p) { return PhaseColor(static_cast<TracePhase>(p)); };
     const auto colours = [&](const QRect& outside) {
-        std::map<Color, int> n;
-        const QImage image = view.target.Image();
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                n[FromQColor(QColor(image.pixel(x, y)))] += outside.contains(x, y) ? 0 : 1;
-            }
-        }
-        return n;
+        return test::PixelColours(view.target.Image(), outside);
     };
     // A pass every 10 ms, as the run makes it: the aim, a shot, the trace's step.
     const auto passes = [&](std::uint32_t shot, int from, int to, auto where) {
