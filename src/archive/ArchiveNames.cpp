@@ -26,7 +26,11 @@ QDate ParseArchiveDate(const QString& text) {
 }
 
 int IndexDay(const QDate& date) {
-    return date.isValid() ? date.year() * 10000 + date.month() * 100 + date.day() : 0;
+    // A hand-edited date may name any year QDate takes; beyond four digits it is no day.
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999) {
+        return 0;
+    }
+    return date.year() * 10000 + date.month() * 100 + date.day();
 }
 
 } // namespace ryvo

@@ -108,6 +108,12 @@ TEST(ArchiveIndex, NamesMatchWhateverTheSpelling) {
     EXPECT_FALSE(ParseArchiveDate(QStringLiteral("1.1.1 1:1")).isValid());
 }
 
+TEST(ArchiveIndex, ADateOfAnyYearIsADayOrNone) {
+    EXPECT_EQ(IndexDay(ParseArchiveDate(QStringLiteral("7.12.2008"))), 20081207);
+    EXPECT_EQ(IndexDay(ParseArchiveDate(QStringLiteral("7.12.2002008"))), 0);
+    EXPECT_EQ(IndexDay(ParseArchiveDate(QStringLiteral("7.12.-5"))), 0);
+}
+
 TEST(ArchiveIndex, IndexesEveryRecordAndFindsAShooterAcrossYearsAndGroups) {
     IndexArchive archive;
     const QStringList before = Listing(archive.dir.Path());
